@@ -1,0 +1,97 @@
+// calyra-render: renders the windowed program's images without a display.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "cli/options.h"
+#include "cli/output.h"
+#include "cli/scene.h"
+#include "render/ray_driver.h"
+#include "render/settings.h"
+#include "volume/messages.h"
+
+using namespace calyra;
+
+namespace {
+
+constexpr int kUsageError = 2;
+constexpr int kFailure = 2;
+
+double MedianMilliseconds(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    const std::size_t n = times.size();
+    return n % 2 ? times[n / 2] : 0.5 * (times[n / 2 - 1] + times[n / 2]);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = cli::ParseOptions(argc, argv, error);
+    if (!options) {
+        std::fprintf(stderr, "calyra-render: %s\n%s", error.c_str(), cli::kUsage);
+        return kUsageError;
+    }
+    if (options->help) {
+        std::fputs(cli::kUsage, stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::printf("calyra-render %s\n", CALYRA_VERSION);
+        return 0;
+    }
+    static const char* const models[] = {"ball", "monkey", "combined", "head", "hyperboloid", "cone"};
+    if (!options->raw && std::find(std::begin(models), std::end(models), options->model) ==
+                             std::end(models)) {
+        std::fprintf(stderr, "calyra-render: unknown model %s\n", options->model.c_str());
+        return kUsageError;
+    }
+
+    // Every message box of the windowed program becomes a line on stderr.
+    bool failed = false;
+    SetMessageSink([&failed](const Message& m) {
+        failed = true;
+        std::fputs(m.text.c_str(), stderr);
+        if (m.text.empty() || m.text.back() != '\n') std::fputc('\n', stderr);
+    });
+    if (options->threads > 0) SetWorkerThreads(options->threads);
+
+    if (!cli::BuildSceneVolume(*options)) return kFailure;
+    cli::ApplySettingsAndGeometry(*options);
+
+    if (options->dumpVolume && !cli::WriteVolume(*options->dumpVolume)) {
+        std::fprintf(stderr, "calyra-render: cannot write %s\n", options->dumpVolume->c_str());
+        return kFailure;
+    }
+
+    const bool render = options->out || options->dump || options->repeat > 0;
+    if (render) {
+        const int rays = RaysPerSide();
+        const int r = interpolate ? 2 : 1;
+        const int runs = std::max(1, options->repeat);
+        std::vector<double> times;
+        for (int run = 0; run < runs; ++run) {
+            const auto start = std::chrono::steady_clock::now();
+            RenderImage(rays, rays, ImageBuffer, renderType);
+            const std::chrono::duration<double, std::milli> took =
+                std::chrono::steady_clock::now() - start;
+            times.push_back(took.count());
+        }
+        if (options->repeat > 0) {
+            std::fprintf(stderr, "%d renders, median %.3f ms per render (min %.3f ms), %d threads\n",
+                         runs, MedianMilliseconds(times), *std::min_element(times.begin(), times.end()),
+                         WorkerThreads());
+        }
+        const int side = rays * r;
+        if (options->dump && !cli::WriteDump(*options->dump, side, side)) {
+            std::fprintf(stderr, "calyra-render: cannot write %s\n", options->dump->c_str());
+            return kFailure;
+        }
+        if (options->out && !cli::WritePng(*options->out, side, side)) {
+            std::fprintf(stderr, "calyra-render: cannot write %s\n", options->out->c_str());
+            return kFailure;
+        }
+    }
+    return failed ? kFailure : 0;
+}

@@ -1,0 +1,199 @@
+#include "cli/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace calyra::cli {
+
+const char* const kUsage =
+    "calyra-render [OPTIONS]\n"
+    "\n"
+    "Volume (default --model ball):\n"
+    "  --model NAME            ball | monkey | combined | head | hyperboloid | cone\n"
+    "                          (head reads \"sm3dhead\" from the working directory)\n"
+    "  --raw FILE              import FILE; shape and type from FILE.inf unless given:\n"
+    "  --dims X Y Z  --bytes N  --ascii  --reverse  --aspect AX AY AZ\n"
+    "Settings (defaults as at program start):\n"
+    "  --type surface|transparent|slice   --threshold F   --interp   --no-grad\n"
+    "Geometry, applied to the start-up World and ViewPlane in the order given:\n"
+    "  --snap-world FACE   --snap-plane FACE        FACE: front back top bottom left right\n"
+    "  --rotate-world AY AX   --rotate-plane AY AX   --rotate-plane-xyz AX AY AZ\n"
+    "  --translate-plane DX DY DZ   --pan in|out\n"
+    "Output:\n"
+    "  --out FILE.png          the image as the render window shows it, one pixel per cell\n"
+    "  --dump FILE             the exact buffers as text (\"-\" = standard output)\n"
+    "  --dump-volume FILE      the voxel store, bytes voxels[x][y][z], z fastest\n"
+    "  --threads N             worker threads (default: all cores); output is identical\n"
+    "  --repeat N              render N times, report the median ms per render on stderr\n"
+    "  --help, --version\n";
+
+namespace {
+
+bool ParseInt(const char* text, int& out) {
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || v < -2147483648L || v > 2147483647L) {
+        return false;
+    }
+    out = static_cast<int>(v);
+    return true;
+}
+
+bool ParseFloat(const char* text, float& out) {
+    char* end = nullptr;
+    const float v = std::strtof(text, &end);
+    if (end == text || *end != '\0') return false;
+    out = v;
+    return true;
+}
+
+bool ParseFace(const std::string& name, int& face) {
+    static const char* const names[6] = {"front", "back", "top", "bottom", "left", "right"};
+    for (int i = 0; i < 6; ++i) {
+        if (name == names[i]) {
+            face = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
+    Options o;
+    int i = 1;
+    auto need = [&](int n) {
+        if (i + n >= argc) {
+            error = std::string(argv[i]) + " needs " + std::to_string(n) + " value(s)";
+            return false;
+        }
+        return true;
+    };
+    auto floats = [&](int n, float* out) {
+        if (!need(n)) return false;
+        for (int k = 0; k < n; ++k) {
+            if (!ParseFloat(argv[i + 1 + k], out[k])) {
+                error = std::string("not a number for ") + argv[i] + ": " + argv[i + 1 + k];
+                return false;
+            }
+        }
+        return true;
+    };
+    for (; i < argc; ++i) {
+        const std::string arg = argv[i];
+        int consumed = 0;
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
+        } else if (arg == "--model") {
+            if (!need(1)) return std::nullopt;
+            o.model = argv[i + 1];
+            consumed = 1;
+        } else if (arg == "--raw") {
+            if (!need(1)) return std::nullopt;
+            o.raw = argv[i + 1];
+            consumed = 1;
+        } else if (arg == "--dims") {
+            if (!need(3)) return std::nullopt;
+            std::vector<int> d(3);
+            for (int k = 0; k < 3; ++k) {
+                if (!ParseInt(argv[i + 1 + k], d[k])) {
+                    error = std::string("not an integer for --dims: ") + argv[i + 1 + k];
+                    return std::nullopt;
+                }
+            }
+            o.dims = d;
+            consumed = 3;
+        } else if (arg == "--bytes") {
+            int n = 0;
+            if (!need(1) || !ParseInt(argv[i + 1], n)) {
+                if (error.empty()) error = "not an integer for --bytes";
+                return std::nullopt;
+            }
+            o.bytes = n;
+            consumed = 1;
+        } else if (arg == "--ascii") {
+            o.ascii = true;
+        } else if (arg == "--reverse") {
+            o.reverse = true;
+        } else if (arg == "--aspect") {
+            std::vector<float> a(3);
+            if (!floats(3, a.data())) return std::nullopt;
+            o.aspect = a;
+            consumed = 3;
+        } else if (arg == "--type") {
+            if (!need(1)) return std::nullopt;
+            o.type = argv[i + 1];
+            if (*o.type != "surface" && *o.type != "transparent" && *o.type != "slice") {
+                error = "unknown --type " + *o.type;
+                return std::nullopt;
+            }
+            consumed = 1;
+        } else if (arg == "--threshold") {
+            float t = 0;
+            if (!floats(1, &t)) return std::nullopt;
+            o.threshold = t;
+            consumed = 1;
+        } else if (arg == "--interp") {
+            o.interp = true;
+        } else if (arg == "--no-grad") {
+            o.noGrad = true;
+        } else if (arg == "--snap-world" || arg == "--snap-plane") {
+            if (!need(1)) return std::nullopt;
+            GeometryOp op{arg == "--snap-world" ? GeometryOp::SnapWorld : GeometryOp::SnapPlane};
+            if (!ParseFace(argv[i + 1], op.face)) {
+                error = std::string("unknown face ") + argv[i + 1];
+                return std::nullopt;
+            }
+            o.geometry.push_back(op);
+            consumed = 1;
+        } else if (arg == "--rotate-world" || arg == "--rotate-plane") {
+            GeometryOp op{arg == "--rotate-world" ? GeometryOp::RotateWorld : GeometryOp::RotatePlane};
+            if (!floats(2, op.v)) return std::nullopt;
+            o.geometry.push_back(op);
+            consumed = 2;
+        } else if (arg == "--rotate-plane-xyz" || arg == "--translate-plane") {
+            GeometryOp op{arg == "--rotate-plane-xyz" ? GeometryOp::RotatePlaneXYZ
+                                                       : GeometryOp::TranslatePlane};
+            if (!floats(3, op.v)) return std::nullopt;
+            o.geometry.push_back(op);
+            consumed = 3;
+        } else if (arg == "--pan") {
+            if (!need(1)) return std::nullopt;
+            GeometryOp op{GeometryOp::Pan};
+            const std::string dir = argv[i + 1];
+            if (dir != "in" && dir != "out") {
+                error = "--pan takes in or out";
+                return std::nullopt;
+            }
+            op.panIn = dir == "in";
+            o.geometry.push_back(op);
+            consumed = 1;
+        } else if (arg == "--out" || arg == "--dump" || arg == "--dump-volume") {
+            if (!need(1)) return std::nullopt;
+            std::optional<std::string>& target =
+                arg == "--out" ? o.out : (arg == "--dump" ? o.dump : o.dumpVolume);
+            target = argv[i + 1];
+            consumed = 1;
+        } else if (arg == "--threads" || arg == "--repeat") {
+            int n = 0;
+            if (!need(1) || !ParseInt(argv[i + 1], n) || n < 1) {
+                if (error.empty()) error = arg + " takes a positive integer";
+                return std::nullopt;
+            }
+            (arg == "--threads" ? o.threads : o.repeat) = n;
+            consumed = 1;
+        } else {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        }
+        i += consumed;
+    }
+    return o;
+}
+
+}  // namespace calyra::cli

@@ -1,0 +1,48 @@
+// Command line of calyra-render.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace calyra::cli {
+
+// One geometry operation, applied in the order given.
+struct GeometryOp {
+    enum Kind { SnapWorld, SnapPlane, RotateWorld, RotatePlane, RotatePlaneXYZ, TranslatePlane, Pan };
+    Kind kind;
+    float v[3] = {0, 0, 0};
+    int face = 0;
+    bool panIn = true;
+};
+
+struct Options {
+    std::string model = "ball";
+    std::optional<std::string> raw;
+    std::optional<std::vector<int>> dims;  // three values
+    std::optional<int> bytes;
+    bool ascii = false;
+    bool reverse = false;
+    std::optional<std::vector<float>> aspect;
+
+    std::optional<std::string> type;
+    std::optional<float> threshold;
+    bool interp = false;
+    bool noGrad = false;
+    std::vector<GeometryOp> geometry;
+
+    std::optional<std::string> out;
+    std::optional<std::string> dump;
+    std::optional<std::string> dumpVolume;
+    int threads = 0;  // 0: all cores
+    int repeat = 0;
+    bool help = false;
+    bool version = false;
+};
+
+// Parses argv; on a usage error returns nothing and sets error.
+std::optional<Options> ParseOptions(int argc, char** argv, std::string& error);
+
+extern const char* const kUsage;
+
+}  // namespace calyra::cli

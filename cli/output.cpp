@@ -1,0 +1,102 @@
+#include "cli/output.h"
+
+#include <QImage>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/grey_map.h"
+#include "render/settings.h"
+#include "volume/volume_store.h"
+
+namespace calyra::cli {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const {
+        if (f != stdout) std::fclose(f);
+    }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+File Open(const std::string& path, const char* mode) {
+    if (path == "-") return File(stdout);
+    return File(std::fopen(path.c_str(), mode));
+}
+
+void AppendNumber(std::string& line, long long value) {
+    char text[24];
+    const int n = std::snprintf(text, sizeof text, "%lld", value);
+    line.append(text, static_cast<std::size_t>(n));
+}
+
+}  // namespace
+
+bool WriteDump(const std::string& path, int width, int height) {
+    File f = Open(path, "w");
+    if (!f) return false;
+    const VolumeStore& v = VoxelVolume;
+    std::fprintf(f.get(), "calyra-dump 1\nvolume %d %d %d %d %u %d\nimage %d %d %d\n", v.dims.x,
+                 v.dims.y, v.dims.z, v.size, v.maxValue, v.mirrorZ, width, height, displayMax);
+    std::string line;
+    for (int y = 0; y < height; ++y) {
+        line.clear();
+        for (int x = 0; x < width; ++x) {
+            if (x) line += ' ';
+            AppendNumber(line, ImageAt(x, y));
+        }
+        line += '\n';
+        std::fputs(line.c_str(), f.get());
+    }
+    std::fprintf(f.get(), "depth %d %d\n", width, height);
+    for (int y = 0; y < height; ++y) {
+        line.clear();
+        for (int x = 0; x < width; ++x) {
+            if (x) line += ' ';
+            AppendNumber(line, DepthAt(x, y));
+        }
+        line += '\n';
+        std::fputs(line.c_str(), f.get());
+    }
+    return std::fflush(f.get()) == 0 && !std::ferror(f.get());
+}
+
+bool WritePng(const std::string& path, int width, int height) {
+    if (width <= 0 || height <= 0) {
+        width = height = 1;  // an empty image area still makes a valid picture
+    }
+    QImage image(width, height, QImage::Format_Grayscale8);
+    image.fill(0);
+    const float k = GreyScale(displayMax);
+    const int w = std::min(width, kBufferSide), h = std::min(height, kBufferSide);
+    for (int y = 0; y < h; ++y) {
+        uchar* line = image.scanLine(y);
+        for (int x = 0; x < w; ++x) line[x] = GreyLevel(ImageAt(x, y), k);
+    }
+    return image.save(QString::fromStdString(path), "PNG");
+}
+
+bool WriteVolume(const std::string& path) {
+    File f = Open(path, "wb");
+    if (!f) return false;
+    const VolumeStore& v = VoxelVolume;
+    const std::size_t zCount = static_cast<std::size_t>(v.dims.z) + 1;
+    std::vector<std::uint8_t> row(zCount, 0);
+    for (std::int32_t x = 0; x <= v.dims.x; ++x) {
+        for (std::int32_t y = 0; y <= v.dims.y; ++y) {
+            // Published dims never pass the allocation; a store that is not there reads 0.
+            const bool present = v.voxels && x <= v.allocated.x && y <= v.allocated.y &&
+                                 v.dims.z <= v.allocated.z;
+            if (present) {
+                std::copy(v.voxels[x][y], v.voxels[x][y] + zCount, row.begin());
+            } else {
+                std::fill(row.begin(), row.end(), 0);
+            }
+            if (std::fwrite(row.data(), 1, zCount, f.get()) != zCount) return false;
+        }
+    }
+    return std::fflush(f.get()) == 0;
+}
+
+}  // namespace calyra::cli

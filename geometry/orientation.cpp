@@ -1,0 +1,155 @@
+#include "geometry/orientation.h"
+
+#include <cmath>
+
+#include "geometry/repaint.h"
+
+namespace calyra {
+
+namespace {
+
+constexpr Point3 kInitialWorld[kWorldPoints] = {
+    {-0.5f, -0.5f, -0.5f}, {0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, -0.5f}, {-0.5f, 0.5f, -0.5f},
+    {-0.5f, -0.5f, 0.5f},  {0.5f, -0.5f, 0.5f},  {0.5f, 0.5f, 0.5f},  {-0.5f, 0.5f, 0.5f},
+    {-0.5f, 0.0f, 0.0f},   {0.5f, 0.0f, 0.0f},   {0.0f, -0.5f, 0.0f}, {0.0f, 0.5f, 0.0f},
+    {0.0f, 0.0f, -0.5f},   {0.0f, 0.0f, 0.5f}};
+
+constexpr Point3 kInitialViewPlane[kViewPlanePoints] = {
+    {-0.5f, -0.5f, -0.5f}, {0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, -0.5f},
+    {-0.5f, 0.5f, -0.5f},  {0.0f, 0.0f, -0.5f},  {0.0f, 0.0f, 0.0f}};
+
+// Per face: the World corners whose differences give the normal edge
+// (a - b) and the up edge (c - d), the plane's corners and centre.
+struct FaceRule {
+    int normalTo, normalFrom, upTo, upFrom;
+    int corners[4];
+    int centre;
+};
+
+constexpr FaceRule kFaces[6] = {
+    {4, 0, 3, 0, {0, 1, 2, 3}, 12},  // Front
+    {1, 5, 6, 5, {5, 4, 7, 6}, 13},  // Back
+    {7, 4, 0, 4, {0, 1, 5, 4}, 10},  // Top
+    {0, 3, 4, 0, {3, 2, 6, 7}, 11},  // Bottom
+    {5, 4, 7, 4, {4, 0, 3, 7}, 8},   // Left
+    {0, 1, 2, 1, {1, 5, 6, 2}, 9},   // Right
+};
+
+Point3 Difference(const Point3& a, const Point3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+
+Point3 DividedByLength(const Point3& p) {
+    const double length = VectorLength(p);
+    return {static_cast<float>(p.x / length), static_cast<float>(p.y / length),
+            static_cast<float>(p.z / length)};
+}
+
+// Angles of 0.00001 (as a float, compared in double) or less are skipped.
+bool Turns(float angle) { return std::fabs(double{angle}) > double{0.00001f}; }
+
+void Rotate(Point3* points, int count, void (*make)(Matrix4&, float), float angle) {
+    if (!Turns(angle)) return;
+    Matrix4 m;
+    make(m, angle);
+    TransformPoints(m, points, count);
+}
+
+}  // namespace
+
+Point3 World[kWorldPoints] = {
+    {-0.5f, -0.5f, -0.5f}, {0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, -0.5f}, {-0.5f, 0.5f, -0.5f},
+    {-0.5f, -0.5f, 0.5f},  {0.5f, -0.5f, 0.5f},  {0.5f, 0.5f, 0.5f},  {-0.5f, 0.5f, 0.5f},
+    {-0.5f, 0.0f, 0.0f},   {0.5f, 0.0f, 0.0f},   {0.0f, -0.5f, 0.0f}, {0.0f, 0.5f, 0.0f},
+    {0.0f, 0.0f, -0.5f},   {0.0f, 0.0f, 0.5f}};
+Point3 ViewPlane[kViewPlanePoints] = {{-0.5f, -0.5f, -0.5f}, {0.5f, -0.5f, -0.5f},
+                                      {0.5f, 0.5f, -0.5f},   {-0.5f, 0.5f, -0.5f},
+                                      {0.0f, 0.0f, -0.5f},   {0.0f, 0.0f, 0.0f}};
+float eyeDistance = 4.0f;
+
+void ResetOrientation() {
+    for (int i = 0; i < kWorldPoints; ++i) World[i] = kInitialWorld[i];
+    for (int i = 0; i < kViewPlanePoints; ++i) ViewPlane[i] = kInitialViewPlane[i];
+    eyeDistance = 4.0f;
+}
+
+void SnapWorld(int face) {
+    if (face < 0 || face > 5) return;
+    const FaceRule& rule = kFaces[face];
+    const Point3 normal = DividedByLength(Difference(World[rule.normalTo], World[rule.normalFrom]));
+    const Point3 up = DividedByLength(Difference(World[rule.upTo], World[rule.upFrom]));
+    const Point3 origin{};
+    WorldToView(World, kWorldPoints, origin, normal, up);
+    WorldToView(ViewPlane, kViewPlanePoints, origin, normal, up);
+    InvalidateGeometryWindow(true);
+}
+
+void SnapViewPlane(int face) {
+    if (face < 0 || face > 5) return;
+    const FaceRule& rule = kFaces[face];
+    ViewPlane[5] = Point3{0.0f, 0.0f, 0.0f};
+    for (int k = 0; k < 4; ++k) ViewPlane[k] = World[rule.corners[k]];
+    ViewPlane[4] = World[rule.centre];
+    InvalidateGeometryWindow(true);
+    RequestRender(true);
+}
+
+void RotateWorld(float angleY, float angleX) {
+    Rotate(World, kWorldPoints, MakeRotationX, angleX);
+    Rotate(World, kWorldPoints, MakeRotationY, angleY);
+}
+
+void RotateViewPlane(float angleY, float angleX) {
+    Rotate(ViewPlane, kViewPlanePoints, MakeRotationX, angleX);
+    Rotate(ViewPlane, kViewPlanePoints, MakeRotationY, angleY);
+}
+
+void RotateViewPlaneXYZ(float angleX, float angleY, float angleZ) {
+    Rotate(ViewPlane, kViewPlanePoints, MakeRotationX, angleX);
+    Rotate(ViewPlane, kViewPlanePoints, MakeRotationY, angleY);
+    Rotate(ViewPlane, kViewPlanePoints, MakeRotationZ, angleZ);
+}
+
+void TranslateViewPlane(float dx, float dy, float dz) {
+    Matrix4 m;
+    MakeTranslation(m, dx, dy, dz);
+    TransformPoints(m, ViewPlane, kViewPlanePoints);
+}
+
+void PanViewPlane(PanDirection direction) {
+    // One tenth of the centre-to-target vector, computed in double, stored as float.
+    Point3 d{static_cast<float>(0.1 * (double{ViewPlane[5].x} - ViewPlane[4].x)),
+             static_cast<float>(0.1 * (double{ViewPlane[5].y} - ViewPlane[4].y)),
+             static_cast<float>(0.1 * (double{ViewPlane[5].z} - ViewPlane[4].z))};
+    if (direction == PanDirection::Out) d = Point3{-d.x, -d.y, -d.z};
+    for (Point3& p : ViewPlane) {
+        p.x += d.x;
+        p.y += d.y;
+        p.z += d.z;
+    }
+}
+
+void ApplyDrag(unsigned buttons, MousePoint previous, MousePoint current, std::int32_t clientWidth,
+               std::int32_t clientHeight) {
+    if (clientWidth == 0 || clientHeight == 0) return;  // no client area, no movement
+    const float angleY = 3.0f * static_cast<float>(int{previous.x} - int{current.x}) /
+                         static_cast<float>(clientWidth);
+    const float angleX = 3.0f * static_cast<float>(int{current.y} - int{previous.y}) /
+                         static_cast<float>(clientHeight);
+    if (buttons & kLeftButton) {
+        RotateWorld(angleY, angleX);
+        RotateViewPlane(angleY, angleX);
+    } else if (buttons & kRightButton) {
+        RotateViewPlane(angleY, angleX);
+    }
+}
+
+void ScaleEyeDistance(bool larger, bool clamp) {
+    if (larger) {
+        eyeDistance = eyeDistance * 1.1f;
+        if (clamp && eyeDistance > 5.5f) eyeDistance = 5.5f;
+    } else {
+        eyeDistance = eyeDistance * 0.9f;
+        if (clamp && eyeDistance < 2.5f) eyeDistance = 2.5f;
+    }
+}
+
+}  // namespace calyra

@@ -1,0 +1,56 @@
+// Where the volume box (World) and the viewing plane (ViewPlane) are, and
+// every operation that moves them.
+//
+// Scene coordinates: the box is a unit cube centred on the origin; x to the
+// right, y down, z away from the viewer of the geometry window.
+#pragma once
+
+#include <cstdint>
+
+#include "geometry/vector_math.h"
+
+namespace calyra {
+
+enum Face : int { Front = 0, Back = 1, Top = 2, Bottom = 3, Left = 4, Right = 5 };
+
+inline constexpr int kWorldPoints = 14;     // 8 corners, then the 6 face centres
+inline constexpr int kViewPlanePoints = 6;  // 4 corners, centre, target
+
+extern Point3 World[kWorldPoints];
+extern Point3 ViewPlane[kViewPlanePoints];
+extern float eyeDistance;  // perspective distance of the wire-frame view
+
+// Puts World, ViewPlane and eyeDistance back to their start-up values.
+void ResetOrientation();
+
+enum class PanDirection { In, Out };
+
+// Turns box and plane together so that the face is nearest the viewer;
+// repaints the geometry window only. Faces outside 0..5 change nothing.
+void SnapWorld(int face);
+// Puts the plane on the face, aimed at the box centre; repaints the geometry
+// window and requests a render.
+void SnapViewPlane(int face);
+void RotateWorld(float angleY, float angleX);      // x rotation applied first
+void RotateViewPlane(float angleY, float angleX);  // x rotation applied first
+void RotateViewPlaneXYZ(float angleX, float angleY, float angleZ);
+void TranslateViewPlane(float dx, float dy, float dz);
+void PanViewPlane(PanDirection direction);
+
+// Mouse buttons held during a drag.
+inline constexpr unsigned kLeftButton = 1;
+inline constexpr unsigned kRightButton = 2;
+
+struct MousePoint {
+    std::uint16_t x = 0;  // client coordinates, as unsigned 16-bit values
+    std::uint16_t y = 0;
+};
+
+// One mouse movement: left turns box and plane, right the plane alone.
+void ApplyDrag(unsigned buttons, MousePoint previous, MousePoint current, std::int32_t clientWidth,
+               std::int32_t clientHeight);
+
+// eyeDistance keys: P x 1.1, p x 0.9; the windows clamp to 5.5 and 2.5.
+void ScaleEyeDistance(bool larger, bool clamp);
+
+}  // namespace calyra

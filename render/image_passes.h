@@ -1,0 +1,25 @@
+// Passes over finished buffers: bilinear gap filling between ray pixels and
+// the depth-shading of Surface images.
+#pragma once
+
+#include <cstdint>
+
+namespace calyra {
+
+struct IntVector {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t z = 0;
+};
+
+// Fills the r x r blocks between ray pixels (pixels at multiples of r).
+void FillImageGaps(std::uint32_t* image, int a, int b, int r);
+void FillDepthGaps(std::int32_t* depth, int a, int b, int r);
+
+// Adds maxValue x s to every hit pixel, s from a normal estimated out of the
+// eight neighbours' depths (h apart); L is the reference point.
+void ShadeFromDepth(std::uint32_t* image, const std::int32_t* depth, IntVector L,
+                    IntVector viewAxis, IntVector columnAxis, IntVector rowAxis, int a, int b,
+                    int r, int h);
+
+}  // namespace calyra

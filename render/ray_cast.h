@@ -1,0 +1,34 @@
+// One ray: sampling, gradients and the three rendering types.
+//
+// Positions are in voxel units: the volume box runs 0..size on each axis.
+#pragma once
+
+#include <cstdint>
+
+#include "geometry/vector_math.h"
+
+namespace calyra {
+
+struct GradientI {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t z = 0;
+};
+
+struct RayResult {
+    std::uint32_t value = 0;  // stored into all three components
+    std::int32_t depth = 0;   // 1 + stopping step, 0 when every step was taken
+};
+
+// Value 0..255 at p; 0 outside the inside cells.
+std::uint32_t SampleVolume(const Point3& p);
+// Unnormalised gradient at p; (0, 0, 0) outside.
+GradientI VolumeGradient(const Point3& p);
+
+RayResult CastRay(Point3 origin, const Point3& rayDir, const Point3& lightHalfway,
+                  std::int32_t stepCount, std::int32_t type);
+
+// Depth-cued brightness of a hit at step i and position p; below 0 stored as 0.
+std::uint32_t DepthCuedBrightness(std::uint32_t i, const Point3& p, std::int32_t stepCount);
+
+}  // namespace calyra

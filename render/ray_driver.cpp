@@ -1,0 +1,155 @@
+#include "render/ray_driver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "geometry/orientation.h"
+#include "render/ray_cast.h"
+#include "render/settings.h"
+#include "volume/volume_store.h"
+
+namespace calyra {
+namespace {
+
+// Divides by the length; a length of exactly 0 counts as 0.001.
+Point3 Normalise(const Point3& p) {
+    double length = VectorLength(p);
+    if (length == 0.0) length = 0.001;
+    return {static_cast<float>(p.x / length), static_cast<float>(p.y / length),
+            static_cast<float>(p.z / length)};
+}
+
+Point3 Minus(const Point3& a, const Point3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Point3 Plus(const Point3& a, const Point3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+
+// Scales v so that its largest component becomes 6 in magnitude. A largest
+// component that is a negative y or z comes out turned round.
+IntVector IntegerAxis(const Point3& v) {
+    float m = std::fabs(v.x);
+    if (std::fabs(v.y) > std::fabs(m)) m = v.y;
+    if (std::fabs(v.z) > std::fabs(m)) m = v.z;
+    if (m == 0.0f) return {};
+    const float scale = m / 6.0f;
+    auto axis = [scale](float c) {
+        const float q = c / scale;
+        return (q > -2.0e9f && q < 2.0e9f) ? static_cast<std::int32_t>(q) : 0;
+    };
+    return {axis(v.x), axis(v.y), axis(v.z)};
+}
+
+// Largest component value over the image area, compared as floats.
+std::int32_t DisplayMaximum(const std::uint32_t* image, int width, int height) {
+    static float rowMax[kBufferSide];
+    ParallelFor(width, [&](std::int32_t x) {
+        float best = 0.0f;
+        const std::uint32_t* column = image + 3 * (x * kBufferSide);
+        for (int k = 0; k < 3 * height; ++k) {
+            const float value = static_cast<float>(column[k]);
+            if (value > best) best = value;
+        }
+        rowMax[x] = best;
+    });
+    float best = 0.0f;
+    for (int x = 0; x < width; ++x) best = rowMax[x] > best ? rowMax[x] : best;
+    const double scaled = static_cast<double>(best) * 1.1;
+    return scaled >= 2147483647.0 ? 2147483647 : static_cast<std::int32_t>(scaled);
+}
+
+}  // namespace
+
+RayFrame PrepareRayFrame(int a, int b) {
+    RayFrame f;
+    f.r = interpolate ? 2 : 1;
+    const float size = static_cast<float>(VoxelVolume.size);
+
+    // The volume's own axes, from the box corners.
+    const Point3 axisZ = Normalise(Minus(World[4], World[0]));
+    const Point3 axisY = Normalise(Minus(World[3], World[0]));
+
+    // The plane in the volume's frame, in voxel units (the box runs 0..size).
+    for (int k = 0; k < 6; ++k) f.plane[k] = ViewPlane[k];
+    WorldToView(f.plane, 6, Point3{}, axisZ, axisY);
+    for (Point3& p : f.plane) {
+        p.x = (p.x + 0.5f) * size;
+        p.y = (p.y + 0.5f) * size;
+        p.z = (p.z + 0.5f) * size;
+    }
+
+    f.rayDir = Normalise(Minus(f.plane[5], f.plane[4]));
+
+    // Light halfway between the view and the fixed direction (1, 1, 1) / sqrt(3).
+    const double c = 1.0 / std::sqrt(3.0);
+    const Point3 halfway{static_cast<float>(-(f.rayDir.x + c)), static_cast<float>(-(f.rayDir.y + c)),
+                         static_cast<float>(-(f.rayDir.z + c))};
+    f.lightHalfway = Normalise(halfway);
+
+    f.stepCount = VoxelVolume.size;
+    if (interpolate) {
+        f.stepCount = 2 * VoxelVolume.size;
+        f.rayDir = Point3{f.rayDir.x * 0.5f, f.rayDir.y * 0.5f, f.rayDir.z * 0.5f};
+    }
+
+    const float fa = static_cast<float>(a), fb = static_cast<float>(b);
+    const Point3 across = Minus(f.plane[1], f.plane[0]);
+    const Point3 down = Minus(f.plane[3], f.plane[0]);
+    f.columnStep = Point3{across.x / fa, across.y / fa, across.z / fa};
+    f.rowStep = Point3{down.x / fb, down.y / fb, down.z / fb};
+
+    f.viewAxis = IntegerAxis(f.rayDir);
+    f.columnAxis = IntegerAxis(f.columnStep);
+    f.rowAxis = IntegerAxis(f.rowStep);
+    return f;
+}
+
+void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type) {
+    const int r = interpolate ? 2 : 1;
+    BuildTrilinearWeights();
+    if (r > 1) BuildBilinearWeights(r);
+    bilinearDivisor = r * r;
+
+    // The image area must fit the 512 x 512 buffers.
+    a = std::clamp(a, 0, kBufferSide / r);
+    b = std::clamp(b, 0, kBufferSide / r);
+    const RayFrame f = PrepareRayFrame(a > 0 ? a : 1, b > 0 ? b : 1);
+
+    std::memset(image, 0, sizeof(ImageBuffer));
+    std::memset(DepthBuffer, 0, sizeof(DepthBuffer));
+
+    // Row starts by the same float additions as one pass would make:
+    // two row steps in, then one per row.
+    static Point3 rowStart[kBufferSide];
+    Point3 s = Plus(Plus(f.plane[0], f.rowStep), f.rowStep);
+    for (int j = 0; j < b; ++j) {
+        rowStart[j] = s;
+        s = Plus(s, f.rowStep);
+    }
+    ParallelFor(b, [&](std::int32_t j) {
+        const int y = j * r;
+        Point3 origin = rowStart[j];
+        for (int i = 0; i < a; ++i) {
+            const int x = i * r;
+            origin = Plus(origin, f.columnStep);
+            const RayResult ray = CastRay(origin, f.rayDir, f.lightHalfway, f.stepCount, type);
+            DepthBuffer[x * kBufferSide + y] = ray.depth;
+            std::uint32_t* pixel = image + 3 * (x * kBufferSide + y);
+            pixel[0] = pixel[1] = pixel[2] = ray.value;
+        }
+    });
+
+    if (r > 1) FillImageGaps(image, a, b, r);
+    if (type == Surface && gradientShading) {
+        if (r > 1) FillDepthGaps(DepthBuffer, a, b, r);
+        ShadeFromDepth(image, DepthBuffer, IntVector{-36, -36, -36}, f.viewAxis, f.columnAxis,
+                       f.rowAxis, a, b, r, 1);
+    }
+    displayMax = DisplayMaximum(image, a * r, b * r);
+}
+
+int RaysPerSide() {
+    const int r = interpolate ? 2 : 1;
+    const int rays = interpolate ? 2 * VoxelVolume.size : VoxelVolume.size;
+    return std::clamp(rays, 0, kBufferSide / r);
+}
+
+}  // namespace calyra

@@ -1,0 +1,37 @@
+// One complete image: rays over an a x b grid on the viewing plane, then the
+// image passes and the display maximum.
+#pragma once
+
+#include <cstdint>
+
+#include "geometry/vector_math.h"
+#include "render/image_passes.h"
+#include "render/worker_pool.h"
+
+namespace calyra {
+
+// Everything that is the same for all rays of one render.
+struct RayFrame {
+    int r = 1;                  // pixel step
+    Point3 plane[6];            // ViewPlane in voxel units
+    Point3 rayDir;              // unit step, or half a unit with interpolation
+    Point3 lightHalfway;
+    std::int32_t stepCount = 0;
+    Point3 columnStep;
+    Point3 rowStep;
+    IntVector viewAxis, columnAxis, rowAxis;
+};
+
+// Computes the per-render values from World, ViewPlane, size and interpolate.
+RayFrame PrepareRayFrame(int a, int b);
+
+// Renders into ImageBuffer, DepthBuffer and displayMax. a, b: ray columns and
+// rows; the image area a*r x b*r is capped to the 512 x 512 buffers.
+void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type);
+
+// Rays per side as the render window asks for them: size, or 2 x size with
+// interpolation, capped so the image area fits 512.
+int RaysPerSide();
+
+
+}  // namespace calyra

@@ -1,0 +1,121 @@
+#include "volume/head_loader.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "volume/models.h"
+#include "test_support.h"
+
+namespace calyra {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs each test in a fresh working directory.
+class HeadLoaderTest : public test::CoreTest {
+protected:
+    void SetUp() override {
+        test::CoreTest::SetUp();
+        previous_ = fs::current_path();
+        dir_ = fs::temp_directory_path() /
+               ("calyra_head_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+        fs::current_path(dir_);
+    }
+    void TearDown() override {
+        fs::current_path(previous_);
+        fs::remove_all(dir_);
+        test::CoreTest::TearDown();
+    }
+
+    // Writes n bytes; byte k has the value pattern(k).
+    template <typename Pattern>
+    void WriteHead(std::size_t n, Pattern pattern) {
+        std::ofstream out("sm3dhead", std::ios::binary);
+        for (std::size_t k = 0; k < n; ++k) out.put(static_cast<char>(pattern(k)));
+    }
+
+    void Build() {
+        VoxelVolume.source = 2;
+        BuildVolume();
+    }
+
+    fs::path previous_, dir_;
+};
+
+std::uint8_t Pattern(std::size_t k) { return static_cast<std::uint8_t>((k * 7 + k / 16384) % 251); }
+
+TEST_F(HeadLoaderTest, AFullFileFillsOneToOneHundredTwentyEight) {
+    WriteHead(2097152, Pattern);
+    Build();
+    const VolumeStore& v = VoxelVolume;
+    EXPECT_EQ(v.dims.z, 128);
+    EXPECT_EQ(v.size, 128);
+    EXPECT_EQ(v.mirrorZ, 1);
+    EXPECT_EQ(v.maxValue, 250u);
+    // Slice n goes to z = n + 1; byte y*128 + x to voxels[x+1][y+1].
+    for (std::size_t n : {0u, 1u, 64u, 127u}) {
+        for (std::size_t y : {0u, 77u, 127u}) {
+            for (std::size_t x : {0u, 3u, 127u}) {
+                ASSERT_EQ(v.voxels[x + 1][y + 1][n + 1], Pattern(n * 16384 + y * 128 + x));
+            }
+        }
+    }
+    for (int a = 0; a <= 128; ++a) {
+        EXPECT_EQ(v.voxels[a][5][0], 0);
+        EXPECT_EQ(v.voxels[0][a][5], 0);
+        EXPECT_EQ(v.voxels[5][0][a], 0);
+    }
+}
+
+TEST_F(HeadLoaderTest, HalfAFileFillsTheLowerSixtyFourSlices) {
+    WriteHead(1048576, [](std::size_t) { return 9; });
+    Build();
+    EXPECT_EQ(VoxelVolume.voxels[10][10][64], 9);
+    EXPECT_EQ(VoxelVolume.voxels[10][10][65], 0);
+    EXPECT_EQ(VoxelVolume.voxels[10][10][128], 0);
+}
+
+TEST_F(HeadLoaderTest, AShortFinalBlockIsDiscarded) {
+    WriteHead(40000, [](std::size_t) { return 17; });
+    Build();
+    EXPECT_EQ(VoxelVolume.voxels[128][128][2], 17);
+    EXPECT_EQ(VoxelVolume.voxels[1][1][3], 0);
+    EXPECT_EQ(VoxelVolume.maxValue, 17u);
+}
+
+TEST_F(HeadLoaderTest, AnAllZeroFileLeavesMaxValueZero) {
+    WriteHead(2097152, [](std::size_t) { return 0; });
+    Build();
+    EXPECT_EQ(VoxelVolume.maxValue, 0u);
+}
+
+TEST_F(HeadLoaderTest, AMissingFileIsReportedAndLeavesABlankVolume) {
+    test::MessageRecorder recorder;
+    Build();
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].text, "Could not read file sm3dhead\n");
+    EXPECT_EQ(recorder.messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(VoxelVolume.maxValue, 0u);
+    EXPECT_EQ(VoxelVolume.dims.x, 128);
+    EXPECT_EQ(VoxelVolume.voxels[64][64][64], 0);
+}
+
+TEST_F(HeadLoaderTest, ADirectoryNamedLikeTheFileCannotBeRead) {
+    fs::create_directory("sm3dhead");
+    test::MessageRecorder recorder;
+    Build();
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].text, "Could not read file sm3dhead\n");
+    EXPECT_EQ(VoxelVolume.maxValue, 0u);
+}
+
+TEST_F(HeadLoaderTest, TheGeneratedPhantomLoads) {
+    fs::copy_file(CALYRA_HEAD_FILE, "sm3dhead");
+    Build();
+    EXPECT_GT(VoxelVolume.maxValue, 200u);
+}
+
+}  // namespace
+}  // namespace calyra

@@ -1,0 +1,171 @@
+#include "render/ray_driver.h"
+
+#include <cmath>
+#include <vector>
+
+#include "render/ray_cast.h"
+#include "test_support.h"
+#include "volume/models.h"
+
+namespace calyra {
+namespace {
+
+class RayDriverTest : public test::CoreTest {
+protected:
+    void Build(int model) {
+        modelType = model;
+        VoxelVolume.source = SourceForModel(model);
+        BuildVolume();
+    }
+};
+
+TEST_F(RayDriverTest, TheDefaultOrientationMapsThePlaneOntoTheFrontFace) {
+    Build(0);
+    const RayFrame f = PrepareRayFrame(64, 64);
+    EXPECT_EQ(f.plane[0], (Point3{0, 0, 0}));
+    EXPECT_EQ(f.plane[1], (Point3{64, 0, 0}));
+    EXPECT_EQ(f.plane[2], (Point3{64, 64, 0}));
+    EXPECT_EQ(f.plane[3], (Point3{0, 64, 0}));
+    EXPECT_EQ(f.plane[4], (Point3{32, 32, 0}));
+    EXPECT_EQ(f.plane[5], (Point3{32, 32, 32}));
+    EXPECT_EQ(f.rayDir, (Point3{0, 0, 1}));
+    EXPECT_EQ(f.columnStep, (Point3{1, 0, 0}));
+    EXPECT_EQ(f.rowStep, (Point3{0, 1, 0}));
+    EXPECT_EQ(f.stepCount, 64);
+    EXPECT_EQ(f.viewAxis.z, 6);
+    EXPECT_EQ(f.columnAxis.x, 6);
+    EXPECT_EQ(f.rowAxis.y, 6);
+    const double c = 1.0 / std::sqrt(3.0);
+    const double n = std::sqrt(c * c + c * c + (1 + c) * (1 + c));
+    EXPECT_NEAR(f.lightHalfway.x, -c / n, 1e-6);
+    EXPECT_NEAR(f.lightHalfway.z, -(1 + c) / n, 1e-6);
+}
+
+TEST_F(RayDriverTest, IntegerAxesTurnANegativeLargestYOrZRound) {
+    Build(0);
+    SnapViewPlane(Back);  // view along -z of the volume
+    const RayFrame f = PrepareRayFrame(64, 64);
+    EXPECT_EQ(f.rayDir, (Point3{0, 0, -1}));
+    EXPECT_EQ(f.viewAxis.z, 6);
+    EXPECT_EQ(f.columnAxis.x, -6);  // a largest x keeps its sign
+}
+
+TEST_F(RayDriverTest, InterpolationHalvesTheStepAndDoublesTheCount) {
+    Build(0);
+    interpolate = true;
+    const RayFrame f = PrepareRayFrame(128, 128);
+    EXPECT_EQ(f.rayDir, (Point3{0, 0, 0.5f}));
+    EXPECT_EQ(f.stepCount, 128);
+    EXPECT_EQ(RaysPerSide(), 128);
+}
+
+TEST_F(RayDriverTest, RayIJStartsOneColumnAndTwoRowsIn) {
+    Build(0);
+    // Slice shows the first sample: voxel (i + 1, j + 2, 1) for ray (i, j).
+    ASSERT_EQ(AllocateVolume(64, 64, 64), 1);
+    PublishShape(64, 64, 64, 64);
+    VoxelVolume.maxValue = 256;
+    VoxelVolume.voxels[6][9][1] = 77;
+    RenderImage(64, 64, ImageBuffer, Slice);
+    EXPECT_EQ(ImageAt(5, 7), 77u);
+    EXPECT_EQ(DepthAt(5, 7), 1);
+    EXPECT_EQ(displayMax, static_cast<std::int32_t>(77 * 1.1));
+}
+
+TEST_F(RayDriverTest, TheLastColumnAndTwoRowsLieOutsideTheVolume) {
+    Build(0);
+    ASSERT_EQ(AllocateVolume(64, 64, 64), 1);
+    PublishShape(64, 64, 64, 64);
+    VoxelVolume.maxValue = 256;
+    for (int x = 0; x <= 64; ++x)
+        for (int y = 0; y <= 64; ++y)
+            for (int z = 0; z <= 64; ++z) VoxelVolume.voxels[x][y][z] = 50;
+    threshold = 0.0f;
+    RenderImage(64, 64, ImageBuffer, Transparent);
+    for (int k = 0; k < 62; ++k) {
+        EXPECT_EQ(ImageAt(63, k), 0u) << k;
+        EXPECT_EQ(ImageAt(k, 62), 0u) << k;
+        EXPECT_EQ(ImageAt(k, 63), 0u) << k;
+    }
+    EXPECT_EQ(ImageAt(62, 61), 50u * 63);  // samples at z = 1..63
+}
+
+TEST_F(RayDriverTest, AnEmptyVolumeRendersBlackWithDisplayMaxZero) {
+    for (int type : {Surface, Transparent, Slice}) {
+        RenderImage(64, 64, ImageBuffer, type);
+        EXPECT_EQ(displayMax, 0);
+        for (int k = 0; k < 64 * 64; ++k) ASSERT_EQ(ImageAt(k / 64, k % 64), 0u);
+    }
+}
+
+TEST_F(RayDriverTest, InterpolatedRendersLeaveTheLastColumnAndRowBlack) {
+    Build(0);
+    interpolate = true;
+    threshold = 0.0f;
+    RenderImage(128, 128, ImageBuffer, Transparent);
+    for (int k = 0; k < 256; ++k) {
+        EXPECT_EQ(ImageAt(255, k), 0u);
+        EXPECT_EQ(ImageAt(k, 255), 0u);
+    }
+    EXPECT_GT(ImageAt(128, 128), 0u);
+}
+
+TEST_F(RayDriverTest, RaysPerSideIsCappedToTheBuffers) {
+    VoxelVolume.size = 300;
+    interpolate = true;
+    EXPECT_EQ(RaysPerSide(), 256);
+    interpolate = false;
+    VoxelVolume.size = 600;
+    EXPECT_EQ(RaysPerSide(), 512);
+}
+
+// A snapshot of the outputs of one render.
+struct Outputs {
+    std::vector<std::uint32_t> image;
+    std::vector<std::int32_t> depth;
+    std::int32_t max;
+    bool operator==(const Outputs&) const = default;
+};
+
+Outputs Render(int type) {
+    const int rays = RaysPerSide();
+    RenderImage(rays, rays, ImageBuffer, type);
+    return {std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
+            std::vector<std::int32_t>(std::begin(DepthBuffer), std::end(DepthBuffer)), displayMax};
+}
+
+struct Scene {
+    int model;
+    int type;
+    bool interp;
+    float threshold;
+};
+
+class RenderDeterminismTest : public RayDriverTest, public ::testing::WithParamInterface<Scene> {};
+
+TEST_P(RenderDeterminismTest, ResultsDoNotDependOnThreadsOrRepetition) {
+    const Scene s = GetParam();
+    Build(s.model);
+    interpolate = s.interp;
+    threshold = s.threshold;
+    RotateViewPlane(0.4f, -0.7f);
+    SetWorkerThreads(1);
+    const Outputs one = Render(s.type);
+    const Outputs again = Render(s.type);
+    SetWorkerThreads(4);
+    const Outputs four = Render(s.type);
+    SetWorkerThreads(2);
+    EXPECT_TRUE(one == again);
+    EXPECT_TRUE(one == four);
+    EXPECT_GT(one.max, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, RenderDeterminismTest,
+                         ::testing::Values(Scene{0, Surface, false, 0.1f},
+                                           Scene{0, Transparent, true, 0.3f},
+                                           Scene{8, Transparent, false, 0.0f},
+                                           Scene{9, Slice, true, 0.1f},
+                                           Scene{7, Surface, true, 0.5f}));
+
+}  // namespace
+}  // namespace calyra

@@ -1,0 +1,52 @@
+// Shared helpers for the core tests: a clean process state per test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "geometry/orientation.h"
+#include "render/settings.h"
+#include "volume/messages.h"
+#include "volume/volume_store.h"
+
+namespace calyra::test {
+
+// Restores every process-wide setting to its start-up value.
+inline void ResetProgramState() {
+    ResetOrientation();
+    renderType = Surface;
+    threshold = 0.1f;
+    interpolate = false;
+    gradientShading = true;
+    stereo = false;
+    renderPending = false;
+    modelType = 0;
+    loadCount = 0;
+    AllocateVolume(0, 0, 0);
+    VoxelVolume.dims = Int3{};
+    VoxelVolume.size = 64;
+    VoxelVolume.maxValue = 0;
+    VoxelVolume.mirrorZ = 1;
+    VoxelVolume.source = 0;
+    SetMessageSink({});
+}
+
+// Collects the messages the core reports while it lives.
+class MessageRecorder {
+public:
+    MessageRecorder() {
+        SetMessageSink([this](const Message& m) { messages.push_back(m); });
+    }
+    ~MessageRecorder() { SetMessageSink({}); }
+    std::vector<Message> messages;
+};
+
+class CoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetProgramState(); }
+    void TearDown() override { ResetProgramState(); }
+};
+
+}  // namespace calyra::test

@@ -1,0 +1,13 @@
+// The MRI head data set "sm3dhead": 128^3 bytes, x fastest, read from the
+// working directory.
+#pragma once
+
+namespace calyra {
+
+inline constexpr const char* kHeadFileName = "sm3dhead";
+
+// Fills the 128^3 store (already allocated) from "sm3dhead" in 32,768-byte
+// blocks of two slices; file slice n goes to z = n + 1. Sets maxValue.
+void LoadHeadVolume();
+
+}  // namespace calyra

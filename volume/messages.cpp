@@ -1,0 +1,51 @@
+#include "volume/messages.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace calyra {
+namespace {
+
+MessageSink& Sink() {
+    static MessageSink sink;
+    return sink;
+}
+
+BusyHook& Busy() {
+    static BusyHook hook;
+    return hook;
+}
+
+}  // namespace
+
+void SetMessageSink(MessageSink sink) { Sink() = std::move(sink); }
+
+void ReportMessage(const Message& message) {
+    if (Sink()) {
+        Sink()(message);
+        return;
+    }
+    std::fputs(message.text.c_str(), stderr);
+    if (message.text.empty() || message.text.back() != '\n') std::fputc('\n', stderr);
+}
+
+std::string FormatWithName(const char* format, const std::string& name) {
+    std::string out;
+    for (const char* p = format; *p; ++p) {
+        if (p[0] == '%' && p[1] == 's') {
+            out += name;
+            ++p;
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
+void SetBusyHook(BusyHook hook) { Busy() = std::move(hook); }
+
+void SetBusy(bool busy) {
+    if (Busy()) Busy()(busy);
+}
+
+}  // namespace calyra

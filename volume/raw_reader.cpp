@@ -1,0 +1,395 @@
+#include "volume/raw_reader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+#include <vector>
+
+#include "render/settings.h"
+#include "volume/messages.h"
+#include "volume/volume_store.h"
+
+namespace calyra {
+
+std::string volumePath;
+
+namespace {
+
+constexpr std::size_t kBlockBytes = 131072;
+// A side file is six short lines; past this much input it behaves as ended,
+// so an endless stream (a device, a huge file) cannot stall the dialog.
+constexpr std::uint64_t kSideFileLimit = std::uint64_t{64} << 20;
+constexpr std::size_t kTextBuffer = std::size_t{1} << 20;
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// fopen, except that a directory counts as a file that cannot be opened.
+File OpenForReading(const std::string& path, const char* mode) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return nullptr;
+    return File(std::fopen(path.c_str(), mode));
+}
+
+void ReportUnreadable(const std::string& path) {
+    ReportMessage(
+        {FormatWithName(kCouldNotReadFile, path), "", MessageIcon::Warning, MessageOwner::None});
+}
+
+// Buffered character input with one character of look-ahead: Peek is getc,
+// and leaving a peeked character unconsumed is ungetc. End of file is sticky.
+class CharStream {
+  public:
+    CharStream(std::FILE* file, std::size_t bufferSize, std::uint64_t limit)
+        : file_(file), buffer_(bufferSize), limit_(limit) {}
+
+    int Peek() { return pos_ < end_ ? static_cast<unsigned char>(buffer_[pos_]) : Refill(); }
+    void Consume() { ++pos_; }
+
+  private:
+    int Refill() {
+        consumed_ += end_;
+        pos_ = end_ = 0;
+        if (ended_ || consumed_ >= limit_) return EOF;
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer_.size(), limit_ - consumed_));
+        end_ = std::fread(buffer_.data(), 1, want, file_);
+        if (end_ == 0) {
+            ended_ = true;
+            return EOF;
+        }
+        return static_cast<unsigned char>(buffer_[0]);
+    }
+
+    std::FILE* file_;
+    std::vector<char> buffer_;
+    std::uint64_t limit_;
+    std::uint64_t consumed_ = 0;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    bool ended_ = false;
+};
+
+// White space as the C locale's isspace sees it.
+bool IsSpace(int c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool IsDigit(int c) {
+    return c >= '0' && c <= '9';
+}
+
+void SkipSpace(CharStream& in) {
+    while (IsSpace(in.Peek())) in.Consume();
+}
+
+enum class Scan { Number, TooLarge, NoNumber };
+
+// One "%d": white space, an optional sign, decimal digits. Without a digit a
+// consumed sign stays consumed and the offending character stays unread. A
+// number outside 32 bits is consumed whole and reported as TooLarge.
+Scan ScanInt(CharStream& in, std::int32_t& value) {
+    SkipSpace(in);
+    int c = in.Peek();
+    const bool negative = c == '-';
+    if (c == '-' || c == '+') {
+        in.Consume();
+        c = in.Peek();
+    }
+    if (!IsDigit(c)) return Scan::NoNumber;
+    constexpr std::uint64_t kLargestMagnitude = std::uint64_t{1} << 31;
+    std::uint64_t magnitude = 0;
+    bool tooLarge = false;
+    do {
+        if (!tooLarge) {
+            magnitude = magnitude * 10 + static_cast<unsigned>(c - '0');
+            tooLarge = magnitude > kLargestMagnitude;
+        }
+        in.Consume();
+        c = in.Peek();
+    } while (IsDigit(c));
+    if (tooLarge || (!negative && magnitude == kLargestMagnitude)) return Scan::TooLarge;
+    value = negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude))
+                     : static_cast<std::int32_t>(magnitude);
+    return Scan::Number;
+}
+
+// One "%c": the next character, white space included.
+bool ScanChar(CharStream& in) {
+    if (in.Peek() == EOF) return false;
+    in.Consume();
+    return true;
+}
+
+// A side-file call of the form "%c %c ... %d": `chars` characters, the first
+// taken as it comes, the others after skipping white space, then a number.
+// The field changes only when the whole call succeeds.
+void ScanCharsThenInt(CharStream& in, int chars, std::int32_t& field) {
+    if (!ScanChar(in)) return;
+    for (int i = 1; i < chars; ++i) {
+        SkipSpace(in);
+        if (!ScanChar(in)) return;
+    }
+    std::int32_t value = 0;
+    if (ScanInt(in, value) == Scan::Number) field = value;
+}
+
+// One "%s" compared with "ascii". Only a few characters of the word are kept:
+// anything longer than five cannot match.
+bool ScanWordIsAscii(CharStream& in) {
+    SkipSpace(in);
+    char word[6] = {};
+    std::size_t length = 0;
+    for (int c = in.Peek(); c != EOF && !IsSpace(c); c = in.Peek()) {
+        if (length < sizeof word) word[length] = static_cast<char>(c);
+        ++length;
+        in.Consume();
+    }
+    return length == 5 && std::memcmp(word, "ascii", 5) == 0;
+}
+
+}  // namespace
+
+int ReadInfFile(ImportParams& params, ImportOptions& options) {
+    const std::string name = volumePath + ".inf";
+    File file = OpenForReading(name, "r");
+    if (!file) {
+        ReportUnreadable(name);
+        return 1;
+    }
+    CharStream in(file.get(), 4096, kSideFileLimit);
+    ScanCharsThenInt(in, 2, params.dimX);
+    ScanCharsThenInt(in, 3, params.dimY);
+    ScanCharsThenInt(in, 3, params.dimZ);
+    const bool ascii = ScanWordIsAscii(in);
+    ScanCharsThenInt(in, 1, options.bytesPerVoxel);
+    ScanCharsThenInt(in, 1, options.reverseBytes);
+    return ascii ? 0 : 1;
+}
+
+int CheckImportParameters(const ImportParams& params) {
+    // Each product rounds to float in turn, left to right.
+    float product = static_cast<float>(params.dimX) * static_cast<float>(params.dimY);
+    product = product * static_cast<float>(params.dimZ);
+    product = product * params.aspectX;
+    product = product * params.aspectY;
+    product = product * params.aspectZ;
+    // Written so that NaN anywhere fails.
+    const bool withinLimit = product <= 27000000.0f;
+    const bool dimsValid = params.dimX >= 0 && params.dimY >= 0 && params.dimZ >= 0;
+    const bool aspectsValid =
+        params.aspectX >= 0.0f && params.aspectY >= 0.0f && params.aspectZ >= 0.0f;
+    return withinLimit && dimsValid && aspectsValid ? 1 : 0;
+}
+
+bool ImportParametersAccepted(const ImportParams& params, const ImportOptions& options,
+                              bool ascii) {
+    if (!CheckImportParameters(params)) return false;
+    // Binary slices per block divide by the slice size: it must be positive.
+    if (!ascii && (params.dimX < 1 || params.dimY < 1 || options.bytesPerVoxel < 1)) return false;
+    // A zero aspect factor lets any shape past the size limit; the store must fit.
+    return StoreBytes(params.dimX, params.dimY, params.dimZ) <= kMaxStoreBytes;
+}
+
+void ImportStartValues(const std::string& path, ImportParams& params, ImportOptions& options) {
+    params.dimX = params.dimY = params.dimZ = 0;
+    options.bytesPerVoxel = 1;
+    options.reverseBytes = 0;
+    std::error_code ec;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
+    if (ec) return;
+    // Exact integer cube root: the largest n with n^3 <= value (n^3 stays in 64 bits).
+    const auto cubeRoot = [](std::uint64_t value) {
+        std::uint64_t low = 0;
+        std::uint64_t high = 2642245;  // largest n whose cube fits 64 bits
+        while (low < high) {
+            const std::uint64_t mid = (low + high + 1) / 2;
+            if (mid * mid * mid <= value)
+                low = mid;
+            else
+                high = mid - 1;
+        }
+        return low;
+    };
+    const auto setCube = [&](std::uint64_t value, std::int32_t bytesPerVoxel) {
+        const std::uint64_t n = cubeRoot(value);
+        if (n * n * n != value) return false;
+        params.dimX = params.dimY = params.dimZ = static_cast<std::int32_t>(n);
+        options.bytesPerVoxel = bytesPerVoxel;
+        return true;
+    };
+    if (!setCube(bytes, 1) && bytes % 2 == 0) setCube(bytes / 2, 2);
+}
+
+void LoadRawVolume(bool ascii, const ImportParams& params, const ImportOptions& options) {
+    if (!AllocateVolume(params.dimX, params.dimY, params.dimZ)) {
+        ReportAllocationFailure();
+        return;
+    }
+    ReadRawVolume(ascii ? "ASCII" : "BINARY", params, options);
+}
+
+namespace {
+
+// True when every index the reader writes lies inside the allocated store.
+bool FitsStore(const ImportParams& p) {
+    const VolumeStore& v = VoxelVolume;
+    const bool nonNegative = p.dimX >= 0 && p.dimY >= 0 && p.dimZ >= 0;
+    const bool empty = p.dimX == 0 || p.dimY == 0 || p.dimZ == 0;
+    return nonNegative && p.dimX <= v.allocated.x && p.dimY <= v.allocated.y &&
+           p.dimZ <= v.allocated.z && (v.voxels != nullptr || empty);
+}
+
+// ASCII voxels, z fastest, one "%d" each. A failed read repeats the last value.
+void ReadAsciiVoxels(std::FILE* file, const ImportParams& p) {
+    CharStream in(file, kTextBuffer, UINT64_MAX);
+    std::uint32_t last = 0;
+    std::uint32_t largest = 0;
+    // Once a read fails at a character no later read can get past, every
+    // remaining voxel repeats the last value.
+    bool stuck = false;
+    for (std::int32_t x = 1; x <= p.dimX; ++x) {
+        for (std::int32_t y = 1; y <= p.dimY; ++y) {
+            std::uint8_t* row = VoxelVolume.voxels[x][y];
+            std::int32_t z = 1;
+            for (; z <= p.dimZ && !stuck; ++z) {
+                std::int32_t value = 0;
+                const Scan result = ScanInt(in, value);
+                if (result == Scan::Number) {
+                    // Magnitude as unsigned, so that INT_MIN is fine.
+                    const auto u = static_cast<std::uint32_t>(value);
+                    last = value < 0 ? 0u - u : u;
+                    largest = std::max(largest, last);
+                } else if (result == Scan::NoNumber) {
+                    const int c = in.Peek();
+                    stuck = c == EOF || !(IsSpace(c) || c == '+' || c == '-');
+                }
+                row[z] = static_cast<std::uint8_t>(last);
+            }
+            if (z <= p.dimZ) {
+                std::memset(row + z, static_cast<std::uint8_t>(last), std::size_t(p.dimZ - z + 1));
+            }
+        }
+    }
+    VoxelVolume.maxValue = largest;
+}
+
+struct BlockLayout {
+    std::int64_t slicesPerBlock = 0;  // S: whole slices taken from each block
+    std::int64_t sliceVoxels = 0;     // dimX x dimY
+    std::int32_t step = 1;            // bytes between voxel starts in a block
+    bool twoByte = false;
+};
+
+// Walks the file block by block as the import consumes it and calls
+// visit(sliceStart, z) for every slice that gets stored.
+template <class Visit>
+void ForEachStoredSlice(std::FILE* file, const ImportParams& p, const BlockLayout& layout,
+                        std::vector<std::uint8_t>& block, Visit&& visit) {
+    std::int64_t z = 1;
+    while (z <= p.dimZ) {
+        // A short block stores nothing; as end of file is sticky, neither
+        // would any later one, so the walk can stop here.
+        if (std::fread(block.data(), 1, kBlockBytes, file) < kBlockBytes) return;
+        for (std::int64_t k = 0; k < layout.slicesPerBlock && z + k <= p.dimZ; ++k) {
+            visit(block.data() + k * layout.sliceVoxels * layout.step,
+                  static_cast<std::int32_t>(z + k));
+        }
+        z += layout.slicesPerBlock + (layout.twoByte ? 1 : 0);
+    }
+}
+
+void ReadBinaryVoxels(std::FILE* file, const ImportParams& p, const ImportOptions& options) {
+    BlockLayout layout;
+    layout.twoByte = options.bytesPerVoxel == 2;
+    layout.step = layout.twoByte ? 2 : 1;
+    layout.sliceVoxels = std::int64_t{p.dimX} * p.dimY;
+    const std::int64_t sliceBytes = layout.sliceVoxels * options.bytesPerVoxel;
+    // A slice larger than a block (or no slice at all) is never stored.
+    layout.slicesPerBlock = sliceBytes >= 1 ? std::int64_t{kBlockBytes} / sliceBytes : 0;
+    if (layout.slicesPerBlock == 0) return;
+
+    std::vector<std::uint8_t> block(kBlockBytes);
+    std::uint8_t*** voxels = VoxelVolume.voxels;
+    if (!layout.twoByte) {
+        std::uint8_t largest = 0;
+        ForEachStoredSlice(file, p, layout, block, [&](const std::uint8_t* src, std::int32_t z) {
+            for (std::int32_t y = 1; y <= p.dimY; ++y) {
+                for (std::int32_t x = 1; x <= p.dimX; ++x, ++src) {
+                    voxels[x][y][z] = *src;
+                    largest = std::max(largest, *src);
+                }
+            }
+        });
+        VoxelVolume.maxValue = largest;
+        return;
+    }
+
+    const bool reverse = options.reverseBytes != 0;
+    const auto value16 = [reverse](const std::uint8_t* b) {
+        return reverse ? std::uint32_t(b[1]) << 8 | b[0] : std::uint32_t(b[0]) << 8 | b[1];
+    };
+    // First pass: the largest value among the voxels this import stores sets the scale.
+    std::uint32_t vmax = 0;
+    ForEachStoredSlice(file, p, layout, block, [&](const std::uint8_t* src, std::int32_t) {
+        for (std::int64_t n = 0; n < layout.sliceVoxels; ++n)
+            vmax = std::max(vmax, value16(src + 2 * n));
+    });
+    // The second pass needs the file from its start again; a stream that
+    // cannot rewind keeps the blank store.
+    if (vmax == 0 || std::fseek(file, 0, SEEK_SET) != 0) return;
+    std::uint8_t largest = 0;
+    ForEachStoredSlice(file, p, layout, block, [&](const std::uint8_t* src, std::int32_t z) {
+        for (std::int32_t y = 1; y <= p.dimY; ++y) {
+            for (std::int32_t x = 1; x <= p.dimX; ++x, src += 2) {
+                // Clamped in case the file grew between the passes.
+                const std::uint32_t scaled =
+                    std::min<std::uint32_t>(value16(src) * 255 / vmax, 255);
+                const auto stored = static_cast<std::uint8_t>(scaled);
+                // Doubled along z: the row's spare half holds index dimZ + 1.
+                voxels[x][y][z] = stored;
+                voxels[x][y][z + 1] = stored;
+                largest = std::max(largest, stored);
+            }
+        }
+    });
+    VoxelVolume.maxValue = largest;
+}
+
+}  // namespace
+
+void ReadRawVolume(const char* format, const ImportParams& params, const ImportOptions& options) {
+    VolumeStore& v = VoxelVolume;
+    SetBusy(true);
+    v.maxValue = 0;
+    interpolate = false;
+    v.mirrorZ = options.bytesPerVoxel == 2 ? 0 : 1;
+
+    const bool ascii = format != nullptr && std::strcmp(format, "ASCII") == 0;
+    File file = OpenForReading(volumePath, ascii ? "r" : "rb");
+    if (!file) ReportUnreadable(volumePath);
+    // After a failed open, or for dims the store was not allocated for, the
+    // volume is shown blank.
+    if (!file || !FitsStore(params)) {
+        v.dims = Int3{};
+        SetBusy(false);
+        return;
+    }
+
+    PublishShape(params.dimX, params.dimY, params.dimZ, params.dimX);
+    if (ascii) {
+        v.size = 128;
+        v.mirrorZ = 0;
+        ReadAsciiVoxels(file.get(), params);
+    } else {
+        ReadBinaryVoxels(file.get(), params, options);
+    }
+    file.reset();
+    SetBusy(false);
+}
+
+}  // namespace calyra

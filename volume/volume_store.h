@@ -1,0 +1,70 @@
+// The one voxel volume the program shows.
+//
+// voxels[x][y][z] holds unsigned 8-bit values; every index 0..dim exists on
+// every axis, z is contiguous. Each z-row has room for 2 x (dimZ + 1) bytes:
+// the upper half is spare room that only the two-byte import writes into.
+// Every build replaces the store whole.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace calyra {
+
+struct Int3 {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t z = 0;
+};
+
+struct VolumeStore {
+    // Pointer tables over one zero-filled block: voxels[x][y] is a z-row.
+    std::uint8_t*** voxels = nullptr;
+    Int3 dims;                     // extent of the data; 0, 0, 0 before any build
+    Int3 origin;                   // always 0, 0, 0 after a build
+    std::int32_t size = 64;        // edge of the rendering cube, voxel units
+    std::uint32_t maxValue = 0;    // value scale of the thresholds
+    std::int32_t mirrorZ = 1;      // fold the upper z half onto the lower
+    std::int32_t source = 0;       // which builder BuildVolume runs: 0, 2, 25, 26
+
+    // What AllocateVolume got; readers never index past it.
+    Int3 allocated;
+    std::size_t rowLength = 0;     // bytes per z-row: 2 x (allocated.z + 1)
+
+    // Storage behind the pointer tables.
+    std::unique_ptr<std::uint8_t[]> block;
+    std::unique_ptr<std::uint8_t*[]> rows;
+    std::unique_ptr<std::uint8_t**[]> planes;
+
+    // Bumped by every allocation, so caches built over a store can tell.
+    std::uint64_t generation = 0;
+};
+
+// The process-wide store.
+extern VolumeStore VoxelVolume;
+// The model the user chose last: 0, 2, 3, 6, 7, 8 or 9.
+extern std::int32_t modelType;
+// Number of builds started by render-window creation.
+extern std::int16_t loadCount;
+
+// Bytes a store for these dims costs: (dimX+1)(dimY+1) x 2(dimZ+1).
+// Returns 0 for negative dims.
+std::uint64_t StoreBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ);
+
+// Largest store the program allocates (2 GiB).
+inline constexpr std::uint64_t kMaxStoreBytes = std::uint64_t{1} << 31;
+
+// Releases the previous store and allocates a zero-filled one for the dims.
+// Returns 1 on success. On failure nothing stays allocated, dims are published
+// as 0, 0, 0 and 0 is returned; the caller reports kNotEnoughMemoryForVolume.
+int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ);
+
+// Sets origin to 0, 0, 0 and publishes dims and size.
+void PublishShape(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ, std::int32_t size);
+
+// Reports the failed allocation as the windowed program shows it.
+void ReportAllocationFailure();
+
+}  // namespace calyra
