@@ -1,0 +1,113 @@
+// Image-level regression: every scene's buffers and display maximum must hash
+// to the recorded value. A changed or missing baseline fails and writes the
+// new table into the build tree for a person to look at; nothing refreshes
+// the committed table automatically.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "render/ray_driver.h"
+#include "test_support.h"
+#include "volume/models.h"
+
+namespace calyra {
+namespace {
+
+struct Scene {
+    const char* name;
+    int model;
+    int type;
+    bool interp;
+    float threshold;
+    bool grad;
+    void (*geometry)();
+};
+
+void None() {}
+void TurnedPlane() { RotateViewPlane(0.35f, -0.6f); }
+void SideView() {
+    SnapWorld(Top);
+    SnapViewPlane(Left);
+    PanViewPlane(PanDirection::In);
+}
+void DeepCut() {
+    SnapViewPlane(Back);
+    for (int i = 0; i < 7; ++i) PanViewPlane(PanDirection::In);
+    RotateViewPlaneXYZ(0.1f, 0.2f, 0.3f);
+}
+void Shifted() {
+    RotateWorld(0.7f, 0.2f);
+    RotateViewPlane(1.1f, 0.4f);
+    TranslateViewPlane(0.05f, -0.1f, 0.02f);
+}
+
+const Scene kScenes[] = {
+    {"ball-surface", 0, Surface, false, 0.1f, true, None},
+    {"ball-transparent", 0, Transparent, false, 0.1f, true, TurnedPlane},
+    {"ball-sum", 0, Transparent, false, 0.0f, true, SideView},
+    {"ball-slice", 0, Slice, false, 0.1f, true, DeepCut},
+    {"ball-surface-interp", 0, Surface, true, 0.3f, true, TurnedPlane},
+    {"ball-transparent-interp", 0, Transparent, true, 0.6f, true, Shifted},
+    {"monkey-surface", 8, Surface, false, 0.5f, true, TurnedPlane},
+    {"monkey-nograd", 8, Surface, false, 0.1f, false, SideView},
+    {"monkey-slice-interp", 8, Slice, true, 0.1f, true, DeepCut},
+    {"combined-surface-interp", 9, Surface, true, 0.1f, true, Shifted},
+    {"combined-transparent", 9, Transparent, false, 0.25f, true, None},
+    {"cone-surface", 7, Surface, false, 0.1f, true, TurnedPlane},
+    {"cone-transparent", 7, Transparent, false, 0.1f, true, SideView},
+    {"hyperboloid-surface", 6, Surface, false, 0.9f, true, DeepCut},
+    {"hyperboloid-sum", 6, Transparent, false, 0.0f, true, Shifted},
+};
+
+std::uint64_t Fnv(std::uint64_t h, const void* data, std::size_t n) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
+    return h;
+}
+
+std::uint64_t RenderAndHash(const Scene& s) {
+    test::ResetProgramState();
+    modelType = s.model;
+    VoxelVolume.source = SourceForModel(s.model);
+    BuildVolume();
+    interpolate = s.interp;
+    threshold = s.threshold;
+    gradientShading = s.grad;
+    s.geometry();
+    const int rays = RaysPerSide();
+    RenderImage(rays, rays, ImageBuffer, s.type);
+    const int side = rays * (s.interp ? 2 : 1);
+    std::uint64_t h = 1469598103934665603ull;
+    for (int x = 0; x < side; ++x) {
+        h = Fnv(h, &ImageBuffer[3 * x * kBufferSide], sizeof(std::uint32_t) * 3 * side);
+        h = Fnv(h, &DepthBuffer[x * kBufferSide], sizeof(std::int32_t) * side);
+    }
+    return Fnv(h, &displayMax, sizeof displayMax);
+}
+
+TEST(RenderBaseline, EverySceneHashesToItsRecordedValue) {
+    std::map<std::string, std::string> recorded;
+    std::ifstream in(CALYRA_TEST_DATA_DIR "/render_baseline.txt");
+    std::string name, hash;
+    while (in >> name >> hash) recorded[name] = hash;
+
+    std::ostringstream table;
+    int differing = 0;
+    for (const Scene& s : kScenes) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%016llx",
+                      static_cast<unsigned long long>(RenderAndHash(s)));
+        table << s.name << ' ' << text << '\n';
+        if (recorded[s.name] != text) {
+            ++differing;
+            ADD_FAILURE() << s.name << ": recorded " << recorded[s.name] << ", now " << text;
+        }
+    }
+    test::ResetProgramState();
+    if (differing) std::ofstream("render_baseline.new.txt") << table.str();
+}
+
+}  // namespace
+}  // namespace calyra
