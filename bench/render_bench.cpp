@@ -1,0 +1,55 @@
+// RenderImage per model and type, with and without interpolation, on one
+// thread and on all threads.
+#include <benchmark/benchmark.h>
+
+#include "geometry/orientation.h"
+#include "render/ray_driver.h"
+#include "render/settings.h"
+#include "volume/models.h"
+#include "volume/volume_store.h"
+
+namespace {
+
+using namespace calyra;
+
+void Prepare(int model) {
+    static int built = -1;
+    if (built != model) {
+        modelType = model;
+        VoxelVolume.source = SourceForModel(model);
+        BuildVolume();
+        built = model;
+    }
+    ResetOrientation();
+}
+
+// Arguments: model, render type, interpolate, threads (0 = all).
+void BM_RenderImage(benchmark::State& state) {
+    Prepare(static_cast<int>(state.range(0)));
+    const int type = static_cast<int>(state.range(1));
+    interpolate = state.range(2) != 0;
+    threshold = 0.1f;
+    const int threads = static_cast<int>(state.range(3));
+    const int previous = WorkerThreads();
+    if (threads > 0) SetWorkerThreads(threads);
+    const int rays = RaysPerSide();
+    for (auto _ : state) {
+        RenderImage(rays, rays, ImageBuffer, type);
+        benchmark::DoNotOptimize(displayMax);
+    }
+    SetWorkerThreads(previous);
+    state.counters["rays"] = rays * rays;
+}
+
+void RenderArgs(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"model", "type", "interp", "threads"});
+    for (int model : {0, 7, 8, 2})
+        for (int type : {Surface, Transparent, Slice})
+            for (int interp : {0, 1})
+                for (int threads : {1, 0}) b->Args({model, type, interp, threads});
+    b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK(BM_RenderImage)->Apply(RenderArgs);
+
+}  // namespace
