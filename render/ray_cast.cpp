@@ -1,179 +1,278 @@
 #include "render/ray_cast.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "render/brick_map.h"
+#include "render/sampler.h"
 #include "render/settings.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
-namespace {
 
-// Truncates a coordinate toward zero; false when it cannot be a cell index.
-inline bool Truncate(float c, std::int32_t& i) {
-    if (!(c > -2147483648.0f && c < 2147483648.0f)) return false;
-    i = static_cast<std::int32_t>(c);
-    return true;
+VolumeSampler VolumeSampler::FromCurrentVolume() {
+    const VolumeStore& v = VoxelVolume;
+    VolumeSampler s;
+    s.mirror = v.mirrorZ != 0;
+    s.trilinear = interpolate;
+    s.weights = TrilinearWeights;
+    const bool present = v.voxels && v.dims.x <= v.allocated.x && v.dims.y <= v.allocated.y &&
+                         v.dims.z <= v.allocated.z && v.origin.x == 0 && v.origin.y == 0 &&
+                         v.origin.z == 0;
+    if (!present) return s;  // no store: no cell is inside
+    s.base = v.block.get();
+    s.yStride = static_cast<std::int64_t>(v.rowLength);
+    s.xStride = s.yStride * (static_cast<std::int64_t>(v.allocated.y) + 1);
+    s.dimX = v.dims.x;
+    s.dimY = v.dims.y;
+    s.dimZ = v.dims.z;
+    s.halfZ = v.dims.z / 2;
+    return s;
 }
 
-struct Cell {
-    std::int32_t ix, iy, iz;  // iz as mirrored
-    std::int32_t fx, fy, fz;  // half-voxel position, fz as replaced
-    bool mirrored;
+struct RayContext {
+    VolumeSampler sampler;
+    const BrickMap* bricks = nullptr;
+    std::int32_t type = Surface;
+    float threshold = 0.0f;
+    bool plainSum = false;
+    float hitLevel = 0.0f;    // Surface: a sample above it stops the ray
+    float shadeLevel = 0.0f;  // Transparent: a sample above it contributes
+    // Samples at or below this value change nothing (-1: every sample may matter).
+    std::int32_t quietLimit = -1;
+    std::int64_t k1 = 0, k2 = 0;
+    std::int64_t size = 0;
 };
 
-// Cell lookup shared by the sampler and the gradient. upperFromHalf selects
-// the mirror test: iz > dimZ/2 for samples, iz >= dimZ/2 for gradients.
-inline bool LocateCell(const Point3& p, bool gradient, Cell& cell) {
-    const VolumeStore& v = VoxelVolume;
-    std::int32_t ix, iy, iz;
-    if (!Truncate(p.x, ix) || !Truncate(p.y, iy) || !Truncate(p.z, iz)) return false;
-    if (!(v.origin.x < ix && ix < v.dims.x && v.origin.y < iy && iy < v.dims.y &&
-          v.origin.z < iz && iz < v.dims.z)) {
-        return false;
+namespace {
+
+// True when a coordinate is outside the inside range [1, dim) and its steps
+// carry it further out (float addition is monotonic, so it never returns).
+inline bool LeavesForGood(float p, float d, std::int32_t dim) {
+    return (p < 1.0f && d <= 0.0f) || (p >= static_cast<float>(dim) && d >= 0.0f);
+}
+
+// How many further steps from p certainly keep the position inside the box
+// [x0, x1) x [y0, y1) x [z0, z1), at most `left`. The bound leaves room for
+// the rounding of every addition on the way, so the exact float sums agree.
+inline std::int64_t SureSteps(const Point3& p, const Point3& d, float x0, float x1, float y0,
+                              float y1, float z0, float z1, std::int64_t left) {
+    if (left <= 0) return 0;
+    const double reach = std::max({std::fabs(double{x1}), std::fabs(double{y1}),
+                                   std::fabs(double{z1}), std::fabs(double{x0}),
+                                   std::fabs(double{y0}), std::fabs(double{z0}), 1.0});
+    // Each addition is off by at most half an ulp of a value below reach.
+    const double slack = (static_cast<double>(left) + 2.0) * reach * 0x1p-22;
+    double steps = static_cast<double>(left);
+    auto axis = [&](double pc, double dc, double lo, double hi) {
+        if (dc > 0.0) steps = std::min(steps, (hi - pc - slack) / dc);
+        if (dc < 0.0) steps = std::min(steps, (pc - lo - slack) / -dc);
+    };
+    axis(p.x, d.x, x0, x1);
+    axis(p.y, d.y, y0, y1);
+    axis(p.z, d.z, z0, z1);
+    return steps <= 1.0 ? 0 : static_cast<std::int64_t>(steps) - 1;
+}
+
+// Advances p by n steps, one float addition per step and coordinate.
+inline void AddSteps(Point3& p, const Point3& d, std::int64_t n) {
+    for (; n >= 4; n -= 4) {
+        p.x = p.x + d.x + d.x + d.x + d.x;
+        p.y = p.y + d.y + d.y + d.y + d.y;
+        p.z = p.z + d.z + d.z + d.z + d.z;
     }
-    const std::int32_t half = v.dims.z / 2;
-    cell.mirrored = v.mirrorZ != 0 && (gradient ? iz >= half : iz > half);
-    cell.ix = ix;
-    cell.iy = iy;
-    cell.iz = cell.mirrored ? v.dims.z - 1 - iz : iz;
-    if (interpolate) {
-        cell.fx = static_cast<std::int32_t>(2.0f * (p.x - static_cast<float>(ix)));
-        cell.fy = static_cast<std::int32_t>(2.0f * (p.y - static_cast<float>(iy)));
-        cell.fz = static_cast<std::int32_t>(2.0f * (p.z - static_cast<float>(iz)));
-        if (cell.mirrored) cell.fz = 2 - cell.fz;
-    } else {
-        cell.fx = cell.fy = cell.fz = 0;
+    for (; n > 0; --n) {
+        p.x += d.x;
+        p.y += d.y;
+        p.z += d.z;
     }
-    return true;
 }
 
-// The eight voxels of a cell in the weight tables' order.
-inline void CellVoxels(const Cell& c, std::int32_t out[8]) {
-    std::uint8_t** const* vox = VoxelVolume.voxels;
-    const std::uint8_t* r00 = vox[c.ix][c.iy];
-    const std::uint8_t* r10 = vox[c.ix + 1][c.iy];
-    const std::uint8_t* r01 = vox[c.ix][c.iy + 1];
-    const std::uint8_t* r11 = vox[c.ix + 1][c.iy + 1];
-    const std::int32_t z = c.iz;
-    out[0] = r00[z];
-    out[1] = r10[z];
-    out[2] = r01[z];
-    out[3] = r00[z + 1];
-    out[4] = r11[z];
-    out[5] = r01[z + 1];
-    out[6] = r10[z + 1];
-    out[7] = r11[z + 1];
+// The largest voxel value v with float(v) <= level, or -1.
+std::int32_t QuietLimit(float level) {
+    if (!(level >= 0.0f)) return -1;
+    if (level >= 255.0f) return 255;
+    return static_cast<std::int32_t>(level);
 }
 
-inline std::int32_t WeightedSum(const std::int32_t voxels[8], std::int32_t fx, std::int32_t fy,
-                                std::int32_t fz) {
-    const std::int32_t* w = TrilinearWeights[(fx * 3 + fy) * 3 + fz];
-    std::int32_t sum = 0;
-    for (int k = 0; k < 8; ++k) sum += w[k] * voxels[k];
-    return sum;
-}
-
-}  // namespace
-
-std::uint32_t SampleVolume(const Point3& p) {
-    Cell c;
-    if (!LocateCell(p, false, c)) return 0;
-    if (!interpolate) return VoxelVolume.voxels[c.ix][c.iy][c.iz];
-    std::int32_t vox[8];
-    CellVoxels(c, vox);
-    return static_cast<std::uint32_t>(WeightedSum(vox, c.fx, c.fy, c.fz)) /
-           static_cast<std::uint32_t>(trilinearDivisor);
-}
-
-GradientI VolumeGradient(const Point3& p) {
-    Cell c;
-    if (!LocateCell(p, true, c)) return {};
-    const VolumeStore& v = VoxelVolume;
-    if (!interpolate) {
-        const std::uint8_t* row = v.voxels[c.ix][c.iy];
-        // A mirrored last slice maps to slice 0, whose lower neighbour is outside: 0.
-        const std::int32_t below = c.iz >= 1 ? row[c.iz - 1] : 0;
-        return {std::int32_t{v.voxels[c.ix + 1][c.iy][c.iz]} - v.voxels[c.ix - 1][c.iy][c.iz],
-                std::int32_t{v.voxels[c.ix][c.iy + 1][c.iz]} - v.voxels[c.ix][c.iy - 1][c.iz],
-                std::int32_t{row[c.iz + 1]} - below};
-    }
-    std::int32_t vox[8];
-    CellVoxels(c, vox);
-    const std::int32_t s0 = WeightedSum(vox, c.fx, c.fy, c.fz);
-    const std::int32_t sx = WeightedSum(vox, c.fx + 1, c.fy, c.fz);
-    const std::int32_t sy = WeightedSum(vox, c.fx, c.fy + 1, c.fz);
-    if (c.mirrored) {
-        // Along the stored slices: the half step goes down in the mirrored half.
-        const std::int32_t sz = WeightedSum(vox, c.fx, c.fy, c.fz - 1);
-        return {sx - s0, sy - s0, s0 - sz};
-    }
-    const std::int32_t sz = WeightedSum(vox, c.fx, c.fy, c.fz + 1);
-    return {sx - s0, sy - s0, sz - s0};
-}
-
-std::uint32_t DepthCuedBrightness(std::uint32_t i, const Point3& p, std::int32_t stepCount) {
-    const VolumeStore& v = VoxelVolume;
-    const auto k1 = static_cast<std::int64_t>(static_cast<float>(v.maxValue) * 0.33333334f);
-    const auto k2 = static_cast<std::int64_t>(static_cast<float>(v.maxValue) * 0.11111111f);
+inline std::uint32_t Brightness(const RayContext& c, std::uint32_t i, const Point3& p,
+                                std::int32_t stepCount) {
     const float sum = p.x + p.y + p.z;
     std::int64_t s = 0;
     if (sum > -9.0e18f && sum < 9.0e18f) s = static_cast<std::int64_t>(sum);
-    const std::int64_t size = v.size;
     // Wide integers keep the formula's meaning for any maxValue.
-    std::int64_t b = (size != 0 ? (3 * size - s) * k1 / size : 0) + k2;
-    if (stepCount > 0) b -= static_cast<std::int64_t>(std::uint64_t{i} * std::uint64_t(k2) /
-                                                      std::uint64_t(stepCount));
+    std::int64_t b = (c.size != 0 ? (3 * c.size - s) * c.k1 / c.size : 0) + c.k2;
+    if (stepCount > 0) {
+        b -= static_cast<std::int64_t>(std::uint64_t{i} * static_cast<std::uint64_t>(c.k2) /
+                                       static_cast<std::uint64_t>(stepCount));
+    }
     if (b < 0) return 0;
     return b > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<std::uint32_t>(b);
 }
 
+RayContext MakeContext(std::int32_t type, const BrickMap* bricks) {
+    const VolumeStore& v = VoxelVolume;
+    RayContext c;
+    c.sampler = VolumeSampler::FromCurrentVolume();
+    c.bricks = bricks;
+    c.type = type;
+    c.threshold = threshold;
+    c.plainSum = threshold == 0.0f;
+    const float maxValue = static_cast<float>(v.maxValue);
+    c.hitLevel = threshold * maxValue;
+    c.shadeLevel = 0.1f * maxValue;
+    c.k1 = static_cast<std::int64_t>(maxValue * 0.33333334f);
+    c.k2 = static_cast<std::int64_t>(maxValue * 0.11111111f);
+    c.size = v.size;
+    if (type == Surface) c.quietLimit = QuietLimit(c.hitLevel);
+    if (type == Transparent) c.quietLimit = c.plainSum ? 0 : QuietLimit(c.shadeLevel);
+    return c;
+}
+
+}  // namespace
+
+const RayContext& PrepareRayContext(std::int32_t type, const BrickMap* bricks) {
+    static thread_local RayContext context;
+    context = MakeContext(type, bricks);
+    return context;
+}
+
+std::int32_t QuietLimitOf(const RayContext& context) { return context.quietLimit; }
+
+std::uint32_t SampleVolume(const Point3& p) {
+    return VolumeSampler::FromCurrentVolume().Sample(p);
+}
+
+GradientI VolumeGradient(const Point3& p) {
+    return VolumeSampler::FromCurrentVolume().Gradient(p);
+}
+
+std::uint32_t DepthCuedBrightness(std::uint32_t i, const Point3& p, std::int32_t stepCount) {
+    return Brightness(MakeContext(Surface, nullptr), i, p, stepCount);
+}
+
 RayResult CastRay(Point3 origin, const Point3& rayDir, const Point3& lightHalfway,
                   std::int32_t stepCount, std::int32_t type) {
-    const VolumeStore& v = VoxelVolume;
-    const float maxValue = static_cast<float>(v.maxValue);
-    const float hitLevel = threshold * maxValue;
-    const float shadeLevel = 0.1f * maxValue;
+    return CastRay(MakeContext(type, nullptr), origin, rayDir, lightHalfway, stepCount);
+}
+
+RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
+                  const Point3& lightHalfway, std::int32_t stepCount) {
+    const VolumeSampler& s = c.sampler;
     Point3 p = origin;
+    std::uint32_t first = 0;
+    if (c.bricks && c.quietLimit >= 0 && c.type != Slice) {
+        // Leading samples that certainly change nothing are not taken; a ray
+        // that meets nothing else needs no marching at all.
+        const std::int64_t quiet =
+            c.bricks->QuietSteps(origin, rayDir, stepCount, s.dimX, s.dimY, s.dimZ);
+        if (quiet >= stepCount) return {0, 0};
+        first = static_cast<std::uint32_t>(quiet);
+        AddSteps(p, rayDir, quiet);
+    }
     std::uint32_t acc = 0;
     float t = 1.0f;
-    for (std::uint32_t i = 0; static_cast<std::int64_t>(i) < stepCount; ++i) {
+    for (std::uint32_t i = first; static_cast<std::int64_t>(i) < stepCount; ++i) {
+        // Every step advances by the same addition, whether it samples or not.
         p.x += rayDir.x;
         p.y += rayDir.y;
         p.z += rayDir.z;
-        const std::uint32_t sample = SampleVolume(p);
-        switch (type) {
+
+        VolumeSampler::Cell cell;
+        std::uint32_t sample = 0;
+        bool quiet;
+        if (!s.Locate(p, cell, false)) {
+            quiet = c.quietLimit >= 0;  // outside samples are 0
+            if (quiet && c.bricks) {
+                if (c.type == Transparent && !c.plainSum && t < 0.0f) {
+                    return {acc, static_cast<std::int32_t>(i + 1)};
+                }
+                // Moving away from the volume on some axis, the ray never comes
+                // back: every later sample is 0 and changes nothing.
+                if (LeavesForGood(p.x, rayDir.x, s.dimX) || LeavesForGood(p.y, rayDir.y, s.dimY) ||
+                    LeavesForGood(p.z, rayDir.z, s.dimZ)) {
+                    return {acc, 0};
+                }
+                // Otherwise run on with additions only while the next position
+                // stays outside too.
+                const float hx = static_cast<float>(s.dimX), hy = static_cast<float>(s.dimY),
+                            hz = static_cast<float>(s.dimZ);
+                while (static_cast<std::int64_t>(i) + 1 < stepCount) {
+                    const Point3 q{p.x + rayDir.x, p.y + rayDir.y, p.z + rayDir.z};
+                    if (q.x >= 1.0f && q.x < hx && q.y >= 1.0f && q.y < hy && q.z >= 1.0f &&
+                        q.z < hz) {
+                        break;
+                    }
+                    p = q;
+                    ++i;
+                }
+                continue;
+            }
+        } else if (const int reach = c.bricks ? c.bricks->Reach(cell.ix, cell.iy, cell.rawZ) : 0) {
+            // A region of blocks that cannot change the result: run on with
+            // additions only while the position stays in it.
+            if (c.type == Transparent && !c.plainSum && t < 0.0f) {
+                return {acc, static_cast<std::int32_t>(i + 1)};
+            }
+            constexpr std::int32_t kBrick = 1 << BrickMap::kShift;
+            const std::int32_t margin = (reach - 1) * kBrick;
+            const float x0 = static_cast<float>((cell.ix & -kBrick) - margin);
+            const float y0 = static_cast<float>((cell.iy & -kBrick) - margin);
+            const float z0 = static_cast<float>((cell.rawZ & -kBrick) - margin);
+            const float side = static_cast<float>(kBrick + 2 * margin);
+            const float x1 = x0 + side, y1 = y0 + side, z1 = z0 + side;
+            // First the steps that certainly stay in the block: additions only.
+            std::int64_t left = stepCount - 1 - static_cast<std::int64_t>(i);
+            std::int64_t sure = SureSteps(p, rayDir, x0, x1, y0, y1, z0, z1, left);
+            i += static_cast<std::uint32_t>(sure);
+            AddSteps(p, rayDir, sure);
+            // Then step by step up to the block's edge.
+            while (static_cast<std::int64_t>(i) + 1 < stepCount) {
+                const Point3 q{p.x + rayDir.x, p.y + rayDir.y, p.z + rayDir.z};
+                if (!(q.x >= x0 && q.x < x1 && q.y >= y0 && q.y < y1 && q.z >= z0 && q.z < z1)) {
+                    break;
+                }
+                p = q;
+                ++i;
+            }
+            continue;
+        } else {
+            sample = s.SampleCell(cell);
+            quiet = static_cast<std::int32_t>(sample) <= c.quietLimit;
+        }
+
+        switch (c.type) {
             case Surface:
-                if (static_cast<float>(sample) > hitLevel) {
+                if (!quiet && static_cast<float>(sample) > c.hitLevel) {
                     // The first two samples show the data itself: a cut surface.
-                    acc = i < 2 ? sample : DepthCuedBrightness(i, p, stepCount);
+                    acc = i < 2 ? sample : Brightness(c, i, p, stepCount);
                     return {acc, static_cast<std::int32_t>(i + 1)};
                 }
                 break;
-            case Transparent:
-                if (threshold == 0.0f) {
+            case Transparent: {
+                if (c.plainSum) {
                     acc += sample;
                     break;
                 }
                 if (t < 0.0f) return {acc, static_cast<std::int32_t>(i + 1)};
-                {
-                    const GradientI g = VolumeGradient(p);
-                    const std::int64_t g2wide = std::int64_t{g.x} * g.x +
-                                                std::int64_t{g.y} * g.y + std::int64_t{g.z} * g.z;
-                    const auto g2 = static_cast<std::uint32_t>(g2wide);
-                    if (g2 == 0 || !(static_cast<float>(sample) > shadeLevel)) break;
-                    const float dot = lightHalfway.x * static_cast<float>(g.x) +
-                                      lightHalfway.y * static_cast<float>(g.y) +
-                                      lightHalfway.z * static_cast<float>(g.z);
-                    const float w = (1.0f - dot / std::sqrt(static_cast<float>(g2))) * 0.5f;
-                    const std::uint32_t b = DepthCuedBrightness(i, p, stepCount);
-                    const float add = static_cast<float>(b) * t * w;
-                    // Truncated toward zero; added with the wrap of 32-bit unsigned sums.
-                    if (add > -9.0e18f && add < 9.0e18f) {
-                        acc += static_cast<std::uint32_t>(static_cast<std::int64_t>(add));
-                    }
-                    t = t - threshold * w;
+                if (quiet || !(static_cast<float>(sample) > c.shadeLevel)) break;
+                const GradientI g = s.Gradient(p);
+                const std::int64_t g2wide =
+                    std::int64_t{g.x} * g.x + std::int64_t{g.y} * g.y + std::int64_t{g.z} * g.z;
+                const auto g2 = static_cast<std::uint32_t>(g2wide);
+                if (g2 == 0) break;
+                const float dot = lightHalfway.x * static_cast<float>(g.x) +
+                                  lightHalfway.y * static_cast<float>(g.y) +
+                                  lightHalfway.z * static_cast<float>(g.z);
+                const float w = (1.0f - dot / std::sqrt(static_cast<float>(g2))) * 0.5f;
+                const float add = static_cast<float>(Brightness(c, i, p, stepCount)) * t * w;
+                // Truncated toward zero; added with the wrap of 32-bit unsigned sums.
+                if (add > -9.0e18f && add < 9.0e18f) {
+                    acc += static_cast<std::uint32_t>(static_cast<std::int64_t>(add));
                 }
+                t = t - c.threshold * w;
                 break;
+            }
             case Slice:
                 return {sample, static_cast<std::int32_t>(i + 1)};
             default:

@@ -5,11 +5,15 @@
 #include <cstring>
 
 #include "geometry/orientation.h"
+#include "render/brick_map.h"
 #include "render/ray_cast.h"
 #include "render/settings.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
+
+bool emptySpaceSkipping = true;
+
 namespace {
 
 // Divides by the length; a length of exactly 0 counts as 0.001.
@@ -43,8 +47,9 @@ std::int32_t DisplayMaximum(const std::uint32_t* image, int width, int height) {
     static float rowMax[kBufferSide];
     ParallelFor(width, [&](std::int32_t x) {
         float best = 0.0f;
+        // The three components of a pixel are equal: the first stands for all.
         const std::uint32_t* column = image + 3 * (x * kBufferSide);
-        for (int k = 0; k < 3 * height; ++k) {
+        for (int k = 0; k < 3 * height; k += 3) {
             const float value = static_cast<float>(column[k]);
             if (value > best) best = value;
         }
@@ -124,13 +129,20 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type) {
         rowStart[j] = s;
         s = Plus(s, f.rowStep);
     }
+    // Slice rays stop at their first sample: only the other types skip space.
+    static BrickMap bricks;
+    const bool skip = emptySpaceSkipping && type != Slice;
+    if (skip) bricks.Build(VolumeSampler::FromCurrentVolume());
+    const RayContext& context = PrepareRayContext(type, skip ? &bricks : nullptr);
+    if (skip) bricks.SetQuietLimit(QuietLimitOf(context));
+
     ParallelFor(b, [&](std::int32_t j) {
         const int y = j * r;
         Point3 origin = rowStart[j];
         for (int i = 0; i < a; ++i) {
             const int x = i * r;
             origin = Plus(origin, f.columnStep);
-            const RayResult ray = CastRay(origin, f.rayDir, f.lightHalfway, f.stepCount, type);
+            const RayResult ray = CastRay(context, origin, f.rayDir, f.lightHalfway, f.stepCount);
             DepthBuffer[x * kBufferSide + y] = ray.depth;
             std::uint32_t* pixel = image + 3 * (x * kBufferSide + y);
             pixel[0] = pixel[1] = pixel[2] = ray.value;

@@ -29,6 +29,10 @@ RayFrame PrepareRayFrame(int a, int b);
 // rows; the image area a*r x b*r is capped to the 512 x 512 buffers.
 void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type);
 
+// Whether renders skip blocks that cannot change the image (on by default;
+// the images are the same either way).
+extern bool emptySpaceSkipping;
+
 // Rays per side as the render window asks for them: size, or 2 x size with
 // interpolation, capped so the image area fits 512.
 int RaysPerSide();

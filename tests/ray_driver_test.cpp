@@ -160,12 +160,57 @@ TEST_P(RenderDeterminismTest, ResultsDoNotDependOnThreadsOrRepetition) {
     EXPECT_GT(one.max, 0);
 }
 
+TEST_P(RenderDeterminismTest, SkippingEmptySpaceChangesNothing) {
+    const Scene s = GetParam();
+    Build(s.model);
+    interpolate = s.interp;
+    threshold = s.threshold;
+    RotateViewPlane(-0.9f, 0.3f);
+    PanViewPlane(PanDirection::In);
+    emptySpaceSkipping = false;
+    const Outputs full = Render(s.type);
+    emptySpaceSkipping = true;
+    const Outputs skipped = Render(s.type);
+    EXPECT_TRUE(full == skipped);
+}
+
+TEST_F(RayDriverTest, SkippingKeepsTheMirroredHalfExact) {
+    // A mirrored volume with one bright voxel in the lower half: the upper
+    // half shows it folded, so its bricks must not count as empty.
+    ASSERT_EQ(AllocateVolume(40, 40, 40), 1);
+    PublishShape(40, 40, 40, 40);
+    VoxelVolume.maxValue = 200;
+    VoxelVolume.mirrorZ = 1;
+    VoxelVolume.voxels[20][20][3] = 200;
+    VoxelVolume.voxels[21][20][4] = 150;
+    SnapViewPlane(Back);
+    for (bool interp : {false, true}) {
+        interpolate = interp;
+        for (int type : {Surface, Transparent}) {
+            for (float t : {0.0f, 0.3f}) {
+                threshold = t;
+                emptySpaceSkipping = false;
+                const Outputs full = Render(type);
+                emptySpaceSkipping = true;
+                EXPECT_TRUE(full == Render(type)) << interp << type << t;
+                if (type == Surface) {
+                    EXPECT_GT(full.max, 0);
+                }
+            }
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Scenes, RenderDeterminismTest,
                          ::testing::Values(Scene{0, Surface, false, 0.1f},
                                            Scene{0, Transparent, true, 0.3f},
                                            Scene{8, Transparent, false, 0.0f},
                                            Scene{9, Slice, true, 0.1f},
-                                           Scene{7, Surface, true, 0.5f}));
+                                           Scene{7, Surface, true, 0.5f},
+                                           Scene{2, Surface, true, 0.2f},
+                                           Scene{2, Transparent, false, 0.4f},
+                                           Scene{6, Transparent, true, 0.0f},
+                                           Scene{8, Surface, false, -0.5f}));
 
 }  // namespace
 }  // namespace calyra

@@ -1,0 +1,185 @@
+#include "render/brick_map.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/worker_pool.h"
+
+namespace calyra {
+
+void BrickMap::Build(const VolumeSampler& s) {
+    const std::int32_t nx = std::max(s.dimX, 0), ny = std::max(s.dimY, 0), nz = std::max(s.dimZ, 0);
+    bx_ = (nx >> kShift) + 1;
+    by_ = (ny >> kShift) + 1;
+    bz_ = (nz >> kShift) + 1;
+    max_.assign(static_cast<std::size_t>(bx_) * by_ * bz_, 0);
+    if (!s.base || nx == 0 || ny == 0 || nz == 0) return;
+
+    // Cells ix = 1..dimX-1 read voxels ix (and ix + 1 with trilinear samples).
+    const std::int32_t extra = s.trilinear ? 1 : 0;
+    columns_.resize(static_cast<std::size_t>(nx + 1) * (ny + 1) * bz_);
+
+    // Step 1: per voxel column (x, y), the largest voxel read by the cells of
+    // each z brick. Cell iz reads slice m(iz) (and m(iz) + 1), m the mirror
+    // map: the identity up to halfZ, then iz -> dimZ - 1 - iz. Each brick's
+    // cells read one or two contiguous runs of slices.
+    const std::int32_t half = s.mirror ? s.halfZ : nz;
+    auto runMax = [](const std::uint8_t* column, std::int32_t from, std::int32_t to) {
+        std::uint8_t m = 0;
+        for (std::int32_t z = from; z <= to; ++z) m = column[z] > m ? column[z] : m;
+        return m;
+    };
+    ParallelFor(nx + 1, [&](std::int32_t x) {
+        for (std::int32_t y = 0; y <= ny; ++y) {
+            const std::uint8_t* column = s.Voxel(x, y, 0);
+            std::uint8_t* out = &columns_[(static_cast<std::size_t>(x) * (ny + 1) + y) * bz_];
+            for (std::int32_t bz = 0; bz < bz_; ++bz) {
+                const std::int32_t first = std::max(bz << kShift, 1);
+                const std::int32_t last = std::min((bz << kShift) + (1 << kShift) - 1, nz - 1);
+                std::uint8_t m = 0;
+                // Cells first..last up to half read themselves.
+                const std::int32_t lowEnd = std::min(last, half);
+                if (first <= lowEnd) m = std::max(m, runMax(column, first, lowEnd + extra));
+                // Cells above half read the mirrored slices.
+                const std::int32_t highStart = std::max(first, half + 1);
+                if (highStart <= last) {
+                    m = std::max(m, runMax(column, nz - 1 - last, nz - 1 - highStart + extra));
+                }
+                out[bz] = m;
+            }
+        }
+    });
+
+    // Step 2: bricks over x and y, each cell reading up to one voxel further.
+    ParallelFor(bx_, [&](std::int32_t bx) {
+        const std::int32_t x0 = bx << kShift;
+        const std::int32_t x1 = std::min(x0 + (1 << kShift) - 1 + extra, nx);
+        for (std::int32_t by = 0; by < by_; ++by) {
+            const std::int32_t y0 = by << kShift;
+            const std::int32_t y1 = std::min(y0 + (1 << kShift) - 1 + extra, ny);
+            std::uint8_t* out = &max_[(static_cast<std::size_t>(bx) * by_ + by) * bz_];
+            for (std::int32_t x = x0; x <= x1; ++x) {
+                for (std::int32_t y = y0; y <= y1; ++y) {
+                    const std::uint8_t* in =
+                        &columns_[(static_cast<std::size_t>(x) * (ny + 1) + y) * bz_];
+                    for (std::int32_t bz = 0; bz < bz_; ++bz) out[bz] = std::max(out[bz], in[bz]);
+                }
+            }
+        }
+    });
+}
+
+}  // namespace calyra
+
+namespace calyra {
+
+void BrickMap::SetQuietLimit(std::int32_t limit) {
+    reach_.resize(max_.size());
+    constexpr std::uint8_t kFar = 32;
+    for (std::size_t k = 0; k < max_.size(); ++k) {
+        reach_[k] = static_cast<std::int32_t>(max_[k]) <= limit ? kFar : 0;
+    }
+    // Chebyshev distance to the nearest loud brick, by a forward and a
+    // backward sweep over the 26 neighbours; beyond the grid everything is
+    // outside the volume and quiet.
+    auto at = [&](std::int32_t x, std::int32_t y, std::int32_t z) -> std::uint8_t& {
+        return reach_[(static_cast<std::size_t>(x) * by_ + y) * bz_ + z];
+    };
+    auto relax = [&](std::int32_t x, std::int32_t y, std::int32_t z, int sign) {
+        std::uint8_t& here = at(x, y, z);
+        if (here == 0) return;
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dz = -1; dz <= 1; ++dz) {
+                    // Only neighbours the sweep has already visited.
+                    const int order = dx * 9 + dy * 3 + dz;
+                    if (order * sign >= 0) continue;
+                    const std::int32_t nx = x + dx, ny = y + dy, nz = z + dz;
+                    if (nx < 0 || ny < 0 || nz < 0 || nx >= bx_ || ny >= by_ || nz >= bz_) continue;
+                    here = std::min<std::uint8_t>(here, static_cast<std::uint8_t>(at(nx, ny, nz) + 1));
+                }
+    };
+    for (std::int32_t x = 0; x < bx_; ++x)
+        for (std::int32_t y = 0; y < by_; ++y)
+            for (std::int32_t z = 0; z < bz_; ++z) relax(x, y, z, 1);
+    for (std::int32_t x = bx_ - 1; x >= 0; --x)
+        for (std::int32_t y = by_ - 1; y >= 0; --y)
+            for (std::int32_t z = bz_ - 1; z >= 0; --z) relax(x, y, z, -1);
+}
+
+}  // namespace calyra
+
+namespace calyra {
+
+std::int64_t BrickMap::QuietSteps(const Point3& origin, const Point3& step, std::int64_t steps,
+                                  std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) const {
+    if (steps <= 0) return 0;
+    if (reach_.size() != max_.size() || max_.empty()) return 0;
+    const double o[3] = {origin.x, origin.y, origin.z};
+    const double d[3] = {step.x, step.y, step.z};
+    const double dims[3] = {double(dimX), double(dimY), double(dimZ)};
+    const double n = static_cast<double>(steps);
+    // The float sums stray from the exact line by at most half an ulp per
+    // addition; every coordinate on the way stays below `reach` in size.
+    double reach = 1.0;
+    for (int a = 0; a < 3; ++a) {
+        if (!std::isfinite(o[a]) || !std::isfinite(d[a])) return 0;
+        reach = std::max({reach, std::fabs(o[a]), std::fabs(o[a] + n * d[a])});
+    }
+    const double eps = (n + 2.0) * reach * 0x1p-22 + 1e-9;
+    if (eps > 0.25) return 0;
+    constexpr double kBrick = 1 << kShift;
+
+    double k = 1.0;  // the next sample still to be proven quiet
+    while (k <= n) {
+        double q[3];
+        for (int a = 0; a < 3; ++a) q[a] = o[a] + k * d[a];
+        // Where the line is in the inside box [1, dim) widened by eps.
+        double enter = k, leave = n;
+        for (int a = 0; a < 3; ++a) {
+            const double lo = 1.0 - eps, hi = dims[a] + eps;
+            if (d[a] == 0.0) {
+                if (q[a] < lo || q[a] >= hi) return steps;  // never inside from here on
+                continue;
+            }
+            double t0 = (lo - o[a]) / d[a], t1 = (hi - o[a]) / d[a];
+            if (t0 > t1) std::swap(t0, t1);
+            enter = std::max(enter, t0);
+            leave = std::min(leave, t1);
+        }
+        if (enter > leave) return steps;  // no later sample can be inside
+        if (enter > k) {
+            k = std::ceil(enter);
+            continue;
+        }
+        // q is in the widened box: find its brick and the quiet region around it.
+        std::int32_t cell[3];
+        for (int a = 0; a < 3; ++a) {
+            const double c = std::clamp(std::floor(q[a]), 0.0, dims[a]);
+            cell[a] = static_cast<std::int32_t>(c);
+        }
+        const std::int32_t r = Reach(cell[0], cell[1], cell[2]);
+        if (r == 0) return static_cast<std::int64_t>(k) - 1;
+        double lo[3], hi[3];
+        for (int a = 0; a < 3; ++a) {
+            const double b = std::floor(cell[a] / kBrick) * kBrick;
+            lo[a] = b - (r - 1) * kBrick + eps;
+            hi[a] = b + kBrick + (r - 1) * kBrick - eps;
+            if (q[a] < lo[a] || q[a] >= hi[a]) {
+                return static_cast<std::int64_t>(k) - 1;  // too near a loud neighbour
+            }
+        }
+        // Every sample up to the exit from the shrunk region is quiet.
+        double exit = n;
+        for (int a = 0; a < 3; ++a) {
+            if (d[a] > 0.0) exit = std::min(exit, (hi[a] - o[a]) / d[a]);
+            if (d[a] < 0.0) exit = std::min(exit, (lo[a] - o[a]) / d[a]);
+        }
+        const double next = std::floor(exit) + 1.0;
+        if (!(next > k)) return static_cast<std::int64_t>(k) - 1;
+        k = next;
+    }
+    return steps;
+}
+
+}  // namespace calyra

@@ -1,0 +1,52 @@
+// Empty-space skipping: the largest voxel any sample in an 8 x 8 x 8 block of
+// cells can read, mirroring and the trilinear neighbours included. A sample
+// never exceeds the largest voxel it reads, so a block whose maximum is at or
+// below a level holds no sample above that level.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "render/sampler.h"
+
+namespace calyra {
+
+class BrickMap {
+public:
+    static constexpr int kShift = 3;  // 8 cells per brick and axis
+
+    // Rebuilds the table for the sampler's volume (reusing its memory).
+    void Build(const VolumeSampler& sampler);
+
+    // Largest voxel the samples of the brick holding cell (ix, iy, iz) read;
+    // the cell must be inside the volume.
+    std::uint8_t MaxAt(std::int32_t ix, std::int32_t iy, std::int32_t iz) const {
+        return max_[(static_cast<std::size_t>(ix >> kShift) * by_ + (iy >> kShift)) * bz_ +
+                    (iz >> kShift)];
+    }
+
+    // Marks the bricks whose maximum is at or below limit as quiet and, for
+    // each, how far the quiet region around it reaches: Reach() = d > 0 means
+    // every brick within d - 1 bricks (Chebyshev distance) is quiet too.
+    void SetQuietLimit(std::int32_t limit);
+
+    std::uint8_t Reach(std::int32_t ix, std::int32_t iy, std::int32_t iz) const {
+        return reach_[(static_cast<std::size_t>(ix >> kShift) * by_ + (iy >> kShift)) * bz_ +
+                      (iz >> kShift)];
+    }
+
+    // How many leading samples of the ray (origin + k * step, k = 1..steps,
+    // each position accumulated by float additions) certainly fall in a quiet
+    // brick or outside the inside cells of a dimX x dimY x dimZ volume: all
+    // samples 1..result are quiet; steps means the whole ray is.
+    std::int64_t QuietSteps(const Point3& origin, const Point3& step, std::int64_t steps, std::int32_t dimX,
+                     std::int32_t dimY, std::int32_t dimZ) const;
+
+private:
+    std::int32_t bx_ = 0, by_ = 0, bz_ = 0;
+    std::vector<std::uint8_t> max_;
+    std::vector<std::uint8_t> reach_;
+    std::vector<std::uint8_t> columns_;  // per (x, y) voxel column and z brick
+};
+
+}  // namespace calyra
