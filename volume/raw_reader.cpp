@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "render/settings.h"
+#include "volume/binary_reader.h"
 #include "volume/messages.h"
 #include "volume/volume_store.h"
 
@@ -275,88 +276,6 @@ void ReadAsciiVoxels(std::FILE* file, const ImportParams& p) {
             }
         }
     }
-    VoxelVolume.maxValue = largest;
-}
-
-struct BlockLayout {
-    std::int64_t slicesPerBlock = 0;  // S: whole slices taken from each block
-    std::int64_t sliceVoxels = 0;     // dimX x dimY
-    std::int32_t step = 1;            // bytes between voxel starts in a block
-    bool twoByte = false;
-};
-
-// Walks the file block by block as the import consumes it and calls
-// visit(sliceStart, z) for every slice that gets stored.
-template <class Visit>
-void ForEachStoredSlice(std::FILE* file, const ImportParams& p, const BlockLayout& layout,
-                        std::vector<std::uint8_t>& block, Visit&& visit) {
-    std::int64_t z = 1;
-    while (z <= p.dimZ) {
-        // A short block stores nothing; as end of file is sticky, neither
-        // would any later one, so the walk can stop here.
-        if (std::fread(block.data(), 1, kBlockBytes, file) < kBlockBytes) return;
-        for (std::int64_t k = 0; k < layout.slicesPerBlock && z + k <= p.dimZ; ++k) {
-            visit(block.data() + k * layout.sliceVoxels * layout.step,
-                  static_cast<std::int32_t>(z + k));
-        }
-        z += layout.slicesPerBlock + (layout.twoByte ? 1 : 0);
-    }
-}
-
-void ReadBinaryVoxels(std::FILE* file, const ImportParams& p, const ImportOptions& options) {
-    BlockLayout layout;
-    layout.twoByte = options.bytesPerVoxel == 2;
-    layout.step = layout.twoByte ? 2 : 1;
-    layout.sliceVoxels = std::int64_t{p.dimX} * p.dimY;
-    const std::int64_t sliceBytes = layout.sliceVoxels * options.bytesPerVoxel;
-    // A slice larger than a block (or no slice at all) is never stored.
-    layout.slicesPerBlock = sliceBytes >= 1 ? std::int64_t{kBlockBytes} / sliceBytes : 0;
-    if (layout.slicesPerBlock == 0) return;
-
-    std::vector<std::uint8_t> block(kBlockBytes);
-    std::uint8_t*** voxels = VoxelVolume.voxels;
-    if (!layout.twoByte) {
-        std::uint8_t largest = 0;
-        ForEachStoredSlice(file, p, layout, block, [&](const std::uint8_t* src, std::int32_t z) {
-            for (std::int32_t y = 1; y <= p.dimY; ++y) {
-                for (std::int32_t x = 1; x <= p.dimX; ++x, ++src) {
-                    voxels[x][y][z] = *src;
-                    largest = std::max(largest, *src);
-                }
-            }
-        });
-        VoxelVolume.maxValue = largest;
-        return;
-    }
-
-    const bool reverse = options.reverseBytes != 0;
-    const auto value16 = [reverse](const std::uint8_t* b) {
-        return reverse ? std::uint32_t(b[1]) << 8 | b[0] : std::uint32_t(b[0]) << 8 | b[1];
-    };
-    // First pass: the largest value among the voxels this import stores sets the scale.
-    std::uint32_t vmax = 0;
-    ForEachStoredSlice(file, p, layout, block, [&](const std::uint8_t* src, std::int32_t) {
-        for (std::int64_t n = 0; n < layout.sliceVoxels; ++n)
-            vmax = std::max(vmax, value16(src + 2 * n));
-    });
-    // The second pass needs the file from its start again; a stream that
-    // cannot rewind keeps the blank store.
-    if (vmax == 0 || std::fseek(file, 0, SEEK_SET) != 0) return;
-    std::uint8_t largest = 0;
-    ForEachStoredSlice(file, p, layout, block, [&](const std::uint8_t* src, std::int32_t z) {
-        for (std::int32_t y = 1; y <= p.dimY; ++y) {
-            for (std::int32_t x = 1; x <= p.dimX; ++x, src += 2) {
-                // Clamped in case the file grew between the passes.
-                const std::uint32_t scaled =
-                    std::min<std::uint32_t>(value16(src) * 255 / vmax, 255);
-                const auto stored = static_cast<std::uint8_t>(scaled);
-                // Doubled along z: the row's spare half holds index dimZ + 1.
-                voxels[x][y][z] = stored;
-                voxels[x][y][z + 1] = stored;
-                largest = std::max(largest, stored);
-            }
-        }
-    });
     VoxelVolume.maxValue = largest;
 }
 
