@@ -7,7 +7,11 @@
 
 namespace calyra {
 
-void BrickMap::Build(const VolumeSampler& s) {
+void BrickMap::Build(const VolumeSampler& s, std::uint64_t generation) {
+    const Key key{generation, s.base, s.dimX, s.dimY, s.dimZ, s.mirror, s.trilinear};
+    if (key == key_) return;
+    key_ = key;
+    limit_ = -2;
     const std::int32_t nx = std::max(s.dimX, 0), ny = std::max(s.dimY, 0), nz = std::max(s.dimZ, 0);
     bx_ = (nx >> kShift) + 1;
     by_ = (ny >> kShift) + 1;
@@ -74,6 +78,8 @@ void BrickMap::Build(const VolumeSampler& s) {
 namespace calyra {
 
 void BrickMap::SetQuietLimit(std::int32_t limit) {
+    if (limit == limit_ && reach_.size() == max_.size()) return;
+    limit_ = limit;
     reach_.resize(max_.size());
     constexpr std::uint8_t kFar = 32;
     for (std::size_t k = 0; k < max_.size(); ++k) {

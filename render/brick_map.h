@@ -15,8 +15,9 @@ class BrickMap {
 public:
     static constexpr int kShift = 3;  // 8 cells per brick and axis
 
-    // Rebuilds the table for the sampler's volume (reusing its memory).
-    void Build(const VolumeSampler& sampler);
+    // Rebuilds the table for the sampler's volume (reusing its memory),
+    // unless it was built for the same store contents and sampling already.
+    void Build(const VolumeSampler& sampler, std::uint64_t generation);
 
     // Largest voxel the samples of the brick holding cell (ix, iy, iz) read;
     // the cell must be inside the volume.
@@ -43,6 +44,15 @@ public:
                      std::int32_t dimY, std::int32_t dimZ) const;
 
 private:
+    struct Key {
+        std::uint64_t generation = ~std::uint64_t{0};
+        const std::uint8_t* base = nullptr;
+        std::int32_t dimX = -1, dimY = -1, dimZ = -1;
+        bool mirror = false, trilinear = false;
+        bool operator==(const Key&) const = default;
+    };
+    Key key_;
+    std::int32_t limit_ = -2;
     std::int32_t bx_ = 0, by_ = 0, bz_ = 0;
     std::vector<std::uint8_t> max_;
     std::vector<std::uint8_t> reach_;

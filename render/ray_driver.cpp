@@ -132,7 +132,7 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type) {
     // Slice rays stop at their first sample: only the other types skip space.
     static BrickMap bricks;
     const bool skip = emptySpaceSkipping && type != Slice;
-    if (skip) bricks.Build(VolumeSampler::FromCurrentVolume());
+    if (skip) bricks.Build(VolumeSampler::FromCurrentVolume(), VoxelVolume.generation);
     const RayContext& context = PrepareRayContext(type, skip ? &bricks : nullptr);
     if (skip) bricks.SetQuietLimit(QuietLimitOf(context));
 

@@ -307,6 +307,8 @@ void ReadRawVolume(const char* format, const ImportParams& params, const ImportO
     } else {
         ReadBinaryVoxels(file.get(), params, options);
     }
+    // The shape went out before the voxels were filled.
+    MarkVolumeChanged();
     file.reset();
     SetBusy(false);
 }

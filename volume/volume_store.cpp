@@ -13,7 +13,11 @@ std::int16_t loadCount = 0;
 
 std::uint64_t StoreBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
     if (dimX < 0 || dimY < 0 || dimZ < 0) return 0;
-    return (std::uint64_t(dimX) + 1) * (std::uint64_t(dimY) + 1) * 2 * (std::uint64_t(dimZ) + 1);
+    const std::uint64_t plane = (std::uint64_t(dimX) + 1) * (std::uint64_t(dimY) + 1);
+    const std::uint64_t row = 2 * (std::uint64_t(dimZ) + 1);
+    // Dims near 2^31 on every axis pass 64 bits: saturate so that no bound lets them through.
+    if (plane > UINT64_MAX / row) return UINT64_MAX;
+    return plane * row;
 }
 
 namespace {
@@ -62,7 +66,10 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
     return 0;
 }
 
+void MarkVolumeChanged() { ++VoxelVolume.generation; }
+
 void PublishShape(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ, std::int32_t size) {
+    MarkVolumeChanged();
     VoxelVolume.origin = Int3{};
     VoxelVolume.dims = Int3{dimX, dimY, dimZ};
     VoxelVolume.size = size;

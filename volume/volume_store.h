@@ -38,7 +38,8 @@ struct VolumeStore {
     std::unique_ptr<std::uint8_t*[]> rows;
     std::unique_ptr<std::uint8_t**[]> planes;
 
-    // Bumped by every allocation, so caches built over a store can tell.
+    // Bumped by every allocation and every publication of new contents, so
+    // caches built over the voxels (the renderer's brick table) can tell.
     std::uint64_t generation = 0;
 };
 
@@ -63,6 +64,11 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ);
 
 // Sets origin to 0, 0, 0 and publishes dims and size.
 void PublishShape(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ, std::int32_t size);
+
+// Tells caches that the voxels changed after they were published (a reader
+// that publishes its shape first and fills the store afterwards calls it at
+// the end; so must anything else that writes voxels between renders).
+void MarkVolumeChanged();
 
 // Reports the failed allocation as the windowed program shows it.
 void ReportAllocationFailure();
