@@ -123,7 +123,7 @@ std::int64_t BrickMap::QuietSteps(const Point3& origin, const Point3& step, std:
     if (reach_.size() != max_.size() || max_.empty()) return 0;
     const double o[3] = {origin.x, origin.y, origin.z};
     const double d[3] = {step.x, step.y, step.z};
-    const double dims[3] = {double(dimX), double(dimY), double(dimZ)};
+    const std::int32_t dims[3] = {dimX, dimY, dimZ};
     const double n = static_cast<double>(steps);
     // The float sums stray from the exact line by at most half an ulp per
     // addition; every coordinate on the way stays below `reach` in size.
@@ -134,53 +134,49 @@ std::int64_t BrickMap::QuietSteps(const Point3& origin, const Point3& step, std:
     }
     const double eps = (n + 2.0) * reach * 0x1p-22 + 1e-9;
     if (eps > 0.25) return 0;
-    constexpr double kBrick = 1 << kShift;
+    constexpr std::int32_t kBrick = 1 << kShift;
 
-    double k = 1.0;  // the next sample still to be proven quiet
-    while (k <= n) {
-        double q[3];
-        for (int a = 0; a < 3; ++a) q[a] = o[a] + k * d[a];
-        // Where the line is in the inside box [1, dim) widened by eps.
-        double enter = k, leave = n;
-        for (int a = 0; a < 3; ++a) {
-            const double lo = 1.0 - eps, hi = dims[a] + eps;
-            if (d[a] == 0.0) {
-                if (q[a] < lo || q[a] >= hi) return steps;  // never inside from here on
-                continue;
-            }
-            double t0 = (lo - o[a]) / d[a], t1 = (hi - o[a]) / d[a];
-            if (t0 > t1) std::swap(t0, t1);
-            enter = std::max(enter, t0);
-            leave = std::min(leave, t1);
-        }
-        if (enter > leave) return steps;  // no later sample can be inside
-        if (enter > k) {
-            k = std::ceil(enter);
+    // The part of the line inside the inside cells [1, dim), widened by eps.
+    double enter = 1.0, leave = n;
+    double inverse[3];
+    for (int a = 0; a < 3; ++a) {
+        const double lo = 1.0 - eps, hi = dims[a] + eps;
+        inverse[a] = d[a] != 0.0 ? 1.0 / d[a] : 0.0;
+        if (d[a] == 0.0) {
+            if (o[a] < lo || o[a] >= hi) return steps;  // never inside
             continue;
         }
-        // q is in the widened box: find its brick and the quiet region around it.
+        double t0 = (lo - o[a]) * inverse[a], t1 = (hi - o[a]) * inverse[a];
+        if (t0 > t1) std::swap(t0, t1);
+        enter = std::max(enter, t0);
+        leave = std::min(leave, t1);
+    }
+    if (enter > leave) return steps;  // no sample can be inside
+
+    // Samples before the line enters are outside; from there walk the quiet
+    // regions until the line leaves the inside cells.
+    double k = std::max(1.0, std::ceil(enter));
+    while (k <= leave) {
+        double q[3];
         std::int32_t cell[3];
         for (int a = 0; a < 3; ++a) {
-            const double c = std::clamp(std::floor(q[a]), 0.0, dims[a]);
-            cell[a] = static_cast<std::int32_t>(c);
+            q[a] = o[a] + k * d[a];
+            // q >= 1 - eps > 0, so truncation is the floor.
+            cell[a] = std::clamp(static_cast<std::int32_t>(q[a]), 0, dims[a]);
         }
         const std::int32_t r = Reach(cell[0], cell[1], cell[2]);
         if (r == 0) return static_cast<std::int64_t>(k) - 1;
-        double lo[3], hi[3];
-        for (int a = 0; a < 3; ++a) {
-            const double b = std::floor(cell[a] / kBrick) * kBrick;
-            lo[a] = b - (r - 1) * kBrick + eps;
-            hi[a] = b + kBrick + (r - 1) * kBrick - eps;
-            if (q[a] < lo[a] || q[a] >= hi[a]) {
-                return static_cast<std::int64_t>(k) - 1;  // too near a loud neighbour
-            }
-        }
-        // Every sample up to the exit from the shrunk region is quiet.
         double exit = n;
         for (int a = 0; a < 3; ++a) {
-            if (d[a] > 0.0) exit = std::min(exit, (hi[a] - o[a]) / d[a]);
-            if (d[a] < 0.0) exit = std::min(exit, (lo[a] - o[a]) / d[a]);
+            const double b = static_cast<double>(cell[a] & -kBrick);
+            const double lo = b - (r - 1) * kBrick + eps;
+            const double hi = b + r * kBrick - eps;
+            // Too near a loud neighbour to be sure.
+            if (q[a] < lo || q[a] >= hi) return static_cast<std::int64_t>(k) - 1;
+            if (d[a] > 0.0) exit = std::min(exit, (hi - o[a]) * inverse[a]);
+            if (d[a] < 0.0) exit = std::min(exit, (lo - o[a]) * inverse[a]);
         }
+        // Every sample up to the exit from the shrunk region is quiet.
         const double next = std::floor(exit) + 1.0;
         if (!(next > k)) return static_cast<std::int64_t>(k) - 1;
         k = next;
