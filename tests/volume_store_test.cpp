@@ -42,6 +42,13 @@ TEST_F(VolumeStoreTest, AFailedAllocationPublishesABlankVolume) {
     EXPECT_EQ(AllocateVolume(-1, 2, 2), 0);
 }
 
+TEST_F(VolumeStoreTest, AShapeWhosePointerTablesPassTheBoundIsAFailedAllocation) {
+    // 2^28 x 1 x 0: 1 GiB of voxels, but 4 GiB of row pointers.
+    EXPECT_EQ(AllocateVolume(1 << 28, 1, 0), 0);
+    EXPECT_EQ(VoxelVolume.voxels, nullptr);
+    EXPECT_EQ(AllocateVolume(1000, 1000, 0), 1);
+}
+
 TEST_F(VolumeStoreTest, StoreBytesCountsRowsWithTheirSpareHalf) {
     EXPECT_EQ(StoreBytes(128, 128, 128), 129ull * 129 * 2 * 129);
     EXPECT_EQ(StoreBytes(-1, 1, 1), 0u);

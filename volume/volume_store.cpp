@@ -39,7 +39,12 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
     ++v.generation;
 
     const std::uint64_t bytes = StoreBytes(dimX, dimY, dimZ);
-    const bool fits = dimX >= 0 && dimY >= 0 && dimZ >= 0 && bytes <= kMaxStoreBytes;
+    // The pointer tables count too: a volume thin in z needs one row pointer
+    // per (x, y), which for the thinnest shapes costs more than the voxels.
+    const std::uint64_t pointers =
+        bytes == 0 ? 0 : (std::uint64_t(dimX) + 1) * (std::uint64_t(dimY) + 2) * sizeof(void*);
+    const bool fits = dimX >= 0 && dimY >= 0 && dimZ >= 0 && bytes <= kMaxStoreBytes &&
+                      pointers <= kMaxStoreBytes;
     if (fits) {
         const std::size_t nx = std::size_t(dimX) + 1;
         const std::size_t ny = std::size_t(dimY) + 1;

@@ -1,0 +1,130 @@
+// Shared pieces of the fuzz targets: a private working directory, a byte
+// reader for the leading parameter bytes, and the renders every target runs
+// over whatever the readers published.
+#pragma once
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <string>
+
+#include "geometry/orientation.h"
+#include "render/ray_driver.h"
+#include "render/settings.h"
+#include "render/worker_pool.h"
+#include "volume/messages.h"
+#include "volume/raw_reader.h"
+#include "volume/volume_store.h"
+
+namespace calyra::fuzz {
+
+// Takes parameter bytes from the front of the input; past its end every byte reads 0.
+class ByteReader {
+  public:
+    ByteReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    std::uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+    std::uint16_t Word() {
+        const std::uint16_t high = Byte();
+        return static_cast<std::uint16_t>(high << 8 | Byte());
+    }
+    const std::uint8_t* Rest() const { return data_ + pos_; }
+    std::size_t RestSize() const { return size_ - pos_; }
+
+  private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
+};
+
+// Once per process: a private directory to work in (the head loader reads
+// from the working directory), a single render thread and a silent sink.
+inline void SetUpProcess() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    static const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("calyra-fuzz-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::filesystem::current_path(dir);
+    std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    });
+    SetWorkerThreads(1);
+    SetMessageSink([](const Message&) {});
+}
+
+// Writes bytes to path; when length is larger than the bytes, they repeat
+// (zeros when there are none), so short inputs can fill whole read blocks.
+inline void WriteTiled(const std::string& path, const std::uint8_t* bytes, std::size_t count,
+                       std::size_t length) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) std::abort();
+    static std::uint8_t chunk[65536];
+    std::size_t written = 0;
+    while (written < length) {
+        const std::size_t n = length - written < sizeof chunk ? length - written : sizeof chunk;
+        for (std::size_t k = 0; k < n; ++k) {
+            chunk[k] = count ? bytes[(written + k) % count] : 0;
+        }
+        std::fwrite(chunk, 1, n, f);
+        written += n;
+    }
+    std::fclose(f);
+}
+
+inline void WriteBytes(const std::string& path, const std::uint8_t* bytes, std::size_t count) {
+    WriteTiled(path, bytes, count, count);
+}
+
+// Aspect factors worth trying: ordinary, zero of both signs, tiny, huge, not finite.
+inline float AspectFromByte(std::uint8_t b) {
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    const float table[16] = {1.0f,   1.0f,  0.5f,   2.0f,
+                             0.0f,   -0.0f, 1e-30f, 1e30f,
+                             -1.0f,  kInf,  -kInf,  std::numeric_limits<float>::quiet_NaN(),
+                             1e-45f, 3.0f,  0.25f,  1.0f};
+    return table[b % 16];
+}
+
+// Dims kept small so that a run makes many executions: 0..48.
+inline std::int32_t SmallDim(std::uint8_t b) {
+    return b % 49;
+}
+
+// Sets threshold and geometry from two bytes, before the renders.
+inline void ChooseView(std::uint8_t thresholdByte, std::uint8_t viewByte) {
+    const float thresholds[8] = {0.1f, 0.0f, 0.5f, 1.0f, 0.01f, 0.9f, 0.3f, 0.1f};
+    threshold = thresholds[thresholdByte % 8];
+    gradientShading = (thresholdByte & 8) == 0;
+    ResetOrientation();
+    const int face = viewByte % 8;
+    if (face < 6) SnapViewPlane(face);
+    if (viewByte & 8) RotateViewPlane(0.5f, 0.35f);
+    if (viewByte & 16) RotateWorld(0.8f, 0.2f);
+    if (viewByte & 32) PanViewPlane(PanDirection::In);
+    if (viewByte & 64) RotateViewPlaneXYZ(0.5f, 0.5f, 0.5f);
+}
+
+// Renders what was loaded in each type, with and without interpolation, with
+// the rays the render window asks for, at most maxRays per side: the 128-cube
+// volumes would otherwise cost seconds per execution. Each render must return.
+inline void RenderEveryType(int maxRays) {
+    const bool loadedInterpolate = interpolate;
+    for (int interp = 0; interp < 2; ++interp) {
+        interpolate = interp != 0;
+        for (std::int32_t type : {Surface, Transparent, Slice}) {
+            const int rays = RaysPerSide() < maxRays ? RaysPerSide() : maxRays;
+            RenderImage(rays, rays, ImageBuffer, type);
+        }
+    }
+    interpolate = loadedInterpolate;
+}
+
+}  // namespace calyra::fuzz
