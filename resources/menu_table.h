@@ -1,0 +1,31 @@
+// Menu resource 1000: the frame's menu bar as data, turned into QMenus by
+// the menu builder (ui/menu_builder.h).
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+namespace calyra::resources {
+
+inline constexpr int kMenuResourceId = 1000;
+
+enum class MenuKind {
+    Popup,      // opens a pop-up menu titled text; entries until the matching EndPopup
+    EndPopup,   // closes the innermost open pop-up
+    Item,       // a command item: id and label
+    Separator,  // a horizontal line
+};
+
+struct MenuEntry {
+    MenuKind kind;
+    int id;            // command id of an Item, 0 otherwise
+    const char* text;  // exact label: "&" marks the mnemonic, "\t" starts the right column
+};
+
+// A top-level pop-up whose title starts with this character stands at the
+// right end of the menu bar.
+inline constexpr char kRightJustify = '\b';
+
+std::span<const MenuEntry> MenuTable();
+
+}  // namespace calyra::resources

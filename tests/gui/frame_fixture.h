@@ -1,0 +1,105 @@
+// Shared set-up of the window tests: fresh process-wide state, a recorder in
+// place of message boxes, and the frame started as the program starts it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEvent>
+#include <QImage>
+#include <QMainWindow>
+#include <QStringList>
+#include <QWidget>
+#include <vector>
+
+#include "geometry/orientation.h"
+#include "render/settings.h"
+#include "ui/frame_window.h"
+#include "ui/platform.h"
+#include "volume/volume_store.h"
+
+namespace calyra::ui::testing {
+
+struct RecordedMessage {
+    QWidget* owner = nullptr;
+    QString text;
+    QString caption;
+    Icon icon = Icon::None;
+    bool frameVisible = false;  // whether a frame was on screen when the box came up
+};
+
+inline bool AnyFrameVisible() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMainWindow*>(w) && w->isVisible()) return true;
+    }
+    return false;
+}
+
+// Settings and orientation as at program start.
+inline void ResetSharedState() {
+    loadCount = 0;
+    modelType = 0;
+    renderType = Surface;
+    threshold = 0.1f;
+    interpolate = false;
+    gradientShading = true;
+    stereo = false;
+    renderPending = false;
+    displayMax = 0;
+    demoRunning = 0;
+    grabTarget = 1;
+    ResetOrientation();
+}
+
+// Records the titles a window takes, in order.
+class CaptionRecorder : public QObject {
+  public:
+    explicit CaptionRecorder(QWidget* window) : QObject(window) {
+        window->installEventFilter(this);
+    }
+    QStringList captions;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowTitleChange) {
+            captions << static_cast<QWidget*>(watched)->windowTitle();
+        }
+        return false;
+    }
+};
+
+// Paints the window now (a render runs if one is pending) and returns what it shows.
+inline QImage Paint(QWidget* window) {
+    return window->grab().toImage();
+}
+
+class MessageRecording : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetSharedState();
+        SetMessageBoxHandler(
+            [this](QWidget* owner, const QString& text, const QString& caption, Icon icon) {
+                messages.push_back({owner, text, caption, icon, AnyFrameVisible()});
+            });
+    }
+    void TearDown() override { SetMessageBoxHandler({}); }
+
+    std::vector<RecordedMessage> messages;
+};
+
+// The frame as the program starts it.
+class FrameFixture : public MessageRecording {
+  protected:
+    void SetUp() override {
+        MessageRecording::SetUp();
+        frame = StartCalyra();
+    }
+    void TearDown() override {
+        delete frame;
+        frame = nullptr;
+        MessageRecording::TearDown();
+    }
+
+    FrameWindow* frame = nullptr;
+};
+
+}  // namespace calyra::ui::testing

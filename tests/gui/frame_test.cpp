@@ -1,0 +1,375 @@
+// Start-up, the menu bar, the accelerators and the menu commands.
+#include <QAction>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScreen>
+#include <QShortcut>
+#include <map>
+
+#include "tests/gui/frame_fixture.h"
+#include "ui/commands.h"
+#include "ui/geometry_window.h"
+#include "ui/render_window.h"
+#include "volume/messages.h"
+
+namespace calyra::ui::testing {
+namespace {
+
+using FrameStartUp = FrameFixture;
+using MenuCommands = FrameFixture;
+
+// Item labels of a menu, "-" for a separator, ">" before a pop-up's title.
+QStringList Labels(const QMenu* menu) {
+    QStringList labels;
+    for (const QAction* action : menu->actions()) {
+        if (action->isSeparator()) {
+            labels << "-";
+        } else if (action->menu()) {
+            labels << ">" + action->text();
+            labels << Labels(action->menu());
+            labels << "<";
+        } else {
+            labels << action->text();
+        }
+    }
+    return labels;
+}
+
+QMenu* TopMenu(QMenuBar* bar, const QString& title) {
+    for (QAction* action : bar->actions()) {
+        if (action->text() == title) return action->menu();
+    }
+    return nullptr;
+}
+
+void SendCharacter(QWidget* window, char c) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(c)));
+    QApplication::sendEvent(window, &press);
+}
+
+TEST_F(FrameStartUp, GreetsTheUserBeforeTheFrameIsVisible) {
+    ASSERT_FALSE(messages.empty());
+    const RecordedMessage& welcome = messages.front();
+    EXPECT_EQ(welcome.caption, "Welcome");
+    EXPECT_EQ(welcome.icon, Icon::Information);
+    EXPECT_EQ(welcome.owner, nullptr);
+    EXPECT_FALSE(welcome.frameVisible);
+    EXPECT_EQ(welcome.text,
+              "Welcome to the Demonstration Version of the Calyra Visualizer!\n\nTo learn more "
+              "about the Calyra Visualizer, select the Help...Contents\noption from the pull-down "
+              "menu bar.\n\nTo begin using the Calyra Visualizer:\n\n\to Select a model file from "
+              "the pull down menu\n\n\to Use the right mouse button to move the red\n\t   viewing "
+              "plane to change the rendering angle\n\n\to OR simply press the lowercase 'd' key to "
+              "begin\n\t   a demonstration; pressing 'D' will then stop it.\n");
+    EXPECT_TRUE(frame->isVisible());
+}
+
+TEST_F(FrameStartUp, OpensAtTheCornerWithThreeQuartersOfTheScreen) {
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    EXPECT_EQ(frame->windowTitle(), "Calyra Volume Renderer");
+    EXPECT_EQ(frame->pos(), QPoint(0, 0));
+    EXPECT_EQ(frame->size(), QSize(3 * screen.width() / 4, 3 * screen.height() / 4));
+    EXPECT_EQ(frameWindow, frame);
+}
+
+TEST_F(FrameStartUp, ChecksSurfaceAndShowsNoModelWindow) {
+    EXPECT_TRUE(IsMenuItemChecked(713));
+    EXPECT_FALSE(IsMenuItemChecked(714));
+    EXPECT_FALSE(IsMenuItemChecked(715));
+    EXPECT_EQ(renderType, Surface);
+    EXPECT_EQ(renderWindow, nullptr);
+    EXPECT_EQ(geometryWindow, nullptr);
+    ASSERT_NE(mdiClient, nullptr);
+    EXPECT_TRUE(mdiClient->subWindowList().isEmpty());
+    EXPECT_EQ(viewPanelShown, 1);
+    EXPECT_EQ(mapPanelShown, 1);
+    EXPECT_EQ(slideBarShown, 0);
+    if (slideBar) {
+        EXPECT_FALSE(slideBar->isVisible());
+    }
+}
+
+TEST_F(FrameStartUp, BuildsTheMenuBarWithTheExactLabels) {
+    QMenuBar* bar = frame->menuBar();
+    QStringList titles;
+    for (QAction* action : bar->actions()) titles << action->text();
+    EXPECT_EQ(titles,
+              QStringList({"Model &File", "&Options", "&Display", "&Arrange", "&Parameters"}));
+
+    EXPECT_EQ(Labels(TopMenu(bar, "Model &File")),
+              QStringList({"Development Ball Model", "Math Model &Monkey", "Math Model &Combined",
+                           "-", "Small MRI Head 128^3  ", "Math Model &Hyperboloid",
+                           "Math Model &Cone", "-", "&Load File...", "-", "E&xit"}));
+    EXPECT_EQ(Labels(TopMenu(bar, "&Options")), QStringList({"Grab &ViewPlane (Rt. Mouse Button)",
+                                                             "Grab &World     (Left Mouse Button)",
+                                                             "-",
+                                                             ">Snap &World to:",
+                                                             "&Front",
+                                                             "&Back",
+                                                             "&Left",
+                                                             "&Right",
+                                                             "&Top",
+                                                             "B&ottom",
+                                                             "<",
+                                                             ">Snap &ViewPlane to:",
+                                                             "&Front",
+                                                             "&Back",
+                                                             "&Left",
+                                                             "&Right",
+                                                             "&Top",
+                                                             "B&ottom",
+                                                             "<",
+                                                             "-",
+                                                             ">&Rendering Type:",
+                                                             "Sur&face",
+                                                             "&Transparent",
+                                                             "&Slice",
+                                                             "<",
+                                                             "-",
+                                                             "T&hreshold Value"}));
+    EXPECT_EQ(Labels(TopMenu(bar, "&Display")),
+              QStringList({"&Render", "-", "Show/Hide &View Control", "Show/Hide &Map Control"}));
+    EXPECT_EQ(Labels(TopMenu(bar, "&Arrange")), QStringList({"&Cascade", "&Tile", "&Icons"}));
+    EXPECT_EQ(Labels(TopMenu(bar, "&Parameters")),
+              QStringList({"&Stereo\tON/OFF", "&Interp\tON/OFF", "&Grad Shad\tON/OFF"}));
+
+    // Help stands apart, at the right end of the bar.
+    auto* corner = qobject_cast<QMenuBar*>(bar->cornerWidget(Qt::TopRightCorner));
+    ASSERT_NE(corner, nullptr);
+    ASSERT_EQ(corner->actions().size(), 1);
+    EXPECT_EQ(corner->actions().front()->text(), "&Help");
+    EXPECT_EQ(Labels(corner->actions().front()->menu()),
+              QStringList({"&Contents...", "-", "&About..."}));
+}
+
+TEST_F(FrameStartUp, MenuItemsCarryTheirCommandIds) {
+    const std::map<int, QString> expected = {{716, "Development Ball Model"},
+                                             {718, "Small MRI Head 128^3  "},
+                                             {745, "&Load File..."},
+                                             {105, "E&xit"},
+                                             {705, "&Left"},
+                                             {711, "&Left"},
+                                             {739, "T&hreshold Value"},
+                                             {9012, "&Grad Shad\tON/OFF"},
+                                             {905, "&Contents..."},
+                                             {900, "&About..."}};
+    for (const auto& [id, text] : expected) {
+        ASSERT_NE(MenuItem(id), nullptr) << id;
+        EXPECT_EQ(MenuItem(id)->text(), text) << id;
+        EXPECT_TRUE(MenuItem(id)->isEnabled()) << id;
+    }
+}
+
+TEST_F(FrameStartUp, InstallsTheAcceleratorTable) {
+    std::map<QString, int> commands;
+    for (const QShortcut* shortcut : frame->findChildren<QShortcut*>()) {
+        commands[shortcut->key().toString()] = shortcut->property(kControlIdProperty).toInt();
+        EXPECT_EQ(shortcut->context(), Qt::ApplicationShortcut);
+    }
+    EXPECT_EQ(commands, (std::map<QString, int>{
+                            {"F2", 905}, {"Ctrl+Q", 905}, {"Alt+?", 900}, {"Alt+/", 900}}));
+}
+
+TEST_F(FrameStartUp, FrameKeysScaleTheEyeDistanceWithoutLimit) {
+    for (int i = 0; i < 5; ++i) SendCharacter(frame, 'P');
+    EXPECT_GT(eyeDistance, 6.0f);  // 4 x 1.1^5 = 6.44, past the windows' 5.5
+    ResetOrientation();
+    for (int i = 0; i < 5; ++i) SendCharacter(frame, 'p');
+    EXPECT_LT(eyeDistance, 2.5f);  // 4 x 0.9^5 = 2.36, below the windows' 2.5
+}
+
+TEST_F(FrameStartUp, TimerTicksDoNothingWhileTheDemonstrationIsStopped) {
+    renderPending = false;  // start-up's Surface command asked for one
+    const Point3 before = ViewPlane[0];
+    frame->onTimer(kDemoTimerId);
+    frame->onTimer(kIdleTimerId);
+    EXPECT_EQ(ViewPlane[0], before);
+    EXPECT_FALSE(renderPending);
+}
+
+TEST_F(MenuCommands, ChoosingAModelCreatesTheGeometryWindowThenTheRenderWindow) {
+    EXPECT_EQ(DispatchCommand(frame, 716), 1);
+    const auto subs = mdiClient->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(subs.size(), 2);
+    EXPECT_NE(dynamic_cast<GeometryWindow*>(subs[0]->widget()), nullptr);
+    EXPECT_NE(dynamic_cast<RenderWindow*>(subs[1]->widget()), nullptr);
+    EXPECT_EQ(subs[0]->widget(), geometryWindow);
+    EXPECT_EQ(subs[1]->widget(), renderWindow);
+    EXPECT_EQ(subs[0]->windowTitle(), "Viewing Parameters Geometry");
+    EXPECT_EQ(subs[1]->windowTitle(), "Calyra Volume Visualization");
+    EXPECT_EQ(loadCount, 1);
+    EXPECT_EQ(VoxelVolume.dims.x, 64);
+    EXPECT_TRUE(renderPending);
+}
+
+TEST_F(MenuCommands, SwitchingModelsDestroysTheOldPairFirst) {
+    DispatchCommand(frame, 716);
+    QPointer<QWidget> oldRender = renderWindow;
+    QPointer<QWidget> oldGeometry = geometryWindow;
+    DispatchCommand(frame, 780);
+    EXPECT_TRUE(oldRender.isNull());
+    EXPECT_TRUE(oldGeometry.isNull());
+    EXPECT_NE(renderWindow, nullptr);
+    EXPECT_NE(geometryWindow, nullptr);
+    EXPECT_EQ(mdiClient->subWindowList().size(), 2);
+    EXPECT_EQ(modelType, 8);
+    EXPECT_EQ(loadCount, 2);
+}
+
+TEST_F(MenuCommands, LoadFileAfterAModelDoesNothing) {
+    DispatchCommand(frame, 716);
+    QWidget* shown = renderWindow;
+    EXPECT_EQ(DispatchCommand(frame, 745), 1);
+    EXPECT_EQ(renderWindow, shown);
+    EXPECT_EQ(loadCount, 1);
+    EXPECT_EQ(mdiClient->subWindowList().size(), 2);
+    EXPECT_EQ(modelType, 3);
+}
+
+TEST_F(MenuCommands, RenderTypeCommandsMoveTheCheckMarkAndThePanelButton) {
+    for (int id : {715, 713, 714, 714, 713}) {
+        DispatchCommand(frame, id);
+        EXPECT_EQ(renderType, id - 713);
+        for (int item = 713; item <= 715; ++item) {
+            EXPECT_EQ(IsMenuItemChecked(item), item == id) << "after " << id << ", item " << item;
+            if (viewPanel) {
+                EXPECT_EQ(IsRadioButtonChecked(viewPanel, item), item == id);
+            }
+        }
+        EXPECT_TRUE(renderPending);
+    }
+}
+
+TEST_F(MenuCommands, GradientShadingRendersAgainOnlyForSurface) {
+    DispatchCommand(frame, 716);
+    DispatchCommand(frame, 714);
+    Paint(renderWindow);
+    ASSERT_FALSE(renderPending);
+
+    CaptionRecorder recorder(renderWindow);
+    DispatchCommand(frame, 9012);
+    EXPECT_FALSE(gradientShading);
+    EXPECT_FALSE(renderPending);
+    Paint(renderWindow);
+    EXPECT_TRUE(recorder.captions.isEmpty());  // repainted from the stored image
+
+    DispatchCommand(frame, 713);
+    Paint(renderWindow);
+    DispatchCommand(frame, 9012);
+    EXPECT_TRUE(gradientShading);
+    EXPECT_TRUE(renderPending);
+}
+
+TEST_F(MenuCommands, DisplayTogglesFlipAndRequestARender) {
+    DispatchCommand(frame, 9010);
+    EXPECT_TRUE(stereo);
+    EXPECT_TRUE(renderPending);
+    renderPending = false;
+    DispatchCommand(frame, 9011);
+    EXPECT_TRUE(interpolate);
+    EXPECT_TRUE(renderPending);
+    DispatchCommand(frame, 9010);
+    DispatchCommand(frame, 9011);
+    EXPECT_FALSE(stereo);
+    EXPECT_FALSE(interpolate);
+}
+
+TEST_F(MenuCommands, PanelCommandsHideAndShowThePanels) {
+    DispatchCommand(frame, 722);
+    EXPECT_EQ(viewPanelShown, 0);
+    if (viewPanel) {
+        EXPECT_FALSE(viewPanel->isVisible());
+    }
+    DispatchCommand(frame, 722);
+    EXPECT_EQ(viewPanelShown, 1);
+    if (viewPanel) {
+        EXPECT_TRUE(viewPanel->isVisible());
+    }
+
+    DispatchCommand(frame, 739);
+    EXPECT_EQ(slideBarShown, 1);
+    if (slideBar) {
+        EXPECT_TRUE(slideBar->isVisible());
+    }
+    DispatchCommand(frame, 723);
+    EXPECT_EQ(mapPanelShown, 0);
+}
+
+TEST_F(MenuCommands, SnapCommandsChooseTheGrabTarget) {
+    DispatchCommand(frame, 703);  // World to Top
+    EXPECT_EQ(grabTarget, 0);
+    EXPECT_FLOAT_EQ(World[10].z, -0.5f);  // the Top face centre now faces the viewer
+    DispatchCommand(frame, 708);          // ViewPlane to Back
+    EXPECT_EQ(grabTarget, 1);
+    EXPECT_TRUE(renderPending);
+}
+
+TEST_F(MenuCommands, UnknownIdsAndInertItemsAnswerAsTheTableSays) {
+    renderPending = false;
+    EXPECT_EQ(DispatchCommand(frame, 12345), 0);
+    for (int id : {724, 725, 741}) {
+        EXPECT_EQ(DispatchCommand(frame, id), 1);
+        EXPECT_FALSE(renderPending);
+    }
+    // Only the low 16 bits name the command; accelerators set the high ones.
+    EXPECT_EQ(DispatchCommand(frame, (1 << 16) | 9011, 1), 1);
+    EXPECT_TRUE(interpolate);
+}
+
+TEST_F(MenuCommands, ModelWindowsRefuseToBeMaximised) {
+    DispatchCommand(frame, 716);
+    for (QWidget* window : {renderWindow, geometryWindow}) {
+        auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+        ASSERT_NE(sub, nullptr);
+        EXPECT_FALSE(sub->windowFlags() & Qt::WindowMaximizeButtonHint);
+        sub->showMaximized();
+        QApplication::processEvents();
+        EXPECT_FALSE(sub->isMaximized());
+    }
+}
+
+TEST_F(MenuCommands, TheRenderWindowFrameIgnoresTheMouse) {
+    DispatchCommand(frame, 716);
+    auto* sub = qobject_cast<QMdiSubWindow*>(renderWindow->parentWidget());
+    const QPoint before = sub->pos();
+    const QPoint title(sub->width() / 2, 5);
+    const QPoint away = title + QPoint(40, 30);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(title), sub->mapToGlobal(QPointF(title)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(away), sub->mapToGlobal(QPointF(away)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(away), sub->mapToGlobal(QPointF(away)),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(sub, &press);
+    QApplication::sendEvent(sub, &move);
+    QApplication::sendEvent(sub, &release);
+    EXPECT_EQ(sub->pos(), before);
+}
+
+TEST_F(MenuCommands, CoreMessagesBecomeMessageBoxesOwnedAsAsked) {
+    DispatchCommand(frame, 716);
+    messages.clear();
+    ReportMessage({"Could not read file x\n", "", MessageIcon::Error, MessageOwner::RenderWindow});
+    ReportMessage({"No owner", "Caption", MessageIcon::Information, MessageOwner::None});
+    ReportMessage({"Frame", "", MessageIcon::Warning, MessageOwner::Frame});
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0].owner, renderWindow);
+    EXPECT_EQ(messages[0].text, "Could not read file x\n");
+    EXPECT_EQ(messages[0].caption, "");
+    EXPECT_EQ(messages[0].icon, Icon::Error);
+    EXPECT_EQ(messages[1].owner, nullptr);
+    EXPECT_EQ(messages[1].caption, "Caption");
+    EXPECT_EQ(messages[1].icon, Icon::Information);
+    EXPECT_EQ(messages[2].owner, frame);
+    EXPECT_EQ(messages[2].icon, Icon::Warning);
+}
+
+}  // namespace
+}  // namespace calyra::ui::testing

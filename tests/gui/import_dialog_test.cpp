@@ -1,0 +1,398 @@
+// "&Load File...": the chooser, the "Volume File Import" dialog and the
+// reading of its fields.
+#include "ui/import_dialog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <memory>
+
+#include "tests/gui/frame_fixture.h"
+#include "ui/dialog_builder.h"
+#include "ui/file_chooser.h"
+#include "ui/import_dialog_box.h"
+#include "ui/import_fields.h"
+#include "volume/raw_reader.h"
+#include "volume/volume_store.h"
+
+namespace calyra::ui::testing {
+namespace {
+
+const char* const kRefusal =
+    "Sorry, please look over the parameters again\n \t\t\t\t\t\t\t\t\t\t something is out of "
+    "range!";
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void ClickItem(QWidget* dialog, int id) {
+    auto* button = qobject_cast<QAbstractButton*>(DialogItem(dialog, id));
+    ASSERT_NE(button, nullptr) << "control " << id;
+    button->click();
+}
+
+// Runs action on the next modal widget once the modal loop shows it.
+void OnNextModal(std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        }
+    });
+    timer->start(10);
+}
+
+class ImportDialogTest : public MessageRecording {
+  protected:
+    void SetUp() override {
+        MessageRecording::SetUp();
+        InstallCoreHooks();
+        ASSERT_TRUE(dir.isValid());
+        owner = std::make_unique<QWidget>();
+        owner->setGeometry(100, 100, 600, 500);
+        dataPath = dir.filePath("cube");
+        WriteFile(dataPath, QByteArray(64, '\x07'));  // 4 x 4 x 4, one byte each
+        volumePath = dataPath.toStdString();
+    }
+    void TearDown() override {
+        SetVolumeFileChooser(nullptr);
+        volumePath.clear();
+        MessageRecording::TearDown();
+    }
+
+    std::unique_ptr<TemplateDialog> OpenDialog() {
+        return std::unique_ptr<TemplateDialog>(CreateImportDialog(owner.get()));
+    }
+
+    QTemporaryDir dir;
+    QString dataPath;
+    std::unique_ptr<QWidget> owner;
+};
+
+TEST_F(ImportDialogTest, WithoutASideFileShowsTheStartValuesAfterTheMessage) {
+    const auto dialog = OpenDialog();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Could not read file " + dataPath + ".inf\n");
+    EXPECT_EQ(dialog->windowTitle(), "Volume File Import");
+    EXPECT_EQ(DialogItemText(dialog.get(), kImportDimXId), "4");
+    EXPECT_EQ(DialogItemText(dialog.get(), kImportDimYId), "4");
+    EXPECT_EQ(DialogItemText(dialog.get(), kImportDimZId), "4");
+    for (int id : {kImportAspectXId, kImportAspectYId, kImportAspectZId}) {
+        EXPECT_EQ(DialogItemText(dialog.get(), id), "1");
+    }
+    EXPECT_EQ(DialogItemText(dialog.get(), kImportBytesId), "1");
+    EXPECT_TRUE(IsDialogButtonChecked(dialog.get(), kImportBinaryId));
+    EXPECT_FALSE(IsDialogButtonChecked(dialog.get(), kImportAsciiId));
+    EXPECT_FALSE(IsDialogButtonChecked(dialog.get(), kImportReverseId));
+    for (int id : {835, 840, 845}) EXPECT_FALSE(IsDialogButtonChecked(dialog.get(), id));
+}
+
+TEST_F(ImportDialogTest, TakesShapeTypeAndByteOrderFromTheSideFile) {
+    WriteFile(dataPath + ".inf", "X= 100\nY= 120\nZ= 30\nascii\n2\n1\n");
+    const auto dialog = OpenDialog();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(DialogItemText(dialog.get(), kImportDimXId), "100");
+    EXPECT_EQ(DialogItemText(dialog.get(), kImportDimYId), "120");
+    EXPECT_EQ(DialogItemText(dialog.get(), kImportDimZId), "30");
+    EXPECT_EQ(DialogItemText(dialog.get(), kImportAspectXId), "1");
+    EXPECT_TRUE(IsDialogButtonChecked(dialog.get(), kImportAsciiId));
+    EXPECT_FALSE(IsDialogButtonChecked(dialog.get(), kImportBinaryId));
+    EXPECT_EQ(DialogItemText(dialog.get(), kImportBytesId), "2");
+    EXPECT_TRUE(IsDialogButtonChecked(dialog.get(), kImportReverseId));
+}
+
+TEST_F(ImportDialogTest, OkLoadsTheVolumeTheFieldsDescribe) {
+    // Binary data arrives in whole 128 KiB blocks: 64 x 64 x 32 bytes fill one.
+    WriteFile(dataPath, QByteArray(64 * 64 * 32, '\x07'));
+    WriteFile(dataPath + ".inf", "X= 64\nY= 64\nZ= 32\nbinary\n1\n0\n");
+    const auto dialog = OpenDialog();
+    ClickItem(dialog.get(), kOkId);
+    EXPECT_EQ(dialog->result(), kOkId);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(VoxelVolume.dims.x, 64);
+    EXPECT_EQ(VoxelVolume.dims.z, 32);
+    EXPECT_EQ(VoxelVolume.maxValue, 7u);
+    EXPECT_EQ(VoxelVolume.voxels[1][1][1], 7);
+}
+
+TEST_F(ImportDialogTest, ThreeHundredCubedIsAcceptedAndThreeHundredAndOneRefused) {
+    volumePath = dir.filePath("absent").toStdString();  // accepted, then unreadable
+    ImportFieldTexts texts{"300", "300", "300", "1", "1", "1", "1"};
+    EXPECT_TRUE(ImportFromFields(texts, nullptr));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.startsWith("Could not read file "));
+
+    messages.clear();
+    const auto dialog = OpenDialog();
+    messages.clear();
+    const std::uint64_t generation = VoxelVolume.generation;
+    SetDialogItemText(dialog.get(), kImportDimXId, "301");
+    SetDialogItemText(dialog.get(), kImportDimYId, "300");
+    SetDialogItemText(dialog.get(), kImportDimZId, "300");
+    ClickItem(dialog.get(), kOkId);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, kRefusal);
+    EXPECT_EQ(messages[0].owner, dialog.get());
+    EXPECT_TRUE(messages[0].caption.isEmpty());
+    EXPECT_EQ(messages[0].icon, Icon::Warning);
+    EXPECT_NE(dialog->result(), kOkId);
+    EXPECT_EQ(VoxelVolume.generation, generation);  // the previous volume stays
+    AllocateVolume(1, 1, 1);
+}
+
+TEST_F(ImportDialogTest, AnAspectOfTwoAndAHalfCountsInFullForTheSizeLimit) {
+    volumePath = dir.filePath("absent").toStdString();
+    // 300 x 300 x 121 x 2 would pass; x 2.5 does not.
+    EXPECT_FALSE(ImportFromFields({"300", "300", "121", "2.5", "1", "1", "1"}, nullptr));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, kRefusal);
+    EXPECT_EQ(messages[0].owner, nullptr);
+}
+
+TEST_F(ImportDialogTest, AnEmptyBytesPerVoxelReadsAsZeroAndIsRefusedForBinaryData) {
+    const ImportFields f = ReadImportFields({"4", "4", "4", "1", "1", "1", ""});
+    EXPECT_EQ(f.options.bytesPerVoxel, 0);
+    EXPECT_FALSE(ImportFromFields({"4", "4", "4", "1", "1", "1", ""}, nullptr));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, kRefusal);
+}
+
+TEST_F(ImportDialogTest, CancelEndsTheDialogWithoutAnyChange) {
+    const auto dialog = OpenDialog();
+    messages.clear();
+    const std::uint64_t generation = VoxelVolume.generation;
+    ClickItem(dialog.get(), kCancelId);
+    EXPECT_EQ(dialog->result(), kCancelId);
+    EXPECT_EQ(VoxelVolume.generation, generation);
+    EXPECT_TRUE(messages.empty());
+    // The inert controls start nothing either.
+    for (int id : {860, 870}) {
+        ClickItem(dialog.get(), id);
+    }
+    EXPECT_EQ(VoxelVolume.generation, generation);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ImportDialogTest, CentresOverTheOwner) {
+    const auto dialog = OpenDialog();
+    const QPoint ownerCentre = owner->frameGeometry().center();
+    const QPoint dialogCentre = dialog->frameGeometry().center();
+    EXPECT_LE(std::abs(ownerCentre.x() - dialogCentre.x()), 1);
+    EXPECT_LE(std::abs(ownerCentre.y() - dialogCentre.y()), 1);
+}
+
+TEST_F(ImportDialogTest, AnOwnerFarOffTheLeftEdgePutsTheDialogAtXZero) {
+    owner->move(-2000, 100);
+    const auto dialog = OpenDialog();
+    EXPECT_EQ(dialog->x(), 0);
+}
+
+TEST(CenterDialog, TruncatesTowardZeroAndKeepsTheDialogOnTheScreen) {
+    const QSize screen(1280, 1024);
+    EXPECT_EQ(CenteredDialogPosition(QSize(200, 100), QRect(100, 100, 400, 300), screen),
+              QPoint(200, 200));
+    // (100 - 103) / 2 truncates to -1, not -2.
+    EXPECT_EQ(CenteredDialogPosition(QSize(103, 103), QRect(10, 10, 100, 100), screen),
+              QPoint(9, 9));
+    EXPECT_EQ(CenteredDialogPosition(QSize(200, 100), QRect(-900, -900, 400, 300), screen),
+              QPoint(0, 0));
+    EXPECT_EQ(CenteredDialogPosition(QSize(200, 100), QRect(1200, 1000, 400, 300), screen),
+              QPoint(1080, 924));
+}
+
+TEST_F(ImportDialogTest, NoFileChosenShowsOpenFileProcedureFailed) {
+    SetVolumeFileChooser([](QWidget*) { return 0; });
+    const std::uint64_t generation = VoxelVolume.generation;
+    ImportVolumeFile(owner.get());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Open File Procedure FAILED!");
+    EXPECT_EQ(messages[0].owner, owner.get());
+    EXPECT_TRUE(messages[0].caption.isEmpty());
+    EXPECT_EQ(messages[0].icon, Icon::Warning);
+    EXPECT_EQ(VoxelVolume.generation, generation);
+}
+
+TEST_F(ImportDialogTest, AChosenFileRunsTheDialogModallyAndOkImportsIt) {
+    WriteFile(dataPath + ".inf", "X= 4\nY= 4\nZ= 2\nbinary\n1\n0\n");
+    volumePath.clear();
+    static std::string chosen;
+    chosen = dataPath.toStdString();
+    SetVolumeFileChooser([](QWidget*) {
+        volumePath = chosen;
+        return 1;
+    });
+    QString title;
+    OnNextModal([&title](QWidget* modal) {
+        title = modal->windowTitle();
+        ClickItem(modal, kOkId);
+        if (modal->isVisible()) QMetaObject::invokeMethod(modal, "reject");
+    });
+    ImportVolumeFile(owner.get());
+    EXPECT_EQ(title, "Volume File Import");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(VoxelVolume.dims.z, 2);
+}
+
+TEST_F(ImportDialogTest, TheChooserShowsNamesWithoutADotUnderDataFiles) {
+    WriteFile(dir.filePath("plain"), "x");
+    WriteFile(dir.filePath("notes.txt"), "x");
+    WriteFile(dataPath + ".inf", "x");
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    QStringList dataNames, allNames;
+    // The file system model fills in the background: wait for count names.
+    const auto listed = [](QFileDialog* d, int count) {
+        auto* view = d->findChild<QListView*>("listView");
+        QStringList names;
+        for (int i = 0; i < 200 && names.size() < count; ++i) {
+            QTest::qWait(10);
+            names.clear();
+            for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r) {
+                names << view->model()->index(r, 0, view->rootIndex()).data().toString();
+            }
+        }
+        names.sort();
+        return names;
+    };
+    OnNextModal([&](QWidget* modal) {
+        auto* d = qobject_cast<QFileDialog*>(modal);
+        if (!d) {
+            QMetaObject::invokeMethod(modal, "reject");
+            return;
+        }
+        d->setDirectory(dir.path());
+        dataNames = listed(d, 2);
+        QTest::keyClick(d->findChild<QComboBox*>("fileTypeCombo"), Qt::Key_Down);
+        allNames = listed(d, 4);
+        QTest::keyClicks(d->findChild<QLineEdit*>("fileNameEdit"), "plain");
+        QMetaObject::invokeMethod(d, "accept");
+        if (d->isVisible()) d->reject();  // never leave the test waiting
+    });
+    EXPECT_EQ(ChooseVolumeFile(owner.get()), 1);
+    QDir::setCurrent(previous);
+    EXPECT_EQ(QString::fromStdString(volumePath),
+              QFileInfo(dir.filePath("plain")).absoluteFilePath());
+    EXPECT_TRUE(dataNames.contains("cube"));
+    EXPECT_TRUE(dataNames.contains("plain"));
+    EXPECT_FALSE(dataNames.contains("notes.txt"));
+    EXPECT_FALSE(dataNames.contains("cube.inf"));
+    EXPECT_TRUE(allNames.contains("notes.txt"));
+    EXPECT_TRUE(allNames.contains("plain"));
+    EXPECT_TRUE(allNames.contains("cube.inf"));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST(ChooserFilter, DataFilesAreTheNamesWithoutADot) {
+    EXPECT_TRUE(MatchesDataFilesFilter("sm3dhead"));
+    EXPECT_FALSE(MatchesDataFilesFilter("head.raw"));
+    EXPECT_FALSE(MatchesDataFilesFilter("head."));
+    EXPECT_FALSE(MatchesDataFilesFilter(""));
+}
+
+struct ChooserErrorCase {
+    std::uint32_t code;
+    int stringId;
+};
+
+class ChooserError : public MessageRecording,
+                     public ::testing::WithParamInterface<ChooserErrorCase> {};
+
+TEST_P(ChooserError, ShowsTheTextOfItsStringIdWithTheDefaultCaption) {
+    const ChooserErrorCase& c = GetParam();
+    EXPECT_EQ(ChooserErrorStringId(c.code), c.stringId);
+    QWidget owner;
+    ReportChooserError(c.code, &owner);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, ChooserErrorText(c.stringId));
+    EXPECT_FALSE(messages[0].text.isEmpty());
+    EXPECT_EQ(messages[0].owner, &owner);
+    EXPECT_TRUE(messages[0].caption.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, ChooserError,
+    ::testing::Values(ChooserErrorCase{0xFFFF, 1}, ChooserErrorCase{0x0001, 2},
+                      ChooserErrorCase{0x0009, 10}, ChooserErrorCase{0x000B, 12},
+                      ChooserErrorCase{0x1001, 13}, ChooserErrorCase{0x100B, 23},
+                      ChooserErrorCase{0x2001, 24}, ChooserErrorCase{0x3002, 26},
+                      ChooserErrorCase{0x3003, 27}, ChooserErrorCase{0x4242, 29},
+                      ChooserErrorCase{0x000C, 29}));
+
+TEST_F(ImportDialogTest, ACancelledChooserReportsNoError) {
+    ReportChooserError(0, owner.get());
+    EXPECT_TRUE(messages.empty());
+    QStringList texts;
+    for (int id = 1; id <= 29; ++id) texts << ChooserErrorText(id);
+    texts.removeDuplicates();
+    EXPECT_EQ(texts.size(), 29);  // one text per id
+}
+
+struct IntegerCase {
+    const char* text;
+    std::int32_t value;
+};
+
+class SignedField : public ::testing::TestWithParam<IntegerCase> {};
+TEST_P(SignedField, ReadsWholeNumbersOrZero) {
+    EXPECT_EQ(ReadSignedField(GetParam().text), GetParam().value);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Fields, SignedField,
+    ::testing::Values(IntegerCase{"300", 300}, IntegerCase{" -7 ", -7}, IntegerCase{"+12", 12},
+                      IntegerCase{"", 0}, IntegerCase{"abc", 0}, IntegerCase{"12abc", 0},
+                      IntegerCase{"2.5", 0}, IntegerCase{"-", 0},
+                      IntegerCase{"2147483647", 2147483647}, IntegerCase{"2147483648", 0},
+                      IntegerCase{"-2147483648", std::numeric_limits<std::int32_t>::min()},
+                      IntegerCase{"99999999999999999999999", 0}));
+
+class UnsignedField : public ::testing::TestWithParam<IntegerCase> {};
+TEST_P(UnsignedField, ReadsUnsignedNumbersOrZero) {
+    EXPECT_EQ(ReadUnsignedField(GetParam().text), GetParam().value);
+}
+INSTANTIATE_TEST_SUITE_P(Fields, UnsignedField,
+                         ::testing::Values(IntegerCase{"2", 2}, IntegerCase{"", 0},
+                                           IntegerCase{"-1", 0}, IntegerCase{"x", 0},
+                                           IntegerCase{"4294967295", -1},
+                                           IntegerCase{"4294967296", 0}));
+
+struct AspectCase {
+    const char* text;
+    float value;
+};
+
+class AspectField : public ::testing::TestWithParam<AspectCase> {};
+TEST_P(AspectField, TakesTheLeadingNumberOfNineteenCharacters) {
+    EXPECT_EQ(ReadAspectField(GetParam().text), GetParam().value);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Fields, AspectField,
+    ::testing::Values(AspectCase{"2.5", 2.5f}, AspectCase{"1", 1.0f}, AspectCase{" 0.5x", 0.5f},
+                      AspectCase{"3:4", 3.0f}, AspectCase{"1e3", 1000.0f}, AspectCase{"", 0.0f},
+                      AspectCase{"abc", 0.0f}, AspectCase{"-2", -2.0f},
+                      // Only the first 19 characters count.
+                      AspectCase{"0000000000000000001234", 1.0f},
+                      AspectCase{"1e300", std::numeric_limits<float>::infinity()},
+                      AspectCase{"-1e300", -std::numeric_limits<float>::infinity()}));
+
+TEST(AspectField, ReadsNotANumberAsNotANumber) {
+    EXPECT_TRUE(std::isnan(ReadAspectField("nan")));
+}
+
+}  // namespace
+}  // namespace calyra::ui::testing

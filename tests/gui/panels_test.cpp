@@ -1,0 +1,399 @@
+// The three control panels: View, Map and the Slide Bar, and the template
+// builder they are made with.
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <cmath>
+
+#include "resources/dialog_templates.h"
+#include "tests/gui/frame_fixture.h"
+#include "ui/commands.h"
+#include "ui/dialog_builder.h"
+#include "ui/slide_bar.h"
+
+namespace calyra::ui::testing {
+namespace {
+
+QAbstractButton* Button(QDialog* panel, int id) {
+    return qobject_cast<QAbstractButton*>(DialogItem(panel, id));
+}
+
+void Click(QDialog* panel, int id) {
+    QAbstractButton* button = Button(panel, id);
+    ASSERT_NE(button, nullptr) << "control " << id;
+    button->click();
+}
+
+QScrollBar* ThresholdBar() {
+    return qobject_cast<QScrollBar*>(DialogItem(slideBar, 1998));
+}
+std::string PercentShown() {
+    return DialogItemText(slideBar, 735).toStdString();
+}
+
+// Drags the Slide Bar's thumb to percent.
+void DragThumbTo(int percent) {
+    ThresholdBar()->setSliderPosition(percent);
+}
+
+bool Activate(QWidget* panel) {
+    panel->activateWindow();
+    return QTest::qWaitForWindowActive(panel);
+}
+
+void ExpectPoint(const Point3& p, float x, float y, float z) {
+    EXPECT_NEAR(p.x, x, 1e-5f);
+    EXPECT_NEAR(p.y, y, 1e-5f);
+    EXPECT_NEAR(p.z, z, 1e-5f);
+}
+
+class PanelsTest : public FrameFixture {
+  protected:
+    void SetUp() override {
+        thresholdPercent = 10;
+        thresholdEditing = 0;
+        thresholdSaved = 0.0f;
+        FrameFixture::SetUp();
+        ASSERT_NE(viewPanel, nullptr);
+        ASSERT_NE(mapPanel, nullptr);
+        ASSERT_NE(slideBar, nullptr);
+    }
+
+    void OpenSlideBar() {
+        DispatchCommand(frame, 739);
+        ASSERT_TRUE(slideBar->isVisible());
+    }
+};
+
+TEST_F(PanelsTest, StartWithViewAndMapShownAndTheSlideBarHidden) {
+    EXPECT_TRUE(viewPanel->isVisible());
+    EXPECT_TRUE(mapPanel->isVisible());
+    EXPECT_FALSE(slideBar->isVisible());
+    EXPECT_EQ(viewPanelShown, 1);
+    EXPECT_EQ(mapPanelShown, 1);
+    EXPECT_EQ(slideBarShown, 0);
+    EXPECT_EQ(viewPanel->windowTitle(), "View");
+    EXPECT_EQ(mapPanel->windowTitle(), "Map");
+    EXPECT_EQ(slideBar->windowTitle(), "Slide Bar");
+    EXPECT_EQ(viewPanel->parentWidget(), frame);
+}
+
+TEST_F(PanelsTest, StartWithSurfVPlaneAndTenPercentSelected) {
+    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, 713));
+    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, 714));
+    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, 715));
+    EXPECT_FALSE(IsRadioButtonChecked(mapPanel, 724));
+    EXPECT_TRUE(IsRadioButtonChecked(mapPanel, 725));
+    EXPECT_EQ(PercentShown(), "10.0 %");
+    ASSERT_NE(ThresholdBar(), nullptr);
+    EXPECT_EQ(ThresholdBar()->value(), 10);
+    EXPECT_EQ(ThresholdBar()->minimum(), 0);
+    EXPECT_EQ(ThresholdBar()->maximum(), 100);
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(DialogItem(slideBar, 735))->isReadOnly());
+    EXPECT_FLOAT_EQ(threshold, 0.1f);
+}
+
+TEST_F(PanelsTest, EscapeAndTheSystemCloseLeaveEveryPanelOpen) {
+    OpenSlideBar();
+    for (QDialog* panel : {viewPanel, mapPanel, slideBar}) {
+        QTest::keyClick(panel, Qt::Key_Escape);
+        EXPECT_TRUE(panel->isVisible()) << panel->windowTitle().toStdString();
+        EXPECT_FALSE(panel->close());
+        EXPECT_TRUE(panel->isVisible()) << panel->windowTitle().toStdString();
+    }
+    EXPECT_EQ(slideBarShown, 1);
+}
+
+TEST_F(PanelsTest, MinimisingAPanelClearsItsShownFlag) {
+    viewPanel->showMinimized();
+    EXPECT_EQ(viewPanelShown, 0);
+    viewPanel->showNormal();
+    EXPECT_EQ(viewPanelShown, 1);
+    mapPanel->showMinimized();
+    EXPECT_EQ(mapPanelShown, 0);
+    EXPECT_EQ(viewPanelShown, 1);
+}
+
+TEST_F(PanelsTest, ViewPanelSetsTheTypeAndMovesTheMenuCheckMark) {
+    Click(viewPanel, 715);
+    EXPECT_EQ(renderType, Slice);
+    EXPECT_TRUE(IsMenuItemChecked(715));
+    EXPECT_FALSE(IsMenuItemChecked(713));
+    EXPECT_TRUE(renderPending);
+    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, 715));
+    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, 713));
+
+    renderPending = false;
+    Click(viewPanel, 714);
+    EXPECT_EQ(renderType, Transparent);
+    EXPECT_TRUE(IsMenuItemChecked(714));
+    EXPECT_FALSE(IsMenuItemChecked(715));
+    EXPECT_TRUE(renderPending);
+}
+
+TEST_F(PanelsTest, ArrowKeysMoveThroughARadioGroupAndChooseTheObject) {
+    ASSERT_TRUE(Activate(mapPanel));
+    Button(mapPanel, 725)->setFocus();
+    QTest::keyClick(Button(mapPanel, 725), Qt::Key_Up);
+    EXPECT_TRUE(Button(mapPanel, 724)->hasFocus());
+    EXPECT_TRUE(IsRadioButtonChecked(mapPanel, 724));
+    EXPECT_EQ(grabTarget, 0);
+    QTest::keyClick(Button(mapPanel, 724), Qt::Key_Down);
+    EXPECT_EQ(grabTarget, 1);
+}
+
+TEST_F(PanelsTest, WorldSnapButtonsTurnTheBoxNotThePlaneAlone) {
+    RotateWorld(0.4f, 0.3f);
+    RotateViewPlane(0.4f, 0.3f);
+    Click(mapPanel, 724);
+    ASSERT_EQ(grabTarget, 0);
+    renderPending = false;
+    Click(mapPanel, 707);  // Front
+    ExpectPoint(World[0], -0.5f, -0.5f, -0.5f);
+    ExpectPoint(World[6], 0.5f, 0.5f, 0.5f);
+    // The plane turned with the box: it is still on the front face.
+    ExpectPoint(ViewPlane[4], 0.0f, 0.0f, -0.5f);
+    EXPECT_FALSE(renderPending);
+
+    Click(mapPanel, 709);  // Top: the box's top face now faces the viewer
+    ExpectPoint(World[10], 0.0f, 0.0f, -0.5f);
+}
+
+TEST_F(PanelsTest, AfterASnapViewPlaneCommandTheButtonsMoveThePlane) {
+    Click(mapPanel, 724);
+    DispatchCommand(frame, 707);  // Snap ViewPlane to Front
+    EXPECT_EQ(grabTarget, 1);
+    EXPECT_TRUE(IsRadioButtonChecked(mapPanel, 724));  // the panel keeps its choice
+    renderPending = false;
+    Click(mapPanel, 708);  // Back
+    ExpectPoint(ViewPlane[0], 0.5f, -0.5f, 0.5f);
+    ExpectPoint(ViewPlane[1], -0.5f, -0.5f, 0.5f);
+    ExpectPoint(ViewPlane[4], 0.0f, 0.0f, 0.5f);
+    ExpectPoint(ViewPlane[5], 0.0f, 0.0f, 0.0f);
+    ExpectPoint(World[0], -0.5f, -0.5f, -0.5f);
+    EXPECT_TRUE(renderPending);
+}
+
+TEST_F(PanelsTest, EachSnapButtonPutsThePlaneOnItsFace) {
+    const struct {
+        int id;
+        Point3 centre;
+    } faces[] = {{707, {0, 0, -0.5f}}, {708, {0, 0, 0.5f}},  {709, {0, -0.5f, 0}},
+                 {710, {0, 0.5f, 0}},  {711, {-0.5f, 0, 0}}, {712, {0.5f, 0, 0}}};
+    for (const auto& face : faces) {
+        Click(mapPanel, face.id);
+        SCOPED_TRACE(face.id);
+        ExpectPoint(ViewPlane[4], face.centre.x, face.centre.y, face.centre.z);
+    }
+}
+
+TEST_F(PanelsTest, PanningInTwiceAndOutTwiceReturnsThePlane) {
+    renderPending = false;
+    Point3 start[kViewPlanePoints];
+    std::copy(std::begin(ViewPlane), std::end(ViewPlane), start);
+    Click(mapPanel, 733);
+    ExpectPoint(ViewPlane[5], 0.0f, 0.0f, 0.05f);
+    Click(mapPanel, 733);
+    ExpectPoint(ViewPlane[4], 0.0f, 0.0f, -0.4f);
+    EXPECT_FALSE(renderPending);
+    Click(mapPanel, 734);
+    Click(mapPanel, 734);
+    for (int i = 0; i < kViewPlanePoints; ++i) {
+        ExpectPoint(ViewPlane[i], start[i].x, start[i].y, start[i].z);
+    }
+    EXPECT_FALSE(renderPending);
+}
+
+TEST_F(PanelsTest, MapPanelKeysPanScaleRenderAndStepTheType) {
+    QWidget* focus = Button(mapPanel, 707);
+    QTest::keyClick(focus, '+');
+    ExpectPoint(ViewPlane[4], 0.0f, 0.0f, -0.45f);
+    QTest::keyClick(focus, '-');
+    ExpectPoint(ViewPlane[4], 0.0f, 0.0f, -0.5f);
+
+    for (int i = 0; i < 6; ++i) QTest::keyClick(focus, 'P');
+    EXPECT_FLOAT_EQ(eyeDistance, 5.5f);
+    for (int i = 0; i < 12; ++i) QTest::keyClick(focus, 'p');
+    EXPECT_FLOAT_EQ(eyeDistance, 2.5f);
+
+    QTest::keyClick(focus, 'r');
+    EXPECT_TRUE(renderPending);
+
+    renderPending = false;
+    QTest::keyClick(focus, 'T');
+    EXPECT_EQ(renderType, Transparent);
+    EXPECT_TRUE(IsMenuItemChecked(714));
+    EXPECT_FALSE(IsMenuItemChecked(713));
+    EXPECT_TRUE(renderPending);
+    // The View panel's buttons stay where they were.
+    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, 713));
+    QTest::keyClick(focus, 't');
+    QTest::keyClick(focus, 't');
+    EXPECT_EQ(renderType, Surface);
+    EXPECT_TRUE(IsMenuItemChecked(713));
+}
+
+struct PercentCase {
+    int percent;
+    const char* text;
+};
+
+class PercentText : public ::testing::TestWithParam<PercentCase> {};
+
+TEST_P(PercentText, RightAlignsTheNumberInFourCharacters) {
+    EXPECT_EQ(ThresholdPercentText(GetParam().percent), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(SlideBar, PercentText,
+                         ::testing::Values(PercentCase{0, " 0.0 %"}, PercentCase{5, " 5.0 %"},
+                                           PercentCase{10, "10.0 %"}, PercentCase{100, "100.0 %"}));
+
+struct ScrollCase {
+    int percent;
+    int code;
+    int thumb;
+    int expected;
+};
+
+class ScrollRequest : public ::testing::TestWithParam<ScrollCase> {};
+
+TEST_P(ScrollRequest, MovesThePercentageWithinZeroToHundred) {
+    const ScrollCase& c = GetParam();
+    EXPECT_EQ(ScrolledThresholdPercent(c.percent, c.code, c.thumb), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SlideBar, ScrollRequest,
+    ::testing::Values(ScrollCase{10, kLineLeft, 0, 9}, ScrollCase{0, kLineLeft, 0, 0},
+                      ScrollCase{10, kLineRight, 0, 11}, ScrollCase{100, kLineRight, 0, 100},
+                      ScrollCase{5, kPageLeft, 0, 0}, ScrollCase{30, kPageLeft, 0, 20},
+                      ScrollCase{95, kPageRight, 0, 100}, ScrollCase{30, kPageRight, 0, 40},
+                      ScrollCase{10, kThumbTrack, 42, 42}, ScrollCase{10, kThumbPosition, 77, 77},
+                      ScrollCase{50, kLeftEnd, 0, 0}, ScrollCase{50, kRightEnd, 0, 100},
+                      ScrollCase{50, kEndScroll, 3, 50}, ScrollCase{50, 99, 3, 50}));
+
+TEST_F(PanelsTest, EndAndHomeKeysMoveTheFocusedScrollBarToItsEnds) {
+    OpenSlideBar();
+    QScrollBar* bar = ThresholdBar();
+    QTest::keyClick(bar, Qt::Key_End);
+    EXPECT_EQ(thresholdPercent, 100);
+    EXPECT_EQ(bar->value(), 100);
+    EXPECT_EQ(PercentShown(), "100.0 %");
+    QTest::keyClick(bar, Qt::Key_Home);
+    EXPECT_EQ(thresholdPercent, 0);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(PercentShown(), " 0.0 %");
+    QTest::keyClick(bar, Qt::Key_Right);
+    EXPECT_EQ(PercentShown(), " 1.0 %");
+    QTest::keyClick(bar, Qt::Key_PageDown);
+    EXPECT_EQ(PercentShown(), "11.0 %");
+    QTest::keyClick(bar, Qt::Key_Left);
+    EXPECT_EQ(bar->value(), 10);
+    // Scrolling alone never changes the threshold.
+    EXPECT_FLOAT_EQ(threshold, 0.1f);
+    EXPECT_EQ(thresholdEditing, 0);
+}
+
+TEST_F(PanelsTest, CancelAfterSeveralPreviewsRestoresTheThresholdFromBeforeThem) {
+    OpenSlideBar();
+    DragThumbTo(0);
+    Click(slideBar, 736);
+    EXPECT_EQ(threshold, 0.0f);
+    EXPECT_TRUE(renderPending);
+    DragThumbTo(35);
+    EXPECT_EQ(PercentShown(), "35.0 %");
+    Click(slideBar, 736);
+    EXPECT_EQ(threshold, 0.35f);
+    DragThumbTo(60);
+    Click(slideBar, 736);
+    EXPECT_EQ(threshold, 0.6f);
+
+    renderPending = false;
+    Click(slideBar, 737);
+    EXPECT_EQ(threshold, 0.1f);
+    EXPECT_EQ(thresholdPercent, 10);
+    EXPECT_EQ(ThresholdBar()->value(), 10);
+    EXPECT_EQ(PercentShown(), "10.0 %");
+    EXPECT_FALSE(slideBar->isVisible());
+    EXPECT_EQ(slideBarShown, 0);
+    EXPECT_EQ(thresholdEditing, 0);
+    EXPECT_FALSE(renderPending);  // the image keeps the previewed threshold
+}
+
+TEST_F(PanelsTest, CancelShowsASavedFloatThresholdTruncatedNotRounded) {
+    OpenSlideBar();
+    DragThumbTo(35);
+    Click(slideBar, 736);
+    Click(slideBar, 738);
+    ASSERT_EQ(threshold, 0.35f);  // held just below 0.35
+
+    OpenSlideBar();
+    DragThumbTo(60);
+    Click(slideBar, 736);
+    Click(slideBar, 737);
+    EXPECT_EQ(threshold, 0.35f);
+    EXPECT_EQ(thresholdPercent, 34);
+    EXPECT_EQ(ThresholdBar()->value(), 34);
+    EXPECT_EQ(PercentShown(), "34.0 %");
+}
+
+TEST_F(PanelsTest, CloseKeepsThePreviewedThreshold) {
+    OpenSlideBar();
+    DragThumbTo(50);
+    Click(slideBar, 736);
+    Click(slideBar, 738);
+    EXPECT_EQ(threshold, 0.5f);
+    EXPECT_FALSE(slideBar->isVisible());
+    EXPECT_EQ(slideBarShown, 0);
+    EXPECT_EQ(thresholdEditing, 0);
+    EXPECT_EQ(PercentShown(), "50.0 %");
+}
+
+TEST_F(PanelsTest, TabMovesFromTheScrollBarThroughTheButtons) {
+    OpenSlideBar();
+    ASSERT_TRUE(Activate(slideBar));
+    ThresholdBar()->setFocus();
+    QTest::keyClick(ThresholdBar(), Qt::Key_Tab);
+    EXPECT_TRUE(Button(slideBar, 736)->hasFocus());
+    QTest::keyClick(Button(slideBar, 736), Qt::Key_Tab);
+    EXPECT_TRUE(Button(slideBar, 737)->hasFocus());
+    // The read-only percentage is no tab stop: Shift+Tab from Preview returns to the bar.
+    QTest::keyClick(Button(slideBar, 737), Qt::Key_Backtab);
+    QTest::keyClick(Button(slideBar, 736), Qt::Key_Backtab);
+    EXPECT_TRUE(ThresholdBar()->hasFocus());
+}
+
+TEST(DialogUnits, ConvertWithAQuarterOfTheCharacterWidthAndAnEighthOfItsHeight) {
+    const DialogBaseUnits classic{6, 13};
+    EXPECT_EQ(DialogUnitsToPixels(QRect(0, 0, 64, 90), classic), QRect(0, 0, 96, 146));
+    EXPECT_EQ(DialogUnitsToPixels(QRect(440, -63, 129, 42), classic), QRect(660, -102, 194, 68));
+    const DialogBaseUnits wide{8, 16};
+    EXPECT_EQ(DialogUnitsToPixels(QRect(3, 7, 59, 73), wide), QRect(6, 14, 118, 146));
+}
+
+class TemplateText : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(TemplateText, EveryControlShowsItsTemplateTextAtItsPlace) {
+    const DialogTemplate* t = resources::FindDialogTemplate(GetParam());
+    ASSERT_NE(t, nullptr);
+    TemplateDialog dialog(*t, nullptr, nullptr, true);
+    EXPECT_EQ(dialog.windowTitle(), t->caption);
+    const DialogBaseUnits base = dialog.baseUnits();
+    EXPECT_EQ(dialog.width(), DialogUnitsToPixels(QRect(0, 0, t->width, t->height), base).width());
+    for (const ControlTemplate& c : t->controls) {
+        if (c.id == kNoControlId) continue;
+        QWidget* control = DialogItem(&dialog, c.id);
+        ASSERT_NE(control, nullptr) << "control " << c.id;
+        if (c.kind != ControlKind::Icon && c.kind != ControlKind::DropDownList) {
+            EXPECT_EQ(DialogItemText(&dialog, c.id), c.text) << "control " << c.id;
+        }
+        EXPECT_EQ(control->pos(), DialogUnitsToPixels(QRect(c.x, c.y, 1, 1), base).topLeft());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Templates, TemplateText,
+                         ::testing::Values("View2", "Map2", "ThrAdj", "FileLoad", "1002"));
+
+}  // namespace
+}  // namespace calyra::ui::testing

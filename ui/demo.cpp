@@ -1,0 +1,73 @@
+#include "ui/demo.h"
+
+#include "geometry/orientation.h"
+#include "render/settings.h"
+#include "ui/platform.h"
+
+namespace calyra::ui {
+namespace {
+
+constexpr int kSubSteps = 7;
+constexpr float kWorldTurn = 0.01f;  // radians about y per sub-step
+constexpr float kPlaneTurn = 0.09f;
+constexpr int kSurfaceButton = 713;
+constexpr int kTransparentButton = 714;
+constexpr int kSliceButton = 715;
+
+// Invalidates (erasing) and paints at once. A synchronous paint also flushes
+// every other pending repaint inside the same frame, so each window is
+// invalidated only right before its own paint: a wire-frame paint must not
+// start a render early.
+void PaintAtOnce(QWidget* window) {
+    InvalidateWindow(window, true);
+    PaintNow(window);
+}
+
+// Renders, then redraws the wire-frame, both before returning.
+void RenderAndDrawNow() {
+    renderPending = true;
+    PaintAtOnce(renderWindow);
+    PaintAtOnce(geometryWindow);
+}
+
+void MoveViewPlane(const Point3& d) {
+    for (Point3& p : ViewPlane) {
+        p.x += d.x;
+        p.y += d.y;
+        p.z += d.z;
+    }
+}
+
+}  // namespace
+
+void DemoStep() {
+    for (int i = 0; i < kSubSteps; ++i) {
+        RotateWorld(kWorldTurn, 0.0f);
+        RotateViewPlaneXYZ(0.0f, kPlaneTurn, 0.0f);
+        renderPending = true;
+        PaintAtOnce(geometryWindow);
+    }
+
+    // The View panel's buttons follow the type; the menu's check mark does not.
+    if (IsRadioButtonChecked(viewPanel, kSurfaceButton)) {
+        renderType = Transparent;
+        CheckRadioButton(viewPanel, kSurfaceButton, kSliceButton, kTransparentButton);
+    } else {
+        renderType = Surface;
+        CheckRadioButton(viewPanel, kSurfaceButton, kSliceButton, kSurfaceButton);
+    }
+    PaintAtOnce(renderWindow);
+    if (renderType == Transparent) return;
+
+    // Cut the volume open: the plane halfway to its target, then back.
+    const Point3& centre = ViewPlane[4];
+    const Point3& target = ViewPlane[5];
+    const Point3 half{0.5f * (target.x - centre.x), 0.5f * (target.y - centre.y),
+                      0.5f * (target.z - centre.z)};
+    MoveViewPlane(half);
+    RenderAndDrawNow();
+    MoveViewPlane(Point3{-half.x, -half.y, -half.z});
+    RenderAndDrawNow();
+}
+
+}  // namespace calyra::ui

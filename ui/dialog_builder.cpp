@@ -1,0 +1,202 @@
+#include "ui/dialog_builder.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "ui/platform.h"
+
+namespace calyra::ui {
+namespace {
+
+using resources::kDialogMinimizeBox;
+using resources::kGroup;
+using resources::kTabStop;
+
+QFont TemplateFont(const DialogTemplate& t) {
+    if (!t.fontFamily) return QFont();  // the application's (system) font
+    QFont font(QString::fromLatin1(t.fontFamily));
+    font.setPointSize(t.pointSize);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+Qt::WindowFlags WindowFlagsFor(const DialogTemplate& t, bool modeless) {
+    Qt::WindowFlags flags = modeless ? Qt::Tool : Qt::Dialog;
+    flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+             Qt::WindowCloseButtonHint;
+    if (t.style & kDialogMinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
+    return flags;
+}
+
+// Maps the platform's scroll-bar actions to scroll codes.
+int ScrollCodeFor(int action) {
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepSub:
+            return kLineLeft;
+        case QAbstractSlider::SliderSingleStepAdd:
+            return kLineRight;
+        case QAbstractSlider::SliderPageStepSub:
+            return kPageLeft;
+        case QAbstractSlider::SliderPageStepAdd:
+            return kPageRight;
+        case QAbstractSlider::SliderToMinimum:
+            return kLeftEnd;
+        case QAbstractSlider::SliderToMaximum:
+            return kRightEnd;
+        case QAbstractSlider::SliderMove:
+            return kThumbTrack;
+        default:
+            return kEndScroll;
+    }
+}
+
+}  // namespace
+
+TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* owner,
+                               DialogProc proc, bool modeless)
+    : QDialog(owner, WindowFlagsFor(dialogTemplate, modeless)),
+      template_(&dialogTemplate),
+      owner_(owner),
+      proc_(proc) {
+    setWindowTitle(QString::fromLatin1(dialogTemplate.caption));
+    setFont(TemplateFont(dialogTemplate));
+    base_ = BaseUnitsOf(font());
+    const QRect client = DialogUnitsToPixels(
+        QRect(dialogTemplate.x, dialogTemplate.y, dialogTemplate.width, dialogTemplate.height),
+        base_);
+    setFixedSize(client.size());
+    CreateControls();
+    PlaceRelativeToOwner();
+    if (Dispatch({.message = DialogMessage::Init})) {
+        for (const ControlTemplate& c : dialogTemplate.controls) {
+            QWidget* w = DialogItem(this, c.id);
+            if ((c.style & kTabStop) && w && w->isEnabled()) {
+                w->setFocus(Qt::OtherFocusReason);
+                break;
+            }
+        }
+    }
+}
+
+void TemplateDialog::CreateControls() {
+    QButtonGroup* group = nullptr;
+    for (const ControlTemplate& c : template_->controls) {
+        if (c.style & kGroup) group = nullptr;
+        QWidget* w = MakeControlWidget(c, this, base_);
+        if (auto* radio = qobject_cast<QRadioButton*>(w)) {
+            if (!group) group = new QButtonGroup(this);
+            group->addButton(radio);
+        }
+        if (auto* bar = qobject_cast<QScrollBar*>(w)) ConnectScrollBar(bar);
+        QRect r = DialogUnitsToPixels(QRect(c.x, c.y, c.width, c.height), base_);
+        // A drop-down list's height is its opened height; the closed box is one line.
+        if (c.kind == ControlKind::DropDownList) r.setHeight(w->sizeHint().height());
+        w->setGeometry(r);
+        if (c.id != kNoControlId) {
+            w->setProperty(kControlIdProperty, c.id);
+            w->setObjectName(QString::number(c.id));
+        }
+        w->setFocusPolicy((c.style & kTabStop) ? Qt::StrongFocus : Qt::NoFocus);
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, id = c.id] { Dispatch({.message = DialogMessage::Command, .id = id}); });
+        }
+    }
+}
+
+void TemplateDialog::ConnectScrollBar(QScrollBar* bar) {
+    connect(bar, &QAbstractSlider::actionTriggered, this, [this, bar](int action) {
+        Dispatch({.message = DialogMessage::HScroll,
+                  .id = ScrollCodeFor(action),
+                  .position = bar->sliderPosition()});
+    });
+    connect(bar, &QAbstractSlider::sliderReleased, this, [this, bar] {
+        Dispatch({.message = DialogMessage::HScroll,
+                  .id = kThumbPosition,
+                  .position = bar->sliderPosition()});
+        Dispatch({.message = DialogMessage::HScroll,
+                  .id = kEndScroll,
+                  .position = bar->sliderPosition()});
+    });
+}
+
+void TemplateDialog::PlaceRelativeToOwner() {
+    // Template positions count from the owner's client area.
+    QPoint origin(0, 0);
+    if (owner_) {
+        QWidget* client = owner_;
+        if (auto* main = qobject_cast<QMainWindow*>(owner_); main && main->centralWidget()) {
+            client = main->centralWidget();
+        }
+        origin = client->mapToGlobal(QPoint(0, 0));
+    }
+    const QRect units(template_->x, template_->y, template_->width, template_->height);
+    QPoint at = origin + DialogUnitsToPixels(units, base_).topLeft();
+    // Keep the caption reachable on the screen.
+    if (QScreen* s = owner_ ? owner_->screen() : screen()) {
+        const QRect area = s->availableGeometry();
+        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width())));
+        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
+    }
+    move(at);
+}
+
+bool TemplateDialog::Dispatch(const DialogEvent& event) {
+    return proc_ && proc_(*this, event);
+}
+
+void TemplateDialog::reject() {
+    Dispatch({.message = DialogMessage::Command, .id = kCancelId});
+}
+
+bool TemplateDialog::event(QEvent* e) {
+    if (e->type() == static_cast<QEvent::Type>(kRefreshPanelMessage)) {
+        Dispatch({.message = DialogMessage::Refresh});
+        return true;
+    }
+    return QDialog::event(e);
+}
+
+void TemplateDialog::keyPressEvent(QKeyEvent* e) {
+    const QString text = e->text();
+    if (!text.isEmpty() && text.at(0).unicode() >= 0x20 && text.at(0).unicode() != 0x7F) {
+        const char character = static_cast<char>(text.at(0).unicode() & 0xFF);
+        if (Dispatch({.message = DialogMessage::Char, .character = character})) {
+            e->accept();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void TemplateDialog::paintEvent(QPaintEvent* e) {
+    if (!Dispatch({.message = DialogMessage::Paint})) QDialog::paintEvent(e);
+}
+
+void TemplateDialog::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    Dispatch({.message = DialogMessage::Size, .minimised = isMinimized()});
+}
+
+void TemplateDialog::changeEvent(QEvent* e) {
+    QDialog::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange) {
+        Dispatch({.message = DialogMessage::Size, .minimised = isMinimized()});
+    }
+}
+
+void SendRefreshMessage(QWidget* dialog) {
+    if (!dialog) return;
+    QEvent refresh(static_cast<QEvent::Type>(kRefreshPanelMessage));
+    QCoreApplication::sendEvent(dialog, &refresh);
+}
+
+}  // namespace calyra::ui

@@ -1,0 +1,94 @@
+// The one template builder: turns a dialog template (resources/dialog_templates.h)
+// into a Qt dialog whose controls carry their template ids, and routes what
+// happens in it to a dialog procedure.
+#pragma once
+
+#include <QDialog>
+
+class QScrollBar;
+
+#include "resources/dialog_templates.h"
+#include "ui/dialog_controls.h"
+
+namespace calyra::ui {
+
+// Scroll request codes of a horizontal scroll bar.
+enum ScrollCode : int {
+    kLineLeft = 0,
+    kLineRight = 1,
+    kPageLeft = 2,
+    kPageRight = 3,
+    kThumbPosition = 4,
+    kThumbTrack = 5,
+    kLeftEnd = 6,
+    kRightEnd = 7,
+    kEndScroll = 8,
+};
+
+// Ids of the standard commands: OK, and Cancel (also sent by Escape and the
+// system menu's Close).
+inline constexpr int kOkId = 1;
+inline constexpr int kCancelId = 2;
+
+enum class DialogMessage {
+    Init,     // controls exist; answer true to give the first tab stop the focus
+    Command,  // id: the control clicked, or kOkId / kCancelId
+    Refresh,  // the private refresh message (kRefreshPanelMessage)
+    Size,     // minimised: whether the dialog is now minimised
+    Char,     // character: low byte of a typed character no control took
+    HScroll,  // id: a ScrollCode; position: the thumb position
+    Paint,    // the dialog's background is being painted
+};
+
+struct DialogEvent {
+    DialogMessage message = DialogMessage::Init;
+    int id = 0;
+    int position = 0;
+    bool minimised = false;
+    char character = 0;
+};
+
+class TemplateDialog;
+// Answers true when it handled the message.
+using DialogProc = bool (*)(TemplateDialog& dialog, const DialogEvent& event);
+
+class TemplateDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    // modeless: a floating panel window; otherwise a dialog to run modally.
+    TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* owner, DialogProc proc,
+                   bool modeless);
+
+    const DialogTemplate& dialogTemplate() const { return *template_; }
+    DialogBaseUnits baseUnits() const { return base_; }
+    QWidget* owner() const { return owner_; }
+    // Ends a modal run with this result and hides the dialog.
+    void EndDialog(int result) { done(result); }
+    // Escape and the system Close arrive as the Cancel command; the dialog
+    // closes only if its procedure ends it.
+    void reject() override;
+
+  protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    bool Dispatch(const DialogEvent& event);
+    void CreateControls();
+    void ConnectScrollBar(QScrollBar* bar);
+    void PlaceRelativeToOwner();
+
+    const DialogTemplate* template_;
+    QWidget* owner_;
+    DialogProc proc_;
+    DialogBaseUnits base_;
+};
+
+// Sends the private refresh message to a panel (nothing on null).
+void SendRefreshMessage(QWidget* dialog);
+
+}  // namespace calyra::ui

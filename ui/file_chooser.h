@@ -1,0 +1,35 @@
+// The Open File chooser of "&Load File..." and the report of its errors.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+class QWidget;
+
+namespace calyra::ui {
+
+inline constexpr char kDataFilesFilter[] = "Data Files (*.)";
+inline constexpr char kAllFilesFilter[] = "All Files (*.*)";
+
+// Runs the chooser ("Open a File"); 1 when an existing file was chosen and
+// volumePath holds its full path, 0 otherwise (errors are reported first).
+int ChooseVolumeFile(QWidget* owner);
+
+// The chooser ImportVolumeFile calls; tests put their own in place so that
+// no modal file dialog opens. nullptr restores ChooseVolumeFile.
+using VolumeFileChooser = int (*)(QWidget* owner);
+void SetVolumeFileChooser(VolumeFileChooser chooser);
+VolumeFileChooser CurrentVolumeFileChooser();
+
+// The "Data Files" pattern "*." takes the names without a dot.
+bool MatchesDataFilesFilter(const QString& fileName);
+
+// The string id (1..29) reported for a chooser error code; 0 for code 0.
+int ChooserErrorStringId(std::uint32_t code);
+// The text of string id 1..29; empty for other ids.
+QString ChooserErrorText(int stringId);
+// Shows the error's text owned by owner (default caption, OK button); code 0
+// (the user cancelled) shows nothing.
+void ReportChooserError(std::uint32_t code, QWidget* owner);
+
+}  // namespace calyra::ui

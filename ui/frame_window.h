@@ -1,0 +1,79 @@
+// The MDI frame "Calyra Volume Renderer": menu, MDI client, panels,
+// accelerators and the two timers.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+
+class QMdiSubWindow;
+class QTimer;
+
+namespace calyra::ui {
+
+inline constexpr const char* kFrameTitle = "Calyra Volume Renderer";
+inline constexpr const char* kWelcomeCaption = "Welcome";
+inline constexpr const char* kWelcomeText =
+    "Welcome to the Demonstration Version of the Calyra Visualizer!\n\n"
+    "To learn more about the Calyra Visualizer, select the Help...Contents\n"
+    "option from the pull-down menu bar.\n\n"
+    "To begin using the Calyra Visualizer:\n\n"
+    "\to Select a model file from the pull down menu\n\n"
+    "\to Use the right mouse button to move the red\n"
+    "\t   viewing plane to change the rendering angle\n\n"
+    "\to OR simply press the lowercase 'd' key to begin\n"
+    "\t   a demonstration; pressing 'D' will then stop it.\n";
+inline constexpr const char* kNoTablesText = "No tables loaded";
+
+inline constexpr int kDemoTimerId = 910;  // every 100 ms: one demonstration step
+inline constexpr int kIdleTimerId = 911;  // every 7000 ms: nothing
+
+class FrameWindow : public QMainWindow {
+  public:
+    // Creating the frame greets the user (before the frame is visible),
+    // creates the MDI client, records frameWindow and selects Surface.
+    FrameWindow();
+    ~FrameWindow() override;
+
+    // The rest of start-up: show the frame, create the panels, load the
+    // accelerators, start the timers.
+    void startUp();
+
+    // A timer message: 910 runs one demonstration step while demoRunning.
+    void onTimer(int id);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void placeOnScreen();
+    void createMenus();
+    void greetUser();
+    void createMdiClient();
+    void createPanels();
+    void loadAccelerators();
+    void startTimers();
+    void dispatch(int id, int detail);
+
+    QTimer* demoTimer_ = nullptr;
+    QTimer* idleTimer_ = nullptr;
+    bool demoStepRunning_ = false;
+};
+
+// The whole start-up: core hooks, frame, panels, accelerators, timers.
+FrameWindow* StartCalyra();
+
+// Adds an MDI child to mdiClient: the content is made by makeContent with its
+// sub-window as parent (so it exists inside the frame while it is created),
+// then shown. Model windows cannot be maximised; with frameIgnoresMouse the
+// sub-window's frame and caption do not react to the mouse.
+QMdiSubWindow* AddModelWindow(const std::function<QWidget*(QWidget* parent)>& makeContent,
+                              const QString& title, bool frameIgnoresMouse);
+
+// Lines the minimised MDI children up along the bottom of the client.
+void ArrangeIcons();
+
+}  // namespace calyra::ui

@@ -1,0 +1,202 @@
+#include "ui/geometry_window.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <utility>
+
+#include "render/settings.h"
+#include "ui/commands.h"
+#include "ui/platform.h"
+
+namespace calyra::ui {
+namespace {
+
+constexpr float kObjectScale = 0.75f;
+constexpr float kViewportFactor = 1.5f;
+const QColor kBoxColour(0, 190, 0);
+const QColor kPlaneColour(255, 0, 0);
+
+// Box edges: the front face, the back face, then the three joining edges.
+constexpr std::pair<int, int> kBoxEdges[] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {0, 4}, {4, 5},
+                                             {5, 6}, {6, 7}, {7, 4}, {1, 5}, {2, 6}, {3, 7}};
+// Plane edges: the outline, then centre to target.
+constexpr std::pair<int, int> kPlaneEdges[] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}};
+
+template <std::size_t N>
+void DrawEdges(QPainter& painter, const Point3* points, int count, int width, int height,
+               const QColor& colour, const std::pair<int, int> (&edges)[N]) {
+    DisplayPoint shown[kWorldPoints];
+    ProjectForDisplay(points, std::min(count, kWorldPoints), width, height, eyeDistance, shown);
+    QPen pen(colour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    painter.save();
+    painter.setPen(pen);
+    for (const auto& [from, to] : edges) {
+        if (!shown[from].visible || !shown[to].visible) continue;
+        painter.drawLine(shown[from].x, shown[from].y, shown[to].x, shown[to].y);
+    }
+    painter.restore();
+}
+
+MousePoint ClientPoint(const QPoint& p) {
+    // Client coordinates travel as unsigned 16-bit values.
+    return {static_cast<std::uint16_t>(p.x()), static_cast<std::uint16_t>(p.y())};
+}
+
+}  // namespace
+
+void ProjectForDisplay(const Point3* points, int count, int width, int height, float eye,
+                       DisplayPoint* out) {
+    if (count <= 0) return;
+    Point3 copy[kWorldPoints];
+    count = std::min(count, kWorldPoints);
+    bool visible[kWorldPoints];
+    for (int i = 0; i < count; ++i) {
+        Point3 p{points[i].x * kObjectScale, points[i].y * kObjectScale,
+                 points[i].z * kObjectScale};
+        // At or behind the eye the perspective divide has no meaning.
+        visible[i] = p.z > -eye;
+        if (visible[i]) {
+            const float depth = p.z + eye;
+            p.x = p.x * eye / depth;
+            p.y = p.y * eye / depth;
+        }
+        copy[i] = p;
+    }
+    const float e = kViewportFactor * static_cast<float>(std::min(width, height));
+    ViewportMap(copy, count, e, 0.0f, e, 0.0f, e, 0.0f);
+    const float shiftX = (static_cast<float>(width) - e) * 0.5f;
+    const float shiftY = (static_cast<float>(height) - e) * 0.5f;
+    for (int i = 0; i < count; ++i) {
+        const float x = copy[i].x + shiftX;
+        const float y = copy[i].y + shiftY;
+        out[i] = {DeviceCoordinate(x), DeviceCoordinate(y), visible[i]};
+    }
+}
+
+void DrawWorldBox(QPainter& painter, const Point3* points, int width, int height) {
+    DrawEdges(painter, points, kWorldPoints, width, height, kBoxColour, kBoxEdges);
+}
+
+void DrawViewPlane(QPainter& painter, const Point3* points, int width, int height) {
+    DrawEdges(painter, points, kViewPlanePoints, width, height, kPlaneColour, kPlaneEdges);
+}
+
+GeometryWindow::GeometryWindow(QWidget* parent) : QWidget(parent) {
+    geometryWindow = this;
+    setWindowTitle(QString::fromLatin1(kGeometryWindowTitle));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+GeometryWindow::~GeometryWindow() {
+    if (geometryWindow == this) geometryWindow = nullptr;
+}
+
+void GeometryWindow::resizeEvent(QResizeEvent* event) {
+    clientWidth_ = event->size().width();
+    clientHeight_ = event->size().height();
+}
+
+void GeometryWindow::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    // Every request for this window erases with the black class background.
+    TakeEraseRequest(this);
+    painter.fillRect(rect(), Qt::black);
+    RestoreIfMaximised(renderWindow);
+    RestoreIfMaximised(geometryWindow);
+    DrawWorldBox(painter, World, clientWidth_, clientHeight_);
+    DrawViewPlane(painter, ViewPlane, clientWidth_, clientHeight_);
+}
+
+void GeometryWindow::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.size() == 1 && text.at(0).unicode() >= 0x20 && text.at(0).unicode() < 0x7F) {
+        handleCharacter(static_cast<char>(text.at(0).unicode()));
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void GeometryWindow::handleCharacter(char key) {
+    switch (key) {
+        case '+':
+            PanViewPlane(PanDirection::In);
+            InvalidateWindow(this, true);
+            break;
+        case '-':
+            PanViewPlane(PanDirection::Out);
+            InvalidateWindow(this, true);
+            break;
+        case 'P':
+            ScaleEyeDistance(true, true);
+            InvalidateWindow(this, true);
+            break;
+        case 'p':
+            ScaleEyeDistance(false, true);
+            InvalidateWindow(this, true);
+            break;
+        case 'R':
+        case 'r':
+            renderPending = true;
+            InvalidateWindow(renderWindow, true);
+            break;
+        case 'T':
+        case 't':
+            StepRenderType(true);
+            break;
+        case 'd':
+            demoRunning = 1;
+            break;
+        case 'D':
+            demoRunning = 0;
+            renderPending = true;
+            InvalidateWindow(renderWindow, true);
+            break;
+        default:
+            break;
+    }
+}
+
+void GeometryWindow::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
+        previous_ = ClientPoint(event->position().toPoint());
+    }
+}
+
+void GeometryWindow::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    // Without a mouse capture, movements outside the client area are not seen;
+    // the next one inside continues from the last stored position.
+    const QPoint position = event->position().toPoint();
+    if (!rect().contains(position)) return;
+    const MousePoint current = ClientPoint(position);
+    const Qt::MouseButtons held = event->buttons();
+    if (held & Qt::LeftButton) {
+        const unsigned buttons = kLeftButton | ((held & Qt::RightButton) ? kRightButton : 0u);
+        ApplyDrag(buttons, previous_, current, clientWidth_, clientHeight_);
+        previous_ = current;
+        InvalidateWindow(this, true);
+        renderPending = true;
+    } else if (held & Qt::RightButton) {
+        ApplyDrag(kRightButton, previous_, current, clientWidth_, clientHeight_);
+        previous_ = current;
+        InvalidateWindow(this, true);
+    }
+}
+
+void GeometryWindow::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton) {
+        previous_ = ClientPoint(event->position().toPoint());
+        InvalidateWindow(this, true);
+    } else if (event->button() == Qt::RightButton) {
+        renderPending = true;
+        InvalidateWindow(renderWindow, true);
+    }
+}
+
+}  // namespace calyra::ui

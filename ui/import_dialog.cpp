@@ -1,0 +1,135 @@
+#include "ui/import_dialog.h"
+
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <memory>
+
+#include "ui/dialog_builder.h"
+#include "ui/file_chooser.h"
+#include "ui/import_dialog_box.h"
+#include "ui/import_fields.h"
+#include "ui/platform.h"
+#include "volume/raw_reader.h"
+
+namespace calyra::ui {
+namespace {
+
+constexpr char kOpenFailed[] = "Open File Procedure FAILED!";
+
+// An MDI child is measured with its frame, as the window it sits in. A
+// window still being created (not on screen, not yet placed) is measured by
+// the top-level window it will appear in.
+QRect ScreenRectOf(QWidget* w) {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget())) w = sub;
+    if (!w->isVisible() && w->window()->isVisible()) w = w->window();
+    if (w->isWindow()) return w->frameGeometry();
+    return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+}
+
+void InitialiseFields(TemplateDialog& dialog) {
+    ImportParams params;
+    ImportOptions options;
+    ImportStartValues(volumePath, params, options);
+    const int type = ReadInfFile(params, options);
+    params.aspectX = params.aspectY = params.aspectZ = 1.0f;
+
+    SetDialogItemInt(&dialog, kImportDimXId, params.dimX);
+    SetDialogItemInt(&dialog, kImportDimYId, params.dimY);
+    SetDialogItemInt(&dialog, kImportDimZId, params.dimZ);
+    // Written as integers: the fields read "1".
+    SetDialogItemInt(&dialog, kImportAspectXId, static_cast<int>(params.aspectX));
+    SetDialogItemInt(&dialog, kImportAspectYId, static_cast<int>(params.aspectY));
+    SetDialogItemInt(&dialog, kImportAspectZId, static_cast<int>(params.aspectZ));
+    CheckDialogButton(&dialog, type != 0 ? kImportBinaryId : kImportAsciiId, true);
+    SetDialogItemInt(&dialog, kImportBytesId, options.bytesPerVoxel);
+    CheckDialogButton(&dialog, kImportReverseId, options.reverseBytes != 0);
+}
+
+}  // namespace
+
+QPoint CenteredDialogPosition(const QSize& dialog, const QRect& owner, const QSize& screen) {
+    int x = owner.left() + (owner.width() - dialog.width()) / 2;
+    int y = owner.top() + (owner.height() - dialog.height()) / 2;
+    if (x < 0) {
+        x = 0;
+    } else if (x + dialog.width() > screen.width()) {
+        x = screen.width() - dialog.width();
+    }
+    if (y < 0) {
+        y = 0;
+    } else if (y + dialog.height() > screen.height()) {
+        y = screen.height() - dialog.height();
+    }
+    return QPoint(x, y);
+}
+
+void CenterDialog(QWidget* dialog, QWidget* owner) {
+    if (!dialog || !owner) return;
+    QScreen* screen = dialog->screen();
+    if (!screen) return;
+    dialog->move(CenteredDialogPosition(dialog->frameGeometry().size(), ScreenRectOf(owner),
+                                        screen->geometry().size()));
+}
+
+bool ImportDialogProc(TemplateDialog& dialog, const DialogEvent& event) {
+    switch (event.message) {
+        case DialogMessage::Init:
+            CenterDialog(&dialog, dialog.owner());
+            InitialiseFields(dialog);
+            return true;
+        case DialogMessage::Command:
+            if (event.id == kOkId) {
+                ImportFromFields(ImportDialogTexts(&dialog), &dialog);
+                return true;
+            }
+            if (event.id == kCancelId) {
+                dialog.EndDialog(kCancelId);
+                return true;
+            }
+            return false;  // Preview Slice, HELP!, the list and the buttons start nothing
+        default:
+            return false;
+    }
+}
+
+TemplateDialog* CreateImportDialog(QWidget* owner) {
+    return new TemplateDialog(resources::kFileLoadTemplate, owner, ImportDialogProc, false);
+}
+
+ImportFieldTexts ImportDialogTexts(QWidget* dialog) {
+    ImportFieldTexts t;
+    t.dimX = DialogItemText(dialog, kImportDimXId);
+    t.dimY = DialogItemText(dialog, kImportDimYId);
+    t.dimZ = DialogItemText(dialog, kImportDimZId);
+    t.aspectX = DialogItemText(dialog, kImportAspectXId);
+    t.aspectY = DialogItemText(dialog, kImportAspectYId);
+    t.aspectZ = DialogItemText(dialog, kImportAspectZId);
+    t.bytesPerVoxel = DialogItemText(dialog, kImportBytesId);
+    t.ascii = IsDialogButtonChecked(dialog, kImportAsciiId);
+    t.reverse = IsDialogButtonChecked(dialog, kImportReverseId);
+    return t;
+}
+
+bool ImportFromFields(const ImportFieldTexts& texts, TemplateDialog* dialog) {
+    const ImportFields f = ReadImportFields(texts);
+    if (ImportParametersAccepted(f.params, f.options, f.ascii)) {
+        if (dialog) dialog->EndDialog(kOkId);
+        LoadRawVolume(f.ascii, f.params, f.options);
+        return true;
+    }
+    ShowMessage(dialog, QString::fromLatin1(kRefusalMessage), QString(), Icon::Warning);
+    if (dialog) dialog->EndDialog(kCancelId);
+    return false;
+}
+
+void ImportVolumeFile(QWidget* owner) {
+    if (CurrentVolumeFileChooser()(owner) != 1) {
+        ShowMessage(owner, QString::fromLatin1(kOpenFailed), QString(), Icon::Warning);
+        return;
+    }
+    const std::unique_ptr<TemplateDialog> dialog(CreateImportDialog(owner));
+    dialog->exec();
+    InvalidateWindow(renderWindow, true);
+}
+
+}  // namespace calyra::ui

@@ -1,0 +1,51 @@
+// The "Volume File Import" dialog (template "FileLoad") and its placement,
+// apart from the chooser, so tests can build and drive it without running
+// it modally.
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+namespace calyra::ui {
+
+class TemplateDialog;
+struct DialogEvent;
+struct ImportFieldTexts;
+
+// Control ids of "FileLoad".
+inline constexpr int kImportDimXId = 805;
+inline constexpr int kImportDimYId = 806;
+inline constexpr int kImportDimZId = 807;
+inline constexpr int kImportAspectXId = 815;
+inline constexpr int kImportAspectYId = 816;
+inline constexpr int kImportAspectZId = 817;
+inline constexpr int kImportBinaryId = 820;
+inline constexpr int kImportAsciiId = 821;
+inline constexpr int kImportBytesId = 825;
+inline constexpr int kImportReverseId = 830;
+
+// Centres a dialog of size dialog over owner (screen coordinates), then
+// keeps it on a screen of size screen: x below 0 becomes 0, else a right
+// edge past the screen moves it left; y likewise.
+QPoint CenteredDialogPosition(const QSize& dialog, const QRect& owner, const QSize& screen);
+// Moves dialog there; nothing when either is null.
+void CenterDialog(QWidget* dialog, QWidget* owner);
+
+bool ImportDialogProc(TemplateDialog& dialog, const DialogEvent& event);
+
+// The dialog, initialised (centred, fields from the start values and the
+// side file of volumePath), not shown. The caller owns it.
+TemplateDialog* CreateImportDialog(QWidget* owner);
+
+// The fields of an import dialog as they stand.
+ImportFieldTexts ImportDialogTexts(QWidget* dialog);
+
+// What OK does with these field texts: loads the volume and answers true
+// when the parameters are accepted, else shows the refusal owned by dialog.
+// The dialog, if any, is ended first on acceptance and after the refusal.
+bool ImportFromFields(const ImportFieldTexts& texts, TemplateDialog* dialog);
+
+}  // namespace calyra::ui

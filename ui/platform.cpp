@@ -1,0 +1,273 @@
+#include "ui/platform.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+#include <QWindow>
+#include <cmath>
+#include <map>
+#include <utility>
+
+#include "geometry/repaint.h"
+#include "volume/messages.h"
+
+namespace calyra::ui {
+
+QWidget* frameWindow = nullptr;
+QMdiArea* mdiClient = nullptr;
+QWidget* renderWindow = nullptr;
+QWidget* geometryWindow = nullptr;
+QDialog* viewPanel = nullptr;
+QDialog* mapPanel = nullptr;
+QDialog* slideBar = nullptr;
+
+std::int32_t viewPanelShown = 0;
+std::int32_t mapPanelShown = 0;
+std::int32_t slideBarShown = 0;
+std::int32_t grabTarget = 1;
+std::int16_t demoRunning = 0;
+
+namespace {
+
+// A message box without caption shows this one.
+const char* const kDefaultCaption = "Error";
+const char* const kErasePending = "calyraErasePending";
+const char* const kInvalid = "calyraInvalid";
+
+MessageBoxHandler& Handler() {
+    static MessageBoxHandler handler;
+    return handler;
+}
+
+std::map<int, QPointer<QAction>>& MenuItems() {
+    static std::map<int, QPointer<QAction>> items;
+    return items;
+}
+
+QMessageBox::Icon BoxIcon(Icon icon) {
+    switch (icon) {
+        case Icon::Information:
+            return QMessageBox::Information;
+        case Icon::Warning:
+            return QMessageBox::Warning;
+        case Icon::Error:
+            return QMessageBox::Critical;
+        case Icon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMdiSubWindow* SubWindowOf(QWidget* window) {
+    if (!window) return nullptr;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(window)) return sub;
+    return qobject_cast<QMdiSubWindow*>(window->parentWidget());
+}
+
+QWidget* OwnerWidget(MessageOwner owner) {
+    switch (owner) {
+        case MessageOwner::RenderWindow:
+            return renderWindow;
+        case MessageOwner::Frame:
+            return frameWindow;
+        case MessageOwner::Dialog:
+            return QApplication::activeModalWidget();
+        case MessageOwner::None:
+            break;
+    }
+    return nullptr;
+}
+
+Icon FromCoreIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information:
+            return Icon::Information;
+        case MessageIcon::Warning:
+            return Icon::Warning;
+        case MessageIcon::Error:
+            return Icon::Error;
+    }
+    return Icon::None;
+}
+
+}  // namespace
+
+void ShowMessage(QWidget* owner, const QString& text, const QString& caption, Icon icon) {
+    if (Handler()) {
+        Handler()(owner, text, caption, icon);
+        return;
+    }
+    const QString title = caption.isEmpty() ? QString::fromLatin1(kDefaultCaption) : caption;
+    QMessageBox box(BoxIcon(icon), title, text, QMessageBox::Ok, owner);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void SetMessageBoxHandler(MessageBoxHandler handler) {
+    Handler() = std::move(handler);
+}
+
+void RegisterMenuItem(int id, QAction* action) {
+    MenuItems()[id] = action;
+}
+
+QAction* MenuItem(int id) {
+    const auto it = MenuItems().find(id);
+    return it == MenuItems().end() ? nullptr : it->second.data();
+}
+
+void CheckMenuItem(int id, bool checked) {
+    QAction* action = MenuItem(id);
+    if (!action) return;
+    // Only a checked item is checkable, so unchecked items show no empty box.
+    if (checked) {
+        action->setCheckable(true);
+        action->setChecked(true);
+    } else {
+        action->setChecked(false);
+        action->setCheckable(false);
+    }
+}
+
+bool IsMenuItemChecked(int id) {
+    const QAction* action = MenuItem(id);
+    return action && action->isChecked();
+}
+
+QWidget* DialogItem(QWidget* dialog, int id) {
+    if (!dialog) return nullptr;
+    const auto children = dialog->findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        const QVariant value = child->property(kControlIdProperty);
+        if (value.isValid() && value.toInt() == id) return child;
+    }
+    return nullptr;
+}
+
+void CheckRadioButton(QDialog* panel, int first, int last, int id) {
+    if (!panel) return;
+    // Setting a check notifies nobody, like a check set by the program.
+    if (auto* target = qobject_cast<QAbstractButton*>(DialogItem(panel, id))) {
+        const QSignalBlocker block(target);
+        target->setChecked(true);
+    }
+    for (int other = first; other <= last; ++other) {
+        if (other == id) continue;
+        auto* button = qobject_cast<QAbstractButton*>(DialogItem(panel, other));
+        if (!button || !button->isChecked()) continue;
+        const QSignalBlocker block(button);
+        const bool exclusive = button->autoExclusive();
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(exclusive);
+    }
+}
+
+bool IsRadioButtonChecked(QDialog* panel, int id) {
+    const auto* button = qobject_cast<QAbstractButton*>(DialogItem(panel, id));
+    return button && button->isChecked();
+}
+
+void InvalidateWindow(QWidget* window, bool erase) {
+    if (!window) return;
+    // Requests add up until the next paint: one erasing request is enough.
+    if (erase) window->setProperty(kErasePending, true);
+    if (window->property(kInvalid).toBool()) return;
+    window->setProperty(kInvalid, true);
+    // The paint comes from the event loop, as an invalid window's paint does.
+    // Qt's own update() is deferred to then: a synchronous repaint of another
+    // window flushes every dirty widget, and must not paint this one early.
+    QMetaObject::invokeMethod(
+        window,
+        [window] {
+            if (window->property(kInvalid).toBool()) window->update();
+        },
+        Qt::QueuedConnection);
+}
+
+bool TakeEraseRequest(QWidget* window) {
+    if (!window) return false;
+    window->setProperty(kInvalid, false);
+    const bool erase = window->property(kErasePending).toBool();
+    window->setProperty(kErasePending, false);
+    return erase;
+}
+
+void PaintNow(QWidget* window) {
+    if (!window) return;
+    const QWindow* handle = window->window()->windowHandle();
+    if (window->isVisible() && handle && handle->isExposed()) {
+        window->repaint();
+        return;
+    }
+    // Not on screen (minimised, or not yet exposed): the paint handler still
+    // runs at once, as a paint message sent to the window directly would.
+    window->grab();
+}
+
+void SetWindowCaption(QWidget* window, const QString& caption) {
+    if (!window) return;
+    window->setWindowTitle(caption);
+    if (QMdiSubWindow* sub = SubWindowOf(window); sub && sub != window)
+        sub->setWindowTitle(caption);
+}
+
+QString WindowCaption(QWidget* window) {
+    return window ? window->windowTitle() : QString();
+}
+
+void BeginWaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void EndWaitCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
+void PostQuitMessage(int exitCode) {
+    if (auto* app = QCoreApplication::instance()) {
+        QMetaObject::invokeMethod(
+            app, [exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
+    }
+}
+
+int DeviceCoordinate(double value) {
+    constexpr double kLimit = 1.0e8;
+    if (std::isnan(value)) return 0;
+    if (value > kLimit) return static_cast<int>(kLimit);
+    if (value < -kLimit) return static_cast<int>(-kLimit);
+    return static_cast<int>(value);
+}
+
+bool IsMaximised(QWidget* window) {
+    const QMdiSubWindow* sub = SubWindowOf(window);
+    return sub && sub->isMaximized();
+}
+
+void RestoreIfMaximised(QWidget* window) {
+    QMdiSubWindow* sub = SubWindowOf(window);
+    if (!sub || !sub->isMaximized()) return;
+    // Queued: a paint handler must not change geometry while it paints.
+    QMetaObject::invokeMethod(sub, &QWidget::showNormal, Qt::QueuedConnection);
+}
+
+void InstallCoreHooks() {
+    SetMessageSink([](const Message& message) {
+        ShowMessage(OwnerWidget(message.owner), QString::fromStdString(message.text),
+                    QString::fromStdString(message.caption), FromCoreIcon(message.icon));
+    });
+    SetBusyHook([](bool busy) { busy ? BeginWaitCursor() : EndWaitCursor(); });
+    repaintHooks.invalidateGeometryWindow = [](bool erase) {
+        InvalidateWindow(geometryWindow, erase);
+    };
+    repaintHooks.invalidateRenderWindow = [](bool erase) { InvalidateWindow(renderWindow, erase); };
+}
+
+}  // namespace calyra::ui

@@ -1,0 +1,350 @@
+#include "ui/render_window.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+#include <limits>
+
+#include "geometry/orientation.h"
+#include "render/ray_driver.h"
+#include "render/settings.h"
+#include "ui/commands.h"
+#include "ui/draw_image.h"
+#include "ui/import_dialog.h"
+#include "ui/platform.h"
+#include "volume/models.h"
+#include "volume/volume_store.h"
+
+namespace calyra::ui {
+
+std::int32_t clientWidth = 0;
+std::int32_t clientHeight = 0;
+float imageLeft = 0.0f;
+float imageTop = 0.0f;
+float minSide = 0.0f;
+std::int32_t stereoSecondRow = 0;
+std::int32_t shownSecondRow = 0;
+std::int32_t stereoMovePending = 0;
+float stereoSeparation = 0.0f;
+float stereoConvergence = 0.0f;
+float stereoSpare = 0.0f;
+float stereoShift = 0.0f;
+
+namespace {
+
+// Copies the block of image at (x, y) of size w x h to the same size at
+// (toX, toY) on screen, clipped to the image.
+void CopyBlock(QPainter& screen, const QImage& image, int x, int y, int w, int h, int toX,
+               int toY) {
+    const QRect source = QRect(x, y, w, h).intersected(image.rect());
+    if (source.isEmpty()) return;
+    screen.drawImage(QPoint(toX + source.x() - x, toY + source.y() - y), image, source);
+}
+
+// True colour shows exact greys; a palette display the nearest palette grey.
+const GreyPalette* DevicePalette(const GreyPalette& palette) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen && screen->depth() <= 8 ? &palette : nullptr;
+}
+
+// Cells per image side for R rays per side.
+std::int32_t CellsPerSide(int rays) {
+    return rays * (interpolate ? 2 : 1);
+}
+
+}  // namespace
+
+RenderWindow::RenderWindow(QWidget* parent) : QWidget(parent) {
+    renderWindow = this;
+    setWindowTitle(QString::fromLatin1(kRenderWindowTitle));
+    // The paint handler draws every pixel itself.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    buildChosenModel();
+    renderPending = true;
+    imagePalette_ = BuildGreyPalette();
+}
+
+RenderWindow::~RenderWindow() {
+    if (renderWindow == this) renderWindow = nullptr;
+}
+
+void RenderWindow::buildChosenModel() {
+    switch (modelType) {
+        case 0:
+        case 2:
+        case 3:
+        case 6:
+        case 7:
+        case 8:
+        case 9:
+            break;
+        default:
+            return;
+    }
+    VoxelVolume.source = SourceForModel(modelType);
+    // The count only tells whether a volume was built: it must never wrap to 0.
+    if (loadCount < std::numeric_limits<std::int16_t>::max()) ++loadCount;
+    if (modelType == 3) {
+        ImportVolumeFile(this);
+    } else {
+        BuildVolume();
+    }
+}
+
+void RenderWindow::resizeEvent(QResizeEvent* event) {
+    clientWidth = event->size().width();
+    clientHeight = event->size().height();
+    minSide = static_cast<float>(std::min(clientWidth, clientHeight));
+    imageLeft = (static_cast<float>(clientWidth) - minSide) * 0.5f;
+    imageTop = (static_cast<float>(clientHeight) - minSide) * 0.5f;
+    stereoSecondRow = clientHeight / 2;
+    stereoSeparation = clientWidth > 0 ? static_cast<float>(3.0 / clientWidth) : 0.0f;
+    stereoSpare = stereoSeparation;
+    stereoConvergence = 15.0f * stereoSeparation;
+    createBitmaps(clientWidth, clientHeight);
+    renderPending = true;
+    // Not invalidated here: the platform repaints a resized window whole.
+}
+
+void RenderWindow::createBitmaps(int width, int height) {
+    bitmapsExist_ = true;
+    imageBitmap_ = QImage(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+    stereoBitmap_ = QImage(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+    stereoBitmap_.fill(Qt::black);
+    drawnSecondRow_ = -1;
+    if (imageBitmap_.isNull()) return;
+
+    // The first width x height bytes of ImageBuffer are the initial pixels,
+    // one palette index per pixel; the rest, if the buffer ends first, is black.
+    imageBitmap_.fill(Qt::black);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(ImageBuffer);
+    const std::size_t available = sizeof(ImageBuffer);
+    const std::size_t pixels =
+        std::min(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), available);
+    for (std::size_t i = 0; i < pixels; ++i) {
+        const int x = static_cast<int>(i % static_cast<std::size_t>(width));
+        const int y = static_cast<int>(i / static_cast<std::size_t>(width));
+        const std::uint8_t grey = imagePalette_.entries[bytes[i]].red;
+        reinterpret_cast<QRgb*>(imageBitmap_.scanLine(y))[x] = qRgb(grey, grey, grey);
+    }
+}
+
+void RenderWindow::copyStoredImages(QPainter& screen) {
+    const int left = DeviceCoordinate(imageLeft);
+    const int top = DeviceCoordinate(imageTop);
+    CopyBlock(screen, imageBitmap_, left, top, clientWidth, clientHeight, left, top);
+    if (stereo && drawnSecondRow_ >= 0) {
+        // The second image goes where it was last shown (a right-drag moves it).
+        const int secondLeft = DeviceCoordinate((static_cast<float>(clientWidth) - minSide) * 0.5f);
+        CopyBlock(screen, stereoBitmap_, secondLeft, drawnSecondRow_, clientWidth, clientHeight,
+                  secondLeft, shownSecondRow);
+    }
+}
+
+void RenderWindow::paintEvent(QPaintEvent* /*event*/) {
+    QPainter screen(this);
+    // The black class background. Qt also paints regions it exposes itself
+    // (moves, overlaps) without any erase request, so every paint starts
+    // black; a request without erase (a stereo drag) only ever kept black there.
+    TakeEraseRequest(this);
+    screen.fillRect(rect(), Qt::black);
+    RestoreIfMaximised(renderWindow);
+    RestoreIfMaximised(geometryWindow);
+    // A drag's quick re-copy only means something while the pair is shown;
+    // left set in mono it would block every later render.
+    if (stereoMovePending && !stereo) stereoMovePending = 0;
+
+    copyStoredImages(screen);
+
+    if (renderPending && !stereoMovePending) {
+        SetWindowCaption(this, QString::fromLatin1(kRenderingCaption));
+        renderPending = false;
+        if (stereo) {
+            renderStereoPair(screen);
+        } else {
+            renderMono(screen);
+        }
+        SetWindowCaption(this, QString::fromLatin1(kRenderWindowTitle));
+    } else if (stereoMovePending && stereo) {
+        // The copies above already show the pair at the dragged row.
+        stereoMovePending = 0;
+    }
+}
+
+void RenderWindow::renderOnce() {
+    BeginWaitCursor();
+    RenderImage(RaysPerSide(), RaysPerSide(), ImageBuffer, renderType);
+    EndWaitCursor();
+}
+
+void RenderWindow::renderMono(QPainter& screen) {
+    const std::int32_t cells = CellsPerSide(RaysPerSide());
+    const float cell = cells > 0 ? minSide / static_cast<float>(cells) : 0.0f;
+    renderOnce();
+    DrawImage(cells, &screen, imageBitmap_, cell, imageLeft, imageTop,
+              DevicePalette(imagePalette_));
+}
+
+void RenderWindow::renderStereoPair(QPainter& screen) {
+    const std::int32_t cells = CellsPerSide(RaysPerSide());
+    ApplyStereoShift();
+    float cell = cells > 0 ? minSide / static_cast<float>(cells) : 0.0f;
+    renderOnce();
+    // Both images are half size; the first is kept in imageBitmap, the second
+    // in stereoBitmap, so a plain paint can show both again.
+    cell = cell * 0.5f;
+    DrawImage(cells, &screen, imageBitmap_, cell, imageLeft, imageTop,
+              DevicePalette(imagePalette_));
+
+    Point3 saved[kViewPlanePoints];
+    std::copy(ViewPlane, ViewPlane + kViewPlanePoints, saved);
+    ApplyStereoShift();
+    renderOnce();
+    imageLeft = (static_cast<float>(clientWidth) - minSide) * 0.5f;
+    imageTop = static_cast<float>(stereoSecondRow);
+    DrawImage(cells, &screen, stereoBitmap_, cell, imageLeft, imageTop,
+              DevicePalette(imagePalette_));
+    shownSecondRow = DeviceCoordinate(imageTop);
+    drawnSecondRow_ = shownSecondRow;
+    imageTop = 0.0f;
+    std::copy(saved, saved + kViewPlanePoints, ViewPlane);
+}
+
+void ApplyStereoShift() {
+    // A zero convergence counts as 0.001, like every other degenerate divisor.
+    const float convergence = stereoConvergence == 0.0f ? 0.001f : stereoConvergence;
+    stereoShift = -(stereoSeparation / convergence);
+    const Point3 edge{ViewPlane[1].x - ViewPlane[0].x, ViewPlane[1].y - ViewPlane[0].y,
+                      ViewPlane[1].z - ViewPlane[0].z};
+    const double length = VectorLength(edge);
+    if (length == 0.0) return;
+    // stereoShift x length along the unit edge direction.
+    const double distance = static_cast<double>(stereoShift) * length;
+    TranslateViewPlane(static_cast<float>(distance * edge.x / length),
+                       static_cast<float>(distance * edge.y / length),
+                       static_cast<float>(distance * edge.z / length));
+}
+
+void RenderWindow::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.size() == 1 && text.at(0).unicode() >= 0x20 && text.at(0).unicode() < 0x7F) {
+        handleCharacter(static_cast<char>(text.at(0).unicode()));
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void RenderWindow::handleCharacter(char key) {
+    switch (key) {
+        case 'r':
+        case 'R':
+            renderPending = true;
+            InvalidateWindow(renderWindow, true);
+            break;
+        case 't':
+        case 'T':
+            StepRenderType(true);
+            break;
+        case 'd':
+            demoRunning = 1;
+            break;
+        case 'D':
+            demoRunning = 0;
+            renderPending = true;
+            InvalidateWindow(renderWindow, true);
+            break;
+        case '+':
+            PanViewPlane(PanDirection::In);
+            InvalidateWindow(geometryWindow, true);
+            break;
+        case '-':
+            PanViewPlane(PanDirection::Out);
+            InvalidateWindow(geometryWindow, true);
+            break;
+        case 'P':
+            ScaleEyeDistance(true, true);
+            InvalidateWindow(geometryWindow, true);
+            break;
+        case 'p':
+            ScaleEyeDistance(false, true);
+            InvalidateWindow(geometryWindow, true);
+            break;
+        case 'a':
+        case 'q':
+        case 's':
+        case 'w':
+        case '[':
+        case ']':
+            changeStereoParameter(key);
+            break;
+        default:
+            break;
+    }
+}
+
+void RenderWindow::changeStereoParameter(char key) {
+    const float pixel = clientWidth > 0 ? 1.0f / static_cast<float>(clientWidth) : 0.0f;
+    // Separation keys keep stereoShift: the convergence follows the separation.
+    const auto followSeparation = [] {
+        if (stereoShift != 0.0f) stereoConvergence = -(stereoSeparation / stereoShift);
+    };
+    switch (key) {
+        case 'a':
+            stereoConvergence = std::min(stereoConvergence + 0.01f, 1.0f);
+            break;
+        case 'q':
+            stereoConvergence = std::max(stereoConvergence - 0.01f, 0.0f);
+            break;
+        case 'w':
+            stereoSeparation = std::min(stereoSeparation + pixel, 0.1f);
+            followSeparation();
+            break;
+        case 's':
+            stereoSeparation = std::max(stereoSeparation - pixel, 0.0f);
+            followSeparation();
+            break;
+        case '[':
+            stereoSpare += 0.1f;
+            return;
+        case ']':
+            stereoSpare -= 0.1f;
+            return;
+        default:
+            return;
+    }
+    // Show the new pair at once when it is on screen.
+    if (stereo) {
+        renderPending = true;
+        InvalidateWindow(renderWindow, true);
+    }
+}
+
+void RenderWindow::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
+void RenderWindow::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
+void RenderWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+}
+
+void RenderWindow::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    // Without a mouse capture, movements outside the client area are not seen.
+    const QPoint position = event->position().toPoint();
+    if (!rect().contains(position)) return;
+    if (!(event->buttons() & Qt::RightButton) || !stereo) return;
+    stereoMovePending = 1;
+    stereoSecondRow = static_cast<std::uint16_t>(position.y());
+    shownSecondRow = stereoSecondRow;
+    renderPending = true;
+    InvalidateWindow(this, false);
+}
+
+}  // namespace calyra::ui

@@ -1,0 +1,76 @@
+// The render window: builds the chosen volume when it is created, ray-casts a
+// new image when a paint finds renderPending set, and shows it as a centred
+// square of grey cells, alone or as a stereo pair.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <cstdint>
+
+#include "ui/grey_palette.h"
+
+namespace calyra::ui {
+
+inline constexpr const char* kRenderWindowTitle = "Calyra Volume Visualization";
+inline constexpr const char* kRenderingCaption = "Please wait for rendering !";
+
+// Process-wide state of the one render window (client pixels).
+extern std::int32_t clientWidth;
+extern std::int32_t clientHeight;
+extern float imageLeft;  // top-left corner of the image
+extern float imageTop;
+extern float minSide;                 // min(clientWidth, clientHeight)
+extern std::int32_t stereoSecondRow;  // client row of the second stereo image
+extern std::int32_t shownSecondRow;   // where the second image was last shown
+extern std::int32_t stereoMovePending;
+extern float stereoSeparation;
+extern float stereoConvergence;
+extern float stereoSpare;
+extern float stereoShift;  // -(stereoSeparation / stereoConvergence)
+
+class RenderWindow : public QWidget {
+  public:
+    // Records renderWindow, builds (or imports) the volume for modelType,
+    // requests a render and builds the grey palette.
+    explicit RenderWindow(QWidget* parent = nullptr);
+    ~RenderWindow() override;
+
+    // The off-screen copies of the last image and of the second stereo image.
+    const QImage& imageBitmap() const { return imageBitmap_; }
+    const QImage& stereoBitmap() const { return stereoBitmap_; }
+    const GreyPalette& imagePalette() const { return imagePalette_; }
+
+    // One typed character, as the keyboard delivers it.
+    void handleCharacter(char key);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+  private:
+    void buildChosenModel();
+    void createBitmaps(int width, int height);
+    void copyStoredImages(QPainter& screen);
+    void renderMono(QPainter& screen);
+    void renderStereoPair(QPainter& screen);
+    void renderOnce();
+    void changeStereoParameter(char key);
+
+    GreyPalette imagePalette_;
+    QImage imageBitmap_;
+    QImage stereoBitmap_;
+    bool bitmapsExist_ = false;
+    // Row at which the second image lies inside stereoBitmap_; -1 before the first pair.
+    int drawnSecondRow_ = -1;
+};
+
+// Moves the six ViewPlane points by stereoShift x |ViewPlane[1] - ViewPlane[0]|
+// along the plane's first edge (nothing when that edge has length 0).
+void ApplyStereoShift();
+
+}  // namespace calyra::ui
