@@ -14,6 +14,9 @@ targets=("$@")
 [[ ${#targets[@]} -eq 0 ]] &&
   targets=(fuzz_inf_reader fuzz_binary_reader fuzz_ascii_reader fuzz_head_loader)
 build=${CALYRA_FUZZ_BUILD:-build-fuzz}
+# Absolute: the targets change their working directory.
+mkdir -p "$build"
+build=$(cd "$build" && pwd)
 
 CALYRA_FUZZ=1 ./scripts/install-deps.sh
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
