@@ -36,18 +36,30 @@ public:
         if (zs_.empty()) return;
         const VolumeStore& v = VoxelVolume;
         const std::size_t count = zs_.size();
-        for (std::int32_t x = 1; x <= p_.dimX; ++x) {
-            for (std::int32_t y = 1; y <= p_.dimY; ++y) {
-                std::uint8_t* row = v.voxels[x][y];
-                const std::uint8_t* in = staged_.data() + std::size_t(y - 1) * p_.dimX + (x - 1);
+        // Tiles of 64 x values: their 64 rows stay in the first-level cache
+        // while every staged slice writes one byte (or two) into each.
+        constexpr std::int32_t kTile = 64;
+        std::uint8_t* rows[kTile];
+        for (std::int32_t y = 1; y <= p_.dimY; ++y) {
+            for (std::int32_t x0 = 1; x0 <= p_.dimX; x0 += kTile) {
+                const std::int32_t width = std::min(kTile, p_.dimX - x0 + 1);
+                for (std::int32_t j = 0; j < width; ++j) rows[j] = v.voxels[x0 + j][y];
+                const std::uint8_t* in =
+                    staged_.data() + std::size_t(y - 1) * p_.dimX + std::size_t(x0 - 1);
                 // Slices in the order read: a later slice overwrites the copy of an earlier one.
                 for (std::size_t k = 0; k < count; ++k) {
-                    const std::uint8_t value = in[k * sliceVoxels_];
-                    row[zs_[k]] = value;
-                    if (copies_ == 2) row[zs_[k] + 1] = value;
-                    largest_ = std::max(largest_, value);
+                    const std::uint8_t* src = in + k * sliceVoxels_;
+                    const std::int32_t z = zs_[k];
+                    if (copies_ == 2) {
+                        for (std::int32_t j = 0; j < width; ++j) rows[j][z] = rows[j][z + 1] = src[j];
+                    } else {
+                        for (std::int32_t j = 0; j < width; ++j) rows[j][z] = src[j];
+                    }
                 }
             }
+        }
+        for (std::size_t n = 0; n < count * sliceVoxels_; ++n) {
+            largest_ = std::max(largest_, staged_[n]);
         }
         zs_.clear();
     }

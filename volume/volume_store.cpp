@@ -1,9 +1,14 @@
 #include "volume/volume_store.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "volume/messages.h"
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace calyra {
 
@@ -20,22 +25,42 @@ std::uint64_t StoreBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ
     return plane * row;
 }
 
+void VolumeStore::BlockDeleter::operator()(std::uint8_t* p) const { std::free(p); }
+
 namespace {
 
-void Release(VolumeStore& v) {
+void Release(VolumeStore& v, bool keepBlock) {
     v.voxels = nullptr;
     v.planes.reset();
     v.rows.reset();
-    v.block.reset();
+    if (!keepBlock) {
+        v.block.reset();
+        v.blockCapacity = 0;
+    }
     v.allocated = Int3{};
     v.rowLength = 0;
+}
+
+// A large store goes into 2 MiB-aligned memory that the kernel may back with
+// huge pages: first-touch faults on ordinary pages cost more than filling it.
+std::uint8_t* AllocateBlock(std::size_t bytes, std::size_t& capacity) {
+    constexpr std::size_t kHuge = std::size_t{2} << 20;
+    if (bytes < 2 * kHuge) {
+        capacity = bytes;
+        return static_cast<std::uint8_t*>(std::malloc(bytes == 0 ? 1 : bytes));
+    }
+    capacity = (bytes + kHuge - 1) / kHuge * kHuge;
+    auto* p = static_cast<std::uint8_t*>(std::aligned_alloc(kHuge, capacity));
+#ifdef __linux__
+    if (p) madvise(p, capacity, MADV_HUGEPAGE);
+#endif
+    return p;
 }
 
 }  // namespace
 
 int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
     VolumeStore& v = VoxelVolume;
-    Release(v);
     ++v.generation;
 
     const std::uint64_t bytes = StoreBytes(dimX, dimY, dimZ);
@@ -49,11 +74,19 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
         const std::size_t nx = std::size_t(dimX) + 1;
         const std::size_t ny = std::size_t(dimY) + 1;
         const std::size_t row = 2 * (std::size_t(dimZ) + 1);
-        v.block.reset(new (std::nothrow) std::uint8_t[nx * ny * row]);
+        const std::size_t size = nx * ny * row;
+        // A block of about the right size is zeroed again rather than replaced.
+        const bool reuse = v.block && size <= v.blockCapacity && 2 * size >= v.blockCapacity;
+        Release(v, reuse);
+        if (!reuse) {
+            std::size_t capacity = 0;
+            v.block.reset(AllocateBlock(size, capacity));
+            v.blockCapacity = v.block ? capacity : 0;
+        }
         v.rows.reset(new (std::nothrow) std::uint8_t*[nx * ny]);
         v.planes.reset(new (std::nothrow) std::uint8_t**[nx]);
         if (v.block && v.rows && v.planes) {
-            std::memset(v.block.get(), 0, nx * ny * row);
+            std::memset(v.block.get(), 0, size);
             for (std::size_t x = 0; x < nx; ++x) {
                 v.planes[x] = v.rows.get() + x * ny;
                 for (std::size_t y = 0; y < ny; ++y) {
@@ -66,7 +99,7 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
             return 1;
         }
     }
-    Release(v);
+    Release(v, false);
     v.dims = Int3{};
     return 0;
 }

@@ -34,7 +34,11 @@ struct VolumeStore {
     std::size_t rowLength = 0;     // bytes per z-row: 2 x (allocated.z + 1)
 
     // Storage behind the pointer tables.
-    std::unique_ptr<std::uint8_t[]> block;
+    struct BlockDeleter {
+        void operator()(std::uint8_t* p) const;
+    };
+    std::unique_ptr<std::uint8_t[], BlockDeleter> block;
+    std::size_t blockCapacity = 0;
     std::unique_ptr<std::uint8_t*[]> rows;
     std::unique_ptr<std::uint8_t**[]> planes;
 
