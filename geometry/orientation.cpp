@@ -55,14 +55,9 @@ void Rotate(Point3* points, int count, void (*make)(Matrix4&, float), float angl
 
 }  // namespace
 
-Point3 World[kWorldPoints] = {
-    {-0.5f, -0.5f, -0.5f}, {0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, -0.5f}, {-0.5f, 0.5f, -0.5f},
-    {-0.5f, -0.5f, 0.5f},  {0.5f, -0.5f, 0.5f},  {0.5f, 0.5f, 0.5f},  {-0.5f, 0.5f, 0.5f},
-    {-0.5f, 0.0f, 0.0f},   {0.5f, 0.0f, 0.0f},   {0.0f, -0.5f, 0.0f}, {0.0f, 0.5f, 0.0f},
-    {0.0f, 0.0f, -0.5f},   {0.0f, 0.0f, 0.5f}};
-Point3 ViewPlane[kViewPlanePoints] = {{-0.5f, -0.5f, -0.5f}, {0.5f, -0.5f, -0.5f},
-                                      {0.5f, 0.5f, -0.5f},   {-0.5f, 0.5f, -0.5f},
-                                      {0.0f, 0.0f, -0.5f},   {0.0f, 0.0f, 0.0f}};
+// Filled from the start-up values before main runs.
+Point3 World[kWorldPoints];
+Point3 ViewPlane[kViewPlanePoints];
 float eyeDistance = 4.0f;
 
 void ResetOrientation() {
@@ -70,6 +65,10 @@ void ResetOrientation() {
     for (int i = 0; i < kViewPlanePoints; ++i) ViewPlane[i] = kInitialViewPlane[i];
     eyeDistance = 4.0f;
 }
+
+namespace {
+[[maybe_unused]] const bool kOrientationInitialised = (ResetOrientation(), true);
+}  // namespace
 
 void SnapWorld(int face) {
     if (face < 0 || face > 5) return;

@@ -38,10 +38,9 @@ void LoadHeadVolume() {
             continue;
         }
         const std::uint8_t* byte = block;
-        for (int slice = z; slice <= z + 1; ++slice) {
+        for (int slice = z; slice <= z + 1 && slice <= kSide && fits; ++slice) {
             for (int y = 1; y <= kSide; ++y) {
                 for (int x = 1; x <= kSide; ++x, ++byte) {
-                    if (!fits || slice > kSide) continue;
                     v.voxels[x][y][slice] = *byte;
                     if (*byte > v.maxValue) v.maxValue = *byte;
                 }

@@ -10,6 +10,7 @@
 
 #include "render/settings.h"
 #include "volume/binary_reader.h"
+#include "volume/file_open.h"
 #include "volume/messages.h"
 #include "volume/volume_store.h"
 
@@ -24,18 +25,6 @@ constexpr std::size_t kBlockBytes = 131072;
 // so an endless stream (a device, a huge file) cannot stall the dialog.
 constexpr std::uint64_t kSideFileLimit = std::uint64_t{64} << 20;
 constexpr std::size_t kTextBuffer = std::size_t{1} << 20;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// fopen, except that a directory counts as a file that cannot be opened.
-File OpenForReading(const std::string& path, const char* mode) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return nullptr;
-    return File(std::fopen(path.c_str(), mode));
-}
 
 void ReportUnreadable(const std::string& path) {
     ReportMessage(
@@ -157,7 +146,7 @@ bool ScanWordIsAscii(CharStream& in) {
 
 int ReadInfFile(ImportParams& params, ImportOptions& options) {
     const std::string name = volumePath + ".inf";
-    File file = OpenForReading(name, "r");
+    FilePtr file = OpenDataFile(name, "r");
     if (!file) {
         ReportUnreadable(name);
         return 1;
@@ -289,7 +278,7 @@ void ReadRawVolume(const char* format, const ImportParams& params, const ImportO
     v.mirrorZ = options.bytesPerVoxel == 2 ? 0 : 1;
 
     const bool ascii = format != nullptr && std::strcmp(format, "ASCII") == 0;
-    File file = OpenForReading(volumePath, ascii ? "r" : "rb");
+    FilePtr file = OpenDataFile(volumePath, ascii ? "r" : "rb");
     if (!file) ReportUnreadable(volumePath);
     // After a failed open, or for dims the store was not allocated for, the
     // volume is shown blank.
