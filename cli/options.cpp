@@ -1,8 +1,13 @@
 #include "cli/options.h"
 
+#include <QString>
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+
+#include "picture/picture_file.h"
 
 namespace calyra::cli {
 
@@ -21,14 +26,23 @@ const char* const kUsage =
     "  --rotate-world AY AX   --rotate-plane AY AX   --rotate-plane-xyz AX AY AZ\n"
     "  --translate-plane DX DY DZ   --pan in|out\n"
     "Output:\n"
-    "  --out FILE.png          the image as the render window shows it, one pixel per cell\n"
+    "  --out FILE              the image as the render window shows it, one pixel per cell;\n"
+    "                          the format follows the extension: .png, .jpg/.jpeg,\n"
+    "                          .tif/.tiff, .bmp (a name without one gets .png)\n"
+    "  --size N                draw the image into N x N pixels the way the render window\n"
+    "                          lays out its cells in an N x N client area (needs --out)\n"
     "  --dump FILE             the exact buffers as text (\"-\" = standard output)\n"
     "  --dump-volume FILE      the voxel store, bytes voxels[x][y][z], z fastest\n"
     "  --threads N             worker threads (default: all cores); output is identical\n"
     "  --repeat N              render N times, report the median ms per render on stderr\n"
     "  --help, --version\n";
 
+const char* const kModelNames[6] = {"ball", "monkey", "combined", "head", "hyperboloid", "cone"};
+
 namespace {
+
+// The largest --size: a picture of this side is 1 GiB of pixels.
+constexpr int kMaxPictureSide = 16384;
 
 bool ParseInt(const char* text, int& out) {
     errno = 0;
@@ -41,10 +55,11 @@ bool ParseInt(const char* text, int& out) {
     return true;
 }
 
+// Only finite numbers: no setting or move means anything at infinity or NaN.
 bool ParseFloat(const char* text, float& out) {
     char* end = nullptr;
     const float v = std::strtof(text, &end);
-    if (end == text || *end != '\0') return false;
+    if (end == text || *end != '\0' || !std::isfinite(v)) return false;
     out = v;
     return true;
 }
@@ -76,7 +91,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         if (!need(n)) return false;
         for (int k = 0; k < n; ++k) {
             if (!ParseFloat(argv[i + 1 + k], out[k])) {
-                error = std::string("not a number for ") + argv[i] + ": " + argv[i + 1 + k];
+                error = std::string("not a finite number for ") + argv[i] + ": " + argv[i + 1 + k];
                 return false;
             }
         }
@@ -136,6 +151,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         } else if (arg == "--threshold") {
             float t = 0;
             if (!floats(1, &t)) return std::nullopt;
+            if (t < 0.0f || t > 1.0f) {
+                error = std::string("--threshold must lie between 0 and 1: ") + argv[i + 1];
+                return std::nullopt;
+            }
             o.threshold = t;
             consumed = 1;
         } else if (arg == "--interp") {
@@ -152,13 +171,14 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             o.geometry.push_back(op);
             consumed = 1;
         } else if (arg == "--rotate-world" || arg == "--rotate-plane") {
-            GeometryOp op{arg == "--rotate-world" ? GeometryOp::RotateWorld : GeometryOp::RotatePlane};
+            GeometryOp op{arg == "--rotate-world" ? GeometryOp::RotateWorld
+                                                  : GeometryOp::RotatePlane};
             if (!floats(2, op.v)) return std::nullopt;
             o.geometry.push_back(op);
             consumed = 2;
         } else if (arg == "--rotate-plane-xyz" || arg == "--translate-plane") {
             GeometryOp op{arg == "--rotate-plane-xyz" ? GeometryOp::RotatePlaneXYZ
-                                                       : GeometryOp::TranslatePlane};
+                                                      : GeometryOp::TranslatePlane};
             if (!floats(3, op.v)) return std::nullopt;
             o.geometry.push_back(op);
             consumed = 3;
@@ -179,6 +199,16 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
                 arg == "--out" ? o.out : (arg == "--dump" ? o.dump : o.dumpVolume);
             target = argv[i + 1];
             consumed = 1;
+        } else if (arg == "--size") {
+            int n = 0;
+            if (!need(1) || !ParseInt(argv[i + 1], n) || n < 1 || n > kMaxPictureSide) {
+                if (error.empty())
+                    error =
+                        "--size takes a whole number from 1 to " + std::to_string(kMaxPictureSide);
+                return std::nullopt;
+            }
+            o.size = n;
+            consumed = 1;
         } else if (arg == "--threads" || arg == "--repeat") {
             int n = 0;
             if (!need(1) || !ParseInt(argv[i + 1], n) || n < 1) {
@@ -192,6 +222,26 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             return std::nullopt;
         }
         i += consumed;
+    }
+    if (o.help || o.version) return o;
+    if (o.size > 0 && !o.out) {
+        error = "--size needs --out";
+        return std::nullopt;
+    }
+    if (o.out) {
+        // Refused before any work: a wrong name never costs a render.
+        const QString reason = picture::CheckPictureFormat(QString::fromStdString(*o.out));
+        if (!reason.isEmpty()) {
+            error = reason.toStdString();
+            return std::nullopt;
+        }
+    }
+    if (!o.raw && std::find(std::begin(kModelNames), std::end(kModelNames), o.model) ==
+                      std::end(kModelNames)) {
+        error = "unknown model " + o.model +
+                " (the models are ball, monkey, combined, head, "
+                "hyperboloid and cone)";
+        return std::nullopt;
     }
     return o;
 }

@@ -9,7 +9,15 @@ namespace calyra::cli {
 
 // One geometry operation, applied in the order given.
 struct GeometryOp {
-    enum Kind { SnapWorld, SnapPlane, RotateWorld, RotatePlane, RotatePlaneXYZ, TranslatePlane, Pan };
+    enum Kind {
+        SnapWorld,
+        SnapPlane,
+        RotateWorld,
+        RotatePlane,
+        RotatePlaneXYZ,
+        TranslatePlane,
+        Pan
+    };
     Kind kind;
     float v[3] = {0, 0, 0};
     int face = 0;
@@ -32,6 +40,7 @@ struct Options {
     std::vector<GeometryOp> geometry;
 
     std::optional<std::string> out;
+    int size = 0;  // 0: one pixel per cell; else an N x N picture
     std::optional<std::string> dump;
     std::optional<std::string> dumpVolume;
     int threads = 0;  // 0: all cores
@@ -44,5 +53,6 @@ struct Options {
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error);
 
 extern const char* const kUsage;
+extern const char* const kModelNames[6];
 
 }  // namespace calyra::cli
