@@ -37,6 +37,7 @@ set(CPACK_PACKAGE_DESCRIPTION
  and a batch renderer that needs no display (calyra-render).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://example.org/calyra")
 # What Qt loads at run time, which no shared-library scan can see.
