@@ -30,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t flags = in.Byte();
     options.bytesPerVoxel = 1 + flags % 3;
     options.reverseBytes = (flags & 4) ? 1 : 0;
+    // Header bytes, sometimes past the end of the file or negative.
+    if (flags & 16) options.headerBytes = static_cast<std::int16_t>(in.Word());
     if (flags & 8) {
         const std::uint8_t special = in.Byte();
         std::int32_t* axis[3] = {&params.dimX, &params.dimY, &params.dimZ};
