@@ -55,11 +55,10 @@ bool ParseInt(const char* text, int& out) {
     return true;
 }
 
-// Only finite numbers: no setting or move means anything at infinity or NaN.
 bool ParseFloat(const char* text, float& out) {
     char* end = nullptr;
     const float v = std::strtof(text, &end);
-    if (end == text || *end != '\0' || !std::isfinite(v)) return false;
+    if (end == text || *end != '\0') return false;
     out = v;
     return true;
 }
@@ -87,10 +86,16 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         }
         return true;
     };
-    auto floats = [&](int n, float* out) {
+    // The aspect takes any number (the import checks refuse the ones that
+    // make no sense, with their message); a setting or a move must be finite.
+    auto floats = [&](int n, float* out, bool finiteOnly = true) {
         if (!need(n)) return false;
         for (int k = 0; k < n; ++k) {
             if (!ParseFloat(argv[i + 1 + k], out[k])) {
+                error = std::string("not a number for ") + argv[i] + ": " + argv[i + 1 + k];
+                return false;
+            }
+            if (finiteOnly && !std::isfinite(out[k])) {
                 error = std::string("not a finite number for ") + argv[i] + ": " + argv[i + 1 + k];
                 return false;
             }
@@ -146,7 +151,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             o.reverse = true;
         } else if (arg == "--aspect") {
             std::vector<float> a(3);
-            if (!floats(3, a.data())) return std::nullopt;
+            if (!floats(3, a.data(), false)) return std::nullopt;
             o.aspect = a;
             consumed = 3;
         } else if (arg == "--type") {
@@ -236,7 +241,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         error = "give one volume source: --model or --raw";
         return std::nullopt;
     }
-    const bool importOptions = o.dims || o.bytes || o.ascii || o.reverse || o.aspect || o.headerBytes;
+    const bool importOptions =
+        o.dims || o.bytes || o.ascii || o.reverse || o.aspect || o.headerBytes;
     if (importOptions && !o.raw) {
         error = "--dims, --bytes, --ascii, --reverse, --aspect and --header-bytes go with --raw";
         return std::nullopt;
