@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -52,7 +53,8 @@ public:
         if (slices > 16) slices -= slices % 16;
         slices = std::min<std::size_t>(slices, static_cast<std::size_t>(std::max(p.dimZ, 1)));
         runSlices_ = slices;
-        buffer_.resize(runSlices_ * sliceBytes_);
+        // Every byte is read or cleared before use.
+        buffer_.reset(new std::uint8_t[runSlices_ * sliceBytes_]);
     }
 
     // Reads the next run; returns how many slices it covers (0 when done).
@@ -60,11 +62,11 @@ public:
         if (ended_ || slicesLeft_ <= 0) return 0;
         const std::size_t slices = std::min<std::size_t>(runSlices_, std::size_t(slicesLeft_));
         const std::size_t want = slices * sliceBytes_;
-        std::size_t got = std::fread(buffer_.data(), 1, want, file_);
+        std::size_t got = std::fread(buffer_.get(), 1, want, file_);
         if (got < want) {
             ended_ = true;
             got -= got % bytesPerVoxel_;
-            std::memset(buffer_.data() + got, 0, want - got);
+            std::memset(buffer_.get() + got, 0, want - got);
             if (got == 0) return 0;
         }
         const auto covered =
@@ -75,7 +77,7 @@ public:
         return covered;
     }
 
-    std::uint8_t* Data() { return buffer_.data(); }
+    std::uint8_t* Data() { return buffer_.get(); }
     std::int32_t FirstZ() const { return firstZ_; }
 
 private:
@@ -84,7 +86,7 @@ private:
     std::size_t sliceBytes_;
     std::int32_t slicesLeft_;
     std::size_t runSlices_ = 1;
-    std::vector<std::uint8_t> buffer_;
+    std::unique_ptr<std::uint8_t[]> buffer_;
     std::int32_t firstZ_ = 1;
     std::int32_t nextZ_ = 1;
     bool ended_ = false;
