@@ -23,7 +23,7 @@ namespace {
 // A side file is six short lines; past this much input it behaves as ended,
 // so an endless stream (a device, a huge file) cannot stall the dialog.
 constexpr std::uint64_t kSideFileLimit = std::uint64_t{64} << 20;
-constexpr std::size_t kTextBuffer = std::size_t{1} << 20;
+constexpr std::size_t kTextBuffer = std::size_t{64} << 10;
 
 // printf into a string, for messages with numbers.
 template <class... Args>
@@ -69,8 +69,9 @@ void ReportUnreadable(const std::string& path) {
 // and leaving a peeked character unconsumed is ungetc. End of file is sticky.
 class CharStream {
   public:
+    // The buffer is filled before it is read: no need to clear it first.
     CharStream(std::FILE* file, std::size_t bufferSize, std::uint64_t limit)
-        : file_(file), buffer_(bufferSize), limit_(limit) {}
+        : file_(file), buffer_(new char[bufferSize]), size_(bufferSize), limit_(limit) {}
 
     int Peek() { return pos_ < end_ ? static_cast<unsigned char>(buffer_[pos_]) : Refill(); }
     void Consume() { ++pos_; }
@@ -81,8 +82,8 @@ class CharStream {
         pos_ = end_ = 0;
         if (ended_ || consumed_ >= limit_) return EOF;
         const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(buffer_.size(), limit_ - consumed_));
-        end_ = std::fread(buffer_.data(), 1, want, file_);
+            static_cast<std::size_t>(std::min<std::uint64_t>(size_, limit_ - consumed_));
+        end_ = std::fread(buffer_.get(), 1, want, file_);
         if (end_ == 0) {
             ended_ = true;
             return EOF;
@@ -91,7 +92,8 @@ class CharStream {
     }
 
     std::FILE* file_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t size_;
     std::uint64_t limit_;
     std::uint64_t consumed_ = 0;
     std::size_t pos_ = 0;
