@@ -37,9 +37,9 @@ const char* const kUsage =
     "  --repeat N              render N times, report the median ms per render on stderr\n"
     "  --help, --version\n";
 
-const char* const kModelNames[6] = {"ball", "monkey", "combined", "head", "hyperboloid", "cone"};
-
 namespace {
+
+const char* const kModelNames[] = {"ball", "monkey", "combined", "head", "hyperboloid", "cone"};
 
 // The largest --size: a picture of this side is 1 GiB of pixels.
 constexpr int kMaxPictureSide = 16384;

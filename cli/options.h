@@ -55,6 +55,5 @@ struct Options {
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error);
 
 extern const char* const kUsage;
-extern const char* const kModelNames[6];
 
 }  // namespace calyra::cli
