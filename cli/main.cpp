@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -71,6 +72,15 @@ int main(int argc, char** argv) {
     if (!cli::BuildSceneVolume(*options)) return kFailure;
     cli::ApplySettingsAndGeometry(*options);
 
+    if (options->saveView) {
+        std::ofstream view(*options->saveView, std::ios::binary);
+        view << cli::SceneViewText();
+        if (!view.flush()) {
+            std::fprintf(stderr, "calyra-render: cannot write %s\n", options->saveView->c_str());
+            return kFailure;
+        }
+    }
+
     if (options->dumpVolume && !cli::WriteVolume(*options->dumpVolume)) {
         std::fprintf(stderr, "calyra-render: cannot write %s\n", options->dumpVolume->c_str());
         return kFailure;
@@ -101,7 +111,8 @@ int main(int argc, char** argv) {
             return kFailure;
         }
         if (options->out) {
-            const std::string failure = cli::WritePicture(*options->out, side, options->size);
+            const std::string failure =
+                cli::WritePicture(*options->out, side, options->size, cli::SceneViewText());
             if (!failure.empty()) {
                 std::fprintf(stderr, "calyra-render: %s\n", failure.c_str());
                 return kFailure;

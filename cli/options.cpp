@@ -19,9 +19,11 @@ const char* const kUsage =
     "                          (head reads \"sm3dhead\" from the working directory)\n"
     "  --raw FILE              import FILE; shape and type from FILE.inf unless given:\n"
     "  --dims X Y Z  --bytes N  --ascii  --reverse  --aspect AX AY AZ  --header-bytes N\n"
-    "Settings (defaults as at program start):\n"
+    "  --view FILE             a view file, or a picture saved with one: its volume,\n"
+    "                          settings and geometry; the options below still apply\n"
+    "Settings (defaults as at program start, or the view's):\n"
     "  --type surface|transparent|slice   --threshold F   --interp   --no-grad\n"
-    "Geometry, applied to the start-up World and ViewPlane in the order given:\n"
+    "Geometry, applied to the start-up (or the view's) World and ViewPlane in order:\n"
     "  --snap-world FACE   --snap-plane FACE        FACE: front back top bottom left right\n"
     "  --rotate-world AY AX   --rotate-plane AY AX   --rotate-plane-xyz AX AY AZ\n"
     "  --translate-plane DX DY DZ   --pan in|out\n"
@@ -33,6 +35,7 @@ const char* const kUsage =
     "                          lays out its cells in an N x N client area (needs --out)\n"
     "  --dump FILE             the exact buffers as text (\"-\" = standard output)\n"
     "  --dump-volume FILE      the voxel store, bytes voxels[x][y][z], z fastest\n"
+    "  --save-view FILE        the view this command renders, to render it again later\n"
     "  --threads N             worker threads (default: all cores); output is identical\n"
     "  --repeat N              render N times, report the median ms per render on stderr\n"
     "  --help, --version\n";
@@ -113,6 +116,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             if (!need(1)) return std::nullopt;
             o.model = argv[i + 1];
             o.modelGiven = true;
+            consumed = 1;
+        } else if (arg == "--view" || arg == "--save-view") {
+            if (!need(1)) return std::nullopt;
+            (arg == "--view" ? o.view : o.saveView) = argv[i + 1];
             consumed = 1;
         } else if (arg == "--raw") {
             if (!need(1)) return std::nullopt;
@@ -237,8 +244,8 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         }
         i += consumed;
     }
-    if (o.raw && o.modelGiven) {
-        error = "give one volume source: --model or --raw";
+    if (int(o.raw.has_value()) + int(o.modelGiven) + int(o.view.has_value()) > 1) {
+        error = "give one volume source: --model, --raw or --view";
         return std::nullopt;
     }
     const bool importOptions =

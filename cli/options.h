@@ -34,6 +34,7 @@ struct Options {
     bool reverse = false;
     std::optional<std::vector<float>> aspect;
     std::optional<int> headerBytes;
+    std::optional<std::string> view;  // a view file, or a picture that carries one
 
     std::optional<std::string> type;
     std::optional<float> threshold;
@@ -45,6 +46,7 @@ struct Options {
     int size = 0;  // 0: one pixel per cell; else an N x N picture
     std::optional<std::string> dump;
     std::optional<std::string> dumpVolume;
+    std::optional<std::string> saveView;
     int threads = 0;  // 0: all cores
     int repeat = 0;
     bool help = false;

@@ -65,7 +65,7 @@ bool WriteDump(const std::string& path, int width, int height) {
     return std::fflush(f.get()) == 0 && !std::ferror(f.get());
 }
 
-std::string WritePicture(const std::string& path, int side, int size) {
+std::string WritePicture(const std::string& path, int side, int size, const std::string& viewText) {
     QImage image;
     if (size > 0) {
         image = picture::MonoPicture(size, side);
@@ -83,6 +83,7 @@ std::string WritePicture(const std::string& path, int side, int size) {
     }
     if (image.isNull())
         return "not enough memory for a picture of " + std::to_string(size) + " pixels a side";
+    image.setText(QString::fromLatin1(picture::kViewTextKey), QString::fromStdString(viewText));
     return picture::SavePicture(image, QString::fromStdString(path)).toStdString();
 }
 

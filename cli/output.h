@@ -9,8 +9,9 @@ namespace calyra::cli {
 bool WriteDump(const std::string& path, int width, int height);
 // The image of side x side cells, in the format path's extension names: one
 // pixel per cell (size 0), or drawn into size x size pixels with the render
-// window's cell layout. Returns the reason of a failure, empty on success.
-std::string WritePicture(const std::string& path, int side, int size);
+// window's cell layout. The picture carries viewText (the view that made it)
+// where its format keeps text. Returns the reason of a failure, empty on success.
+std::string WritePicture(const std::string& path, int side, int size, const std::string& viewText);
 // voxels[x][y][z] for x 0..dimX, y 0..dimY, z 0..dimZ, z fastest.
 bool WriteVolume(const std::string& path);
 

@@ -46,6 +46,12 @@ QString CheckPictureFormat(const QString& path) {
     return {};
 }
 
+QString ViewTextOf(const QString& path) {
+    // QImageReader::text() folds line breaks into blanks; the decoded image keeps them.
+    const QImage image(path);
+    return image.isNull() ? QString() : image.text(QString::fromLatin1(kViewTextKey));
+}
+
 QString SavePicture(const QImage& image, const QString& path) {
     const QString name = PictureFileName(path);
     if (QString reason = CheckPictureFormat(name); !reason.isEmpty()) return reason;

@@ -23,6 +23,12 @@ QByteArray PictureFormat(const QString& path);
 // it. Returns an empty string when it can, else the reason, ready to show.
 QString CheckPictureFormat(const QString& path);
 
+// The key under which a picture carries the view that made it (a PNG text
+// chunk; other formats where the writer keeps text).
+inline constexpr const char* kViewTextKey = "calyra-view";
+// The view text a picture carries, or an empty string.
+QString ViewTextOf(const QString& path);
+
 // Writes image to path (".png" added when the name has no extension). The
 // file appears only when the whole picture was written: a failure leaves no
 // file behind and returns the reason; success returns an empty string.

@@ -283,3 +283,83 @@ TEST(CalyraRender, FindsTheHeadInTheShareFolderBesideItsPrefix) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(CalyraRenderViews, AViewRendersTheSameBuffersAgainFromTheFileAndFromThePicture) {
+    const fs::path dir = fs::temp_directory_path() / "calyra_views";
+    fs::create_directories(dir);
+    const std::string scene =
+        "--model cone --interp --type transparent --threshold 0.1 --snap-world left "
+        "--rotate-plane 0.5 -0.35 --pan in --rotate-world 0.3 0.1 --translate-plane 0.01 0 0.2";
+    const RunResult first = RunRender(scene + " --save-view first.view --dump first.txt --out "
+                                              "first.png --size 300",
+                                      dir);
+    ASSERT_EQ(first.status, 0) << first.out;
+    const RunResult fromView = RunRender("--view first.view --dump again.txt", dir);
+    ASSERT_EQ(fromView.status, 0) << fromView.out;
+    EXPECT_EQ(ReadAll(dir / "first.txt"), ReadAll(dir / "again.txt"));
+    // The picture knows its view: the same picture comes out again.
+    const RunResult fromPicture = RunRender("--view first.png --out again.png --size 300", dir);
+    ASSERT_EQ(fromPicture.status, 0) << fromPicture.out;
+    EXPECT_EQ(ReadAll(dir / "first.png"), ReadAll(dir / "again.png"));
+    // Settings given beside the view win; geometry operations apply after it.
+    const RunResult changed = RunRender("--view first.view --type surface --pan out --dump s.txt", dir);
+    ASSERT_EQ(changed.status, 0) << changed.out;
+    const RunResult direct = RunRender(scene + " --type surface --pan out --dump d.txt", dir);
+    ASSERT_EQ(direct.status, 0);
+    EXPECT_EQ(ReadAll(dir / "s.txt"), ReadAll(dir / "d.txt"));
+    fs::remove_all(dir);
+}
+
+TEST(CalyraRenderViews, ARawViewNeedsItsDataFileUnchanged) {
+    const fs::path dir = fs::temp_directory_path() / "calyra_raw_view";
+    fs::create_directories(dir);
+    std::ofstream(dir / "cube.raw", std::ios::binary) << std::string(1000, '\x50');
+    const RunResult saved = RunRender(
+        "--raw cube.raw --dims 10 10 10 --header-bytes 0 --type slice --save-view cube.view "
+        "--dump a.txt",
+        dir);
+    ASSERT_EQ(saved.status, 0) << saved.out;
+    const RunResult again = RunRender("--view cube.view --dump b.txt", dir);
+    ASSERT_EQ(again.status, 0) << again.out;
+    EXPECT_EQ(ReadAll(dir / "a.txt"), ReadAll(dir / "b.txt"));
+
+    std::ofstream(dir / "cube.raw", std::ios::binary | std::ios::app) << "xx";
+    const RunResult grown = RunRender("--view cube.view --dump /dev/null", dir);
+    EXPECT_EQ(grown.status, 2);
+    EXPECT_NE(grown.out.find("has changed: it held 1000 bytes when the view was saved, 1002 now"),
+              std::string::npos)
+        << grown.out;
+    fs::remove(dir / "cube.raw");
+    const RunResult missing = RunRender("--view cube.view --dump /dev/null", dir);
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.out.find("is missing"), std::string::npos) << missing.out;
+    fs::remove_all(dir);
+}
+
+TEST(CalyraRenderViews, DamagedOrNewerViewFilesAndTwoSourcesAreRefused) {
+    const fs::path dir = fs::temp_directory_path() / "calyra_bad_views";
+    fs::create_directories(dir);
+    ASSERT_EQ(RunRender("--model ball --save-view good.view", dir).status, 0);
+    std::string text = ReadAll(dir / "good.view");
+    std::ofstream(dir / "newer.view") << "calyra-view 7\n" << text.substr(text.find('\n') + 1);
+    std::ofstream(dir / "cut.view") << text.substr(0, text.size() / 2);
+    std::ofstream(dir / "junk.png") << "not a picture";
+    for (const char* name : {"newer.view", "cut.view", "junk.png", "absent.view"}) {
+        const RunResult run = RunRender(std::string("--view ") + name + " --dump /dev/null", dir);
+        EXPECT_EQ(run.status, 2) << name;
+        EXPECT_FALSE(run.out.empty()) << name;
+    }
+    EXPECT_NE(RunRender("--view newer.view", dir).out.find("newer than this program"),
+              std::string::npos);
+    EXPECT_EQ(RunRender("--view good.view --model cone", dir).status, 2);
+    fs::remove_all(dir);
+}
+
+}  // namespace
