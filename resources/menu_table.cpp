@@ -19,6 +19,8 @@ constexpr MenuEntry kMenu[] = {
     {Separator, 0, ""},
     {Item, 747, "&Save Image..."},
     {Item, 748, "Co&py Image"},
+    {Item, 760, "Sa&ve View..."},
+    {Item, 761, "Open V&iew..."},
     {Separator, 0, ""},
     {Item, 105, "E&xit"},
     {EndPopup, 0, ""},

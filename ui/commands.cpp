@@ -12,6 +12,7 @@
 #include "ui/geometry_window.h"
 #include "ui/image_commands.h"
 #include "ui/import_dialog.h"
+#include "ui/view_commands.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
 #include "volume/volume_store.h"
@@ -30,6 +31,8 @@ void TogglePanel(QDialog* panel, std::int32_t& shown) {
     }
 }
 
+}  // namespace
+
 void SelectRenderType(int id) {
     CheckMenuItem(kCmdSurface + renderType, false);
     renderType = id - kCmdSurface;
@@ -39,9 +42,12 @@ void SelectRenderType(int id) {
     InvalidateWindow(renderWindow, true);
 }
 
+namespace {
+
 void ChooseModel(QWidget* frame, std::int32_t model) {
     modelType = model;
     RecreateModelWindows(frame);
+    ShowModelChosen(model);
 }
 
 // Destroys an MDI child (its sub-window with it) at once.
@@ -122,6 +128,7 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             // cancel, a refusal or an unreadable file leaves them as they are.
             if (ImportVolumeFile(renderWindow ? renderWindow : frame)) {
                 ShowLoadedVolume(frame, kLoadedFileModel);
+                ShownVolume() = LastImportedVolume();
             }
             return 1;
         case kCmdSaveImage:
@@ -129,6 +136,12 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             return 1;
         case kCmdCopyImage:
             CopyImage(frame);
+            return 1;
+        case kCmdSaveView:
+            SaveView(frame);
+            return 1;
+        case kCmdOpenView:
+            OpenView(frame);
             return 1;
         case kCmdShowViewPanel:
             TogglePanel(viewPanel, viewPanelShown);

@@ -9,6 +9,7 @@
 #include "picture/picture_file.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
+#include "ui/view_commands.h"
 
 namespace calyra::ui {
 namespace {
@@ -54,7 +55,10 @@ void SaveImage(QWidget* frame) {
     if (image.isNull()) return;
     const QString path = ChoosePictureFile(frame);
     if (path.isEmpty()) return;
-    const QString failure = picture::SavePicture(image, path);
+    // A picture found later still knows how to make it again.
+    QImage withView = image;
+    withView.setText(QString::fromLatin1(picture::kViewTextKey), ShownViewText());
+    const QString failure = picture::SavePicture(withView, path);
     if (!failure.isEmpty()) {
         ShowMessage(frame, failure, QString::fromLatin1(kSaveImageCaption), Icon::Warning);
     }

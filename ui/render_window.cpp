@@ -16,6 +16,7 @@
 #include "ui/commands.h"
 #include "ui/draw_image.h"
 #include "ui/platform.h"
+#include "ui/view_commands.h"
 #include "volume/models.h"
 #include "volume/volume_store.h"
 
@@ -190,6 +191,9 @@ void RenderWindow::renderPendingImage(QPainter* screen) {
     SetWindowCaption(this, QString::fromLatin1(kRenderingCaption));
     renderPending = false;
     if (!screen) showCaptionNow();
+    // Saved pictures and views describe the image shown, not later moves
+    // (a World turn changes no image).
+    RememberRenderedView();
     if (stereo) {
         renderStereoPair(screen);
     } else {

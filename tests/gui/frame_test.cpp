@@ -114,7 +114,8 @@ TEST_F(FrameStartUp, BuildsTheMenuBarWithTheExactLabels) {
         Labels(TopMenu(bar, "Model &File")),
         QStringList({"Development Ball Model", "Math Model &Monkey", "Math Model &Combined", "-",
                      "Small MRI Head 128^3  ", "Math Model &Hyperboloid", "Math Model &Cone", "-",
-                     "&Load File...", "-", "&Save Image...", "Co&py Image", "-", "E&xit"}));
+                     "&Load File...", "-", "&Save Image...", "Co&py Image", "Sa&ve View...",
+                     "Open V&iew...", "-", "E&xit"}));
     EXPECT_EQ(Labels(TopMenu(bar, "&Options")), QStringList({"Grab &ViewPlane (Rt. Mouse Button)",
                                                              "Grab &World     (Left Mouse Button)",
                                                              "-",
