@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/brick_map.h"
+#include "render/ray_context.h"
 #include "render/sampler.h"
 #include "render/settings.h"
 #include "volume/volume_store.h"
@@ -29,20 +30,6 @@ VolumeSampler VolumeSampler::FromCurrentVolume() {
     s.halfZ = v.dims.z / 2;
     return s;
 }
-
-struct RayContext {
-    VolumeSampler sampler;
-    const BrickMap* bricks = nullptr;
-    std::int32_t type = Surface;
-    float threshold = 0.0f;
-    bool plainSum = false;
-    float hitLevel = 0.0f;    // Surface: a sample above it stops the ray
-    float shadeLevel = 0.0f;  // Transparent: a sample above it contributes
-    // Samples at or below this value change nothing (-1: every sample may matter).
-    std::int32_t quietLimit = -1;
-    std::int64_t k1 = 0, k2 = 0;
-    std::int64_t size = 0;
-};
 
 namespace {
 
@@ -110,7 +97,9 @@ inline std::uint32_t Brightness(const RayContext& c, std::uint32_t i, const Poin
     return b > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<std::uint32_t>(b);
 }
 
-RayContext MakeContext(std::int32_t type, const BrickMap* bricks) {
+}  // namespace
+
+RayContext MakeRayContext(std::int32_t type, const BrickMap* bricks) {
     const VolumeStore& v = VoxelVolume;
     RayContext c;
     c.sampler = VolumeSampler::FromCurrentVolume();
@@ -126,18 +115,9 @@ RayContext MakeContext(std::int32_t type, const BrickMap* bricks) {
     c.size = v.size;
     if (type == Surface) c.quietLimit = QuietLimit(c.hitLevel);
     if (type == Transparent) c.quietLimit = c.plainSum ? 0 : QuietLimit(c.shadeLevel);
+    c.flatIsQuiet = type == Transparent && !c.plainSum;
     return c;
 }
-
-}  // namespace
-
-const RayContext& PrepareRayContext(std::int32_t type, const BrickMap* bricks) {
-    static thread_local RayContext context;
-    context = MakeContext(type, bricks);
-    return context;
-}
-
-std::int32_t QuietLimitOf(const RayContext& context) { return context.quietLimit; }
 
 std::uint32_t SampleVolume(const Point3& p) {
     return VolumeSampler::FromCurrentVolume().Sample(p);
@@ -148,12 +128,12 @@ GradientI VolumeGradient(const Point3& p) {
 }
 
 std::uint32_t DepthCuedBrightness(std::uint32_t i, const Point3& p, std::int32_t stepCount) {
-    return Brightness(MakeContext(Surface, nullptr), i, p, stepCount);
+    return Brightness(MakeRayContext(Surface, nullptr), i, p, stepCount);
 }
 
 RayResult CastRay(Point3 origin, const Point3& rayDir, const Point3& lightHalfway,
                   std::int32_t stepCount, std::int32_t type) {
-    return CastRay(MakeContext(type, nullptr), origin, rayDir, lightHalfway, stepCount);
+    return CastRay(MakeRayContext(type, nullptr), origin, rayDir, lightHalfway, stepCount);
 }
 
 RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,

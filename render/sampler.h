@@ -28,6 +28,7 @@ struct VolumeSampler {
         std::int32_t ix, iy, iz;  // iz as mirrored
         std::int32_t rawZ;        // iz before mirroring
         std::int32_t fx, fy, fz;  // half-voxel position, fz as replaced
+        std::int32_t corner;      // fx * 4 + fy * 2 + fz before mirroring; 0 without trilinear
         bool mirrored;
     };
 
@@ -44,13 +45,33 @@ struct VolumeSampler {
         c.iy = iy;
         c.rawZ = iz;
         c.iz = c.mirrored ? dimZ - 1 - iz : iz;
+        c.corner = 0;
         if (trilinear) {
             c.fx = static_cast<std::int32_t>(2.0f * (p.x - static_cast<float>(ix)));
             c.fy = static_cast<std::int32_t>(2.0f * (p.y - static_cast<float>(iy)));
             c.fz = static_cast<std::int32_t>(2.0f * (p.z - static_cast<float>(iz)));
+            c.corner = c.fx * 4 + c.fy * 2 + c.fz;
             if (c.mirrored) c.fz = 2 - c.fz;
         }
         return true;
+    }
+
+    // The cell Locate gives for a position in cell (ix, iy, iz) whose
+    // half-voxel position is `corner` (fx * 4 + fy * 2 + fz, each 0 or 1).
+    Cell CellAt(std::int32_t ix, std::int32_t iy, std::int32_t iz, std::int32_t corner,
+                bool gradient) const {
+        Cell c;
+        c.mirrored = mirror && (gradient ? iz >= halfZ : iz > halfZ);
+        c.ix = ix;
+        c.iy = iy;
+        c.rawZ = iz;
+        c.iz = c.mirrored ? dimZ - 1 - iz : iz;
+        c.corner = trilinear ? corner : 0;
+        c.fx = c.corner >> 2;
+        c.fy = (c.corner >> 1) & 1;
+        c.fz = c.corner & 1;
+        if (c.mirrored) c.fz = 2 - c.fz;
+        return c;
     }
 
     const std::uint8_t* Voxel(std::int32_t x, std::int32_t y, std::int32_t z) const {
@@ -81,7 +102,11 @@ struct VolumeSampler {
 
     GradientI Gradient(const Point3& p) const {
         Cell c;
-        if (!Locate(p, c, true)) return {};
+        return Locate(p, c, true) ? GradientCell(c) : GradientI{};
+    }
+
+    // c as Locate gives it for a gradient.
+    GradientI GradientCell(const Cell& c) const {
         const std::uint8_t* v = Voxel(c.ix, c.iy, c.iz);
         if (!trilinear) {
             // A mirrored last slice maps to slice 0; its lower neighbour is outside: 0.
