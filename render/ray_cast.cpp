@@ -216,6 +216,12 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
                 ++i;
             }
             continue;
+        } else if (c.bricks && !c.bricks->Loud(cell)) {
+            // This sample changes nothing.
+            if (c.type == Transparent && !c.plainSum && t < 0.0f) {
+                return {acc, static_cast<std::int32_t>(i + 1)};
+            }
+            continue;
         } else {
             sample = s.SampleCell(cell);
             quiet = static_cast<std::int32_t>(sample) <= c.quietLimit;

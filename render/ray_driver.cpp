@@ -142,7 +142,7 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type, RenderSc
     const RayContext context = MakeRayContext(type, skip ? &bricks : nullptr);
     if (skip) {
         bricks.Build(context.sampler, VoxelVolume.generation);
-        bricks.SetQuietLimit(context.quietLimit);
+        bricks.SetQuietRule(context.quietLimit, context.flatIsQuiet);
     }
 
     ParallelFor(b, [&](std::int32_t j) {
