@@ -13,7 +13,7 @@ const char* const kUsage =
     "  --model NAME            ball | monkey | combined | head | hyperboloid | cone\n"
     "                          (head reads \"sm3dhead\" from the working directory)\n"
     "  --raw FILE              import FILE; shape and type from FILE.inf unless given:\n"
-    "  --dims X Y Z  --bytes N  --ascii  --reverse  --aspect AX AY AZ\n"
+    "  --dims X Y Z  --bytes N  --ascii  --reverse  --aspect AX AY AZ  --header-bytes N\n"
     "Settings (defaults as at program start):\n"
     "  --type surface|transparent|slice   --threshold F   --interp   --no-grad\n"
     "Geometry, applied to the start-up World and ViewPlane in the order given:\n"
@@ -92,6 +92,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         } else if (arg == "--model") {
             if (!need(1)) return std::nullopt;
             o.model = argv[i + 1];
+            o.modelGiven = true;
             consumed = 1;
         } else if (arg == "--raw") {
             if (!need(1)) return std::nullopt;
@@ -115,6 +116,14 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
                 return std::nullopt;
             }
             o.bytes = n;
+            consumed = 1;
+        } else if (arg == "--header-bytes") {
+            int n = 0;
+            if (!need(1) || !ParseInt(argv[i + 1], n)) {
+                if (error.empty()) error = "not an integer for --header-bytes";
+                return std::nullopt;
+            }
+            o.headerBytes = n;
             consumed = 1;
         } else if (arg == "--ascii") {
             o.ascii = true;
@@ -192,6 +201,15 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             return std::nullopt;
         }
         i += consumed;
+    }
+    if (o.raw && o.modelGiven) {
+        error = "give one volume source: --model or --raw";
+        return std::nullopt;
+    }
+    const bool importOptions = o.dims || o.bytes || o.ascii || o.reverse || o.aspect || o.headerBytes;
+    if (importOptions && !o.raw) {
+        error = "--dims, --bytes, --ascii, --reverse, --aspect and --header-bytes go with --raw";
+        return std::nullopt;
     }
     return o;
 }

@@ -18,12 +18,14 @@ struct GeometryOp {
 
 struct Options {
     std::string model = "ball";
+    bool modelGiven = false;
     std::optional<std::string> raw;
     std::optional<std::vector<int>> dims;  // three values
     std::optional<int> bytes;
     bool ascii = false;
     bool reverse = false;
     std::optional<std::vector<float>> aspect;
+    std::optional<int> headerBytes;
 
     std::optional<std::string> type;
     std::optional<float> threshold;
