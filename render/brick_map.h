@@ -41,11 +41,12 @@ class BrickMap {
 
     // Whether the sample Locate gave as c may change the result; c must be
     // inside the volume.
-    bool Loud(const VolumeSampler::Cell& c) const {
-        if (cells_.empty()) return true;
-        const std::uint8_t bits =
-            cells_[(static_cast<std::size_t>(c.ix) * cy_ + c.iy) * cz_ + c.rawZ];
-        return (bits >> c.corner) & 1;
+    bool Loud(const VolumeSampler::Cell& c) const { return (CellBits(c) >> c.corner) & 1; }
+    // The loud half-voxel positions of c's cell, bit `corner` each; 0 when
+    // no sample in the cell matters.
+    std::uint8_t CellBits(const VolumeSampler::Cell& c) const {
+        if (cells_.empty()) return 0xFF;
+        return cells_[(static_cast<std::size_t>(c.ix) * cy_ + c.iy) * cz_ + c.rawZ];
     }
     bool HasCells() const { return !cells_.empty(); }
 

@@ -45,9 +45,9 @@ inline bool LeavesForGood(float p, float d, std::int32_t dim) {
 inline std::int64_t SureSteps(const Point3& p, const Point3& d, float x0, float x1, float y0,
                               float y1, float z0, float z1, std::int64_t left) {
     if (left <= 0) return 0;
-    const double reach = std::max({std::fabs(double{x1}), std::fabs(double{y1}),
-                                   std::fabs(double{z1}), std::fabs(double{x0}),
-                                   std::fabs(double{y0}), std::fabs(double{z0}), 1.0});
+    const double reach =
+        std::max({std::fabs(double{x1}), std::fabs(double{y1}), std::fabs(double{z1}),
+                  std::fabs(double{x0}), std::fabs(double{y0}), std::fabs(double{z0}), 1.0});
     // Each addition is off by at most half an ulp of a value below reach.
     const double slack = (static_cast<double>(left) + 2.0) * reach * 0x1p-22;
     double steps = static_cast<double>(left);
@@ -59,6 +59,18 @@ inline std::int64_t SureSteps(const Point3& p, const Point3& d, float x0, float 
     axis(p.y, d.y, y0, y1);
     axis(p.z, d.z, z0, z1);
     return steps <= 1.0 ? 0 : static_cast<std::int64_t>(steps) - 1;
+}
+
+// Whether the sample at p, located as cell without its half-voxel position,
+// may change the result; if so the position is completed for sampling. A
+// cell none of whose samples matters needs no half-voxel position.
+inline bool CompleteIfLoud(const VolumeSampler& s, const BrickMap* bricks, const Point3& p,
+                           VolumeSampler::Cell& cell) {
+    const std::uint8_t bits = bricks ? bricks->CellBits(cell) : 0xFF;
+    if (bits == 0) return false;
+    if (!s.trilinear) return true;
+    s.SetHalfVoxel(p, cell);
+    return (bits >> cell.corner) & 1;
 }
 
 // Advances p by n steps, one float addition per step and coordinate.
@@ -161,7 +173,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
         VolumeSampler::Cell cell;
         std::uint32_t sample = 0;
         bool quiet;
-        if (!s.Locate(p, cell, false)) {
+        if (!s.LocateCell(p, cell, false)) {
             quiet = c.quietLimit >= 0;  // outside samples are 0
             if (quiet && c.bricks) {
                 if (c.type == Transparent && !c.plainSum && t < 0.0f) {
@@ -216,7 +228,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
                 ++i;
             }
             continue;
-        } else if (c.bricks && !c.bricks->Loud(cell)) {
+        } else if (!CompleteIfLoud(s, c.bricks, p, cell)) {
             // This sample changes nothing.
             if (c.type == Transparent && !c.plainSum && t < 0.0f) {
                 return {acc, static_cast<std::int32_t>(i + 1)};

@@ -34,6 +34,13 @@ struct VolumeSampler {
 
     // Truncates p to a cell; false when the cell is not strictly inside.
     bool Locate(const Point3& p, Cell& c, bool gradient) const {
+        if (!LocateCell(p, c, gradient)) return false;
+        if (trilinear) SetHalfVoxel(p, c);
+        return true;
+    }
+
+    // Locate without the half-voxel position: corner is 0.
+    bool LocateCell(const Point3& p, Cell& c, bool gradient) const {
         if (!(p.x >= 1.0f && p.y >= 1.0f && p.z >= 1.0f)) return false;
         if (!(p.x < 2147483648.0f && p.y < 2147483648.0f && p.z < 2147483648.0f)) return false;
         const auto ix = static_cast<std::int32_t>(p.x);
@@ -46,14 +53,16 @@ struct VolumeSampler {
         c.rawZ = iz;
         c.iz = c.mirrored ? dimZ - 1 - iz : iz;
         c.corner = 0;
-        if (trilinear) {
-            c.fx = static_cast<std::int32_t>(2.0f * (p.x - static_cast<float>(ix)));
-            c.fy = static_cast<std::int32_t>(2.0f * (p.y - static_cast<float>(iy)));
-            c.fz = static_cast<std::int32_t>(2.0f * (p.z - static_cast<float>(iz)));
-            c.corner = c.fx * 4 + c.fy * 2 + c.fz;
-            if (c.mirrored) c.fz = 2 - c.fz;
-        }
         return true;
+    }
+
+    // The rest of Locate with trilinear samples: the half-voxel position.
+    void SetHalfVoxel(const Point3& p, Cell& c) const {
+        c.fx = static_cast<std::int32_t>(2.0f * (p.x - static_cast<float>(c.ix)));
+        c.fy = static_cast<std::int32_t>(2.0f * (p.y - static_cast<float>(c.iy)));
+        c.fz = static_cast<std::int32_t>(2.0f * (p.z - static_cast<float>(c.rawZ)));
+        c.corner = c.fx * 4 + c.fy * 2 + c.fz;
+        if (c.mirrored) c.fz = 2 - c.fz;
     }
 
     // The cell Locate gives for a position in cell (ix, iy, iz) whose
@@ -85,8 +94,8 @@ struct VolumeSampler {
         const std::uint8_t* v100 = v000 + xStride;
         const std::uint8_t* v010 = v000 + yStride;
         const std::uint8_t* v110 = v100 + yStride;
-        return w[0] * v000[0] + w[1] * v100[0] + w[2] * v010[0] + w[3] * v000[1] +
-               w[4] * v110[0] + w[5] * v010[1] + w[6] * v100[1] + w[7] * v110[1];
+        return w[0] * v000[0] + w[1] * v100[0] + w[2] * v010[0] + w[3] * v000[1] + w[4] * v110[0] +
+               w[5] * v010[1] + w[6] * v100[1] + w[7] * v110[1];
     }
 
     std::uint32_t SampleCell(const Cell& c) const {
