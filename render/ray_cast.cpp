@@ -254,7 +254,10 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
                 }
                 if (t < 0.0f) return {acc, static_cast<std::int32_t>(i + 1)};
                 if (quiet || !(static_cast<float>(sample) > c.shadeLevel)) break;
-                const GradientI g = s.Gradient(p);
+                // The gradient's cell differs from the sample's only on the
+                // mirror's middle slice.
+                const GradientI g =
+                    s.mirror && cell.rawZ == s.halfZ ? s.Gradient(p) : s.GradientCell(cell);
                 const std::int64_t g2wide =
                     std::int64_t{g.x} * g.x + std::int64_t{g.y} * g.y + std::int64_t{g.z} * g.z;
                 const auto g2 = static_cast<std::uint32_t>(g2wide);

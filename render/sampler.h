@@ -123,14 +123,22 @@ struct VolumeSampler {
             return {std::int32_t{v[xStride]} - v[-xStride], std::int32_t{v[yStride]} - v[-yStride],
                     std::int32_t{v[1]} - below};
         }
-        const std::int32_t s0 = WeightedSum(v, c.fx, c.fy, c.fz);
-        const std::int32_t sx = WeightedSum(v, c.fx + 1, c.fy, c.fz);
-        const std::int32_t sy = WeightedSum(v, c.fx, c.fy + 1, c.fz);
-        if (c.mirrored) {
-            // Along the stored slices: in the mirrored half the half step goes down.
-            return {sx - s0, sy - s0, s0 - WeightedSum(v, c.fx, c.fy, c.fz - 1)};
-        }
-        return {sx - s0, sy - s0, WeightedSum(v, c.fx, c.fy, c.fz + 1) - s0};
+        // The difference of the weighted sums half a voxel apart. The weights
+        // are products of per-axis weights (2 - f, f), so a half step along an
+        // axis changes the sum by the far face's bilinear sum minus the near
+        // face's; the integer sums are the same numbers. In the mirrored half
+        // the half step along the stored slices goes down: the same difference.
+        const std::int32_t x0 = 2 - c.fx, x1 = c.fx, y0 = 2 - c.fy, y1 = c.fy;
+        const std::int32_t z0 = 2 - c.fz, z1 = c.fz;
+        const std::int32_t a000 = v[0], a001 = v[1], a010 = v[yStride], a011 = v[yStride + 1];
+        const std::int32_t a100 = v[xStride], a101 = v[xStride + 1];
+        const std::int32_t a110 = v[xStride + yStride], a111 = v[xStride + yStride + 1];
+        return {y0 * (z0 * (a100 - a000) + z1 * (a101 - a001)) +
+                    y1 * (z0 * (a110 - a010) + z1 * (a111 - a011)),
+                x0 * (z0 * (a010 - a000) + z1 * (a011 - a001)) +
+                    x1 * (z0 * (a110 - a100) + z1 * (a111 - a101)),
+                x0 * (y0 * (a001 - a000) + y1 * (a011 - a010)) +
+                    x1 * (y0 * (a101 - a100) + y1 * (a111 - a110))};
     }
 };
 

@@ -7,6 +7,8 @@
 #include "render/brick_map.h"
 #include "render/ray_context.h"
 #include "render/ray_driver.h"
+#include "render/sampler.h"
+#include "render/settings.h"
 #include "test_support.h"
 #include "volume/models.h"
 
@@ -138,6 +140,37 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{0, Surface, true, -0.2f, true}));
 
 using SkippingTest = test::CoreTest;
+
+// The face-difference gradient against its definition: differences of the
+// full weighted sums half a voxel apart, for every cell position and both
+// halves of a mirrored volume.
+TEST_F(SkippingTest, TrilinearGradientsEqualDifferencesOfWeightedSums) {
+    FillNoisyVolume(24, 11u);
+    BuildTrilinearWeights();
+    interpolate = true;
+    VolumeSampler s = VolumeSampler::FromCurrentVolume();
+    int nonZero = 0;
+    for (bool mirror : {false, true}) {
+        s.mirror = mirror;
+        for (int ix = 1; ix < 24; ++ix)
+            for (int iy = 1; iy < 24; ++iy)
+                for (int iz = 1; iz < 24; ++iz)
+                    for (int corner = 0; corner < 8; ++corner) {
+                        const auto c = s.CellAt(ix, iy, iz, corner, true);
+                        const std::uint8_t* v = s.Voxel(c.ix, c.iy, c.iz);
+                        const std::int32_t s0 = s.WeightedSum(v, c.fx, c.fy, c.fz);
+                        const std::int32_t gz = c.mirrored
+                                                    ? s0 - s.WeightedSum(v, c.fx, c.fy, c.fz - 1)
+                                                    : s.WeightedSum(v, c.fx, c.fy, c.fz + 1) - s0;
+                        const GradientI g = s.GradientCell(c);
+                        ASSERT_EQ(g.x, s.WeightedSum(v, c.fx + 1, c.fy, c.fz) - s0);
+                        ASSERT_EQ(g.y, s.WeightedSum(v, c.fx, c.fy + 1, c.fz) - s0);
+                        ASSERT_EQ(g.z, gz) << ix << ' ' << iy << ' ' << iz << ' ' << corner;
+                        nonZero += g.x != 0 && g.y != 0 && g.z != 0;
+                    }
+    }
+    EXPECT_GT(nonZero, 1000);
+}
 
 TEST_F(SkippingTest, AChangedVolumeRebuildsTheTable) {
     // The cache follows the store's generation: a voxel written after a
