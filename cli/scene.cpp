@@ -1,7 +1,14 @@
 #include "cli/scene.h"
 
+#include <QByteArray>
+#include <QFile>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <optional>
+#include <sstream>
+
+#include "picture/picture_file.h"
 
 #include "geometry/orientation.h"
 #include "render/settings.h"
@@ -13,6 +20,107 @@
 
 namespace calyra::cli {
 namespace {
+
+ViewVolume sceneVolume;
+std::optional<ViewState> sceneView;
+
+std::uint64_t FileBytes(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
+    return ec ? 0 : static_cast<std::uint64_t>(bytes);
+}
+
+void Fail(const std::string& text) {
+    ReportMessage({text, "", MessageIcon::Warning, MessageOwner::None});
+}
+
+// The text of a view file, or of the view a picture carries.
+std::optional<std::string> ReadViewText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        Fail(FormatWithName(kCouldNotReadFile, path));
+        return std::nullopt;
+    }
+    std::string head(16, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    if (head.rfind("calyra-view", 0) != 0 && head.rfind("#", 0) != 0) {
+        const QString text = picture::ViewTextOf(QString::fromStdString(path));
+        if (text.isEmpty()) {
+            Fail(path + ": neither a view file nor a picture that carries a view");
+            return std::nullopt;
+        }
+        return text.toStdString();
+    }
+    in.clear();
+    in.seekg(0);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+bool ImportRawAs(const ViewVolume& v) {
+    volumePath = v.path;
+    if (!std::filesystem::exists(v.path)) {
+        Fail("The view's data file " + v.path + " is missing.");
+        return false;
+    }
+    const std::uint64_t bytes = FileBytes(v.path);
+    if (bytes != v.fileBytes) {
+        Fail("The view's data file " + v.path + " has changed: it held " +
+             std::to_string(v.fileBytes) + " bytes when the view was saved, " +
+             std::to_string(bytes) + " now.");
+        return false;
+    }
+    const std::string refusal = ImportRefusalReason(v.params, v.options, v.ascii);
+    if (!refusal.empty()) {
+        Fail(RefusalMessage(refusal));
+        return false;
+    }
+    return LoadRawVolume(v.ascii, v.params, v.options);
+}
+
+bool BuildModel(const std::string& name) {
+    static const std::map<std::string, int> models = {{"ball", 0},        {"head", 2},
+                                                      {"hyperboloid", 6}, {"cone", 7},
+                                                      {"monkey", 8},      {"combined", 9}};
+    const auto it = models.find(name);
+    if (it == models.end()) {
+        Fail("unknown model " + name + " in the view");
+        return false;
+    }
+    modelType = it->second;
+    VoxelVolume.source = SourceForModel(modelType);
+    ++loadCount;
+    BuildVolume();
+    sceneVolume = {};
+    sceneVolume.kind = ViewVolume::Kind::Model;
+    sceneVolume.model = name;
+    return true;
+}
+
+bool BuildFromView(const std::string& path) {
+    const std::optional<std::string> text = ReadViewText(path);
+    if (!text) return false;
+    std::string error;
+    sceneView = ParseViewText(*text, error);
+    if (!sceneView) {
+        Fail(path + ": " + error);
+        return false;
+    }
+    const ViewVolume& v = sceneView->volume;
+    switch (v.kind) {
+        case ViewVolume::Kind::Model:
+            return BuildModel(v.model);
+        case ViewVolume::Kind::Raw:
+            if (!ImportRawAs(v)) return false;
+            sceneVolume = v;
+            return true;
+        default:
+            Fail(path + ": this program cannot open the view's volume");
+            return false;
+    }
+}
 
 bool ImportRaw(const Options& o) {
     volumePath = *o.raw;
@@ -59,24 +167,36 @@ bool ImportRaw(const Options& o) {
         ReportMessage({RefusalMessage(refusal), "", MessageIcon::Warning, MessageOwner::Dialog});
         return false;
     }
-    return LoadRawVolume(ascii, params, options);
+    if (!LoadRawVolume(ascii, params, options)) return false;
+    sceneVolume = {};
+    sceneVolume.kind = ViewVolume::Kind::Raw;
+    sceneVolume.path = std::filesystem::absolute(volumePath, ec).string();
+    sceneVolume.params = params;
+    sceneVolume.options = options;
+    sceneVolume.ascii = ascii;
+    sceneVolume.fileBytes = FileBytes(volumePath);
+    return true;
 }
 
 }  // namespace
 
 bool BuildSceneVolume(const Options& o) {
     if (o.raw) return ImportRaw(o);
-    static const std::map<std::string, int> models = {{"ball", 0},        {"head", 2},
-                                                      {"hyperboloid", 6}, {"cone", 7},
-                                                      {"monkey", 8},      {"combined", 9}};
-    modelType = models.at(o.model);
-    VoxelVolume.source = SourceForModel(modelType);
-    ++loadCount;
-    BuildVolume();
-    return true;
+    if (o.view) return BuildFromView(*o.view);
+    return BuildModel(o.model);
+}
+
+const ViewVolume& SceneVolume() {
+    return sceneVolume;
+}
+
+std::string SceneViewText() {
+    return WriteViewText(CaptureView(sceneVolume));
 }
 
 void ApplySettingsAndGeometry(const Options& o) {
+    // The view first: the build switched interpolation off.
+    if (sceneView) ApplyViewSettingsAndGeometry(*sceneView);
     if (o.type) {
         renderType = *o.type == "surface" ? Surface : (*o.type == "transparent" ? Transparent : Slice);
     }

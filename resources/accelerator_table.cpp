@@ -8,6 +8,8 @@ constexpr AcceleratorEntry kCalyraAccel[] = {
     {AccelKind::VirtualKey, 'Q', kAccelControl, 905},
     {AccelKind::Character, '?', kAccelAlt, 900},
     {AccelKind::Character, '/', kAccelAlt, 900},
+    {AccelKind::VirtualKey, 'S', kAccelControl, 747},
+    {AccelKind::VirtualKey, 'C', kAccelControl, 748},
 };
 
 }  // namespace

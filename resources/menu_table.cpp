@@ -17,6 +17,9 @@ constexpr MenuEntry kMenu[] = {
     {Separator, 0, ""},
     {Item, 745, "&Load File..."},
     {Separator, 0, ""},
+    {Item, 747, "&Save Image..."},
+    {Item, 748, "Co&py Image"},
+    {Separator, 0, ""},
     {Item, 105, "E&xit"},
     {EndPopup, 0, ""},
 

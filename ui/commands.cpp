@@ -10,6 +10,7 @@
 #include "ui/about_help.h"
 #include "ui/frame_window.h"
 #include "ui/geometry_window.h"
+#include "ui/image_commands.h"
 #include "ui/import_dialog.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
@@ -123,6 +124,12 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
                 ShowLoadedVolume(frame, kLoadedFileModel);
             }
             return 1;
+        case kCmdSaveImage:
+            SaveImage(frame);
+            return 1;
+        case kCmdCopyImage:
+            CopyImage(frame);
+            return 1;
         case kCmdShowViewPanel:
             TogglePanel(viewPanel, viewPanelShown);
             return 1;
@@ -144,16 +151,19 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             return 1;
         case kCmdStereo:
             stereo = Toggled(stereo);
+            ShowParameterMarks();
             renderPending = true;
             InvalidateWindow(renderWindow, true);
             return 1;
         case kCmdInterpolate:
             interpolate = Toggled(interpolate);
+            ShowParameterMarks();
             renderPending = true;
             InvalidateWindow(renderWindow, true);
             return 1;
         case kCmdGradientShading:
             gradientShading = Toggled(gradientShading);
+            ShowParameterMarks();
             // Only a Surface image depends on it; the others repaint the stored image.
             if (renderType == Surface) renderPending = true;
             InvalidateWindow(renderWindow, true);
@@ -188,6 +198,12 @@ void CreateModelWindows(QWidget* /*frame*/) {
     if (!mdiClient) return;
     AddModelWindow([](QWidget* parent) { return new RenderWindow(parent); },
                    QString::fromLatin1(kRenderWindowTitle), true);
+}
+
+void ShowParameterMarks() {
+    CheckMenuItem(kCmdStereo, stereo);
+    CheckMenuItem(kCmdInterpolate, interpolate);
+    CheckMenuItem(kCmdGradientShading, gradientShading);
 }
 
 void StepRenderType(bool updateViewPanel) {

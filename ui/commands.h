@@ -24,6 +24,9 @@ void CreateModelWindows(QWidget* frame);
 // sets the View panel's radio group too when asked, and requests a render.
 void StepRenderType(bool updateViewPanel);
 
+// The Parameters menu's check marks follow stereo, interpolate and gradientShading.
+void ShowParameterMarks();
+
 // Command ids of the menu, the accelerators and the panels.
 enum CommandId : int {
     kCmdExit = 105,
@@ -44,6 +47,8 @@ enum CommandId : int {
     kCmdThresholdPanel = 739,
     kCmdRender = 741,
     kCmdLoadFile = 745,
+    kCmdSaveImage = 747,
+    kCmdCopyImage = 748,
     kCmdHyperboloid = 750,
     kCmdCone = 755,
     kCmdMonkey = 780,

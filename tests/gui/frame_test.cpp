@@ -110,10 +110,11 @@ TEST_F(FrameStartUp, BuildsTheMenuBarWithTheExactLabels) {
     EXPECT_EQ(titles,
               QStringList({"Model &File", "&Options", "&Display", "&Arrange", "&Parameters"}));
 
-    EXPECT_EQ(Labels(TopMenu(bar, "Model &File")),
-              QStringList({"Development Ball Model", "Math Model &Monkey", "Math Model &Combined",
-                           "-", "Small MRI Head 128^3  ", "Math Model &Hyperboloid",
-                           "Math Model &Cone", "-", "&Load File...", "-", "E&xit"}));
+    EXPECT_EQ(
+        Labels(TopMenu(bar, "Model &File")),
+        QStringList({"Development Ball Model", "Math Model &Monkey", "Math Model &Combined", "-",
+                     "Small MRI Head 128^3  ", "Math Model &Hyperboloid", "Math Model &Cone", "-",
+                     "&Load File...", "-", "&Save Image...", "Co&py Image", "-", "E&xit"}));
     EXPECT_EQ(Labels(TopMenu(bar, "&Options")), QStringList({"Grab &ViewPlane (Rt. Mouse Button)",
                                                              "Grab &World     (Left Mouse Button)",
                                                              "-",
@@ -180,8 +181,12 @@ TEST_F(FrameStartUp, InstallsTheAcceleratorTable) {
         commands[shortcut->key().toString()] = shortcut->property(kControlIdProperty).toInt();
         EXPECT_EQ(shortcut->context(), Qt::ApplicationShortcut);
     }
-    EXPECT_EQ(commands, (std::map<QString, int>{
-                            {"F2", 905}, {"Ctrl+Q", 905}, {"Alt+?", 900}, {"Alt+/", 900}}));
+    EXPECT_EQ(commands, (std::map<QString, int>{{"F2", 905},
+                                                {"Ctrl+Q", 905},
+                                                {"Alt+?", 900},
+                                                {"Alt+/", 900},
+                                                {"Ctrl+S", 747},
+                                                {"Ctrl+C", 748}}));
 }
 
 TEST_F(FrameStartUp, FrameKeysScaleTheEyeDistanceWithoutLimit) {
