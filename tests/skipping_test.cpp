@@ -84,6 +84,7 @@ class CellTableTest : public test::CoreTest, public ::testing::WithParamInterfac
 TEST_P(CellTableTest, EveryBitMatchesItsSample) {
     SetUpVolume();
     const int type = std::get<1>(GetParam());
+    BuildTrilinearWeights();  // as every render does first
     BrickMap bricks;
     const RayContext context = MakeRayContext(type, &bricks);
     bricks.Build(context.sampler, VoxelVolume.generation);
