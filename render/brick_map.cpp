@@ -11,7 +11,9 @@ void BrickMap::Build(const VolumeSampler& s, std::uint64_t generation) {
     const Key key{generation, s.base, s.dimX, s.dimY, s.dimZ, s.mirror, s.trilinear};
     if (key == key_) return;
     key_ = key;
+    sampler_ = s;
     limit_ = -2;
+    cells_.clear();
     const std::int32_t nx = std::max(s.dimX, 0), ny = std::max(s.dimY, 0), nz = std::max(s.dimZ, 0);
     bx_ = (nx >> kShift) + 1;
     by_ = (ny >> kShift) + 1;
@@ -77,14 +79,96 @@ void BrickMap::Build(const VolumeSampler& s, std::uint64_t generation) {
 
 namespace calyra {
 
-void BrickMap::SetQuietLimit(std::int32_t limit) {
-    if (limit == limit_ && reach_.size() == max_.size()) return;
+void BrickMap::BuildCells(const VolumeSampler& s, std::int32_t limit, bool flatIsQuiet) {
+    cells_.clear();
+    loud_.assign(max_.size(), 0);
+    for (std::size_t k = 0; k < max_.size(); ++k) loud_[k] = max_[k] > limit;
+    const std::int32_t nx = std::max(s.dimX, 0), ny = std::max(s.dimY, 0), nz = std::max(s.dimZ, 0);
+    const std::size_t count = static_cast<std::size_t>(nx + 1) * (ny + 1) * (nz + 1);
+    if (limit < 0 || !s.base || nx < 2 || ny < 2 || nz < 2 || count > kMaxCellBytes) return;
+    cy_ = ny + 1;
+    cz_ = nz + 1;
+    cells_.assign(count, 0);
+    const int corners = s.trilinear ? 8 : 1;
+    const std::int64_t dz = 1, dy = s.yStride, dx = s.xStride;
+    // The voxels one sample or gradient of a cell reads (the weights are
+    // zero for the others): the 2 x 2 x 2 cell with trilinear samples, the
+    // voxel and its six neighbours without.
+    auto readMax = [&](const VolumeSampler::Cell& c) {
+        const std::uint8_t* v = s.Voxel(c.ix, c.iy, c.iz);
+        if (!s.trilinear) return std::int32_t{*v};
+        return std::int32_t{
+            std::max({v[0], v[1], v[dy], v[dy + 1], v[dx], v[dx + 1], v[dx + dy], v[dx + dy + 1]})};
+    };
+    auto flat = [&](const VolumeSampler::Cell& c) {
+        const std::uint8_t* v = s.Voxel(c.ix, c.iy, c.iz);
+        if (s.trilinear) {
+            return v[1] == v[0] && v[dy] == v[0] && v[dy + 1] == v[0] && v[dx] == v[0] &&
+                   v[dx + 1] == v[0] && v[dx + dy] == v[0] && v[dx + dy + 1] == v[0];
+        }
+        const std::uint8_t below = c.iz >= 1 ? v[-dz] : 0;
+        return v[dx] == v[-dx] && v[dy] == v[-dy] && v[dz] == below;
+    };
+    // Tasks of one brick column in x each, so that every brick's flag has
+    // one writer.
+    ParallelFor(bx_, [&](std::int32_t bx) {
+        const std::int32_t x0 = std::max(bx << kShift, 1);
+        const std::int32_t x1 = std::min((bx << kShift) + (1 << kShift), nx);
+        for (std::int32_t ix = x0; ix < x1; ++ix) {
+            for (std::int32_t iy = 1; iy < ny; ++iy) {
+                std::uint8_t* out = &cells_[(static_cast<std::size_t>(ix) * cy_ + iy) * cz_];
+                const std::size_t brickRow =
+                    (static_cast<std::size_t>(bx) * by_ + (iy >> kShift)) * bz_;
+                for (std::int32_t iz = 1; iz < nz; ++iz) {
+                    if (!loud_[brickRow + (iz >> kShift)]) continue;
+                    const VolumeSampler::Cell sampleCell = s.CellAt(ix, iy, iz, 0, false);
+                    if (readMax(sampleCell) <= limit) continue;
+                    const VolumeSampler::Cell gradientCell = s.CellAt(ix, iy, iz, 0, true);
+                    if (flatIsQuiet && flat(gradientCell)) continue;
+                    std::uint8_t bits = 0;
+                    for (int corner = 0; corner < corners; ++corner) {
+                        const VolumeSampler::Cell c = s.CellAt(ix, iy, iz, corner, false);
+                        if (static_cast<std::int32_t>(s.SampleCell(c)) <= limit) continue;
+                        if (flatIsQuiet) {
+                            const GradientI g = s.GradientCell(s.CellAt(ix, iy, iz, corner, true));
+                            if (g.x == 0 && g.y == 0 && g.z == 0) continue;
+                        }
+                        bits = static_cast<std::uint8_t>(bits | (1u << corner));
+                    }
+                    out[iz] = bits;
+                }
+            }
+        }
+        // A brick stays loud only when one of its cells is.
+        for (std::int32_t by = 0; by < by_; ++by) {
+            for (std::int32_t bz = 0; bz < bz_; ++bz) {
+                std::uint8_t& flag = loud_[(static_cast<std::size_t>(bx) * by_ + by) * bz_ + bz];
+                if (!flag) continue;
+                std::uint8_t any = 0;
+                const std::int32_t y0 = std::max(by << kShift, 1), z0 = std::max(bz << kShift, 1);
+                const std::int32_t y1 = std::min((by << kShift) + (1 << kShift), ny);
+                const std::int32_t z1 = std::min((bz << kShift) + (1 << kShift), nz);
+                for (std::int32_t ix = x0; ix < x1 && !any; ++ix) {
+                    for (std::int32_t iy = y0; iy < y1; ++iy) {
+                        const std::uint8_t* row =
+                            &cells_[(static_cast<std::size_t>(ix) * cy_ + iy) * cz_];
+                        for (std::int32_t iz = z0; iz < z1; ++iz) any |= row[iz];
+                    }
+                }
+                flag = any != 0;
+            }
+        }
+    });
+}
+
+void BrickMap::SetQuietRule(std::int32_t limit, bool flatIsQuiet) {
+    if (limit == limit_ && flatIsQuiet == flatIsQuiet_ && reach_.size() == max_.size()) return;
     limit_ = limit;
+    flatIsQuiet_ = flatIsQuiet;
+    BuildCells(sampler_, limit, flatIsQuiet);
     reach_.resize(max_.size());
     constexpr std::uint8_t kFar = 32;
-    for (std::size_t k = 0; k < max_.size(); ++k) {
-        reach_[k] = static_cast<std::int32_t>(max_[k]) <= limit ? kFar : 0;
-    }
+    for (std::size_t k = 0; k < max_.size(); ++k) reach_[k] = loud_[k] ? 0 : kFar;
     // Chebyshev distance to the nearest loud brick, by a forward and a
     // backward sweep over the 26 neighbours; beyond the grid everything is
     // outside the volume and quiet.
@@ -102,7 +186,8 @@ void BrickMap::SetQuietLimit(std::int32_t limit) {
                     if (order * sign >= 0) continue;
                     const std::int32_t nx = x + dx, ny = y + dy, nz = z + dz;
                     if (nx < 0 || ny < 0 || nz < 0 || nx >= bx_ || ny >= by_ || nz >= bz_) continue;
-                    here = std::min<std::uint8_t>(here, static_cast<std::uint8_t>(at(nx, ny, nz) + 1));
+                    here =
+                        std::min<std::uint8_t>(here, static_cast<std::uint8_t>(at(nx, ny, nz) + 1));
                 }
     };
     for (std::int32_t x = 0; x < bx_; ++x)

@@ -4,6 +4,7 @@
 // below a level holds no sample above that level.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -12,8 +13,8 @@
 namespace calyra {
 
 class BrickMap {
-public:
-    static constexpr int kShift = 3;  // 8 cells per brick and axis
+  public:
+    static constexpr int kShift = 2;  // 4 cells per brick and axis
 
     // Rebuilds the table for the sampler's volume (reusing its memory),
     // unless it was built for the same store contents and sampling already.
@@ -26,10 +27,28 @@ public:
                     (iz >> kShift)];
     }
 
-    // Marks the bricks whose maximum is at or below limit as quiet and, for
-    // each, how far the quiet region around it reaches: Reach() = d > 0 means
-    // every brick within d - 1 bricks (Chebyshev distance) is quiet too.
-    void SetQuietLimit(std::int32_t limit);
+    // Sets what changes nothing in this render: a sample at or below limit
+    // and, with flatIsQuiet, a sample whose gradient is zero. Each cell gets
+    // one byte whose bit `corner` says whether the sample at that half-voxel
+    // position may change the result (one bit without trilinear samples); a
+    // brick holding no such sample is quiet, and Reach() = d > 0 means every
+    // brick within d - 1 bricks (Chebyshev distance) is quiet too. The cell
+    // bytes are built only while they take at most kMaxCellBytes; beyond
+    // that bricks are quiet by their maximum alone and Loud() says yes.
+    void SetQuietRule(std::int32_t limit, bool flatIsQuiet);
+
+    static constexpr std::size_t kMaxCellBytes = std::size_t{64} << 20;
+
+    // Whether the sample Locate gave as c may change the result; c must be
+    // inside the volume.
+    bool Loud(const VolumeSampler::Cell& c) const { return (CellBits(c) >> c.corner) & 1; }
+    // The loud half-voxel positions of c's cell, bit `corner` each; 0 when
+    // no sample in the cell matters.
+    std::uint8_t CellBits(const VolumeSampler::Cell& c) const {
+        if (cells_.empty()) return 0xFF;
+        return cells_[(static_cast<std::size_t>(c.ix) * cy_ + c.iy) * cz_ + c.rawZ];
+    }
+    bool HasCells() const { return !cells_.empty(); }
 
     std::uint8_t Reach(std::int32_t ix, std::int32_t iy, std::int32_t iz) const {
         return reach_[(static_cast<std::size_t>(ix >> kShift) * by_ + (iy >> kShift)) * bz_ +
@@ -40,10 +59,10 @@ public:
     // each position accumulated by float additions) certainly fall in a quiet
     // brick or outside the inside cells of a dimX x dimY x dimZ volume: all
     // samples 1..result are quiet; steps means the whole ray is.
-    std::int64_t QuietSteps(const Point3& origin, const Point3& step, std::int64_t steps, std::int32_t dimX,
-                     std::int32_t dimY, std::int32_t dimZ) const;
+    std::int64_t QuietSteps(const Point3& origin, const Point3& step, std::int64_t steps,
+                            std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) const;
 
-private:
+  private:
     struct Key {
         std::uint64_t generation = ~std::uint64_t{0};
         const std::uint8_t* base = nullptr;
@@ -52,7 +71,14 @@ private:
         bool operator==(const Key&) const = default;
     };
     Key key_;
+    void BuildCells(const VolumeSampler& s, std::int32_t limit, bool flatIsQuiet);
+
+    VolumeSampler sampler_;
     std::int32_t limit_ = -2;
+    bool flatIsQuiet_ = false;
+    std::int32_t cy_ = 0, cz_ = 0;     // cells per x and y index of cells_
+    std::vector<std::uint8_t> loud_;   // per brick: 1 when some sample in it may matter
+    std::vector<std::uint8_t> cells_;  // per cell: the loud half-voxel positions
     std::int32_t bx_ = 0, by_ = 0, bz_ = 0;
     std::vector<std::uint8_t> max_;
     std::vector<std::uint8_t> reach_;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/brick_map.h"
+#include "render/ray_context.h"
 #include "render/sampler.h"
 #include "render/settings.h"
 #include "volume/volume_store.h"
@@ -30,20 +31,6 @@ VolumeSampler VolumeSampler::FromCurrentVolume() {
     return s;
 }
 
-struct RayContext {
-    VolumeSampler sampler;
-    const BrickMap* bricks = nullptr;
-    std::int32_t type = Surface;
-    float threshold = 0.0f;
-    bool plainSum = false;
-    float hitLevel = 0.0f;    // Surface: a sample above it stops the ray
-    float shadeLevel = 0.0f;  // Transparent: a sample above it contributes
-    // Samples at or below this value change nothing (-1: every sample may matter).
-    std::int32_t quietLimit = -1;
-    std::int64_t k1 = 0, k2 = 0;
-    std::int64_t size = 0;
-};
-
 namespace {
 
 // True when a coordinate is outside the inside range [1, dim) and its steps
@@ -58,9 +45,9 @@ inline bool LeavesForGood(float p, float d, std::int32_t dim) {
 inline std::int64_t SureSteps(const Point3& p, const Point3& d, float x0, float x1, float y0,
                               float y1, float z0, float z1, std::int64_t left) {
     if (left <= 0) return 0;
-    const double reach = std::max({std::fabs(double{x1}), std::fabs(double{y1}),
-                                   std::fabs(double{z1}), std::fabs(double{x0}),
-                                   std::fabs(double{y0}), std::fabs(double{z0}), 1.0});
+    const double reach =
+        std::max({std::fabs(double{x1}), std::fabs(double{y1}), std::fabs(double{z1}),
+                  std::fabs(double{x0}), std::fabs(double{y0}), std::fabs(double{z0}), 1.0});
     // Each addition is off by at most half an ulp of a value below reach.
     const double slack = (static_cast<double>(left) + 2.0) * reach * 0x1p-22;
     double steps = static_cast<double>(left);
@@ -72,6 +59,18 @@ inline std::int64_t SureSteps(const Point3& p, const Point3& d, float x0, float 
     axis(p.y, d.y, y0, y1);
     axis(p.z, d.z, z0, z1);
     return steps <= 1.0 ? 0 : static_cast<std::int64_t>(steps) - 1;
+}
+
+// Whether the sample at p, located as cell without its half-voxel position,
+// may change the result; if so the position is completed for sampling. A
+// cell none of whose samples matters needs no half-voxel position.
+inline bool CompleteIfLoud(const VolumeSampler& s, const BrickMap* bricks, const Point3& p,
+                           VolumeSampler::Cell& cell) {
+    const std::uint8_t bits = bricks ? bricks->CellBits(cell) : 0xFF;
+    if (bits == 0) return false;
+    if (!s.trilinear) return true;
+    s.SetHalfVoxel(p, cell);
+    return (bits >> cell.corner) & 1;
 }
 
 // Advances p by n steps, one float addition per step and coordinate.
@@ -110,7 +109,9 @@ inline std::uint32_t Brightness(const RayContext& c, std::uint32_t i, const Poin
     return b > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<std::uint32_t>(b);
 }
 
-RayContext MakeContext(std::int32_t type, const BrickMap* bricks) {
+}  // namespace
+
+RayContext MakeRayContext(std::int32_t type, const BrickMap* bricks) {
     const VolumeStore& v = VoxelVolume;
     RayContext c;
     c.sampler = VolumeSampler::FromCurrentVolume();
@@ -126,18 +127,9 @@ RayContext MakeContext(std::int32_t type, const BrickMap* bricks) {
     c.size = v.size;
     if (type == Surface) c.quietLimit = QuietLimit(c.hitLevel);
     if (type == Transparent) c.quietLimit = c.plainSum ? 0 : QuietLimit(c.shadeLevel);
+    c.flatIsQuiet = type == Transparent && !c.plainSum;
     return c;
 }
-
-}  // namespace
-
-const RayContext& PrepareRayContext(std::int32_t type, const BrickMap* bricks) {
-    static thread_local RayContext context;
-    context = MakeContext(type, bricks);
-    return context;
-}
-
-std::int32_t QuietLimitOf(const RayContext& context) { return context.quietLimit; }
 
 std::uint32_t SampleVolume(const Point3& p) {
     return VolumeSampler::FromCurrentVolume().Sample(p);
@@ -148,12 +140,12 @@ GradientI VolumeGradient(const Point3& p) {
 }
 
 std::uint32_t DepthCuedBrightness(std::uint32_t i, const Point3& p, std::int32_t stepCount) {
-    return Brightness(MakeContext(Surface, nullptr), i, p, stepCount);
+    return Brightness(MakeRayContext(Surface, nullptr), i, p, stepCount);
 }
 
 RayResult CastRay(Point3 origin, const Point3& rayDir, const Point3& lightHalfway,
                   std::int32_t stepCount, std::int32_t type) {
-    return CastRay(MakeContext(type, nullptr), origin, rayDir, lightHalfway, stepCount);
+    return CastRay(MakeRayContext(type, nullptr), origin, rayDir, lightHalfway, stepCount);
 }
 
 RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
@@ -181,7 +173,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
         VolumeSampler::Cell cell;
         std::uint32_t sample = 0;
         bool quiet;
-        if (!s.Locate(p, cell, false)) {
+        if (!s.LocateCell(p, cell, false)) {
             quiet = c.quietLimit >= 0;  // outside samples are 0
             if (quiet && c.bricks) {
                 if (c.type == Transparent && !c.plainSum && t < 0.0f) {
@@ -236,6 +228,12 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
                 ++i;
             }
             continue;
+        } else if (!CompleteIfLoud(s, c.bricks, p, cell)) {
+            // This sample changes nothing.
+            if (c.type == Transparent && !c.plainSum && t < 0.0f) {
+                return {acc, static_cast<std::int32_t>(i + 1)};
+            }
+            continue;
         } else {
             sample = s.SampleCell(cell);
             quiet = static_cast<std::int32_t>(sample) <= c.quietLimit;
@@ -256,7 +254,10 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
                 }
                 if (t < 0.0f) return {acc, static_cast<std::int32_t>(i + 1)};
                 if (quiet || !(static_cast<float>(sample) > c.shadeLevel)) break;
-                const GradientI g = s.Gradient(p);
+                // The gradient's cell differs from the sample's only on the
+                // mirror's middle slice.
+                const GradientI g =
+                    s.mirror && cell.rawZ == s.halfZ ? s.Gradient(p) : s.GradientCell(cell);
                 const std::int64_t g2wide =
                     std::int64_t{g.x} * g.x + std::int64_t{g.y} * g.y + std::int64_t{g.z} * g.z;
                 const auto g2 = static_cast<std::uint32_t>(g2wide);

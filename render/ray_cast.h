@@ -9,8 +9,6 @@
 
 namespace calyra {
 
-class BrickMap;
-
 struct GradientI {
     std::int32_t x = 0;
     std::int32_t y = 0;
@@ -33,13 +31,10 @@ RayResult CastRay(Point3 origin, const Point3& rayDir, const Point3& lightHalfwa
 // Depth-cued brightness of a hit at step i and position p; below 0 stored as 0.
 std::uint32_t DepthCuedBrightness(std::uint32_t i, const Point3& p, std::int32_t stepCount);
 
-// Everything a ray needs that is the same for every ray of a render. With
-// bricks, samples in blocks whose voxels cannot change the result are not
-// taken; the positions still advance by the same additions.
+// With a context (render/ray_context.h) that has bricks, samples in blocks
+// whose voxels cannot change the result are not taken; the positions still
+// advance by the same additions.
 struct RayContext;
-const RayContext& PrepareRayContext(std::int32_t type, const BrickMap* bricks);
-// Samples at or below this value change nothing in this render (-1: any may).
-std::int32_t QuietLimitOf(const RayContext& context);
 RayResult CastRay(const RayContext& context, Point3 origin, const Point3& rayDir,
                   const Point3& lightHalfway, std::int32_t stepCount);
 

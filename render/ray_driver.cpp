@@ -7,12 +7,14 @@
 #include "geometry/orientation.h"
 #include "render/brick_map.h"
 #include "render/ray_cast.h"
+#include "render/ray_context.h"
 #include "render/settings.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
 
 bool emptySpaceSkipping = true;
+RenderScratch renderScratch;
 
 namespace {
 
@@ -43,8 +45,8 @@ IntVector IntegerAxis(const Point3& v) {
 }
 
 // Largest component value over the image area, compared as floats.
-std::int32_t DisplayMaximum(const std::uint32_t* image, int width, int height) {
-    static float rowMax[kBufferSide];
+std::int32_t DisplayMaximum(const std::uint32_t* image, int width, int height,
+                            float* rowMax) {
     ParallelFor(width, [&](std::int32_t x) {
         float best = 0.0f;
         // The three components of a pixel are equal: the first stands for all.
@@ -107,11 +109,10 @@ RayFrame PrepareRayFrame(int a, int b) {
     return f;
 }
 
-void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type) {
+void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type, RenderScratch& scratch) {
     const int r = interpolate ? 2 : 1;
     BuildTrilinearWeights();
-    if (r > 1) BuildBilinearWeights(r);
-    bilinearDivisor = r * r;
+    BuildBilinearWeights(r);
 
     // The image area must fit the 512 x 512 buffers.
     a = std::clamp(a, 0, kBufferSide / r);
@@ -129,18 +130,20 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type) {
 
     // Row starts by the same float additions as one pass would make:
     // two row steps in, then one per row.
-    static Point3 rowStart[kBufferSide];
+    Point3* rowStart = scratch.rowStart;
     Point3 s = Plus(Plus(f.plane[0], f.rowStep), f.rowStep);
     for (int j = 0; j < b; ++j) {
         rowStart[j] = s;
         s = Plus(s, f.rowStep);
     }
     // Slice rays stop at their first sample: only the other types skip space.
-    static BrickMap bricks;
+    BrickMap& bricks = scratch.bricks;
     const bool skip = emptySpaceSkipping && type != Slice;
-    if (skip) bricks.Build(VolumeSampler::FromCurrentVolume(), VoxelVolume.generation);
-    const RayContext& context = PrepareRayContext(type, skip ? &bricks : nullptr);
-    if (skip) bricks.SetQuietLimit(QuietLimitOf(context));
+    const RayContext context = MakeRayContext(type, skip ? &bricks : nullptr);
+    if (skip) {
+        bricks.Build(context.sampler, VoxelVolume.generation);
+        bricks.SetQuietRule(context.quietLimit, context.flatIsQuiet);
+    }
 
     ParallelFor(b, [&](std::int32_t j) {
         const int y = j * r;
@@ -161,7 +164,7 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type) {
         ShadeFromDepth(image, DepthBuffer, IntVector{-36, -36, -36}, f.viewAxis, f.columnAxis,
                        f.rowAxis, a, b, r, 1);
     }
-    displayMax = DisplayMaximum(image, a * r, b * r);
+    displayMax = DisplayMaximum(image, a * r, b * r, scratch.columnMax);
 }
 
 int RaysPerSide() {

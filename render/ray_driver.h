@@ -5,7 +5,9 @@
 #include <cstdint>
 
 #include "geometry/vector_math.h"
+#include "render/brick_map.h"
 #include "render/image_passes.h"
+#include "render/settings.h"
 #include "render/worker_pool.h"
 
 namespace calyra {
@@ -25,9 +27,21 @@ struct RayFrame {
 // Computes the per-render values from World, ViewPlane, size and interpolate.
 RayFrame PrepareRayFrame(int a, int b);
 
+// The working memory of a render beside the program's buffers. The skipping
+// tables in it are kept while the volume and the levels stay the same, so
+// later renders reuse them.
+struct RenderScratch {
+    Point3 rowStart[kBufferSide];  // first point of each ray row
+    float columnMax[kBufferSide];  // largest value of each image column
+    BrickMap bricks;
+};
+// The program's own scratch, used by RenderImage unless another is given.
+extern RenderScratch renderScratch;
+
 // Renders into ImageBuffer, DepthBuffer and displayMax. a, b: ray columns and
 // rows; the image area a*r x b*r is capped to the 512 x 512 buffers.
-void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type);
+void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type,
+                 RenderScratch& scratch = renderScratch);
 
 // Whether renders skip blocks that cannot change the image (on by default;
 // the images are the same either way).
@@ -36,6 +50,5 @@ extern bool emptySpaceSkipping;
 // Rays per side as the render window asks for them: size, or 2 x size with
 // interpolation, capped so the image area fits 512.
 int RaysPerSide();
-
 
 }  // namespace calyra

@@ -28,11 +28,19 @@ struct VolumeSampler {
         std::int32_t ix, iy, iz;  // iz as mirrored
         std::int32_t rawZ;        // iz before mirroring
         std::int32_t fx, fy, fz;  // half-voxel position, fz as replaced
+        std::int32_t corner;      // fx * 4 + fy * 2 + fz before mirroring; 0 without trilinear
         bool mirrored;
     };
 
     // Truncates p to a cell; false when the cell is not strictly inside.
     bool Locate(const Point3& p, Cell& c, bool gradient) const {
+        if (!LocateCell(p, c, gradient)) return false;
+        if (trilinear) SetHalfVoxel(p, c);
+        return true;
+    }
+
+    // Locate without the half-voxel position: corner is 0.
+    bool LocateCell(const Point3& p, Cell& c, bool gradient) const {
         if (!(p.x >= 1.0f && p.y >= 1.0f && p.z >= 1.0f)) return false;
         if (!(p.x < 2147483648.0f && p.y < 2147483648.0f && p.z < 2147483648.0f)) return false;
         const auto ix = static_cast<std::int32_t>(p.x);
@@ -44,13 +52,35 @@ struct VolumeSampler {
         c.iy = iy;
         c.rawZ = iz;
         c.iz = c.mirrored ? dimZ - 1 - iz : iz;
-        if (trilinear) {
-            c.fx = static_cast<std::int32_t>(2.0f * (p.x - static_cast<float>(ix)));
-            c.fy = static_cast<std::int32_t>(2.0f * (p.y - static_cast<float>(iy)));
-            c.fz = static_cast<std::int32_t>(2.0f * (p.z - static_cast<float>(iz)));
-            if (c.mirrored) c.fz = 2 - c.fz;
-        }
+        c.corner = 0;
         return true;
+    }
+
+    // The rest of Locate with trilinear samples: the half-voxel position.
+    void SetHalfVoxel(const Point3& p, Cell& c) const {
+        c.fx = static_cast<std::int32_t>(2.0f * (p.x - static_cast<float>(c.ix)));
+        c.fy = static_cast<std::int32_t>(2.0f * (p.y - static_cast<float>(c.iy)));
+        c.fz = static_cast<std::int32_t>(2.0f * (p.z - static_cast<float>(c.rawZ)));
+        c.corner = c.fx * 4 + c.fy * 2 + c.fz;
+        if (c.mirrored) c.fz = 2 - c.fz;
+    }
+
+    // The cell Locate gives for a position in cell (ix, iy, iz) whose
+    // half-voxel position is `corner` (fx * 4 + fy * 2 + fz, each 0 or 1).
+    Cell CellAt(std::int32_t ix, std::int32_t iy, std::int32_t iz, std::int32_t corner,
+                bool gradient) const {
+        Cell c;
+        c.mirrored = mirror && (gradient ? iz >= halfZ : iz > halfZ);
+        c.ix = ix;
+        c.iy = iy;
+        c.rawZ = iz;
+        c.iz = c.mirrored ? dimZ - 1 - iz : iz;
+        c.corner = trilinear ? corner : 0;
+        c.fx = c.corner >> 2;
+        c.fy = (c.corner >> 1) & 1;
+        c.fz = c.corner & 1;
+        if (c.mirrored) c.fz = 2 - c.fz;
+        return c;
     }
 
     const std::uint8_t* Voxel(std::int32_t x, std::int32_t y, std::int32_t z) const {
@@ -64,8 +94,8 @@ struct VolumeSampler {
         const std::uint8_t* v100 = v000 + xStride;
         const std::uint8_t* v010 = v000 + yStride;
         const std::uint8_t* v110 = v100 + yStride;
-        return w[0] * v000[0] + w[1] * v100[0] + w[2] * v010[0] + w[3] * v000[1] +
-               w[4] * v110[0] + w[5] * v010[1] + w[6] * v100[1] + w[7] * v110[1];
+        return w[0] * v000[0] + w[1] * v100[0] + w[2] * v010[0] + w[3] * v000[1] + w[4] * v110[0] +
+               w[5] * v010[1] + w[6] * v100[1] + w[7] * v110[1];
     }
 
     std::uint32_t SampleCell(const Cell& c) const {
@@ -81,7 +111,11 @@ struct VolumeSampler {
 
     GradientI Gradient(const Point3& p) const {
         Cell c;
-        if (!Locate(p, c, true)) return {};
+        return Locate(p, c, true) ? GradientCell(c) : GradientI{};
+    }
+
+    // c as Locate gives it for a gradient.
+    GradientI GradientCell(const Cell& c) const {
         const std::uint8_t* v = Voxel(c.ix, c.iy, c.iz);
         if (!trilinear) {
             // A mirrored last slice maps to slice 0; its lower neighbour is outside: 0.
@@ -89,14 +123,22 @@ struct VolumeSampler {
             return {std::int32_t{v[xStride]} - v[-xStride], std::int32_t{v[yStride]} - v[-yStride],
                     std::int32_t{v[1]} - below};
         }
-        const std::int32_t s0 = WeightedSum(v, c.fx, c.fy, c.fz);
-        const std::int32_t sx = WeightedSum(v, c.fx + 1, c.fy, c.fz);
-        const std::int32_t sy = WeightedSum(v, c.fx, c.fy + 1, c.fz);
-        if (c.mirrored) {
-            // Along the stored slices: in the mirrored half the half step goes down.
-            return {sx - s0, sy - s0, s0 - WeightedSum(v, c.fx, c.fy, c.fz - 1)};
-        }
-        return {sx - s0, sy - s0, WeightedSum(v, c.fx, c.fy, c.fz + 1) - s0};
+        // The difference of the weighted sums half a voxel apart. The weights
+        // are products of per-axis weights (2 - f, f), so a half step along an
+        // axis changes the sum by the far face's bilinear sum minus the near
+        // face's; the integer sums are the same numbers. In the mirrored half
+        // the half step along the stored slices goes down: the same difference.
+        const std::int32_t x0 = 2 - c.fx, x1 = c.fx, y0 = 2 - c.fy, y1 = c.fy;
+        const std::int32_t z0 = 2 - c.fz, z1 = c.fz;
+        const std::int32_t a000 = v[0], a001 = v[1], a010 = v[yStride], a011 = v[yStride + 1];
+        const std::int32_t a100 = v[xStride], a101 = v[xStride + 1];
+        const std::int32_t a110 = v[xStride + yStride], a111 = v[xStride + yStride + 1];
+        return {y0 * (z0 * (a100 - a000) + z1 * (a101 - a001)) +
+                    y1 * (z0 * (a110 - a010) + z1 * (a111 - a011)),
+                x0 * (z0 * (a010 - a000) + z1 * (a011 - a001)) +
+                    x1 * (z0 * (a110 - a100) + z1 * (a111 - a101)),
+                x0 * (y0 * (a001 - a000) + y1 * (a011 - a010)) +
+                    x1 * (y0 * (a101 - a100) + y1 * (a111 - a110))};
     }
 };
 

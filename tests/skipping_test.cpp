@@ -1,0 +1,196 @@
+// The per-cell table of samples that may matter, and renders that use it
+// against renders that take every sample.
+#include <cstdint>
+#include <tuple>
+#include <vector>
+
+#include "render/brick_map.h"
+#include "render/ray_context.h"
+#include "render/ray_driver.h"
+#include "render/sampler.h"
+#include "render/settings.h"
+#include "test_support.h"
+#include "volume/models.h"
+
+namespace calyra {
+namespace {
+
+// A noisy CT-like volume: air with a little noise, a box of tissue with
+// noise, a bright bar and a uniform block; the same for every run.
+void FillNoisyVolume(int n, std::uint32_t seed) {
+    ASSERT_EQ(AllocateVolume(n, n, n), 1);
+    PublishShape(n, n, n, n);
+    std::uint32_t state = seed;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 24;
+    };
+    std::uint8_t largest = 0;
+    for (int x = 1; x <= n; ++x)
+        for (int y = 1; y <= n; ++y)
+            for (int z = 1; z <= n; ++z) {
+                const bool body = x > n / 4 && x < 3 * n / 4 && y > n / 5 && y < 4 * n / 5;
+                const bool bar =
+                    body && x > n / 2 && x < n / 2 + 3 && y > n / 2 - 2 && y < n / 2 + 2;
+                const bool block = body && z > n / 2 && x < n / 2 && y < n / 2;
+                std::uint32_t v = next() % 6;
+                if (body) v = 60 + next() % 40;
+                if (bar) v = 230;
+                if (block) v = 120;
+                VoxelVolume.voxels[x][y][z] = static_cast<std::uint8_t>(v);
+                largest = std::max(largest, static_cast<std::uint8_t>(v));
+            }
+    VoxelVolume.maxValue = largest;
+    MarkVolumeChanged();
+}
+
+struct Snapshot {
+    std::vector<std::uint32_t> image;
+    std::vector<std::int32_t> depth;
+    std::int32_t max;
+    bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot RenderNow(int type) {
+    const int rays = RaysPerSide();
+    RenderImage(rays, rays, ImageBuffer, type);
+    return {std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
+            std::vector<std::int32_t>(std::begin(DepthBuffer), std::end(DepthBuffer)), displayMax};
+}
+
+// model (-1: the noisy volume), type, interpolation, threshold, mirrored.
+using Case = std::tuple<int, int, bool, float, bool>;
+
+class CellTableTest : public test::CoreTest, public ::testing::WithParamInterface<Case> {
+  protected:
+    void SetUpVolume() {
+        const auto [model, type, interp, level, mirrored] = GetParam();
+        if (model < 0) {
+            FillNoisyVolume(40, 7u + static_cast<std::uint32_t>(type));
+        } else {
+            modelType = model;
+            VoxelVolume.source = SourceForModel(model);
+            BuildVolume();
+        }
+        VoxelVolume.mirrorZ = mirrored ? 1 : 0;
+        MarkVolumeChanged();
+        interpolate = interp;
+        threshold = level;
+    }
+};
+
+// Every bit of the table says exactly whether that sample can change the
+// result: above the quiet level and, for Transparent, a non-zero gradient.
+TEST_P(CellTableTest, EveryBitMatchesItsSample) {
+    SetUpVolume();
+    const int type = std::get<1>(GetParam());
+    BuildTrilinearWeights();  // as every render does first
+    BrickMap bricks;
+    const RayContext context = MakeRayContext(type, &bricks);
+    bricks.Build(context.sampler, VoxelVolume.generation);
+    bricks.SetQuietRule(context.quietLimit, context.flatIsQuiet);
+    if (context.quietLimit < 0) {
+        EXPECT_FALSE(bricks.HasCells());
+        return;
+    }
+    ASSERT_TRUE(bricks.HasCells());
+    const VolumeSampler& s = context.sampler;
+    int loud = 0, quiet = 0;
+    for (int ix = 1; ix < s.dimX; ++ix)
+        for (int iy = 1; iy < s.dimY; ++iy)
+            for (int iz = 1; iz < s.dimZ; ++iz)
+                for (int corner = 0; corner < (s.trilinear ? 8 : 1); ++corner) {
+                    const auto c = s.CellAt(ix, iy, iz, corner, false);
+                    const GradientI g = s.GradientCell(s.CellAt(ix, iy, iz, corner, true));
+                    bool matters = static_cast<std::int32_t>(s.SampleCell(c)) > context.quietLimit;
+                    if (context.flatIsQuiet) matters = matters && (g.x || g.y || g.z);
+                    ASSERT_EQ(bricks.Loud(c), matters)
+                        << ix << ' ' << iy << ' ' << iz << ' ' << corner;
+                    ++(matters ? loud : quiet);
+                }
+    EXPECT_GT(loud, 0);
+    EXPECT_GT(quiet, 0);
+}
+
+// The rendered buffers are the same with the table and bricks as without.
+TEST_P(CellTableTest, RendersMatchTakingEverySample) {
+    SetUpVolume();
+    const int type = std::get<1>(GetParam());
+    const std::pair<float, float> turns[] = {{0.0f, 0.0f}, {0.5f, -0.35f}, {-1.2f, 0.7f}};
+    for (const auto& [ay, ax] : turns) {
+        ResetOrientation();
+        RotateViewPlane(ay, ax);
+        emptySpaceSkipping = false;
+        const Snapshot full = RenderNow(type);
+        emptySpaceSkipping = true;
+        const Snapshot skipped = RenderNow(type);
+        EXPECT_TRUE(full == skipped) << ay << ' ' << ax;
+        EXPECT_GT(full.max, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Volumes, CellTableTest,
+    ::testing::Values(Case{-1, Transparent, true, 0.6f, false},
+                      Case{-1, Transparent, false, 0.2f, true},
+                      Case{-1, Transparent, true, 0.0f, true}, Case{-1, Surface, true, 0.3f, true},
+                      Case{-1, Surface, false, 0.45f, false},
+                      Case{2, Transparent, true, 0.1f, true}, Case{2, Surface, true, 0.25f, true},
+                      Case{7, Transparent, true, 0.1f, true},
+                      Case{8, Transparent, false, 0.3f, true}, Case{9, Surface, false, 0.1f, true},
+                      Case{0, Surface, true, -0.2f, true}));
+
+using SkippingTest = test::CoreTest;
+
+// The face-difference gradient against its definition: differences of the
+// full weighted sums half a voxel apart, for every cell position and both
+// halves of a mirrored volume.
+TEST_F(SkippingTest, TrilinearGradientsEqualDifferencesOfWeightedSums) {
+    FillNoisyVolume(24, 11u);
+    BuildTrilinearWeights();
+    interpolate = true;
+    VolumeSampler s = VolumeSampler::FromCurrentVolume();
+    int nonZero = 0;
+    for (bool mirror : {false, true}) {
+        s.mirror = mirror;
+        for (int ix = 1; ix < 24; ++ix)
+            for (int iy = 1; iy < 24; ++iy)
+                for (int iz = 1; iz < 24; ++iz)
+                    for (int corner = 0; corner < 8; ++corner) {
+                        const auto c = s.CellAt(ix, iy, iz, corner, true);
+                        const std::uint8_t* v = s.Voxel(c.ix, c.iy, c.iz);
+                        const std::int32_t s0 = s.WeightedSum(v, c.fx, c.fy, c.fz);
+                        const std::int32_t gz = c.mirrored
+                                                    ? s0 - s.WeightedSum(v, c.fx, c.fy, c.fz - 1)
+                                                    : s.WeightedSum(v, c.fx, c.fy, c.fz + 1) - s0;
+                        const GradientI g = s.GradientCell(c);
+                        ASSERT_EQ(g.x, s.WeightedSum(v, c.fx + 1, c.fy, c.fz) - s0);
+                        ASSERT_EQ(g.y, s.WeightedSum(v, c.fx, c.fy + 1, c.fz) - s0);
+                        ASSERT_EQ(g.z, gz) << ix << ' ' << iy << ' ' << iz << ' ' << corner;
+                        nonZero += g.x != 0 && g.y != 0 && g.z != 0;
+                    }
+    }
+    EXPECT_GT(nonZero, 1000);
+}
+
+TEST_F(SkippingTest, AChangedVolumeRebuildsTheTable) {
+    // The cache follows the store's generation: a voxel written after a
+    // render is seen by the next one.
+    FillNoisyVolume(32, 3u);
+    interpolate = true;
+    threshold = 0.5f;
+    RenderNow(Transparent);
+    const std::int32_t before = displayMax;
+    for (int z = 1; z <= 32; ++z) VoxelVolume.voxels[8][8][z] = 255;
+    VoxelVolume.maxValue = 255;
+    MarkVolumeChanged();
+    const Snapshot cached = RenderNow(Transparent);
+    emptySpaceSkipping = false;
+    const Snapshot full = RenderNow(Transparent);
+    emptySpaceSkipping = true;
+    EXPECT_TRUE(cached == full);
+    EXPECT_NE(before, full.max);
+}
+
+}  // namespace
+}  // namespace calyra
