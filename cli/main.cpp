@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     static const char* const models[] = {"ball", "monkey", "combined", "head", "hyperboloid", "cone"};
-    if (!options->raw && std::find(std::begin(models), std::end(models), options->model) ==
+    if (!options->raw && !options->open && std::find(std::begin(models), std::end(models), options->model) ==
                              std::end(models)) {
         std::fprintf(stderr, "calyra-render: unknown model %s\n", options->model.c_str());
         return kUsageError;
@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
     // Every message box of the windowed program becomes a line on stderr.
     bool failed = false;
     SetMessageSink([&failed](const Message& m) {
-        failed = true;
+        // A note about a volume that did load is not a failure.
+        if (m.icon != MessageIcon::Information) failed = true;
         std::fputs(m.text.c_str(), stderr);
         if (m.text.empty() || m.text.back() != '\n') std::fputc('\n', stderr);
     });

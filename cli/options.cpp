@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,6 +15,8 @@ const char* const kUsage =
     "                          (head reads \"sm3dhead\" from the working directory)\n"
     "  --raw FILE              import FILE; shape and type from FILE.inf unless given:\n"
     "  --dims X Y Z  --bytes N  --ascii  --reverse  --aspect AX AY AZ\n"
+    "  --open PATH             a NRRD, MetaImage, NIfTI, DICOM (file or folder) or TIFF\n"
+    "                          volume; --window LO HI, --no-resample\n"
     "Settings (defaults as at program start):\n"
     "  --type surface|transparent|slice   --threshold F   --interp   --no-grad\n"
     "Geometry, applied to the start-up World and ViewPlane in the order given:\n"
@@ -92,6 +95,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         } else if (arg == "--model") {
             if (!need(1)) return std::nullopt;
             o.model = argv[i + 1];
+            o.modelGiven = true;
             consumed = 1;
         } else if (arg == "--raw") {
             if (!need(1)) return std::nullopt;
@@ -116,6 +120,29 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             }
             o.bytes = n;
             consumed = 1;
+        } else if (arg == "--open") {
+            if (!need(1)) return std::nullopt;
+            o.open = argv[i + 1];
+            consumed = 1;
+        } else if (arg == "--window") {
+            if (!need(2)) return std::nullopt;
+            std::vector<double> w(2);
+            for (int k = 0; k < 2; ++k) {
+                char* end = nullptr;
+                w[k] = std::strtod(argv[i + 1 + k], &end);
+                if (end == argv[i + 1 + k] || *end != '\0' || !std::isfinite(w[k])) {
+                    error = std::string("not a number for --window: ") + argv[i + 1 + k];
+                    return std::nullopt;
+                }
+            }
+            if (w[0] > w[1]) {
+                error = "--window LO HI needs LO <= HI";
+                return std::nullopt;
+            }
+            o.window = w;
+            consumed = 2;
+        } else if (arg == "--no-resample") {
+            o.noResample = true;
         } else if (arg == "--ascii") {
             o.ascii = true;
         } else if (arg == "--reverse") {
@@ -192,6 +219,15 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             return std::nullopt;
         }
         i += consumed;
+    }
+    // Exactly one volume source, and only its own options.
+    if (int(o.modelGiven) + int(o.raw.has_value()) + int(o.open.has_value()) > 1) {
+        error = "give one volume source: --model, --raw or --open";
+        return std::nullopt;
+    }
+    if (!o.open && (o.window || o.noResample)) {
+        error = "--window and --no-resample need --open";
+        return std::nullopt;
     }
     return o;
 }

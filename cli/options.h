@@ -24,6 +24,10 @@ struct Options {
     bool ascii = false;
     bool reverse = false;
     std::optional<std::vector<float>> aspect;
+    bool modelGiven = false;
+    std::optional<std::string> open;  // a standard volume file or DICOM folder
+    std::optional<std::vector<double>> window;  // LO HI
+    bool noResample = false;
 
     std::optional<std::string> type;
     std::optional<float> threshold;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 
+#include "formats/open_volume.h"
 #include "geometry/orientation.h"
 #include "render/settings.h"
 #include "volume/messages.h"
@@ -52,6 +53,16 @@ bool ImportRaw(const Options& o) {
 
 bool BuildSceneVolume(const Options& o) {
     if (o.raw) return ImportRaw(o);
+    if (o.open) {
+        formats::OpenOptions options;
+        if (o.window) {
+            options.window = true;
+            options.windowLow = (*o.window)[0];
+            options.windowHigh = (*o.window)[1];
+        }
+        options.resample = !o.noResample;
+        return formats::OpenVolume(*o.open, options);
+    }
     static const std::map<std::string, int> models = {{"ball", 0},        {"head", 2},
                                                       {"hyperboloid", 6}, {"cone", 7},
                                                       {"monkey", 8},      {"combined", 9}};

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libglx-dev
   xvfb xauth
+  libinsighttoolkit5-dev libnifti2-dev libgdcm-dev libtiff-dev zlib1g-dev
 )
 if [[ "${CALYRA_FUZZ:-0}" == 1 ]]; then
   packages+=(clang-14 libfuzzer-14-dev)

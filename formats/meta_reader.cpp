@@ -1,0 +1,104 @@
+// MetaImage (.mha with its data attached, .mhd with a data file) through
+// the library's MetaImage reader.
+#include <itkMetaImageIO.h>
+
+#include <filesystem>
+
+#include "formats/readers.h"
+
+namespace calyra::formats {
+namespace {
+
+SampleType TypeOf(itk::IOComponentEnum type, std::size_t bytes) {
+    using C = itk::IOComponentEnum;
+    switch (type) {
+        case C::UCHAR:
+            return SampleType::U8;
+        case C::CHAR:
+            return SampleType::I8;
+        case C::USHORT:
+            return SampleType::U16;
+        case C::SHORT:
+            return SampleType::I16;
+        case C::UINT:
+        case C::ULONG:
+        case C::ULONGLONG:
+            return bytes == 8 ? SampleType::U64 : SampleType::U32;
+        case C::INT:
+        case C::LONG:
+        case C::LONGLONG:
+            return bytes == 8 ? SampleType::I64 : SampleType::I32;
+        case C::FLOAT:
+            return SampleType::F32;
+        case C::DOUBLE:
+            return SampleType::F64;
+        default:
+            throw FormatError("its element type is not a number type");
+    }
+}
+
+// The file holding the elements and how many bytes of it are elements.
+std::uint64_t AvailableBytes(const std::string& path, MetaImage& meta) {
+    const std::string name = meta.ElementDataFileName();
+    if (name == "LIST" || name.find('%') != std::string::npos) {
+        throw FormatError("its elements are split over several files, which is not supported");
+    }
+    std::string dataFile = path;
+    if (name != "LOCAL" && name != "Local" && name != "local") {
+        const std::filesystem::path p(name);
+        dataFile = (p.is_absolute() ? p : std::filesystem::path(path).parent_path() / p).string();
+    }
+    const std::uint64_t bytes = RegularFileBytes(dataFile, "the data file");
+    const int header = meta.HeaderSize();
+    return header > 0 && std::uint64_t(header) < bytes ? bytes - std::uint64_t(header)
+           : header > 0                                ? 0
+                                                       : bytes;
+}
+
+}  // namespace
+
+SourceVolume ReadMetaImage(const std::string& path, bool resample) {
+    SourceVolume v;
+    try {
+        auto io = itk::MetaImageIO::New();
+        if (!io->CanReadFile(path.c_str())) throw FormatError("it is not a MetaImage header");
+        io->SetFileName(path);
+        io->ReadImageInformation();
+        if (io->GetNumberOfComponents() != 1) {
+            throw FormatError("it holds " + std::to_string(io->GetNumberOfComponents()) +
+                              " components per voxel, not one value");
+        }
+        const unsigned nd = io->GetNumberOfDimensions();
+        if (nd < 1) throw FormatError("it has no dimensions");
+        itk::ImageIORegion region(nd);
+        for (unsigned a = 0; a < nd; ++a) {
+            const auto size = static_cast<std::int64_t>(io->GetDimensions(a));
+            region.SetIndex(a, 0);
+            region.SetSize(a, io->GetDimensions(a));
+            if (a < 3) {
+                v.dims[a] = size;
+                v.spacing[a] = io->GetSpacing(a);
+            } else {
+                if (size < 1 || v.volumes > (std::int64_t{1} << 40) / size) {
+                    throw FormatError("its sizes are not usable");
+                }
+                v.volumes *= size;
+            }
+        }
+        if (v.volumes > 1) {
+            v.notes.push_back("The file holds " + std::to_string(v.volumes) +
+                              " volumes; the first is shown.");
+        }
+        v.type = TypeOf(io->GetComponentType(), io->GetComponentSize());
+        MetaImage& meta = *io->GetMetaImagePointer();
+        const std::uint64_t available = AvailableBytes(path, meta);
+        ReserveSamples(v, resample, available, meta.CompressedData());
+        io->SetIORegion(region);
+        io->Read(v.data.get());
+    } catch (const itk::ExceptionObject& e) {
+        throw FormatError(e.GetDescription());
+    }
+    return v;
+}
+
+}  // namespace calyra::formats
