@@ -12,6 +12,7 @@
 #include "ui/geometry_window.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
+#include "ui/volume_opener.h"
 #include "volume/volume_store.h"
 
 namespace calyra::ui {
@@ -122,6 +123,9 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
                 CreateModelWindows(frame);
                 TileModelWindows();
             }
+            return 1;
+        case kCmdOpenVolume:
+            RunOpenVolume(frame);
             return 1;
         case kCmdShowViewPanel:
             TogglePanel(viewPanel, viewPanelShown);

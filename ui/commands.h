@@ -39,6 +39,7 @@ enum CommandId : int {
     kCmdThresholdPanel = 739,
     kCmdRender = 741,
     kCmdLoadFile = 745,
+    kCmdOpenVolume = 746,
     kCmdHyperboloid = 750,
     kCmdCone = 755,
     kCmdMonkey = 780,

@@ -1,6 +1,9 @@
 #include "ui/frame_window.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -18,6 +21,7 @@
 #include "ui/menu_builder.h"
 #include "ui/panels.h"
 #include "ui/platform.h"
+#include "ui/volume_opener.h"
 
 namespace calyra::ui {
 namespace {
@@ -58,6 +62,7 @@ class ModelWindowGuard : public QObject {
 
 FrameWindow::FrameWindow() {
     setWindowTitle(QString::fromLatin1(kFrameTitle));
+    setAcceptDrops(true);
     placeOnScreen();
     createMenus();
     greetUser();
@@ -163,6 +168,19 @@ void FrameWindow::mousePressEvent(QMouseEvent* event) {
 
 void FrameWindow::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
+}
+
+void FrameWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls() && event->mimeData()->urls().front().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void FrameWindow::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile()) return;
+    event->acceptProposedAction();
+    OpenVolumePath(this, urls.front().toLocalFile());
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {

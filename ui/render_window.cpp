@@ -57,6 +57,8 @@ std::int32_t CellsPerSide(int rays) {
 
 }  // namespace
 
+bool keepLoadedVolume = false;
+
 RenderWindow::RenderWindow(QWidget* parent) : QWidget(parent) {
     renderWindow = this;
     setWindowTitle(QString::fromLatin1(kRenderWindowTitle));
@@ -84,6 +86,10 @@ void RenderWindow::buildChosenModel() {
             break;
         default:
             return;
+    }
+    if (keepLoadedVolume) {
+        if (loadCount < std::numeric_limits<std::int16_t>::max()) ++loadCount;
+        return;
     }
     VoxelVolume.source = SourceForModel(modelType);
     // The count only tells whether a volume was built: it must never wrap to 0.

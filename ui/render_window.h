@@ -12,6 +12,9 @@
 namespace calyra::ui {
 
 inline constexpr const char* kRenderWindowTitle = "Calyra Volume Visualization";
+// Set while windows are created for a volume already in the store: the
+// render window then builds nothing.
+extern bool keepLoadedVolume;
 inline constexpr const char* kRenderingCaption = "Please wait for rendering !";
 
 // Process-wide state of the one render window (client pixels).

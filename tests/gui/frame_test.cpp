@@ -106,7 +106,8 @@ TEST_F(FrameStartUp, BuildsTheMenuBarWithTheExactLabels) {
     EXPECT_EQ(Labels(TopMenu(bar, "Model &File")),
               QStringList({"Development Ball Model", "Math Model &Monkey", "Math Model &Combined",
                            "-", "Small MRI Head 128^3  ", "Math Model &Hyperboloid",
-                           "Math Model &Cone", "-", "&Load File...", "-", "E&xit"}));
+                           "Math Model &Cone", "-", "&Load File...", "&Open Volume...", "-",
+                           "E&xit"}));
     EXPECT_EQ(Labels(TopMenu(bar, "&Options")), QStringList({"Grab &ViewPlane (Rt. Mouse Button)",
                                                              "Grab &World     (Left Mouse Button)",
                                                              "-",
@@ -174,7 +175,7 @@ TEST_F(FrameStartUp, InstallsTheAcceleratorTable) {
         EXPECT_EQ(shortcut->context(), Qt::ApplicationShortcut);
     }
     EXPECT_EQ(commands, (std::map<QString, int>{
-                            {"F2", 905}, {"Ctrl+Q", 905}, {"Alt+?", 900}, {"Alt+/", 900}}));
+                            {"F2", 905}, {"Ctrl+Q", 905}, {"Ctrl+O", 746}, {"Alt+?", 900}, {"Alt+/", 900}}));
 }
 
 TEST_F(FrameStartUp, FrameKeysScaleTheEyeDistanceWithoutLimit) {

@@ -1,0 +1,116 @@
+#include "ui/volume_opener.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiSubWindow>
+#include <QPushButton>
+
+#include "formats/open_volume.h"
+#include "ui/commands.h"
+#include "ui/file_chooser.h"
+#include "ui/platform.h"
+#include "ui/render_window.h"
+#include "volume/raw_reader.h"
+#include "volume/volume_store.h"
+
+namespace calyra::ui {
+namespace {
+
+VolumePathChooser& PathChooser() {
+    static VolumePathChooser chooser = nullptr;
+    return chooser;
+}
+
+// The raw file handed to the import dialog in place of its own chooser.
+QString& PendingRawFile() {
+    static QString path;
+    return path;
+}
+
+int TakePendingRawFile(QWidget*) {
+    volumePath = PendingRawFile().toStdString();
+    return 1;
+}
+
+// The render window's caption names the file it shows.
+void NameRenderWindow(const QString& path) {
+    if (!renderWindow) return;
+    const QString title = QString::fromLatin1(kRenderWindowTitle) + QStringLiteral(" - ") +
+                          QFileInfo(path).fileName();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(renderWindow->parentWidget()))
+        sub->setWindowTitle(title);
+    renderWindow->setWindowTitle(title);
+}
+
+}  // namespace
+
+QString VolumeFilesFilter() {
+    return QStringLiteral("Volume Files (") + QString::fromLatin1(formats::kVolumeFilePatterns) +
+           QStringLiteral(" *.raw)");
+}
+
+QString ChooseVolumePath(QWidget* owner) {
+    QFileDialog dialog(owner, QStringLiteral("Open Volume"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // DICOM files often have no extension: the second filter matches every name.
+    dialog.setNameFilters({VolumeFilesFilter(), QStringLiteral("All Files (*)")});
+    QString folder;
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        QPushButton* open =
+            buttons->addButton(QStringLiteral("Open &Folder"), QDialogButtonBox::ActionRole);
+        QObject::connect(open, &QPushButton::clicked, &dialog, [&dialog, &folder] {
+            folder = dialog.directory().absolutePath();
+            dialog.reject();
+        });
+    }
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        return dialog.selectedFiles().front();
+    }
+    return folder;
+}
+
+void SetVolumePathChooser(VolumePathChooser chooser) {
+    PathChooser() = chooser;
+}
+
+void ShowLoadedVolume(QWidget* frame, std::int32_t model) {
+    modelType = model;
+    keepLoadedVolume = true;
+    RecreateModelWindows(frame);
+    keepLoadedVolume = false;
+}
+
+bool OpenVolumePath(QWidget* frame, const QString& path) {
+    if (path.isEmpty()) return false;
+    const std::string name = path.toStdString();
+    if (formats::IsVolumeFile(name)) {
+        if (!formats::OpenVolume(name, formats::OpenOptions{})) return false;
+        volumePath = name;
+        ShowLoadedVolume(frame, 3);
+        NameRenderWindow(path);
+        return true;
+    }
+    // Raw data: the import dialog asks for the shape, as Load File does.
+    PendingRawFile() = path;
+    const VolumeFileChooser previous = CurrentVolumeFileChooser();
+    SetVolumeFileChooser(TakePendingRawFile);
+    const std::uint64_t generation = VoxelVolume.generation;
+    modelType = 3;
+    RecreateModelWindows(frame);
+    SetVolumeFileChooser(previous == ChooseVolumeFile ? nullptr : previous);
+    NameRenderWindow(path);
+    return VoxelVolume.generation != generation;
+}
+
+void RunOpenVolume(QWidget* frame) {
+    const VolumePathChooser chooser = PathChooser() ? PathChooser() : ChooseVolumePath;
+    OpenVolumePath(frame, chooser(frame));
+}
+
+void OpenCommandLinePath(QWidget* frame, const QStringList& arguments) {
+    if (arguments.size() > 1) OpenVolumePath(frame, arguments.at(1));
+}
+
+}  // namespace calyra::ui
