@@ -44,9 +44,14 @@ void AddSliceRange(const SourceVolume& v, std::int64_t k, Range& range) {
         if (n == 0) return;
         // v x slope + intercept is monotonic in v, also in double: the ends of
         // the slice's value range are the ends of its rescaled range.
-        const auto [mn, mx] = std::minmax_element(s, s + n);
-        const double a = Rescaled(double(*mn), r);
-        const double b = Rescaled(double(*mx), r);
+        // A plain loop: the compiler turns it into vector min / max.
+        T mn = s[0], mx = s[0];
+        for (std::uint64_t i = 1; i < n; ++i) {
+            mn = std::min(mn, s[i]);
+            mx = std::max(mx, s[i]);
+        }
+        const double a = Rescaled(double(mn), r);
+        const double b = Rescaled(double(mx), r);
         if (std::isfinite(a) && std::isfinite(b)) {
             range.Add(a);
             range.Add(b);
