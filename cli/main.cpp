@@ -51,8 +51,7 @@ int main(int argc, char** argv) {
     // Every message box of the windowed program becomes a line on stderr.
     bool failed = false;
     SetMessageSink([&failed](const Message& m) {
-        // A note about a volume that did load is not a failure.
-        if (m.icon != MessageIcon::Information) failed = true;
+        if (m.failure) failed = true;
         std::fputs(m.text.c_str(), stderr);
         if (m.text.empty() || m.text.back() != '\n') std::fputc('\n', stderr);
     });

@@ -14,7 +14,7 @@ const char* const kUsage =
     "  --model NAME            ball | monkey | combined | head | hyperboloid | cone\n"
     "                          (head reads \"sm3dhead\" from the working directory)\n"
     "  --raw FILE              import FILE; shape and type from FILE.inf unless given:\n"
-    "  --dims X Y Z  --bytes N  --ascii  --reverse  --aspect AX AY AZ\n"
+    "  --dims X Y Z  --bytes N  --ascii  --reverse  --aspect AX AY AZ  --header-bytes N\n"
     "  --open PATH             a NRRD, MetaImage, NIfTI, DICOM (file or folder) or TIFF\n"
     "                          volume; --window LO HI, --no-resample\n"
     "Settings (defaults as at program start):\n"
@@ -143,6 +143,14 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             consumed = 2;
         } else if (arg == "--no-resample") {
             o.noResample = true;
+        } else if (arg == "--header-bytes") {
+            int n = 0;
+            if (!need(1) || !ParseInt(argv[i + 1], n)) {
+                if (error.empty()) error = "not an integer for --header-bytes";
+                return std::nullopt;
+            }
+            o.headerBytes = n;
+            consumed = 1;
         } else if (arg == "--ascii") {
             o.ascii = true;
         } else if (arg == "--reverse") {
@@ -226,7 +234,12 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         return std::nullopt;
     }
     if (!o.open && (o.window || o.noResample)) {
-        error = "--window and --no-resample need --open";
+        error = "--window and --no-resample go with --open";
+        return std::nullopt;
+    }
+    const bool importOptions = o.dims || o.bytes || o.ascii || o.reverse || o.aspect || o.headerBytes;
+    if (importOptions && !o.raw) {
+        error = "--dims, --bytes, --ascii, --reverse, --aspect and --header-bytes go with --raw";
         return std::nullopt;
     }
     return o;

@@ -18,16 +18,17 @@ struct GeometryOp {
 
 struct Options {
     std::string model = "ball";
+    bool modelGiven = false;
     std::optional<std::string> raw;
     std::optional<std::vector<int>> dims;  // three values
     std::optional<int> bytes;
     bool ascii = false;
     bool reverse = false;
     std::optional<std::vector<float>> aspect;
-    bool modelGiven = false;
     std::optional<std::string> open;  // a standard volume file or DICOM folder
     std::optional<std::vector<double>> window;  // LO HI
     bool noResample = false;
+    std::optional<int> headerBytes;
 
     std::optional<std::string> type;
     std::optional<float> threshold;

@@ -6,6 +6,7 @@
 #include "formats/open_volume.h"
 #include "geometry/orientation.h"
 #include "render/settings.h"
+#include "volume/file_open.h"
 #include "volume/messages.h"
 #include "volume/models.h"
 #include "volume/raw_reader.h"
@@ -16,16 +17,28 @@ namespace {
 
 bool ImportRaw(const Options& o) {
     volumePath = *o.raw;
+    // The data file first: a missing one is named as the data file, not as
+    // its missing side file.
+    if (!OpenDataFile(volumePath, "rb")) {
+        ReportMessage({FormatWithName(kCouldNotReadFile, volumePath), "", MessageIcon::Warning,
+                       MessageOwner::None});
+        return false;
+    }
     ImportParams params;
     ImportOptions options;
     ImportStartValues(volumePath, params, options);
     int fileType = 1;
     const std::string sideFile = volumePath + ".inf";
     std::error_code ec;
-    if (std::filesystem::exists(sideFile, ec) || !o.dims) {
-        // Without --dims the side file is required: its message is the failure.
+    if (std::filesystem::is_regular_file(sideFile, ec)) {
         fileType = ReadInfFile(params, options);
-        if (!o.dims && !std::filesystem::is_regular_file(sideFile, ec)) return false;
+    } else if (!o.dims) {
+        ReportMessage({FormatWithName(kCouldNotReadFile, sideFile) +
+                           "Without the side file, give the shape with --dims X Y Z (and --bytes N, "
+                           "--ascii, --reverse, --header-bytes N as the file needs), or write " +
+                           sideFile + " (see --help).",
+                       "", MessageIcon::Warning, MessageOwner::None});
+        return false;
     }
     bool ascii = fileType == 0;
     if (o.dims) {
@@ -36,17 +49,18 @@ bool ImportRaw(const Options& o) {
     if (o.bytes) options.bytesPerVoxel = *o.bytes;
     if (o.ascii) ascii = true;
     if (o.reverse) options.reverseBytes = 1;
+    if (o.headerBytes) options.headerBytes = *o.headerBytes;
     if (o.aspect) {
         params.aspectX = (*o.aspect)[0];
         params.aspectY = (*o.aspect)[1];
         params.aspectZ = (*o.aspect)[2];
     }
-    if (!ImportParametersAccepted(params, options, ascii)) {
-        ReportMessage({kRefusalMessage, "", MessageIcon::Warning, MessageOwner::Dialog});
+    const std::string refusal = ImportRefusalReason(params, options, ascii);
+    if (!refusal.empty()) {
+        ReportMessage({RefusalMessage(refusal), "", MessageIcon::Warning, MessageOwner::Dialog});
         return false;
     }
-    LoadRawVolume(ascii, params, options);
-    return true;
+    return LoadRawVolume(ascii, params, options);
 }
 
 }  // namespace

@@ -157,7 +157,8 @@ bool OpenVolume(const std::string& path, const OpenOptions& options) {
     VoxelVolume.mirrorZ = 0;
     interpolate = false;
     for (const std::string& note : source.notes) {
-        ReportMessage({path + ":\n" + note, "", MessageIcon::Information, MessageOwner::Frame});
+        ReportMessage(
+            {path + ":\n" + note, "", MessageIcon::Information, MessageOwner::Frame, false});
     }
     return true;
 }

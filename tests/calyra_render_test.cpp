@@ -93,11 +93,66 @@ TEST(CalyraRender, RefusedImportParametersGiveTheRefusalMessage) {
     const RunResult missingSide = RunRender("--raw '" + data.string() + "' --dump /dev/null");
     EXPECT_EQ(missingSide.status, 2);
     EXPECT_NE(missingSide.out.find(".inf"), std::string::npos);
+    EXPECT_NE(missingSide.out.find("--dims"), std::string::npos) << missingSide.out;
     const RunResult ok = RunRender("--raw '" + data.string() + "' --dims 2 2 2 --dump -");
     EXPECT_EQ(ok.status, 0) << ok.out;
-    // Eight bytes are less than one 131,072-byte block: nothing is stored.
-    EXPECT_NE(ok.out.find("volume 2 2 2 2 0 1"), std::string::npos) << ok.out;
+    // Every voxel is there, shown unfolded: maxValue 16, mirrorZ 0.
+    EXPECT_NE(ok.out.find("volume 2 2 2 2 16 0"), std::string::npos) << ok.out;
+    const RunResult wide = RunRender("--raw '" + data.string() + "' --dims 2 2 2 --bytes 3 --dump -");
+    EXPECT_EQ(wide.status, 2);
+    EXPECT_NE(wide.out.find("bytes per voxel 3: binary files take 1 or 2"), std::string::npos)
+        << wide.out;
     fs::remove(data);
+}
+
+TEST(CalyraRender, NamesAMissingDataFileAsTheDataFile) {
+    const RunResult run = RunRender("--raw /nonexistent/scan.raw --dims 4 4 4 --dump /dev/null");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.out.find("Could not read file /nonexistent/scan.raw\n"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find(".inf"), std::string::npos) << run.out;
+}
+
+TEST(CalyraRender, ShortAndLongFilesLoadWithANoteAndSucceed) {
+    const fs::path data = fs::temp_directory_path() / "calyra_short.raw";
+    std::ofstream(data, std::ios::binary) << std::string(1000, '\x40');
+    const RunResult shortRun = RunRender("--raw '" + data.string() + "' --dims 10 10 20 --dump /dev/null");
+    EXPECT_EQ(shortRun.status, 0) << shortRun.out;
+    EXPECT_NE(shortRun.out.find("holds 1000 bytes, the shape needs 2000 bytes"), std::string::npos)
+        << shortRun.out;
+    const RunResult longRun = RunRender("--raw '" + data.string() + "' --dims 10 10 9 --dump /dev/null");
+    EXPECT_EQ(longRun.status, 0) << longRun.out;
+    EXPECT_NE(longRun.out.find("The last 100 bytes were not read."), std::string::npos)
+        << longRun.out;
+    const RunResult header =
+        RunRender("--raw '" + data.string() + "' --dims 10 10 9 --header-bytes 100 --dump /dev/null");
+    EXPECT_EQ(header.status, 0);
+    EXPECT_TRUE(header.out.empty()) << header.out;
+    fs::remove(data);
+}
+
+TEST(CalyraRender, ImportsTheExampleScanIntoAPictureThatIsNotBlank) {
+    const fs::path scan = CALYRA_EXAMPLE_SCAN;
+    const RunResult run = RunRender("--raw '" + scan.string() +
+                                    "' --type surface --threshold 0.3 --rotate-plane 0.5 -0.35 "
+                                    "--dump -");
+    ASSERT_EQ(run.status, 0) << run.out.substr(0, 500);
+    std::istringstream in(run.out);
+    std::string word;
+    int dims[3], size, mirror, w, h;
+    unsigned maxValue;
+    long long displayMax;
+    in >> word >> word >> word >> dims[0] >> dims[1] >> dims[2] >> size >> maxValue >> mirror;
+    EXPECT_EQ(dims[0], 256);
+    EXPECT_EQ(dims[2], 64);
+    EXPECT_EQ(maxValue, 255u);
+    EXPECT_EQ(mirror, 0);
+    in >> word >> w >> h >> displayMax;
+    long long value, lit = 0;
+    for (int k = 0; k < w * h && in >> value; ++k) lit += value > 0;
+    // The head fills a good part of the picture, and not all of it.
+    EXPECT_GT(lit, w * h / 10);
+    EXPECT_LT(lit, w * h);
 }
 
 TEST(CalyraRender, OutputIsTheSameForAnyThreadCount) {

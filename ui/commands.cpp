@@ -10,6 +10,7 @@
 #include "ui/about_help.h"
 #include "ui/frame_window.h"
 #include "ui/geometry_window.h"
+#include "ui/import_dialog.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
 #include "ui/volume_opener.h"
@@ -117,11 +118,10 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             ChooseModel(frame, 9);
             return 1;
         case kCmdLoadFile:
-            modelType = 3;
-            // The import runs only while no volume has been built.
-            if (loadCount == 0) {
-                CreateModelWindows(frame);
-                TileModelWindows();
+            // Chosen, checked and read before the current windows go: a
+            // cancel, a refusal or an unreadable file leaves them as they are.
+            if (ImportVolumeFile(renderWindow ? renderWindow : frame)) {
+                ShowLoadedVolume(frame, kLoadedFileModel);
             }
             return 1;
         case kCmdOpenVolume:
@@ -165,6 +165,14 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
         default:
             return 0;
     }
+}
+
+void ShowLoadedVolume(QWidget* frame, std::int32_t model) {
+    modelType = model;
+    volumeAlreadyLoaded = true;
+    RecreateModelWindows(frame);
+    // Whatever happened, the next render window builds its own volume again.
+    volumeAlreadyLoaded = false;
 }
 
 void RecreateModelWindows(QWidget* frame) {

@@ -12,6 +12,11 @@ int DispatchCommand(QWidget* frame, int id, int detail = 0);
 
 // Destroys the model windows when a volume was built, creates them again and tiles.
 void RecreateModelWindows(QWidget* frame);
+// The same for a volume already loaded into the store (an import, an opened
+// file): model is what modelType becomes; the render window builds nothing.
+void ShowLoadedVolume(QWidget* frame, std::int32_t model);
+// modelType of a volume brought in through "&Load File...".
+inline constexpr std::int32_t kLoadedFileModel = 3;
 // Creates the geometry window, then the render window, as MDI children.
 void CreateModelWindows(QWidget* frame);
 

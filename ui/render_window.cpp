@@ -13,13 +13,13 @@
 #include "render/settings.h"
 #include "ui/commands.h"
 #include "ui/draw_image.h"
-#include "ui/import_dialog.h"
 #include "ui/platform.h"
 #include "volume/models.h"
 #include "volume/volume_store.h"
 
 namespace calyra::ui {
 
+bool volumeAlreadyLoaded = false;
 std::int32_t clientWidth = 0;
 std::int32_t clientHeight = 0;
 float imageLeft = 0.0f;
@@ -57,8 +57,6 @@ std::int32_t CellsPerSide(int rays) {
 
 }  // namespace
 
-bool keepLoadedVolume = false;
-
 RenderWindow::RenderWindow(QWidget* parent) : QWidget(parent) {
     renderWindow = this;
     setWindowTitle(QString::fromLatin1(kRenderWindowTitle));
@@ -87,18 +85,11 @@ void RenderWindow::buildChosenModel() {
         default:
             return;
     }
-    if (keepLoadedVolume) {
-        if (loadCount < std::numeric_limits<std::int16_t>::max()) ++loadCount;
-        return;
-    }
     VoxelVolume.source = SourceForModel(modelType);
     // The count only tells whether a volume was built: it must never wrap to 0.
     if (loadCount < std::numeric_limits<std::int16_t>::max()) ++loadCount;
-    if (modelType == 3) {
-        ImportVolumeFile(this);
-    } else {
-        BuildVolume();
-    }
+    // An import or an opened file is read before the windows are replaced.
+    if (!volumeAlreadyLoaded) BuildVolume();
 }
 
 void RenderWindow::resizeEvent(QResizeEvent* event) {

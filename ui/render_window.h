@@ -12,12 +12,12 @@
 namespace calyra::ui {
 
 inline constexpr const char* kRenderWindowTitle = "Calyra Volume Visualization";
-// Set while windows are created for a volume already in the store: the
-// render window then builds nothing.
-extern bool keepLoadedVolume;
 inline constexpr const char* kRenderingCaption = "Please wait for rendering !";
 
 // Process-wide state of the one render window (client pixels).
+// Set while the model windows are replaced for a volume already in the store:
+// the new render window then builds nothing.
+extern bool volumeAlreadyLoaded;
 extern std::int32_t clientWidth;
 extern std::int32_t clientHeight;
 extern float imageLeft;  // top-left corner of the image

@@ -8,7 +8,7 @@
 
 #include "formats/open_volume.h"
 #include "ui/commands.h"
-#include "ui/file_chooser.h"
+#include "ui/import_dialog.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
 #include "volume/raw_reader.h"
@@ -20,17 +20,6 @@ namespace {
 VolumePathChooser& PathChooser() {
     static VolumePathChooser chooser = nullptr;
     return chooser;
-}
-
-// The raw file handed to the import dialog in place of its own chooser.
-QString& PendingRawFile() {
-    static QString path;
-    return path;
-}
-
-int TakePendingRawFile(QWidget*) {
-    volumePath = PendingRawFile().toStdString();
-    return 1;
 }
 
 // The render window's caption names the file it shows.
@@ -75,33 +64,21 @@ void SetVolumePathChooser(VolumePathChooser chooser) {
     PathChooser() = chooser;
 }
 
-void ShowLoadedVolume(QWidget* frame, std::int32_t model) {
-    modelType = model;
-    keepLoadedVolume = true;
-    RecreateModelWindows(frame);
-    keepLoadedVolume = false;
-}
-
 bool OpenVolumePath(QWidget* frame, const QString& path) {
     if (path.isEmpty()) return false;
     const std::string name = path.toStdString();
     if (formats::IsVolumeFile(name)) {
         if (!formats::OpenVolume(name, formats::OpenOptions{})) return false;
         volumePath = name;
-        ShowLoadedVolume(frame, 3);
+        ShowLoadedVolume(frame, kLoadedFileModel);
         NameRenderWindow(path);
         return true;
     }
     // Raw data: the import dialog asks for the shape, as Load File does.
-    PendingRawFile() = path;
-    const VolumeFileChooser previous = CurrentVolumeFileChooser();
-    SetVolumeFileChooser(TakePendingRawFile);
-    const std::uint64_t generation = VoxelVolume.generation;
-    modelType = 3;
-    RecreateModelWindows(frame);
-    SetVolumeFileChooser(previous == ChooseVolumeFile ? nullptr : previous);
+    if (!ImportVolumeFromPath(renderWindow ? renderWindow : frame, name)) return false;
+    ShowLoadedVolume(frame, kLoadedFileModel);
     NameRenderWindow(path);
-    return VoxelVolume.generation != generation;
+    return true;
 }
 
 void RunOpenVolume(QWidget* frame) {

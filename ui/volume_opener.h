@@ -34,8 +34,4 @@ void RunOpenVolume(QWidget* frame);
 // Opens the first argument after the program name, if any (`calyra PATH`).
 void OpenCommandLinePath(QWidget* frame, const QStringList& arguments);
 
-// Replaces the model windows for a volume already in the store, the way a
-// model switch replaces them; the new render window builds nothing.
-void ShowLoadedVolume(QWidget* frame, std::int32_t model);
-
 }  // namespace calyra::ui

@@ -157,6 +157,7 @@ TEST_P(HostileFile, ExitsWithStatus2AndAMessageNamingIt) {
     const RunResult run = RunRender("--open " + path + " --dump-volume /dev/null");
     EXPECT_EQ(run.status, 2) << run.output;
     EXPECT_NE(run.output.find(path), std::string::npos) << run.output;
+    fs::remove_all(path);
 }
 
 INSTANTIATE_TEST_SUITE_P(Headers, HostileFile, ::testing::ValuesIn(kHostile), [](const auto& info) {

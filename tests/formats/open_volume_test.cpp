@@ -180,7 +180,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"i.tif", PixelType::F32, 0}, Case{"j.nii", PixelType::I16, 1},
                       Case{"k.nii.gz", PixelType::F64, 1}, Case{"l.hdr", PixelType::U8, 1},
                       Case{"m.nii", PixelType::U16, 2}, Case{"n.nii.gz", PixelType::I16, 2},
-                      Case{"o.nii", PixelType::F32, 2}));
+                      Case{"o.nii", PixelType::F32, 2}),
+    [](const auto& info) {
+        std::string name = info.param.file;
+        for (char& c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        return name + (info.param.niftiVersion == 2 ? "_v2" : "");
+    });
 
 TEST_F(FormatsTest, ResamplesUnequalSpacingsToCubicVoxelsOfTheSmallest) {
     // 9 x 0.5, 7 x 0.75, 5 x 2.0: 9, round(10.5) = 11 (half away from zero), 20.
