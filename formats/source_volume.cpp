@@ -5,6 +5,10 @@
 #include <filesystem>
 #include <limits>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
 namespace calyra::formats {
 
 std::size_t SampleBytes(SampleType type) {
@@ -120,7 +124,18 @@ std::uint64_t CheckSamples(SourceVolume& v, bool resample, std::uint64_t availab
 
 void ReserveSamples(SourceVolume& v, bool resample, std::uint64_t available, bool compressed) {
     const std::uint64_t bytes = CheckSamples(v, resample, available, compressed);
-    v.data.reset(static_cast<std::uint8_t*>(std::malloc(bytes)));
+    // Large buffers on 2 MiB boundaries that the kernel may back with huge
+    // pages: faulting in ordinary pages costs more than reading the file.
+    constexpr std::size_t kHuge = std::size_t{2} << 20;
+    if (bytes >= 2 * kHuge) {
+        const std::size_t capacity = (bytes + kHuge - 1) / kHuge * kHuge;
+        v.data.reset(static_cast<std::uint8_t*>(std::aligned_alloc(kHuge, capacity)));
+#ifdef __linux__
+        if (v.data) madvise(v.data.get(), capacity, MADV_HUGEPAGE);
+#endif
+    } else {
+        v.data.reset(static_cast<std::uint8_t*>(std::malloc(bytes)));
+    }
     if (!v.data) throw std::bad_alloc();
 }
 
