@@ -3,11 +3,11 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMdiSubWindow>
 #include <QPushButton>
 
 #include "formats/open_volume.h"
 #include "ui/commands.h"
+#include "ui/frame_window.h"
 #include "ui/import_dialog.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
@@ -22,14 +22,12 @@ VolumePathChooser& PathChooser() {
     return chooser;
 }
 
-// The render window's caption names the file it shows.
-void NameRenderWindow(const QString& path) {
-    if (!renderWindow) return;
-    const QString title = QString::fromLatin1(kRenderWindowTitle) + QStringLiteral(" - ") +
-                          QFileInfo(path).fileName();
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(renderWindow->parentWidget()))
-        sub->setWindowTitle(title);
-    renderWindow->setWindowTitle(title);
+// The frame's caption names the file shown (the render window's own caption
+// tells the progress of each render).
+void NameOpenFile(QWidget* frame, const QString& path) {
+    if (!frame) return;
+    frame->window()->setWindowTitle(QString::fromLatin1(kFrameTitle) + QStringLiteral(" - ") +
+                                    QFileInfo(path).fileName());
 }
 
 }  // namespace
@@ -71,13 +69,13 @@ bool OpenVolumePath(QWidget* frame, const QString& path) {
         if (!formats::OpenVolume(name, formats::OpenOptions{})) return false;
         volumePath = name;
         ShowLoadedVolume(frame, kLoadedFileModel);
-        NameRenderWindow(path);
+        NameOpenFile(frame, path);
         return true;
     }
     // Raw data: the import dialog asks for the shape, as Load File does.
     if (!ImportVolumeFromPath(renderWindow ? renderWindow : frame, name)) return false;
     ShowLoadedVolume(frame, kLoadedFileModel);
-    NameRenderWindow(path);
+    NameOpenFile(frame, path);
     return true;
 }
 
