@@ -79,16 +79,10 @@ SourceVolume ReadMetaImage(const std::string& path, bool resample) {
                 v.dims[a] = size;
                 v.spacing[a] = io->GetSpacing(a);
             } else {
-                if (size < 1 || v.volumes > (std::int64_t{1} << 40) / size) {
-                    throw FormatError("its sizes are not usable");
-                }
-                v.volumes *= size;
+                AddVolumeAxis(v, size);
             }
         }
-        if (v.volumes > 1) {
-            v.notes.push_back("The file holds " + std::to_string(v.volumes) +
-                              " volumes; the first is shown.");
-        }
+        NoteFirstVolume(v);
         v.type = TypeOf(io->GetComponentType(), io->GetComponentSize());
         MetaImage& meta = *io->GetMetaImagePointer();
         const std::uint64_t available = AvailableBytes(path, meta);

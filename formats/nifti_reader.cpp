@@ -98,15 +98,9 @@ SourceVolume ReadNifti(const std::string& path, bool resample) {
     for (int a = 0; a < 3; ++a) v.dims[a] = extent(a + 1);
     for (int a : {4, 6, 7}) {
         const std::int64_t n = extent(a);
-        if (n < 1 || v.volumes > (std::int64_t{1} << 40) / n) {
-            throw FormatError("its dimensions are not usable");
-        }
-        v.volumes *= n;
+        AddVolumeAxis(v, n);
     }
-    if (v.volumes > 1) {
-        v.notes.push_back("The file holds " + std::to_string(v.volumes) +
-                          " volumes; the first is shown.");
-    }
+    NoteFirstVolume(v);
     v.spacing[0] = nim->dx;
     v.spacing[1] = nim->dy;
     v.spacing[2] = nim->dz;

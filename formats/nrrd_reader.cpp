@@ -154,16 +154,10 @@ SourceVolume ReadNrrd(const std::string& path, bool resample) {
             v.dims[a] = size;
             v.spacing[a] = AxisSpacing(*header, header->axis[a]);
         } else {
-            if (size < 1 || v.volumes > (std::int64_t{1} << 40) / size) {
-                throw FormatError("its axis sizes are not usable");
-            }
-            v.volumes *= size;
+            AddVolumeAxis(v, size);
         }
     }
-    if (v.volumes > 1) {
-        v.notes.push_back("The file holds " + std::to_string(v.volumes) +
-                          " volumes; the first is shown.");
-    }
+    NoteFirstVolume(v);
     bool compressed = false;
     const std::uint64_t available = AvailableBytes(path, *nio, compressed);
     const std::uint64_t bytes = CheckSamples(v, resample, available, compressed);

@@ -139,6 +139,20 @@ void ReserveSamples(SourceVolume& v, bool resample, std::uint64_t available, boo
     if (!v.data) throw std::bad_alloc();
 }
 
+void AddVolumeAxis(SourceVolume& v, std::int64_t n) {
+    if (n < 1 || v.volumes > (std::int64_t{1} << 40) / n) {
+        throw FormatError("its size along axis 4 or later is not usable");
+    }
+    v.volumes *= n;
+}
+
+void NoteFirstVolume(SourceVolume& v) {
+    if (v.volumes > 1) {
+        v.notes.push_back("The file holds " + std::to_string(v.volumes) +
+                          " volumes; the first is shown.");
+    }
+}
+
 std::uint64_t RegularFileBytes(const std::string& path, const char* what) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);

@@ -74,6 +74,12 @@ std::uint64_t PromisedBytes(const std::int64_t dims[3], std::int64_t volumes, Sa
 // Throws when an axis passes 32 bits.
 Int3 StoreDimsFor(const SourceVolume& volume, bool resample);
 
+// An axis past the third of n samples: n times as many volumes, one after
+// another. Throws for sizes below 1 or beyond any real file.
+void AddVolumeAxis(SourceVolume& volume, std::int64_t n);
+// After the axes: tells the user when only the first of several volumes is stored.
+void NoteFirstVolume(SourceVolume& volume);
+
 // Size of a regular file; throws (naming what it is) for anything else.
 std::uint64_t RegularFileBytes(const std::string& path, const char* what);
 
