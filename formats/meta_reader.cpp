@@ -3,6 +3,7 @@
 #include <itkMetaImageIO.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "formats/readers.h"
 
@@ -37,19 +38,36 @@ SampleType TypeOf(itk::IOComponentEnum type, std::size_t bytes) {
     }
 }
 
-// The file holding the elements and how many bytes of it are elements.
-std::uint64_t AvailableBytes(const std::string& path, MetaImage& meta) {
+// Where the elements start in a file that holds its header too: after the
+// ElementDataFile line, the header's last.
+std::uint64_t LocalDataOffset(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    std::uint64_t offset = 0;
+    while (offset < (std::uint64_t{1} << 24) && std::getline(in, line)) {
+        offset += line.size() + 1;
+        if (line.find("ElementDataFile") != std::string::npos) return offset;
+    }
+    throw FormatError("its header has no ElementDataFile line");
+}
+
+// The file holding the elements, where they start and how many bytes of it
+// are elements.
+std::uint64_t AvailableBytes(const std::string& path, MetaImage& meta, std::string& dataFile,
+                             std::uint64_t& offset) {
     const std::string name = meta.ElementDataFileName();
     if (name == "LIST" || name.find('%') != std::string::npos) {
         throw FormatError("its elements are split over several files, which is not supported");
     }
-    std::string dataFile = path;
-    if (name != "LOCAL" && name != "Local" && name != "local") {
+    dataFile = path;
+    const bool local = name == "LOCAL" || name == "Local" || name == "local";
+    if (!local) {
         const std::filesystem::path p(name);
         dataFile = (p.is_absolute() ? p : std::filesystem::path(path).parent_path() / p).string();
     }
     const std::uint64_t bytes = RegularFileBytes(dataFile, "the data file");
     const int header = meta.HeaderSize();
+    offset = local ? LocalDataOffset(path) : header > 0 ? std::uint64_t(header) : 0;
     return header > 0 && std::uint64_t(header) < bytes ? bytes - std::uint64_t(header)
            : header > 0                                ? 0
                                                        : bytes;
@@ -85,8 +103,15 @@ SourceVolume ReadMetaImage(const std::string& path, bool resample) {
         NoteFirstVolume(v);
         v.type = TypeOf(io->GetComponentType(), io->GetComponentSize());
         MetaImage& meta = *io->GetMetaImagePointer();
-        const std::uint64_t available = AvailableBytes(path, meta);
+        std::string dataFile;
+        std::uint64_t offset = 0;
+        const std::uint64_t available = AvailableBytes(path, meta, dataFile, offset);
         ReserveSamples(v, resample, available, meta.CompressedData());
+        // The library reads a compressed stream that stops short or goes on
+        // without a word: it must hold exactly the promised bytes.
+        if (meta.CompressedData()) {
+            CheckCompressedLength(dataFile, offset, PromisedBytes(v.dims, v.volumes, v.type));
+        }
         io->SetIORegion(region);
         io->Read(v.data.get());
     } catch (const itk::ExceptionObject& e) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "formats/readers.h"
@@ -126,6 +127,31 @@ std::uint64_t AvailableBytes(const std::string& path, const NrrdIoState& nio, bo
     return available;
 }
 
+// Bytes before the data in a file that holds its header too: the header
+// ends at its first empty line.
+std::uint64_t AttachedDataOffset(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    std::uint64_t offset = 0;
+    while (offset < (std::uint64_t{1} << 24) && std::getline(in, line)) {
+        offset += line.size() + 1;
+        if (line.empty() || line == "\r") return offset;
+    }
+    throw FormatError("its header does not end");
+}
+
+// gzip data must inflate to exactly the promised bytes: the library reads
+// what it needs and says nothing of the rest.
+void CheckGzipData(const std::string& path, const NrrdIoState& nio, std::uint64_t bytes) {
+    if (nio.encoding != nrrdEncodingGzip) return;
+    const std::vector<std::string> files = DataFiles(nio);
+    if (files.empty()) {
+        CheckCompressedLength(path, AttachedDataOffset(path), bytes);
+    } else if (files.size() == 1 && nio.byteSkip <= 0) {
+        CheckCompressedLength(files.front(), 0, bytes);
+    }
+}
+
 NrrdPtr Load(const std::string& path, bool skipData, IoStatePtr& nio) {
     NrrdPtr n(nrrdNew());
     nio.reset(nrrdIoStateNew());
@@ -161,6 +187,7 @@ SourceVolume ReadNrrd(const std::string& path, bool resample) {
     bool compressed = false;
     const std::uint64_t available = AvailableBytes(path, *nio, compressed);
     const std::uint64_t bytes = CheckSamples(v, resample, available, compressed);
+    CheckGzipData(path, *nio, bytes);
 
     NrrdPtr full = Load(path, false, nio);
     if (full->type != header->type ||

@@ -1,9 +1,14 @@
 #include "formats/source_volume.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <memory>
+#include <vector>
 
 #ifdef __linux__
 #include <sys/mman.h>
@@ -150,6 +155,41 @@ void NoteFirstVolume(SourceVolume& v) {
     if (v.volumes > 1) {
         v.notes.push_back("The file holds " + std::to_string(v.volumes) +
                           " volumes; the first is shown.");
+    }
+}
+
+void CheckCompressedLength(const std::string& path, std::uint64_t offset, std::uint64_t promised) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         &std::fclose);
+    if (!file || std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) != 0) {
+        throw FormatError("its compressed data cannot be read");
+    }
+    z_stream z{};
+    // 15 + 32: a zlib or a gzip header, told apart by the library.
+    if (inflateInit2(&z, 15 + 32) != Z_OK) throw std::bad_alloc();
+    std::vector<unsigned char> in(std::size_t{1} << 16), out(std::size_t{1} << 18);
+    std::uint64_t total = 0;
+    int status = Z_OK;
+    while (status != Z_STREAM_END && total <= promised) {
+        if (z.avail_in == 0) {
+            z.avail_in = static_cast<uInt>(std::fread(in.data(), 1, in.size(), file.get()));
+            z.next_in = in.data();
+            if (z.avail_in == 0) break;
+        }
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        status = inflate(&z, Z_NO_FLUSH);
+        total += out.size() - z.avail_out;
+        if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) break;
+    }
+    inflateEnd(&z);
+    if (total > promised) {
+        throw FormatError("its compressed data expand past the " + Number(promised) +
+                          " bytes the header promises");
+    }
+    if (total < promised) {
+        throw FormatError("its compressed data hold " + Number(total) +
+                          " bytes, the header promises " + Number(promised));
     }
 }
 

@@ -80,6 +80,12 @@ void AddVolumeAxis(SourceVolume& volume, std::int64_t n);
 // After the axes: tells the user when only the first of several volumes is stored.
 void NoteFirstVolume(SourceVolume& volume);
 
+// Inflates the zlib or gzip stream that starts at offset in path, counting
+// bytes without keeping them, and throws unless it holds exactly `promised`
+// bytes: a stream that stops short is truncated, one that goes on past the
+// promise is refused before it can expand any further.
+void CheckCompressedLength(const std::string& path, std::uint64_t offset, std::uint64_t promised);
+
 // Size of a regular file; throws (naming what it is) for anything else.
 std::uint64_t RegularFileBytes(const std::string& path, const char* what);
 

@@ -51,6 +51,8 @@ void WriteTyped(const Volume& v, const std::string& path, itk::ImageIOBase* io) 
     writer->SetImageIO(io);
     writer->SetFileName(path);
     writer->SetInput(MakeImage<T, 3>(v, 0, v.nz));
+    // Names ending in _z.ext are written compressed.
+    writer->SetUseCompression(path.find("_z.") != std::string::npos);
     writer->Update();
 }
 

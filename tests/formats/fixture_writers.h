@@ -19,7 +19,8 @@ struct Volume {
 };
 
 // NRRD (.nrrd; .nhdr writes detached data), MetaImage (.mha, .mhd) and
-// multi-page TIFF (.tif) through the imaging toolkit's writers.
+// multi-page TIFF (.tif) through the imaging toolkit's writers; a name that
+// ends in _z.nrrd or _z.mha is written compressed.
 void WriteWithToolkit(const Volume& v, const std::string& path);
 
 // NIfTI through nifti_clib: .nii, .nii.gz, .hdr (with .img); version 1 or 2.

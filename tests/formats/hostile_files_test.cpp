@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/formats/fixture_writers.h"
 
@@ -106,6 +107,27 @@ const Hostile kHostile[] = {
      }},
     {"bomb.nii.gz",
      [](const std::string& p) { WriteGzip(p, NiftiHeader(16, 16, 16), std::size_t(64) << 20); }},
+    {"bomb.nrrd",
+     [](const std::string& p) {
+         std::ofstream(p)
+             << "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 16 16 16\nencoding: gzip\n\n";
+         WriteGzip(p + ".gz", "", std::size_t(64) << 20);
+         std::ifstream in(p + ".gz", std::ios::binary);
+         std::ofstream(p, std::ios::app | std::ios::binary) << in.rdbuf();
+     }},
+    {"bomb.mha",
+     [](const std::string& p) {
+         std::ofstream(p)
+             << "ObjectType = Image\nNDims = 3\nDimSize = 16 16 16\nElementType = MET_UCHAR\n"
+                "CompressedData = True\nElementDataFile = LOCAL\n";
+         const std::string zeros(std::size_t(64) << 20, '\0');
+         std::vector<Bytef> packed(compressBound(zeros.size()));
+         uLongf size = packed.size();
+         compress2(packed.data(), &size, reinterpret_cast<const Bytef*>(zeros.data()), zeros.size(),
+                   9);
+         std::ofstream(p, std::ios::app | std::ios::binary)
+             .write(reinterpret_cast<char*>(packed.data()), size);
+     }},
     {"promise.nii.gz",
      [](const std::string& p) { WriteGzip(p, NiftiHeader(30000, 30000, 30000), 1 << 16); }},
     {"short.nii",

@@ -180,7 +180,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"i.tif", PixelType::F32, 0}, Case{"j.nii", PixelType::I16, 1},
                       Case{"k.nii.gz", PixelType::F64, 1}, Case{"l.hdr", PixelType::U8, 1},
                       Case{"m.nii", PixelType::U16, 2}, Case{"n.nii.gz", PixelType::I16, 2},
-                      Case{"o.nii", PixelType::F32, 2}),
+                      Case{"o.nii", PixelType::F32, 2}, Case{"p_z.nrrd", PixelType::I16, 0},
+                      Case{"q_z.mha", PixelType::F32, 0}, Case{"r_z.mha", PixelType::U8, 0}),
     [](const auto& info) {
         std::string name = info.param.file;
         for (char& c : name)
