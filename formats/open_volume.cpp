@@ -69,6 +69,8 @@ Format DetectFormat(const std::string& path) {
     if (fs::is_directory(path, ec)) return Format::Dicom;
     const std::string head = Head(path, 512, false);
     if (head.size() >= 132 && head.compare(128, 4, "DICM") == 0) return Format::Dicom;
+    // Raw files go to the import dialog, whatever their first bytes look like.
+    if (EndsWith(path, ".raw")) return Format::Unknown;
     if (head.rfind("NRRD000", 0) == 0) return Format::Nrrd;
     // Classic and big TIFF, either byte order.
     for (const char* mark : {"II*", "II+", "MM\0*", "MM\0+"}) {
