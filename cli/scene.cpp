@@ -1,10 +1,16 @@
 #include "cli/scene.h"
 
+#include <QByteArray>
+#include <QFile>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <optional>
+#include <sstream>
 
 #include "formats/open_volume.h"
 #include "geometry/orientation.h"
+#include "picture/picture_file.h"
 #include "render/settings.h"
 #include "volume/file_open.h"
 #include "volume/messages.h"
@@ -14,6 +20,125 @@
 
 namespace calyra::cli {
 namespace {
+
+ViewVolume sceneVolume;
+std::optional<ViewState> sceneView;
+
+std::uint64_t FileBytes(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
+    return ec ? 0 : static_cast<std::uint64_t>(bytes);
+}
+
+void Fail(const std::string& text) {
+    ReportMessage({text, "", MessageIcon::Warning, MessageOwner::None});
+}
+
+// The text of a view file, or of the view a picture carries.
+std::optional<std::string> ReadViewText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        Fail(FormatWithName(kCouldNotReadFile, path));
+        return std::nullopt;
+    }
+    std::string head(16, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    if (head.rfind("calyra-view", 0) != 0 && head.rfind("#", 0) != 0) {
+        const QString text = picture::ViewTextOf(QString::fromStdString(path));
+        if (text.isEmpty()) {
+            Fail(path + ": neither a view file nor a picture that carries a view");
+            return std::nullopt;
+        }
+        return text.toStdString();
+    }
+    in.clear();
+    in.seekg(0);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+bool ImportRawAs(const ViewVolume& v) {
+    volumePath = v.path;
+    if (!std::filesystem::exists(v.path)) {
+        Fail("The view's data file " + v.path + " is missing.");
+        return false;
+    }
+    const std::uint64_t bytes = FileBytes(v.path);
+    if (bytes != v.fileBytes) {
+        Fail("The view's data file " + v.path + " has changed: it held " +
+             std::to_string(v.fileBytes) + " bytes when the view was saved, " +
+             std::to_string(bytes) + " now.");
+        return false;
+    }
+    const std::string refusal = ImportRefusalReason(v.params, v.options, v.ascii);
+    if (!refusal.empty()) {
+        Fail(RefusalMessage(refusal));
+        return false;
+    }
+    return LoadRawVolume(v.ascii, v.params, v.options);
+}
+
+bool BuildModel(const std::string& name) {
+    static const std::map<std::string, int> models = {
+        {"ball", 0}, {"head", 2}, {"hyperboloid", 6}, {"cone", 7}, {"monkey", 8}, {"combined", 9}};
+    const auto it = models.find(name);
+    if (it == models.end()) {
+        Fail("unknown model " + name + " in the view");
+        return false;
+    }
+    modelType = it->second;
+    VoxelVolume.source = SourceForModel(modelType);
+    ++loadCount;
+    BuildVolume();
+    sceneVolume = {};
+    sceneVolume.kind = ViewVolume::Kind::Model;
+    sceneVolume.model = name;
+    return true;
+}
+
+// Opens a standard volume file (or DICOM folder) as v describes it.
+bool OpenAs(const ViewVolume& v) {
+    formats::OpenOptions options;
+    if (v.windowLow && v.windowHigh) {
+        options.window = true;
+        options.windowLow = *v.windowLow;
+        options.windowHigh = *v.windowHigh;
+    }
+    options.resample = v.resample;
+    if (!formats::OpenVolume(v.path, options)) return false;
+    std::error_code ec;
+    sceneVolume = v;
+    sceneVolume.path = std::filesystem::absolute(v.path, ec).string();
+    sceneVolume.fileBytes = std::filesystem::is_regular_file(v.path, ec) ? FileBytes(v.path) : 0;
+    return true;
+}
+
+bool BuildFromView(const std::string& path) {
+    const std::optional<std::string> text = ReadViewText(path);
+    if (!text) return false;
+    std::string error;
+    sceneView = ParseViewText(*text, error);
+    if (!sceneView) {
+        Fail(path + ": " + error);
+        return false;
+    }
+    const ViewVolume& v = sceneView->volume;
+    switch (v.kind) {
+        case ViewVolume::Kind::Model:
+            return BuildModel(v.model);
+        case ViewVolume::Kind::Raw:
+            if (!ImportRawAs(v)) return false;
+            sceneVolume = v;
+            return true;
+        case ViewVolume::Kind::Open:
+            return OpenAs(v);
+        default:
+            Fail(path + ": this program cannot open the view's volume");
+            return false;
+    }
+}
 
 bool ImportRaw(const Options& o) {
     volumePath = *o.raw;
@@ -33,11 +158,12 @@ bool ImportRaw(const Options& o) {
     if (std::filesystem::is_regular_file(sideFile, ec)) {
         fileType = ReadInfFile(params, options);
     } else if (!o.dims) {
-        ReportMessage({FormatWithName(kCouldNotReadFile, sideFile) +
-                           "Without the side file, give the shape with --dims X Y Z (and --bytes N, "
-                           "--ascii, --reverse, --header-bytes N as the file needs), or write " +
-                           sideFile + " (see --help).",
-                       "", MessageIcon::Warning, MessageOwner::None});
+        ReportMessage(
+            {FormatWithName(kCouldNotReadFile, sideFile) +
+                 "Without the side file, give the shape with --dims X Y Z (and --bytes N, "
+                 "--ascii, --reverse, --header-bytes N as the file needs), or write " +
+                 sideFile + " (see --help).",
+             "", MessageIcon::Warning, MessageOwner::None});
         return false;
     }
     bool ascii = fileType == 0;
@@ -60,7 +186,15 @@ bool ImportRaw(const Options& o) {
         ReportMessage({RefusalMessage(refusal), "", MessageIcon::Warning, MessageOwner::Dialog});
         return false;
     }
-    return LoadRawVolume(ascii, params, options);
+    if (!LoadRawVolume(ascii, params, options)) return false;
+    sceneVolume = {};
+    sceneVolume.kind = ViewVolume::Kind::Raw;
+    sceneVolume.path = std::filesystem::absolute(volumePath, ec).string();
+    sceneVolume.params = params;
+    sceneVolume.options = options;
+    sceneVolume.ascii = ascii;
+    sceneVolume.fileBytes = FileBytes(volumePath);
+    return true;
 }
 
 }  // namespace
@@ -68,28 +202,34 @@ bool ImportRaw(const Options& o) {
 bool BuildSceneVolume(const Options& o) {
     if (o.raw) return ImportRaw(o);
     if (o.open) {
-        formats::OpenOptions options;
+        ViewVolume v;
+        v.kind = ViewVolume::Kind::Open;
+        v.path = *o.open;
         if (o.window) {
-            options.window = true;
-            options.windowLow = (*o.window)[0];
-            options.windowHigh = (*o.window)[1];
+            v.windowLow = (*o.window)[0];
+            v.windowHigh = (*o.window)[1];
         }
-        options.resample = !o.noResample;
-        return formats::OpenVolume(*o.open, options);
+        v.resample = !o.noResample;
+        return OpenAs(v);
     }
-    static const std::map<std::string, int> models = {{"ball", 0},        {"head", 2},
-                                                      {"hyperboloid", 6}, {"cone", 7},
-                                                      {"monkey", 8},      {"combined", 9}};
-    modelType = models.at(o.model);
-    VoxelVolume.source = SourceForModel(modelType);
-    ++loadCount;
-    BuildVolume();
-    return true;
+    if (o.view) return BuildFromView(*o.view);
+    return BuildModel(o.model);
+}
+
+const ViewVolume& SceneVolume() {
+    return sceneVolume;
+}
+
+std::string SceneViewText() {
+    return WriteViewText(CaptureView(sceneVolume));
 }
 
 void ApplySettingsAndGeometry(const Options& o) {
+    // The view first: the build switched interpolation off.
+    if (sceneView) ApplyViewSettingsAndGeometry(*sceneView);
     if (o.type) {
-        renderType = *o.type == "surface" ? Surface : (*o.type == "transparent" ? Transparent : Slice);
+        renderType =
+            *o.type == "surface" ? Surface : (*o.type == "transparent" ? Transparent : Slice);
     }
     if (o.threshold) threshold = *o.threshold;
     if (o.interp) interpolate = true;

@@ -9,6 +9,8 @@ constexpr AcceleratorEntry kCalyraAccel[] = {
     {AccelKind::VirtualKey, 'O', kAccelControl, 746},
     {AccelKind::Character, '?', kAccelAlt, 900},
     {AccelKind::Character, '/', kAccelAlt, 900},
+    {AccelKind::VirtualKey, 'S', kAccelControl, 747},
+    {AccelKind::VirtualKey, 'C', kAccelControl, 748},
 };
 
 }  // namespace

@@ -18,6 +18,11 @@ constexpr MenuEntry kMenu[] = {
     {Item, 745, "&Load File..."},
     {Item, 746, "&Open Volume..."},
     {Separator, 0, ""},
+    {Item, 747, "&Save Image..."},
+    {Item, 748, "Co&py Image"},
+    {Item, 760, "Sa&ve View..."},
+    {Item, 761, "Open V&iew..."},
+    {Separator, 0, ""},
     {Item, 105, "E&xit"},
     {EndPopup, 0, ""},
 

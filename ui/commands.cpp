@@ -10,7 +10,9 @@
 #include "ui/about_help.h"
 #include "ui/frame_window.h"
 #include "ui/geometry_window.h"
+#include "ui/image_commands.h"
 #include "ui/import_dialog.h"
+#include "ui/view_commands.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
 #include "ui/volume_opener.h"
@@ -30,6 +32,8 @@ void TogglePanel(QDialog* panel, std::int32_t& shown) {
     }
 }
 
+}  // namespace
+
 void SelectRenderType(int id) {
     CheckMenuItem(kCmdSurface + renderType, false);
     renderType = id - kCmdSurface;
@@ -39,9 +43,12 @@ void SelectRenderType(int id) {
     InvalidateWindow(renderWindow, true);
 }
 
+namespace {
+
 void ChooseModel(QWidget* frame, std::int32_t model) {
     modelType = model;
     RecreateModelWindows(frame);
+    ShowModelChosen(model);
 }
 
 // Destroys an MDI child (its sub-window with it) at once.
@@ -122,10 +129,23 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             // cancel, a refusal or an unreadable file leaves them as they are.
             if (ImportVolumeFile(renderWindow ? renderWindow : frame)) {
                 ShowLoadedVolume(frame, kLoadedFileModel);
+                ShownVolume() = LastImportedVolume();
             }
             return 1;
         case kCmdOpenVolume:
             RunOpenVolume(frame);
+            return 1;
+        case kCmdSaveImage:
+            SaveImage(frame);
+            return 1;
+        case kCmdCopyImage:
+            CopyImage(frame);
+            return 1;
+        case kCmdSaveView:
+            SaveView(frame);
+            return 1;
+        case kCmdOpenView:
+            OpenView(frame);
             return 1;
         case kCmdShowViewPanel:
             TogglePanel(viewPanel, viewPanelShown);
@@ -148,16 +168,19 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             return 1;
         case kCmdStereo:
             stereo = Toggled(stereo);
+            ShowParameterMarks();
             renderPending = true;
             InvalidateWindow(renderWindow, true);
             return 1;
         case kCmdInterpolate:
             interpolate = Toggled(interpolate);
+            ShowParameterMarks();
             renderPending = true;
             InvalidateWindow(renderWindow, true);
             return 1;
         case kCmdGradientShading:
             gradientShading = Toggled(gradientShading);
+            ShowParameterMarks();
             // Only a Surface image depends on it; the others repaint the stored image.
             if (renderType == Surface) renderPending = true;
             InvalidateWindow(renderWindow, true);
@@ -192,6 +215,12 @@ void CreateModelWindows(QWidget* /*frame*/) {
     if (!mdiClient) return;
     AddModelWindow([](QWidget* parent) { return new RenderWindow(parent); },
                    QString::fromLatin1(kRenderWindowTitle), true);
+}
+
+void ShowParameterMarks() {
+    CheckMenuItem(kCmdStereo, stereo);
+    CheckMenuItem(kCmdInterpolate, interpolate);
+    CheckMenuItem(kCmdGradientShading, gradientShading);
 }
 
 void StepRenderType(bool updateViewPanel) {

@@ -23,6 +23,12 @@ void CreateModelWindows(QWidget* frame);
 // The T key: moves the check mark from 713 + renderType to the next type,
 // sets the View panel's radio group too when asked, and requests a render.
 void StepRenderType(bool updateViewPanel);
+// A Rendering Type command (713..715): moves the menu's check mark and the
+// View panel's button there and requests a render.
+void SelectRenderType(int id);
+
+// The Parameters menu's check marks follow stereo, interpolate and gradientShading.
+void ShowParameterMarks();
 
 // Command ids of the menu, the accelerators and the panels.
 enum CommandId : int {
@@ -45,6 +51,10 @@ enum CommandId : int {
     kCmdRender = 741,
     kCmdLoadFile = 745,
     kCmdOpenVolume = 746,
+    kCmdSaveImage = 747,
+    kCmdCopyImage = 748,
+    kCmdSaveView = 760,
+    kCmdOpenView = 761,
     kCmdHyperboloid = 750,
     kCmdCone = 755,
     kCmdMonkey = 780,

@@ -2,6 +2,7 @@
 
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <filesystem>
 #include <memory>
 
 #include "ui/dialog_builder.h"
@@ -112,12 +113,37 @@ ImportFieldTexts ImportDialogTexts(QWidget* dialog) {
     return t;
 }
 
+namespace {
+
+ViewVolume& LastImport() {
+    static ViewVolume last;
+    return last;
+}
+
+}  // namespace
+
+const ViewVolume& LastImportedVolume() {
+    return LastImport();
+}
+
 bool ImportFromFields(const ImportFieldTexts& texts, TemplateDialog* dialog) {
     const ImportFields f = ReadImportFields(texts);
     const std::string refusal = ImportRefusalReason(f.params, f.options, f.ascii);
     if (refusal.empty()) {
         if (dialog) dialog->EndDialog(kOkId);
         const bool loaded = LoadRawVolume(f.ascii, f.params, f.options);
+        if (loaded) {
+            ViewVolume& last = LastImport();
+            last = {};
+            last.kind = ViewVolume::Kind::Raw;
+            std::error_code ec;
+            last.path = std::filesystem::absolute(volumePath, ec).string();
+            last.params = f.params;
+            last.options = f.options;
+            last.ascii = f.ascii;
+            last.fileBytes = std::filesystem::file_size(volumePath, ec);
+            if (ec) last.fileBytes = 0;
+        }
         // The modal run answers OK only for a volume that is there.
         if (!loaded && dialog) dialog->setResult(kCancelId);
         return loaded;

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "scene/view_file.h"
+
 class QWidget;
 
 namespace calyra::ui {
@@ -15,5 +17,8 @@ bool ImportVolumeFile(QWidget* owner);
 // The import dialog for a data file already chosen (volumePath becomes
 // path). Returns true when a new volume was loaded.
 bool ImportVolumeFromPath(QWidget* owner, const std::string& path);
+
+// The file and the parameters of the last import that loaded a volume.
+const ViewVolume& LastImportedVolume();
 
 }  // namespace calyra::ui

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "ui/grey_palette.h"
+#include "ui/platform.h"
 
 namespace calyra::ui {
 
@@ -31,7 +32,7 @@ extern float stereoConvergence;
 extern float stereoSpare;
 extern float stereoShift;  // -(stereoSeparation / stereoConvergence)
 
-class RenderWindow : public QWidget {
+class RenderWindow : public QWidget, public PreparesPaint {
   public:
     // Records renderWindow, builds (or imports) the volume for modelType,
     // requests a render and builds the grey palette.
@@ -46,6 +47,17 @@ class RenderWindow : public QWidget {
     // One typed character, as the keyboard delivers it.
     void handleCharacter(char key);
 
+    // A pending render runs here, before the paint that shows it: the caption
+    // "Please wait for rendering !" is put on screen first, then the image is
+    // cast and drawn into the stored bitmaps for the paint to copy.
+    void preparePaint() override;
+
+    // The picture "Save Image..." and "Copy Image" keep (a pending render runs
+    // first): mono, the image redrawn from the top-left corner into a
+    // minSide x minSide picture; stereo, the client area as shown. Null while
+    // there is no image.
+    QImage picture();
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -59,8 +71,12 @@ class RenderWindow : public QWidget {
     void buildChosenModel();
     void createBitmaps(int width, int height);
     void copyStoredImages(QPainter& screen);
-    void renderMono(QPainter& screen);
-    void renderStereoPair(QPainter& screen);
+    // Sets the caption, clears renderPending and renders; screen (if given)
+    // gets each image as it is drawn.
+    void renderPendingImage(QPainter* screen);
+    void showCaptionNow();
+    void renderMono(QPainter* screen);
+    void renderStereoPair(QPainter* screen);
     void renderOnce();
     void changeStereoParameter(char key);
 
@@ -70,6 +86,8 @@ class RenderWindow : public QWidget {
     bool bitmapsExist_ = false;
     // Row at which the second image lies inside stereoBitmap_; -1 before the first pair.
     int drawnSecondRow_ = -1;
+    // Cells per side of the image in the bitmaps; 0 before the first render.
+    std::int32_t drawnCells_ = 0;
 };
 
 // Moves the six ViewPlane points by stereoShift x |ViewPlane[1] - ViewPlane[0]|

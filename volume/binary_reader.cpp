@@ -132,41 +132,57 @@ void Transpose16(const std::uint8_t* const in[16], std::uint8_t* const out[16]) 
 }
 
 // Writes count slices of 8-bit values (x fastest) into the store at z =
-// firstZ, firstZ + 1, ...: each store row is touched once per run.
+// firstZ, firstZ + 1, ...: each store row is touched once per run. Sixteen
+// slices' rows at a time are first copied side by side: slices lie a power
+// of two apart, and reading them in place would evict each other's lines.
 void WriteSlices(const std::uint8_t* slices, const ImportParams& p, std::int32_t firstZ,
                  std::int32_t count) {
     const VolumeStore& v = VoxelVolume;
     const std::size_t sliceVoxels = std::size_t(p.dimX) * std::size_t(p.dimY);
+    const std::size_t width = std::size_t(p.dimX);
+    std::vector<std::uint8_t> gathered(16 * width);
     for (std::int32_t y = 1; y <= p.dimY; ++y) {
-        const std::uint8_t* line = slices + std::size_t(y - 1) * std::size_t(p.dimX);
-        std::int32_t x = 1;
-        for (; x + 15 <= p.dimX; x += 16) {
-            std::int32_t k = 0;
-            for (; k + 15 < count; k += 16) {
+        const std::uint8_t* line = slices + std::size_t(y - 1) * width;
+        std::int32_t k = 0;
+        for (; k + 15 < count; k += 16) {
+            for (int i = 0; i < 16; ++i) {
+                std::memcpy(&gathered[i * width], line + std::size_t(k + i) * sliceVoxels, width);
+            }
+            std::int32_t x = 1;
+            for (; x + 15 <= p.dimX; x += 16) {
                 const std::uint8_t* in[16];
                 std::uint8_t* out[16];
                 for (int i = 0; i < 16; ++i) {
-                    in[i] = line + std::size_t(k + i) * sliceVoxels + std::size_t(x - 1);
+                    in[i] = &gathered[i * width + std::size_t(x - 1)];
                     out[i] = v.voxels[x + i][y] + firstZ + k;
                 }
                 Transpose16(in, out);
             }
-            for (; k < count; ++k) {
-                const std::uint8_t* src = line + std::size_t(k) * sliceVoxels + std::size_t(x - 1);
-                for (int i = 0; i < 16; ++i) v.voxels[x + i][y][firstZ + k] = src[i];
+            for (; x <= p.dimX; ++x) {
+                std::uint8_t* row = v.voxels[x][y] + firstZ + k;
+                for (int i = 0; i < 16; ++i) row[i] = gathered[i * width + std::size_t(x - 1)];
             }
         }
-        for (; x <= p.dimX; ++x) {
-            std::uint8_t* row = v.voxels[x][y] + firstZ;
-            const std::uint8_t* src = line + std::size_t(x - 1);
-            for (std::int32_t k = 0; k < count; ++k) row[k] = src[std::size_t(k) * sliceVoxels];
+        for (; k < count; ++k) {
+            const std::uint8_t* src = line + std::size_t(k) * sliceVoxels;
+            for (std::int32_t x = 1; x <= p.dimX; ++x) v.voxels[x][y][firstZ + k] = src[x - 1];
         }
     }
 }
 
 std::uint8_t LargestByte(const std::uint8_t* data, std::size_t n) {
+    std::size_t i = 0;
     std::uint8_t largest = 0;
-    for (std::size_t i = 0; i < n; ++i) largest = std::max(largest, data[i]);
+#if defined(__SSE2__)
+    __m128i most = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        most = _mm_max_epu8(most, _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)));
+    }
+    alignas(16) std::uint8_t lanes[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), most);
+    for (const std::uint8_t lane : lanes) largest = std::max(largest, lane);
+#endif
+    for (; i < n; ++i) largest = std::max(largest, data[i]);
     return largest;
 }
 

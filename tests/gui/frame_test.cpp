@@ -110,11 +110,12 @@ TEST_F(FrameStartUp, BuildsTheMenuBarWithTheExactLabels) {
     EXPECT_EQ(titles,
               QStringList({"Model &File", "&Options", "&Display", "&Arrange", "&Parameters"}));
 
-    EXPECT_EQ(Labels(TopMenu(bar, "Model &File")),
-              QStringList({"Development Ball Model", "Math Model &Monkey", "Math Model &Combined",
-                           "-", "Small MRI Head 128^3  ", "Math Model &Hyperboloid",
-                           "Math Model &Cone", "-", "&Load File...", "&Open Volume...", "-",
-                           "E&xit"}));
+    EXPECT_EQ(
+        Labels(TopMenu(bar, "Model &File")),
+        QStringList({"Development Ball Model", "Math Model &Monkey", "Math Model &Combined", "-",
+                     "Small MRI Head 128^3  ", "Math Model &Hyperboloid", "Math Model &Cone", "-",
+                     "&Load File...", "&Open Volume...", "-", "&Save Image...", "Co&py Image", "Sa&ve View...",
+                     "Open V&iew...", "-", "E&xit"}));
     EXPECT_EQ(Labels(TopMenu(bar, "&Options")), QStringList({"Grab &ViewPlane (Rt. Mouse Button)",
                                                              "Grab &World     (Left Mouse Button)",
                                                              "-",
@@ -181,8 +182,13 @@ TEST_F(FrameStartUp, InstallsTheAcceleratorTable) {
         commands[shortcut->key().toString()] = shortcut->property(kControlIdProperty).toInt();
         EXPECT_EQ(shortcut->context(), Qt::ApplicationShortcut);
     }
-    EXPECT_EQ(commands, (std::map<QString, int>{
-                            {"F2", 905}, {"Ctrl+Q", 905}, {"Ctrl+O", 746}, {"Alt+?", 900}, {"Alt+/", 900}}));
+    EXPECT_EQ(commands, (std::map<QString, int>{{"F2", 905},
+                                                {"Ctrl+Q", 905},
+                                                {"Alt+?", 900},
+                                                {"Alt+/", 900},
+                                                {"Ctrl+S", 747},
+                                                {"Ctrl+C", 748},
+                                                {"Ctrl+O", 746}}));
 }
 
 TEST_F(FrameStartUp, FrameKeysScaleTheEyeDistanceWithoutLimit) {

@@ -8,8 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -129,6 +131,19 @@ TEST_F(ImportDialogTest, OkLoadsTheVolumeTheFieldsDescribe) {
     EXPECT_EQ(VoxelVolume.dims.z, 32);
     EXPECT_EQ(VoxelVolume.maxValue, 7u);
     EXPECT_EQ(VoxelVolume.voxels[1][1][1], 7);
+}
+
+TEST_F(ImportDialogTest, EnterPressesOkTheDefaultButton) {
+    WriteFile(dataPath, QByteArray(64 * 64 * 32, '\x07'));
+    WriteFile(dataPath + ".inf", "X= 64\nY= 64\nZ= 32\nbinary\n1\n0\n");
+    const auto dialog = OpenDialog();
+    auto* ok = qobject_cast<QPushButton*>(DialogItem(dialog.get(), kOkId));
+    ASSERT_NE(ok, nullptr);
+    EXPECT_TRUE(ok->isDefault());
+    dialog->show();
+    QTest::keyClick(dialog.get(), Qt::Key_Return);
+    EXPECT_EQ(dialog->result(), kOkId);
+    EXPECT_EQ(VoxelVolume.dims.z, 32);
 }
 
 TEST_F(ImportDialogTest, ThreeHundredCubedIsAcceptedAndThreeHundredAndOneRefused) {
@@ -280,7 +295,7 @@ TEST_F(ImportDialogTest, TheChooserShowsNamesWithoutADotUnderDataFiles) {
     WriteFile(dataPath + ".inf", "x");
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    QStringList dataNames, allNames;
+    QStringList dataNames, allNames, typeLabels, allPatterns;
     // The file system model fills in the background: wait for count names.
     const auto listed = [](QFileDialog* d, int count) {
         auto* view = d->findChild<QListView*>("listView");
@@ -303,8 +318,12 @@ TEST_F(ImportDialogTest, TheChooserShowsNamesWithoutADotUnderDataFiles) {
         }
         d->setDirectory(dir.path());
         dataNames = listed(d, 2);
-        QTest::keyClick(d->findChild<QComboBox*>("fileTypeCombo"), Qt::Key_Down);
+        auto* types = d->findChild<QComboBox*>("fileTypeCombo");
+        typeLabels = {types->itemText(0), types->itemText(1)};
+        QTest::keyClick(types, Qt::Key_Down);
         allNames = listed(d, 4);
+        // "*.*" on the system it was written for matches every name.
+        allPatterns = d->findChild<QFileSystemModel*>()->nameFilters();
         QTest::keyClicks(d->findChild<QLineEdit*>("fileNameEdit"), "plain");
         QMetaObject::invokeMethod(d, "accept");
         if (d->isVisible()) d->reject();  // never leave the test waiting
@@ -320,6 +339,8 @@ TEST_F(ImportDialogTest, TheChooserShowsNamesWithoutADotUnderDataFiles) {
     EXPECT_TRUE(allNames.contains("notes.txt"));
     EXPECT_TRUE(allNames.contains("plain"));
     EXPECT_TRUE(allNames.contains("cube.inf"));
+    EXPECT_EQ(typeLabels, QStringList({"Data Files (*.)", "All Files (*.*)"}));
+    EXPECT_EQ(allPatterns, QStringList({"*"}));
     EXPECT_TRUE(messages.empty());
 }
 

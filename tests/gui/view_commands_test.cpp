@@ -1,0 +1,149 @@
+// "Sa&ve View..." and "Open V&iew...": a view composed in the window comes
+// back exactly, from its file or from a saved picture, here and in batch.
+#include "ui/view_commands.h"
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <vector>
+
+#include "geometry/orientation.h"
+#include "render/settings.h"
+#include "tests/gui/frame_fixture.h"
+#include "ui/commands.h"
+#include "ui/demo.h"
+#include "ui/image_commands.h"
+#include "ui/render_window.h"
+
+namespace calyra::ui::testing {
+namespace {
+
+struct Buffers {
+    std::vector<std::uint32_t> image;
+    std::vector<std::int32_t> depth;
+    std::int32_t max = 0;
+    bool operator==(const Buffers&) const = default;
+};
+
+// The buffers of the image shown now.
+Buffers Shown() {
+    return {std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
+            std::vector<std::int32_t>(std::begin(DepthBuffer), std::end(DepthBuffer)), displayMax};
+}
+
+Buffers Rendered(QWidget* window) {
+    renderPending = true;
+    Paint(window);
+    return Shown();
+}
+
+class ViewCommandsTest : public FrameFixture {
+  protected:
+    void SetUp() override {
+        FrameFixture::SetUp();
+        messages.clear();  // the welcome box
+        ShownVolume() = {};
+        ASSERT_TRUE(dir.isValid());
+        SetViewFileChooser([this](QWidget*, bool) { return chosen; });
+        SetPictureFileChooser([this](QWidget*) { return chosen; });
+    }
+    void TearDown() override {
+        SetViewFileChooser({});
+        SetPictureFileChooser({});
+        FrameFixture::TearDown();
+    }
+
+    // The cone turned by hand: snaps, turns, a pan, a demonstration step.
+    void ComposeCone() {
+        DispatchCommand(frame, kCmdCone);
+        DispatchCommand(frame, kCmdTransparent);
+        DispatchCommand(frame, kCmdInterpolate);
+        SnapWorld(Left);
+        RotateViewPlane(0.37f, -0.21f);
+        PanViewPlane(PanDirection::In);
+        DemoStep();
+        RotateWorld(0.1f, 0.05f);
+    }
+
+    QTemporaryDir dir;
+    QString chosen;
+};
+
+TEST_F(ViewCommandsTest, ASavedViewOpensAgainWithIdenticalBuffers) {
+    ComposeCone();
+    const Buffers composed = Rendered(renderWindow);
+    chosen = dir.filePath("cone.view");
+    DispatchCommand(frame, kCmdSaveView);
+    ASSERT_TRUE(QFile::exists(chosen));
+
+    // Something else entirely, then the view again.
+    DispatchCommand(frame, kCmdBallModel);
+    DispatchCommand(frame, kCmdSlice);
+    ResetOrientation();
+    DispatchCommand(frame, kCmdOpenView);
+    EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
+    EXPECT_EQ(modelType, 7);
+    EXPECT_TRUE(interpolate);
+    EXPECT_TRUE(IsMenuItemChecked(kCmdInterpolate));
+    EXPECT_TRUE(IsMenuItemChecked(kCmdTransparent));
+    EXPECT_FALSE(IsMenuItemChecked(kCmdSlice));
+    EXPECT_TRUE(Rendered(renderWindow) == composed);
+}
+
+TEST_F(ViewCommandsTest, ASavedPictureRendersIdenticallyInBatchAndOpensAsAView) {
+    ComposeCone();
+    Paint(renderWindow);
+    chosen = dir.filePath("cone.png");
+    DispatchCommand(frame, kCmdSaveImage);
+    ASSERT_TRUE(messages.empty());
+    const QImage gui(chosen);
+    ASSERT_FALSE(gui.isNull());
+
+    const QString batch = dir.filePath("batch.png");
+    QProcess run;
+    run.start(QStringLiteral(CALYRA_RENDER_EXE),
+              {"--view", chosen, "--size", QString::number(gui.width()), "--out", batch});
+    ASSERT_TRUE(run.waitForFinished(120000));
+    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    const QImage cli = QImage(batch).convertToFormat(QImage::Format_RGB32);
+    const QImage g = gui.convertToFormat(QImage::Format_RGB32);
+    int differ = 0;
+    for (int y = 0; y < std::min(g.height(), cli.height()); ++y)
+        for (int x = 0; x < std::min(g.width(), cli.width()); ++x) differ += g.pixel(x, y) != cli.pixel(x, y);
+    EXPECT_EQ(differ, 0) << g.width() << "x" << g.height() << " vs " << cli.width() << "x" << cli.height()
+                         << "\n" << ShownViewText().toStdString();
+    EXPECT_EQ(g, cli);
+
+    // The picture shows the render before the last World turn, which
+    // changes no image; the view it carries is that render's.
+    const Buffers composed = Shown();
+    DispatchCommand(frame, kCmdMonkey);
+    DispatchCommand(frame, kCmdOpenView);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(Rendered(renderWindow) == composed);
+}
+
+TEST_F(ViewCommandsTest, WhatCannotBeShownIsAMessageAndChangesNothing) {
+    DispatchCommand(frame, kCmdSaveView);  // nothing shown yet
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, kNoViewText);
+
+    DispatchCommand(frame, kCmdHyperboloid);
+    QWidget* shown = renderWindow;
+    messages.clear();
+    chosen = dir.filePath("bad.view");
+    QFile bad(chosen);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("calyra-view 9\nsource model cone\n");
+    bad.close();
+    DispatchCommand(frame, kCmdOpenView);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.contains("newer than this program")) << messages[0].text.toStdString();
+    EXPECT_EQ(renderWindow, shown);
+    EXPECT_EQ(modelType, 6);
+}
+
+}  // namespace
+}  // namespace calyra::ui::testing

@@ -1,0 +1,215 @@
+#include "ui/view_commands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QSaveFile>
+#include <filesystem>
+
+#include "geometry/orientation.h"
+#include "geometry/repaint.h"
+#include "picture/picture_file.h"
+#include "render/settings.h"
+#include "ui/commands.h"
+#include "ui/platform.h"
+#include "volume/models.h"
+#include "volume/volume_store.h"
+
+namespace calyra::ui {
+namespace {
+
+struct NamedModel {
+    std::int32_t type;
+    const char* name;
+};
+constexpr NamedModel kModels[] = {{0, "ball"}, {8, "monkey"},      {9, "combined"},
+                                  {2, "head"}, {6, "hyperboloid"}, {7, "cone"}};
+
+std::int32_t ModelTypeOfName(const std::string& name) {
+    for (const NamedModel& m : kModels) {
+        if (name == m.name) return m.type;
+    }
+    return -1;
+}
+
+ViewFileChooser& Chooser() {
+    static ViewFileChooser chooser;
+    return chooser;
+}
+
+QString ChooseViewFile(QWidget* owner, bool save) {
+    if (Chooser()) return Chooser()(owner, save);
+    QFileDialog dialog(owner, QString::fromLatin1(save ? kSaveViewCaption : kOpenViewCaption));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(save ? QStringLiteral("Views (*.view)")
+                              : QStringLiteral("Views and pictures (*.view *.png *.jpg *.jpeg "
+                                               "*.tif *.tiff);;All Files (*)"));
+    if (save) {
+        dialog.setDefaultSuffix(QStringLiteral("view"));
+        dialog.selectFile(QDir::current().filePath(QStringLiteral("calyra.view")));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front();
+}
+
+void Warn(QWidget* frame, const QString& text, const char* caption) {
+    ShowMessage(frame, text, QString::fromLatin1(caption), Icon::Warning);
+}
+
+// The view text of a view file, or of the view a picture carries.
+QString ReadViewText(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray head = file.peek(16);
+    if (head.startsWith("calyra-view") || head.startsWith("#")) {
+        // A view file is a few hundred bytes; anything far larger is not one.
+        return QString::fromUtf8(file.read(1 << 20));
+    }
+    file.close();
+    return picture::ViewTextOf(path);
+}
+
+std::uint64_t FileBytes(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
+    return ec ? 0 : static_cast<std::uint64_t>(bytes);
+}
+
+// Reads the view's volume again; false (with a message) when it cannot.
+bool LoadViewVolume(QWidget* frame, const ViewVolume& v) {
+    switch (v.kind) {
+        case ViewVolume::Kind::Model: {
+            const int model = ModelTypeOfName(v.model);
+            if (model < 0) {
+                Warn(frame, QStringLiteral("The view names an unknown model: ") +
+                                QString::fromStdString(v.model),
+                     kOpenViewCaption);
+                return false;
+            }
+            modelType = model;
+            RecreateModelWindows(frame);
+            return true;
+        }
+        case ViewVolume::Kind::Raw: {
+            const QString path = QString::fromStdString(v.path);
+            if (!std::filesystem::exists(v.path)) {
+                Warn(frame, QStringLiteral("The view's data file %1 is missing.").arg(path),
+                     kOpenViewCaption);
+                return false;
+            }
+            const std::uint64_t bytes = FileBytes(v.path);
+            if (bytes != v.fileBytes) {
+                Warn(frame,
+                     QStringLiteral("The view's data file %1 has changed: it held %2 bytes when "
+                                    "the view was saved, %3 now.")
+                         .arg(path)
+                         .arg(v.fileBytes)
+                         .arg(bytes),
+                     kOpenViewCaption);
+                return false;
+            }
+            const std::string refusal = ImportRefusalReason(v.params, v.options, v.ascii);
+            if (!refusal.empty()) {
+                Warn(frame, QString::fromStdString(RefusalMessage(refusal)), kOpenViewCaption);
+                return false;
+            }
+            volumePath = v.path;
+            if (!LoadRawVolume(v.ascii, v.params, v.options)) return false;
+            ShowLoadedVolume(frame, kLoadedFileModel);
+            return true;
+        }
+        default:
+            Warn(frame, QStringLiteral("This program cannot open the view's volume."),
+                 kOpenViewCaption);
+            return false;
+    }
+}
+
+}  // namespace
+
+void ShowModelChosen(std::int32_t model) {
+    ShownVolume() = {};
+    for (const NamedModel& m : kModels) {
+        if (m.type != model) continue;
+        ShownVolume().kind = ViewVolume::Kind::Model;
+        ShownVolume().model = m.name;
+    }
+}
+
+ViewVolume& ShownVolume() {
+    static ViewVolume shown;
+    return shown;
+}
+
+namespace {
+
+std::optional<ViewState>& RenderedView() {
+    static std::optional<ViewState> rendered;
+    return rendered;
+}
+
+}  // namespace
+
+void RememberRenderedView() {
+    RenderedView() = CaptureView(ViewVolume{});
+}
+
+QString ShownViewText() {
+    ViewState view = RenderedView() ? *RenderedView() : CaptureView(ViewVolume{});
+    view.volume = ShownVolume();
+    return QString::fromStdString(WriteViewText(view));
+}
+
+void SetViewFileChooser(ViewFileChooser chooser) {
+    Chooser() = std::move(chooser);
+}
+
+void SaveView(QWidget* frame) {
+    if (ShownVolume().kind == ViewVolume::Kind::None) {
+        ShowMessage(frame, QString::fromLatin1(kNoViewText), QString::fromLatin1(kSaveViewCaption),
+                    Icon::Information);
+        return;
+    }
+    const QString path = ChooseViewFile(frame, true);
+    if (path.isEmpty()) return;
+    QSaveFile file(path);
+    const QByteArray text = ShownViewText().toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        Warn(frame, QStringLiteral("Could not write the view to %1.").arg(path), kSaveViewCaption);
+    }
+}
+
+void OpenView(QWidget* frame) {
+    const QString path = ChooseViewFile(frame, false);
+    if (path.isEmpty()) return;
+    const QString text = ReadViewText(path);
+    if (text.isEmpty()) {
+        Warn(frame, QStringLiteral("%1 is neither a view file nor a picture that carries a view.")
+                        .arg(path),
+             kOpenViewCaption);
+        return;
+    }
+    std::string error;
+    const std::optional<ViewState> view = ParseViewText(text.toStdString(), error);
+    if (!view) {
+        Warn(frame, path + QStringLiteral(": ") + QString::fromStdString(error), kOpenViewCaption);
+        return;
+    }
+    ShowView(frame, *view);
+}
+
+bool ShowView(QWidget* frame, const ViewState& view) {
+    if (!LoadViewVolume(frame, view.volume)) return false;
+    ShownVolume() = view.volume;
+    // After the build, which switched interpolation off.
+    SelectRenderType(kCmdSurface + view.renderType);
+    ApplyViewSettingsAndGeometry(view);
+    ShowParameterMarks();
+    InvalidateWindow(geometryWindow, true);
+    RequestRender();
+    return true;
+}
+
+}  // namespace calyra::ui
