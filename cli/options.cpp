@@ -19,6 +19,8 @@ const char* const kUsage =
     "                          (head reads \"sm3dhead\" from the working directory)\n"
     "  --raw FILE              import FILE; shape and type from FILE.inf unless given:\n"
     "  --dims X Y Z  --bytes N  --ascii  --reverse  --aspect AX AY AZ  --header-bytes N\n"
+    "  --open PATH             a NRRD, MetaImage, NIfTI, DICOM (file or folder) or TIFF\n"
+    "                          volume; --window LO HI, --no-resample\n"
     "  --view FILE             a view file, or a picture saved with one: its volume,\n"
     "                          settings and geometry; the options below still apply\n"
     "Settings (defaults as at program start, or the view's):\n"
@@ -144,6 +146,29 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             }
             o.bytes = n;
             consumed = 1;
+        } else if (arg == "--open") {
+            if (!need(1)) return std::nullopt;
+            o.open = argv[i + 1];
+            consumed = 1;
+        } else if (arg == "--window") {
+            if (!need(2)) return std::nullopt;
+            std::vector<double> w(2);
+            for (int k = 0; k < 2; ++k) {
+                char* end = nullptr;
+                w[k] = std::strtod(argv[i + 1 + k], &end);
+                if (end == argv[i + 1 + k] || *end != '\0' || !std::isfinite(w[k])) {
+                    error = std::string("not a number for --window: ") + argv[i + 1 + k];
+                    return std::nullopt;
+                }
+            }
+            if (w[0] > w[1]) {
+                error = "--window LO HI needs LO <= HI";
+                return std::nullopt;
+            }
+            o.window = w;
+            consumed = 2;
+        } else if (arg == "--no-resample") {
+            o.noResample = true;
         } else if (arg == "--header-bytes") {
             int n = 0;
             if (!need(1) || !ParseInt(argv[i + 1], n)) {
@@ -244,8 +269,15 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         }
         i += consumed;
     }
-    if (int(o.raw.has_value()) + int(o.modelGiven) + int(o.view.has_value()) > 1) {
-        error = "give one volume source: --model, --raw or --view";
+    // Exactly one volume source, and only its own options.
+    if (int(o.raw.has_value()) + int(o.modelGiven) + int(o.view.has_value()) +
+            int(o.open.has_value()) >
+        1) {
+        error = "give one volume source: --model, --raw, --open or --view";
+        return std::nullopt;
+    }
+    if (!o.open && (o.window || o.noResample)) {
+        error = "--window and --no-resample go with --open";
         return std::nullopt;
     }
     const bool importOptions =

@@ -8,9 +8,9 @@
 #include <optional>
 #include <sstream>
 
-#include "picture/picture_file.h"
-
+#include "formats/open_volume.h"
 #include "geometry/orientation.h"
+#include "picture/picture_file.h"
 #include "render/settings.h"
 #include "volume/file_open.h"
 #include "volume/messages.h"
@@ -81,9 +81,8 @@ bool ImportRawAs(const ViewVolume& v) {
 }
 
 bool BuildModel(const std::string& name) {
-    static const std::map<std::string, int> models = {{"ball", 0},        {"head", 2},
-                                                      {"hyperboloid", 6}, {"cone", 7},
-                                                      {"monkey", 8},      {"combined", 9}};
+    static const std::map<std::string, int> models = {
+        {"ball", 0}, {"head", 2}, {"hyperboloid", 6}, {"cone", 7}, {"monkey", 8}, {"combined", 9}};
     const auto it = models.find(name);
     if (it == models.end()) {
         Fail("unknown model " + name + " in the view");
@@ -96,6 +95,23 @@ bool BuildModel(const std::string& name) {
     sceneVolume = {};
     sceneVolume.kind = ViewVolume::Kind::Model;
     sceneVolume.model = name;
+    return true;
+}
+
+// Opens a standard volume file (or DICOM folder) as v describes it.
+bool OpenAs(const ViewVolume& v) {
+    formats::OpenOptions options;
+    if (v.windowLow && v.windowHigh) {
+        options.window = true;
+        options.windowLow = *v.windowLow;
+        options.windowHigh = *v.windowHigh;
+    }
+    options.resample = v.resample;
+    if (!formats::OpenVolume(v.path, options)) return false;
+    std::error_code ec;
+    sceneVolume = v;
+    sceneVolume.path = std::filesystem::absolute(v.path, ec).string();
+    sceneVolume.fileBytes = std::filesystem::is_regular_file(v.path, ec) ? FileBytes(v.path) : 0;
     return true;
 }
 
@@ -116,6 +132,8 @@ bool BuildFromView(const std::string& path) {
             if (!ImportRawAs(v)) return false;
             sceneVolume = v;
             return true;
+        case ViewVolume::Kind::Open:
+            return OpenAs(v);
         default:
             Fail(path + ": this program cannot open the view's volume");
             return false;
@@ -140,11 +158,12 @@ bool ImportRaw(const Options& o) {
     if (std::filesystem::is_regular_file(sideFile, ec)) {
         fileType = ReadInfFile(params, options);
     } else if (!o.dims) {
-        ReportMessage({FormatWithName(kCouldNotReadFile, sideFile) +
-                           "Without the side file, give the shape with --dims X Y Z (and --bytes N, "
-                           "--ascii, --reverse, --header-bytes N as the file needs), or write " +
-                           sideFile + " (see --help).",
-                       "", MessageIcon::Warning, MessageOwner::None});
+        ReportMessage(
+            {FormatWithName(kCouldNotReadFile, sideFile) +
+                 "Without the side file, give the shape with --dims X Y Z (and --bytes N, "
+                 "--ascii, --reverse, --header-bytes N as the file needs), or write " +
+                 sideFile + " (see --help).",
+             "", MessageIcon::Warning, MessageOwner::None});
         return false;
     }
     bool ascii = fileType == 0;
@@ -182,6 +201,17 @@ bool ImportRaw(const Options& o) {
 
 bool BuildSceneVolume(const Options& o) {
     if (o.raw) return ImportRaw(o);
+    if (o.open) {
+        ViewVolume v;
+        v.kind = ViewVolume::Kind::Open;
+        v.path = *o.open;
+        if (o.window) {
+            v.windowLow = (*o.window)[0];
+            v.windowHigh = (*o.window)[1];
+        }
+        v.resample = !o.noResample;
+        return OpenAs(v);
+    }
     if (o.view) return BuildFromView(*o.view);
     return BuildModel(o.model);
 }
@@ -198,7 +228,8 @@ void ApplySettingsAndGeometry(const Options& o) {
     // The view first: the build switched interpolation off.
     if (sceneView) ApplyViewSettingsAndGeometry(*sceneView);
     if (o.type) {
-        renderType = *o.type == "surface" ? Surface : (*o.type == "transparent" ? Transparent : Slice);
+        renderType =
+            *o.type == "surface" ? Surface : (*o.type == "transparent" ? Transparent : Slice);
     }
     if (o.threshold) threshold = *o.threshold;
     if (o.interp) interpolate = true;

@@ -6,6 +6,7 @@ namespace {
 constexpr AcceleratorEntry kCalyraAccel[] = {
     {AccelKind::VirtualKey, kVirtualKeyF2, 0, 905},
     {AccelKind::VirtualKey, 'Q', kAccelControl, 905},
+    {AccelKind::VirtualKey, 'O', kAccelControl, 746},
     {AccelKind::Character, '?', kAccelAlt, 900},
     {AccelKind::Character, '/', kAccelAlt, 900},
     {AccelKind::VirtualKey, 'S', kAccelControl, 747},

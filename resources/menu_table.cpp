@@ -16,6 +16,7 @@ constexpr MenuEntry kMenu[] = {
     {Item, 755, "Math Model &Cone"},
     {Separator, 0, ""},
     {Item, 745, "&Load File..."},
+    {Item, 746, "&Open Volume..."},
     {Separator, 0, ""},
     {Item, 747, "&Save Image..."},
     {Item, 748, "Co&py Image"},

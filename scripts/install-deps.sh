@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libglx-dev
   qt6-qpa-plugins qt6-image-formats-plugins
   xvfb xauth
+  libinsighttoolkit5-dev libnifti2-dev libgdcm-dev libtiff-dev zlib1g-dev
   desktop-file-utils dpkg-dev
 )
 if [[ "${CALYRA_FUZZ:-0}" == 1 ]]; then

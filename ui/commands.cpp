@@ -15,6 +15,7 @@
 #include "ui/view_commands.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
+#include "ui/volume_opener.h"
 #include "volume/volume_store.h"
 
 namespace calyra::ui {
@@ -130,6 +131,9 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
                 ShowLoadedVolume(frame, kLoadedFileModel);
                 ShownVolume() = LastImportedVolume();
             }
+            return 1;
+        case kCmdOpenVolume:
+            RunOpenVolume(frame);
             return 1;
         case kCmdSaveImage:
             SaveImage(frame);

@@ -50,6 +50,7 @@ enum CommandId : int {
     kCmdThresholdPanel = 739,
     kCmdRender = 741,
     kCmdLoadFile = 745,
+    kCmdOpenVolume = 746,
     kCmdSaveImage = 747,
     kCmdCopyImage = 748,
     kCmdSaveView = 760,

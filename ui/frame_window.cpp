@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -20,6 +23,7 @@
 #include "ui/menu_builder.h"
 #include "ui/panels.h"
 #include "ui/platform.h"
+#include "ui/volume_opener.h"
 
 namespace calyra::ui {
 namespace {
@@ -60,6 +64,7 @@ class ModelWindowGuard : public QObject {
 
 FrameWindow::FrameWindow() {
     setWindowTitle(QString::fromLatin1(kFrameTitle));
+    setAcceptDrops(true);
     placeOnScreen();
     createMenus();
     greetUser();
@@ -168,6 +173,19 @@ void FrameWindow::mousePressEvent(QMouseEvent* event) {
 
 void FrameWindow::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
+}
+
+void FrameWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls() && event->mimeData()->urls().front().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void FrameWindow::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile()) return;
+    event->acceptProposedAction();
+    OpenVolumePath(this, urls.front().toLocalFile());
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event) {

@@ -47,6 +47,9 @@ class FrameWindow : public QMainWindow {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A file or folder dropped on the frame opens like Open Volume's choice.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void placeOnScreen();

@@ -1,17 +1,21 @@
 // calyra: the windowed volume visualiser.
 #include <QApplication>
 #include <QPointer>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
 
 #include "ui/frame_window.h"
+#include "ui/volume_opener.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: calyra [OPTION]\n"
+    "Usage: calyra [OPTION] [PATH]\n"
     "Interactive ray-cast volume visualisation.\n"
     "\n"
+    "  PATH         a volume file (NRRD, MetaImage, NIfTI, DICOM, TIFF, raw) or a DICOM\n"
+    "               folder, opened after the welcome box\n"
     "  --help       show this text and exit\n"
     "  --version    show the version and exit\n"
     "\n"
@@ -38,6 +42,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(CALYRA_VERSION));
     QPointer<calyra::ui::FrameWindow> frame = calyra::ui::StartCalyra();
     frame->setAttribute(Qt::WA_DeleteOnClose);
+    // `calyra PATH` opens PATH once the frame is up, after the welcome box.
+    QTimer::singleShot(0, frame.data(), [&frame] {
+        calyra::ui::OpenCommandLinePath(frame.data(), QCoreApplication::arguments());
+    });
     const int exitCode = QApplication::exec();
     delete frame.data();
     return exitCode;

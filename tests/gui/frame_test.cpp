@@ -114,7 +114,7 @@ TEST_F(FrameStartUp, BuildsTheMenuBarWithTheExactLabels) {
         Labels(TopMenu(bar, "Model &File")),
         QStringList({"Development Ball Model", "Math Model &Monkey", "Math Model &Combined", "-",
                      "Small MRI Head 128^3  ", "Math Model &Hyperboloid", "Math Model &Cone", "-",
-                     "&Load File...", "-", "&Save Image...", "Co&py Image", "Sa&ve View...",
+                     "&Load File...", "&Open Volume...", "-", "&Save Image...", "Co&py Image", "Sa&ve View...",
                      "Open V&iew...", "-", "E&xit"}));
     EXPECT_EQ(Labels(TopMenu(bar, "&Options")), QStringList({"Grab &ViewPlane (Rt. Mouse Button)",
                                                              "Grab &World     (Left Mouse Button)",
@@ -187,7 +187,8 @@ TEST_F(FrameStartUp, InstallsTheAcceleratorTable) {
                                                 {"Alt+?", 900},
                                                 {"Alt+/", 900},
                                                 {"Ctrl+S", 747},
-                                                {"Ctrl+C", 748}}));
+                                                {"Ctrl+C", 748},
+                                                {"Ctrl+O", 746}}));
 }
 
 TEST_F(FrameStartUp, FrameKeysScaleTheEyeDistanceWithoutLimit) {

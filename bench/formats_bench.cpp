@@ -1,0 +1,114 @@
+// Opening a 512 x 512 x 300 signed 16-bit scan as NIfTI and as a DICOM series
+// (300 files) against reading the same bytes raw: time to a usable store.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "formats/open_volume.h"
+#include "tests/formats/fixture_writers.h"
+#include "volume/raw_reader.h"
+#include "volume/volume_store.h"
+
+namespace {
+
+using namespace calyra;
+namespace fs = std::filesystem;
+
+constexpr int kX = 512, kY = 512, kZ = 300;
+
+const fs::path& Dir() {
+    static const fs::path dir = [] {
+        fs::path d = fs::temp_directory_path() / "calyra_formats_bench";
+        fs::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+// A smooth phantom with a noisy edge, values about -1000..2000 like a CT.
+const test::Volume& Scan() {
+    static const test::Volume v = [] {
+        test::Volume s;
+        s.nx = kX, s.ny = kY, s.nz = kZ;
+        s.type = test::PixelType::I16;
+        s.values.resize(std::size_t(kX) * kY * kZ);
+        std::size_t n = 0;
+        for (int k = 0; k < kZ; ++k)
+            for (int j = 0; j < kY; ++j)
+                for (int i = 0; i < kX; ++i, ++n) {
+                    const double r = std::hypot(i - 256.0, j - 256.0, (k - 150.0) * 1.5);
+                    s.values[n] =
+                        r < 200 ? 40 + (r > 180 ? 1500 : 0) + int(n * 2654435761u % 50) : -1000;
+                }
+        return s;
+    }();
+    return v;
+}
+
+std::string Prepared(const char* name, void (*write)(const std::string&)) {
+    const fs::path p = Dir() / name;
+    if (!fs::exists(p)) write(p.string());
+    return p.string();
+}
+
+const std::string& NiftiFile() {
+    static const std::string path =
+        Prepared("scan.nii", [](const std::string& p) { test::WriteNifti(Scan(), p, 1); });
+    return path;
+}
+
+const std::string& DicomFolder() {
+    static const std::string path = Prepared("dicom", [](const std::string& p) {
+        std::vector<std::string> names;
+        for (int k = 0; k < kZ; ++k) names.push_back("IM" + std::to_string((k * 7919) % 1000000));
+        test::WriteDicomSeries(Scan(), p, names, "1.2.826.0.1.3680043.2.1125.77", 1);
+    });
+    return path;
+}
+
+const std::string& RawFile() {
+    static const std::string path = Prepared("scan.raw", [](const std::string& p) {
+        std::ofstream out(p, std::ios::binary);
+        for (double v : Scan().values) {
+            const auto s = static_cast<std::int16_t>(v);
+            out.put(char(s & 0xFF)).put(char((s >> 8) & 0xFF));
+        }
+    });
+    return path;
+}
+
+void BM_OpenNifti(benchmark::State& state) {
+    const std::string& path = NiftiFile();
+    for (auto _ : state) {
+        if (!formats::OpenVolume(path, {})) state.SkipWithError("open failed");
+        benchmark::DoNotOptimize(VoxelVolume.maxValue);
+    }
+}
+BENCHMARK(BM_OpenNifti)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_OpenDicomSeries(benchmark::State& state) {
+    const std::string& path = DicomFolder();
+    for (auto _ : state) {
+        if (!formats::OpenVolume(path, {})) state.SkipWithError("open failed");
+        benchmark::DoNotOptimize(VoxelVolume.maxValue);
+    }
+}
+BENCHMARK(BM_OpenDicomSeries)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ReadSameBytesRaw(benchmark::State& state) {
+    volumePath = RawFile();
+    ImportParams params;
+    params.dimX = kX, params.dimY = kY, params.dimZ = kZ;
+    ImportOptions options;
+    options.bytesPerVoxel = 2;
+    options.reverseBytes = 1;  // little-endian file
+    for (auto _ : state) {
+        LoadRawVolume(false, params, options);
+        benchmark::DoNotOptimize(VoxelVolume.maxValue);
+    }
+}
+BENCHMARK(BM_ReadSameBytesRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,406 @@
+// DICOM through GDCM: a folder's largest series, or the series of one file,
+// slices sorted by their position along the slice normal.
+#include <gdcmImage.h>
+#include <gdcmImageReader.h>
+#include <gdcmScanner.h>
+#include <gdcmTrace.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "formats/readers.h"
+
+namespace calyra::formats {
+namespace {
+
+namespace fs = std::filesystem;
+
+const gdcm::Tag kSeriesUid(0x0020, 0x000e);
+const gdcm::Tag kSeriesNumber(0x0020, 0x0011);
+const gdcm::Tag kInstanceNumber(0x0020, 0x0013);
+const gdcm::Tag kPosition(0x0020, 0x0032);
+const gdcm::Tag kOrientation(0x0020, 0x0037);
+const gdcm::Tag kRows(0x0028, 0x0010);
+const gdcm::Tag kColumns(0x0028, 0x0011);
+const gdcm::Tag kFrames(0x0028, 0x0008);
+const gdcm::Tag kBitsAllocated(0x0028, 0x0100);
+const gdcm::Tag kSamplesPerPixel(0x0028, 0x0002);
+const gdcm::Tag kPixelSpacing(0x0028, 0x0030);
+const gdcm::Tag kImagerPixelSpacing(0x0018, 0x1164);
+const gdcm::Tag kRescaleIntercept(0x0028, 0x1052);
+const gdcm::Tag kRescaleSlope(0x0028, 0x1053);
+const gdcm::Tag kTransferSyntax(0x0002, 0x0010);
+
+// "DICM" at byte 128, the mark of a DICOM file.
+bool HasDicomMark(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    char head[132];
+    const bool ok = std::fread(head, 1, sizeof head, f) == sizeof head &&
+                    std::memcmp(head + 128, "DICM", 4) == 0;
+    std::fclose(f);
+    return ok;
+}
+
+std::vector<double> Numbers(const char* text) {
+    std::vector<double> values;
+    if (!text) return values;
+    std::string s(text);
+    std::replace(s.begin(), s.end(), '\\', ' ');
+    std::istringstream in(s);
+    in.imbue(std::locale::classic());
+    double d;
+    while (in >> d) values.push_back(d);
+    return values;
+}
+
+long Integer(const char* text, long fallback) {
+    const auto v = Numbers(text);
+    return v.empty() ? fallback : static_cast<long>(v[0]);
+}
+
+std::string Trimmed(const char* text) {
+    std::string s = text ? text : "";
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
+    return s;
+}
+
+struct Slice {
+    std::string file;
+    long frames = 1;
+    long instance = 0;
+    double position = 0.0;  // along the normal
+    bool placed = false;    // has position and orientation
+    std::array<double, 3> normal{};
+};
+
+std::array<double, 3> Cross(const std::vector<double>& o) {
+    return {o[1] * o[5] - o[2] * o[4], o[2] * o[3] - o[0] * o[5], o[0] * o[4] - o[1] * o[3]};
+}
+
+std::string Shape(const gdcm::Scanner& s, const std::string& f) {
+    return std::to_string(Integer(s.GetValue(f.c_str(), kColumns), 0)) + " x " +
+           std::to_string(Integer(s.GetValue(f.c_str(), kRows), 0));
+}
+
+// The DICOM files directly in the folder (subfolders are not searched).
+std::vector<std::string> DicomFilesIn(const fs::path& folder) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_regular_file(ec) && HasDicomMark(it->path().string())) {
+            files.push_back(it->path().string());
+        }
+    }
+    if (ec) throw FormatError("the folder cannot be listed");
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The chosen series' files: the one of `file`, or the folder's largest
+// (most slices; a tie goes to the lowest series number).
+std::vector<std::string> ChooseSeries(const gdcm::Scanner& s, const std::vector<std::string>& files,
+                                      const std::string& file) {
+    std::map<std::string, std::vector<std::string>> series;
+    for (const std::string& f : files) {
+        if (s.IsKey(f.c_str())) series[Trimmed(s.GetValue(f.c_str(), kSeriesUid))].push_back(f);
+    }
+    if (!file.empty()) {
+        if (!s.IsKey(file.c_str())) throw FormatError("it cannot be read as DICOM");
+        return series[Trimmed(s.GetValue(file.c_str(), kSeriesUid))];
+    }
+    const std::vector<std::string>* best = nullptr;
+    long bestSlices = 0, bestNumber = 0;
+    for (const auto& [uid, members] : series) {
+        long slices = 0;
+        for (const std::string& f : members)
+            slices += std::max(1L, Integer(s.GetValue(f.c_str(), kFrames), 1));
+        const long number = Integer(s.GetValue(members.front().c_str(), kSeriesNumber), LONG_MAX);
+        if (!best || slices > bestSlices || (slices == bestSlices && number < bestNumber)) {
+            best = &members;
+            bestSlices = slices;
+            bestNumber = number;
+        }
+    }
+    if (!best) throw FormatError("it holds no DICOM image");
+    return *best;
+}
+
+// Sorts the slices along the normal and returns the z spacing (0: unknown).
+double SortSlices(std::vector<Slice>& slices, std::vector<std::string>& notes) {
+    const bool placed =
+        std::all_of(slices.begin(), slices.end(), [](const Slice& s) { return s.placed; });
+    if (!placed) {
+        std::stable_sort(slices.begin(), slices.end(),
+                         [](const Slice& a, const Slice& b) { return a.instance < b.instance; });
+        return 0.0;
+    }
+    const auto& n0 = slices.front().normal;
+    for (const Slice& s : slices) {
+        const double dot = s.normal[0] * n0[0] + s.normal[1] * n0[1] + s.normal[2] * n0[2];
+        if (std::fabs(dot) < 0.999) {
+            throw FormatError("its slices are not parallel (" +
+                              fs::path(s.file).filename().string() + ")");
+        }
+    }
+    std::stable_sort(slices.begin(), slices.end(),
+                     [](const Slice& a, const Slice& b) { return a.position < b.position; });
+    if (slices.size() < 2) return 0.0;
+    std::vector<double> steps;
+    for (std::size_t i = 1; i < slices.size(); ++i)
+        steps.push_back(slices[i].position - slices[i - 1].position);
+    std::vector<double> sorted = steps;
+    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+    const double median = sorted[sorted.size() / 2];
+    const bool even = std::all_of(steps.begin(), steps.end(), [&](double d) {
+        return std::fabs(d - median) <= 1e-3 * std::max(1.0, std::fabs(median));
+    });
+    if (!even)
+        notes.push_back("The slice gaps are uneven; the median gap is used as the slice spacing.");
+    return median;
+}
+
+SampleType TypeOf(const gdcm::PixelFormat& pf) {
+    switch (pf.GetScalarType()) {
+        case gdcm::PixelFormat::UINT8:
+        case gdcm::PixelFormat::SINGLEBIT:
+            return SampleType::U8;
+        case gdcm::PixelFormat::INT8:
+            return SampleType::I8;
+        case gdcm::PixelFormat::UINT16:
+            return SampleType::U16;
+        case gdcm::PixelFormat::INT16:
+            return SampleType::I16;
+        case gdcm::PixelFormat::UINT32:
+            return SampleType::U32;
+        case gdcm::PixelFormat::INT32:
+            return SampleType::I32;
+        case gdcm::PixelFormat::FLOAT32:
+            return SampleType::F32;
+        case gdcm::PixelFormat::FLOAT64:
+            return SampleType::F64;
+        default:
+            throw FormatError(std::string("its pixel format ") + pf.GetScalarTypeAsString() +
+                              " is not supported");
+    }
+}
+
+// Keeps the stored bits of integer samples (sign-extended when signed).
+template <class T>
+void KeepStoredBits(T* samples, std::size_t count, unsigned stored) {
+    if (stored == 0 || stored >= 8 * sizeof(T)) return;
+    using U = std::make_unsigned_t<T>;
+    const U mask = static_cast<U>((U(1) << stored) - 1);
+    const U sign = static_cast<U>(U(1) << (stored - 1));
+    for (std::size_t i = 0; i < count; ++i) {
+        U u = static_cast<U>(samples[i]) & mask;
+        if (std::is_signed_v<T> && (u & sign)) u = static_cast<U>(u | ~mask);
+        samples[i] = static_cast<T>(u);
+    }
+}
+
+void ReadPixels(const Slice& slice, const gdcm::PixelFormat& expected, bool binary,
+                std::uint8_t* out, std::uint64_t bytes, std::int64_t columns, std::int64_t rows) {
+    gdcm::ImageReader reader;
+    reader.SetFileName(slice.file.c_str());
+    const std::string name = fs::path(slice.file).filename().string();
+    if (!reader.Read()) throw FormatError(name + " cannot be read as a DICOM image");
+    const gdcm::Image& image = reader.GetImage();
+    const gdcm::PixelFormat& pf = image.GetPixelFormat();
+    const auto pi = image.GetPhotometricInterpretation().GetType();
+    if (pf.GetSamplesPerPixel() != 1 || (pi != gdcm::PhotometricInterpretation::MONOCHROME1 &&
+                                         pi != gdcm::PhotometricInterpretation::MONOCHROME2)) {
+        throw FormatError(name + " holds colour, not grey values");
+    }
+    const unsigned frames = image.GetNumberOfDimensions() > 2 ? image.GetDimension(2) : 1;
+    if (image.GetDimension(0) != columns || image.GetDimension(1) != rows ||
+        long(frames) != slice.frames || pf.GetScalarType() != expected.GetScalarType()) {
+        throw FormatError(name + " differs in size or type from the other slices");
+    }
+    const std::uint64_t length = image.GetBufferLength();
+    std::vector<char> packed;
+    if (binary) {
+        packed.resize(length);
+    } else if (length != bytes) {
+        throw FormatError(name + " holds pixel data of an unexpected length");
+    }
+    if (!image.GetBuffer(binary ? packed.data() : reinterpret_cast<char*>(out))) {
+        throw FormatError(name + ": its pixel data cannot be decoded");
+    }
+    if (binary) {
+        // One bit per pixel, least significant bit first.
+        if (length * 8 < bytes) throw FormatError(name + " holds too little pixel data");
+        for (std::uint64_t i = 0; i < bytes; ++i) out[i] = (packed[i / 8] >> (i % 8)) & 1;
+        return;
+    }
+    const std::size_t count = bytes / pf.GetPixelSize();
+    const unsigned stored = pf.GetBitsStored();
+    if (unsigned(pf.GetHighBit()) + 1 != stored) return;
+    switch (pf.GetScalarType()) {
+        case gdcm::PixelFormat::UINT16:
+            KeepStoredBits(reinterpret_cast<std::uint16_t*>(out), count, stored);
+            break;
+        case gdcm::PixelFormat::INT16:
+            KeepStoredBits(reinterpret_cast<std::int16_t*>(out), count, stored);
+            break;
+        case gdcm::PixelFormat::UINT32:
+            KeepStoredBits(reinterpret_cast<std::uint32_t*>(out), count, stored);
+            break;
+        case gdcm::PixelFormat::INT32:
+            KeepStoredBits(reinterpret_cast<std::int32_t*>(out), count, stored);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+SourceVolume ReadDicom(const std::string& path, bool resample) {
+    gdcm::Trace::SetWarning(false);
+    gdcm::Trace::SetError(false);
+    gdcm::Trace::SetDebug(false);
+    std::error_code ec;
+    const bool folder = fs::is_directory(path, ec);
+    const fs::path dir = folder ? fs::path(path) : fs::absolute(path, ec).parent_path();
+    std::vector<std::string> files = DicomFilesIn(dir);
+    std::string chosen;
+    if (!folder) {
+        chosen = (dir / fs::path(path).filename()).string();
+        if (std::find(files.begin(), files.end(), chosen) == files.end()) {
+            throw FormatError("it is not a DICOM file");
+        }
+    } else if (files.empty()) {
+        throw FormatError("the folder holds no DICOM file");
+    }
+
+    // Headers first: grouping, sizes and positions come before any pixel data.
+    gdcm::Scanner scanner;
+    for (const gdcm::Tag& t :
+         {kSeriesUid, kSeriesNumber, kInstanceNumber, kPosition, kOrientation, kRows, kColumns,
+          kFrames, kBitsAllocated, kSamplesPerPixel, kPixelSpacing, kImagerPixelSpacing,
+          kRescaleIntercept, kRescaleSlope, kTransferSyntax}) {
+        scanner.AddTag(t);
+    }
+    if (!scanner.Scan(files)) throw FormatError("its DICOM headers cannot be read");
+    const std::vector<std::string> series = ChooseSeries(scanner, files, chosen);
+    if (series.empty()) throw FormatError("it holds no DICOM image");
+
+    const std::string& first = series.front();
+    const auto value = [&](const std::string& f, const gdcm::Tag& t) {
+        return scanner.GetValue(f.c_str(), t);
+    };
+    SourceVolume v;
+    v.dims[0] = Integer(value(first, kColumns), 0);
+    v.dims[1] = Integer(value(first, kRows), 0);
+    const long bitsAllocated = Integer(value(first, kBitsAllocated), 0);
+    std::vector<Slice> slices;
+    std::int64_t frames = 0;
+    for (const std::string& f : series) {
+        if (Shape(scanner, f) != Shape(scanner, first) ||
+            Integer(value(f, kBitsAllocated), 0) != bitsAllocated) {
+            throw FormatError("its slices differ in size: " + fs::path(first).filename().string() +
+                              " is " + Shape(scanner, first) + ", " +
+                              fs::path(f).filename().string() + " is " + Shape(scanner, f));
+        }
+        if (Integer(value(f, kSamplesPerPixel), 1) != 1) {
+            throw FormatError(fs::path(f).filename().string() + " holds colour, not grey values");
+        }
+        Slice s;
+        s.file = f;
+        s.frames = std::max(1L, Integer(value(f, kFrames), 1));
+        s.instance = Integer(value(f, kInstanceNumber), 0);
+        const auto ipp = Numbers(value(f, kPosition));
+        const auto iop = Numbers(value(f, kOrientation));
+        if (ipp.size() == 3 && iop.size() == 6) {
+            s.normal = Cross(iop);
+            s.position = ipp[0] * s.normal[0] + ipp[1] * s.normal[1] + ipp[2] * s.normal[2];
+            s.placed = true;
+        }
+        if (s.frames > (std::int64_t{1} << 31) - frames)
+            throw FormatError("it holds too many frames");
+        frames += s.frames;
+        slices.push_back(std::move(s));
+    }
+    v.dims[2] = frames;
+    const double zStep = SortSlices(slices, v.notes);
+
+    // Spacing: PixelSpacing (row, column), else ImagerPixelSpacing, else 1.
+    auto spacing = Numbers(value(first, kPixelSpacing));
+    if (spacing.size() < 2) spacing = Numbers(value(first, kImagerPixelSpacing));
+    if (spacing.size() >= 2 && spacing[0] > 0 && spacing[1] > 0) {
+        v.spacing[0] = spacing[1];
+        v.spacing[1] = spacing[0];
+    }
+    // A single slice has no z spacing: it keeps one slice.
+    v.spacing[2] = slices.size() > 1 && std::fabs(zStep) > 1e-9
+                       ? std::fabs(zStep)
+                       : std::min(v.spacing[0], v.spacing[1]);
+
+    // Native transfer syntaxes must hold what the header promises.
+    const std::uint64_t bytesPerSample =
+        bitsAllocated == 1 ? 1 : std::uint64_t(std::max(bitsAllocated, 8L) / 8);
+    for (const Slice& s : slices) {
+        const std::string ts = Trimmed(value(s.file, kTransferSyntax));
+        const bool native =
+            ts == "1.2.840.10008.1.2" || ts == "1.2.840.10008.1.2.1" || ts == "1.2.840.10008.1.2.2";
+        const std::uint64_t fileBytes = RegularFileBytes(s.file, "the file");
+        const std::uint64_t need = std::uint64_t(v.dims[0]) * std::uint64_t(v.dims[1]) *
+                                   std::uint64_t(s.frames) *
+                                   (bitsAllocated == 1 ? 1 : bytesPerSample * 8) / 8;
+        if (native && need > fileBytes) {
+            throw FormatError(fs::path(s.file).filename().string() + " promises " +
+                              std::to_string(need) + " bytes of pixel data but holds only " +
+                              std::to_string(fileBytes));
+        }
+    }
+
+    // The type comes from the first slice's decoded pixel format.
+    gdcm::PixelFormat format;
+    {
+        gdcm::ImageReader probe;
+        probe.SetFileName(slices.front().file.c_str());
+        const std::string name = fs::path(slices.front().file).filename().string();
+        if (v.dims[0] < 1 || v.dims[1] < 1) throw FormatError(name + " has no image size");
+        PromisedBytes(v.dims, 1, SampleType::U64);
+        const std::uint64_t store =
+            StoreBytes(std::int32_t(std::min<std::int64_t>(v.dims[0], INT32_MAX)),
+                       std::int32_t(std::min<std::int64_t>(v.dims[1], INT32_MAX)),
+                       std::int32_t(std::min<std::int64_t>(v.dims[2], INT32_MAX)));
+        if (store > kMaxStoreBytes)
+            throw FormatError("the series is too large for the 2 GiB store");
+        if (!probe.Read()) throw FormatError(name + " cannot be read as a DICOM image");
+        format = probe.GetImage().GetPixelFormat();
+    }
+    v.type = TypeOf(format);
+    v.binary = format.GetScalarType() == gdcm::PixelFormat::SINGLEBIT;
+    ReserveSamples(v, resample, UINT64_MAX, false);
+
+    const std::uint64_t sliceBytes = v.SliceCount() * SampleBytes(v.type);
+    std::uint64_t offset = 0;
+    for (const Slice& s : slices) {
+        const std::uint64_t bytes = sliceBytes * std::uint64_t(s.frames);
+        ReadPixels(s, format, v.binary, v.data.get() + offset, bytes, v.dims[0], v.dims[1]);
+        offset += bytes;
+        // Rescale applies to the stored integers of every frame of the file.
+        const auto slope = Numbers(value(s.file, kRescaleSlope));
+        const auto intercept = Numbers(value(s.file, kRescaleIntercept));
+        const Rescale r{slope.empty() || slope[0] == 0.0 ? 1.0 : slope[0],
+                        intercept.empty() ? 0.0 : intercept[0]};
+        for (long f = 0; f < s.frames; ++f) v.rescale.push_back(r);
+    }
+    // No slice rescales: the values are stored ones.
+    if (std::all_of(v.rescale.begin(), v.rescale.end(),
+                    [](const Rescale& r) { return r.slope == 1.0 && r.intercept == 0.0; })) {
+        v.rescale.clear();
+    }
+    return v;
+}
+
+}  // namespace calyra::formats

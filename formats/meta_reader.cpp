@@ -1,0 +1,123 @@
+// MetaImage (.mha with its data attached, .mhd with a data file) through
+// the library's MetaImage reader.
+#include <itkMetaImageIO.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "formats/readers.h"
+
+namespace calyra::formats {
+namespace {
+
+SampleType TypeOf(itk::IOComponentEnum type, std::size_t bytes) {
+    using C = itk::IOComponentEnum;
+    switch (type) {
+        case C::UCHAR:
+            return SampleType::U8;
+        case C::CHAR:
+            return SampleType::I8;
+        case C::USHORT:
+            return SampleType::U16;
+        case C::SHORT:
+            return SampleType::I16;
+        case C::UINT:
+        case C::ULONG:
+        case C::ULONGLONG:
+            return bytes == 8 ? SampleType::U64 : SampleType::U32;
+        case C::INT:
+        case C::LONG:
+        case C::LONGLONG:
+            return bytes == 8 ? SampleType::I64 : SampleType::I32;
+        case C::FLOAT:
+            return SampleType::F32;
+        case C::DOUBLE:
+            return SampleType::F64;
+        default:
+            throw FormatError("its element type is not a number type");
+    }
+}
+
+// Where the elements start in a file that holds its header too: after the
+// ElementDataFile line, the header's last.
+std::uint64_t LocalDataOffset(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    std::uint64_t offset = 0;
+    while (offset < (std::uint64_t{1} << 24) && std::getline(in, line)) {
+        offset += line.size() + 1;
+        if (line.find("ElementDataFile") != std::string::npos) return offset;
+    }
+    throw FormatError("its header has no ElementDataFile line");
+}
+
+// The file holding the elements, where they start and how many bytes of it
+// are elements.
+std::uint64_t AvailableBytes(const std::string& path, MetaImage& meta, std::string& dataFile,
+                             std::uint64_t& offset) {
+    const std::string name = meta.ElementDataFileName();
+    if (name == "LIST" || name.find('%') != std::string::npos) {
+        throw FormatError("its elements are split over several files, which is not supported");
+    }
+    dataFile = path;
+    const bool local = name == "LOCAL" || name == "Local" || name == "local";
+    if (!local) {
+        const std::filesystem::path p(name);
+        dataFile = (p.is_absolute() ? p : std::filesystem::path(path).parent_path() / p).string();
+    }
+    const std::uint64_t bytes = RegularFileBytes(dataFile, "the data file");
+    const int header = meta.HeaderSize();
+    offset = local ? LocalDataOffset(path) : header > 0 ? std::uint64_t(header) : 0;
+    return header > 0 && std::uint64_t(header) < bytes ? bytes - std::uint64_t(header)
+           : header > 0                                ? 0
+                                                       : bytes;
+}
+
+}  // namespace
+
+SourceVolume ReadMetaImage(const std::string& path, bool resample) {
+    SourceVolume v;
+    try {
+        auto io = itk::MetaImageIO::New();
+        if (!io->CanReadFile(path.c_str())) throw FormatError("it is not a MetaImage header");
+        io->SetFileName(path);
+        io->ReadImageInformation();
+        if (io->GetNumberOfComponents() != 1) {
+            throw FormatError("it holds " + std::to_string(io->GetNumberOfComponents()) +
+                              " components per voxel, not one value");
+        }
+        const unsigned nd = io->GetNumberOfDimensions();
+        if (nd < 1) throw FormatError("it has no dimensions");
+        itk::ImageIORegion region(nd);
+        for (unsigned a = 0; a < nd; ++a) {
+            const auto size = static_cast<std::int64_t>(io->GetDimensions(a));
+            region.SetIndex(a, 0);
+            region.SetSize(a, io->GetDimensions(a));
+            if (a < 3) {
+                v.dims[a] = size;
+                v.spacing[a] = io->GetSpacing(a);
+            } else {
+                AddVolumeAxis(v, size);
+            }
+        }
+        NoteFirstVolume(v);
+        v.type = TypeOf(io->GetComponentType(), io->GetComponentSize());
+        MetaImage& meta = *io->GetMetaImagePointer();
+        std::string dataFile;
+        std::uint64_t offset = 0;
+        const std::uint64_t available = AvailableBytes(path, meta, dataFile, offset);
+        ReserveSamples(v, resample, available, meta.CompressedData());
+        // The library reads a compressed stream that stops short or goes on
+        // without a word: it must hold exactly the promised bytes.
+        if (meta.CompressedData()) {
+            CheckCompressedLength(dataFile, offset, PromisedBytes(v.dims, v.volumes, v.type));
+        }
+        io->SetIORegion(region);
+        io->Read(v.data.get());
+    } catch (const itk::ExceptionObject& e) {
+        throw FormatError(e.GetDescription());
+    }
+    return v;
+}
+
+}  // namespace calyra::formats

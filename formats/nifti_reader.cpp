@@ -1,0 +1,128 @@
+// NIfTI-1 and NIfTI-2 (.nii, .nii.gz, .hdr/.img) through nifti_clib.
+#include <nifti2_io.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "formats/readers.h"
+
+namespace calyra::formats {
+namespace {
+
+struct ImageDeleter {
+    void operator()(nifti_image* nim) const { nifti_image_free(nim); }
+};
+
+SampleType TypeOf(int datatype) {
+    switch (datatype) {
+        case DT_UINT8:
+            return SampleType::U8;
+        case DT_INT8:
+            return SampleType::I8;
+        case DT_UINT16:
+            return SampleType::U16;
+        case DT_INT16:
+            return SampleType::I16;
+        case DT_UINT32:
+            return SampleType::U32;
+        case DT_INT32:
+            return SampleType::I32;
+        case DT_UINT64:
+            return SampleType::U64;
+        case DT_INT64:
+            return SampleType::I64;
+        case DT_FLOAT32:
+            return SampleType::F32;
+        case DT_FLOAT64:
+            return SampleType::F64;
+        case DT_RGB24:
+        case DT_RGBA32:
+            throw FormatError("it holds colour values");
+        case DT_COMPLEX64:
+        case DT_COMPLEX128:
+        case DT_COMPLEX256:
+            throw FormatError("it holds complex values, two components per voxel");
+        default:
+            throw FormatError("its data type " + std::to_string(datatype) + " is not supported");
+    }
+}
+
+// Reads the first volume's samples from offset on; a compressed stream that
+// goes on past all the data the header promises is refused.
+void ReadImageData(const char* file, std::uint64_t offset, SourceVolume& v, bool checkEnd) {
+    struct GzCloser {
+        void operator()(gzFile_s* f) const { gzclose(f); }
+    };
+    std::unique_ptr<gzFile_s, GzCloser> gz(gzopen(file, "rb"));
+    if (!gz) throw FormatError("its image file cannot be opened");
+    gzbuffer(gz.get(), 1 << 20);
+    const auto fail = [] {
+        return FormatError("its image data are shorter than the header promises");
+    };
+    if (gzseek(gz.get(), static_cast<z_off_t>(offset), SEEK_SET) < 0) throw fail();
+    std::uint64_t left = v.Count() * SampleBytes(v.type);
+    std::uint8_t* out = v.data.get();
+    while (left > 0) {
+        const unsigned chunk = static_cast<unsigned>(std::min<std::uint64_t>(left, 1u << 30));
+        if (gzread(gz.get(), out, chunk) != static_cast<int>(chunk)) throw fail();
+        out += chunk;
+        left -= chunk;
+    }
+    char extra;
+    if (checkEnd && gzread(gz.get(), &extra, 1) > 0) {
+        throw FormatError("its compressed data go on past the size the header promises");
+    }
+}
+
+}  // namespace
+
+SourceVolume ReadNifti(const std::string& path, bool resample) {
+    nifti_set_debug_level(0);
+    std::unique_ptr<nifti_image, ImageDeleter> nim(nifti_image_read(path.c_str(), 0));
+    if (!nim) throw FormatError("it is not a readable NIfTI or Analyze header");
+    SourceVolume v;
+    v.type = TypeOf(nim->datatype);
+    if (nim->nbyper != static_cast<int>(SampleBytes(v.type))) {
+        throw FormatError("its bytes per voxel do not match its data type");
+    }
+    const std::int64_t* dim = nim->dim;
+    const int ndim = static_cast<int>(std::min<std::int64_t>(std::max<std::int64_t>(dim[0], 0), 7));
+    const auto extent = [&](int a) { return a <= ndim ? dim[a] : std::int64_t{1}; };
+    if (extent(5) > 1) {
+        throw FormatError("it holds " + std::to_string(extent(5)) +
+                          " components per voxel, not one value");
+    }
+    for (int a = 0; a < 3; ++a) v.dims[a] = extent(a + 1);
+    for (int a : {4, 6, 7}) {
+        const std::int64_t n = extent(a);
+        AddVolumeAxis(v, n);
+    }
+    NoteFirstVolume(v);
+    v.spacing[0] = nim->dx;
+    v.spacing[1] = nim->dy;
+    v.spacing[2] = nim->dz;
+    // A slope of 0 or NaN, or slope 1 with intercept 0, means no scaling.
+    const double slope = nim->scl_slope;
+    const double inter = nim->scl_inter;
+    if (slope != 0.0 && !std::isnan(slope) && !(slope == 1.0 && inter == 0.0)) {
+        v.rescale.push_back({slope, inter});
+    }
+
+    if (!nim->iname) throw FormatError("its image file is missing");
+    const std::uint64_t fileBytes = RegularFileBytes(nim->iname, "the image file");
+    const auto offset = static_cast<std::uint64_t>(std::max<std::int64_t>(nim->iname_offset, 0));
+    const bool compressed = nifti_is_gzfile(nim->iname) != 0;
+    const std::uint64_t available =
+        compressed ? fileBytes : (fileBytes > offset ? fileBytes - offset : 0);
+    ReserveSamples(v, resample, available, compressed);
+    ReadImageData(nim->iname, offset, v, compressed && v.volumes == 1);
+    if (nim->byteorder != nifti_short_order()) {
+        nifti_swap_Nbytes(std::int64_t(v.Count()), nim->nbyper, v.data.get());
+    }
+    return v;
+}
+
+}  // namespace calyra::formats

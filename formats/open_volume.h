@@ -1,0 +1,39 @@
+// Standard volume files into the voxel store: NRRD, MetaImage, NIfTI-1/2,
+// DICOM (one file of a series, or a folder) and multi-page TIFF.
+//
+// File voxel (i, j, k), 0-based in storage order, becomes store voxel
+// (i+1, j+1, k+1). Unsigned 8-bit values are kept; every other type maps
+// its finite range (or the window) onto 0..255. Unequal spacings are
+// resampled to cubic voxels of the smallest spacing unless told not to.
+// Everything is read and checked before the store is touched, so a file
+// that fails leaves the current volume as it was.
+#pragma once
+
+#include <string>
+
+namespace calyra::formats {
+
+struct OpenOptions {
+    // Fixed intensity window: values below low store 0, above high 255.
+    bool window = false;
+    double windowLow = 0.0;
+    double windowHigh = 0.0;
+    // Keep the file's grid even when its spacings differ.
+    bool resample = true;
+};
+
+// True when PATH is a folder or a file this library reads (by its content,
+// else by its extension); raw files and unknown formats give false.
+bool IsVolumeFile(const std::string& path);
+
+// Reads PATH into the store. On failure reports a message naming the file
+// and the reason, leaves the store unchanged and returns false. Notes about
+// a file that did load (a 4-D file's first volume, uneven slice gaps) are
+// reported as information.
+bool OpenVolume(const std::string& path, const OpenOptions& options);
+
+// Name patterns of the files OpenVolume reads, for a file chooser's filter.
+inline constexpr const char* kVolumeFilePatterns =
+    "*.nrrd *.nhdr *.mha *.mhd *.nii *.nii.gz *.hdr *.img *.dcm *.tif *.tiff";
+
+}  // namespace calyra::formats

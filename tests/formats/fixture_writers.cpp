@@ -1,0 +1,199 @@
+#include "tests/formats/fixture_writers.h"
+
+#include <gdcmUIDGenerator.h>
+#include <itkGDCMImageIO.h>
+#include <itkImage.h>
+#include <itkImageFileWriter.h>
+#include <itkImportImageFilter.h>
+#include <itkMetaDataObject.h>
+#include <itkMetaImageIO.h>
+#include <itkNrrdImageIO.h>
+#include <itkTIFFImageIO.h>
+#include <nifti2_io.h>
+#include <zlib.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace calyra::test {
+namespace {
+
+template <class T, unsigned D>
+typename itk::Image<T, D>::Pointer MakeImage(const Volume& v, int firstSlice, int slices,
+                                             double z0 = 0.0) {
+    using Image = itk::Image<T, D>;
+    auto image = Image::New();
+    typename Image::SizeType size;
+    typename Image::SpacingType spacing;
+    typename Image::PointType origin;
+    const int extent[3] = {v.nx, v.ny, slices};
+    for (unsigned a = 0; a < D; ++a) {
+        size[a] = extent[a];
+        spacing[a] = v.spacing[a];
+        origin[a] = 0.0;
+    }
+    if (D == 3) origin[D - 1] = z0;
+    image->SetRegions(typename Image::RegionType(size));
+    image->SetSpacing(spacing);
+    image->SetOrigin(origin);
+    image->Allocate();
+    T* out = image->GetBufferPointer();
+    const std::size_t offset = std::size_t(firstSlice) * v.nx * v.ny;
+    const std::size_t count = std::size_t(slices) * v.nx * v.ny;
+    for (std::size_t n = 0; n < count; ++n) out[n] = static_cast<T>(v.values[offset + n]);
+    return image;
+}
+
+template <class T>
+void WriteTyped(const Volume& v, const std::string& path, itk::ImageIOBase* io) {
+    using Writer = itk::ImageFileWriter<itk::Image<T, 3>>;
+    auto writer = Writer::New();
+    writer->SetImageIO(io);
+    writer->SetFileName(path);
+    writer->SetInput(MakeImage<T, 3>(v, 0, v.nz));
+    // Names ending in _z.ext are written compressed.
+    writer->SetUseCompression(path.find("_z.") != std::string::npos);
+    writer->Update();
+}
+
+template <class F>
+void Dispatch(PixelType t, F&& f) {
+    switch (t) {
+        case PixelType::U8:
+            return f(std::uint8_t{});
+        case PixelType::I8:
+            return f(std::int8_t{});
+        case PixelType::U16:
+            return f(std::uint16_t{});
+        case PixelType::I16:
+            return f(std::int16_t{});
+        case PixelType::I32:
+            return f(std::int32_t{});
+        case PixelType::F32:
+            return f(float{});
+        case PixelType::F64:
+            return f(double{});
+    }
+}
+
+bool EndsWith(const std::string& s, const std::string& suffix) {
+    return s.size() >= suffix.size() &&
+           s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+}  // namespace
+
+void WriteWithToolkit(const Volume& v, const std::string& path) {
+    itk::ImageIOBase::Pointer io;
+    if (EndsWith(path, ".nrrd") || EndsWith(path, ".nhdr")) {
+        io = itk::NrrdImageIO::New();
+    } else if (EndsWith(path, ".mha") || EndsWith(path, ".mhd")) {
+        io = itk::MetaImageIO::New();
+    } else if (EndsWith(path, ".tif")) {
+        io = itk::TIFFImageIO::New();
+    } else {
+        throw std::runtime_error("no writer for " + path);
+    }
+    Dispatch(v.type, [&](auto zero) { WriteTyped<decltype(zero)>(v, path, io.GetPointer()); });
+}
+
+void WriteNifti(const Volume& v, const std::string& path, int version, double slope,
+                double intercept, int volumes) {
+    int datatype = DT_UINT8;
+    switch (v.type) {
+        case PixelType::U8:
+            datatype = DT_UINT8;
+            break;
+        case PixelType::I8:
+            datatype = DT_INT8;
+            break;
+        case PixelType::U16:
+            datatype = DT_UINT16;
+            break;
+        case PixelType::I16:
+            datatype = DT_INT16;
+            break;
+        case PixelType::I32:
+            datatype = DT_INT32;
+            break;
+        case PixelType::F32:
+            datatype = DT_FLOAT32;
+            break;
+        case PixelType::F64:
+            datatype = DT_FLOAT64;
+            break;
+    }
+    const int64_t dims[8] = {volumes > 1 ? 4 : 3, v.nx, v.ny, v.nz, volumes, 1, 1, 1};
+    nifti_image* nim = nifti_make_new_nim(dims, datatype, 1);
+    nim->pixdim[1] = nim->dx = v.spacing[0];
+    nim->pixdim[2] = nim->dy = v.spacing[1];
+    nim->pixdim[3] = nim->dz = v.spacing[2];
+    nim->scl_slope = slope;
+    nim->scl_inter = intercept;
+    const bool pair = EndsWith(path, ".hdr");
+    nim->nifti_type = version == 2 ? (pair ? NIFTI_FTYPE_NIFTI2_2 : NIFTI_FTYPE_NIFTI2_1)
+                                   : (pair ? NIFTI_FTYPE_NIFTI1_2 : NIFTI_FTYPE_NIFTI1_1);
+    // Data start after the header (and the four extension bytes) of a single file.
+    nim->iname_offset = pair ? 0 : (version == 2 ? 544 : 352);
+    std::free(nim->fname);
+    std::free(nim->iname);
+    nim->fname = strdup(path.c_str());
+    nim->iname = strdup(pair ? (path.substr(0, path.size() - 4) + ".img").c_str() : path.c_str());
+    Dispatch(v.type, [&](auto zero) {
+        using T = decltype(zero);
+        T* out = static_cast<T*>(nim->data);
+        for (std::size_t n = 0; n < std::size_t(nim->nvox); ++n)
+            out[n] = static_cast<T>(v.values[n % v.values.size()]);
+    });
+    if (version == 2 && !pair) {
+        // The library converts the header; header, extension flag and data go
+        // out as one stream, compressed for .gz.
+        nifti_2_header hdr;
+        nifti_convert_nim2n2hdr(nim, &hdr);
+        hdr.vox_offset = 544;
+        gzFile out = gzopen(path.c_str(), EndsWith(path, ".gz") ? "wb" : "wbT");
+        const char extension[4] = {0, 0, 0, 0};
+        gzwrite(out, &hdr, sizeof hdr);
+        gzwrite(out, extension, 4);
+        gzwrite(out, nim->data, unsigned(nim->nvox * nim->nbyper));
+        gzclose(out);
+    } else {
+        nifti_image_write(nim);
+    }
+    nifti_image_free(nim);
+}
+
+void WriteDicomSeries(const Volume& v, const std::string& folder,
+                      const std::vector<std::string>& names, const std::string& seriesUid,
+                      int seriesNumber) {
+    std::filesystem::create_directories(folder);
+    gdcm::UIDGenerator uids;
+    const std::string study = uids.Generate();
+    for (int k = 0; k < v.nz; ++k) {
+        Dispatch(v.type, [&](auto zero) {
+            using T = decltype(zero);
+            auto image = MakeImage<T, 3>(v, k, 1, k * v.spacing[2]);
+            auto io = itk::GDCMImageIO::New();
+            io->KeepOriginalUIDOn();
+            auto& dict = image->GetMetaDataDictionary();
+            const auto set = [&dict](const char* tag, const std::string& value) {
+                itk::EncapsulateMetaData<std::string>(dict, tag, value);
+            };
+            set("0008|0060", "CT");
+            set("0020|000d", study);
+            set("0020|000e", seriesUid);
+            set("0008|0018", uids.Generate());
+            set("0020|0011", std::to_string(seriesNumber));
+            set("0020|0013", std::to_string(k + 1));
+            set("0020|0037", "1\\0\\0\\0\\1\\0");
+            set("0028|0030", std::to_string(v.spacing[1]) + "\\" + std::to_string(v.spacing[0]));
+            auto writer = itk::ImageFileWriter<itk::Image<T, 3>>::New();
+            writer->SetImageIO(io);
+            writer->SetFileName(folder + "/" + names[std::size_t(k)]);
+            writer->SetInput(image);
+            writer->Update();
+        });
+    }
+}
+
+}  // namespace calyra::test

@@ -1,0 +1,225 @@
+// Files whose headers lie: each makes calyra-render exit 2 with a message
+// naming the file, within seconds, without allocating what the header asks.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <tiffio.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/formats/fixture_writers.h"
+
+namespace calyra::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+    int status = -1;
+    std::string output;
+};
+
+// Runs calyra-render with a time limit, and a memory limit unless the
+// address sanitizer (which reserves terabytes of address space) is in.
+RunResult RunRender(const std::string& args) {
+#ifdef __SANITIZE_ADDRESS__
+    const std::string limit;
+#else
+    const std::string limit = "ulimit -v 4000000; ";
+#endif
+    const std::string command =
+        limit + "timeout 30 " CALYRA_RENDER_EXE " " + args + " 2>&1 >/dev/null";
+    RunResult run;
+    FILE* pipe = popen(command.c_str(), "r");
+    std::array<char, 4096> buffer;
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+        run.output.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string Dir() {
+    static const fs::path dir =
+        fs::temp_directory_path() / ("calyra_hostile_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    return dir.string();
+}
+
+void WriteGzip(const std::string& path, const std::string& head, std::size_t zeros) {
+    gzFile gz = gzopen(path.c_str(), "wb9");
+    gzwrite(gz, head.data(), unsigned(head.size()));
+    const std::string block(1 << 20, '\0');
+    for (std::size_t done = 0; done < zeros; done += block.size())
+        gzwrite(gz, block.data(), unsigned(block.size()));
+    gzclose(gz);
+}
+
+// A NIfTI-1 header of 352 bytes (with the extension flag) for nx ny nz uint8.
+std::string NiftiHeader(int nx, int ny, int nz) {
+    std::string h(352, '\0');
+    const auto put32 = [&h](std::size_t at, std::int32_t v) { std::memcpy(&h[at], &v, 4); };
+    const auto put16 = [&h](std::size_t at, std::int16_t v) { std::memcpy(&h[at], &v, 2); };
+    const auto putf = [&h](std::size_t at, float v) { std::memcpy(&h[at], &v, 4); };
+    put32(0, 348);
+    const std::int16_t dims[8] = {3, std::int16_t(nx), std::int16_t(ny), std::int16_t(nz), 1, 1, 1,
+                                  1};
+    for (int i = 0; i < 8; ++i) put16(40 + 2 * i, dims[i]);
+    put16(70, 2);  // DT_UINT8
+    put16(72, 8);
+    for (int i = 0; i < 8; ++i) putf(76 + 4 * i, 1.0f);
+    putf(108, 352.0f);
+    std::memcpy(&h[344], "n+1\0", 4);
+    return h;
+}
+
+struct Hostile {
+    const char* name;
+    void (*make)(const std::string& path);
+};
+
+const Hostile kHostile[] = {
+    {"short.nrrd",
+     [](const std::string& p) {
+         std::ofstream(p)
+             << "NRRD0004\ntype: uint16\ndimension: 3\nsizes: 100 100 100\nencoding: raw\n"
+                "endian: little\n\n0123456789";
+     }},
+    {"overflow.nrrd",
+     [](const std::string& p) {
+         std::ofstream(p)
+             << "NRRD0004\ntype: double\ndimension: 3\nsizes: 4294967295 4294967295 4294967295\n"
+                "encoding: raw\nendian: little\n\n0123456789";
+     }},
+    {"bound.nrrd",
+     [](const std::string& p) {
+         std::ofstream(p)
+             << "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 3000 3000 3000\nencoding: gzip\n\n";
+         WriteGzip(p + ".tmp", "", 1 << 20);
+         std::ifstream in(p + ".tmp", std::ios::binary);
+         std::ofstream(p, std::ios::app | std::ios::binary) << in.rdbuf();
+     }},
+    {"device.nhdr",
+     [](const std::string& p) {
+         std::ofstream(p) << "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 64 64 64\nencoding: raw\n"
+                             "data file: /dev/zero\n\n";
+     }},
+    {"bomb.nii.gz",
+     [](const std::string& p) { WriteGzip(p, NiftiHeader(16, 16, 16), std::size_t(64) << 20); }},
+    {"bomb.nrrd",
+     [](const std::string& p) {
+         std::ofstream(p)
+             << "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 16 16 16\nencoding: gzip\n\n";
+         WriteGzip(p + ".gz", "", std::size_t(64) << 20);
+         std::ifstream in(p + ".gz", std::ios::binary);
+         std::ofstream(p, std::ios::app | std::ios::binary) << in.rdbuf();
+     }},
+    {"bomb.mha",
+     [](const std::string& p) {
+         std::ofstream(p)
+             << "ObjectType = Image\nNDims = 3\nDimSize = 16 16 16\nElementType = MET_UCHAR\n"
+                "CompressedData = True\nElementDataFile = LOCAL\n";
+         const std::string zeros(std::size_t(64) << 20, '\0');
+         std::vector<Bytef> packed(compressBound(zeros.size()));
+         uLongf size = packed.size();
+         compress2(packed.data(), &size, reinterpret_cast<const Bytef*>(zeros.data()), zeros.size(),
+                   9);
+         std::ofstream(p, std::ios::app | std::ios::binary)
+             .write(reinterpret_cast<char*>(packed.data()), size);
+     }},
+    {"promise.nii.gz",
+     [](const std::string& p) { WriteGzip(p, NiftiHeader(30000, 30000, 30000), 1 << 16); }},
+    {"short.nii",
+     [](const std::string& p) {
+         std::ofstream(p, std::ios::binary) << NiftiHeader(200, 200, 200) << "abc";
+     }},
+    {"short.mha",
+     [](const std::string& p) {
+         std::ofstream(p)
+             << "ObjectType = Image\nNDims = 3\nDimSize = 300 300 300\nElementType = MET_SHORT\n"
+                "ElementDataFile = LOCAL\nxyz";
+     }},
+    {"pages.tif",
+     [](const std::string& p) {
+         TIFF* t = TIFFOpen(p.c_str(), "w");
+         for (int page = 0; page < 2; ++page) {
+             const std::uint32_t w = page ? 12 : 8, h = 8;
+             TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
+             TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
+             TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+             TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+             TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+             TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, h);
+             std::string row(w, '\x40');
+             for (std::uint32_t y = 0; y < h; ++y) TIFFWriteScanline(t, row.data(), y, 0);
+             TIFFWriteDirectory(t);
+         }
+         TIFFClose(t);
+     }},
+    {"sizes",
+     [](const std::string& p) {
+         Volume a;
+         a.nx = 8, a.ny = 8, a.nz = 2, a.type = PixelType::I16;
+         a.values.assign(128, 5.0);
+         Volume b = a;
+         b.nx = 10, b.values.assign(160, 7.0);
+         b.spacing[2] = 3.0;
+         WriteDicomSeries(a, p, {"s1", "s2"}, "1.2.826.0.1.3680043.2.1125.9", 1);
+         WriteDicomSeries(b, p, {"s3", "s4"}, "1.2.826.0.1.3680043.2.1125.9", 1);
+     }},
+    {"unknown.xyz", [](const std::string& p) { std::ofstream(p) << "hello"; }},
+};
+
+class HostileFile : public ::testing::TestWithParam<Hostile> {};
+
+TEST_P(HostileFile, ExitsWithStatus2AndAMessageNamingIt) {
+    const std::string path = Dir() + "/" + GetParam().name;
+    GetParam().make(path);
+    const RunResult run = RunRender("--open " + path + " --dump-volume /dev/null");
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_NE(run.output.find(path), std::string::npos) << run.output;
+    fs::remove_all(path);
+}
+
+INSTANTIATE_TEST_SUITE_P(Headers, HostileFile, ::testing::ValuesIn(kHostile), [](const auto& info) {
+    std::string n = info.param.name;
+    for (char& c : n)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return n;
+});
+
+TEST(OpenOption, BelongsToItsOwnSource) {
+    EXPECT_EQ(RunRender("--window 0 10").status, 2);
+    EXPECT_EQ(RunRender("--no-resample").status, 2);
+    EXPECT_EQ(RunRender("--model ball --open x.nrrd").status, 2);
+    EXPECT_EQ(RunRender("--open x.nrrd --window 10 0").status, 2);
+}
+
+TEST(OpenOption, RendersAnOpenedVolume) {
+    Volume v;
+    v.nx = v.ny = v.nz = 16;
+    v.type = PixelType::I16;
+    for (int n = 0; n < 16 * 16 * 16; ++n) v.values.push_back(n % 16 < 8 ? -1000 : 1000);
+    const std::string path = Dir() + "/render.nrrd";
+    WriteWithToolkit(v, path);
+    const std::string dump = Dir() + "/render.dump";
+    const RunResult run = RunRender("--open " + path + " --window -500 500 --dump " + dump);
+    ASSERT_EQ(run.status, 0) << run.output;
+    std::ifstream in(dump);
+    std::string magic, volume;
+    int dx = 0, dy = 0, dz = 0, size = 0, maxValue = 0;
+    in >> magic >> magic >> volume >> dx >> dy >> dz >> size >> maxValue;
+    EXPECT_EQ(dx, 16);
+    EXPECT_EQ(size, 16);
+    EXPECT_EQ(maxValue, 255);
+}
+
+}  // namespace
+}  // namespace calyra::test

@@ -1,0 +1,316 @@
+// Files written by the imaging libraries' own writers open into the store as
+// the rules say: file voxel (i, j, k) at store (i+1, j+1, k+1); unsigned
+// 8-bit values kept; any other type mapped through the finite range (or the
+// window); unequal spacings resampled to cubic voxels.
+#include "formats/open_volume.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+
+#include "tests/formats/fixture_writers.h"
+#include "volume/messages.h"
+#include "volume/volume_store.h"
+
+namespace calyra::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Values spread over the type's range, negative ones included where it has them.
+Volume MakeVolume(int nx, int ny, int nz, PixelType type, double sx = 1, double sy = 1,
+                  double sz = 1) {
+    Volume v;
+    v.nx = nx;
+    v.ny = ny;
+    v.nz = nz;
+    v.type = type;
+    v.spacing[0] = sx;
+    v.spacing[1] = sy;
+    v.spacing[2] = sz;
+    for (int k = 0; k < nz; ++k) {
+        for (int j = 0; j < ny; ++j) {
+            for (int i = 0; i < nx; ++i) {
+                const int n = i * 37 + j * 101 + k * 1009;
+                double value = 0;
+                switch (type) {
+                    case PixelType::U8:
+                        value = n % 256;
+                        break;
+                    case PixelType::I8:
+                        value = n % 256 - 128;
+                        break;
+                    case PixelType::U16:
+                        value = (n * 7) % 65536;
+                        break;
+                    case PixelType::I16:
+                        value = (n * 13) % 60000 - 30000;
+                        break;
+                    case PixelType::I32:
+                        value = double(n) * 40000.0 - 1e8;
+                        break;
+                    case PixelType::F32:
+                        value = float(std::sin(n * 0.01) * 1000.0 + 0.25);
+                        break;
+                    case PixelType::F64:
+                        value = std::cos(n * 0.02) * 1e5 - 3.5;
+                        break;
+                }
+                v.values.push_back(value);
+            }
+        }
+    }
+    return v;
+}
+
+struct Scaling {
+    double slope = 1.0, intercept = 0.0;
+};
+
+// The stored byte for every file voxel, straight from the rule.
+std::vector<int> Expected(const Volume& v, Scaling s = {}, const formats::OpenOptions& o = {}) {
+    std::vector<double> x;
+    for (double raw : v.values) x.push_back(raw * s.slope + s.intercept);
+    const bool scaled = s.slope != 1.0 || s.intercept != 0.0;
+    std::vector<int> out;
+    if (v.type == PixelType::U8 && !scaled && !o.window) {
+        for (double raw : v.values) out.push_back(int(raw));
+        return out;
+    }
+    double lo = o.windowLow, hi = o.windowHigh;
+    if (!o.window) {
+        lo = *std::min_element(x.begin(), x.end());
+        hi = *std::max_element(x.begin(), x.end());
+    }
+    for (double value : x) {
+        if (o.window && value < lo)
+            out.push_back(0);
+        else if (o.window && value > hi)
+            out.push_back(255);
+        else
+            out.push_back(hi == lo ? 0 : int(std::trunc(((value - lo) * 255.0) / (hi - lo))));
+    }
+    return out;
+}
+
+void ExpectStore(const Volume& v, const std::vector<int>& expected) {
+    const VolumeStore& s = VoxelVolume;
+    ASSERT_EQ(s.dims.x, v.nx);
+    ASSERT_EQ(s.dims.y, v.ny);
+    ASSERT_EQ(s.dims.z, v.nz);
+    EXPECT_EQ(s.size, std::max({v.nx, v.ny, v.nz}));
+    EXPECT_EQ(s.mirrorZ, 0);
+    EXPECT_EQ(s.maxValue, std::uint32_t(*std::max_element(expected.begin(), expected.end())));
+    int wrong = 0;
+    for (int k = 0; k < v.nz; ++k) {
+        for (int j = 0; j < v.ny; ++j) {
+            for (int i = 0; i < v.nx; ++i) {
+                const int want = expected[(std::size_t(k) * v.ny + j) * v.nx + i];
+                const int got = s.voxels[i + 1][j + 1][k + 1];
+                if (got != want && ++wrong <= 5) {
+                    ADD_FAILURE() << "voxel (" << i << ", " << j << ", " << k << "): " << got
+                                  << ", want " << want;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(s.voxels[0][1][1], 0) << "index 0 stays empty";
+}
+
+class FormatsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("calyra_formats_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::replace(dir_.begin() + fs::temp_directory_path().string().size() + 1, dir_.end(), '/',
+                     '_');
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        SetMessageSink([this](const Message& m) { messages_.push_back(m); });
+    }
+    void TearDown() override {
+        SetMessageSink({});
+        fs::remove_all(dir_);
+    }
+    std::string Path(const std::string& name) const { return (fs::path(dir_) / name).string(); }
+    bool Open(const std::string& path, formats::OpenOptions o = {}) {
+        return formats::OpenVolume(path, o);
+    }
+
+    std::string dir_;
+    std::vector<Message> messages_;
+};
+
+struct Case {
+    const char* file;
+    PixelType type;
+    int niftiVersion;  // 0: written by the toolkit
+};
+
+class EveryFormat : public FormatsTest, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(EveryFormat, StoresEachVoxelAsTheRuleSays) {
+    const Case c = GetParam();
+    // Unequal spacings, read on the file's grid here.
+    const Volume v = MakeVolume(9, 7, 5, c.type, 0.5, 0.75, 2.0);
+    const std::string path = Path(c.file);
+    if (c.niftiVersion)
+        WriteNifti(v, path, c.niftiVersion);
+    else
+        WriteWithToolkit(v, path);
+    formats::OpenOptions o;
+    o.resample = false;
+    ASSERT_TRUE(Open(path, o)) << (messages_.empty() ? "" : messages_[0].text);
+    ExpectStore(v, Expected(v));
+    EXPECT_TRUE(formats::IsVolumeFile(path));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, EveryFormat,
+    ::testing::Values(Case{"a.nrrd", PixelType::I16, 0}, Case{"b.nhdr", PixelType::U16, 0},
+                      Case{"c.nrrd", PixelType::U8, 0}, Case{"d.mha", PixelType::F32, 0},
+                      Case{"e.mhd", PixelType::I8, 0}, Case{"f.mha", PixelType::I32, 0},
+                      Case{"g.tif", PixelType::U8, 0}, Case{"h.tif", PixelType::I16, 0},
+                      Case{"i.tif", PixelType::F32, 0}, Case{"j.nii", PixelType::I16, 1},
+                      Case{"k.nii.gz", PixelType::F64, 1}, Case{"l.hdr", PixelType::U8, 1},
+                      Case{"m.nii", PixelType::U16, 2}, Case{"n.nii.gz", PixelType::I16, 2},
+                      Case{"o.nii", PixelType::F32, 2}, Case{"p_z.nrrd", PixelType::I16, 0},
+                      Case{"q_z.mha", PixelType::F32, 0}, Case{"r_z.mha", PixelType::U8, 0}),
+    [](const auto& info) {
+        std::string name = info.param.file;
+        for (char& c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        return name + (info.param.niftiVersion == 2 ? "_v2" : "");
+    });
+
+TEST_F(FormatsTest, ResamplesUnequalSpacingsToCubicVoxelsOfTheSmallest) {
+    // 9 x 0.5, 7 x 0.75, 5 x 2.0: 9, round(10.5) = 11 (half away from zero), 20.
+    Volume v = MakeVolume(9, 7, 5, PixelType::U8, 0.5, 0.75, 2.0);
+    WriteWithToolkit(v, Path("r.nrrd"));
+    ASSERT_TRUE(Open(Path("r.nrrd")));
+    EXPECT_EQ(VoxelVolume.dims.x, 9);
+    EXPECT_EQ(VoxelVolume.dims.y, 11);
+    EXPECT_EQ(VoxelVolume.dims.z, 20);
+    EXPECT_EQ(VoxelVolume.size, 20);
+}
+
+TEST_F(FormatsTest, ConstantDataStayConstantUpToTheFarEdge) {
+    Volume v = MakeVolume(7, 5, 4, PixelType::U8, 1.0, 1.0, 2.5);
+    std::fill(v.values.begin(), v.values.end(), 77.0);
+    WriteWithToolkit(v, Path("c.mha"));
+    ASSERT_TRUE(Open(Path("c.mha")));
+    ASSERT_EQ(VoxelVolume.dims.z, 10);
+    for (int x = 1; x <= 7; ++x)
+        for (int y = 1; y <= 5; ++y)
+            for (int z = 1; z <= 10; ++z)
+                ASSERT_EQ(VoxelVolume.voxels[x][y][z], 77) << x << " " << y << " " << z;
+    EXPECT_EQ(VoxelVolume.maxValue, 77u);
+}
+
+TEST_F(FormatsTest, ResampledRampFollowsTheLinearInterpolation) {
+    Volume v = MakeVolume(4, 4, 5, PixelType::U8, 1.0, 1.0, 3.0);
+    for (int k = 0; k < 5; ++k)
+        for (int n = 0; n < 16; ++n) v.values[std::size_t(k) * 16 + n] = 40.0 * k + 10.0;
+    WriteWithToolkit(v, Path("ramp.nrrd"));
+    ASSERT_TRUE(Open(Path("ramp.nrrd")));
+    ASSERT_EQ(VoxelVolume.dims.z, 15);
+    for (int c = 0; c < 15; ++c) {
+        const double p = std::clamp((c + 0.5) * 5.0 / 15.0 - 0.5, 0.0, 4.0);
+        EXPECT_NEAR(VoxelVolume.voxels[2][3][c + 1], 40.0 * p + 10.0, 1.0) << "slice " << c;
+    }
+}
+
+TEST_F(FormatsTest, WindowClampsEveryTypeUnsigned8BitIncluded) {
+    for (PixelType type : {PixelType::I16, PixelType::U8}) {
+        const Volume v = MakeVolume(6, 5, 4, type);
+        WriteWithToolkit(v, Path("w.nrrd"));
+        formats::OpenOptions o;
+        o.window = true;
+        o.windowLow = type == PixelType::U8 ? 50 : -5000;
+        o.windowHigh = type == PixelType::U8 ? 150 : 12000;
+        ASSERT_TRUE(Open(Path("w.nrrd"), o));
+        ExpectStore(v, Expected(v, {}, o));
+    }
+}
+
+TEST_F(FormatsTest, NiftiSlopeAndInterceptApplyToTheStoredIntegers) {
+    const Volume v = MakeVolume(6, 5, 4, PixelType::I16);
+    WriteNifti(v, Path("s.nii"), 1, -0.5, 100.0);
+    ASSERT_TRUE(Open(Path("s.nii")));
+    ExpectStore(v, Expected(v, {-0.5, 100.0}));
+    // Slope 1 with intercept 0 is no scaling: unsigned 8-bit data stay as they are.
+    const Volume u = MakeVolume(6, 5, 4, PixelType::U8);
+    WriteNifti(u, Path("u.nii.gz"), 2, 1.0, 0.0);
+    ASSERT_TRUE(Open(Path("u.nii.gz")));
+    ExpectStore(u, Expected(u));
+}
+
+TEST_F(FormatsTest, FourDimensionalFileOpensItsFirstVolumeWithANote) {
+    const Volume v = MakeVolume(5, 4, 3, PixelType::U8);
+    WriteNifti(v, Path("t.nii"), 1, 0.0, 0.0, 3);
+    ASSERT_TRUE(Open(Path("t.nii")));
+    ExpectStore(v, Expected(v));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].icon, MessageIcon::Information);
+    EXPECT_NE(messages_[0].text.find("3 volumes"), std::string::npos);
+}
+
+TEST_F(FormatsTest, DetachedNrrdSkipsTheBytesItsHeaderNames) {
+    const Volume v = MakeVolume(5, 4, 3, PixelType::I16);
+    std::ofstream(Path("skip.nhdr"))
+        << "NRRD0004\ntype: short\ndimension: 3\nsizes: 5 4 3\n"
+           "spacings: 1 1 1\nencoding: raw\nendian: little\nbyte skip: 17\n"
+           "data file: skip.data\n\n";
+    std::ofstream data(Path("skip.data"), std::ios::binary);
+    data << std::string(17, 'x');
+    for (double value : v.values) {
+        const auto s = static_cast<std::int16_t>(value);
+        data.put(char(s & 0xff)).put(char((s >> 8) & 0xff));
+    }
+    data.close();
+    ASSERT_TRUE(Open(Path("skip.nhdr"))) << (messages_.empty() ? "" : messages_[0].text);
+    ExpectStore(v, Expected(v));
+}
+
+TEST_F(FormatsTest, DicomFolderOpensItsLargestSeriesSortedAlongTheNormal) {
+    const Volume big = MakeVolume(8, 6, 6, PixelType::I16, 1.0, 1.0, 2.0);
+    const Volume small = MakeVolume(8, 6, 3, PixelType::I16);
+    // Names in an order that has nothing to do with the positions.
+    WriteDicomSeries(big, Path("series"), {"f3", "a9", "z1", "c4", "b7", "m2"},
+                     "1.2.826.0.1.3680043.2.1125.1", 2);
+    WriteDicomSeries(small, Path("series"), {"q1", "q2", "q3"}, "1.2.826.0.1.3680043.2.1125.2", 1);
+    std::ofstream(Path("series/readme.txt")) << "not an image";
+    formats::OpenOptions o;
+    o.resample = false;
+    ASSERT_TRUE(Open(Path("series"), o)) << (messages_.empty() ? "" : messages_[0].text);
+    ExpectStore(big, Expected(big));
+    // One file opens its own series.
+    ASSERT_TRUE(Open(Path("series/q2"), o));
+    ExpectStore(small, Expected(small));
+    // Resampled, the z spacing is the distance between slice positions.
+    ASSERT_TRUE(Open(Path("series/z1")));
+    EXPECT_EQ(VoxelVolume.dims.z, 12);
+}
+
+TEST_F(FormatsTest, AFailedOpenLeavesTheStoreAsItWas) {
+    const Volume v = MakeVolume(5, 4, 3, PixelType::U8);
+    WriteWithToolkit(v, Path("good.nrrd"));
+    ASSERT_TRUE(Open(Path("good.nrrd")));
+    const auto generation = VoxelVolume.generation;
+    std::ofstream(Path("bad.nrrd"))
+        << "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 50 50 50\nencoding: raw\n\n";
+    EXPECT_FALSE(Open(Path("bad.nrrd")));
+    EXPECT_EQ(VoxelVolume.generation, generation);
+    ExpectStore(v, Expected(v));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find(Path("bad.nrrd")), std::string::npos);
+}
+
+}  // namespace
+}  // namespace calyra::test

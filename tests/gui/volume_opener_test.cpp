@@ -1,0 +1,122 @@
+// Standard volume files open from the command line, through Open Volume and
+// by a drop on the frame; a file that fails leaves the volume and windows.
+#include "ui/volume_opener.h"
+
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <algorithm>
+
+#include "resources/accelerator_table.h"
+#include "resources/menu_table.h"
+#include "tests/gui/frame_fixture.h"
+#include "ui/commands.h"
+#include "ui/render_window.h"
+
+namespace calyra::ui::testing {
+namespace {
+
+// A 6 x 5 x 4 signed 16-bit NRRD whose values run 0..119 times 100.
+void WriteNrrd(const QString& path) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("NRRD0004\ntype: short\ndimension: 3\nsizes: 6 5 4\nencoding: raw\nendian: little\n\n");
+    for (int n = 0; n < 120; ++n) {
+        const std::int16_t v = static_cast<std::int16_t>(n * 100);
+        f.write(reinterpret_cast<const char*>(&v), 2);
+    }
+}
+
+QString chosenPath;
+
+class VolumeOpenerTest : public FrameFixture {
+  protected:
+    void SetUp() override {
+        FrameFixture::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        path = dir.filePath("scan.nrrd");
+        WriteNrrd(path);
+        messages.clear();
+    }
+    void TearDown() override {
+        SetVolumePathChooser(nullptr);
+        FrameFixture::TearDown();
+    }
+    void ExpectScanShown() {
+        ASSERT_NE(renderWindow, nullptr);
+        EXPECT_EQ(VoxelVolume.dims.x, 6);
+        EXPECT_EQ(VoxelVolume.dims.y, 5);
+        EXPECT_EQ(VoxelVolume.dims.z, 4);
+        // 11900, the largest value, stores 255; voxel n = 60 (i 0, j 0, k 2) holds 6000:
+        // trunc(6000 x 255 / 11900).
+        EXPECT_EQ(VoxelVolume.maxValue, 255u);
+        EXPECT_EQ(VoxelVolume.voxels[1][1][3], 128);
+        EXPECT_EQ(frame->windowTitle(), QStringLiteral("Calyra Volume Renderer - scan.nrrd"));
+        EXPECT_TRUE(messages.empty());
+    }
+
+    QTemporaryDir dir;
+    QString path;
+};
+
+TEST_F(VolumeOpenerTest, CommandLinePathOpensAtStartUp) {
+    OpenCommandLinePath(frame, {QStringLiteral("calyra"), path});
+    ExpectScanShown();
+}
+
+TEST_F(VolumeOpenerTest, OpenVolumeOpensTheChosenFile) {
+    chosenPath = path;
+    SetVolumePathChooser([](QWidget*) { return chosenPath; });
+    DispatchCommand(frame, 716);  // a model first: its windows are replaced
+    EXPECT_EQ(DispatchCommand(frame, kCmdOpenVolume), 1);
+    ExpectScanShown();
+    EXPECT_EQ(loadCount, 2);
+}
+
+TEST_F(VolumeOpenerTest, ADroppedFileOpens) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    // Straight to the frame's handler: the application's dispatch of drops
+    // waits for a drag that a test cannot start.
+    static_cast<QObject*>(frame)->event(&drop);
+    ExpectScanShown();
+}
+
+TEST_F(VolumeOpenerTest, AFailedOpenLeavesTheVolumeAndWindowsAndSaysWhy) {
+    OpenCommandLinePath(frame, {QStringLiteral("calyra"), path});
+    QWidget* const shown = renderWindow;
+    const QString broken = dir.filePath("broken.nrrd");
+    QFile f(broken);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("NRRD0004\ntype: short\ndimension: 3\nsizes: 600 500 400\nencoding: raw\n\n12");
+    f.close();
+    messages.clear();
+    EXPECT_FALSE(OpenVolumePath(frame, broken));
+    EXPECT_EQ(renderWindow, shown);
+    EXPECT_EQ(VoxelVolume.dims.x, 6);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.contains(broken));
+}
+
+TEST(OpenVolumeCommand, SitsAfterLoadFileWithCtrlO) {
+    const auto menu = resources::MenuTable();
+    const auto load =
+        std::find_if(menu.begin(), menu.end(), [](const auto& e) { return e.id == 745; });
+    ASSERT_NE(load, menu.end());
+    EXPECT_EQ((load + 1)->id, 746);
+    EXPECT_STREQ((load + 1)->text, "&Open Volume...");
+    const auto accel = resources::AcceleratorTable();
+    EXPECT_TRUE(std::any_of(accel.begin(), accel.end(), [](const auto& a) {
+        return a.command == 746 && a.key == 'O' && a.modifiers == resources::kAccelControl;
+    }));
+    for (const char* pattern :
+         {"*.nrrd", "*.nhdr", "*.mha", "*.mhd", "*.nii.gz", "*.hdr", "*.tif", "*.raw"}) {
+        EXPECT_TRUE(VolumeFilesFilter().contains(QString::fromLatin1(pattern))) << pattern;
+    }
+}
+
+}  // namespace
+}  // namespace calyra::ui::testing
