@@ -24,12 +24,6 @@ namespace {
 ViewVolume sceneVolume;
 std::optional<ViewState> sceneView;
 
-std::uint64_t FileBytes(const std::string& path) {
-    std::error_code ec;
-    const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
-    return ec ? 0 : static_cast<std::uint64_t>(bytes);
-}
-
 void Fail(const std::string& text) {
     ReportMessage({text, "", MessageIcon::Warning, MessageOwner::None});
 }
@@ -61,17 +55,6 @@ std::optional<std::string> ReadViewText(const std::string& path) {
 
 bool ImportRawAs(const ViewVolume& v) {
     volumePath = v.path;
-    if (!std::filesystem::exists(v.path)) {
-        Fail("The view's data file " + v.path + " is missing.");
-        return false;
-    }
-    const std::uint64_t bytes = FileBytes(v.path);
-    if (bytes != v.fileBytes) {
-        Fail("The view's data file " + v.path + " has changed: it held " +
-             std::to_string(v.fileBytes) + " bytes when the view was saved, " +
-             std::to_string(bytes) + " now.");
-        return false;
-    }
     const std::string refusal = ImportRefusalReason(v.params, v.options, v.ascii);
     if (!refusal.empty()) {
         Fail(RefusalMessage(refusal));
@@ -111,7 +94,7 @@ bool OpenAs(const ViewVolume& v) {
     std::error_code ec;
     sceneVolume = v;
     sceneVolume.path = std::filesystem::absolute(v.path, ec).string();
-    sceneVolume.fileBytes = std::filesystem::is_regular_file(v.path, ec) ? FileBytes(v.path) : 0;
+    sceneVolume.fileBytes = ViewDataFileBytes(v.path);
     return true;
 }
 
@@ -125,6 +108,11 @@ bool BuildFromView(const std::string& path) {
         return false;
     }
     const ViewVolume& v = sceneView->volume;
+    const std::string problem = ViewDataFileProblem(v);
+    if (!problem.empty()) {
+        Fail(problem);
+        return false;
+    }
     switch (v.kind) {
         case ViewVolume::Kind::Model:
             return BuildModel(v.model);
@@ -193,7 +181,7 @@ bool ImportRaw(const Options& o) {
     sceneVolume.params = params;
     sceneVolume.options = options;
     sceneVolume.ascii = ascii;
-    sceneVolume.fileBytes = FileBytes(volumePath);
+    sceneVolume.fileBytes = ViewDataFileBytes(volumePath);
     return true;
 }
 

@@ -55,6 +55,13 @@ std::string WriteViewText(const ViewState& view);
 // or out of range, a newer format version). Nothing is half-read.
 std::optional<ViewState> ParseViewText(const std::string& text, std::string& error);
 
+// Why the view's data file cannot serve it: missing, or of another size
+// than when the view was saved (a folder counts by its presence alone).
+// Empty when it can, and for models.
+std::string ViewDataFileProblem(const ViewVolume& volume);
+// The size to record for a data file: its bytes, 0 for a folder.
+std::uint64_t ViewDataFileBytes(const std::string& path);
+
 // The settings and geometry the program holds now, with volume as given.
 ViewState CaptureView(const ViewVolume& volume);
 // Sets the render settings and puts World, ViewPlane and eyeDistance where

@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <filesystem>
 
+#include "formats/open_volume.h"
 #include "geometry/orientation.h"
 #include "geometry/repaint.h"
 #include "picture/picture_file.h"
@@ -71,14 +72,13 @@ QString ReadViewText(const QString& path) {
     return picture::ViewTextOf(path);
 }
 
-std::uint64_t FileBytes(const std::string& path) {
-    std::error_code ec;
-    const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
-    return ec ? 0 : static_cast<std::uint64_t>(bytes);
-}
-
 // Reads the view's volume again; false (with a message) when it cannot.
 bool LoadViewVolume(QWidget* frame, const ViewVolume& v) {
+    const std::string problem = ViewDataFileProblem(v);
+    if (!problem.empty()) {
+        Warn(frame, QString::fromStdString(problem), kOpenViewCaption);
+        return false;
+    }
     switch (v.kind) {
         case ViewVolume::Kind::Model: {
             const int model = ModelTypeOfName(v.model);
@@ -93,23 +93,6 @@ bool LoadViewVolume(QWidget* frame, const ViewVolume& v) {
             return true;
         }
         case ViewVolume::Kind::Raw: {
-            const QString path = QString::fromStdString(v.path);
-            if (!std::filesystem::exists(v.path)) {
-                Warn(frame, QStringLiteral("The view's data file %1 is missing.").arg(path),
-                     kOpenViewCaption);
-                return false;
-            }
-            const std::uint64_t bytes = FileBytes(v.path);
-            if (bytes != v.fileBytes) {
-                Warn(frame,
-                     QStringLiteral("The view's data file %1 has changed: it held %2 bytes when "
-                                    "the view was saved, %3 now.")
-                         .arg(path)
-                         .arg(v.fileBytes)
-                         .arg(bytes),
-                     kOpenViewCaption);
-                return false;
-            }
             const std::string refusal = ImportRefusalReason(v.params, v.options, v.ascii);
             if (!refusal.empty()) {
                 Warn(frame, QString::fromStdString(RefusalMessage(refusal)), kOpenViewCaption);
@@ -117,6 +100,19 @@ bool LoadViewVolume(QWidget* frame, const ViewVolume& v) {
             }
             volumePath = v.path;
             if (!LoadRawVolume(v.ascii, v.params, v.options)) return false;
+            ShowLoadedVolume(frame, kLoadedFileModel);
+            return true;
+        }
+        case ViewVolume::Kind::Open: {
+            formats::OpenOptions options;
+            if (v.windowLow && v.windowHigh) {
+                options.window = true;
+                options.windowLow = *v.windowLow;
+                options.windowHigh = *v.windowHigh;
+            }
+            options.resample = v.resample;
+            if (!formats::OpenVolume(v.path, options)) return false;
+            volumePath = v.path;
             ShowLoadedVolume(frame, kLoadedFileModel);
             return true;
         }

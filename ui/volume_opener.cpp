@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPushButton>
+#include <filesystem>
 
 #include "formats/open_volume.h"
 #include "ui/commands.h"
@@ -11,6 +12,7 @@
 #include "ui/import_dialog.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
+#include "ui/view_commands.h"
 #include "volume/raw_reader.h"
 #include "volume/volume_store.h"
 
@@ -70,12 +72,20 @@ bool OpenVolumePath(QWidget* frame, const QString& path) {
         volumePath = name;
         ShowLoadedVolume(frame, kLoadedFileModel);
         NameOpenFile(frame, path);
+        // Saved views and pictures name the file it came from.
+        ViewVolume& shown = ShownVolume();
+        shown = {};
+        shown.kind = ViewVolume::Kind::Open;
+        std::error_code ec;
+        shown.path = std::filesystem::absolute(name, ec).string();
+        shown.fileBytes = ViewDataFileBytes(name);
         return true;
     }
     // Raw data: the import dialog asks for the shape, as Load File does.
     if (!ImportVolumeFromPath(renderWindow ? renderWindow : frame, name)) return false;
     ShowLoadedVolume(frame, kLoadedFileModel);
     NameOpenFile(frame, path);
+    ShownVolume() = LastImportedVolume();
     return true;
 }
 
