@@ -10,6 +10,7 @@
 #include "render/ray_driver.h"
 #include "render/settings.h"
 #include "volume/messages.h"
+#include "volume/model_type.h"
 
 using namespace calyra;
 
@@ -41,9 +42,7 @@ int main(int argc, char** argv) {
         std::printf("calyra-render %s\n", CALYRA_VERSION);
         return 0;
     }
-    static const char* const models[] = {"ball", "monkey", "combined", "head", "hyperboloid", "cone"};
-    if (!options->raw && std::find(std::begin(models), std::end(models), options->model) ==
-                             std::end(models)) {
+    if (!options->raw && !FindModel(options->model)) {
         std::fprintf(stderr, "calyra-render: unknown model %s\n", options->model.c_str());
         return kUsageError;
     }

@@ -1,7 +1,7 @@
 #include "cli/scene.h"
 
 #include <filesystem>
-#include <map>
+#include <optional>
 
 #include "geometry/orientation.h"
 #include "render/settings.h"
@@ -52,13 +52,10 @@ bool ImportRaw(const Options& o) {
 
 bool BuildSceneVolume(const Options& o) {
     if (o.raw) return ImportRaw(o);
-    static const std::map<std::string, int> models = {{"ball", 0},        {"head", 2},
-                                                      {"hyperboloid", 6}, {"cone", 7},
-                                                      {"monkey", 8},      {"combined", 9}};
-    modelType = models.at(o.model);
-    VoxelVolume.source = SourceForModel(modelType);
+    const std::optional<ModelType> model = FindModel(o.model);
+    if (!model) return false;
     ++loadCount;
-    BuildVolume();
+    BuildModel(*model);
     return true;
 }
 

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         fuzz::WriteTiled(kHeadFileName, in.Rest(), in.RestSize(), length);
     }
-    VoxelVolume.source = 2;
+    VoxelVolume.source = VolumeSource::Head;
     BuildVolume();
     fuzz::ChooseView(thresholdByte, viewByte);
     fuzz::RenderEveryType(24);

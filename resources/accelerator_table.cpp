@@ -1,13 +1,15 @@
 #include "resources/accelerator_table.h"
 
+#include "ui/command_ids.h"
+
 namespace calyra::resources {
 namespace {
 
 constexpr AcceleratorEntry kCalyraAccel[] = {
-    {AccelKind::VirtualKey, kVirtualKeyF2, 0, 905},
-    {AccelKind::VirtualKey, 'Q', kAccelControl, 905},
-    {AccelKind::Character, '?', kAccelAlt, 900},
-    {AccelKind::Character, '/', kAccelAlt, 900},
+    {AccelKind::VirtualKey, kVirtualKeyF2, 0, ui::kCmdHelpContents},
+    {AccelKind::VirtualKey, 'Q', kAccelControl, ui::kCmdHelpContents},
+    {AccelKind::Character, '?', kAccelAlt, ui::kCmdAbout},
+    {AccelKind::Character, '/', kAccelAlt, ui::kCmdAbout},
 };
 
 }  // namespace

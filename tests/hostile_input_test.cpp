@@ -165,7 +165,7 @@ TEST_P(CorpusFile, ReadsAsAsciiData) {
 
 TEST_P(CorpusFile, ReadsAsTheHeadFile) {
     Write(kHeadFileName, Bytes());
-    VoxelVolume.source = 2;
+    VoxelVolume.source = VolumeSource::Head;
     BuildVolume();
     EXPECT_EQ(VoxelVolume.dims.x, 128);
     EXPECT_TRUE(Messages().empty());
@@ -200,7 +200,7 @@ class ImportLimits : public HostileInput, public ::testing::WithParamInterface<L
 TEST_P(ImportLimits, RefuseOrLoadAndTheProgramStillRenders) {
     const LimitCase& c = GetParam();
     // The previous volume, which a refusal must leave in place.
-    VoxelVolume.source = 0;
+    VoxelVolume.source = VolumeSource::Ball;
     BuildVolume();
     const ImportParams params{c.dimX, c.dimY, c.dimZ, c.aspect, c.aspect, c.aspect};
     EXPECT_EQ(ImportParametersAccepted(params, {}, c.ascii), c.accepted);
@@ -352,7 +352,7 @@ TEST_F(HostileInput, DataPathsThatCannotBeReadGiveTheMessageAndABlankVolume) {
     }
     for (const std::string& path : paths) {
         for (const bool ascii : {false, true}) {
-            VoxelVolume.source = 0;
+            VoxelVolume.source = VolumeSource::Ball;
             BuildVolume();
             test::MessageRecorder recorder;
             ASSERT_TRUE(Import(path, {4, 4, 4, 1.0f, 1.0f, 1.0f}, {}, ascii));

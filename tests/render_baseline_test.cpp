@@ -17,7 +17,7 @@ namespace {
 
 struct Scene {
     const char* name;
-    int model;
+    ModelType model;
     int type;
     bool interp;
     float threshold;
@@ -44,21 +44,21 @@ void Shifted() {
 }
 
 const Scene kScenes[] = {
-    {"ball-surface", 0, Surface, false, 0.1f, true, None},
-    {"ball-transparent", 0, Transparent, false, 0.1f, true, TurnedPlane},
-    {"ball-sum", 0, Transparent, false, 0.0f, true, SideView},
-    {"ball-slice", 0, Slice, false, 0.1f, true, DeepCut},
-    {"ball-surface-interp", 0, Surface, true, 0.3f, true, TurnedPlane},
-    {"ball-transparent-interp", 0, Transparent, true, 0.6f, true, Shifted},
-    {"monkey-surface", 8, Surface, false, 0.5f, true, TurnedPlane},
-    {"monkey-nograd", 8, Surface, false, 0.1f, false, SideView},
-    {"monkey-slice-interp", 8, Slice, true, 0.1f, true, DeepCut},
-    {"combined-surface-interp", 9, Surface, true, 0.1f, true, Shifted},
-    {"combined-transparent", 9, Transparent, false, 0.25f, true, None},
-    {"cone-surface", 7, Surface, false, 0.1f, true, TurnedPlane},
-    {"cone-transparent", 7, Transparent, false, 0.1f, true, SideView},
-    {"hyperboloid-surface", 6, Surface, false, 0.9f, true, DeepCut},
-    {"hyperboloid-sum", 6, Transparent, false, 0.0f, true, Shifted},
+    {"ball-surface", ModelType::Ball, Surface, false, 0.1f, true, None},
+    {"ball-transparent", ModelType::Ball, Transparent, false, 0.1f, true, TurnedPlane},
+    {"ball-sum", ModelType::Ball, Transparent, false, 0.0f, true, SideView},
+    {"ball-slice", ModelType::Ball, Slice, false, 0.1f, true, DeepCut},
+    {"ball-surface-interp", ModelType::Ball, Surface, true, 0.3f, true, TurnedPlane},
+    {"ball-transparent-interp", ModelType::Ball, Transparent, true, 0.6f, true, Shifted},
+    {"monkey-surface", ModelType::Monkey, Surface, false, 0.5f, true, TurnedPlane},
+    {"monkey-nograd", ModelType::Monkey, Surface, false, 0.1f, false, SideView},
+    {"monkey-slice-interp", ModelType::Monkey, Slice, true, 0.1f, true, DeepCut},
+    {"combined-surface-interp", ModelType::Combined, Surface, true, 0.1f, true, Shifted},
+    {"combined-transparent", ModelType::Combined, Transparent, false, 0.25f, true, None},
+    {"cone-surface", ModelType::Cone, Surface, false, 0.1f, true, TurnedPlane},
+    {"cone-transparent", ModelType::Cone, Transparent, false, 0.1f, true, SideView},
+    {"hyperboloid-surface", ModelType::Hyperboloid, Surface, false, 0.9f, true, DeepCut},
+    {"hyperboloid-sum", ModelType::Hyperboloid, Transparent, false, 0.0f, true, Shifted},
 };
 
 std::uint64_t Fnv(std::uint64_t h, const void* data, std::size_t n) {
@@ -69,9 +69,7 @@ std::uint64_t Fnv(std::uint64_t h, const void* data, std::size_t n) {
 
 std::uint64_t RenderAndHash(const Scene& s) {
     test::ResetProgramState();
-    modelType = s.model;
-    VoxelVolume.source = SourceForModel(s.model);
-    BuildVolume();
+    BuildModel(s.model);
     interpolate = s.interp;
     threshold = s.threshold;
     gradientShading = s.grad;
@@ -88,11 +86,9 @@ std::uint64_t RenderAndHash(const Scene& s) {
 }
 
 // The whole store of a built model, voxels[x][y][z] for every index.
-std::uint64_t BuildAndHashStore(int model) {
+std::uint64_t BuildAndHashStore(ModelType model) {
     test::ResetProgramState();
-    modelType = model;
-    VoxelVolume.source = SourceForModel(model);
-    BuildVolume();
+    BuildModel(model);
     const VolumeStore& v = VoxelVolume;
     std::uint64_t h = 1469598103934665603ull;
     for (int x = 0; x <= v.dims.x; ++x)
@@ -120,13 +116,11 @@ TEST(RenderBaseline, EverySceneHashesToItsRecordedValue) {
             ADD_FAILURE() << s.name << ": recorded " << recorded[s.name] << ", now " << text;
         }
     }
-    const std::pair<const char*, int> stores[] = {{"store-ball", 0},        {"store-head", 2},
-                                                  {"store-hyperboloid", 6}, {"store-cone", 7},
-                                                  {"store-monkey", 8},      {"store-combined", 9}};
-    for (const auto& [name, model] : stores) {
+    for (const ModelName& m : BuiltInModels()) {
+        const std::string name = std::string("store-") + m.name;
         char text[32];
         std::snprintf(text, sizeof text, "%016llx",
-                      static_cast<unsigned long long>(BuildAndHashStore(model)));
+                      static_cast<unsigned long long>(BuildAndHashStore(m.model)));
         table << name << ' ' << text << '\n';
         if (recorded[name] != text) {
             ++differing;

@@ -22,14 +22,14 @@ inline void ResetProgramState() {
     gradientShading = true;
     stereo = false;
     renderPending = false;
-    modelType = 0;
+    modelType = ModelType::Ball;
     loadCount = 0;
     AllocateVolume(0, 0, 0);
     VoxelVolume.dims = Int3{};
     VoxelVolume.size = 64;
     VoxelVolume.maxValue = 0;
     VoxelVolume.mirrorZ = 1;
-    VoxelVolume.source = 0;
+    VoxelVolume.source = VolumeSource::Ball;
     SetMessageSink({});
 }
 

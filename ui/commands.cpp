@@ -29,15 +29,15 @@ void TogglePanel(QDialog* panel, std::int32_t& shown) {
 }
 
 void SelectRenderType(int id) {
-    CheckMenuItem(kCmdSurface + renderType, false);
-    renderType = id - kCmdSurface;
+    CheckMenuItem(RenderTypeCommand(renderType), false);
+    renderType = id - kCmdRenderTypeFirst;
     CheckMenuItem(id, true);
-    CheckRadioButton(viewPanel, kCmdSurface, kCmdSlice, id);
+    CheckRadioButton(viewPanel, kCmdRenderTypeFirst, kCmdRenderTypeLast, id);
     renderPending = true;
     InvalidateWindow(renderWindow, true);
 }
 
-void ChooseModel(QWidget* frame, std::int32_t model) {
+void ChooseModel(QWidget* frame, ModelType model) {
     modelType = model;
     RecreateModelWindows(frame);
 }
@@ -61,6 +61,26 @@ void TileModelWindows() {
 
 int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
     const int id = command & 0xFFFF;
+    if (IsSnapWorldCommand(id)) {
+        grabTarget = 0;
+        SnapWorld(id - kCmdSnapWorldFirst);
+        return 1;
+    }
+    if (IsSnapPlaneCommand(id)) {
+        grabTarget = 1;
+        SnapViewPlane(id - kCmdSnapPlaneFirst);
+        return 1;
+    }
+    for (const ModelCommand& m : kModelCommands) {
+        if (m.command == id) {
+            ChooseModel(frame, m.model);
+            return 1;
+        }
+    }
+    if (IsRenderTypeCommand(id)) {
+        SelectRenderType(id);
+        return 1;
+    }
     switch (id) {
         case kCmdExit:
             PostQuitMessage(0);
@@ -74,49 +94,8 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
         case kCmdArrangeIcons:
             ArrangeIcons();
             return 1;
-        case 701:
-        case 702:
-        case 703:
-        case 704:
-        case 705:
-        case 706:
-            grabTarget = 0;
-            SnapWorld(id - kCmdSnapWorldFront);
-            return 1;
-        case 707:
-        case 708:
-        case 709:
-        case 710:
-        case 711:
-        case 712:
-            grabTarget = 1;
-            SnapViewPlane(id - kCmdSnapPlaneFront);
-            return 1;
-        case kCmdSurface:
-        case kCmdTransparent:
-        case kCmdSlice:
-            SelectRenderType(id);
-            return 1;
-        case kCmdBallModel:
-            ChooseModel(frame, 0);
-            return 1;
-        case kCmdHeadModel:
-            ChooseModel(frame, 2);
-            return 1;
-        case kCmdHyperboloid:
-            ChooseModel(frame, 6);
-            return 1;
-        case kCmdCone:
-            ChooseModel(frame, 7);
-            return 1;
-        case kCmdMonkey:
-            ChooseModel(frame, 8);
-            return 1;
-        case kCmdCombined:
-            ChooseModel(frame, 9);
-            return 1;
         case kCmdLoadFile:
-            modelType = 3;
+            modelType = ModelType::Import;
             // The import runs only while no volume has been built.
             if (loadCount == 0) {
                 CreateModelWindows(frame);
@@ -183,11 +162,12 @@ void CreateModelWindows(QWidget* /*frame*/) {
 }
 
 void StepRenderType(bool updateViewPanel) {
-    CheckMenuItem(kCmdSurface + renderType, false);
+    CheckMenuItem(RenderTypeCommand(renderType), false);
     renderType = (renderType + 1) % 3;
-    CheckMenuItem(kCmdSurface + renderType, true);
+    CheckMenuItem(RenderTypeCommand(renderType), true);
     if (updateViewPanel)
-        CheckRadioButton(viewPanel, kCmdSurface, kCmdSlice, kCmdSurface + renderType);
+        CheckRadioButton(viewPanel, kCmdRenderTypeFirst, kCmdRenderTypeLast,
+                         RenderTypeCommand(renderType));
     renderPending = true;
     InvalidateWindow(renderWindow, true);
 }

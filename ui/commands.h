@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "ui/command_ids.h"
+
 class QWidget;
 
 namespace calyra::ui {
@@ -15,39 +17,8 @@ void RecreateModelWindows(QWidget* frame);
 // Creates the geometry window, then the render window, as MDI children.
 void CreateModelWindows(QWidget* frame);
 
-// The T key: moves the check mark from 713 + renderType to the next type,
+// The T key: moves the check mark from the item of renderType to the next type,
 // sets the View panel's radio group too when asked, and requests a render.
 void StepRenderType(bool updateViewPanel);
-
-// Command ids of the menu, the accelerators and the panels.
-enum CommandId : int {
-    kCmdExit = 105,
-    kCmdCascade = 200,
-    kCmdTile = 201,
-    kCmdArrangeIcons = 202,
-    kCmdSnapWorldFront = 701,  // 701..706: World to Front, Back, Top, Bottom, Left, Right
-    kCmdSnapPlaneFront = 707,  // 707..712: ViewPlane to the same faces
-    kCmdSurface = 713,
-    kCmdTransparent = 714,
-    kCmdSlice = 715,
-    kCmdBallModel = 716,
-    kCmdHeadModel = 718,
-    kCmdShowViewPanel = 722,
-    kCmdShowMapPanel = 723,
-    kCmdGrabWorld = 724,
-    kCmdGrabViewPlane = 725,
-    kCmdThresholdPanel = 739,
-    kCmdRender = 741,
-    kCmdLoadFile = 745,
-    kCmdHyperboloid = 750,
-    kCmdCone = 755,
-    kCmdMonkey = 780,
-    kCmdCombined = 785,
-    kCmdAbout = 900,
-    kCmdHelpContents = 905,
-    kCmdStereo = 9010,
-    kCmdInterpolate = 9011,
-    kCmdGradientShading = 9012,
-};
 
 }  // namespace calyra::ui

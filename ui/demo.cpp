@@ -2,6 +2,7 @@
 
 #include "geometry/orientation.h"
 #include "render/settings.h"
+#include "ui/command_ids.h"
 #include "ui/platform.h"
 
 namespace calyra::ui {
@@ -10,9 +11,6 @@ namespace {
 constexpr int kSubSteps = 7;
 constexpr float kWorldTurn = 0.01f;  // radians about y per sub-step
 constexpr float kPlaneTurn = 0.09f;
-constexpr int kSurfaceButton = 713;
-constexpr int kTransparentButton = 714;
-constexpr int kSliceButton = 715;
 
 // Invalidates (erasing) and paints at once. A synchronous paint also flushes
 // every other pending repaint inside the same frame, so each window is
@@ -49,12 +47,12 @@ void DemoStep() {
     }
 
     // The View panel's buttons follow the type; the menu's check mark does not.
-    if (IsRadioButtonChecked(viewPanel, kSurfaceButton)) {
+    if (IsRadioButtonChecked(viewPanel, kCmdSurface)) {
         renderType = Transparent;
-        CheckRadioButton(viewPanel, kSurfaceButton, kSliceButton, kTransparentButton);
+        CheckRadioButton(viewPanel, kCmdSurface, kCmdSlice, kCmdTransparent);
     } else {
         renderType = Surface;
-        CheckRadioButton(viewPanel, kSurfaceButton, kSliceButton, kSurfaceButton);
+        CheckRadioButton(viewPanel, kCmdSurface, kCmdSlice, kCmdSurface);
     }
     PaintAtOnce(renderWindow);
     if (renderType == Transparent) return;

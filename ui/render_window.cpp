@@ -74,24 +74,24 @@ RenderWindow::~RenderWindow() {
 
 void RenderWindow::buildChosenModel() {
     switch (modelType) {
-        case 0:
-        case 2:
-        case 3:
-        case 6:
-        case 7:
-        case 8:
-        case 9:
+        case ModelType::Ball:
+        case ModelType::Head:
+        case ModelType::Import:
+        case ModelType::Hyperboloid:
+        case ModelType::Cone:
+        case ModelType::Monkey:
+        case ModelType::Combined:
             break;
         default:
             return;
     }
-    VoxelVolume.source = SourceForModel(modelType);
     // The count only tells whether a volume was built: it must never wrap to 0.
     if (loadCount < std::numeric_limits<std::int16_t>::max()) ++loadCount;
-    if (modelType == 3) {
+    if (modelType == ModelType::Import) {
+        VoxelVolume.source = SourceForModel(modelType);
         ImportVolumeFile(this);
     } else {
-        BuildVolume();
+        BuildModel(modelType);
     }
 }
 

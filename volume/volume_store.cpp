@@ -13,7 +13,7 @@
 namespace calyra {
 
 VolumeStore VoxelVolume;
-std::int32_t modelType = 0;
+ModelType modelType = ModelType::Ball;
 std::int16_t loadCount = 0;
 
 std::uint64_t StoreBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {

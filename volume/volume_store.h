@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "volume/model_type.h"
+
 namespace calyra {
 
 struct Int3 {
@@ -27,7 +29,7 @@ struct VolumeStore {
     std::int32_t size = 64;        // edge of the rendering cube, voxel units
     std::uint32_t maxValue = 0;    // value scale of the thresholds
     std::int32_t mirrorZ = 1;      // fold the upper z half onto the lower
-    std::int32_t source = 0;       // which builder BuildVolume runs: 0, 2, 25, 26
+    VolumeSource source = VolumeSource::Ball;  // which builder BuildVolume runs
 
     // What AllocateVolume got; readers never index past it.
     Int3 allocated;
@@ -49,8 +51,8 @@ struct VolumeStore {
 
 // The process-wide store.
 extern VolumeStore VoxelVolume;
-// The model the user chose last: 0, 2, 3, 6, 7, 8 or 9.
-extern std::int32_t modelType;
+// The model the user chose last.
+extern ModelType modelType;
 // Number of builds started by render-window creation.
 extern std::int16_t loadCount;
 
