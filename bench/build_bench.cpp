@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "render/worker_pool.h"
+#include "base/worker_pool.h"
 #include "volume/models.h"
 #include "volume/volume_store.h"
 

@@ -6,8 +6,9 @@
 #include <optional>
 
 #include "geometry/orientation.h"
+#include "render/buffers.h"
 #include "render/ray_driver.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "volume/models.h"
 #include "volume/volume_store.h"
 

@@ -4,12 +4,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/messages.h"
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/scene.h"
+#include "render/buffers.h"
 #include "render/ray_driver.h"
-#include "render/settings.h"
-#include "volume/messages.h"
+#include "render/user_settings.h"
 #include "volume/model_type.h"
 
 using namespace calyra;

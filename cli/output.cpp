@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "render/buffers.h"
 #include "render/grey_map.h"
-#include "render/settings.h"
 #include "volume/volume_store.h"
 
 namespace calyra::cli {

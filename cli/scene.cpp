@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <optional>
 
+#include "base/messages.h"
 #include "geometry/orientation.h"
-#include "render/settings.h"
-#include "volume/messages.h"
+#include "render/user_settings.h"
 #include "volume/models.h"
 #include "volume/raw_reader.h"
 #include "volume/volume_store.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "geometry/repaint.h"
+#include "base/repaint.h"
 
 namespace calyra {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/worker_pool.h"
+#include "base/worker_pool.h"
 
 namespace calyra {
 

@@ -143,7 +143,7 @@ std::uint32_t SampleVolume(const Point3& p) {
     return VolumeSampler::FromCurrentVolume().Sample(p);
 }
 
-GradientI VolumeGradient(const Point3& p) {
+Int3 VolumeGradient(const Point3& p) {
     return VolumeSampler::FromCurrentVolume().Gradient(p);
 }
 
@@ -256,7 +256,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
                 }
                 if (t < 0.0f) return {acc, static_cast<std::int32_t>(i + 1)};
                 if (quiet || !(static_cast<float>(sample) > c.shadeLevel)) break;
-                const GradientI g = s.Gradient(p);
+                const Int3 g = s.Gradient(p);
                 const std::int64_t g2wide =
                     std::int64_t{g.x} * g.x + std::int64_t{g.y} * g.y + std::int64_t{g.z} * g.z;
                 const auto g2 = static_cast<std::uint32_t>(g2wide);

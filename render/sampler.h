@@ -79,7 +79,7 @@ struct VolumeSampler {
         return Locate(p, c, false) ? SampleCell(c) : 0u;
     }
 
-    GradientI Gradient(const Point3& p) const {
+    Int3 Gradient(const Point3& p) const {
         Cell c;
         if (!Locate(p, c, true)) return {};
         const std::uint8_t* v = Voxel(c.ix, c.iy, c.iz);

@@ -16,8 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "render/buffers.h"
 #include "render/ray_driver.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "test_support.h"
 #include "volume/head_loader.h"
 #include "volume/models.h"

@@ -1,6 +1,6 @@
 #include "volume/models.h"
 
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "test_support.h"
 
 namespace calyra {

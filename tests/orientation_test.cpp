@@ -1,6 +1,6 @@
 #include "geometry/orientation.h"
 
-#include "geometry/repaint.h"
+#include "base/repaint.h"
 #include "test_support.h"
 
 namespace calyra {

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "render/settings.h"
-#include "volume/messages.h"
+#include "base/messages.h"
+#include "render/user_settings.h"
 #include "volume/volume_store.h"
 
 namespace calyra {

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "base/messages.h"
 #include "geometry/orientation.h"
-#include "render/settings.h"
-#include "volume/messages.h"
+#include "render/buffers.h"
+#include "render/user_settings.h"
+#include "render/weights.h"
 #include "volume/volume_store.h"
 
 namespace calyra::test {

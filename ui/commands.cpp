@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "geometry/orientation.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "ui/about_help.h"
 #include "ui/frame_window.h"
 #include "ui/geometry_window.h"

@@ -1,7 +1,7 @@
 #include "ui/demo.h"
 
 #include "geometry/orientation.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "ui/command_ids.h"
 #include "ui/platform.h"
 

@@ -4,8 +4,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "render/buffers.h"
 #include "render/grey_map.h"
-#include "render/settings.h"
 #include "ui/grey_palette.h"
 #include "ui/platform.h"
 

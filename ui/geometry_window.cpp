@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "ui/commands.h"
 #include "ui/platform.h"
 

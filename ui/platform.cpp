@@ -15,8 +15,8 @@
 #include <map>
 #include <utility>
 
-#include "geometry/repaint.h"
-#include "volume/messages.h"
+#include "base/messages.h"
+#include "base/repaint.h"
 
 namespace calyra::ui {
 

@@ -9,8 +9,9 @@
 #include <limits>
 
 #include "geometry/orientation.h"
+#include "render/buffers.h"
 #include "render/ray_driver.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "ui/commands.h"
 #include "ui/draw_image.h"
 #include "ui/import_dialog.h"

@@ -8,7 +8,7 @@
 #include <QStyleOptionGroupBox>
 #include <algorithm>
 
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "ui/command_ids.h"
 #include "ui/dialog_builder.h"
 #include "ui/platform.h"

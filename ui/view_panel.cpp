@@ -1,6 +1,6 @@
 #include "ui/view_panel.h"
 
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "ui/command_ids.h"
 #include "ui/dialog_builder.h"
 #include "ui/platform.h"

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/settings.h"
+#include "base/messages.h"
+#include "base/worker_pool.h"
 #include "volume/head_loader.h"
-#include "volume/messages.h"
-#include "render/worker_pool.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -203,7 +202,7 @@ void BuildVolume() {
             if (allocated) {
                 v.size = 128;
                 v.mirrorZ = 1;
-                interpolate = false;
+                NotifyVolumeReplaced();
                 LoadHeadVolume();
             }
             break;
@@ -214,7 +213,7 @@ void BuildVolume() {
             if (allocated) {
                 v.size = n;
                 v.maxValue = 256;
-                interpolate = false;
+                NotifyVolumeReplaced();
                 v.mirrorZ = 0;
                 BuildMathModel();
             }
@@ -224,7 +223,7 @@ void BuildVolume() {
             if (allocated) {
                 v.mirrorZ = 0;
                 BuildBallModel(64);
-                interpolate = false;
+                NotifyVolumeReplaced();
                 v.maxValue = 256;
             }
             break;

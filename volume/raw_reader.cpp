@@ -8,10 +8,9 @@
 #include <system_error>
 #include <vector>
 
-#include "render/settings.h"
+#include "base/messages.h"
 #include "volume/binary_reader.h"
 #include "volume/file_open.h"
-#include "volume/messages.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -274,7 +273,7 @@ void ReadRawVolume(const char* format, const ImportParams& params, const ImportO
     VolumeStore& v = VoxelVolume;
     SetBusy(true);
     v.maxValue = 0;
-    interpolate = false;
+    NotifyVolumeReplaced();
     v.mirrorZ = options.bytesPerVoxel == 2 ? 0 : 1;
 
     const bool ascii = format != nullptr && std::strcmp(format, "ASCII") == 0;

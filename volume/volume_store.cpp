@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "volume/messages.h"
+#include "base/messages.h"
 
 #ifdef __linux__
 #include <sys/mman.h>
@@ -102,6 +102,19 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
     Release(v, false);
     v.dims = Int3{};
     return 0;
+}
+
+namespace {
+// Constant-initialised, so an installation from any static initialiser holds.
+void (*volumeReplacedHook)() = nullptr;
+}  // namespace
+
+void SetVolumeReplacedHook(void (*hook)()) {
+    volumeReplacedHook = hook;
+}
+
+void NotifyVolumeReplaced() {
+    if (volumeReplacedHook) volumeReplacedHook();
 }
 
 void MarkVolumeChanged() { ++VoxelVolume.generation; }

@@ -11,15 +11,10 @@
 #include <memory>
 #include <vector>
 
+#include "base/int3.h"
 #include "volume/model_type.h"
 
 namespace calyra {
-
-struct Int3 {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t z = 0;
-};
 
 struct VolumeStore {
     // Pointer tables over one zero-filled block: voxels[x][y] is a z-row.
@@ -75,6 +70,12 @@ void PublishShape(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ, std::
 // that publishes its shape first and fills the store afterwards calls it at
 // the end; so must anything else that writes voxels between renders).
 void MarkVolumeChanged();
+
+// Every build and import calls NotifyVolumeReplaced once it has a store to
+// fill; the owner of the rendering settings installs the hook (it switches
+// interpolation off).
+void SetVolumeReplacedHook(void (*hook)());
+void NotifyVolumeReplaced();
 
 // Reports the failed allocation as the windowed program shows it.
 void ReportAllocationFailure();

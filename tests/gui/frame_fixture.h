@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "geometry/orientation.h"
-#include "render/settings.h"
+#include "render/buffers.h"
+#include "render/user_settings.h"
 #include "ui/command_ids.h"
 #include "ui/frame_window.h"
 #include "ui/platform.h"

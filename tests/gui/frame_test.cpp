@@ -13,11 +13,11 @@
 #include <QShortcut>
 #include <map>
 
+#include "base/messages.h"
 #include "tests/gui/frame_fixture.h"
 #include "ui/commands.h"
 #include "ui/geometry_window.h"
 #include "ui/render_window.h"
-#include "volume/messages.h"
 #include "volume/models.h"
 
 namespace calyra::ui::testing {
