@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 #include <QString>
 
+#include "base/repaint.h"
 #include "geometry/orientation.h"
 #include "render/user_settings.h"
 #include "ui/about_help.h"
@@ -33,8 +34,7 @@ void SelectRenderType(int id) {
     renderType = id - kCmdRenderTypeFirst;
     CheckMenuItem(id, true);
     CheckRadioButton(viewPanel, kCmdRenderTypeFirst, kCmdRenderTypeLast, id);
-    renderPending = true;
-    InvalidateWindow(renderWindow, true);
+    RequestRender();
 }
 
 void ChooseModel(QWidget* frame, ModelType model) {
@@ -123,19 +123,20 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             return 1;
         case kCmdStereo:
             stereo = Toggled(stereo);
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
+            RequestRender();
             return 1;
         case kCmdInterpolate:
             interpolate = Toggled(interpolate);
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
+            RequestRender();
             return 1;
         case kCmdGradientShading:
             gradientShading = Toggled(gradientShading);
             // Only a Surface image depends on it; the others repaint the stored image.
-            if (renderType == Surface) renderPending = true;
-            InvalidateWindow(renderWindow, true);
+            if (renderType == Surface) {
+                RequestRender();
+            } else {
+                InvalidateWindow(renderWindow, true);
+            }
             return 1;
         default:
             return 0;
@@ -161,15 +162,14 @@ void CreateModelWindows(QWidget* /*frame*/) {
                    QString::fromLatin1(kRenderWindowTitle), true);
 }
 
-void StepRenderType(bool updateViewPanel) {
+void StepRenderType(ViewPanelButtons viewPanelButtons) {
     CheckMenuItem(RenderTypeCommand(renderType), false);
     renderType = (renderType + 1) % 3;
     CheckMenuItem(RenderTypeCommand(renderType), true);
-    if (updateViewPanel)
+    if (viewPanelButtons == ViewPanelButtons::Follow)
         CheckRadioButton(viewPanel, kCmdRenderTypeFirst, kCmdRenderTypeLast,
                          RenderTypeCommand(renderType));
-    renderPending = true;
-    InvalidateWindow(renderWindow, true);
+    RequestRender();
 }
 
 }  // namespace calyra::ui

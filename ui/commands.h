@@ -18,7 +18,8 @@ void RecreateModelWindows(QWidget* frame);
 void CreateModelWindows(QWidget* frame);
 
 // The T key: moves the check mark from the item of renderType to the next type,
-// sets the View panel's radio group too when asked, and requests a render.
-void StepRenderType(bool updateViewPanel);
+// sets the View panel's radio group too when it follows, and requests a render.
+enum class ViewPanelButtons { Follow, Keep };
+void StepRenderType(ViewPanelButtons viewPanelButtons);
 
 }  // namespace calyra::ui

@@ -29,11 +29,7 @@ void RenderAndDrawNow() {
 }
 
 void MoveViewPlane(const Point3& d) {
-    for (Point3& p : ViewPlane) {
-        p.x += d.x;
-        p.y += d.y;
-        p.z += d.z;
-    }
+    for (Point3& p : ViewPlane) p = p + d;
 }
 
 }  // namespace
@@ -60,11 +56,10 @@ void DemoStep() {
     // Cut the volume open: the plane halfway to its target, then back.
     const Point3& centre = ViewPlane[4];
     const Point3& target = ViewPlane[5];
-    const Point3 half{0.5f * (target.x - centre.x), 0.5f * (target.y - centre.y),
-                      0.5f * (target.z - centre.z)};
+    const Point3 half = 0.5f * (target - centre);
     MoveViewPlane(half);
     RenderAndDrawNow();
-    MoveViewPlane(Point3{-half.x, -half.y, -half.z});
+    MoveViewPlane(-half);
     RenderAndDrawNow();
 }
 

@@ -28,8 +28,8 @@ QFont TemplateFont(const DialogTemplate& t) {
     return font;
 }
 
-Qt::WindowFlags WindowFlagsFor(const DialogTemplate& t, bool modeless) {
-    Qt::WindowFlags flags = modeless ? Qt::Tool : Qt::Dialog;
+Qt::WindowFlags WindowFlagsFor(const DialogTemplate& t, DialogMode mode) {
+    Qt::WindowFlags flags = mode == DialogMode::Panel ? Qt::Tool : Qt::Dialog;
     flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
              Qt::WindowCloseButtonHint;
     if (t.style & kDialogMinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
@@ -61,8 +61,8 @@ int ScrollCodeFor(int action) {
 }  // namespace
 
 TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* owner,
-                               DialogProc proc, bool modeless)
-    : QDialog(owner, WindowFlagsFor(dialogTemplate, modeless)),
+                               DialogProc proc, DialogMode mode)
+    : QDialog(owner, WindowFlagsFor(dialogTemplate, mode)),
       template_(&dialogTemplate),
       owner_(owner),
       proc_(proc) {

@@ -1,8 +1,8 @@
 #include "ui/map_panel.h"
 
 #include "geometry/orientation.h"
-#include "render/user_settings.h"
 #include "ui/command_ids.h"
+#include "ui/common_keys.h"
 #include "ui/dialog_builder.h"
 #include "ui/platform.h"
 
@@ -19,42 +19,6 @@ void Snap(int face) {
         SnapWorld(face);
     } else {
         SnapViewPlane(face);
-    }
-}
-
-// The menu's check mark follows; the View panel's buttons keep their choice.
-void NextRenderType() {
-    CheckMenuItem(RenderTypeCommand(renderType), false);
-    renderType = (renderType + 1) % 3;
-    CheckMenuItem(RenderTypeCommand(renderType), true);
-    renderPending = true;
-    InvalidateWindow(renderWindow, true);
-}
-
-bool OnChar(char key) {
-    switch (key) {
-        case '+':
-            Pan(PanDirection::In);
-            return true;
-        case '-':
-            Pan(PanDirection::Out);
-            return true;
-        case 'P':
-        case 'p':
-            ScaleEyeDistance(key == 'P', true);
-            InvalidateWindow(geometryWindow, true);
-            return true;
-        case 'R':
-        case 'r':
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
-            return true;
-        case 'T':
-        case 't':
-            NextRenderType();
-            return true;
-        default:
-            return false;
     }
 }
 
@@ -97,16 +61,10 @@ bool MapPanelProc(TemplateDialog& dialog, const DialogEvent& event) {
         case DialogMessage::Command:
             return OnCommand(event.id);
         case DialogMessage::Char:
-            return OnChar(event.character);
+            return HandleCommonKey(event.character, KeyTaker::MapPanel);
         default:
             return false;
     }
-}
-
-QDialog* CreateMapPanel(QWidget* frame) {
-    auto* panel = new TemplateDialog(resources::kMap2Template, frame, MapPanelProc, true);
-    if (resources::kMap2Template.style & resources::kDialogVisible) panel->show();
-    return panel;
 }
 
 }  // namespace calyra::ui

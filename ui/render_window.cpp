@@ -8,11 +8,13 @@
 #include <algorithm>
 #include <limits>
 
+#include "base/repaint.h"
 #include "geometry/orientation.h"
 #include "render/buffers.h"
 #include "render/ray_driver.h"
 #include "render/user_settings.h"
 #include "ui/commands.h"
+#include "ui/common_keys.h"
 #include "ui/draw_image.h"
 #include "ui/import_dialog.h"
 #include "ui/platform.h"
@@ -219,8 +221,7 @@ void ApplyStereoShift() {
     // A zero convergence counts as 0.001, like every other degenerate divisor.
     const float convergence = stereoConvergence == 0.0f ? 0.001f : stereoConvergence;
     stereoShift = -(stereoSeparation / convergence);
-    const Point3 edge{ViewPlane[1].x - ViewPlane[0].x, ViewPlane[1].y - ViewPlane[0].y,
-                      ViewPlane[1].z - ViewPlane[0].z};
+    const Point3 edge = ViewPlane[1] - ViewPlane[0];
     const double length = VectorLength(edge);
     if (length == 0.0) return;
     // stereoShift x length along the unit edge direction.
@@ -241,40 +242,8 @@ void RenderWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void RenderWindow::handleCharacter(char key) {
+    if (HandleCommonKey(key, KeyTaker::ModelWindow)) return;
     switch (key) {
-        case 'r':
-        case 'R':
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
-            break;
-        case 't':
-        case 'T':
-            StepRenderType(true);
-            break;
-        case 'd':
-            demoRunning = 1;
-            break;
-        case 'D':
-            demoRunning = 0;
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
-            break;
-        case '+':
-            PanViewPlane(PanDirection::In);
-            InvalidateWindow(geometryWindow, true);
-            break;
-        case '-':
-            PanViewPlane(PanDirection::Out);
-            InvalidateWindow(geometryWindow, true);
-            break;
-        case 'P':
-            ScaleEyeDistance(true, true);
-            InvalidateWindow(geometryWindow, true);
-            break;
-        case 'p':
-            ScaleEyeDistance(false, true);
-            InvalidateWindow(geometryWindow, true);
-            break;
         case 'a':
         case 'q':
         case 's':
@@ -319,10 +288,7 @@ void RenderWindow::changeStereoParameter(char key) {
             return;
     }
     // Show the new pair at once when it is on screen.
-    if (stereo) {
-        renderPending = true;
-        InvalidateWindow(renderWindow, true);
-    }
+    if (stereo) RequestRender();
 }
 
 void RenderWindow::mousePressEvent(QMouseEvent* event) {

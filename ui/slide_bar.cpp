@@ -8,6 +8,7 @@
 #include <QStyleOptionGroupBox>
 #include <algorithm>
 
+#include "base/repaint.h"
 #include "render/user_settings.h"
 #include "ui/command_ids.h"
 #include "ui/dialog_builder.h"
@@ -72,8 +73,7 @@ void OnCommand(TemplateDialog& dialog, int id) {
     switch (id) {
         case kCtlThresholdPreview:
             threshold = static_cast<float>(thresholdPercent) / 100.0f;
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
+            RequestRender();
             break;
         case kCtlThresholdClose:
             thresholdEditing = 0;
@@ -149,12 +149,6 @@ bool SlideBarProc(TemplateDialog& dialog, const DialogEvent& event) {
         default:
             return false;
     }
-}
-
-QDialog* CreateSlideBar(QWidget* frame) {
-    auto* panel = new TemplateDialog(resources::kThrAdjTemplate, frame, SlideBarProc, true);
-    if (resources::kThrAdjTemplate.style & resources::kDialogVisible) panel->show();
-    return panel;
 }
 
 }  // namespace calyra::ui

@@ -1,5 +1,6 @@
 #include "ui/view_panel.h"
 
+#include "base/repaint.h"
 #include "render/user_settings.h"
 #include "ui/command_ids.h"
 #include "ui/dialog_builder.h"
@@ -23,18 +24,11 @@ bool ViewPanelProc(TemplateDialog& dialog, const DialogEvent& event) {
             CheckMenuItem(RenderTypeCommand(renderType), false);
             renderType = event.id - kCmdRenderTypeFirst;
             CheckMenuItem(event.id, true);
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
+            RequestRender();
             return true;
         default:
             return false;
     }
-}
-
-QDialog* CreateViewPanel(QWidget* frame) {
-    auto* panel = new TemplateDialog(resources::kView2Template, frame, ViewPanelProc, true);
-    if (resources::kView2Template.style & resources::kDialogVisible) panel->show();
-    return panel;
 }
 
 }  // namespace calyra::ui

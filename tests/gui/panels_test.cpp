@@ -378,7 +378,7 @@ class TemplateText : public ::testing::TestWithParam<const char*> {};
 TEST_P(TemplateText, EveryControlShowsItsTemplateTextAtItsPlace) {
     const DialogTemplate* t = resources::FindDialogTemplate(GetParam());
     ASSERT_NE(t, nullptr);
-    TemplateDialog dialog(*t, nullptr, nullptr, true);
+    TemplateDialog dialog(*t, nullptr, nullptr, DialogMode::Panel);
     EXPECT_EQ(dialog.windowTitle(), t->caption);
     const DialogBaseUnits base = dialog.baseUnits();
     EXPECT_EQ(dialog.width(), DialogUnitsToPixels(QRect(0, 0, t->width, t->height), base).width());
