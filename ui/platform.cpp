@@ -219,10 +219,6 @@ void SetWindowCaption(QWidget* window, const QString& caption) {
         sub->setWindowTitle(caption);
 }
 
-QString WindowCaption(QWidget* window) {
-    return window ? window->windowTitle() : QString();
-}
-
 void BeginWaitCursor() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
@@ -244,11 +240,6 @@ int DeviceCoordinate(double value) {
     if (value > kLimit) return static_cast<int>(kLimit);
     if (value < -kLimit) return static_cast<int>(-kLimit);
     return static_cast<int>(value);
-}
-
-bool IsMaximised(QWidget* window) {
-    const QMdiSubWindow* sub = SubWindowOf(window);
-    return sub && sub->isMaximized();
 }
 
 void RestoreIfMaximised(QWidget* window) {

@@ -79,7 +79,6 @@ bool TakeEraseRequest(QWidget* window);
 
 // Caption of a window; for an MDI child the caption is its sub-window's title.
 void SetWindowCaption(QWidget* window, const QString& caption);
-QString WindowCaption(QWidget* window);
 
 // The wait cursor around long operations; calls nest.
 void BeginWaitCursor();
@@ -93,7 +92,6 @@ void PostQuitMessage(int exitCode);
 int DeviceCoordinate(double value);
 
 // MDI children cannot be maximised: a maximised one is put back to normal.
-bool IsMaximised(QWidget* window);
 void RestoreIfMaximised(QWidget* window);
 
 }  // namespace calyra::ui
