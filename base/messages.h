@@ -21,6 +21,9 @@ struct Message {
     std::string caption;  // empty: the platform's default caption
     MessageIcon icon = MessageIcon::Warning;
     MessageOwner owner = MessageOwner::None;
+    // A note about a load that succeeded (a short or long raw file): shown
+    // like any message, but not a failure of the command.
+    bool failure = true;
 };
 
 using MessageSink = std::function<void(const Message&)>;

@@ -2,16 +2,18 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
-#include "base/messages.h"
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/scene.h"
-#include "render/buffers.h"
 #include "render/ray_driver.h"
-#include "render/user_settings.h"
-#include "volume/model_type.h"
+#include "render/settings.h"
+#include "volume/file_open.h"
+#include "volume/messages.h"
 
 using namespace calyra;
 
@@ -24,6 +26,18 @@ double MedianMilliseconds(std::vector<double> times) {
     std::sort(times.begin(), times.end());
     const std::size_t n = times.size();
     return n % 2 ? times[n / 2] : 0.5 * (times[n / 2 - 1] + times[n / 2]);
+}
+
+// The head data set is looked for in the working directory, then beside the
+// program, then in the installed share folder relative to it.
+void InstallDataSearchPath(const char* argv0) {
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) program = std::filesystem::absolute(argv0, error);
+    if (error) return;
+    const std::filesystem::path folder = program.parent_path();
+    SetDataSearchPath(
+        {folder.string(), (folder / CALYRA_SHARE_FROM_BIN).lexically_normal().string()});
 }
 
 }  // namespace
@@ -43,15 +57,13 @@ int main(int argc, char** argv) {
         std::printf("calyra-render %s\n", CALYRA_VERSION);
         return 0;
     }
-    if (!options->raw && !FindModel(options->model)) {
-        std::fprintf(stderr, "calyra-render: unknown model %s\n", options->model.c_str());
-        return kUsageError;
-    }
+
+    InstallDataSearchPath(argv[0]);
 
     // Every message box of the windowed program becomes a line on stderr.
     bool failed = false;
     SetMessageSink([&failed](const Message& m) {
-        failed = true;
+        if (m.failure) failed = true;
         std::fputs(m.text.c_str(), stderr);
         if (m.text.empty() || m.text.back() != '\n') std::fputc('\n', stderr);
     });
@@ -59,6 +71,15 @@ int main(int argc, char** argv) {
 
     if (!cli::BuildSceneVolume(*options)) return kFailure;
     cli::ApplySettingsAndGeometry(*options);
+
+    if (options->saveView) {
+        std::ofstream view(*options->saveView, std::ios::binary);
+        view << cli::SceneViewText();
+        if (!view.flush()) {
+            std::fprintf(stderr, "calyra-render: cannot write %s\n", options->saveView->c_str());
+            return kFailure;
+        }
+    }
 
     if (options->dumpVolume && !cli::WriteVolume(*options->dumpVolume)) {
         std::fprintf(stderr, "calyra-render: cannot write %s\n", options->dumpVolume->c_str());
@@ -79,8 +100,9 @@ int main(int argc, char** argv) {
             times.push_back(took.count());
         }
         if (options->repeat > 0) {
-            std::fprintf(stderr, "%d renders, median %.3f ms per render (min %.3f ms), %d threads\n",
-                         runs, MedianMilliseconds(times), *std::min_element(times.begin(), times.end()),
+            std::fprintf(stderr,
+                         "%d renders, median %.3f ms per render (min %.3f ms), %d threads\n", runs,
+                         MedianMilliseconds(times), *std::min_element(times.begin(), times.end()),
                          WorkerThreads());
         }
         const int side = rays * r;
@@ -88,9 +110,13 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "calyra-render: cannot write %s\n", options->dump->c_str());
             return kFailure;
         }
-        if (options->out && !cli::WritePng(*options->out, side, side)) {
-            std::fprintf(stderr, "calyra-render: cannot write %s\n", options->out->c_str());
-            return kFailure;
+        if (options->out) {
+            const std::string failure =
+                cli::WritePicture(*options->out, side, options->size, cli::SceneViewText());
+            if (!failure.empty()) {
+                std::fprintf(stderr, "calyra-render: %s\n", failure.c_str());
+                return kFailure;
+            }
         }
     }
     return failed ? kFailure : 0;

@@ -1,8 +1,14 @@
 #include "cli/options.h"
 
+#include <QString>
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+
+#include "picture/picture_file.h"
+#include "volume/model_type.h"
 
 namespace calyra::cli {
 
@@ -13,22 +19,32 @@ const char* const kUsage =
     "  --model NAME            ball | monkey | combined | head | hyperboloid | cone\n"
     "                          (head reads \"sm3dhead\" from the working directory)\n"
     "  --raw FILE              import FILE; shape and type from FILE.inf unless given:\n"
-    "  --dims X Y Z  --bytes N  --ascii  --reverse  --aspect AX AY AZ\n"
-    "Settings (defaults as at program start):\n"
+    "  --dims X Y Z  --bytes N  --ascii  --reverse  --aspect AX AY AZ  --header-bytes N\n"
+    "  --view FILE             a view file, or a picture saved with one: its volume,\n"
+    "                          settings and geometry; the options below still apply\n"
+    "Settings (defaults as at program start, or the view's):\n"
     "  --type surface|transparent|slice   --threshold F   --interp   --no-grad\n"
-    "Geometry, applied to the start-up World and ViewPlane in the order given:\n"
+    "Geometry, applied to the start-up (or the view's) World and ViewPlane in order:\n"
     "  --snap-world FACE   --snap-plane FACE        FACE: front back top bottom left right\n"
     "  --rotate-world AY AX   --rotate-plane AY AX   --rotate-plane-xyz AX AY AZ\n"
     "  --translate-plane DX DY DZ   --pan in|out\n"
     "Output:\n"
-    "  --out FILE.png          the image as the render window shows it, one pixel per cell\n"
+    "  --out FILE              the image as the render window shows it, one pixel per cell;\n"
+    "                          the format follows the extension: .png, .jpg/.jpeg,\n"
+    "                          .tif/.tiff, .bmp (a name without one gets .png)\n"
+    "  --size N                draw the image into N x N pixels the way the render window\n"
+    "                          lays out its cells in an N x N client area (needs --out)\n"
     "  --dump FILE             the exact buffers as text (\"-\" = standard output)\n"
     "  --dump-volume FILE      the voxel store, bytes voxels[x][y][z], z fastest\n"
+    "  --save-view FILE        the view this command renders, to render it again later\n"
     "  --threads N             worker threads (default: all cores); output is identical\n"
     "  --repeat N              render N times, report the median ms per render on stderr\n"
     "  --help, --version\n";
 
 namespace {
+
+// The largest --size: a picture of this side is 1 GiB of pixels.
+constexpr int kMaxPictureSide = 16384;
 
 bool ParseInt(const char* text, int& out) {
     errno = 0;
@@ -72,11 +88,17 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         }
         return true;
     };
-    auto floats = [&](int n, float* out) {
+    // The aspect takes any number (the import checks refuse the ones that
+    // make no sense, with their message); a setting or a move must be finite.
+    auto floats = [&](int n, float* out, bool finiteOnly = true) {
         if (!need(n)) return false;
         for (int k = 0; k < n; ++k) {
             if (!ParseFloat(argv[i + 1 + k], out[k])) {
                 error = std::string("not a number for ") + argv[i] + ": " + argv[i + 1 + k];
+                return false;
+            }
+            if (finiteOnly && !std::isfinite(out[k])) {
+                error = std::string("not a finite number for ") + argv[i] + ": " + argv[i + 1 + k];
                 return false;
             }
         }
@@ -92,6 +114,11 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         } else if (arg == "--model") {
             if (!need(1)) return std::nullopt;
             o.model = argv[i + 1];
+            o.modelGiven = true;
+            consumed = 1;
+        } else if (arg == "--view" || arg == "--save-view") {
+            if (!need(1)) return std::nullopt;
+            (arg == "--view" ? o.view : o.saveView) = argv[i + 1];
             consumed = 1;
         } else if (arg == "--raw") {
             if (!need(1)) return std::nullopt;
@@ -116,13 +143,21 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             }
             o.bytes = n;
             consumed = 1;
+        } else if (arg == "--header-bytes") {
+            int n = 0;
+            if (!need(1) || !ParseInt(argv[i + 1], n)) {
+                if (error.empty()) error = "not an integer for --header-bytes";
+                return std::nullopt;
+            }
+            o.headerBytes = n;
+            consumed = 1;
         } else if (arg == "--ascii") {
             o.ascii = true;
         } else if (arg == "--reverse") {
             o.reverse = true;
         } else if (arg == "--aspect") {
             std::vector<float> a(3);
-            if (!floats(3, a.data())) return std::nullopt;
+            if (!floats(3, a.data(), false)) return std::nullopt;
             o.aspect = a;
             consumed = 3;
         } else if (arg == "--type") {
@@ -136,6 +171,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         } else if (arg == "--threshold") {
             float t = 0;
             if (!floats(1, &t)) return std::nullopt;
+            if (t < 0.0f || t > 1.0f) {
+                error = std::string("--threshold must lie between 0 and 1: ") + argv[i + 1];
+                return std::nullopt;
+            }
             o.threshold = t;
             consumed = 1;
         } else if (arg == "--interp") {
@@ -152,13 +191,14 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             o.geometry.push_back(op);
             consumed = 1;
         } else if (arg == "--rotate-world" || arg == "--rotate-plane") {
-            GeometryOp op{arg == "--rotate-world" ? GeometryOp::RotateWorld : GeometryOp::RotatePlane};
+            GeometryOp op{arg == "--rotate-world" ? GeometryOp::RotateWorld
+                                                  : GeometryOp::RotatePlane};
             if (!floats(2, op.v)) return std::nullopt;
             o.geometry.push_back(op);
             consumed = 2;
         } else if (arg == "--rotate-plane-xyz" || arg == "--translate-plane") {
             GeometryOp op{arg == "--rotate-plane-xyz" ? GeometryOp::RotatePlaneXYZ
-                                                       : GeometryOp::TranslatePlane};
+                                                      : GeometryOp::TranslatePlane};
             if (!floats(3, op.v)) return std::nullopt;
             o.geometry.push_back(op);
             consumed = 3;
@@ -179,6 +219,16 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
                 arg == "--out" ? o.out : (arg == "--dump" ? o.dump : o.dumpVolume);
             target = argv[i + 1];
             consumed = 1;
+        } else if (arg == "--size") {
+            int n = 0;
+            if (!need(1) || !ParseInt(argv[i + 1], n) || n < 1 || n > kMaxPictureSide) {
+                if (error.empty())
+                    error =
+                        "--size takes a whole number from 1 to " + std::to_string(kMaxPictureSide);
+                return std::nullopt;
+            }
+            o.size = n;
+            consumed = 1;
         } else if (arg == "--threads" || arg == "--repeat") {
             int n = 0;
             if (!need(1) || !ParseInt(argv[i + 1], n) || n < 1) {
@@ -192,6 +242,35 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             return std::nullopt;
         }
         i += consumed;
+    }
+    if (int(o.raw.has_value()) + int(o.modelGiven) + int(o.view.has_value()) > 1) {
+        error = "give one volume source: --model, --raw or --view";
+        return std::nullopt;
+    }
+    const bool importOptions =
+        o.dims || o.bytes || o.ascii || o.reverse || o.aspect || o.headerBytes;
+    if (importOptions && !o.raw) {
+        error = "--dims, --bytes, --ascii, --reverse, --aspect and --header-bytes go with --raw";
+        return std::nullopt;
+    }
+    if (o.help || o.version) return o;
+    if (o.size > 0 && !o.out) {
+        error = "--size needs --out";
+        return std::nullopt;
+    }
+    if (o.out) {
+        // Refused before any work: a wrong name never costs a render.
+        const QString reason = picture::CheckPictureFormat(QString::fromStdString(*o.out));
+        if (!reason.isEmpty()) {
+            error = reason.toStdString();
+            return std::nullopt;
+        }
+    }
+    if (!o.raw && !FindModel(o.model)) {
+        error = "unknown model " + o.model +
+                " (the models are ball, monkey, combined, head, "
+                "hyperboloid and cone)";
+        return std::nullopt;
     }
     return o;
 }

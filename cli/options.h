@@ -9,7 +9,15 @@ namespace calyra::cli {
 
 // One geometry operation, applied in the order given.
 struct GeometryOp {
-    enum Kind { SnapWorld, SnapPlane, RotateWorld, RotatePlane, RotatePlaneXYZ, TranslatePlane, Pan };
+    enum Kind {
+        SnapWorld,
+        SnapPlane,
+        RotateWorld,
+        RotatePlane,
+        RotatePlaneXYZ,
+        TranslatePlane,
+        Pan
+    };
     Kind kind;
     float v[3] = {0, 0, 0};
     int face = 0;
@@ -18,12 +26,15 @@ struct GeometryOp {
 
 struct Options {
     std::string model = "ball";
+    bool modelGiven = false;
     std::optional<std::string> raw;
     std::optional<std::vector<int>> dims;  // three values
     std::optional<int> bytes;
     bool ascii = false;
     bool reverse = false;
     std::optional<std::vector<float>> aspect;
+    std::optional<int> headerBytes;
+    std::optional<std::string> view;  // a view file, or a picture that carries one
 
     std::optional<std::string> type;
     std::optional<float> threshold;
@@ -32,8 +43,10 @@ struct Options {
     std::vector<GeometryOp> geometry;
 
     std::optional<std::string> out;
+    int size = 0;  // 0: one pixel per cell; else an N x N picture
     std::optional<std::string> dump;
     std::optional<std::string> dumpVolume;
+    std::optional<std::string> saveView;
     int threads = 0;  // 0: all cores
     int repeat = 0;
     bool help = false;

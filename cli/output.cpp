@@ -1,13 +1,16 @@
 #include "cli/output.h"
 
 #include <QImage>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "render/buffers.h"
+#include "picture/cells.h"
+#include "picture/picture_file.h"
 #include "render/grey_map.h"
+#include "render/settings.h"
 #include "volume/volume_store.h"
 
 namespace calyra::cli {
@@ -62,19 +65,26 @@ bool WriteDump(const std::string& path, int width, int height) {
     return std::fflush(f.get()) == 0 && !std::ferror(f.get());
 }
 
-bool WritePng(const std::string& path, int width, int height) {
-    if (width <= 0 || height <= 0) {
-        width = height = 1;  // an empty image area still makes a valid picture
+std::string WritePicture(const std::string& path, int side, int size, const std::string& viewText) {
+    QImage image;
+    if (size > 0) {
+        image = picture::MonoPicture(size, side);
+    } else {
+        // An empty image area still makes a valid picture.
+        const int n = side > 0 ? side : 1;
+        image = QImage(n, n, QImage::Format_Grayscale8);
+        image.fill(0);
+        const float k = GreyScale(displayMax);
+        const int w = std::min(n, kBufferSide);
+        for (int y = 0; y < w; ++y) {
+            uchar* line = image.scanLine(y);
+            for (int x = 0; x < w; ++x) line[x] = GreyLevel(ImageAt(x, y), k);
+        }
     }
-    QImage image(width, height, QImage::Format_Grayscale8);
-    image.fill(0);
-    const float k = GreyScale(displayMax);
-    const int w = std::min(width, kBufferSide), h = std::min(height, kBufferSide);
-    for (int y = 0; y < h; ++y) {
-        uchar* line = image.scanLine(y);
-        for (int x = 0; x < w; ++x) line[x] = GreyLevel(ImageAt(x, y), k);
-    }
-    return image.save(QString::fromStdString(path), "PNG");
+    if (image.isNull())
+        return "not enough memory for a picture of " + std::to_string(size) + " pixels a side";
+    image.setText(QString::fromLatin1(picture::kViewTextKey), QString::fromStdString(viewText));
+    return picture::SavePicture(image, QString::fromStdString(path)).toStdString();
 }
 
 bool WriteVolume(const std::string& path) {
@@ -86,8 +96,8 @@ bool WriteVolume(const std::string& path) {
     for (std::int32_t x = 0; x <= v.dims.x; ++x) {
         for (std::int32_t y = 0; y <= v.dims.y; ++y) {
             // Published dims never pass the allocation; a store that is not there reads 0.
-            const bool present = v.voxels && x <= v.allocated.x && y <= v.allocated.y &&
-                                 v.dims.z <= v.allocated.z;
+            const bool present =
+                v.voxels && x <= v.allocated.x && y <= v.allocated.y && v.dims.z <= v.allocated.z;
             if (present) {
                 std::copy(v.voxels[x][y], v.voxels[x][y] + zCount, row.begin());
             } else {

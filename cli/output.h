@@ -7,8 +7,11 @@ namespace calyra::cli {
 
 // The exact buffers as text ("-" = standard output). Returns false on a write error.
 bool WriteDump(const std::string& path, int width, int height);
-// One pixel per cell, the render window's grey mapping.
-bool WritePng(const std::string& path, int width, int height);
+// The image of side x side cells, in the format path's extension names: one
+// pixel per cell (size 0), or drawn into size x size pixels with the render
+// window's cell layout. The picture carries viewText (the view that made it)
+// where its format keeps text. Returns the reason of a failure, empty on success.
+std::string WritePicture(const std::string& path, int side, int size, const std::string& viewText);
 // voxels[x][y][z] for x 0..dimX, y 0..dimY, z 0..dimZ, z fastest.
 bool WriteVolume(const std::string& path);
 

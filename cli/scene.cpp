@@ -1,11 +1,18 @@
 #include "cli/scene.h"
 
+#include <QByteArray>
+#include <QFile>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 
-#include "base/messages.h"
+#include "picture/picture_file.h"
+
 #include "geometry/orientation.h"
-#include "render/user_settings.h"
+#include "render/settings.h"
+#include "volume/file_open.h"
+#include "volume/messages.h"
 #include "volume/models.h"
 #include "volume/raw_reader.h"
 #include "volume/volume_store.h"
@@ -13,18 +20,126 @@
 namespace calyra::cli {
 namespace {
 
+ViewVolume sceneVolume;
+std::optional<ViewState> sceneView;
+
+std::uint64_t FileBytes(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
+    return ec ? 0 : static_cast<std::uint64_t>(bytes);
+}
+
+void Fail(const std::string& text) {
+    ReportMessage({text, "", MessageIcon::Warning, MessageOwner::None});
+}
+
+// The text of a view file, or of the view a picture carries.
+std::optional<std::string> ReadViewText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        Fail(FormatWithName(kCouldNotReadFile, path));
+        return std::nullopt;
+    }
+    std::string head(16, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    if (head.rfind("calyra-view", 0) != 0 && head.rfind("#", 0) != 0) {
+        const QString text = picture::ViewTextOf(QString::fromStdString(path));
+        if (text.isEmpty()) {
+            Fail(path + ": neither a view file nor a picture that carries a view");
+            return std::nullopt;
+        }
+        return text.toStdString();
+    }
+    in.clear();
+    in.seekg(0);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+bool ImportRawAs(const ViewVolume& v) {
+    volumePath = v.path;
+    if (!std::filesystem::exists(v.path)) {
+        Fail("The view's data file " + v.path + " is missing.");
+        return false;
+    }
+    const std::uint64_t bytes = FileBytes(v.path);
+    if (bytes != v.fileBytes) {
+        Fail("The view's data file " + v.path + " has changed: it held " +
+             std::to_string(v.fileBytes) + " bytes when the view was saved, " +
+             std::to_string(bytes) + " now.");
+        return false;
+    }
+    const std::string refusal = ImportRefusalReason(v.params, v.options, v.ascii);
+    if (!refusal.empty()) {
+        Fail(RefusalMessage(refusal));
+        return false;
+    }
+    return LoadRawVolume(v.ascii, v.params, v.options);
+}
+
+bool BuildNamedModel(const std::string& name) {
+    const std::optional<ModelType> model = FindModel(name);
+    if (!model) {
+        Fail("unknown model " + name + " in the view");
+        return false;
+    }
+    ++loadCount;
+    BuildModel(*model);
+    sceneVolume = {};
+    sceneVolume.kind = ViewVolume::Kind::Model;
+    sceneVolume.model = name;
+    return true;
+}
+
+bool BuildFromView(const std::string& path) {
+    const std::optional<std::string> text = ReadViewText(path);
+    if (!text) return false;
+    std::string error;
+    sceneView = ParseViewText(*text, error);
+    if (!sceneView) {
+        Fail(path + ": " + error);
+        return false;
+    }
+    const ViewVolume& v = sceneView->volume;
+    switch (v.kind) {
+        case ViewVolume::Kind::Model:
+            return BuildNamedModel(v.model);
+        case ViewVolume::Kind::Raw:
+            if (!ImportRawAs(v)) return false;
+            sceneVolume = v;
+            return true;
+        default:
+            Fail(path + ": this program cannot open the view's volume");
+            return false;
+    }
+}
+
 bool ImportRaw(const Options& o) {
     volumePath = *o.raw;
+    // The data file first: a missing one is named as the data file, not as
+    // its missing side file.
+    if (!OpenDataFile(volumePath, "rb")) {
+        ReportMessage({FormatWithName(kCouldNotReadFile, volumePath), "", MessageIcon::Warning,
+                       MessageOwner::None});
+        return false;
+    }
     ImportParams params;
     ImportOptions options;
     ImportStartValues(volumePath, params, options);
     int fileType = 1;
     const std::string sideFile = volumePath + ".inf";
     std::error_code ec;
-    if (std::filesystem::exists(sideFile, ec) || !o.dims) {
-        // Without --dims the side file is required: its message is the failure.
+    if (std::filesystem::is_regular_file(sideFile, ec)) {
         fileType = ReadInfFile(params, options);
-        if (!o.dims && !std::filesystem::is_regular_file(sideFile, ec)) return false;
+    } else if (!o.dims) {
+        ReportMessage({FormatWithName(kCouldNotReadFile, sideFile) +
+                           "Without the side file, give the shape with --dims X Y Z (and --bytes N, "
+                           "--ascii, --reverse, --header-bytes N as the file needs), or write " +
+                           sideFile + " (see --help).",
+                       "", MessageIcon::Warning, MessageOwner::None});
+        return false;
     }
     bool ascii = fileType == 0;
     if (o.dims) {
@@ -35,16 +150,25 @@ bool ImportRaw(const Options& o) {
     if (o.bytes) options.bytesPerVoxel = *o.bytes;
     if (o.ascii) ascii = true;
     if (o.reverse) options.reverseBytes = 1;
+    if (o.headerBytes) options.headerBytes = *o.headerBytes;
     if (o.aspect) {
         params.aspectX = (*o.aspect)[0];
         params.aspectY = (*o.aspect)[1];
         params.aspectZ = (*o.aspect)[2];
     }
-    if (!ImportParametersAccepted(params, options, ascii)) {
-        ReportMessage({kRefusalMessage, "", MessageIcon::Warning, MessageOwner::Dialog});
+    const std::string refusal = ImportRefusalReason(params, options, ascii);
+    if (!refusal.empty()) {
+        ReportMessage({RefusalMessage(refusal), "", MessageIcon::Warning, MessageOwner::Dialog});
         return false;
     }
-    LoadRawVolume(ascii, params, options);
+    if (!LoadRawVolume(ascii, params, options)) return false;
+    sceneVolume = {};
+    sceneVolume.kind = ViewVolume::Kind::Raw;
+    sceneVolume.path = std::filesystem::absolute(volumePath, ec).string();
+    sceneVolume.params = params;
+    sceneVolume.options = options;
+    sceneVolume.ascii = ascii;
+    sceneVolume.fileBytes = FileBytes(volumePath);
     return true;
 }
 
@@ -52,14 +176,21 @@ bool ImportRaw(const Options& o) {
 
 bool BuildSceneVolume(const Options& o) {
     if (o.raw) return ImportRaw(o);
-    const std::optional<ModelType> model = FindModel(o.model);
-    if (!model) return false;
-    ++loadCount;
-    BuildModel(*model);
-    return true;
+    if (o.view) return BuildFromView(*o.view);
+    return BuildNamedModel(o.model);
+}
+
+const ViewVolume& SceneVolume() {
+    return sceneVolume;
+}
+
+std::string SceneViewText() {
+    return WriteViewText(CaptureView(sceneVolume));
 }
 
 void ApplySettingsAndGeometry(const Options& o) {
+    // The view first: the build switched interpolation off.
+    if (sceneView) ApplyViewSettingsAndGeometry(*sceneView);
     if (o.type) {
         renderType = *o.type == "surface" ? Surface : (*o.type == "transparent" ? Transparent : Slice);
     }

@@ -5,14 +5,17 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "base/messages.h"
 #include "base/worker_pool.h"
@@ -67,14 +70,16 @@ inline void WriteTiled(const std::string& path, const std::uint8_t* bytes, std::
                        std::size_t length) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) std::abort();
-    static std::uint8_t chunk[65536];
-    std::size_t written = 0;
-    while (written < length) {
-        const std::size_t n = length - written < sizeof chunk ? length - written : sizeof chunk;
-        for (std::size_t k = 0; k < n; ++k) {
-            chunk[k] = count ? bytes[(written + k) % count] : 0;
-        }
-        std::fwrite(chunk, 1, n, f);
+    // Whole copies of the bytes, at least 64 KiB: each write keeps the phase.
+    static std::vector<std::uint8_t> pattern;
+    const std::size_t unit = count ? count : 1;
+    pattern.assign(((std::size_t{65536} + unit - 1) / unit) * unit, 0);
+    if (count) {
+        for (std::size_t at = 0; at < pattern.size(); at += count) std::memcpy(&pattern[at], bytes, count);
+    }
+    for (std::size_t written = 0; written < length;) {
+        const std::size_t n = std::min(length - written, pattern.size());
+        std::fwrite(pattern.data(), 1, n, f);
         written += n;
     }
     std::fclose(f);
@@ -82,6 +87,17 @@ inline void WriteTiled(const std::string& path, const std::uint8_t* bytes, std::
 
 inline void WriteBytes(const std::string& path, const std::uint8_t* bytes, std::size_t count) {
     WriteTiled(path, bytes, count, count);
+}
+
+// Reader-only targets load stores up to this size: past it a load costs more
+// than a thousandth of a second under the sanitizers, and the readers do the same for larger shapes.
+inline constexpr std::uint64_t kQuickStoreBytes = std::uint64_t{256} << 10;
+
+// After a load that succeeded, the store shows exactly the shape that was asked for.
+inline void CheckPublishedShape(const ImportParams& p) {
+    const VolumeStore& v = VoxelVolume;
+    if (v.dims.x != p.dimX || v.dims.y != p.dimY || v.dims.z != p.dimZ) std::abort();
+    if (v.origin.x != 0 || v.origin.y != 0 || v.origin.z != 0) std::abort();
 }
 
 // Aspect factors worth trying: ordinary, zero of both signs, tiny, huge, not finite.

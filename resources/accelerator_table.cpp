@@ -10,6 +10,8 @@ constexpr AcceleratorEntry kCalyraAccel[] = {
     {AccelKind::VirtualKey, 'Q', kAccelControl, ui::kCmdHelpContents},
     {AccelKind::Character, '?', kAccelAlt, ui::kCmdAbout},
     {AccelKind::Character, '/', kAccelAlt, ui::kCmdAbout},
+    {AccelKind::VirtualKey, 'S', kAccelControl, ui::kCmdSaveImage},
+    {AccelKind::VirtualKey, 'C', kAccelControl, ui::kCmdCopyImage},
 };
 
 }  // namespace

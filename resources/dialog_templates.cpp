@@ -81,6 +81,9 @@ constexpr ControlTemplate kFileLoadControls[] = {
     {835, K::RadioButton, "Long Integer", 106, 78, 57, 10, kButton},
     {840, K::RadioButton, "Integer", 106, 91, 39, 10, kButton},
     {845, K::RadioButton, "Float", 106, 104, 39, 10, kButton},
+    // Bytes before the first voxel of a binary file (file headers).
+    {112, K::Label, "Header bytes", 80, 135, 60, 8, kNoStyle},
+    {850, K::Edit, "", 159, 133, 28, 12, kEdit},
     {1, K::PushButton, "OK", 5, 153, 53, 14, kButton | kGroup},
     {2, K::PushButton, "Cancel", 5, 170, 53, 14, kButton},
     {860, K::PushButton, "Preview Slice", 5, 187, 53, 14, kButton},

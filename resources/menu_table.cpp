@@ -21,6 +21,9 @@ constexpr MenuEntry kMenu[] = {
     {Separator, 0, ""},
     {Item, kCmdLoadFile, "&Load File..."},
     {Separator, 0, ""},
+    {Item, kCmdSaveImage, "&Save Image..."},
+    {Item, kCmdCopyImage, "Co&py Image"},
+    {Separator, 0, ""},
     {Item, kCmdExit, "E&xit"},
     {EndPopup, 0, ""},
 

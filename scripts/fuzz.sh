@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and libFuzzer and runs each one.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
-# SECONDS per target (default 30); all targets unless named. Prints
-# executions, coverage and crashes per target; exits 1 if any target crashed.
+# SECONDS per target (default 30); all targets unless named. Prints one line
+# per target (executions, executions per second, coverage, crashes) and keeps
+# the summary in the build directory; exits 1 if any target crashed.
+# fuzz_read_* parse and load only; fuzz_render_* also render (slow).
 # CALYRA_FUZZ_BUILD overrides the build directory (default build-fuzz).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,8 +13,14 @@ root=$PWD
 seconds=${1:-30}
 shift || true
 targets=("$@")
-[[ ${#targets[@]} -eq 0 ]] &&
-  targets=(fuzz_inf_reader fuzz_binary_reader fuzz_ascii_reader fuzz_head_loader)
+if [[ ${#targets[@]} -eq 0 ]]; then
+  targets=(fuzz_read_side_file fuzz_read_binary fuzz_read_ascii fuzz_read_head
+           fuzz_import_fields fuzz_cli_options fuzz_render_binary fuzz_render_ascii)
+  # The standard formats, when their library is there.
+  for f in fuzz/fuzz_format_*.cpp; do
+    [[ -e $f ]] && targets+=("$(basename "$f" .cpp)")
+  done
+fi
 build=${CALYRA_FUZZ_BUILD:-build-fuzz}
 # Absolute: the targets change their working directory.
 mkdir -p "$build"
@@ -24,8 +32,10 @@ cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWit
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
 # Bytes the readers take apart; head inputs are tiled up to their length byte.
-declare -A maxLength=([fuzz_inf_reader]=512 [fuzz_binary_reader]=4096
-                      [fuzz_ascii_reader]=8192 [fuzz_head_loader]=4096)
+declare -A maxLength=([fuzz_read_side_file]=512 [fuzz_read_binary]=4096
+                      [fuzz_read_ascii]=8192 [fuzz_read_head]=4096
+                      [fuzz_import_fields]=512 [fuzz_cli_options]=1024
+                      [fuzz_render_binary]=4096 [fuzz_render_ascii]=8192)
 
 failed=0
 summary=()
@@ -45,6 +55,7 @@ for t in "${targets[@]}"; do
       >"$log" 2>&1 || status=$?
   execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || true)
   last=$(grep -E '^#[0-9]+' "$log" | tail -1 || true)
+  rate=$(( ${execs:-0} / (seconds > 0 ? seconds : 1) ))
   cov=$(grep -o 'cov: [0-9]*' <<<"$last" | grep -o '[0-9]*' || true)
   ft=$(grep -o 'ft: [0-9]*' <<<"$last" | grep -o '[0-9]*' || true)
   # Slow units are kept for a look, but only crashes, leaks, timeouts and
@@ -56,10 +67,12 @@ for t in "${targets[@]}"; do
     failed=1
     grep -E 'ERROR|runtime error|SUMMARY|Test unit written' "$log" | head -20 || true
   fi
-  summary+=("$(printf '%-20s execs %-9s cov %-6s ft %-7s crashes %s slow %s (exit %s)' \
-    "$t" "${execs:-?}" "${cov:-?}" "${ft:-?}" "$crashes" "$slow" "$status")")
+  summary+=("$(printf '%-24s execs %-9s exec/s %-6s cov %-6s ft %-7s crashes %s slow %s (exit %s)' \
+    "$t" "${execs:-?}" "$rate" "${cov:-?}" "${ft:-?}" "$crashes" "$slow" "$status")")
 done
 
-echo "== fuzz summary (${seconds} s per target)"
-printf '%s\n' "${summary[@]}"
+{
+  echo "== fuzz summary (${seconds} s per target, $(date -u '+%Y-%m-%d %H:%M UTC'))"
+  printf '%s\n' "${summary[@]}"
+} | tee "$build/fuzz-summary.txt"
 exit $failed

@@ -7,7 +7,9 @@ packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libglx-dev
+  qt6-qpa-plugins qt6-image-formats-plugins
   xvfb xauth
+  desktop-file-utils dpkg-dev
 )
 if [[ "${CALYRA_FUZZ:-0}" == 1 ]]; then
   packages+=(clang-14 libfuzzer-14-dev)

@@ -1,11 +1,14 @@
 // The batch renderer end to end: options, exit status, dump and store formats.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -17,9 +20,10 @@ struct RunResult {
 };
 
 // Runs calyra-render with args in dir; stdout captured, stderr to stdout.
-RunResult RunRender(const std::string& args, const fs::path& dir = fs::temp_directory_path()) {
+RunResult RunRender(const std::string& args, const fs::path& dir = fs::temp_directory_path(),
+                    const fs::path& program = CALYRA_RENDER_EXE) {
     const std::string command =
-        "cd '" + dir.string() + "' && '" CALYRA_RENDER_EXE "' " + args + " 2>&1";
+        "cd '" + dir.string() + "' && '" + program.string() + "' " + args + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     std::string out;
     char buffer[4096];
@@ -63,7 +67,8 @@ TEST(CalyraRender, WritesTheWholeStoreZFastest) {
 }
 
 TEST(CalyraRender, InterpolationDoublesTheRaysAndThePixelStep) {
-    const RunResult run = RunRender("--model ball --interp --type transparent --threshold 0 --dump -");
+    const RunResult run =
+        RunRender("--model ball --interp --type transparent --threshold 0 --dump -");
     ASSERT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("\nimage 256 256 "), std::string::npos);
 }
@@ -87,17 +92,73 @@ TEST(CalyraRender, UsageErrorsExitWithTwo) {
 TEST(CalyraRender, RefusedImportParametersGiveTheRefusalMessage) {
     const fs::path data = fs::temp_directory_path() / "calyra_cube.raw";
     std::ofstream(data, std::ios::binary) << std::string(8, '\x10');
-    const RunResult big = RunRender("--raw '" + data.string() + "' --dims 301 300 300 --dump /dev/null");
+    const RunResult big =
+        RunRender("--raw '" + data.string() + "' --dims 301 300 300 --dump /dev/null");
     EXPECT_EQ(big.status, 2);
     EXPECT_NE(big.out.find("Sorry, please look over the parameters again"), std::string::npos);
     const RunResult missingSide = RunRender("--raw '" + data.string() + "' --dump /dev/null");
     EXPECT_EQ(missingSide.status, 2);
     EXPECT_NE(missingSide.out.find(".inf"), std::string::npos);
+    EXPECT_NE(missingSide.out.find("--dims"), std::string::npos) << missingSide.out;
     const RunResult ok = RunRender("--raw '" + data.string() + "' --dims 2 2 2 --dump -");
     EXPECT_EQ(ok.status, 0) << ok.out;
-    // Eight bytes are less than one 131,072-byte block: nothing is stored.
-    EXPECT_NE(ok.out.find("volume 2 2 2 2 0 1"), std::string::npos) << ok.out;
+    // Every voxel is there, shown unfolded: maxValue 16, mirrorZ 0.
+    EXPECT_NE(ok.out.find("volume 2 2 2 2 16 0"), std::string::npos) << ok.out;
+    const RunResult wide = RunRender("--raw '" + data.string() + "' --dims 2 2 2 --bytes 3 --dump -");
+    EXPECT_EQ(wide.status, 2);
+    EXPECT_NE(wide.out.find("bytes per voxel 3: binary files take 1 or 2"), std::string::npos)
+        << wide.out;
     fs::remove(data);
+}
+
+TEST(CalyraRender, NamesAMissingDataFileAsTheDataFile) {
+    const RunResult run = RunRender("--raw /nonexistent/scan.raw --dims 4 4 4 --dump /dev/null");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.out.find("Could not read file /nonexistent/scan.raw\n"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find(".inf"), std::string::npos) << run.out;
+}
+
+TEST(CalyraRender, ShortAndLongFilesLoadWithANoteAndSucceed) {
+    const fs::path data = fs::temp_directory_path() / "calyra_short.raw";
+    std::ofstream(data, std::ios::binary) << std::string(1000, '\x40');
+    const RunResult shortRun = RunRender("--raw '" + data.string() + "' --dims 10 10 20 --dump /dev/null");
+    EXPECT_EQ(shortRun.status, 0) << shortRun.out;
+    EXPECT_NE(shortRun.out.find("holds 1000 bytes, the shape needs 2000 bytes"), std::string::npos)
+        << shortRun.out;
+    const RunResult longRun = RunRender("--raw '" + data.string() + "' --dims 10 10 9 --dump /dev/null");
+    EXPECT_EQ(longRun.status, 0) << longRun.out;
+    EXPECT_NE(longRun.out.find("The last 100 bytes were not read."), std::string::npos)
+        << longRun.out;
+    const RunResult header =
+        RunRender("--raw '" + data.string() + "' --dims 10 10 9 --header-bytes 100 --dump /dev/null");
+    EXPECT_EQ(header.status, 0);
+    EXPECT_TRUE(header.out.empty()) << header.out;
+    fs::remove(data);
+}
+
+TEST(CalyraRender, ImportsTheExampleScanIntoAPictureThatIsNotBlank) {
+    const fs::path scan = CALYRA_EXAMPLE_SCAN;
+    const RunResult run = RunRender("--raw '" + scan.string() +
+                                    "' --type surface --threshold 0.3 --rotate-plane 0.5 -0.35 "
+                                    "--dump -");
+    ASSERT_EQ(run.status, 0) << run.out.substr(0, 500);
+    std::istringstream in(run.out);
+    std::string word;
+    int dims[3], size, mirror, w, h;
+    unsigned maxValue;
+    long long displayMax;
+    in >> word >> word >> word >> dims[0] >> dims[1] >> dims[2] >> size >> maxValue >> mirror;
+    EXPECT_EQ(dims[0], 256);
+    EXPECT_EQ(dims[2], 64);
+    EXPECT_EQ(maxValue, 255u);
+    EXPECT_EQ(mirror, 0);
+    in >> word >> w >> h >> displayMax;
+    long long value, lit = 0;
+    for (int k = 0; k < w * h && in >> value; ++k) lit += value > 0;
+    // The head fills a good part of the picture, and not all of it.
+    EXPECT_GT(lit, w * h / 10);
+    EXPECT_LT(lit, w * h);
 }
 
 TEST(CalyraRender, OutputIsTheSameForAnyThreadCount) {
@@ -106,6 +167,199 @@ TEST(CalyraRender, OutputIsTheSameForAnyThreadCount) {
     const RunResult three = RunRender(scene + " --threads 3");
     ASSERT_EQ(one.status, 0);
     EXPECT_EQ(one.out, three.out);
+}
+
+// A new empty folder of its own for each test, which ctest may run in parallel.
+fs::path FreshFolder(const std::string& stem) {
+    std::string name = (fs::temp_directory_path() / (stem + "_XXXXXX")).string();
+    if (!mkdtemp(name.data())) return fs::temp_directory_path();
+    return name;
+}
+
+std::string ReadBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Width and height from a PNG's header chunk.
+std::pair<unsigned, unsigned> PngSize(const std::string& bytes) {
+    const auto word = [&bytes](std::size_t at) {
+        unsigned v = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+        return v;
+    };
+    return bytes.size() >= 24 ? std::pair{word(16), word(20)} : std::pair{0u, 0u};
+}
+
+TEST(CalyraRender, SizeDrawsTheCellsIntoASquareOfThatSide) {
+    const fs::path file = FreshFolder("calyra_size") / "size.png";
+    const RunResult run = RunRender("--model ball --size 300 --out '" + file.string() + "'");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(PngSize(ReadBytes(file)), (std::pair{300u, 300u}));
+    const RunResult cells = RunRender("--model ball --out '" + file.string() + "'");
+    ASSERT_EQ(cells.status, 0) << cells.out;
+    EXPECT_EQ(PngSize(ReadBytes(file)), (std::pair{64u, 64u}));  // one pixel per cell
+    fs::remove_all(file.parent_path());
+}
+
+struct ExtensionCase {
+    const char* name;     // as given to --out
+    const char* written;  // the file that appears
+    std::string magic;    // its first bytes
+};
+
+class OutputFormat : public ::testing::TestWithParam<ExtensionCase> {};
+
+TEST_P(OutputFormat, FollowsTheExtension) {
+    const ExtensionCase& c = GetParam();
+    const fs::path dir = FreshFolder("calyra_formats");
+    const fs::path written = dir / c.written;
+    const RunResult run = RunRender(std::string("--model ball --size 40 --out ") + c.name, dir);
+    if (run.status != 0 && run.out.find("qt6-image-formats-plugins") != std::string::npos)
+        GTEST_SKIP() << run.out;
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(ReadBytes(written).substr(0, c.magic.size()), c.magic);
+    fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Extensions, OutputFormat,
+                         ::testing::Values(ExtensionCase{"a.png", "a.png", "\x89PNG"},
+                                           ExtensionCase{"a.jpg", "a.jpg", "\xFF\xD8\xFF"},
+                                           ExtensionCase{"a.Jpeg", "a.Jpeg", "\xFF\xD8\xFF"},
+                                           ExtensionCase{"a.tif", "a.tif", "II*"},
+                                           ExtensionCase{"a.tiff", "a.tiff", "II*"},
+                                           ExtensionCase{"a.bmp", "a.bmp", "BM"},
+                                           ExtensionCase{"plain", "plain.png", "\x89PNG"}));
+
+struct RefusalCase {
+    const char* args;
+    const char* reason;  // part of the message
+};
+
+class RefusedOptions : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(RefusedOptions, ExitWithTwoAndTheReasonBeforeWritingAnything) {
+    const fs::path dir = FreshFolder("calyra_refused");
+    const RunResult run = RunRender(std::string(GetParam().args), dir);
+    EXPECT_EQ(run.status, 2) << run.out;
+    EXPECT_NE(run.out.find(GetParam().reason), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::is_empty(dir));
+    fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, RefusedOptions,
+    ::testing::Values(RefusalCase{"--threshold 1.5 --out a.png", "between 0 and 1"},
+                      RefusalCase{"--threshold -0.01 --out a.png", "between 0 and 1"},
+                      RefusalCase{"--threshold nan --out a.png", "not a finite number"},
+                      RefusalCase{"--threshold inf --out a.png", "not a finite number"},
+                      RefusalCase{"--rotate-world nan 0 --out a.png",
+                                  "not a finite number for --rotate-world"},
+                      RefusalCase{"--rotate-plane 0 inf --out a.png", "not a finite number"},
+                      RefusalCase{"--rotate-plane-xyz 0 0 -inf --out a.png", "not a finite number"},
+                      RefusalCase{"--translate-plane 1e39 0 0 --out a.png", "not a finite number"},
+                      RefusalCase{"--out a.gif", "Use .png"}, RefusalCase{"--out a.xyz", "a.xyz"},
+                      RefusalCase{"--size 0 --out a.png", "--size"},
+                      RefusalCase{"--size 64", "--size needs --out"},
+                      RefusalCase{"--model teapot --out a.png",
+                                  "ball, monkey, combined, head, hyperboloid and cone"}));
+
+// An installed program finds the head data set in its share folder, from
+// any working directory.
+TEST(CalyraRender, FindsTheHeadInTheShareFolderBesideItsPrefix) {
+    const fs::path prefix = FreshFolder("calyra_prefix");
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share" / "calyra");
+    fs::copy_file(CALYRA_RENDER_EXE, prefix / "bin" / "calyra-render");
+    fs::copy_file(CALYRA_HEAD_FILE, prefix / "share" / "calyra" / "sm3dhead");
+    const fs::path elsewhere = prefix / "elsewhere";
+    fs::create_directories(elsewhere);
+    const RunResult run =
+        RunRender("--model head --dump -", elsewhere, prefix / "bin" / "calyra-render");
+    EXPECT_EQ(run.status, 0) << run.out.substr(0, 300);
+    EXPECT_NE(run.out.find("volume 128 128 128 128"), std::string::npos) << run.out.substr(0, 300);
+    fs::remove_all(prefix);
+}
+
+}  // namespace
+
+namespace {
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(CalyraRenderViews, AViewRendersTheSameBuffersAgainFromTheFileAndFromThePicture) {
+    const fs::path dir = fs::temp_directory_path() / "calyra_views";
+    fs::create_directories(dir);
+    const std::string scene =
+        "--model cone --interp --type transparent --threshold 0.1 --snap-world left "
+        "--rotate-plane 0.5 -0.35 --pan in --rotate-world 0.3 0.1 --translate-plane 0.01 0 0.2";
+    const RunResult first = RunRender(scene + " --save-view first.view --dump first.txt --out "
+                                              "first.png --size 300",
+                                      dir);
+    ASSERT_EQ(first.status, 0) << first.out;
+    const RunResult fromView = RunRender("--view first.view --dump again.txt", dir);
+    ASSERT_EQ(fromView.status, 0) << fromView.out;
+    EXPECT_EQ(ReadAll(dir / "first.txt"), ReadAll(dir / "again.txt"));
+    // The picture knows its view: the same picture comes out again.
+    const RunResult fromPicture = RunRender("--view first.png --out again.png --size 300", dir);
+    ASSERT_EQ(fromPicture.status, 0) << fromPicture.out;
+    EXPECT_EQ(ReadAll(dir / "first.png"), ReadAll(dir / "again.png"));
+    // Settings given beside the view win; geometry operations apply after it.
+    const RunResult changed = RunRender("--view first.view --type surface --pan out --dump s.txt", dir);
+    ASSERT_EQ(changed.status, 0) << changed.out;
+    const RunResult direct = RunRender(scene + " --type surface --pan out --dump d.txt", dir);
+    ASSERT_EQ(direct.status, 0);
+    EXPECT_EQ(ReadAll(dir / "s.txt"), ReadAll(dir / "d.txt"));
+    fs::remove_all(dir);
+}
+
+TEST(CalyraRenderViews, ARawViewNeedsItsDataFileUnchanged) {
+    const fs::path dir = fs::temp_directory_path() / "calyra_raw_view";
+    fs::create_directories(dir);
+    std::ofstream(dir / "cube.raw", std::ios::binary) << std::string(1000, '\x50');
+    const RunResult saved = RunRender(
+        "--raw cube.raw --dims 10 10 10 --header-bytes 0 --type slice --save-view cube.view "
+        "--dump a.txt",
+        dir);
+    ASSERT_EQ(saved.status, 0) << saved.out;
+    const RunResult again = RunRender("--view cube.view --dump b.txt", dir);
+    ASSERT_EQ(again.status, 0) << again.out;
+    EXPECT_EQ(ReadAll(dir / "a.txt"), ReadAll(dir / "b.txt"));
+
+    std::ofstream(dir / "cube.raw", std::ios::binary | std::ios::app) << "xx";
+    const RunResult grown = RunRender("--view cube.view --dump /dev/null", dir);
+    EXPECT_EQ(grown.status, 2);
+    EXPECT_NE(grown.out.find("has changed: it held 1000 bytes when the view was saved, 1002 now"),
+              std::string::npos)
+        << grown.out;
+    fs::remove(dir / "cube.raw");
+    const RunResult missing = RunRender("--view cube.view --dump /dev/null", dir);
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.out.find("is missing"), std::string::npos) << missing.out;
+    fs::remove_all(dir);
+}
+
+TEST(CalyraRenderViews, DamagedOrNewerViewFilesAndTwoSourcesAreRefused) {
+    const fs::path dir = fs::temp_directory_path() / "calyra_bad_views";
+    fs::create_directories(dir);
+    ASSERT_EQ(RunRender("--model ball --save-view good.view", dir).status, 0);
+    std::string text = ReadAll(dir / "good.view");
+    std::ofstream(dir / "newer.view") << "calyra-view 7\n" << text.substr(text.find('\n') + 1);
+    std::ofstream(dir / "cut.view") << text.substr(0, text.size() / 2);
+    std::ofstream(dir / "junk.png") << "not a picture";
+    for (const char* name : {"newer.view", "cut.view", "junk.png", "absent.view"}) {
+        const RunResult run = RunRender(std::string("--view ") + name + " --dump /dev/null", dir);
+        EXPECT_EQ(run.status, 2) << name;
+        EXPECT_FALSE(run.out.empty()) << name;
+    }
+    EXPECT_NE(RunRender("--view newer.view", dir).out.find("newer than this program"),
+              std::string::npos);
+    EXPECT_EQ(RunRender("--view good.view --model cone", dir).status, 2);
+    fs::remove_all(dir);
 }
 
 }  // namespace

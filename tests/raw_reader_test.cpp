@@ -262,130 +262,225 @@ TEST_F(RawReaderFiles, StartValuesOfAMissingFileAreZero) {
 
 // --- binary data files -----------------------------------------------------------
 
-constexpr std::size_t kBlock = 131072;
+// Binary files: voxel n = ((z-1) dimY + (y-1)) dimX + (x-1) is the bytes
+// [header + n B, header + (n+1) B), stored at [x][y][z]; voxels the file does
+// not hold whole stay 0. Two bytes scale by the largest value stored.
+struct BinaryCase {
+    const char* label;
+    std::int32_t dimX, dimY, dimZ;
+    std::int32_t bytesPerVoxel;
+    std::int32_t headerBytes;
+    bool reverse;
+    std::int64_t sizeDelta;  // file bytes minus what the shape needs
+};
 
-TEST_F(RawReaderFiles, LoadsOneByteVoxelsInWholeBlocks) {
-    // 64 x 64 slices: 32 per block, a 64^3 file is exactly two blocks.
-    const auto at = [](int x, int y, int z) { return std::uint8_t(x + 3 * y + 5 * z); };
-    UseData(Bytes(64 * 64 * 64,
-                  [&](std::size_t o) { return at(int(o % 64), int(o / 64 % 64), int(o / 4096)); }));
-    LoadRawVolume(false, {64, 64, 64}, {1, 0});
-    for (int x = 1; x <= 64; ++x)
-        for (int y = 1; y <= 64; ++y)
-            for (int z = 1; z <= 64; ++z) ASSERT_EQ(V(x, y, z), at(x - 1, y - 1, z - 1));
-    EXPECT_EQ(V(0, 5, 5) + V(5, 0, 5) + V(5, 5, 0), 0);
-    EXPECT_EQ(VoxelVolume.maxValue, 255u);
-    EXPECT_EQ(VoxelVolume.dims.z, 64);
-    EXPECT_EQ(VoxelVolume.size, 64);
-    EXPECT_EQ(VoxelVolume.mirrorZ, 1);
-    EXPECT_FALSE(interpolate);
-    EXPECT_EQ(busy_, (std::vector<bool>{true, false}));
+void PrintTo(const BinaryCase& c, std::ostream* os) {
+    *os << c.label;
 }
 
-TEST_F(RawReaderFiles, SkipsTheTailOfEachBlock) {
-    // 100 x 100 slices: 13 per block, the last 1,072 bytes of a block unused.
-    UseData(Bytes(2 * kBlock, [](std::size_t o) { return std::uint8_t(o % 251); }));
-    LoadRawVolume(false, {100, 100, 26}, {1, 0});
-    const auto fileByte = [](std::size_t o) { return std::uint8_t(o % 251); };
-    for (int z = 1; z <= 26; ++z) {
-        const std::size_t slice = z <= 13 ? (z - 1) * 10000 : kBlock + (z - 14) * 10000;
-        for (int y = 1; y <= 100; ++y)
-            for (int x = 1; x <= 100; ++x)
-                ASSERT_EQ(V(x, y, z), fileByte(slice + (y - 1) * 100 + (x - 1))) << z;
-    }
-}
-
-TEST_F(RawReaderFiles, DropsSlicesLargerThanABlock) {
-    UseData(std::string(512 * 512 * 2, '\xff'));
-    LoadRawVolume(false, {512, 512, 2}, {1, 0});
-    EXPECT_EQ(NonZeroStoreBytes(), 0u);
-    EXPECT_EQ(VoxelVolume.maxValue, 0u);
-    EXPECT_EQ(VoxelVolume.dims.x, 512);
-}
-
-TEST_F(RawReaderFiles, DiscardsAShortFinalBlock) {
-    UseData(std::string(kBlock + 100000, '\x07'));
-    LoadRawVolume(false, {64, 64, 40}, {1, 0});
-    EXPECT_EQ(V(64, 64, 32), 7);
-    EXPECT_EQ(V(1, 1, 33), 0);
-    EXPECT_EQ(NonZeroStoreBytes(), 64u * 64 * 32);
-}
-
-TEST_F(RawReaderFiles, TakesSingleBytesForWiderVoxels) {
-    // Three bytes per voxel: 10 slices of 4,096 single bytes from each block.
-    UseData(Bytes(2 * kBlock, [](std::size_t o) { return std::uint8_t(o % 253); }));
-    LoadRawVolume(false, {64, 64, 20}, {3, 0});
-    EXPECT_EQ(V(1, 1, 2), 4096 % 253);
-    EXPECT_EQ(V(64, 64, 10), (10 * 4096 - 1) % 253);
-    EXPECT_EQ(V(1, 1, 11), kBlock % 253);
-    EXPECT_EQ(V(2, 1, 12), (kBlock + 4097) % 253);
-    EXPECT_EQ(VoxelVolume.mirrorZ, 1);
-}
-
-// Two-byte voxels: first byte high unless reversed; scaled so that the
-// largest stored value becomes 255; each slice fills two z indices.
-class TwoByteVoxels : public RawReaderFiles, public ::testing::WithParamInterface<bool> {
+class BinaryFiles : public RawReaderFiles, public ::testing::WithParamInterface<BinaryCase> {
   protected:
-    std::string Pairs(const std::vector<std::uint16_t>& values) {
-        std::string out;
-        for (std::uint16_t v : values) {
-            const char hi = char(v >> 8), lo = char(v & 0xff);
-            out += GetParam() ? std::string{lo, hi} : std::string{hi, lo};
+    // The store the rule gives for these file bytes.
+    static std::vector<std::uint8_t> Expected(const BinaryCase& c, const std::string& file) {
+        const std::size_t voxels = std::size_t(c.dimX) * c.dimY * c.dimZ;
+        std::vector<std::uint32_t> raw(voxels, 0);
+        std::vector<bool> present(voxels, false);
+        std::uint32_t vmax = 0;
+        for (std::size_t n = 0; n < voxels; ++n) {
+            const std::size_t at = std::size_t(c.headerBytes) + n * std::size_t(c.bytesPerVoxel);
+            if (at + std::size_t(c.bytesPerVoxel) > file.size()) break;
+            const auto b0 = std::uint8_t(file[at]);
+            if (c.bytesPerVoxel == 1) {
+                raw[n] = b0;
+            } else {
+                const auto b1 = std::uint8_t(file[at + 1]);
+                raw[n] = c.reverse ? (std::uint32_t(b1) << 8 | b0) : (std::uint32_t(b0) << 8 | b1);
+            }
+            present[n] = true;
+            vmax = std::max(vmax, raw[n]);
+        }
+        std::vector<std::uint8_t> out(voxels, 0);
+        for (std::size_t n = 0; n < voxels; ++n) {
+            if (!present[n]) continue;
+            out[n] = c.bytesPerVoxel == 1 ? std::uint8_t(raw[n])
+                                          : (vmax ? std::uint8_t(raw[n] * 255 / vmax) : 0);
         }
         return out;
     }
 };
 
-TEST_P(TwoByteVoxels, FillTwoSlicesEachScaledToTheLargestValue) {
-    // 256 x 256: one slice per block, file slice k fills z = 2k-1 and 2k.
-    const auto value = [](int x, int y, int k) {
-        return std::uint16_t((x - 1) * (y - 1) + 50 * k);
-    };
-    std::vector<std::uint16_t> values;
-    for (int k = 0; k < 2; ++k)
-        for (int y = 1; y <= 256; ++y)
-            for (int x = 1; x <= 256; ++x) values.push_back(value(x, y, k));
-    UseData(Pairs(values));
-    LoadRawVolume(false, {256, 256, 4}, {2, GetParam() ? 1 : 0});
-    const std::uint32_t vmax = 255 * 255 + 50;
-    for (int k = 0; k < 2; ++k) {
-        for (int y = 1; y <= 256; y += 5) {
-            for (int x = 1; x <= 256; x += 3) {
-                const int expected = int(value(x, y, k) * 255 / vmax);
-                ASSERT_EQ(V(x, y, 2 * k + 1), expected);
-                ASSERT_EQ(V(x, y, 2 * k + 2), expected);
+TEST_P(BinaryFiles, StoreEveryVoxelOnceAtItsPlace) {
+    const BinaryCase& c = GetParam();
+    const std::int64_t needed =
+        c.headerBytes + std::int64_t(c.dimX) * c.dimY * c.dimZ * c.bytesPerVoxel;
+    const auto size = std::size_t(needed + c.sizeDelta);
+    // Distinct bytes, so a voxel taken from the wrong place shows.
+    std::mt19937 random(static_cast<unsigned>(c.dimX * 7919 + c.dimZ));
+    UseData(Bytes(size, [&](std::size_t) { return std::uint8_t(random()); }));
+    std::string file;
+    {
+        std::ifstream in(volumePath, std::ios::binary);
+        file.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_TRUE(LoadRawVolume(false, {c.dimX, c.dimY, c.dimZ},
+                              {c.bytesPerVoxel, c.reverse ? 1 : 0, c.headerBytes}));
+    const std::vector<std::uint8_t> expected = Expected(c, file);
+    std::uint8_t largest = 0;
+    std::size_t n = 0;
+    for (int z = 1; z <= c.dimZ; ++z)
+        for (int y = 1; y <= c.dimY; ++y)
+            for (int x = 1; x <= c.dimX; ++x, ++n) {
+                ASSERT_EQ(V(x, y, z), expected[n]) << x << " " << y << " " << z;
+                largest = std::max(largest, expected[n]);
             }
+    // Nothing else in the store: index 0 on every axis and the rows' spare halves stay 0.
+    EXPECT_EQ(NonZeroStoreBytes(),
+              std::size_t(std::count_if(expected.begin(), expected.end(), [](auto v) { return v; })));
+    EXPECT_EQ(VoxelVolume.maxValue, largest);
+    EXPECT_EQ(VoxelVolume.mirrorZ, 0);
+    EXPECT_EQ(VoxelVolume.size, c.dimX);
+    EXPECT_EQ(VoxelVolume.dims.z, c.dimZ);
+    EXPECT_FALSE(interpolate);
+    EXPECT_EQ(busy_, (std::vector<bool>{true, false}));
+
+    // A file of the wrong size says so, with both sizes in bytes; it is no failure.
+    if (c.sizeDelta == 0) {
+        EXPECT_TRUE(messages_.empty());
+    } else {
+        ASSERT_EQ(messages_.size(), 1u);
+        const std::string& text = messages_[0].text;
+        EXPECT_FALSE(messages_[0].failure);
+        EXPECT_NE(text.find(volumePath), std::string::npos) << text;
+        EXPECT_NE(text.find("holds " + std::to_string(size) + " bytes"), std::string::npos) << text;
+        EXPECT_NE(text.find("needs " + std::to_string(needed) + " bytes"), std::string::npos)
+            << text;
+        if (c.sizeDelta > 0) {
+            EXPECT_NE(text.find("last " + std::to_string(c.sizeDelta) + " bytes"), std::string::npos)
+                << text;
         }
     }
-    EXPECT_EQ(V(256, 256, 4), 255);
-    EXPECT_EQ(VoxelVolume.maxValue, 255u);
-    EXPECT_EQ(VoxelVolume.mirrorZ, 0);
 }
 
-TEST_P(TwoByteVoxels, ScaleByTheLargestValueActuallyStored) {
-    // 128 x 128: four slices per block, but dimZ 2 stores only the first two;
-    // slice 1 also lands at z = 3, the row's spare half.
-    std::vector<std::uint16_t> values(4 * 128 * 128, 60000);
-    std::fill_n(values.begin(), 128 * 128, 100);
-    std::fill_n(values.begin() + 128 * 128, 128 * 128, 200);
-    values[128 * 128 + 5] = 1000;
-    UseData(Pairs(values));
-    LoadRawVolume(false, {128, 128, 2}, {2, GetParam() ? 1 : 0});
-    EXPECT_EQ(V(1, 1, 1), 25);
-    EXPECT_EQ(V(1, 1, 2), 51);
-    EXPECT_EQ(V(1, 1, 3), 51);
-    EXPECT_EQ(V(6, 1, 2), 255);
-    EXPECT_EQ(VoxelVolume.maxValue, 255u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    RawReader, BinaryFiles,
+    ::testing::Values(
+        BinaryCase{"Cube64", 64, 64, 64, 1, 0, false, 0},
+        // 10,000-byte slices do not divide the old 131,072-byte blocks.
+        BinaryCase{"SlicesOf100x100", 100, 100, 26, 1, 0, false, 0},
+        // A slice larger than a block, and more than one read run.
+        BinaryCase{"SlicesOf512x512", 512, 512, 40, 1, 0, false, 0},
+        BinaryCase{"OddShape", 37, 23, 19, 1, 0, false, 0},
+        BinaryCase{"HeaderSkipped", 100, 100, 10, 1, 517, false, 0},
+        BinaryCase{"ShortFinalSlice", 100, 100, 10, 1, 0, false, -45123},
+        BinaryCase{"ShortHeaderOnly", 20, 20, 4, 1, 100, false, -1600},
+        BinaryCase{"LongFile", 100, 100, 10, 1, 0, false, 100},
+        BinaryCase{"TwoBytesHighFirst", 256, 256, 6, 2, 0, false, 0},
+        BinaryCase{"TwoBytesReversed", 256, 256, 6, 2, 0, true, 0},
+        BinaryCase{"TwoBytesOddShapeAndHeader", 37, 23, 19, 2, 3, true, 0},
+        // The file ends inside a voxel: that voxel stays 0 too.
+        BinaryCase{"TwoBytesShortInsideAVoxel", 300, 7, 5, 2, 0, false, -2001},
+        BinaryCase{"TwoBytesLong", 64, 64, 8, 2, 10, false, 999}),
+    [](const auto& info) { return std::string(info.param.label); });
 
-INSTANTIATE_TEST_SUITE_P(RawReader, TwoByteVoxels, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Reversed" : "HighFirst"; });
+TEST_F(RawReaderFiles, TwoByteSliceKLandsAtZKPlusOneOnly) {
+    // Slices of distinct constant values: slice k (0-based) must be z = k + 1.
+    std::string bytes;
+    for (int k = 0; k < 4; ++k) {
+        const std::uint16_t value = std::uint16_t(1000 * (k + 1));
+        for (int n = 0; n < 256 * 256; ++n) {
+            bytes += char(value >> 8);
+            bytes += char(value & 0xff);
+        }
+    }
+    UseData(bytes);
+    ASSERT_TRUE(LoadRawVolume(false, {256, 256, 4}, {2, 0}));
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(V(17, 200, k + 1), 1000 * (k + 1) * 255 / 4000) << k;
+    EXPECT_EQ(V(17, 200, 5), 0);
+}
 
 TEST_F(RawReaderFiles, AllZeroTwoByteFileStaysBlank) {
-    UseData(std::string(kBlock, '\0'));
-    LoadRawVolume(false, {256, 256, 2}, {2, 0});
+    UseData(std::string(256 * 256 * 4, '\0'));
+    ASSERT_TRUE(LoadRawVolume(false, {256, 256, 2}, {2, 0}));
     EXPECT_EQ(NonZeroStoreBytes(), 0u);
     EXPECT_EQ(VoxelVolume.maxValue, 0u);
+}
+
+TEST_F(RawReaderFiles, SideFileSeventhLineGivesTheHeaderBytes) {
+    volumePath = (dir_ / "scan.raw").string();
+    ImportParams params;
+    ImportOptions options;
+    Write("scan.raw.inf", "X= 4\nY= 5\nZ= 6\nbinary\n1\n0\n352\n");
+    EXPECT_EQ(ReadInfFile(params, options), 1);
+    EXPECT_EQ(options.headerBytes, 352);
+    // Six lines: the header bytes keep what they held.
+    Write("scan.raw.inf", "X= 4\nY= 5\nZ= 6\nbinary\n1\n0\n");
+    options.headerBytes = 0;
+    ReadInfFile(params, options);
+    EXPECT_EQ(options.headerBytes, 0);
+}
+
+// Every refusal keeps the fixed text first and then names the failed test.
+struct RefusalCase {
+    const char* label;
+    ImportParams params;
+    ImportOptions options;
+    bool ascii;
+    const char* reason;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
+class Refusals : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(Refusals, NameTheTestThatFailedWithItsNumbers) {
+    const RefusalCase& c = GetParam();
+    const std::string reason = ImportRefusalReason(c.params, c.options, c.ascii);
+    EXPECT_EQ(reason, c.reason);
+    EXPECT_FALSE(ImportParametersAccepted(c.params, c.options, c.ascii));
+    const std::string message = RefusalMessage(reason);
+    EXPECT_EQ(message.rfind(kRefusalMessage, 0), 0u);
+    EXPECT_EQ(message.substr(std::string(kRefusalMessage).size()), "\n" + reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RawReader, Refusals,
+    ::testing::Values(
+        RefusalCase{"VoxelLimit", {301, 300, 300}, {1, 0}, false,
+                    "voxels times aspect ratio 301 x 300 x 300 x 1 x 1 x 1 = 27090000: the limit "
+                    "is 27000000"},
+        RefusalCase{"AspectRaisesTheProduct", {200, 200, 200, 2, 2, 2}, {1, 0}, true,
+                    "voxels times aspect ratio 200 x 200 x 200 x 2 x 2 x 2 = 64000000: the limit "
+                    "is 27000000"},
+        RefusalCase{"NegativeDimension", {10, 10, -4}, {1, 0}, true,
+                    "dimension Z -4: dimensions must be 0 or more"},
+        RefusalCase{"NegativeAspect", {10, 10, 10, 1, -0.5f, 1}, {1, 0}, false,
+                    "aspect ratio factor 2 of -0.5: aspect factors must be 0 or more"},
+        RefusalCase{"ThreeBytes", {64, 64, 64}, {3, 0}, false,
+                    "bytes per voxel 3: binary files take 1 or 2"},
+        RefusalCase{"ZeroBytes", {64, 64, 64}, {0, 0}, false,
+                    "bytes per voxel 0: binary files take 1 or 2"},
+        RefusalCase{"EmptySlices", {0, 64, 64}, {1, 0}, false,
+                    "dimension X 0: binary files need X and Y of 1 or more"},
+        RefusalCase{"NegativeHeader", {8, 8, 8}, {1, 0, -5}, false,
+                    "header bytes -5: must be 0 or more"},
+        RefusalCase{"NegativeHeaderAscii", {8, 8, 8}, {1, 0, -1}, true,
+                    "header bytes -1: must be 0 or more"},
+        RefusalCase{"StorePast2GiB", {2000, 2000, 300, 0, 1, 1}, {1, 0}, false,
+                    "the store for 2000 x 2000 x 300 voxels needs 2410408602 bytes: the limit is "
+                    "2 GiB (2147483648 bytes)"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(RawReaderFiles, UnreadableDataFileLeavesTheCurrentVolume) {
+    UseData(std::string(8 * 8 * 8, '\x09'));
+    ASSERT_TRUE(LoadRawVolume(false, {8, 8, 8}, {1, 0}));
+    volumePath = (dir_ / "missing.raw").string();
+    EXPECT_FALSE(LoadRawVolume(false, {4, 4, 4}, {1, 0}));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].text, "Could not read file " + volumePath + "\n");
+    EXPECT_EQ(VoxelVolume.dims.x, 8);
+    EXPECT_EQ(V(8, 8, 8), 9);
 }
 
 // --- ASCII data files --------------------------------------------------------------
@@ -471,7 +566,8 @@ TEST_F(RawReaderFiles, MissingDataFileLeavesABlankVolume) {
         messages_.clear();
         busy_.clear();
         volumePath = (dir_ / "nothing.raw").string();
-        LoadRawVolume(ascii, {8, 8, 8}, {1, 0});
+        ASSERT_EQ(AllocateVolume(8, 8, 8), 1);
+        ReadRawVolume(ascii ? "ASCII" : "BINARY", {8, 8, 8}, {1, 0});
         EXPECT_EQ(VoxelVolume.dims.x + VoxelVolume.dims.y + VoxelVolume.dims.z, 0);
         ASSERT_EQ(messages_.size(), 1u);
         EXPECT_EQ(messages_[0].text, "Could not read file " + volumePath + "\n");
@@ -482,7 +578,7 @@ TEST_F(RawReaderFiles, MissingDataFileLeavesABlankVolume) {
 }
 
 TEST_F(RawReaderFiles, NeverWritesPastTheAllocatedStore) {
-    UseData(std::string(kBlock, '\x01'));
+    UseData(std::string(8 * 8 * 8, '\x01'));
     ASSERT_EQ(AllocateVolume(4, 4, 4), 1);
     ReadRawVolume("BINARY", {8, 8, 8}, {1, 0});
     EXPECT_EQ(VoxelVolume.dims.x, 0);

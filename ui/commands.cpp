@@ -11,6 +11,8 @@
 #include "ui/about_help.h"
 #include "ui/frame_window.h"
 #include "ui/geometry_window.h"
+#include "ui/image_commands.h"
+#include "ui/import_dialog.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
 #include "volume/volume_store.h"
@@ -95,12 +97,17 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             ArrangeIcons();
             return 1;
         case kCmdLoadFile:
-            modelType = ModelType::Import;
-            // The import runs only while no volume has been built.
-            if (loadCount == 0) {
-                CreateModelWindows(frame);
-                TileModelWindows();
+            // Chosen, checked and read before the current windows go: a
+            // cancel, a refusal or an unreadable file leaves them as they are.
+            if (ImportVolumeFile(renderWindow ? renderWindow : frame)) {
+                ShowLoadedVolume(frame, kLoadedFileModel);
             }
+            return 1;
+        case kCmdSaveImage:
+            SaveImage(frame);
+            return 1;
+        case kCmdCopyImage:
+            CopyImage(frame);
             return 1;
         case kCmdShowViewPanel:
             TogglePanel(viewPanel, viewPanelShown);
@@ -123,14 +130,17 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             return 1;
         case kCmdStereo:
             stereo = Toggled(stereo);
+            ShowParameterMarks();
             RequestRender();
             return 1;
         case kCmdInterpolate:
             interpolate = Toggled(interpolate);
+            ShowParameterMarks();
             RequestRender();
             return 1;
         case kCmdGradientShading:
             gradientShading = Toggled(gradientShading);
+            ShowParameterMarks();
             // Only a Surface image depends on it; the others repaint the stored image.
             if (renderType == Surface) {
                 RequestRender();
@@ -141,6 +151,14 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
         default:
             return 0;
     }
+}
+
+void ShowLoadedVolume(QWidget* frame, ModelType model) {
+    modelType = model;
+    volumeAlreadyLoaded = true;
+    RecreateModelWindows(frame);
+    // Whatever happened, the next render window builds its own volume again.
+    volumeAlreadyLoaded = false;
 }
 
 void RecreateModelWindows(QWidget* frame) {
@@ -160,6 +178,12 @@ void CreateModelWindows(QWidget* /*frame*/) {
     if (!mdiClient) return;
     AddModelWindow([](QWidget* parent) { return new RenderWindow(parent); },
                    QString::fromLatin1(kRenderWindowTitle), true);
+}
+
+void ShowParameterMarks() {
+    CheckMenuItem(kCmdStereo, stereo);
+    CheckMenuItem(kCmdInterpolate, interpolate);
+    CheckMenuItem(kCmdGradientShading, gradientShading);
 }
 
 void StepRenderType(ViewPanelButtons viewPanelButtons) {

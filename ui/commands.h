@@ -14,6 +14,11 @@ int DispatchCommand(QWidget* frame, int id, int detail = 0);
 
 // Destroys the model windows when a volume was built, creates them again and tiles.
 void RecreateModelWindows(QWidget* frame);
+// The same for a volume already loaded into the store (an import, an opened
+// file): model is what modelType becomes; the render window builds nothing.
+void ShowLoadedVolume(QWidget* frame, ModelType model);
+// modelType of a volume brought in through "&Load File...".
+inline constexpr ModelType kLoadedFileModel = ModelType::Import;
 // Creates the geometry window, then the render window, as MDI children.
 void CreateModelWindows(QWidget* frame);
 
@@ -21,5 +26,8 @@ void CreateModelWindows(QWidget* frame);
 // sets the View panel's radio group too when it follows, and requests a render.
 enum class ViewPanelButtons { Follow, Keep };
 void StepRenderType(ViewPanelButtons viewPanelButtons);
+
+// The Parameters menu's check marks follow stereo, interpolate and gradientShading.
+void ShowParameterMarks();
 
 }  // namespace calyra::ui

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -58,7 +59,22 @@ int ScrollCodeFor(int action) {
     }
 }
 
+// The window frame's margins around the client area.
+QMargins FrameMargins(const QWidget* window) {
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom()};
+}
+
 }  // namespace
+
+QPoint KeepFrameOnScreen(const QRect& frame, const QRect& area) {
+    // Right and bottom first, so that a frame larger than the area ends at its top-left.
+    const int x = std::max(std::min(frame.left(), area.right() + 1 - frame.width()), area.left());
+    const int y = std::max(std::min(frame.top(), area.bottom() + 1 - frame.height()), area.top());
+    return {x, y};
+}
 
 TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* owner,
                                DialogProc proc, DialogMode mode)
@@ -74,6 +90,10 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* ow
         base_);
     setFixedSize(client.size());
     CreateControls();
+    // Enter is the OK command; a dialog run modally shows its OK button as the one Enter presses.
+    if (auto* ok = qobject_cast<QPushButton*>(DialogItem(this, kOkId)); ok && mode == DialogMode::Modal) {
+        ok->setDefault(true);
+    }
     PlaceRelativeToOwner();
     if (Dispatch({.message = DialogMessage::Init})) {
         for (const ControlTemplate& c : dialogTemplate.controls) {
@@ -139,14 +159,31 @@ void TemplateDialog::PlaceRelativeToOwner() {
         origin = client->mapToGlobal(QPoint(0, 0));
     }
     const QRect units(template_->x, template_->y, template_->width, template_->height);
-    QPoint at = origin + DialogUnitsToPixels(units, base_).topLeft();
-    // Keep the caption reachable on the screen.
+    const QPoint at = origin + DialogUnitsToPixels(units, base_).topLeft();
+    // The whole window on the screen, caption and borders included. Before
+    // it is shown its frame is not known: the owner's frame, drawn by the
+    // same window manager, stands in for it.
+    const QWidget* framed = owner_ ? owner_->window() : nullptr;
+    const QMargins margins = framed && framed->isVisible() ? FrameMargins(framed) : QMargins();
     if (QScreen* s = owner_ ? owner_->screen() : screen()) {
-        const QRect area = s->availableGeometry();
-        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width())));
-        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
+        move(KeepFrameOnScreen(QRect(at, size().grownBy(margins)), s->availableGeometry()));
+    } else {
+        move(at);
     }
-    move(at);
+}
+
+void TemplateDialog::KeepOnScreen() {
+    if (!isVisible() || isMinimized()) return;
+    if (QScreen* s = screen()) {
+        const QPoint to = KeepFrameOnScreen(frameGeometry(), s->availableGeometry());
+        if (to != frameGeometry().topLeft()) move(to);
+    }
+}
+
+void TemplateDialog::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    // The real frame is known once the window manager has framed the window.
+    QMetaObject::invokeMethod(this, &TemplateDialog::KeepOnScreen, Qt::QueuedConnection);
 }
 
 bool TemplateDialog::Dispatch(const DialogEvent& event) {
@@ -166,6 +203,12 @@ bool TemplateDialog::event(QEvent* e) {
 }
 
 void TemplateDialog::keyPressEvent(QKeyEvent* e) {
+    // Enter without a default button is the OK command, which the panels ignore.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !HasDefaultButton()) {
+        Dispatch({.message = DialogMessage::Command, .id = kOkId});
+        e->accept();
+        return;
+    }
     const QString text = e->text();
     if (!text.isEmpty() && text.at(0).unicode() >= 0x20 && text.at(0).unicode() != 0x7F) {
         const char character = static_cast<char>(text.at(0).unicode() & 0xFF);
@@ -175,6 +218,12 @@ void TemplateDialog::keyPressEvent(QKeyEvent* e) {
         }
     }
     QDialog::keyPressEvent(e);
+}
+
+bool TemplateDialog::HasDefaultButton() const {
+    const auto buttons = findChildren<QPushButton*>();
+    return std::any_of(buttons.begin(), buttons.end(),
+                       [](const QPushButton* b) { return b->isDefault() && b->isVisible(); });
 }
 
 void TemplateDialog::paintEvent(QPaintEvent* e) {

@@ -77,18 +77,26 @@ class TemplateDialog : public QDialog {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     bool Dispatch(const DialogEvent& event);
     void CreateControls();
     void ConnectScrollBar(QScrollBar* bar);
     void PlaceRelativeToOwner();
+    void KeepOnScreen();
+    bool HasDefaultButton() const;
 
     const DialogTemplate* template_;
     QWidget* owner_;
     DialogProc proc_;
     DialogBaseUnits base_;
 };
+
+// Where a window whose frame (caption and borders included) is frame goes so
+// that the whole frame lies on the screen area: moved as little as possible,
+// and a frame larger than the area keeps its top-left corner on it.
+QPoint KeepFrameOnScreen(const QRect& frame, const QRect& area);
 
 // Sends the private refresh message to a panel (nothing on null).
 void SendRefreshMessage(QWidget* dialog);

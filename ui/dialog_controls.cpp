@@ -102,6 +102,9 @@ QWidget* MakeControlWidget(const ControlTemplate& c, QWidget* dialog, DialogBase
         case ControlKind::PushButton:
         case ControlKind::DefaultPushButton: {
             auto* button = new QPushButton(text, dialog);
+            // Only a template's default button takes Enter; Qt would otherwise
+            // make the first or the focused button the default.
+            button->setAutoDefault(false);
             button->setDefault(c.kind == ControlKind::DefaultPushButton);
             return button;
         }

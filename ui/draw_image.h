@@ -1,7 +1,9 @@
-// Painting ImageBuffer as a square grid of grey cells.
+// Painting ImageBuffer as a square grid of grey cells in the render window.
 #pragma once
 
 #include <cstdint>
+
+#include "picture/cells.h"
 
 class QImage;
 class QPainter;
@@ -10,17 +12,8 @@ namespace calyra::ui {
 
 struct GreyPalette;
 
-// Rectangle of one cell in device pixels: [left, right) x [top, bottom).
-struct CellRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-};
-
-// A cell whose corner is at (x, y): left trunc(x), right trunc(x + cell + 0.5),
-// likewise for the rows. Neighbours overlap by at most one pixel, never gap.
-CellRect CellRectangle(float x, float y, float cell);
+using picture::CellRect;
+using picture::CellRectangle;
 
 // Paints elements (i, j), 0 <= i, j < D, of ImageBuffer as cells of edge cell
 // pixels with the image corner at (left, top), into memory (the client-sized

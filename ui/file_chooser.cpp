@@ -107,13 +107,16 @@ int ChooseVolumeFile(QWidget* owner) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     auto* proxy = new FileFilterProxy(&dialog);
     dialog.setProxyModel(proxy);
-    dialog.setNameFilters(
-        {QString::fromLatin1(kDataFilesFilter), QString::fromLatin1(kAllFilesFilter)});
-    dialog.selectNameFilter(QString::fromLatin1(kDataFilesFilter));
+    const QString dataFiles = ChooserFilter(kDataFilesFilter, kDataFilesPattern);
+    const QString allFiles = ChooserFilter(kAllFilesFilter, kAllFilesPattern);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters({dataFiles, allFiles});
+    dialog.selectNameFilter(dataFiles);
     if (auto* files = dialog.findChild<QFileSystemModel*>()) files->setNameFilterDisables(true);
-    QObject::connect(&dialog, &QFileDialog::filterSelected, proxy, [proxy](const QString& filter) {
-        proxy->SetDataFilesOnly(filter == QLatin1String(kDataFilesFilter));
-    });
+    QObject::connect(&dialog, &QFileDialog::filterSelected, proxy,
+                     [proxy, dataFiles](const QString& filter) {
+                         proxy->SetDataFilesOnly(filter == dataFiles);
+                     });
 
     if (dialog.exec() != QDialog::Accepted) {
         ReportChooserError(0, owner);
@@ -134,6 +137,11 @@ void SetVolumeFileChooser(VolumeFileChooser chooser) {
 
 VolumeFileChooser CurrentVolumeFileChooser() {
     return Chooser();
+}
+
+QString ChooserFilter(const char* label, const char* pattern) {
+    // The chooser shows what comes before the last parenthesis: the label.
+    return QStringLiteral("%1 (%2)").arg(QLatin1String(label), QLatin1String(pattern));
 }
 
 bool MatchesDataFilesFilter(const QString& fileName) {

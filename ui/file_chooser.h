@@ -8,8 +8,16 @@ class QWidget;
 
 namespace calyra::ui {
 
+// The two entries of the chooser's type list, as shown.
 inline constexpr char kDataFilesFilter[] = "Data Files (*.)";
 inline constexpr char kAllFilesFilter[] = "All Files (*.*)";
+// The patterns under them: "*.*" means every name, which on this system is "*".
+inline constexpr char kDataFilesPattern[] = "*.";
+inline constexpr char kAllFilesPattern[] = "*";
+
+// A type list entry: its label shown, the pattern after it used (the
+// chooser hides the pattern part).
+QString ChooserFilter(const char* label, const char* pattern);
 
 // Runs the chooser ("Open a File"); 1 when an existing file was chosen and
 // volumePath holds its full path, 0 otherwise (errors are reported first).

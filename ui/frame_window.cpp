@@ -1,5 +1,6 @@
 #include "ui/frame_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGuiApplication>
@@ -13,6 +14,7 @@
 #include "geometry/orientation.h"
 #include "resources/accelerator_table.h"
 #include "resources/menu_table.h"
+#include "ui/app_paths.h"
 #include "ui/commands.h"
 #include "ui/demo.h"
 #include "ui/menu_builder.h"
@@ -63,8 +65,9 @@ FrameWindow::FrameWindow() {
     greetUser();
     createMdiClient();
     frameWindow = this;
-    // The menu's check mark and renderType start consistent.
+    // The menu's check marks and the settings start consistent.
     dispatch(kCmdSurface, 0);
+    ShowParameterMarks();
 }
 
 FrameWindow::~FrameWindow() {
@@ -106,7 +109,9 @@ void FrameWindow::createMdiClient() {
     mdiClient = client;
 }
 
-void FrameWindow::createPanels() { CreatePanels(this); }
+void FrameWindow::createPanels() {
+    CreatePanels(this);
+}
 
 void FrameWindow::loadAccelerators() {
     if (!BuildAccelerators(this, resources::AcceleratorTable(),
@@ -172,6 +177,9 @@ void FrameWindow::closeEvent(QCloseEvent* event) {
 
 FrameWindow* StartCalyra() {
     InstallCoreHooks();
+    InstallDataSearchPath();
+    // Every window of the program, the MDI children included, shows this icon.
+    QApplication::setWindowIcon(ApplicationIcon());
     auto* frame = new FrameWindow;
     frame->startUp();
     return frame;

@@ -11,6 +11,9 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <string>
+
+#include "volume/file_open.h"
 
 namespace calyra::ui {
 namespace {
@@ -73,7 +76,10 @@ QPointer<HelpWindow> viewer;
 }  // namespace
 
 QString FindHelpFile(const QString& fileName) {
-    for (const QString& dir : {QCoreApplication::applicationDirPath(), QDir::currentPath()}) {
+    // The working directory first, then beside the program, then the data search path.
+    QStringList folders{QDir::currentPath(), QCoreApplication::applicationDirPath()};
+    for (const std::string& folder : DataSearchPath()) folders << QString::fromStdString(folder);
+    for (const QString& dir : folders) {
         const QFileInfo candidate(QDir(dir), fileName);
         if (candidate.isFile() && candidate.isReadable()) return candidate.absoluteFilePath();
     }

@@ -43,6 +43,7 @@ void InitialiseFields(TemplateDialog& dialog) {
     CheckDialogButton(&dialog, type != 0 ? kImportBinaryId : kImportAsciiId, true);
     SetDialogItemInt(&dialog, kImportBytesId, options.bytesPerVoxel);
     CheckDialogButton(&dialog, kImportReverseId, options.reverseBytes != 0);
+    SetDialogItemInt(&dialog, kImportHeaderBytesId, options.headerBytes);
 }
 
 }  // namespace
@@ -106,6 +107,7 @@ ImportFieldTexts ImportDialogTexts(QWidget* dialog) {
     t.aspectY = DialogItemText(dialog, kImportAspectYId);
     t.aspectZ = DialogItemText(dialog, kImportAspectZId);
     t.bytesPerVoxel = DialogItemText(dialog, kImportBytesId);
+    t.headerBytes = DialogItemText(dialog, kImportHeaderBytesId);
     t.ascii = IsDialogButtonChecked(dialog, kImportAsciiId);
     t.reverse = IsDialogButtonChecked(dialog, kImportReverseId);
     return t;
@@ -113,24 +115,31 @@ ImportFieldTexts ImportDialogTexts(QWidget* dialog) {
 
 bool ImportFromFields(const ImportFieldTexts& texts, TemplateDialog* dialog) {
     const ImportFields f = ReadImportFields(texts);
-    if (ImportParametersAccepted(f.params, f.options, f.ascii)) {
+    const std::string refusal = ImportRefusalReason(f.params, f.options, f.ascii);
+    if (refusal.empty()) {
         if (dialog) dialog->EndDialog(kOkId);
-        LoadRawVolume(f.ascii, f.params, f.options);
-        return true;
+        const bool loaded = LoadRawVolume(f.ascii, f.params, f.options);
+        // The modal run answers OK only for a volume that is there.
+        if (!loaded && dialog) dialog->setResult(kCancelId);
+        return loaded;
     }
-    ShowMessage(dialog, QString::fromLatin1(kRefusalMessage), QString(), Icon::Warning);
+    ShowMessage(dialog, QString::fromStdString(RefusalMessage(refusal)), QString(), Icon::Warning);
     if (dialog) dialog->EndDialog(kCancelId);
     return false;
 }
 
-void ImportVolumeFile(QWidget* owner) {
+bool ImportVolumeFromPath(QWidget* owner, const std::string& path) {
+    volumePath = path;
+    const std::unique_ptr<TemplateDialog> dialog(CreateImportDialog(owner));
+    return dialog->exec() == kOkId;
+}
+
+bool ImportVolumeFile(QWidget* owner) {
     if (CurrentVolumeFileChooser()(owner) != 1) {
         ShowMessage(owner, QString::fromLatin1(kOpenFailed), QString(), Icon::Warning);
-        return;
+        return false;
     }
-    const std::unique_ptr<TemplateDialog> dialog(CreateImportDialog(owner));
-    dialog->exec();
-    InvalidateWindow(renderWindow, true);
+    return ImportVolumeFromPath(owner, volumePath);
 }
 
 }  // namespace calyra::ui

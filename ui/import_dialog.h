@@ -1,13 +1,19 @@
 // "&Load File...": the file chooser and the "Volume File Import" dialog.
 #pragma once
 
+#include <string>
+
 class QWidget;
 
 namespace calyra::ui {
 
-// Chooses a data file, runs the import dialog owned by owner (the render
-// window) and invalidates it afterwards; "Open File Procedure FAILED!" when
-// no file was chosen.
-void ImportVolumeFile(QWidget* owner);
+// Chooses a data file and runs the import dialog for it, owned by owner;
+// "Open File Procedure FAILED!" when no file was chosen. Returns true when a
+// new volume was loaded; otherwise the current volume is as it was.
+bool ImportVolumeFile(QWidget* owner);
+
+// The import dialog for a data file already chosen (volumePath becomes
+// path). Returns true when a new volume was loaded.
+bool ImportVolumeFromPath(QWidget* owner, const std::string& path);
 
 }  // namespace calyra::ui

@@ -26,6 +26,7 @@ inline constexpr int kImportBinaryId = 820;
 inline constexpr int kImportAsciiId = 821;
 inline constexpr int kImportBytesId = 825;
 inline constexpr int kImportReverseId = 830;
+inline constexpr int kImportHeaderBytesId = 850;
 
 // Centres a dialog of size dialog over owner (screen coordinates), then
 // keeps it on a screen of size screen: x below 0 becomes 0, else a right
@@ -44,8 +45,10 @@ TemplateDialog* CreateImportDialog(QWidget* owner);
 ImportFieldTexts ImportDialogTexts(QWidget* dialog);
 
 // What OK does with these field texts: loads the volume and answers true
-// when the parameters are accepted, else shows the refusal owned by dialog.
-// The dialog, if any, is ended first on acceptance and after the refusal.
+// when the parameters are accepted and the data file could be read, else
+// shows the refusal (owned by dialog) or the read failure and answers false,
+// the current volume unchanged. The dialog, if any, is ended first on
+// acceptance and after the refusal.
 bool ImportFromFields(const ImportFieldTexts& texts, TemplateDialog* dialog);
 
 }  // namespace calyra::ui

@@ -86,6 +86,7 @@ ImportFields ReadImportFields(const ImportFieldTexts& texts) {
     f.params.aspectZ = ReadAspectField(texts.aspectZ);
     f.options.bytesPerVoxel = ReadUnsignedField(texts.bytesPerVoxel);
     f.options.reverseBytes = texts.reverse ? 1 : 0;
+    f.options.headerBytes = ReadSignedField(texts.headerBytes);
     f.ascii = texts.ascii;
     return f;
 }

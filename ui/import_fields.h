@@ -25,6 +25,7 @@ struct ImportFieldTexts {
     QString dimX, dimY, dimZ;
     QString aspectX, aspectY, aspectZ;
     QString bytesPerVoxel;
+    QString headerBytes = QStringLiteral("0");
     bool ascii = false;    // "ASCII" checked
     bool reverse = false;  // "Reverse Byte Ordering" checked
 };

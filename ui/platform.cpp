@@ -187,7 +187,9 @@ void InvalidateWindow(QWidget* window, bool erase) {
     QMetaObject::invokeMethod(
         window,
         [window] {
-            if (window->property(kInvalid).toBool()) window->update();
+            if (!window->property(kInvalid).toBool()) return;
+            if (auto* slow = dynamic_cast<PreparesPaint*>(window)) slow->preparePaint();
+            window->update();
         },
         Qt::QueuedConnection);
 }
@@ -202,6 +204,7 @@ bool TakeEraseRequest(QWidget* window) {
 
 void PaintNow(QWidget* window) {
     if (!window) return;
+    if (auto* slow = dynamic_cast<PreparesPaint*>(window)) slow->preparePaint();
     const QWindow* handle = window->window()->windowHandle();
     if (window->isVisible() && handle && handle->isExposed()) {
         window->repaint();
@@ -219,6 +222,10 @@ void SetWindowCaption(QWidget* window, const QString& caption) {
         sub->setWindowTitle(caption);
 }
 
+QString WindowCaption(QWidget* window) {
+    return window ? window->windowTitle() : QString();
+}
+
 void BeginWaitCursor() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
@@ -232,14 +239,6 @@ void PostQuitMessage(int exitCode) {
         QMetaObject::invokeMethod(
             app, [exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
     }
-}
-
-int DeviceCoordinate(double value) {
-    constexpr double kLimit = 1.0e8;
-    if (std::isnan(value)) return 0;
-    if (value > kLimit) return static_cast<int>(kLimit);
-    if (value < -kLimit) return static_cast<int>(-kLimit);
-    return static_cast<int>(value);
 }
 
 void RestoreIfMaximised(QWidget* window) {

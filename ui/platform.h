@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "picture/cells.h"
+
 class QWidget;
 class QMdiArea;
 class QDialog;
@@ -53,6 +55,18 @@ bool IsMenuItemChecked(int id);
 void CheckRadioButton(QDialog* panel, int first, int last, int id);
 bool IsRadioButtonChecked(QDialog* panel, int id);
 
+// A window whose paint needs slow work first (the render window's ray
+// casting) does that work here, outside its paint handler, so what it shows
+// meanwhile (its caption) can reach the screen. InvalidateWindow and PaintNow
+// call it just before the window paints.
+class PreparesPaint {
+  public:
+    virtual void preparePaint() = 0;
+
+  protected:
+    ~PreparesPaint() = default;
+};
+
 // Invalidate (a paint once the event loop runs) and paint at once (a
 // synchronous repaint of this window only).
 void InvalidateWindow(QWidget* window, bool erase = true);
@@ -79,6 +93,7 @@ bool TakeEraseRequest(QWidget* window);
 
 // Caption of a window; for an MDI child the caption is its sub-window's title.
 void SetWindowCaption(QWidget* window, const QString& caption);
+QString WindowCaption(QWidget* window);
 
 // The wait cursor around long operations; calls nest.
 void BeginWaitCursor();
@@ -87,9 +102,8 @@ void EndWaitCursor();
 // Posts the quit request: the event loop ends with exitCode once it runs again.
 void PostQuitMessage(int exitCode);
 
-// Truncates toward zero into a device coordinate; saturates far outside any
-// screen (and maps NaN to 0), so no conversion can overflow.
-int DeviceCoordinate(double value);
+// Truncates toward zero into a device coordinate (saturating, NaN to 0).
+using picture::DeviceCoordinate;
 
 // MDI children cannot be maximised: a maximised one is put back to normal.
 void RestoreIfMaximised(QWidget* window);

@@ -2,9 +2,11 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 #include <limits>
 
@@ -16,13 +18,13 @@
 #include "ui/commands.h"
 #include "ui/common_keys.h"
 #include "ui/draw_image.h"
-#include "ui/import_dialog.h"
 #include "ui/platform.h"
 #include "volume/models.h"
 #include "volume/volume_store.h"
 
 namespace calyra::ui {
 
+bool volumeAlreadyLoaded = false;
 std::int32_t clientWidth = 0;
 std::int32_t clientHeight = 0;
 float imageLeft = 0.0f;
@@ -55,7 +57,7 @@ const GreyPalette* DevicePalette(const GreyPalette& palette) {
 
 // Cells per image side for R rays per side.
 std::int32_t CellsPerSide(int rays) {
-    return rays * (interpolate ? 2 : 1);
+    return picture::CellsPerSide(rays, interpolate);
 }
 
 }  // namespace
@@ -67,6 +69,8 @@ RenderWindow::RenderWindow(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     buildChosenModel();
+    // A build switches interpolation off: the menu shows it.
+    ShowParameterMarks();
     renderPending = true;
     imagePalette_ = BuildGreyPalette();
 }
@@ -88,14 +92,11 @@ void RenderWindow::buildChosenModel() {
         default:
             return;
     }
+    VoxelVolume.source = SourceForModel(modelType);
     // The count only tells whether a volume was built: it must never wrap to 0.
     if (loadCount < std::numeric_limits<std::int16_t>::max()) ++loadCount;
-    if (modelType == ModelType::Import) {
-        VoxelVolume.source = SourceForModel(modelType);
-        ImportVolumeFile(this);
-    } else {
-        BuildModel(modelType);
-    }
+    // An import or an opened file is read before the windows are replaced.
+    if (!volumeAlreadyLoaded) BuildVolume();
 }
 
 void RenderWindow::resizeEvent(QResizeEvent* event) {
@@ -110,7 +111,16 @@ void RenderWindow::resizeEvent(QResizeEvent* event) {
     stereoConvergence = 15.0f * stereoSeparation;
     createBitmaps(clientWidth, clientHeight);
     renderPending = true;
-    // Not invalidated here: the platform repaints a resized window whole.
+    // Not invalidated here: the platform repaints a resized window whole. The
+    // render is offered a turn of its own before that paint, so its caption shows.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!renderPending) return;
+            preparePaint();
+            update();
+        },
+        Qt::QueuedConnection);
 }
 
 void RenderWindow::createBitmaps(int width, int height) {
@@ -164,18 +174,52 @@ void RenderWindow::paintEvent(QPaintEvent* /*event*/) {
     copyStoredImages(screen);
 
     if (renderPending && !stereoMovePending) {
-        SetWindowCaption(this, QString::fromLatin1(kRenderingCaption));
-        renderPending = false;
-        if (stereo) {
-            renderStereoPair(screen);
-        } else {
-            renderMono(screen);
-        }
-        SetWindowCaption(this, QString::fromLatin1(kRenderWindowTitle));
+        // Only a paint nobody prepared (a first show, a grab) renders in here.
+        renderPendingImage(&screen);
     } else if (stereoMovePending && stereo) {
         // The copies above already show the pair at the dragged row.
         stereoMovePending = 0;
     }
+}
+
+void RenderWindow::preparePaint() {
+    if (stereoMovePending && !stereo) stereoMovePending = 0;
+    // A hidden window paints nothing; its render waits for it to be shown.
+    if (!renderPending || stereoMovePending || !isVisible()) return;
+    renderPendingImage(nullptr);
+}
+
+void RenderWindow::renderPendingImage(QPainter* screen) {
+    SetWindowCaption(this, QString::fromLatin1(kRenderingCaption));
+    renderPending = false;
+    if (!screen) showCaptionNow();
+    if (stereo) {
+        renderStereoPair(screen);
+    } else {
+        renderMono(screen);
+    }
+    SetWindowCaption(this, QString::fromLatin1(kRenderWindowTitle));
+}
+
+void RenderWindow::showCaptionNow() {
+    // The caption is the sub-window's title bar: repaint its frame alone, so
+    // the title is on screen for as long as the render takes.
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    const QWindow* handle = window()->windowHandle();
+    if (!sub || !sub->isVisible() || !handle || !handle->isExposed()) return;
+    sub->repaint(QRegion(sub->rect()).subtracted(QRegion(geometry())));
+}
+
+QImage RenderWindow::picture() {
+    if (renderPending) PaintNow(this);
+    if (drawnCells_ <= 0 || minSide < 1.0f) return {};
+    if (!stereo) return picture::MonoPicture(DeviceCoordinate(minSide), drawnCells_);
+    // The pair as the window shows it: both stored images in their places.
+    QImage shown(clientWidth, clientHeight, QImage::Format_RGB32);
+    shown.fill(Qt::black);
+    QPainter painter(&shown);
+    copyStoredImages(painter);
+    return shown;
 }
 
 void RenderWindow::renderOnce() {
@@ -184,15 +228,15 @@ void RenderWindow::renderOnce() {
     EndWaitCursor();
 }
 
-void RenderWindow::renderMono(QPainter& screen) {
+void RenderWindow::renderMono(QPainter* screen) {
     const std::int32_t cells = CellsPerSide(RaysPerSide());
     const float cell = cells > 0 ? minSide / static_cast<float>(cells) : 0.0f;
     renderOnce();
-    DrawImage(cells, &screen, imageBitmap_, cell, imageLeft, imageTop,
-              DevicePalette(imagePalette_));
+    DrawImage(cells, screen, imageBitmap_, cell, imageLeft, imageTop, DevicePalette(imagePalette_));
+    drawnCells_ = cells;
 }
 
-void RenderWindow::renderStereoPair(QPainter& screen) {
+void RenderWindow::renderStereoPair(QPainter* screen) {
     const std::int32_t cells = CellsPerSide(RaysPerSide());
     ApplyStereoShift();
     float cell = cells > 0 ? minSide / static_cast<float>(cells) : 0.0f;
@@ -200,8 +244,7 @@ void RenderWindow::renderStereoPair(QPainter& screen) {
     // Both images are half size; the first is kept in imageBitmap, the second
     // in stereoBitmap, so a plain paint can show both again.
     cell = cell * 0.5f;
-    DrawImage(cells, &screen, imageBitmap_, cell, imageLeft, imageTop,
-              DevicePalette(imagePalette_));
+    DrawImage(cells, screen, imageBitmap_, cell, imageLeft, imageTop, DevicePalette(imagePalette_));
 
     Point3 saved[kViewPlanePoints];
     std::copy(ViewPlane, ViewPlane + kViewPlanePoints, saved);
@@ -209,10 +252,11 @@ void RenderWindow::renderStereoPair(QPainter& screen) {
     renderOnce();
     imageLeft = (static_cast<float>(clientWidth) - minSide) * 0.5f;
     imageTop = static_cast<float>(stereoSecondRow);
-    DrawImage(cells, &screen, stereoBitmap_, cell, imageLeft, imageTop,
+    DrawImage(cells, screen, stereoBitmap_, cell, imageLeft, imageTop,
               DevicePalette(imagePalette_));
     shownSecondRow = DeviceCoordinate(imageTop);
     drawnSecondRow_ = shownSecondRow;
+    drawnCells_ = cells;
     imageTop = 0.0f;
     std::copy(saved, saved + kViewPlanePoints, ViewPlane);
 }
@@ -232,6 +276,11 @@ void ApplyStereoShift() {
 }
 
 void RenderWindow::keyPressEvent(QKeyEvent* event) {
+    // Ctrl+letter keys are commands of the frame (Save, Copy), never characters here.
+    if (event->modifiers() & Qt::ControlModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
     const QString text = event->text();
     if (text.size() == 1 && text.at(0).unicode() >= 0x20 && text.at(0).unicode() < 0x7F) {
         handleCharacter(static_cast<char>(text.at(0).unicode()));

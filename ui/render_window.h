@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "ui/grey_palette.h"
+#include "ui/platform.h"
 
 namespace calyra::ui {
 
@@ -15,6 +16,9 @@ inline constexpr const char* kRenderWindowTitle = "Calyra Volume Visualization";
 inline constexpr const char* kRenderingCaption = "Please wait for rendering !";
 
 // Process-wide state of the one render window (client pixels).
+// Set while the model windows are replaced for a volume already in the store:
+// the new render window then builds nothing.
+extern bool volumeAlreadyLoaded;
 extern std::int32_t clientWidth;
 extern std::int32_t clientHeight;
 extern float imageLeft;  // top-left corner of the image
@@ -28,7 +32,7 @@ extern float stereoConvergence;
 extern float stereoSpare;
 extern float stereoShift;  // -(stereoSeparation / stereoConvergence)
 
-class RenderWindow : public QWidget {
+class RenderWindow : public QWidget, public PreparesPaint {
   public:
     // Records renderWindow, builds (or imports) the volume for modelType,
     // requests a render and builds the grey palette.
@@ -43,6 +47,17 @@ class RenderWindow : public QWidget {
     // One typed character, as the keyboard delivers it.
     void handleCharacter(char key);
 
+    // A pending render runs here, before the paint that shows it: the caption
+    // "Please wait for rendering !" is put on screen first, then the image is
+    // cast and drawn into the stored bitmaps for the paint to copy.
+    void preparePaint() override;
+
+    // The picture "Save Image..." and "Copy Image" keep (a pending render runs
+    // first): mono, the image redrawn from the top-left corner into a
+    // minSide x minSide picture; stereo, the client area as shown. Null while
+    // there is no image.
+    QImage picture();
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -56,8 +71,12 @@ class RenderWindow : public QWidget {
     void buildChosenModel();
     void createBitmaps(int width, int height);
     void copyStoredImages(QPainter& screen);
-    void renderMono(QPainter& screen);
-    void renderStereoPair(QPainter& screen);
+    // Sets the caption, clears renderPending and renders; screen (if given)
+    // gets each image as it is drawn.
+    void renderPendingImage(QPainter* screen);
+    void showCaptionNow();
+    void renderMono(QPainter* screen);
+    void renderStereoPair(QPainter* screen);
     void renderOnce();
     void changeStereoParameter(char key);
 
@@ -67,6 +86,8 @@ class RenderWindow : public QWidget {
     bool bitmapsExist_ = false;
     // Row at which the second image lies inside stereoBitmap_; -1 before the first pair.
     int drawnSecondRow_ = -1;
+    // Cells per side of the image in the bitmaps; 0 before the first render.
+    std::int32_t drawnCells_ = 0;
 };
 
 // Moves the six ViewPlane points by stereoShift x |ViewPlane[1] - ViewPlane[0]|

@@ -1,154 +1,257 @@
 #include "volume/binary_reader.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <cstdint>
+#include <array>
+#include <cstring>
+#include <limits>
+#include <memory>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "volume/volume_store.h"
 
 namespace calyra {
 namespace {
 
-constexpr std::size_t kBlockBytes = 131072;
+// The file is read in runs of whole slices of about this many bytes.
+constexpr std::size_t kChunkBytes = std::size_t{8} << 20;
 
-// Gathers slices and writes them into the store a run of slices at a time:
-// each z-row is then touched once per run rather than once per slice, which
-// keeps the transposition from file order (x fastest) to store order (z
-// fastest) near memory speed.
-class SliceWriter {
+// Moves a stream that was just opened to byte offset: a seek where the file
+// allows it, else by reading past the bytes. False at end of file.
+bool SkipTo(std::FILE* file, std::uint64_t offset) {
+    if (offset == 0) return true;
+    if (offset <= static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) &&
+        fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0) {
+        return true;
+    }
+    std::vector<char> discard(65536);
+    while (offset > 0) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(offset, discard.size()));
+        const std::size_t got = std::fread(discard.data(), 1, want, file);
+        offset -= got;
+        if (got < want) return false;
+    }
+    return true;
+}
+
+// Reads the data part of the file a run of whole slices at a time. Bytes past
+// the end of the file, and a last voxel the file holds only part of, read as 0.
+class SliceRuns {
 public:
-    // copies: 1, or 2 when each slice is also written one index higher.
-    SliceWriter(const ImportParams& p, int copies)
-        : p_(p), copies_(copies), sliceVoxels_(std::size_t(p.dimX) * std::size_t(p.dimY)) {
-        capacity_ = std::max<std::size_t>(1, (std::size_t{8} << 20) / std::max<std::size_t>(sliceVoxels_, 1));
-        staged_.resize(capacity_ * sliceVoxels_);
-        zs_.reserve(capacity_);
+    SliceRuns(std::FILE* file, const ImportParams& p, int bytesPerVoxel)
+        : file_(file),
+          bytesPerVoxel_(static_cast<std::size_t>(bytesPerVoxel)),
+          sliceBytes_(std::size_t(p.dimX) * std::size_t(p.dimY) * bytesPerVoxel_),
+          slicesLeft_(p.dimZ) {
+        std::size_t slices = std::max<std::size_t>(1, kChunkBytes / sliceBytes_);
+        // Whole groups of 16 keep the vector transposition busy.
+        if (slices > 16) slices -= slices % 16;
+        slices = std::min<std::size_t>(slices, static_cast<std::size_t>(std::max(p.dimZ, 1)));
+        runSlices_ = slices;
+        // Every byte is read or cleared before use.
+        buffer_.reset(new std::uint8_t[runSlices_ * sliceBytes_]);
     }
 
-    // values: dimX x dimY stored bytes, x fastest.
-    void Add(const std::uint8_t* values, std::int32_t z) {
-        std::copy(values, values + sliceVoxels_, staged_.begin() + zs_.size() * sliceVoxels_);
-        zs_.push_back(z);
-        if (zs_.size() == capacity_) Flush();
-    }
-
-    void Flush() {
-        if (zs_.empty()) return;
-        const VolumeStore& v = VoxelVolume;
-        const std::size_t count = zs_.size();
-        // Tiles of 64 x values: their 64 rows stay in the first-level cache
-        // while every staged slice writes one byte (or two) into each.
-        constexpr std::int32_t kTile = 64;
-        std::uint8_t* rows[kTile];
-        for (std::int32_t y = 1; y <= p_.dimY; ++y) {
-            for (std::int32_t x0 = 1; x0 <= p_.dimX; x0 += kTile) {
-                const std::int32_t width = std::min(kTile, p_.dimX - x0 + 1);
-                for (std::int32_t j = 0; j < width; ++j) rows[j] = v.voxels[x0 + j][y];
-                const std::uint8_t* in =
-                    staged_.data() + std::size_t(y - 1) * p_.dimX + std::size_t(x0 - 1);
-                // Slices in the order read: a later slice overwrites the copy of an earlier one.
-                for (std::size_t k = 0; k < count; ++k) {
-                    const std::uint8_t* src = in + k * sliceVoxels_;
-                    const std::int32_t z = zs_[k];
-                    if (copies_ == 2) {
-                        for (std::int32_t j = 0; j < width; ++j) rows[j][z] = rows[j][z + 1] = src[j];
-                    } else {
-                        for (std::int32_t j = 0; j < width; ++j) rows[j][z] = src[j];
-                    }
-                }
-            }
+    // Reads the next run; returns how many slices it covers (0 when done).
+    std::int32_t Next() {
+        if (ended_ || slicesLeft_ <= 0) return 0;
+        const std::size_t slices = std::min<std::size_t>(runSlices_, std::size_t(slicesLeft_));
+        const std::size_t want = slices * sliceBytes_;
+        std::size_t got = std::fread(buffer_.get(), 1, want, file_);
+        if (got < want) {
+            ended_ = true;
+            got -= got % bytesPerVoxel_;
+            std::memset(buffer_.get() + got, 0, want - got);
+            if (got == 0) return 0;
         }
-        for (std::size_t n = 0; n < count * sliceVoxels_; ++n) {
-            largest_ = std::max(largest_, staged_[n]);
-        }
-        zs_.clear();
+        const auto covered =
+            static_cast<std::int32_t>(ended_ ? (got + sliceBytes_ - 1) / sliceBytes_ : slices);
+        firstZ_ = nextZ_;
+        nextZ_ += covered;
+        slicesLeft_ -= static_cast<std::int32_t>(slices);
+        return covered;
     }
 
-    std::uint8_t Largest() const { return largest_; }
+    std::uint8_t* Data() { return buffer_.get(); }
+    std::int32_t FirstZ() const { return firstZ_; }
 
 private:
-    const ImportParams& p_;
-    int copies_;
-    std::size_t sliceVoxels_;
-    std::size_t capacity_ = 1;
-    std::vector<std::uint8_t> staged_;
-    std::vector<std::int32_t> zs_;
-    std::uint8_t largest_ = 0;
+    std::FILE* file_;
+    std::size_t bytesPerVoxel_;
+    std::size_t sliceBytes_;
+    std::int32_t slicesLeft_;
+    std::size_t runSlices_ = 1;
+    std::unique_ptr<std::uint8_t[]> buffer_;
+    std::int32_t firstZ_ = 1;
+    std::int32_t nextZ_ = 1;
+    bool ended_ = false;
 };
 
-struct BlockLayout {
-    std::int64_t slicesPerBlock = 0;  // S: whole slices taken from each block
-    std::int64_t sliceVoxels = 0;     // dimX x dimY
-    std::int32_t step = 1;            // bytes between voxel starts in a block
-    bool twoByte = false;
-};
-
-// Walks the file block by block as the import consumes it and calls
-// visit(sliceStart, z) for every slice that gets stored.
-template <class Visit>
-void ForEachStoredSlice(std::FILE* file, const ImportParams& p, const BlockLayout& layout,
-                        std::vector<std::uint8_t>& block, Visit&& visit) {
-    std::int64_t z = 1;
-    while (z <= p.dimZ) {
-        // A short block stores nothing; as end of file is sticky, neither
-        // would any later one, so the walk can stop here.
-        if (std::fread(block.data(), 1, kBlockBytes, file) < kBlockBytes) return;
-        for (std::int64_t k = 0; k < layout.slicesPerBlock && z + k <= p.dimZ; ++k) {
-            visit(block.data() + k * layout.sliceVoxels * layout.step,
-                  static_cast<std::int32_t>(z + k));
-        }
-        z += layout.slicesPerBlock + (layout.twoByte ? 1 : 0);
+// Transposes 16 rows of 16 bytes: out[j][k] = in[k][j]. Each stage pairs
+// rows and halves the columns a register holds, until one column is left.
+void Transpose16(const std::uint8_t* const in[16], std::uint8_t* const out[16]) {
+#if defined(__SSE2__)
+    __m128i r[16];
+    for (int k = 0; k < 16; ++k) r[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in[k]));
+    // Rows 2p, 2p+1; columns 8h..8h+7.
+    __m128i s1[8][2];
+    for (int p = 0; p < 8; ++p) {
+        s1[p][0] = _mm_unpacklo_epi8(r[2 * p], r[2 * p + 1]);
+        s1[p][1] = _mm_unpackhi_epi8(r[2 * p], r[2 * p + 1]);
     }
+    // Rows 4q..4q+3; columns 4m..4m+3.
+    __m128i s2[4][4];
+    for (int q = 0; q < 4; ++q) {
+        for (int h = 0; h < 2; ++h) {
+            s2[q][2 * h] = _mm_unpacklo_epi16(s1[2 * q][h], s1[2 * q + 1][h]);
+            s2[q][2 * h + 1] = _mm_unpackhi_epi16(s1[2 * q][h], s1[2 * q + 1][h]);
+        }
+    }
+    // Rows 8o..8o+7; columns 2n, 2n+1.
+    __m128i s3[2][8];
+    for (int o = 0; o < 2; ++o) {
+        for (int m = 0; m < 4; ++m) {
+            s3[o][2 * m] = _mm_unpacklo_epi32(s2[2 * o][m], s2[2 * o + 1][m]);
+            s3[o][2 * m + 1] = _mm_unpackhi_epi32(s2[2 * o][m], s2[2 * o + 1][m]);
+        }
+    }
+    for (int n = 0; n < 8; ++n) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out[2 * n]), _mm_unpacklo_epi64(s3[0][n], s3[1][n]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out[2 * n + 1]), _mm_unpackhi_epi64(s3[0][n], s3[1][n]));
+    }
+#else
+    for (int j = 0; j < 16; ++j) {
+        for (int k = 0; k < 16; ++k) out[j][k] = in[k][j];
+    }
+#endif
+}
+
+// Writes count slices of 8-bit values (x fastest) into the store at z =
+// firstZ, firstZ + 1, ...: each store row is touched once per run. Sixteen
+// slices' rows at a time are first copied side by side: slices lie a power
+// of two apart, and reading them in place would evict each other's lines.
+void WriteSlices(const std::uint8_t* slices, const ImportParams& p, std::int32_t firstZ,
+                 std::int32_t count) {
+    const VolumeStore& v = VoxelVolume;
+    const std::size_t sliceVoxels = std::size_t(p.dimX) * std::size_t(p.dimY);
+    const std::size_t width = std::size_t(p.dimX);
+    std::vector<std::uint8_t> gathered(16 * width);
+    for (std::int32_t y = 1; y <= p.dimY; ++y) {
+        const std::uint8_t* line = slices + std::size_t(y - 1) * width;
+        std::int32_t k = 0;
+        for (; k + 15 < count; k += 16) {
+            for (int i = 0; i < 16; ++i) {
+                std::memcpy(&gathered[i * width], line + std::size_t(k + i) * sliceVoxels, width);
+            }
+            std::int32_t x = 1;
+            for (; x + 15 <= p.dimX; x += 16) {
+                const std::uint8_t* in[16];
+                std::uint8_t* out[16];
+                for (int i = 0; i < 16; ++i) {
+                    in[i] = &gathered[i * width + std::size_t(x - 1)];
+                    out[i] = v.voxels[x + i][y] + firstZ + k;
+                }
+                Transpose16(in, out);
+            }
+            for (; x <= p.dimX; ++x) {
+                std::uint8_t* row = v.voxels[x][y] + firstZ + k;
+                for (int i = 0; i < 16; ++i) row[i] = gathered[i * width + std::size_t(x - 1)];
+            }
+        }
+        for (; k < count; ++k) {
+            const std::uint8_t* src = line + std::size_t(k) * sliceVoxels;
+            for (std::int32_t x = 1; x <= p.dimX; ++x) v.voxels[x][y][firstZ + k] = src[x - 1];
+        }
+    }
+}
+
+std::uint8_t LargestByte(const std::uint8_t* data, std::size_t n) {
+    std::size_t i = 0;
+    std::uint8_t largest = 0;
+#if defined(__SSE2__)
+    __m128i most = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        most = _mm_max_epu8(most, _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)));
+    }
+    alignas(16) std::uint8_t lanes[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), most);
+    for (const std::uint8_t lane : lanes) largest = std::max(largest, lane);
+#endif
+    for (; i < n; ++i) largest = std::max(largest, data[i]);
+    return largest;
 }
 
 }  // namespace
 
-void ReadBinaryVoxels(std::FILE* file, const ImportParams& p, const ImportOptions& options) {
-    BlockLayout layout;
-    layout.twoByte = options.bytesPerVoxel == 2;
-    layout.step = layout.twoByte ? 2 : 1;
-    layout.sliceVoxels = std::int64_t{p.dimX} * p.dimY;
-    const std::int64_t sliceBytes = layout.sliceVoxels * options.bytesPerVoxel;
-    // A slice larger than a block (or no slice at all) is never stored.
-    layout.slicesPerBlock = sliceBytes >= 1 ? std::int64_t{kBlockBytes} / sliceBytes : 0;
-    if (layout.slicesPerBlock == 0) return;
+BinaryReadResult ReadBinaryVoxels(std::FILE* file, const ImportParams& p,
+                                  const ImportOptions& options) {
+    BinaryReadResult result;
+    const auto header = static_cast<std::uint64_t>(std::max(options.headerBytes, 0));
+    const auto bytes = static_cast<std::uint64_t>(options.bytesPerVoxel);
+    const std::uint64_t sliceVoxels = std::uint64_t(p.dimX) * std::uint64_t(p.dimY);
+    result.bytesNeeded = header + sliceVoxels * std::uint64_t(std::max(p.dimZ, 0)) * bytes;
+    struct stat info {};
+    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode)) {
+        result.sizeKnown = true;
+        result.fileBytes = static_cast<std::uint64_t>(info.st_size);
+    }
+    VoxelVolume.maxValue = 0;
+    if (sliceVoxels == 0 || p.dimZ <= 0 || (bytes != 1 && bytes != 2)) return result;
+    const std::size_t runVoxels = static_cast<std::size_t>(sliceVoxels);
 
-    std::vector<std::uint8_t> block(kBlockBytes);
-    if (!layout.twoByte) {
-        SliceWriter writer(p, 1);
-        ForEachStoredSlice(file, p, layout, block,
-                           [&](const std::uint8_t* src, std::int32_t z) { writer.Add(src, z); });
-        writer.Flush();
-        VoxelVolume.maxValue = writer.Largest();
-        return;
+    if (bytes == 1) {
+        if (!SkipTo(file, header)) return result;
+        SliceRuns runs(file, p, 1);
+        std::uint8_t largest = 0;
+        for (std::int32_t count; (count = runs.Next()) > 0;) {
+            WriteSlices(runs.Data(), p, runs.FirstZ(), count);
+            largest = std::max(largest, LargestByte(runs.Data(), runVoxels * std::size_t(count)));
+        }
+        VoxelVolume.maxValue = largest;
+        return result;
     }
 
     const bool reverse = options.reverseBytes != 0;
     const auto value16 = [reverse](const std::uint8_t* b) {
         return reverse ? std::uint32_t(b[1]) << 8 | b[0] : std::uint32_t(b[0]) << 8 | b[1];
     };
-    // First pass: the largest value among the voxels this import stores sets the scale.
+    // First pass: the largest value of the import sets the scale.
     std::uint32_t vmax = 0;
-    ForEachStoredSlice(file, p, layout, block, [&](const std::uint8_t* src, std::int32_t) {
-        for (std::int64_t n = 0; n < layout.sliceVoxels; ++n)
-            vmax = std::max(vmax, value16(src + 2 * n));
-    });
-    // The second pass needs the file from its start again; a stream that
-    // cannot rewind keeps the blank store.
-    if (vmax == 0 || std::fseek(file, 0, SEEK_SET) != 0) return;
-    // Doubled along z: the row's spare half holds index dimZ + 1.
-    SliceWriter writer(p, 2);
-    std::vector<std::uint8_t> slice(static_cast<std::size_t>(layout.sliceVoxels));
-    ForEachStoredSlice(file, p, layout, block, [&](const std::uint8_t* src, std::int32_t z) {
-        for (std::size_t n = 0; n < slice.size(); ++n, src += 2) {
-            // Clamped in case the file grew between the passes.
-            slice[n] = static_cast<std::uint8_t>(
-                std::min<std::uint32_t>(value16(src) * 255 / vmax, 255));
+    {
+        if (!SkipTo(file, header)) return result;
+        SliceRuns runs(file, p, 2);
+        for (std::int32_t count; (count = runs.Next()) > 0;) {
+            const std::uint8_t* data = runs.Data();
+            const std::size_t n = runVoxels * std::size_t(count);
+            for (std::size_t i = 0; i < n; ++i) vmax = std::max(vmax, value16(data + 2 * i));
         }
-        writer.Add(slice.data(), z);
-    });
-    writer.Flush();
-    VoxelVolume.maxValue = writer.Largest();
+    }
+    // The second pass needs the data again; a stream that cannot rewind
+    // keeps the blank store.
+    if (vmax == 0 || fseeko(file, static_cast<off_t>(header), SEEK_SET) != 0) return result;
+    std::array<std::uint8_t, 65536> scaled{};
+    for (std::uint32_t value = 0; value <= vmax; ++value) {
+        scaled[value] = static_cast<std::uint8_t>(value * 255 / vmax);
+    }
+    // Values above vmax only appear if the file grew between the passes.
+    for (std::uint32_t value = vmax + 1; value < scaled.size(); ++value) scaled[value] = 255;
+    SliceRuns runs(file, p, 2);
+    std::uint8_t largest = 0;
+    for (std::int32_t count; (count = runs.Next()) > 0;) {
+        std::uint8_t* data = runs.Data();
+        const std::size_t n = runVoxels * std::size_t(count);
+        // In place: byte i is written after bytes 2i and 2i + 1 were read.
+        for (std::size_t i = 0; i < n; ++i) data[i] = scaled[value16(data + 2 * i)];
+        WriteSlices(data, p, runs.FirstZ(), count);
+        largest = std::max(largest, LargestByte(data, n));
+    }
+    VoxelVolume.maxValue = largest;
+    return result;
 }
 
 }  // namespace calyra

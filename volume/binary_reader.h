@@ -1,14 +1,24 @@
-// The binary data files of the raw import: one voxel of bytesPerVoxel bytes
-// after another, x fastest, consumed in 131,072-byte blocks of whole slices.
+// The binary data files of the raw import: headerBytes to skip, then one
+// voxel of bytesPerVoxel (1 or 2) bytes after another, x fastest, then y,
+// then z. Every slice is stored once; voxels past the end of the file stay 0.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
 #include "volume/raw_reader.h"
 
 namespace calyra {
 
+// What the read found, for the short- and long-file messages.
+struct BinaryReadResult {
+    std::uint64_t bytesNeeded = 0;  // header plus every voxel of the shape
+    bool sizeKnown = false;         // a regular file: fileBytes is its size
+    std::uint64_t fileBytes = 0;
+};
+
 // Reads the open file into the allocated store and sets maxValue.
-void ReadBinaryVoxels(std::FILE* file, const ImportParams& p, const ImportOptions& options);
+BinaryReadResult ReadBinaryVoxels(std::FILE* file, const ImportParams& p,
+                                  const ImportOptions& options);
 
 }  // namespace calyra

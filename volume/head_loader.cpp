@@ -20,7 +20,8 @@ void LoadHeadVolume() {
     VolumeStore& v = VoxelVolume;
     v.maxValue = 0;
     SetBusy(true);
-    FilePtr file = OpenDataFile(kHeadFileName, "rb");
+    // The working directory first, then where the program keeps its data.
+    FilePtr file = OpenDataFile(FindDataFile(kHeadFileName), "rb");
     if (!file) {
         ReportMessage({FormatWithName(kCouldNotReadFile, kHeadFileName), "", MessageIcon::Warning,
                        MessageOwner::None});
@@ -28,8 +29,8 @@ void LoadHeadVolume() {
         return;
     }
     // The store must hold indices 1..128 on every axis.
-    const bool fits = v.voxels && v.allocated.x >= kSide && v.allocated.y >= kSide &&
-                      v.allocated.z >= kSide;
+    const bool fits =
+        v.voxels && v.allocated.x >= kSide && v.allocated.y >= kSide && v.allocated.z >= kSide;
     std::uint8_t block[kBlockBytes];
     for (int z = 1; z <= kSide;) {
         // A block that cannot be read whole is skipped, and its slices stay 0.

@@ -1,5 +1,5 @@
 // The MRI head data set "sm3dhead": 128^3 bytes, x fastest, read from the
-// working directory.
+// working directory, else from the data search path (volume/file_open.h).
 #pragma once
 
 namespace calyra {

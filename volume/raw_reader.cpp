@@ -8,9 +8,9 @@
 #include <system_error>
 #include <vector>
 
-#include "base/messages.h"
 #include "volume/binary_reader.h"
 #include "volume/file_open.h"
+#include "base/messages.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -19,11 +19,45 @@ std::string volumePath;
 
 namespace {
 
-constexpr std::size_t kBlockBytes = 131072;
 // A side file is six short lines; past this much input it behaves as ended,
 // so an endless stream (a device, a huge file) cannot stall the dialog.
 constexpr std::uint64_t kSideFileLimit = std::uint64_t{64} << 20;
-constexpr std::size_t kTextBuffer = std::size_t{1} << 20;
+constexpr std::size_t kTextBuffer = std::size_t{64} << 10;
+
+// printf into a string, for messages with numbers.
+template <class... Args>
+std::string Printed(const char* format, Args... args) {
+    const int length = std::snprintf(nullptr, 0, format, args...);
+    std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, args...);
+    return text;
+}
+
+// A binary file whose size differs from what the shape needs is loaded all
+// the same, and the user is told: short files leave voxels at 0, long files
+// leave bytes unread.
+void ReportFileSize(const BinaryReadResult& read) {
+    if (!read.sizeKnown || read.fileBytes == read.bytesNeeded) return;
+    const auto held = static_cast<unsigned long long>(read.fileBytes);
+    const auto needed = static_cast<unsigned long long>(read.bytesNeeded);
+    Message m;
+    m.failure = false;
+    m.owner = MessageOwner::RenderWindow;
+    if (read.fileBytes < read.bytesNeeded) {
+        m.text = Printed(
+            "The file %s is shorter than its shape: it holds %llu bytes, the shape needs %llu "
+            "bytes. The voxels past the end of the file stay 0.",
+            volumePath.c_str(), held, needed);
+        m.icon = MessageIcon::Warning;
+    } else {
+        m.text = Printed(
+            "The file %s is longer than its shape: it holds %llu bytes, the shape needs %llu "
+            "bytes. The last %llu bytes were not read.",
+            volumePath.c_str(), held, needed, held - needed);
+        m.icon = MessageIcon::Information;
+    }
+    ReportMessage(m);
+}
 
 void ReportUnreadable(const std::string& path) {
     ReportMessage(
@@ -34,8 +68,9 @@ void ReportUnreadable(const std::string& path) {
 // and leaving a peeked character unconsumed is ungetc. End of file is sticky.
 class CharStream {
   public:
+    // The buffer is filled before it is read: no need to clear it first.
     CharStream(std::FILE* file, std::size_t bufferSize, std::uint64_t limit)
-        : file_(file), buffer_(bufferSize), limit_(limit) {}
+        : file_(file), buffer_(new char[bufferSize]), size_(bufferSize), limit_(limit) {}
 
     int Peek() { return pos_ < end_ ? static_cast<unsigned char>(buffer_[pos_]) : Refill(); }
     void Consume() { ++pos_; }
@@ -46,8 +81,8 @@ class CharStream {
         pos_ = end_ = 0;
         if (ended_ || consumed_ >= limit_) return EOF;
         const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(buffer_.size(), limit_ - consumed_));
-        end_ = std::fread(buffer_.data(), 1, want, file_);
+            static_cast<std::size_t>(std::min<std::uint64_t>(size_, limit_ - consumed_));
+        end_ = std::fread(buffer_.get(), 1, want, file_);
         if (end_ == 0) {
             ended_ = true;
             return EOF;
@@ -56,7 +91,8 @@ class CharStream {
     }
 
     std::FILE* file_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t size_;
     std::uint64_t limit_;
     std::uint64_t consumed_ = 0;
     std::size_t pos_ = 0;
@@ -157,6 +193,8 @@ int ReadInfFile(ImportParams& params, ImportOptions& options) {
     const bool ascii = ScanWordIsAscii(in);
     ScanCharsThenInt(in, 1, options.bytesPerVoxel);
     ScanCharsThenInt(in, 1, options.reverseBytes);
+    // Optional: a file of six lines keeps the header bytes as they were.
+    ScanCharsThenInt(in, 1, options.headerBytes);
     return ascii ? 0 : 1;
 }
 
@@ -175,19 +213,72 @@ int CheckImportParameters(const ImportParams& params) {
     return withinLimit && dimsValid && aspectsValid ? 1 : 0;
 }
 
+std::string ImportRefusalReason(const ImportParams& params, const ImportOptions& options,
+                                bool ascii) {
+    const std::int32_t dims[3] = {params.dimX, params.dimY, params.dimZ};
+    const float aspects[3] = {params.aspectX, params.aspectY, params.aspectZ};
+    const char* const axes[3] = {"X", "Y", "Z"};
+    for (int i = 0; i < 3; ++i) {
+        if (dims[i] < 0) {
+            return Printed("dimension %s %d: dimensions must be 0 or more", axes[i], dims[i]);
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (!(aspects[i] >= 0.0f)) {
+            return Printed("aspect ratio factor %d of %g: aspect factors must be 0 or more", i + 1,
+                           double(aspects[i]));
+        }
+    }
+    if (!CheckImportParameters(params)) {
+        float product = static_cast<float>(params.dimX) * static_cast<float>(params.dimY);
+        product = product * static_cast<float>(params.dimZ) * params.aspectX;
+        product = product * params.aspectY * params.aspectZ;
+        return Printed("voxels times aspect ratio %d x %d x %d x %g x %g x %g = %.0f: the limit is "
+                       "27000000",
+                       params.dimX, params.dimY, params.dimZ, double(params.aspectX),
+                       double(params.aspectY), double(params.aspectZ), double(product));
+    }
+    if (options.headerBytes < 0) {
+        return Printed("header bytes %d: must be 0 or more", options.headerBytes);
+    }
+    if (!ascii) {
+        // Binary slices are dimX x dimY voxels of one or two bytes.
+        for (int i = 0; i < 2; ++i) {
+            if (dims[i] < 1) {
+                return Printed("dimension %s %d: binary files need X and Y of 1 or more", axes[i],
+                               dims[i]);
+            }
+        }
+        if (options.bytesPerVoxel != 1 && options.bytesPerVoxel != 2) {
+            return Printed("bytes per voxel %d: binary files take 1 or 2", options.bytesPerVoxel);
+        }
+    }
+    // A zero aspect factor lets any shape past the size limit; the store must fit.
+    const std::uint64_t storeBytes = StoreBytes(params.dimX, params.dimY, params.dimZ);
+    if (storeBytes > kMaxStoreBytes) {
+        return Printed("the store for %d x %d x %d voxels needs %llu bytes: the limit is 2 GiB "
+                       "(%llu bytes)",
+                       params.dimX, params.dimY, params.dimZ,
+                       static_cast<unsigned long long>(storeBytes),
+                       static_cast<unsigned long long>(kMaxStoreBytes));
+    }
+    return {};
+}
+
 bool ImportParametersAccepted(const ImportParams& params, const ImportOptions& options,
                               bool ascii) {
-    if (!CheckImportParameters(params)) return false;
-    // Binary slices per block divide by the slice size: it must be positive.
-    if (!ascii && (params.dimX < 1 || params.dimY < 1 || options.bytesPerVoxel < 1)) return false;
-    // A zero aspect factor lets any shape past the size limit; the store must fit.
-    return StoreBytes(params.dimX, params.dimY, params.dimZ) <= kMaxStoreBytes;
+    return ImportRefusalReason(params, options, ascii).empty();
+}
+
+std::string RefusalMessage(const std::string& reason) {
+    return std::string(kRefusalMessage) + "\n" + reason;
 }
 
 void ImportStartValues(const std::string& path, ImportParams& params, ImportOptions& options) {
     params.dimX = params.dimY = params.dimZ = 0;
     options.bytesPerVoxel = 1;
     options.reverseBytes = 0;
+    options.headerBytes = 0;
     std::error_code ec;
     const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
     if (ec) return;
@@ -214,12 +305,18 @@ void ImportStartValues(const std::string& path, ImportParams& params, ImportOpti
     if (!setCube(bytes, 1) && bytes % 2 == 0) setCube(bytes / 2, 2);
 }
 
-void LoadRawVolume(bool ascii, const ImportParams& params, const ImportOptions& options) {
+bool LoadRawVolume(bool ascii, const ImportParams& params, const ImportOptions& options) {
+    // Checked before the store is replaced: an unreadable file changes nothing.
+    if (!OpenDataFile(volumePath, ascii ? "r" : "rb")) {
+        ReportUnreadable(volumePath);
+        return false;
+    }
     if (!AllocateVolume(params.dimX, params.dimY, params.dimZ)) {
         ReportAllocationFailure();
-        return;
+        return false;
     }
     ReadRawVolume(ascii ? "ASCII" : "BINARY", params, options);
+    return true;
 }
 
 namespace {
@@ -274,7 +371,8 @@ void ReadRawVolume(const char* format, const ImportParams& params, const ImportO
     SetBusy(true);
     v.maxValue = 0;
     NotifyVolumeReplaced();
-    v.mirrorZ = options.bytesPerVoxel == 2 ? 0 : 1;
+    // Every import shows the volume as it is: no fold along z.
+    v.mirrorZ = 0;
 
     const bool ascii = format != nullptr && std::strcmp(format, "ASCII") == 0;
     FilePtr file = OpenDataFile(volumePath, ascii ? "r" : "rb");
@@ -293,7 +391,8 @@ void ReadRawVolume(const char* format, const ImportParams& params, const ImportO
         v.mirrorZ = 0;
         ReadAsciiVoxels(file.get(), params);
     } else {
-        ReadBinaryVoxels(file.get(), params, options);
+        const BinaryReadResult read = ReadBinaryVoxels(file.get(), params, options);
+        ReportFileSize(read);
     }
     // The shape went out before the voxels were filled.
     MarkVolumeChanged();

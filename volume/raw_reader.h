@@ -19,6 +19,7 @@ struct ImportParams {
 struct ImportOptions {
     std::int32_t bytesPerVoxel = 1;
     std::int32_t reverseBytes = 0;
+    std::int32_t headerBytes = 0;  // skipped before the first voxel; binary files only
 };
 
 // The chosen data file's full path; the side file is volumePath + ".inf".
@@ -27,31 +28,41 @@ extern std::string volumePath;
 inline constexpr const char* kRefusalMessage =
     "Sorry, please look over the parameters again\n \t\t\t\t\t\t\t\t\t\t something is out of range!";
 
-// Reads the side file volumePath + ".inf" with six formatted reads. Returns 0
-// when its word is exactly "ascii", else 1; 1 with a "Could not read file"
-// message when it cannot be opened (the fields keep their values then).
+// Reads the side file volumePath + ".inf" with six formatted reads and an
+// optional seventh (header bytes). Returns 0 when its word is exactly
+// "ascii", else 1; 1 with a "Could not read file" message when it cannot be
+// opened (the fields keep their values then).
 int ReadInfFile(ImportParams& params, ImportOptions& options);
 
 // The size limit: dims x aspects <= 27,000,000, no negative dim or aspect.
 int CheckImportParameters(const ImportParams& params);
 
-// CheckImportParameters plus the refusals of parameters the reader cannot
-// use: a binary import with dimX, dimY or bytesPerVoxel below 1, and any
-// shape whose store would pass 2 GiB.
+// Which test an import fails, with its numbers ("bytes per voxel 3: binary
+// files take 1 or 2"); empty when it is accepted. Beside CheckImportParameters
+// the reader refuses a binary import with dimX or dimY below 1 or other than
+// 1 or 2 bytes per voxel, negative header bytes, and any shape whose store
+// would pass 2 GiB.
+std::string ImportRefusalReason(const ImportParams& params, const ImportOptions& options,
+                                bool ascii);
 bool ImportParametersAccepted(const ImportParams& params, const ImportOptions& options,
                               bool ascii);
+// The refusal message: the fixed text, then the reason on a line of its own.
+std::string RefusalMessage(const std::string& reason);
 
 // Start values of the import fields from the data file's size: n, n, n with
 // one byte per voxel for n^3 bytes, two bytes for 2 n^3, else 0, 0, 0 and one
-// byte; reverse byte order off.
+// byte; reverse byte order off, no header bytes.
 void ImportStartValues(const std::string& path, ImportParams& params, ImportOptions& options);
 
 // Reads volumePath into the store, which must already be allocated for the
-// dims (AllocateVolume). format is "ASCII" or "BINARY".
+// dims (AllocateVolume). format is "ASCII" or "BINARY". A binary file shorter
+// than the shape loads what it holds and says so; a longer one gets a note.
 void ReadRawVolume(const char* format, const ImportParams& params, const ImportOptions& options);
 
-// Allocates the store for the dims and reads the file; reports a failed
-// allocation. The parameters must have been accepted.
-void LoadRawVolume(bool ascii, const ImportParams& params, const ImportOptions& options);
+// Opens volumePath first, and only then allocates the store for the dims and
+// reads the file, so a file that cannot be opened leaves the current volume
+// as it was. Returns true when a volume was loaded. The parameters must have
+// been accepted.
+bool LoadRawVolume(bool ascii, const ImportParams& params, const ImportOptions& options);
 
 }  // namespace calyra

@@ -1,6 +1,9 @@
 // Start-up, the menu bar, the accelerators and the menu commands.
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -11,14 +14,18 @@
 #include <QPointer>
 #include <QScreen>
 #include <QShortcut>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <map>
 
 #include "base/messages.h"
 #include "tests/gui/frame_fixture.h"
 #include "ui/commands.h"
+#include "ui/file_chooser.h"
 #include "ui/geometry_window.h"
 #include "ui/render_window.h"
 #include "volume/models.h"
+#include "volume/raw_reader.h"
 
 namespace calyra::ui::testing {
 namespace {
@@ -104,10 +111,11 @@ TEST_F(FrameStartUp, BuildsTheMenuBarWithTheExactLabels) {
     EXPECT_EQ(titles,
               QStringList({"Model &File", "&Options", "&Display", "&Arrange", "&Parameters"}));
 
-    EXPECT_EQ(Labels(TopMenu(bar, "Model &File")),
-              QStringList({"Development Ball Model", "Math Model &Monkey", "Math Model &Combined",
-                           "-", "Small MRI Head 128^3  ", "Math Model &Hyperboloid",
-                           "Math Model &Cone", "-", "&Load File...", "-", "E&xit"}));
+    EXPECT_EQ(
+        Labels(TopMenu(bar, "Model &File")),
+        QStringList({"Development Ball Model", "Math Model &Monkey", "Math Model &Combined", "-",
+                     "Small MRI Head 128^3  ", "Math Model &Hyperboloid", "Math Model &Cone", "-",
+                     "&Load File...", "-", "&Save Image...", "Co&py Image", "-", "E&xit"}));
     EXPECT_EQ(Labels(TopMenu(bar, "&Options")), QStringList({"Grab &ViewPlane (Rt. Mouse Button)",
                                                              "Grab &World     (Left Mouse Button)",
                                                              "-",
@@ -173,7 +181,9 @@ TEST_F(FrameStartUp, InstallsTheAcceleratorTable) {
     EXPECT_EQ(commands, (std::map<QString, int>{{"F2", kCmdHelpContents},
                                                 {"Ctrl+Q", kCmdHelpContents},
                                                 {"Alt+?", kCmdAbout},
-                                                {"Alt+/", kCmdAbout}}));
+                                                {"Alt+/", kCmdAbout},
+                                                {"Ctrl+S", kCmdSaveImage},
+                                                {"Ctrl+C", kCmdCopyImage}}));
 }
 
 TEST_F(FrameStartUp, FrameKeysScaleTheEyeDistanceWithoutLimit) {
@@ -238,14 +248,69 @@ TEST_F(MenuCommands, EveryBuiltInModelHasAMenuItemThatBuildsIt) {
     }
 }
 
-TEST_F(MenuCommands, LoadFileAfterAModelDoesNothing) {
+TEST_F(MenuCommands, LoadFileAfterAModelReplacesItOnceTheNewVolumeIsRead) {
+    QTemporaryDir dir;
+    static std::string chosen;
+    chosen = dir.filePath("cube").toStdString();
+    {
+        QFile data(QString::fromStdString(chosen));
+        ASSERT_TRUE(data.open(QIODevice::WriteOnly));
+        data.write(QByteArray(5 * 5 * 5, '\x21'));
+        QFile side(QString::fromStdString(chosen + ".inf"));
+        ASSERT_TRUE(side.open(QIODevice::WriteOnly));
+        side.write("X= 5\nY= 5\nZ= 5\nbinary\n1\n0\n");
+    }
+    SetVolumeFileChooser([](QWidget*) {
+        volumePath = chosen;
+        return 1;
+    });
     DispatchCommand(frame, kCmdBallModel);
-    QWidget* shown = renderWindow;
+    messages.clear();  // the welcome box
+    QPointer<QWidget> oldRender = renderWindow;
+    // OK in the import dialog once it runs.
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            qobject_cast<QAbstractButton*>(DialogItem(modal, 1))->click();
+        }
+    });
+    timer->start(10);
     EXPECT_EQ(DispatchCommand(frame, kCmdLoadFile), 1);
-    EXPECT_EQ(renderWindow, shown);
-    EXPECT_EQ(loadCount, 1);
+    SetVolumeFileChooser(nullptr);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(oldRender.isNull());
+    EXPECT_NE(renderWindow, nullptr);
     EXPECT_EQ(mdiClient->subWindowList().size(), 2);
     EXPECT_EQ(modelType, ModelType::Import);
+    EXPECT_EQ(loadCount, 2);
+    EXPECT_EQ(VoxelVolume.dims.x, 5);
+    EXPECT_EQ(VoxelVolume.voxels[5][5][5], 0x21);
+    EXPECT_TRUE(renderPending);
+}
+
+TEST_F(MenuCommands, CancelledLoadFileLeavesTheModelAndItsWindows) {
+    SetVolumeFileChooser([](QWidget*) { return 0; });
+    messages.clear();  // the welcome box
+    // With nothing shown yet the frame stays empty.
+    EXPECT_EQ(DispatchCommand(frame, kCmdLoadFile), 1);
+    EXPECT_TRUE(mdiClient->subWindowList().isEmpty());
+    EXPECT_EQ(loadCount, 0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Open File Procedure FAILED!");
+
+    DispatchCommand(frame, kCmdCone);
+    QWidget* shown = renderWindow;
+    const std::uint64_t generation = VoxelVolume.generation;
+    EXPECT_EQ(DispatchCommand(frame, kCmdLoadFile), 1);
+    SetVolumeFileChooser(nullptr);
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(renderWindow, shown);
+    EXPECT_EQ(modelType, ModelType::Cone);
+    EXPECT_EQ(loadCount, 1);
+    EXPECT_EQ(VoxelVolume.generation, generation);
+    EXPECT_EQ(mdiClient->subWindowList().size(), 2);
 }
 
 TEST_F(MenuCommands, RenderTypeCommandsMoveTheCheckMarkAndThePanelButton) {

@@ -8,8 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -131,12 +133,25 @@ TEST_F(ImportDialogTest, OkLoadsTheVolumeTheFieldsDescribe) {
     EXPECT_EQ(VoxelVolume.voxels[1][1][1], 7);
 }
 
+TEST_F(ImportDialogTest, EnterPressesOkTheDefaultButton) {
+    WriteFile(dataPath, QByteArray(64 * 64 * 32, '\x07'));
+    WriteFile(dataPath + ".inf", "X= 64\nY= 64\nZ= 32\nbinary\n1\n0\n");
+    const auto dialog = OpenDialog();
+    auto* ok = qobject_cast<QPushButton*>(DialogItem(dialog.get(), kOkId));
+    ASSERT_NE(ok, nullptr);
+    EXPECT_TRUE(ok->isDefault());
+    dialog->show();
+    QTest::keyClick(dialog.get(), Qt::Key_Return);
+    EXPECT_EQ(dialog->result(), kOkId);
+    EXPECT_EQ(VoxelVolume.dims.z, 32);
+}
+
 TEST_F(ImportDialogTest, ThreeHundredCubedIsAcceptedAndThreeHundredAndOneRefused) {
     volumePath = dir.filePath("absent").toStdString();  // accepted, then unreadable
     ImportFieldTexts texts{"300", "300", "300", "1", "1", "1", "1"};
-    EXPECT_TRUE(ImportFromFields(texts, nullptr));
+    EXPECT_FALSE(ImportFromFields(texts, nullptr));
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].text.startsWith("Could not read file "));
+    EXPECT_EQ(messages[0].text, "Could not read file " + dir.filePath("absent") + "\n");
 
     messages.clear();
     const auto dialog = OpenDialog();
@@ -147,7 +162,9 @@ TEST_F(ImportDialogTest, ThreeHundredCubedIsAcceptedAndThreeHundredAndOneRefused
     SetDialogItemText(dialog.get(), kImportDimZId, "300");
     ClickItem(dialog.get(), kOkId);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, kRefusal);
+    EXPECT_EQ(messages[0].text, QString(kRefusal) +
+                                    "\nvoxels times aspect ratio 301 x 300 x 300 x 1 x 1 x 1 = "
+                                    "27090000: the limit is 27000000");
     EXPECT_EQ(messages[0].owner, dialog.get());
     EXPECT_TRUE(messages[0].caption.isEmpty());
     EXPECT_EQ(messages[0].icon, Icon::Warning);
@@ -161,7 +178,9 @@ TEST_F(ImportDialogTest, AnAspectOfTwoAndAHalfCountsInFullForTheSizeLimit) {
     // 300 x 300 x 121 x 2 would pass; x 2.5 does not.
     EXPECT_FALSE(ImportFromFields({"300", "300", "121", "2.5", "1", "1", "1"}, nullptr));
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, kRefusal);
+    EXPECT_TRUE(messages[0].text.startsWith(QString(kRefusal) + "\nvoxels times aspect ratio "
+                                            "300 x 300 x 121 x 2.5 x 1 x 1 = "))
+        << messages[0].text.toStdString();
     EXPECT_EQ(messages[0].owner, nullptr);
 }
 
@@ -170,7 +189,26 @@ TEST_F(ImportDialogTest, AnEmptyBytesPerVoxelReadsAsZeroAndIsRefusedForBinaryDat
     EXPECT_EQ(f.options.bytesPerVoxel, 0);
     EXPECT_FALSE(ImportFromFields({"4", "4", "4", "1", "1", "1", ""}, nullptr));
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, kRefusal);
+    EXPECT_EQ(messages[0].text,
+              QString(kRefusal) + "\nbytes per voxel 0: binary files take 1 or 2");
+}
+
+TEST_F(ImportDialogTest, HeaderBytesComeFromTheSeventhSideFileLineAndAreSkipped) {
+    QByteArray bytes(10, '\x63');
+    bytes += QByteArray(64, '\x07');
+    WriteFile(dataPath, bytes);
+    WriteFile(dataPath + ".inf", "X= 4\nY= 4\nZ= 4\nbinary\n1\n0\n10\n");
+    const auto dialog = OpenDialog();
+    EXPECT_EQ(DialogItemText(dialog.get(), kImportHeaderBytesId), "10");
+    ClickItem(dialog.get(), kOkId);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(VoxelVolume.maxValue, 7u);
+    EXPECT_EQ(VoxelVolume.voxels[1][1][1], 7);
+
+    // A negative count is refused with its reason.
+    EXPECT_FALSE(ImportFromFields({"4", "4", "4", "1", "1", "1", "1", "-3"}, nullptr));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, QString(kRefusal) + "\nheader bytes -3: must be 0 or more");
 }
 
 TEST_F(ImportDialogTest, CancelEndsTheDialogWithoutAnyChange) {
@@ -245,7 +283,9 @@ TEST_F(ImportDialogTest, AChosenFileRunsTheDialogModallyAndOkImportsIt) {
     });
     ImportVolumeFile(owner.get());
     EXPECT_EQ(title, "Volume File Import");
-    EXPECT_TRUE(messages.empty());
+    // 64 bytes for a 4 x 4 x 2 shape: loaded, with a note of the 32 bytes left over.
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.contains("The last 32 bytes were not read.")) << messages[0].text.toStdString();
     EXPECT_EQ(VoxelVolume.dims.z, 2);
 }
 
@@ -255,7 +295,7 @@ TEST_F(ImportDialogTest, TheChooserShowsNamesWithoutADotUnderDataFiles) {
     WriteFile(dataPath + ".inf", "x");
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    QStringList dataNames, allNames;
+    QStringList dataNames, allNames, typeLabels, allPatterns;
     // The file system model fills in the background: wait for count names.
     const auto listed = [](QFileDialog* d, int count) {
         auto* view = d->findChild<QListView*>("listView");
@@ -278,8 +318,12 @@ TEST_F(ImportDialogTest, TheChooserShowsNamesWithoutADotUnderDataFiles) {
         }
         d->setDirectory(dir.path());
         dataNames = listed(d, 2);
-        QTest::keyClick(d->findChild<QComboBox*>("fileTypeCombo"), Qt::Key_Down);
+        auto* types = d->findChild<QComboBox*>("fileTypeCombo");
+        typeLabels = {types->itemText(0), types->itemText(1)};
+        QTest::keyClick(types, Qt::Key_Down);
         allNames = listed(d, 4);
+        // "*.*" on the system it was written for matches every name.
+        allPatterns = d->findChild<QFileSystemModel*>()->nameFilters();
         QTest::keyClicks(d->findChild<QLineEdit*>("fileNameEdit"), "plain");
         QMetaObject::invokeMethod(d, "accept");
         if (d->isVisible()) d->reject();  // never leave the test waiting
@@ -295,6 +339,8 @@ TEST_F(ImportDialogTest, TheChooserShowsNamesWithoutADotUnderDataFiles) {
     EXPECT_TRUE(allNames.contains("notes.txt"));
     EXPECT_TRUE(allNames.contains("plain"));
     EXPECT_TRUE(allNames.contains("cube.inf"));
+    EXPECT_EQ(typeLabels, QStringList({"Data Files (*.)", "All Files (*.*)"}));
+    EXPECT_EQ(allPatterns, QStringList({"*"}));
     EXPECT_TRUE(messages.empty());
 }
 

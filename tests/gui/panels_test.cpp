@@ -2,8 +2,11 @@
 // builder they are made with.
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 
 #include "resources/dialog_templates.h"
@@ -371,6 +374,83 @@ TEST(DialogUnits, ConvertWithAQuarterOfTheCharacterWidthAndAnEighthOfItsHeight) 
     EXPECT_EQ(DialogUnitsToPixels(QRect(440, -63, 129, 42), classic), QRect(660, -102, 194, 68));
     const DialogBaseUnits wide{8, 16};
     EXPECT_EQ(DialogUnitsToPixels(QRect(3, 7, 59, 73), wide), QRect(6, 14, 118, 146));
+}
+
+// Enter is the OK command, which no panel acts on: no button of a panel is
+// the default, and Enter on a focused button does not click it.
+TEST_F(PanelsTest, EnterInAPanelClicksNoButtonAndChangesNothing) {
+    OpenSlideBar();
+    DispatchCommand(frame, kCmdBallModel);
+    QCoreApplication::processEvents();
+    for (QDialog* panel : {viewPanel, mapPanel, slideBar}) {
+        for (QPushButton* button : panel->findChildren<QPushButton*>()) {
+            EXPECT_FALSE(button->isDefault()) << button->text().toStdString();
+        }
+    }
+    Point3 plane[kViewPlanePoints];
+    std::copy(ViewPlane, ViewPlane + kViewPlanePoints, plane);
+    Point3 world[kWorldPoints];
+    std::copy(World, World + kWorldPoints, world);
+    const float before = threshold;
+    renderPending = false;
+    const auto unchanged = [&](const char* where) {
+        for (int i = 0; i < kViewPlanePoints; ++i) {
+            EXPECT_EQ(ViewPlane[i].x, plane[i].x) << where;
+            EXPECT_EQ(ViewPlane[i].z, plane[i].z) << where;
+        }
+        for (int i = 0; i < kWorldPoints; ++i) EXPECT_EQ(World[i].x, world[i].x) << where;
+        EXPECT_EQ(threshold, before) << where;
+        EXPECT_FALSE(renderPending) << where;
+    };
+    DragThumbTo(60);
+    for (QDialog* panel : {mapPanel, slideBar, viewPanel}) {
+        ASSERT_TRUE(Activate(panel));
+        QTest::keyClick(panel, Qt::Key_Return);
+        QTest::keyClick(panel, Qt::Key_Enter);
+        unchanged(qPrintable(panel->windowTitle()));
+        // With the focus on a button.
+        for (QPushButton* button : panel->findChildren<QPushButton*>()) {
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Return);
+            unchanged(qPrintable(button->text()));
+        }
+    }
+    EXPECT_TRUE(slideBar->isVisible());
+    EXPECT_EQ(renderType, Surface);
+}
+
+struct OnScreenCase {
+    QRect frame;
+    QPoint expected;
+};
+
+class FrameOnScreen : public ::testing::TestWithParam<OnScreenCase> {};
+
+TEST_P(FrameOnScreen, TheWholeFrameStaysOnTheScreen) {
+    const QRect area(0, 0, 1024, 768);
+    EXPECT_EQ(KeepFrameOnScreen(GetParam().frame, area), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Placements, FrameOnScreen,
+                         ::testing::Values(
+                             // Inside: unchanged.
+                             OnScreenCase{QRect(100, 100, 200, 150), QPoint(100, 100)},
+                             // A panel whose client fits but whose title bar pushes its bottom off.
+                             OnScreenCase{QRect(10, 640, 300, 150), QPoint(10, 618)},
+                             // Off the right and the bottom corner.
+                             OnScreenCase{QRect(900, 700, 200, 100), QPoint(824, 668)},
+                             // Off the top-left.
+                             OnScreenCase{QRect(-30, -5, 200, 100), QPoint(0, 0)},
+                             // Larger than the screen: its top-left corner stays reachable.
+                             OnScreenCase{QRect(50, 50, 1200, 900), QPoint(0, 0)}));
+
+TEST_F(PanelsTest, EveryPanelFrameLiesOnTheScreen) {
+    OpenSlideBar();
+    QCoreApplication::processEvents();
+    for (QDialog* panel : {viewPanel, mapPanel, slideBar}) {
+        const QRect area = panel->screen()->availableGeometry();
+        EXPECT_TRUE(area.contains(panel->frameGeometry())) << panel->windowTitle().toStdString();
+    }
 }
 
 class TemplateText : public ::testing::TestWithParam<const char*> {};

@@ -1,0 +1,77 @@
+#include "picture/picture_file.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QImageWriter>
+#include <QSaveFile>
+
+namespace calyra::picture {
+namespace {
+
+constexpr int kJpegQuality = 95;
+
+}  // namespace
+
+QString PictureFileName(const QString& path) {
+    return QFileInfo(path).suffix().isEmpty() && !path.isEmpty() && !path.endsWith(QLatin1Char('/'))
+               ? path + QStringLiteral(".png")
+               : path;
+}
+
+QByteArray PictureFormat(const QString& path) {
+    const QString suffix = QFileInfo(PictureFileName(path)).suffix().toLower();
+    if (suffix == QLatin1String("png")) return "png";
+    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg")) return "jpeg";
+    if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff")) return "tiff";
+    if (suffix == QLatin1String("bmp")) return "bmp";
+    return {};
+}
+
+QString CheckPictureFormat(const QString& path) {
+    const QString name = PictureFileName(path);
+    const QByteArray format = PictureFormat(name);
+    if (format.isEmpty()) {
+        return QStringLiteral(
+                   "Cannot save a picture as \"%1\": the extension names no picture "
+                   "format. Use %2.")
+            .arg(QFileInfo(name).fileName(), QLatin1String(kPictureExtensions));
+    }
+    if (!QImageWriter::supportedImageFormats().contains(format)) {
+        // TIFF comes with Qt's extra image format plugins.
+        return QStringLiteral(
+                   "Cannot save %1 pictures: this installation of Qt has no %1 "
+                   "writer (install qt6-image-formats-plugins).")
+            .arg(QString::fromLatin1(format).toUpper());
+    }
+    return {};
+}
+
+QString ViewTextOf(const QString& path) {
+    // QImageReader::text() folds line breaks into blanks; the decoded image keeps them.
+    const QImage image(path);
+    return image.isNull() ? QString() : image.text(QString::fromLatin1(kViewTextKey));
+}
+
+QString SavePicture(const QImage& image, const QString& path) {
+    const QString name = PictureFileName(path);
+    if (QString reason = CheckPictureFormat(name); !reason.isEmpty()) return reason;
+    if (image.isNull()) return QStringLiteral("There is no image to save.");
+
+    // Written beside the target and renamed into place only when complete.
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return QStringLiteral("Cannot write %1: %2").arg(name, file.errorString());
+    }
+    QImageWriter writer(&file, PictureFormat(name));
+    if (writer.format() == "jpeg") writer.setQuality(kJpegQuality);
+    if (!writer.write(image)) {
+        file.cancelWriting();
+        return QStringLiteral("Cannot write %1: %2").arg(name, writer.errorString());
+    }
+    if (!file.commit()) {
+        return QStringLiteral("Cannot write %1: %2").arg(name, file.errorString());
+    }
+    return {};
+}
+
+}  // namespace calyra::picture

@@ -1,0 +1,387 @@
+#include "scene/view_file.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <vector>
+
+#include "render/settings.h"
+
+namespace calyra {
+namespace {
+
+constexpr const char* kMagic = "calyra-view";
+constexpr const char* kTypeNames[3] = {"surface", "transparent", "slice"};
+// Geometry far past anything the moves produce is a damaged file.
+constexpr double kLargestCoordinate = 1e9;
+
+// %a keeps every bit of a float: strtof gives the same value back.
+std::string Hex(float value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%a", static_cast<double>(value));
+    return text;
+}
+std::string Hex(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%a", value);
+    return text;
+}
+
+std::string PointLine(const char* key, int index, const Point3& p) {
+    return std::string(key) + " " + std::to_string(index) + " " + Hex(p.x) + " " + Hex(p.y) + " " +
+           Hex(p.z) + "\n";
+}
+
+// The words of a line after its key.
+std::vector<std::string> Words(const std::string& rest) {
+    std::istringstream in(rest);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) words.push_back(w);
+    return words;
+}
+
+bool ParseDouble(const std::string& word, double& value) {
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtod(word.c_str(), &end);
+    return errno == 0 && end != word.c_str() && *end == '\0' && std::isfinite(value);
+}
+
+bool ParseFloat(const std::string& word, float& value) {
+    double d = 0.0;
+    if (!ParseDouble(word, d) || std::fabs(d) > kLargestCoordinate) return false;
+    // strtof rounds once: a float written as %a comes back bit for bit.
+    value = std::strtof(word.c_str(), nullptr);
+    return std::isfinite(value);
+}
+
+bool ParseInt(const std::string& word, long long low, long long high, long long& value) {
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtoll(word.c_str(), &end, 10);
+    return errno == 0 && end != word.c_str() && *end == '\0' && value >= low && value <= high;
+}
+
+class Reader {
+public:
+    explicit Reader(std::string& error) : error_(error) {}
+
+    bool Fail(const std::string& why) {
+        if (error_.empty()) error_ = why;
+        return false;
+    }
+
+    // key -> (line number, rest of the line)
+    std::map<std::string, std::pair<int, std::string>> lines;
+
+    bool Has(const std::string& key) const { return lines.count(key) != 0; }
+
+    bool Take(const std::string& key, std::vector<std::string>& words, std::size_t count) {
+        const auto it = lines.find(key);
+        if (it == lines.end()) return Fail("missing '" + key + "'");
+        words = Words(it->second.second);
+        if (words.size() != count) {
+            return Fail("line " + std::to_string(it->second.first) + ": '" + key + "' takes " +
+                        std::to_string(count) + " values");
+        }
+        return true;
+    }
+    bool Int(const std::string& key, long long low, long long high, long long& value) {
+        std::vector<std::string> w;
+        if (!Take(key, w, 1)) return false;
+        if (!ParseInt(w[0], low, high, value)) {
+            return Fail("line " + std::to_string(lines[key].first) + ": '" + key +
+                        "' must be a whole number from " + std::to_string(low) + " to " +
+                        std::to_string(high));
+        }
+        return true;
+    }
+    bool Flag(const std::string& key, bool& value) {
+        long long v = 0;
+        if (!Int(key, 0, 1, v)) return false;
+        value = v != 0;
+        return true;
+    }
+    bool Floats(const std::string& key, float* values, std::size_t count) {
+        std::vector<std::string> w;
+        if (!Take(key, w, count)) return false;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!ParseFloat(w[i], values[i])) {
+                return Fail("line " + std::to_string(lines[key].first) + ": '" + key +
+                            "' needs finite numbers of reasonable size, not " + w[i]);
+            }
+        }
+        return true;
+    }
+
+private:
+    std::string& error_;
+};
+
+bool ReadVolume(Reader& r, ViewVolume& v) {
+    const auto it = r.lines.find("source");
+    if (it == r.lines.end()) return r.Fail("missing 'source'");
+    const std::string& rest = it->second.second;
+    const std::size_t blank = rest.find(' ');
+    const std::string kind = rest.substr(0, blank);
+    const std::string value = blank == std::string::npos ? "" : rest.substr(blank + 1);
+    if (value.empty()) return r.Fail("'source' needs a kind and a name");
+    long long n = 0;
+    if (kind == "model") {
+        v.kind = ViewVolume::Kind::Model;
+        v.model = value;
+        return true;
+    }
+    if (kind != "raw" && kind != "open") return r.Fail("unknown source kind '" + kind + "'");
+    v.path = value;
+    if (!r.Int("file-bytes", 0, INT64_MAX, n)) return false;
+    v.fileBytes = static_cast<std::uint64_t>(n);
+    if (kind == "open") {
+        v.kind = ViewVolume::Kind::Open;
+        if (!r.Flag("open-resample", v.resample)) return false;
+        if (r.Has("open-window")) {
+            std::vector<std::string> w;
+            double low = 0, high = 0;
+            if (!r.Take("open-window", w, 2)) return false;
+            if (!ParseDouble(w[0], low) || !ParseDouble(w[1], high)) {
+                return r.Fail("'open-window' needs two finite numbers");
+            }
+            v.windowLow = low;
+            v.windowHigh = high;
+        }
+        return true;
+    }
+    v.kind = ViewVolume::Kind::Raw;
+    std::vector<std::string> w;
+    if (!r.Take("raw-shape", w, 3)) return false;
+    std::int32_t* dims[3] = {&v.params.dimX, &v.params.dimY, &v.params.dimZ};
+    for (int i = 0; i < 3; ++i) {
+        if (!ParseInt(w[i], 0, INT32_MAX, n)) return r.Fail("'raw-shape' needs three whole numbers");
+        *dims[i] = static_cast<std::int32_t>(n);
+    }
+    float aspects[3] = {1, 1, 1};
+    if (!r.Floats("raw-aspect", aspects, 3)) return false;
+    v.params.aspectX = aspects[0];
+    v.params.aspectY = aspects[1];
+    v.params.aspectZ = aspects[2];
+    if (!r.Take("raw-type", w, 1)) return false;
+    if (w[0] != "binary" && w[0] != "ascii") return r.Fail("'raw-type' is binary or ascii");
+    v.ascii = w[0] == "ascii";
+    if (!r.Int("raw-bytes", INT32_MIN, INT32_MAX, n)) return false;
+    v.options.bytesPerVoxel = static_cast<std::int32_t>(n);
+    bool reverse = false;
+    if (!r.Flag("raw-reverse", reverse)) return false;
+    v.options.reverseBytes = reverse ? 1 : 0;
+    if (!r.Int("raw-header-bytes", 0, INT32_MAX, n)) return false;
+    v.options.headerBytes = static_cast<std::int32_t>(n);
+    return true;
+}
+
+const char* const kKnownKeys[] = {
+    "program",     "source",      "file-bytes",  "open-resample", "open-window",
+    "raw-shape",   "raw-aspect",  "raw-type",    "raw-bytes",     "raw-reverse",
+    "raw-header-bytes", "type",   "threshold",   "interp",        "grad",
+    "stereo",      "eye-distance"};
+
+bool KnownKey(const std::string& key) {
+    for (const char* k : kKnownKeys) {
+        if (key == k) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string WriteViewText(const ViewState& view) {
+    std::ostringstream out;
+    out << kMagic << " " << kViewFormatVersion << "\n";
+    out << "program " << view.program << "\n";
+    const ViewVolume& v = view.volume;
+    switch (v.kind) {
+        case ViewVolume::Kind::None:
+        case ViewVolume::Kind::Model:
+            out << "source model " << v.model << "\n";
+            break;
+        case ViewVolume::Kind::Raw:
+            out << "source raw " << v.path << "\n";
+            out << "file-bytes " << v.fileBytes << "\n";
+            out << "raw-shape " << v.params.dimX << " " << v.params.dimY << " " << v.params.dimZ
+                << "\n";
+            out << "raw-aspect " << Hex(v.params.aspectX) << " " << Hex(v.params.aspectY) << " "
+                << Hex(v.params.aspectZ) << "\n";
+            out << "raw-type " << (v.ascii ? "ascii" : "binary") << "\n";
+            out << "raw-bytes " << v.options.bytesPerVoxel << "\n";
+            out << "raw-reverse " << (v.options.reverseBytes ? 1 : 0) << "\n";
+            out << "raw-header-bytes " << v.options.headerBytes << "\n";
+            break;
+        case ViewVolume::Kind::Open:
+            out << "source open " << v.path << "\n";
+            out << "file-bytes " << v.fileBytes << "\n";
+            out << "open-resample " << (v.resample ? 1 : 0) << "\n";
+            if (v.windowLow && v.windowHigh) {
+                out << "open-window " << Hex(*v.windowLow) << " " << Hex(*v.windowHigh) << "\n";
+            }
+            break;
+    }
+    const int type = view.renderType >= 0 && view.renderType < 3 ? view.renderType : 0;
+    out << "type " << kTypeNames[type] << "\n";
+    out << "threshold " << Hex(view.threshold) << "\n";
+    out << "interp " << (view.interpolate ? 1 : 0) << "\n";
+    out << "grad " << (view.gradientShading ? 1 : 0) << "\n";
+    out << "stereo " << (view.stereo ? 1 : 0) << "\n";
+    out << "eye-distance " << Hex(view.eyeDistance) << "\n";
+    for (int i = 0; i < kWorldPoints; ++i) out << PointLine("world", i, view.world[i]);
+    for (int i = 0; i < kViewPlanePoints; ++i) out << PointLine("plane", i, view.plane[i]);
+    // A file cut anywhere, even inside the last number, lacks this line.
+    out << "end\n";
+    return out.str();
+}
+
+std::optional<ViewState> ParseViewText(const std::string& text, std::string& error) {
+    error.clear();
+    Reader r(error);
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    bool sawMagic = false;
+    bool sawEnd = false;
+    bool seenWorld[kWorldPoints] = {};
+    bool seenPlane[kViewPlanePoints] = {};
+    ViewState view;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        const std::size_t blank = line.find(' ');
+        const std::string key = line.substr(0, blank);
+        const std::string rest = blank == std::string::npos ? "" : line.substr(blank + 1);
+        const std::string where = "line " + std::to_string(number) + ": ";
+        if (sawEnd) {
+            r.Fail(where + "text after 'end'");
+            return std::nullopt;
+        }
+        if (sawMagic && key == "end" && rest.empty()) {
+            sawEnd = true;
+            continue;
+        }
+        if (!sawMagic) {
+            long long version = 0;
+            if (key != kMagic || !ParseInt(rest, 1, INT32_MAX, version)) {
+                r.Fail("not a view file (it must start with \"calyra-view 1\")");
+                return std::nullopt;
+            }
+            if (version > kViewFormatVersion) {
+                r.Fail("view format " + std::to_string(version) +
+                       " is newer than this program reads (" + std::to_string(kViewFormatVersion) +
+                       "); use a newer version of the program");
+                return std::nullopt;
+            }
+            sawMagic = true;
+            continue;
+        }
+        if (key == "world" || key == "plane") {
+            const std::vector<std::string> w = Words(rest);
+            const bool world = key == "world";
+            const int count = world ? kWorldPoints : kViewPlanePoints;
+            long long index = 0;
+            float xyz[3];
+            if (w.size() != 4 || !ParseInt(w[0], 0, count - 1, index) ||
+                !ParseFloat(w[1], xyz[0]) || !ParseFloat(w[2], xyz[1]) ||
+                !ParseFloat(w[3], xyz[2])) {
+                r.Fail(where + "'" + key + "' takes an index 0.." + std::to_string(count - 1) +
+                       " and three finite numbers of reasonable size");
+                return std::nullopt;
+            }
+            bool& seen = world ? seenWorld[index] : seenPlane[index];
+            if (seen) {
+                r.Fail(where + key + " " + std::to_string(index) + " given twice");
+                return std::nullopt;
+            }
+            seen = true;
+            (world ? view.world : view.plane)[index] = Point3{xyz[0], xyz[1], xyz[2]};
+            continue;
+        }
+        if (!KnownKey(key)) {
+            r.Fail(where + "unknown key '" + key + "'");
+            return std::nullopt;
+        }
+        if (r.Has(key)) {
+            r.Fail(where + "'" + key + "' given twice");
+            return std::nullopt;
+        }
+        r.lines[key] = {number, rest};
+    }
+    if (!sawMagic) {
+        r.Fail("empty file: not a view file");
+        return std::nullopt;
+    }
+    if (!sawEnd) {
+        r.Fail("the file is cut short (its last line 'end' is missing)");
+        return std::nullopt;
+    }
+    for (int i = 0; i < kWorldPoints; ++i) {
+        if (!seenWorld[i]) {
+            r.Fail("missing 'world " + std::to_string(i) + "' (the file may be cut short)");
+            return std::nullopt;
+        }
+    }
+    for (int i = 0; i < kViewPlanePoints; ++i) {
+        if (!seenPlane[i]) {
+            r.Fail("missing 'plane " + std::to_string(i) + "' (the file may be cut short)");
+            return std::nullopt;
+        }
+    }
+    if (r.Has("program")) view.program = r.lines["program"].second;
+    if (!ReadVolume(r, view.volume)) return std::nullopt;
+    std::vector<std::string> w;
+    if (!r.Take("type", w, 1)) return std::nullopt;
+    view.renderType = -1;
+    for (int t = 0; t < 3; ++t) {
+        if (w[0] == kTypeNames[t]) view.renderType = t;
+    }
+    if (view.renderType < 0) {
+        r.Fail("'type' is surface, transparent or slice");
+        return std::nullopt;
+    }
+    if (!r.Floats("threshold", &view.threshold, 1)) return std::nullopt;
+    if (!(view.threshold >= 0.0f && view.threshold <= 1.0f)) {
+        r.Fail("'threshold' must lie from 0 to 1");
+        return std::nullopt;
+    }
+    if (!r.Flag("interp", view.interpolate) || !r.Flag("grad", view.gradientShading) ||
+        !r.Flag("stereo", view.stereo) || !r.Floats("eye-distance", &view.eyeDistance, 1)) {
+        return std::nullopt;
+    }
+    return view;
+}
+
+ViewState CaptureView(const ViewVolume& volume) {
+    ViewState view;
+    view.volume = volume;
+    view.renderType = renderType;
+    view.threshold = threshold;
+    view.interpolate = interpolate;
+    view.gradientShading = gradientShading;
+    view.stereo = stereo;
+    for (int i = 0; i < kWorldPoints; ++i) view.world[i] = World[i];
+    for (int i = 0; i < kViewPlanePoints; ++i) view.plane[i] = ViewPlane[i];
+    view.eyeDistance = eyeDistance;
+    view.program = CALYRA_VERSION;
+    return view;
+}
+
+void ApplyViewSettingsAndGeometry(const ViewState& view) {
+    renderType = view.renderType;
+    threshold = view.threshold;
+    interpolate = view.interpolate;
+    gradientShading = view.gradientShading;
+    stereo = view.stereo;
+    for (int i = 0; i < kWorldPoints; ++i) World[i] = view.world[i];
+    for (int i = 0; i < kViewPlanePoints; ++i) ViewPlane[i] = view.plane[i];
+    eyeDistance = view.eyeDistance;
+}
+
+}  // namespace calyra

@@ -1,0 +1,157 @@
+#include "scene/view_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "geometry/orientation.h"
+#include "render/settings.h"
+
+namespace calyra {
+namespace {
+
+// A view after moves whose floats have no short decimal form.
+ViewState MovedView(const ViewVolume& volume) {
+    ResetOrientation();
+    SnapViewPlane(Left);
+    RotateViewPlane(0.5f, -0.35f);
+    RotateWorld(0.123456789f, 1.0f / 3.0f);
+    PanViewPlane(PanDirection::In);
+    TranslateViewPlane(0.01f, -0.02f, 0.3f);
+    ScaleEyeDistance(EyeStep::Farther, EyeLimit::Clamped);
+    renderType = Transparent;
+    threshold = 0.1f;
+    interpolate = true;
+    gradientShading = false;
+    stereo = false;
+    ViewState view = CaptureView(volume);
+    ResetOrientation();
+    return view;
+}
+
+bool SameBits(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+void ExpectSameView(const ViewState& a, const ViewState& b) {
+    for (int i = 0; i < kWorldPoints; ++i) {
+        EXPECT_TRUE(SameBits(a.world[i].x, b.world[i].x) && SameBits(a.world[i].y, b.world[i].y) &&
+                    SameBits(a.world[i].z, b.world[i].z))
+            << "world " << i << ": " << a.world[i] << " vs " << b.world[i];
+    }
+    for (int i = 0; i < kViewPlanePoints; ++i) {
+        EXPECT_TRUE(SameBits(a.plane[i].x, b.plane[i].x) && SameBits(a.plane[i].y, b.plane[i].y) &&
+                    SameBits(a.plane[i].z, b.plane[i].z))
+            << "plane " << i;
+    }
+    EXPECT_TRUE(SameBits(a.eyeDistance, b.eyeDistance));
+    EXPECT_TRUE(SameBits(a.threshold, b.threshold));
+    EXPECT_EQ(a.renderType, b.renderType);
+    EXPECT_EQ(a.interpolate, b.interpolate);
+    EXPECT_EQ(a.gradientShading, b.gradientShading);
+    EXPECT_EQ(a.stereo, b.stereo);
+}
+
+TEST(ViewFile, ReadsBackEveryFloatBitForBit) {
+    ViewVolume model;
+    model.kind = ViewVolume::Kind::Model;
+    model.model = "cone";
+    const ViewState written = MovedView(model);
+    std::string error;
+    const auto read = ParseViewText(WriteViewText(written), error);
+    ASSERT_TRUE(read) << error;
+    ExpectSameView(written, *read);
+    EXPECT_EQ(read->volume.kind, ViewVolume::Kind::Model);
+    EXPECT_EQ(read->volume.model, "cone");
+
+    // A file cut anywhere is refused, never half-read.
+    const std::string text = WriteViewText(written);
+    for (std::size_t length : {std::size_t{0}, text.size() / 3, text.size() - 20, text.size() - 6}) {
+        EXPECT_FALSE(ParseViewText(text.substr(0, length), error)) << length;
+        EXPECT_FALSE(error.empty());
+    }
+
+    // Applying it puts the program's state exactly there.
+    ApplyViewSettingsAndGeometry(*read);
+    ExpectSameView(written, CaptureView(model));
+    ResetOrientation();
+}
+
+TEST(ViewFile, KeepsTheImportAndOpenParameters) {
+    ViewVolume raw;
+    raw.kind = ViewVolume::Kind::Raw;
+    raw.path = "/data/my scans/head.raw";
+    raw.params = {256, 256, 64, 2.5f, 1.0f, 0.0f};
+    raw.options = {2, 1, 352};
+    raw.fileBytes = 8389000;
+    std::string error;
+    auto read = ParseViewText(WriteViewText(CaptureView(raw)), error);
+    ASSERT_TRUE(read) << error;
+    EXPECT_EQ(read->volume.path, raw.path);
+    EXPECT_EQ(read->volume.params.dimY, 256);
+    EXPECT_EQ(read->volume.params.aspectX, 2.5f);
+    EXPECT_EQ(read->volume.options.reverseBytes, 1);
+    EXPECT_EQ(read->volume.options.headerBytes, 352);
+    EXPECT_EQ(read->volume.fileBytes, 8389000u);
+    EXPECT_FALSE(read->volume.ascii);
+
+    ViewVolume opened;
+    opened.kind = ViewVolume::Kind::Open;
+    opened.path = "/data/ct";
+    opened.windowLow = -1000.5;
+    opened.windowHigh = 3000;
+    opened.resample = false;
+    read = ParseViewText(WriteViewText(CaptureView(opened)), error);
+    ASSERT_TRUE(read) << error;
+    EXPECT_EQ(read->volume.kind, ViewVolume::Kind::Open);
+    EXPECT_EQ(*read->volume.windowLow, -1000.5);
+    EXPECT_FALSE(read->volume.resample);
+}
+
+struct DamagedCase {
+    const char* label;
+    const char* from;  // replaced in a good file ...
+    const char* to;    // ... by this
+    const char* reason;
+};
+
+void PrintTo(const DamagedCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
+class DamagedViewFile : public ::testing::TestWithParam<DamagedCase> {};
+
+TEST_P(DamagedViewFile, IsRefusedWithAReason) {
+    ViewVolume model;
+    model.kind = ViewVolume::Kind::Model;
+    model.model = "ball";
+    std::string text = WriteViewText(MovedView(model));
+    const DamagedCase& c = GetParam();
+    const std::size_t at = text.find(c.from);
+    ASSERT_NE(at, std::string::npos) << c.from;
+    text.replace(at, std::strlen(c.from), c.to);
+    std::string error;
+    EXPECT_FALSE(ParseViewText(text, error));
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ViewFile, DamagedViewFile,
+    ::testing::Values(
+        DamagedCase{"NewerVersion", "calyra-view 1", "calyra-view 2", "newer than this program"},
+        DamagedCase{"NotAViewFile", "calyra-view 1", "\x89PNG", "not a view file"},
+        DamagedCase{"PointLeftOut", "plane 3", "# plane 3", "missing 'plane 3'"},
+        DamagedCase{"TextAfterTheEnd", "end\n", "end\nworld 0 0 0 0\n", "after 'end'"},
+        DamagedCase{"NanPoint", "world 4 ", "world 4 nan 0 0 #", "finite numbers"},
+        DamagedCase{"HugePoint", "plane 0 ", "plane 0 1e30 0 0 #", "finite numbers"},
+        DamagedCase{"UnknownKey", "stereo 0", "stereo 0\nlighting 3", "unknown key 'lighting'"},
+        DamagedCase{"RepeatedKey", "interp 1", "interp 1\ninterp 0", "given twice"},
+        DamagedCase{"ThresholdOutOfRange", "threshold ", "threshold 0x1p+1\n#", "from 0 to 1"},
+        DamagedCase{"BadType", "type transparent", "type glass", "surface, transparent or slice"},
+        DamagedCase{"UnknownSource", "source model", "source teapot", "unknown source kind"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace
+}  // namespace calyra
