@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "render/grey_map.h"
 #include "render/ray_driver.h"
 #include "test_support.h"
 #include "volume/models.h"
@@ -67,6 +68,23 @@ std::uint64_t Fnv(std::uint64_t h, const void* data, std::size_t n) {
     return h;
 }
 
+// What a person looks at when a scene changed: the image as the render window
+// shows it (grey levels, column x of the buffer across) and the exact buffers.
+void WriteSceneFiles(const Scene& s) {
+    const int side = RaysPerSide() * (s.interp ? 2 : 1);
+    const float k = GreyScale(displayMax);
+    std::ofstream pgm(std::string("baseline-") + s.name + ".pgm", std::ios::binary);
+    pgm << "P5\n" << side << ' ' << side << "\n255\n";
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) pgm.put(static_cast<char>(GreyLevel(ImageAt(x, y), k)));
+    std::ofstream dump(std::string("baseline-") + s.name + ".dump");
+    dump << "side " << side << " displayMax " << displayMax << "\n";
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) dump << ImageAt(x, y) << '/' << DepthAt(x, y) << ' ';
+        dump << '\n';
+    }
+}
+
 std::uint64_t RenderAndHash(const Scene& s) {
     test::ResetProgramState();
     BuildModel(s.model);
@@ -113,7 +131,9 @@ TEST(RenderBaseline, EverySceneHashesToItsRecordedValue) {
         table << s.name << ' ' << text << '\n';
         if (recorded[s.name] != text) {
             ++differing;
-            ADD_FAILURE() << s.name << ": recorded " << recorded[s.name] << ", now " << text;
+            ADD_FAILURE() << s.name << ": recorded " << recorded[s.name] << ", now " << text
+                          << "; see baseline-" << s.name << ".pgm and .dump";
+            WriteSceneFiles(s);
         }
     }
     for (const ModelName& m : BuiltInModels()) {
