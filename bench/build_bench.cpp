@@ -1,7 +1,9 @@
 // BuildVolume per model.
 #include <benchmark/benchmark.h>
 
-#include "render/worker_pool.h"
+#include <cstdint>
+
+#include "base/worker_pool.h"
 #include "volume/models.h"
 #include "volume/volume_store.h"
 
@@ -9,14 +11,12 @@ namespace {
 
 using namespace calyra;
 
-// Arguments: modelType, threads (0 = all).
+// Arguments: model, threads (0 = all).
 void BM_BuildVolume(benchmark::State& state) {
     const int previous = WorkerThreads();
     if (state.range(1) > 0) SetWorkerThreads(static_cast<int>(state.range(1)));
     for (auto _ : state) {
-        modelType = static_cast<int>(state.range(0));
-        VoxelVolume.source = SourceForModel(modelType);
-        BuildVolume();
+        BuildModel(static_cast<ModelType>(state.range(0)));
         benchmark::DoNotOptimize(VoxelVolume.voxels);
     }
     SetWorkerThreads(previous);
@@ -24,7 +24,12 @@ void BM_BuildVolume(benchmark::State& state) {
 
 BENCHMARK(BM_BuildVolume)
     ->ArgNames({"model", "threads"})
-    ->ArgsProduct({{0, 6, 7, 8, 9}, {1, 0}})
+    ->ArgsProduct({{static_cast<std::int64_t>(ModelType::Ball),
+                    static_cast<std::int64_t>(ModelType::Hyperboloid),
+                    static_cast<std::int64_t>(ModelType::Cone),
+                    static_cast<std::int64_t>(ModelType::Monkey),
+                    static_cast<std::int64_t>(ModelType::Combined)},
+                   {1, 0}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -2,9 +2,13 @@
 // thread and on all threads.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
+#include <optional>
+
 #include "geometry/orientation.h"
+#include "render/buffers.h"
 #include "render/ray_driver.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "volume/models.h"
 #include "volume/volume_store.h"
 
@@ -12,12 +16,10 @@ namespace {
 
 using namespace calyra;
 
-void Prepare(int model) {
-    static int built = -1;
+void Prepare(ModelType model) {
+    static std::optional<ModelType> built;
     if (built != model) {
-        modelType = model;
-        VoxelVolume.source = SourceForModel(model);
-        BuildVolume();
+        BuildModel(model);
         built = model;
     }
     ResetOrientation();
@@ -25,7 +27,7 @@ void Prepare(int model) {
 
 // Arguments: model, render type, interpolate, threads (0 = all).
 void BM_RenderImage(benchmark::State& state) {
-    Prepare(static_cast<int>(state.range(0)));
+    Prepare(static_cast<ModelType>(state.range(0)));
     const int type = static_cast<int>(state.range(1));
     interpolate = state.range(2) != 0;
     threshold = 0.1f;
@@ -43,10 +45,11 @@ void BM_RenderImage(benchmark::State& state) {
 
 void RenderArgs(benchmark::internal::Benchmark* b) {
     b->ArgNames({"model", "type", "interp", "threads"});
-    for (int model : {0, 7, 8, 2})
+    for (ModelType model : {ModelType::Ball, ModelType::Cone, ModelType::Monkey, ModelType::Head})
         for (int type : {Surface, Transparent, Slice})
             for (int interp : {0, 1})
-                for (int threads : {1, 0}) b->Args({model, type, interp, threads});
+                for (int threads : {1, 0})
+                    b->Args({static_cast<std::int64_t>(model), type, interp, threads});
     b->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 

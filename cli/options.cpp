@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "picture/picture_file.h"
+#include "volume/model_type.h"
 
 namespace calyra::cli {
 
@@ -43,8 +44,6 @@ const char* const kUsage =
     "  --help, --version\n";
 
 namespace {
-
-const char* const kModelNames[] = {"ball", "monkey", "combined", "head", "hyperboloid", "cone"};
 
 // The largest --size: a picture of this side is 1 GiB of pixels.
 constexpr int kMaxPictureSide = 16384;
@@ -299,8 +298,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             return std::nullopt;
         }
     }
-    if (!o.raw && std::find(std::begin(kModelNames), std::end(kModelNames), o.model) ==
-                      std::end(kModelNames)) {
+    if (!o.raw && !FindModel(o.model)) {
         error = "unknown model " + o.model +
                 " (the models are ball, monkey, combined, head, "
                 "hyperboloid and cone)";

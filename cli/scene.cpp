@@ -4,7 +4,6 @@
 #include <QFile>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <optional>
 #include <sstream>
 
@@ -63,18 +62,14 @@ bool ImportRawAs(const ViewVolume& v) {
     return LoadRawVolume(v.ascii, v.params, v.options);
 }
 
-bool BuildModel(const std::string& name) {
-    static const std::map<std::string, int> models = {
-        {"ball", 0}, {"head", 2}, {"hyperboloid", 6}, {"cone", 7}, {"monkey", 8}, {"combined", 9}};
-    const auto it = models.find(name);
-    if (it == models.end()) {
+bool BuildNamedModel(const std::string& name) {
+    const std::optional<ModelType> model = FindModel(name);
+    if (!model) {
         Fail("unknown model " + name + " in the view");
         return false;
     }
-    modelType = it->second;
-    VoxelVolume.source = SourceForModel(modelType);
     ++loadCount;
-    BuildVolume();
+    BuildModel(*model);
     sceneVolume = {};
     sceneVolume.kind = ViewVolume::Kind::Model;
     sceneVolume.model = name;
@@ -115,7 +110,7 @@ bool BuildFromView(const std::string& path) {
     }
     switch (v.kind) {
         case ViewVolume::Kind::Model:
-            return BuildModel(v.model);
+            return BuildNamedModel(v.model);
         case ViewVolume::Kind::Raw:
             if (!ImportRawAs(v)) return false;
             sceneVolume = v;
@@ -201,7 +196,7 @@ bool BuildSceneVolume(const Options& o) {
         return OpenAs(v);
     }
     if (o.view) return BuildFromView(*o.view);
-    return BuildModel(o.model);
+    return BuildNamedModel(o.model);
 }
 
 const ViewVolume& SceneVolume() {

@@ -17,11 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "base/messages.h"
+#include "base/worker_pool.h"
 #include "geometry/orientation.h"
+#include "render/buffers.h"
 #include "render/ray_driver.h"
-#include "render/settings.h"
-#include "render/worker_pool.h"
-#include "volume/messages.h"
+#include "render/user_settings.h"
 #include "volume/raw_reader.h"
 #include "volume/volume_store.h"
 

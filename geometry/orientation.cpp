@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "geometry/repaint.h"
+#include "base/repaint.h"
 
 namespace calyra {
 
@@ -35,14 +35,6 @@ constexpr FaceRule kFaces[6] = {
     {0, 1, 2, 1, {1, 5, 6, 2}, 9},   // Right
 };
 
-Point3 Difference(const Point3& a, const Point3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-
-Point3 DividedByLength(const Point3& p) {
-    const double length = VectorLength(p);
-    return {static_cast<float>(p.x / length), static_cast<float>(p.y / length),
-            static_cast<float>(p.z / length)};
-}
-
 // Angles of 0.00001 (as a float, compared in double) or less are skipped.
 bool Turns(float angle) { return std::fabs(double{angle}) > double{0.00001f}; }
 
@@ -73,8 +65,8 @@ namespace {
 void SnapWorld(int face) {
     if (face < 0 || face > 5) return;
     const FaceRule& rule = kFaces[face];
-    const Point3 normal = DividedByLength(Difference(World[rule.normalTo], World[rule.normalFrom]));
-    const Point3 up = DividedByLength(Difference(World[rule.upTo], World[rule.upFrom]));
+    const Point3 normal = Normalised(World[rule.normalTo] - World[rule.normalFrom]);
+    const Point3 up = Normalised(World[rule.upTo] - World[rule.upFrom]);
     const Point3 origin{};
     WorldToView(World, kWorldPoints, origin, normal, up);
     WorldToView(ViewPlane, kViewPlanePoints, origin, normal, up);
@@ -118,12 +110,8 @@ void PanViewPlane(PanDirection direction) {
     Point3 d{static_cast<float>(0.1 * (double{ViewPlane[5].x} - ViewPlane[4].x)),
              static_cast<float>(0.1 * (double{ViewPlane[5].y} - ViewPlane[4].y)),
              static_cast<float>(0.1 * (double{ViewPlane[5].z} - ViewPlane[4].z))};
-    if (direction == PanDirection::Out) d = Point3{-d.x, -d.y, -d.z};
-    for (Point3& p : ViewPlane) {
-        p.x += d.x;
-        p.y += d.y;
-        p.z += d.z;
-    }
+    if (direction == PanDirection::Out) d = -d;
+    for (Point3& p : ViewPlane) p = p + d;
 }
 
 void ApplyDrag(unsigned buttons, MousePoint previous, MousePoint current, std::int32_t clientWidth,
@@ -141,8 +129,9 @@ void ApplyDrag(unsigned buttons, MousePoint previous, MousePoint current, std::i
     }
 }
 
-void ScaleEyeDistance(bool larger, bool clamp) {
-    if (larger) {
+void ScaleEyeDistance(EyeStep step, EyeLimit limit) {
+    const bool clamp = limit == EyeLimit::Clamped;
+    if (step == EyeStep::Farther) {
         eyeDistance = eyeDistance * 1.1f;
         if (clamp && eyeDistance > 5.5f) eyeDistance = 5.5f;
     } else {

@@ -50,7 +50,10 @@ struct MousePoint {
 void ApplyDrag(unsigned buttons, MousePoint previous, MousePoint current, std::int32_t clientWidth,
                std::int32_t clientHeight);
 
-// eyeDistance keys: P x 1.1, p x 0.9; the windows clamp to 5.5 and 2.5.
-void ScaleEyeDistance(bool larger, bool clamp);
+// eyeDistance keys: P x 1.1, p x 0.9; the windows clamp to 5.5 and 2.5, the
+// frame does not.
+enum class EyeStep { Farther, Nearer };
+enum class EyeLimit { Clamped, Unlimited };
+void ScaleEyeDistance(EyeStep step, EyeLimit limit);
 
 }  // namespace calyra

@@ -1,21 +1,5 @@
-// Repaint requests from the core to windows that may not exist.
-//
-// The window side fills these hooks in when its windows exist; with no
-// windows every request does nothing beyond setting renderPending.
+// Moved to base/repaint.h, where every layer can use it; this name stays for code
+// written before the move.
 #pragma once
 
-namespace calyra {
-
-struct RepaintHooks {
-    void (*invalidateGeometryWindow)(bool erase) = nullptr;
-    void (*invalidateRenderWindow)(bool erase) = nullptr;
-};
-
-extern RepaintHooks repaintHooks;
-
-void InvalidateGeometryWindow(bool erase = true);
-void InvalidateRenderWindow(bool erase = true);
-// Sets renderPending and invalidates the render window.
-void RequestRender(bool erase = true);
-
-}  // namespace calyra
+#include "base/repaint.h"

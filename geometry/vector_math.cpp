@@ -71,16 +71,6 @@ void MakeRotationZ(Matrix4& m, float angle) {
     m.at(1, 1) = c;
 }
 
-namespace {
-
-Point3 Normalised(const Point3& p) {
-    const double length = VectorLength(p);
-    return {static_cast<float>(p.x / length), static_cast<float>(p.y / length),
-            static_cast<float>(p.z / length)};
-}
-
-}  // namespace
-
 void ViewOrientationMatrix(Matrix4& m, const Point3& normal, const Point3& up) {
     const Point3 n = Normalised(normal);
     const Point3 u = Normalised(CrossProduct(up, n));
@@ -128,6 +118,12 @@ Point3 CrossProduct(const Point3& a, const Point3& b) {
     const double ax = a.x, ay = a.y, az = a.z, bx = b.x, by = b.y, bz = b.z;
     return {static_cast<float>(ay * bz - az * by), static_cast<float>(az * bx - ax * bz),
             static_cast<float>(ax * by - ay * bx)};
+}
+
+Point3 Normalised(const Point3& p) {
+    const double length = VectorLength(p);
+    return {static_cast<float>(p.x / length), static_cast<float>(p.y / length),
+            static_cast<float>(p.z / length)};
 }
 
 void TransformPoints(const Matrix4& m, Point3* points, int count) {

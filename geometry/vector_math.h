@@ -20,6 +20,20 @@ inline bool operator==(const Point3& a, const Point3& b) {
 }
 std::ostream& operator<<(std::ostream& os, const Point3& p);
 
+// Component-wise float arithmetic: each component rounded once, as written out.
+inline Point3 operator+(const Point3& a, const Point3& b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Point3 operator-(const Point3& a, const Point3& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Point3 operator-(const Point3& p) {
+    return {-p.x, -p.y, -p.z};
+}
+inline Point3 operator*(float s, const Point3& p) {
+    return {s * p.x, s * p.y, s * p.z};
+}
+
 struct Matrix4 {
     float m[16] = {};  // element (row r, column c) at 4r + c
     float& at(int r, int c) { return m[4 * r + c]; }
@@ -41,6 +55,8 @@ Point3 TransformPoint(const Matrix4& m, const Point3& p);
 double VectorLength(float x, float y, float z);
 inline double VectorLength(const Point3& p) { return VectorLength(p.x, p.y, p.z); }
 Point3 CrossProduct(const Point3& a, const Point3& b);
+// p / |p|: each component divided in double by the double length, stored as float.
+Point3 Normalised(const Point3& p);
 
 // Applies m to count points in place.
 void TransformPoints(const Matrix4& m, Point3* points, int count);

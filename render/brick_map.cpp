@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/worker_pool.h"
+#include "base/worker_pool.h"
 
 namespace calyra {
 
@@ -130,7 +130,7 @@ void BrickMap::BuildCells(const VolumeSampler& s, std::int32_t limit, bool flatI
                         const VolumeSampler::Cell c = s.CellAt(ix, iy, iz, corner, false);
                         if (static_cast<std::int32_t>(s.SampleCell(c)) <= limit) continue;
                         if (flatIsQuiet) {
-                            const GradientI g = s.GradientCell(s.CellAt(ix, iy, iz, corner, true));
+                            const Int3 g = s.GradientCell(s.CellAt(ix, iy, iz, corner, true));
                             if (g.x == 0 && g.y == 0 && g.z == 0) continue;
                         }
                         bits = static_cast<std::uint8_t>(bits | (1u << corner));

@@ -2,8 +2,9 @@
 
 #include <cstdlib>
 
-#include "render/settings.h"
-#include "render/worker_pool.h"
+#include "base/worker_pool.h"
+#include "render/buffers.h"
+#include "render/weights.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -90,9 +91,8 @@ void FillDepthGaps(std::int32_t* depth, int a, int b, int r) {
     FillGaps(a, b, r, get, set);
 }
 
-void ShadeFromDepth(std::uint32_t* image, const std::int32_t* depth, IntVector L,
-                    IntVector viewAxis, IntVector columnAxis, IntVector rowAxis, int a, int b,
-                    int r, int h) {
+void ShadeFromDepth(std::uint32_t* image, const std::int32_t* depth, Int3 L, Int3 viewAxis,
+                    Int3 columnAxis, Int3 rowAxis, int a, int b, int r, int h) {
     // Neighbours outside the buffers read as misses.
     auto depthAt = [&](int x, int y) -> std::int32_t {
         if (x < 0 || y < 0 || x >= kBufferSide || y >= kBufferSide) return 0;

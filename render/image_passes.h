@@ -4,13 +4,9 @@
 
 #include <cstdint>
 
-namespace calyra {
+#include "base/int3.h"
 
-struct IntVector {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t z = 0;
-};
+namespace calyra {
 
 // Fills the r x r blocks between ray pixels (pixels at multiples of r).
 void FillImageGaps(std::uint32_t* image, int a, int b, int r);
@@ -18,8 +14,7 @@ void FillDepthGaps(std::int32_t* depth, int a, int b, int r);
 
 // Adds maxValue x s to every hit pixel, s from a normal estimated out of the
 // eight neighbours' depths (h apart); L is the reference point.
-void ShadeFromDepth(std::uint32_t* image, const std::int32_t* depth, IntVector L,
-                    IntVector viewAxis, IntVector columnAxis, IntVector rowAxis, int a, int b,
-                    int r, int h);
+void ShadeFromDepth(std::uint32_t* image, const std::int32_t* depth, Int3 L, Int3 viewAxis,
+                    Int3 columnAxis, Int3 rowAxis, int a, int b, int r, int h);
 
 }  // namespace calyra

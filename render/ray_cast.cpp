@@ -135,7 +135,7 @@ std::uint32_t SampleVolume(const Point3& p) {
     return VolumeSampler::FromCurrentVolume().Sample(p);
 }
 
-GradientI VolumeGradient(const Point3& p) {
+Int3 VolumeGradient(const Point3& p) {
     return VolumeSampler::FromCurrentVolume().Gradient(p);
 }
 
@@ -256,7 +256,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
                 if (quiet || !(static_cast<float>(sample) > c.shadeLevel)) break;
                 // The gradient's cell differs from the sample's only on the
                 // mirror's middle slice.
-                const GradientI g =
+                const Int3 g =
                     s.mirror && cell.rawZ == s.halfZ ? s.Gradient(p) : s.GradientCell(cell);
                 const std::int64_t g2wide =
                     std::int64_t{g.x} * g.x + std::int64_t{g.y} * g.y + std::int64_t{g.z} * g.z;

@@ -5,15 +5,12 @@
 
 #include <cstdint>
 
+#include "base/int3.h"
 #include "geometry/vector_math.h"
 
 namespace calyra {
 
-struct GradientI {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t z = 0;
-};
+class BrickMap;
 
 struct RayResult {
     std::uint32_t value = 0;  // stored into all three components
@@ -23,7 +20,7 @@ struct RayResult {
 // Value 0..255 at p; 0 outside the inside cells.
 std::uint32_t SampleVolume(const Point3& p);
 // Unnormalised gradient at p; (0, 0, 0) outside.
-GradientI VolumeGradient(const Point3& p);
+Int3 VolumeGradient(const Point3& p);
 
 RayResult CastRay(Point3 origin, const Point3& rayDir, const Point3& lightHalfway,
                   std::int32_t stepCount, std::int32_t type);

@@ -31,7 +31,7 @@ Point3 Plus(const Point3& a, const Point3& b) { return {a.x + b.x, a.y + b.y, a.
 
 // Scales v so that its largest component becomes 6 in magnitude. A largest
 // component that is a negative y or z comes out turned round.
-IntVector IntegerAxis(const Point3& v) {
+Int3 IntegerAxis(const Point3& v) {
     float m = std::fabs(v.x);
     if (std::fabs(v.y) > std::fabs(m)) m = v.y;
     if (std::fabs(v.z) > std::fabs(m)) m = v.z;
@@ -161,7 +161,7 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type, RenderSc
     if (r > 1) FillImageGaps(image, a, b, r);
     if (type == Surface && gradientShading) {
         if (r > 1) FillDepthGaps(DepthBuffer, a, b, r);
-        ShadeFromDepth(image, DepthBuffer, IntVector{-36, -36, -36}, f.viewAxis, f.columnAxis,
+        ShadeFromDepth(image, DepthBuffer, Int3{-36, -36, -36}, f.viewAxis, f.columnAxis,
                        f.rowAxis, a, b, r, 1);
     }
     displayMax = DisplayMaximum(image, a * r, b * r, scratch.columnMax);

@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
+#include "base/worker_pool.h"
 #include "geometry/vector_math.h"
 #include "render/brick_map.h"
+#include "render/buffers.h"
 #include "render/image_passes.h"
-#include "render/settings.h"
-#include "render/worker_pool.h"
 
 namespace calyra {
 
@@ -21,7 +21,7 @@ struct RayFrame {
     std::int32_t stepCount = 0;
     Point3 columnStep;
     Point3 rowStep;
-    IntVector viewAxis, columnAxis, rowAxis;
+    Int3 viewAxis, columnAxis, rowAxis;
 };
 
 // Computes the per-render values from World, ViewPlane, size and interpolate.

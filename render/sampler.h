@@ -109,13 +109,13 @@ struct VolumeSampler {
         return Locate(p, c, false) ? SampleCell(c) : 0u;
     }
 
-    GradientI Gradient(const Point3& p) const {
+    Int3 Gradient(const Point3& p) const {
         Cell c;
-        return Locate(p, c, true) ? GradientCell(c) : GradientI{};
+        return Locate(p, c, true) ? GradientCell(c) : Int3{};
     }
 
     // c as Locate gives it for a gradient.
-    GradientI GradientCell(const Cell& c) const {
+    Int3 GradientCell(const Cell& c) const {
         const std::uint8_t* v = Voxel(c.ix, c.iy, c.iz);
         if (!trilinear) {
             // A mirrored last slice maps to slice 0; its lower neighbour is outside: 0.

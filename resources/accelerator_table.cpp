@@ -1,16 +1,18 @@
 #include "resources/accelerator_table.h"
 
+#include "ui/command_ids.h"
+
 namespace calyra::resources {
 namespace {
 
 constexpr AcceleratorEntry kCalyraAccel[] = {
-    {AccelKind::VirtualKey, kVirtualKeyF2, 0, 905},
-    {AccelKind::VirtualKey, 'Q', kAccelControl, 905},
-    {AccelKind::VirtualKey, 'O', kAccelControl, 746},
-    {AccelKind::Character, '?', kAccelAlt, 900},
-    {AccelKind::Character, '/', kAccelAlt, 900},
-    {AccelKind::VirtualKey, 'S', kAccelControl, 747},
-    {AccelKind::VirtualKey, 'C', kAccelControl, 748},
+    {AccelKind::VirtualKey, kVirtualKeyF2, 0, ui::kCmdHelpContents},
+    {AccelKind::VirtualKey, 'Q', kAccelControl, ui::kCmdHelpContents},
+    {AccelKind::VirtualKey, 'O', kAccelControl, ui::kCmdOpenVolume},
+    {AccelKind::Character, '?', kAccelAlt, ui::kCmdAbout},
+    {AccelKind::Character, '/', kAccelAlt, ui::kCmdAbout},
+    {AccelKind::VirtualKey, 'S', kAccelControl, ui::kCmdSaveImage},
+    {AccelKind::VirtualKey, 'C', kAccelControl, ui::kCmdCopyImage},
 };
 
 }  // namespace

@@ -6,8 +6,6 @@
 
 namespace calyra::resources {
 
-inline constexpr const char* kAcceleratorTableName = "CalyraAccel";
-
 enum class AccelKind {
     VirtualKey,  // key is a virtual-key code (0x70 F1 .. 0x7B F12, 'A'..'Z', '0'..'9')
     Character,   // key is the character typed

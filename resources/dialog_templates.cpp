@@ -1,17 +1,21 @@
 #include "resources/dialog_templates.h"
 
+#include "geometry/orientation.h"
+#include "ui/command_ids.h"
+
 namespace calyra::resources {
 namespace {
 
 using K = ControlKind;
+using namespace calyra::ui;
 constexpr std::uint32_t kButton = kTabStop;
 constexpr std::uint32_t kEdit = kTabStop | kBorder;
 
 constexpr ControlTemplate kView2Controls[] = {
     {126, K::GroupBox, "Render Type", 3, 7, 59, 73, kNoStyle},
-    {713, K::RadioButton, "Surf", 7, 24, 27, 10, kButton | kGroup},
-    {714, K::RadioButton, "Trans", 7, 44, 30, 10, kButton},
-    {715, K::RadioButton, "Slice", 7, 64, 30, 10, kButton},
+    {kCmdSurface, K::RadioButton, "Surf", 7, 24, 27, 10, kButton | kGroup},
+    {kCmdTransparent, K::RadioButton, "Trans", 7, 44, 30, 10, kButton},
+    {kCmdSlice, K::RadioButton, "Slice", 7, 64, 30, 10, kButton},
     {122, K::Icon, "surf", 38, 17, 18, 20, kNoStyle},
     {120, K::Icon, "tran", 38, 38, 18, 20, kNoStyle},
     {124, K::Icon, "slice", 38, 57, 18, 20, kNoStyle},
@@ -19,34 +23,35 @@ constexpr ControlTemplate kView2Controls[] = {
 
 constexpr ControlTemplate kMap2Controls[] = {
     {107, K::GroupBox, "Object", 2, 0, 60, 53, kNoStyle},
-    {724, K::RadioButton, "World", 5, 17, 33, 10, kButton | kGroup},
-    {725, K::RadioButton, "VPlane", 5, 38, 36, 10, kButton},
+    {kCmdGrabWorld, K::RadioButton, "World", 5, 17, 33, 10, kButton | kGroup},
+    {kCmdGrabViewPlane, K::RadioButton, "VPlane", 5, 38, 36, 10, kButton},
     {104, K::Icon, "world", 41, 10, 18, 20, kNoStyle},
     {106, K::Icon, "vplane", 41, 30, 18, 20, kNoStyle},
     {127, K::GroupBox, "Snap", 2, 59, 60, 141, kGroup},
-    {707, K::PushButton, "Front", 5, 74, 30, 14, kButton},
-    {708, K::PushButton, "Back", 5, 95, 30, 14, kButton},
-    {711, K::PushButton, "Left", 5, 117, 30, 14, kButton},
-    {712, K::PushButton, "Right", 5, 139, 30, 14, kButton},
-    {709, K::PushButton, "Top", 5, 159, 30, 14, kButton},
-    {710, K::PushButton, "Bottom", 5, 180, 30, 14, kButton},
+    {SnapPlaneCommand(Front), K::PushButton, "Front", 5, 74, 30, 14, kButton},
+    {SnapPlaneCommand(Back), K::PushButton, "Back", 5, 95, 30, 14, kButton},
+    {SnapPlaneCommand(Left), K::PushButton, "Left", 5, 117, 30, 14, kButton},
+    {SnapPlaneCommand(Right), K::PushButton, "Right", 5, 139, 30, 14, kButton},
+    {SnapPlaneCommand(Top), K::PushButton, "Top", 5, 159, 30, 14, kButton},
+    {SnapPlaneCommand(Bottom), K::PushButton, "Bottom", 5, 180, 30, 14, kButton},
     {116, K::Icon, "front", 40, 67, 18, 20, kNoStyle},
     {118, K::Icon, "back", 40, 89, 18, 20, kNoStyle},
     {120, K::Icon, "left", 40, 111, 18, 20, kNoStyle},
     {122, K::Icon, "right", 40, 132, 18, 20, kNoStyle},
     {124, K::Icon, "top", 40, 153, 18, 20, kNoStyle},
     {126, K::Icon, "bot", 40, 174, 18, 20, kNoStyle},
-    {733, K::PushButton, "Pan In", 12, 211, 40, 14, kButton},
-    {734, K::PushButton, "Pan Out", 12, 230, 40, 14, kButton},
+    {kCtlPanIn, K::PushButton, "Pan In", 12, 211, 40, 14, kButton},
+    {kCtlPanOut, K::PushButton, "Pan Out", 12, 230, 40, 14, kButton},
 };
 
 constexpr ControlTemplate kThrAdjControls[] = {
-    {101, K::GroupBox, "  0 %                            100 %", 3, 1, 121, 24, kNoStyle},
-    {1998, K::HorizontalScrollBar, "", 6, 12, 114, 10, kTabStop},
-    {735, K::Edit, "", 48, 0, 31, 12, kReadOnly | kBorder},
-    {736, K::PushButton, "&Preview", 3, 26, 33, 14, kButton},
-    {737, K::PushButton, "&CANCEL", 43, 26, 40, 14, kButton},
-    {738, K::PushButton, "C&lose", 89, 26, 36, 14, kButton},
+    {kCtlThresholdScale, K::GroupBox, "  0 %                            100 %", 3, 1, 121, 24,
+     kNoStyle},
+    {kCtlThresholdScrollBar, K::HorizontalScrollBar, "", 6, 12, 114, 10, kTabStop},
+    {kCtlThresholdText, K::Edit, "", 48, 0, 31, 12, kReadOnly | kBorder},
+    {kCtlThresholdPreview, K::PushButton, "&Preview", 3, 26, 33, 14, kButton},
+    {kCtlThresholdCancel, K::PushButton, "&CANCEL", 43, 26, 40, 14, kButton},
+    {kCtlThresholdClose, K::PushButton, "C&lose", 89, 26, 36, 14, kButton},
 };
 
 constexpr ControlTemplate kFileLoadControls[] = {

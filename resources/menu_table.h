@@ -7,8 +7,6 @@
 
 namespace calyra::resources {
 
-inline constexpr int kMenuResourceId = 1000;
-
 enum class MenuKind {
     Popup,      // opens a pop-up menu titled text; entries until the matching EndPopup
     EndPopup,   // closes the innermost open pop-up

@@ -10,8 +10,9 @@
 #include <fstream>
 #include <string>
 
+#include "render/buffers.h"
 #include "render/ray_driver.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "test_support.h"
 #include "volume/raw_reader.h"
 

@@ -37,7 +37,7 @@ protected:
     }
 
     void Build() {
-        VoxelVolume.source = 2;
+        VoxelVolume.source = VolumeSource::Head;
         BuildVolume();
     }
 

@@ -16,8 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "render/buffers.h"
 #include "render/ray_driver.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "test_support.h"
 #include "volume/head_loader.h"
 #include "volume/models.h"
@@ -170,7 +171,7 @@ TEST_P(CorpusFile, ReadsAsAsciiData) {
 
 TEST_P(CorpusFile, ReadsAsTheHeadFile) {
     Write(kHeadFileName, Bytes());
-    VoxelVolume.source = 2;
+    VoxelVolume.source = VolumeSource::Head;
     BuildVolume();
     EXPECT_EQ(VoxelVolume.dims.x, 128);
     EXPECT_TRUE(Messages().empty());
@@ -205,7 +206,7 @@ class ImportLimits : public HostileInput, public ::testing::WithParamInterface<L
 TEST_P(ImportLimits, RefuseOrLoadAndTheProgramStillRenders) {
     const LimitCase& c = GetParam();
     // The previous volume, which a refusal must leave in place.
-    VoxelVolume.source = 0;
+    VoxelVolume.source = VolumeSource::Ball;
     BuildVolume();
     const ImportParams params{c.dimX, c.dimY, c.dimZ, c.aspect, c.aspect, c.aspect};
     EXPECT_EQ(ImportParametersAccepted(params, {}, c.ascii), c.accepted);
@@ -357,7 +358,7 @@ TEST_F(HostileInput, DataPathsThatCannotBeReadGiveTheMessageAndKeepTheVolume) {
     }
     for (const std::string& path : paths) {
         for (const bool ascii : {false, true}) {
-            VoxelVolume.source = 0;
+            VoxelVolume.source = VolumeSource::Ball;
             BuildVolume();
             const std::int32_t builtX = VoxelVolume.dims.x;
             test::MessageRecorder recorder;

@@ -1,6 +1,6 @@
 #include "volume/models.h"
 
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "test_support.h"
 
 namespace calyra {
@@ -49,15 +49,14 @@ TEST_F(ModelsTest, ImplicitFunctionsHaveTheirSurfaces) {
     EXPECT_EQ(MonkeySaddleFunction(1, 1, -2), 0.0f);
 }
 
-void BuildModel(int model) {
-    modelType = model;
-    VoxelVolume.source = SourceForModel(model);
+// Every build switches interpolation off.
+void BuildWithInterpolationOn(ModelType model) {
     interpolate = true;
-    BuildVolume();
+    BuildModel(model);
 }
 
 TEST_F(ModelsTest, BallHasAHeadShellWithEyesAndEarOpenings) {
-    BuildModel(0);
+    BuildWithInterpolationOn(ModelType::Ball);
     const VolumeStore& v = VoxelVolume;
     EXPECT_EQ(v.dims.x, 64);
     EXPECT_EQ(v.size, 64);
@@ -91,8 +90,8 @@ TEST_F(ModelsTest, BallHasAHeadShellWithEyesAndEarOpenings) {
 }
 
 TEST_F(ModelsTest, HyperboloidAndConeLeaveTheLastTwoIndicesEmpty) {
-    for (int model : {6, 7}) {
-        BuildModel(model);
+    for (ModelType model : {ModelType::Hyperboloid, ModelType::Cone}) {
+        BuildWithInterpolationOn(model);
         const VolumeStore& v = VoxelVolume;
         ASSERT_EQ(v.dims.x, 128);
         EXPECT_EQ(v.maxValue, 256u);
@@ -105,12 +104,12 @@ TEST_F(ModelsTest, HyperboloidAndConeLeaveTheLastTwoIndicesEmpty) {
                     ASSERT_EQ(v.voxels[a][b][edge], 0);
                 }
         for (int a = 0; a < 127; ++a) nonzero += v.voxels[a][63][100] != 0;
-        EXPECT_GT(nonzero, 0) << "model " << model;
+        EXPECT_GT(nonzero, 0) << "model " << NameOf(model);
     }
 }
 
 TEST_F(ModelsTest, StoredValuesAreZeroOrInTheValueRange) {
-    BuildModel(8);
+    BuildWithInterpolationOn(ModelType::Monkey);
     const VolumeStore& v = VoxelVolume;
     int surface = 0;
     for (int x = 0; x <= 64; ++x)
@@ -124,12 +123,12 @@ TEST_F(ModelsTest, StoredValuesAreZeroOrInTheValueRange) {
 }
 
 TEST_F(ModelsTest, CombinedKeepsTheSaddleWhereTheConePassGivesZero) {
-    BuildModel(8);
+    BuildWithInterpolationOn(ModelType::Monkey);
     std::vector<std::uint8_t> saddle(65 * 65 * 65);
     for (int x = 0; x <= 64; ++x)
         for (int y = 0; y <= 64; ++y)
             for (int z = 0; z <= 64; ++z) saddle[(x * 65 + y) * 65 + z] = VoxelVolume.voxels[x][y][z];
-    modelType = 9;
+    modelType = ModelType::Combined;
     BuildVolume();
     int kept = 0, replaced = 0;
     for (int x = 0; x < 64; ++x)

@@ -1,6 +1,6 @@
 #include "geometry/orientation.h"
 
-#include "geometry/repaint.h"
+#include "base/repaint.h"
 #include "test_support.h"
 
 namespace calyra {
@@ -119,11 +119,11 @@ TEST_F(OrientationTest, FacesOutsideTheRangeChangeNothing) {
 }
 
 TEST_F(OrientationTest, EyeDistanceKeysClampOnlyWhenAsked) {
-    for (int i = 0; i < 10; ++i) ScaleEyeDistance(true, true);
+    for (int i = 0; i < 10; ++i) ScaleEyeDistance(EyeStep::Farther, EyeLimit::Clamped);
     EXPECT_EQ(eyeDistance, 5.5f);
-    for (int i = 0; i < 20; ++i) ScaleEyeDistance(false, true);
+    for (int i = 0; i < 20; ++i) ScaleEyeDistance(EyeStep::Nearer, EyeLimit::Clamped);
     EXPECT_EQ(eyeDistance, 2.5f);
-    ScaleEyeDistance(false, false);
+    ScaleEyeDistance(EyeStep::Nearer, EyeLimit::Unlimited);
     EXPECT_EQ(eyeDistance, 2.5f * 0.9f);
 }
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "render/settings.h"
-#include "volume/messages.h"
+#include "base/messages.h"
+#include "render/user_settings.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -567,7 +567,7 @@ TEST_F(RawReaderFiles, MissingDataFileLeavesABlankVolume) {
         busy_.clear();
         volumePath = (dir_ / "nothing.raw").string();
         ASSERT_EQ(AllocateVolume(8, 8, 8), 1);
-        ReadRawVolume(ascii ? "ASCII" : "BINARY", {8, 8, 8}, {1, 0});
+        ReadRawVolume(ascii ? RawFormat::Ascii : RawFormat::Binary, {8, 8, 8}, {1, 0});
         EXPECT_EQ(VoxelVolume.dims.x + VoxelVolume.dims.y + VoxelVolume.dims.z, 0);
         ASSERT_EQ(messages_.size(), 1u);
         EXPECT_EQ(messages_[0].text, "Could not read file " + volumePath + "\n");
@@ -580,7 +580,7 @@ TEST_F(RawReaderFiles, MissingDataFileLeavesABlankVolume) {
 TEST_F(RawReaderFiles, NeverWritesPastTheAllocatedStore) {
     UseData(std::string(8 * 8 * 8, '\x01'));
     ASSERT_EQ(AllocateVolume(4, 4, 4), 1);
-    ReadRawVolume("BINARY", {8, 8, 8}, {1, 0});
+    ReadRawVolume(RawFormat::Binary, {8, 8, 8}, {1, 0});
     EXPECT_EQ(VoxelVolume.dims.x, 0);
     EXPECT_EQ(NonZeroStoreBytes(), 0u);
 }

@@ -70,7 +70,7 @@ TEST_F(RayCastTest, MirroringFoldsTheUpperHalf) {
     EXPECT_EQ(SampleVolume({10, 10, 64.5f}), 64u);
     EXPECT_EQ(SampleVolume({10, 10, 65.5f}), 62u);
     // The gradient already mirrors 64 to 63 and works along the stored slices.
-    const GradientI g = VolumeGradient({10, 10, 64.5f});
+    const Int3 g = VolumeGradient({10, 10, 64.5f});
     EXPECT_EQ(g.z, 64 - 62);
 }
 
@@ -85,7 +85,7 @@ TEST_F(RayCastTest, InterpolatedGradientUsesHalfVoxelDifferences) {
     Make(8);
     At(3, 3, 3) = 8;
     interpolate = true;
-    const GradientI g = VolumeGradient({3.1f, 3.1f, 3.1f});
+    const Int3 g = VolumeGradient({3.1f, 3.1f, 3.1f});
     // S0 = 8 * 8; Sx with fx = 1 halves the weight of the lower voxel.
     EXPECT_EQ(g.x, 4 * 8 - 8 * 8);
     EXPECT_EQ(g.y, 4 * 8 - 8 * 8);

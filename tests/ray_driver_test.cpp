@@ -1,6 +1,7 @@
 #include "render/ray_driver.h"
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "render/ray_cast.h"
@@ -12,15 +13,11 @@ namespace {
 
 class RayDriverTest : public test::CoreTest {
 protected:
-    void Build(int model) {
-        modelType = model;
-        VoxelVolume.source = SourceForModel(model);
-        BuildVolume();
-    }
+  void Build(ModelType model) { BuildModel(model); }
 };
 
 TEST_F(RayDriverTest, TheDefaultOrientationMapsThePlaneOntoTheFrontFace) {
-    Build(0);
+    Build(ModelType::Ball);
     const RayFrame f = PrepareRayFrame(64, 64);
     EXPECT_EQ(f.plane[0], (Point3{0, 0, 0}));
     EXPECT_EQ(f.plane[1], (Point3{64, 0, 0}));
@@ -42,7 +39,7 @@ TEST_F(RayDriverTest, TheDefaultOrientationMapsThePlaneOntoTheFrontFace) {
 }
 
 TEST_F(RayDriverTest, IntegerAxesTurnANegativeLargestYOrZRound) {
-    Build(0);
+    Build(ModelType::Ball);
     SnapViewPlane(Back);  // view along -z of the volume
     const RayFrame f = PrepareRayFrame(64, 64);
     EXPECT_EQ(f.rayDir, (Point3{0, 0, -1}));
@@ -51,7 +48,7 @@ TEST_F(RayDriverTest, IntegerAxesTurnANegativeLargestYOrZRound) {
 }
 
 TEST_F(RayDriverTest, InterpolationHalvesTheStepAndDoublesTheCount) {
-    Build(0);
+    Build(ModelType::Ball);
     interpolate = true;
     const RayFrame f = PrepareRayFrame(128, 128);
     EXPECT_EQ(f.rayDir, (Point3{0, 0, 0.5f}));
@@ -60,7 +57,7 @@ TEST_F(RayDriverTest, InterpolationHalvesTheStepAndDoublesTheCount) {
 }
 
 TEST_F(RayDriverTest, RayIJStartsOneColumnAndTwoRowsIn) {
-    Build(0);
+    Build(ModelType::Ball);
     // Slice shows the first sample: voxel (i + 1, j + 2, 1) for ray (i, j).
     ASSERT_EQ(AllocateVolume(64, 64, 64), 1);
     PublishShape(64, 64, 64, 64);
@@ -73,7 +70,7 @@ TEST_F(RayDriverTest, RayIJStartsOneColumnAndTwoRowsIn) {
 }
 
 TEST_F(RayDriverTest, TheLastColumnAndTwoRowsLieOutsideTheVolume) {
-    Build(0);
+    Build(ModelType::Ball);
     ASSERT_EQ(AllocateVolume(64, 64, 64), 1);
     PublishShape(64, 64, 64, 64);
     VoxelVolume.maxValue = 256;
@@ -99,7 +96,7 @@ TEST_F(RayDriverTest, AnEmptyVolumeRendersBlackWithDisplayMaxZero) {
 }
 
 TEST_F(RayDriverTest, InterpolatedRendersLeaveTheLastColumnAndRowBlack) {
-    Build(0);
+    Build(ModelType::Ball);
     interpolate = true;
     threshold = 0.0f;
     RenderImage(128, 128, ImageBuffer, Transparent);
@@ -135,11 +132,26 @@ Outputs Render(int type) {
 }
 
 struct Scene {
-    int model;
+    ModelType model;
     int type;
     bool interp;
     float threshold;
 };
+
+const char* TypeName(int type) {
+    return type == Surface ? "surface" : type == Transparent ? "transparent" : "slice";
+}
+
+// "cone_surface_interp_t50": what the scene is, threshold in percent ("m" for minus).
+std::string SceneName(const Scene& s) {
+    const long percent = std::lround(s.threshold * 100.0f);
+    return std::string(NameOf(s.model)) + "_" + TypeName(s.type) + (s.interp ? "_interp" : "") +
+           "_t" + (percent < 0 ? "m" : "") + std::to_string(std::labs(percent));
+}
+
+void PrintTo(const Scene& s, std::ostream* os) {
+    *os << SceneName(s);
+}
 
 class RenderDeterminismTest : public RayDriverTest, public ::testing::WithParamInterface<Scene> {};
 
@@ -202,15 +214,16 @@ TEST_F(RayDriverTest, SkippingKeepsTheMirroredHalfExact) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, RenderDeterminismTest,
-                         ::testing::Values(Scene{0, Surface, false, 0.1f},
-                                           Scene{0, Transparent, true, 0.3f},
-                                           Scene{8, Transparent, false, 0.0f},
-                                           Scene{9, Slice, true, 0.1f},
-                                           Scene{7, Surface, true, 0.5f},
-                                           Scene{2, Surface, true, 0.2f},
-                                           Scene{2, Transparent, false, 0.4f},
-                                           Scene{6, Transparent, true, 0.0f},
-                                           Scene{8, Surface, false, -0.5f}));
+                         ::testing::Values(Scene{ModelType::Ball, Surface, false, 0.1f},
+                                           Scene{ModelType::Ball, Transparent, true, 0.3f},
+                                           Scene{ModelType::Monkey, Transparent, false, 0.0f},
+                                           Scene{ModelType::Combined, Slice, true, 0.1f},
+                                           Scene{ModelType::Cone, Surface, true, 0.5f},
+                                           Scene{ModelType::Head, Surface, true, 0.2f},
+                                           Scene{ModelType::Head, Transparent, false, 0.4f},
+                                           Scene{ModelType::Hyperboloid, Transparent, true, 0.0f},
+                                           Scene{ModelType::Monkey, Surface, false, -0.5f}),
+                         [](const auto& info) { return SceneName(info.param); });
 
 }  // namespace
 }  // namespace calyra

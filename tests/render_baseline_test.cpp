@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "render/grey_map.h"
 #include "render/ray_driver.h"
 #include "test_support.h"
 #include "volume/models.h"
@@ -17,7 +18,7 @@ namespace {
 
 struct Scene {
     const char* name;
-    int model;
+    ModelType model;
     int type;
     bool interp;
     float threshold;
@@ -44,21 +45,21 @@ void Shifted() {
 }
 
 const Scene kScenes[] = {
-    {"ball-surface", 0, Surface, false, 0.1f, true, None},
-    {"ball-transparent", 0, Transparent, false, 0.1f, true, TurnedPlane},
-    {"ball-sum", 0, Transparent, false, 0.0f, true, SideView},
-    {"ball-slice", 0, Slice, false, 0.1f, true, DeepCut},
-    {"ball-surface-interp", 0, Surface, true, 0.3f, true, TurnedPlane},
-    {"ball-transparent-interp", 0, Transparent, true, 0.6f, true, Shifted},
-    {"monkey-surface", 8, Surface, false, 0.5f, true, TurnedPlane},
-    {"monkey-nograd", 8, Surface, false, 0.1f, false, SideView},
-    {"monkey-slice-interp", 8, Slice, true, 0.1f, true, DeepCut},
-    {"combined-surface-interp", 9, Surface, true, 0.1f, true, Shifted},
-    {"combined-transparent", 9, Transparent, false, 0.25f, true, None},
-    {"cone-surface", 7, Surface, false, 0.1f, true, TurnedPlane},
-    {"cone-transparent", 7, Transparent, false, 0.1f, true, SideView},
-    {"hyperboloid-surface", 6, Surface, false, 0.9f, true, DeepCut},
-    {"hyperboloid-sum", 6, Transparent, false, 0.0f, true, Shifted},
+    {"ball-surface", ModelType::Ball, Surface, false, 0.1f, true, None},
+    {"ball-transparent", ModelType::Ball, Transparent, false, 0.1f, true, TurnedPlane},
+    {"ball-sum", ModelType::Ball, Transparent, false, 0.0f, true, SideView},
+    {"ball-slice", ModelType::Ball, Slice, false, 0.1f, true, DeepCut},
+    {"ball-surface-interp", ModelType::Ball, Surface, true, 0.3f, true, TurnedPlane},
+    {"ball-transparent-interp", ModelType::Ball, Transparent, true, 0.6f, true, Shifted},
+    {"monkey-surface", ModelType::Monkey, Surface, false, 0.5f, true, TurnedPlane},
+    {"monkey-nograd", ModelType::Monkey, Surface, false, 0.1f, false, SideView},
+    {"monkey-slice-interp", ModelType::Monkey, Slice, true, 0.1f, true, DeepCut},
+    {"combined-surface-interp", ModelType::Combined, Surface, true, 0.1f, true, Shifted},
+    {"combined-transparent", ModelType::Combined, Transparent, false, 0.25f, true, None},
+    {"cone-surface", ModelType::Cone, Surface, false, 0.1f, true, TurnedPlane},
+    {"cone-transparent", ModelType::Cone, Transparent, false, 0.1f, true, SideView},
+    {"hyperboloid-surface", ModelType::Hyperboloid, Surface, false, 0.9f, true, DeepCut},
+    {"hyperboloid-sum", ModelType::Hyperboloid, Transparent, false, 0.0f, true, Shifted},
 };
 
 std::uint64_t Fnv(std::uint64_t h, const void* data, std::size_t n) {
@@ -67,11 +68,26 @@ std::uint64_t Fnv(std::uint64_t h, const void* data, std::size_t n) {
     return h;
 }
 
+// What a person looks at when a scene changed: the image as the render window
+// shows it (grey levels, column x of the buffer across) and the exact buffers.
+void WriteSceneFiles(const Scene& s) {
+    const int side = RaysPerSide() * (s.interp ? 2 : 1);
+    const float k = GreyScale(displayMax);
+    std::ofstream pgm(std::string("baseline-") + s.name + ".pgm", std::ios::binary);
+    pgm << "P5\n" << side << ' ' << side << "\n255\n";
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) pgm.put(static_cast<char>(GreyLevel(ImageAt(x, y), k)));
+    std::ofstream dump(std::string("baseline-") + s.name + ".dump");
+    dump << "side " << side << " displayMax " << displayMax << "\n";
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) dump << ImageAt(x, y) << '/' << DepthAt(x, y) << ' ';
+        dump << '\n';
+    }
+}
+
 std::uint64_t RenderAndHash(const Scene& s) {
     test::ResetProgramState();
-    modelType = s.model;
-    VoxelVolume.source = SourceForModel(s.model);
-    BuildVolume();
+    BuildModel(s.model);
     interpolate = s.interp;
     threshold = s.threshold;
     gradientShading = s.grad;
@@ -88,11 +104,9 @@ std::uint64_t RenderAndHash(const Scene& s) {
 }
 
 // The whole store of a built model, voxels[x][y][z] for every index.
-std::uint64_t BuildAndHashStore(int model) {
+std::uint64_t BuildAndHashStore(ModelType model) {
     test::ResetProgramState();
-    modelType = model;
-    VoxelVolume.source = SourceForModel(model);
-    BuildVolume();
+    BuildModel(model);
     const VolumeStore& v = VoxelVolume;
     std::uint64_t h = 1469598103934665603ull;
     for (int x = 0; x <= v.dims.x; ++x)
@@ -117,16 +131,16 @@ TEST(RenderBaseline, EverySceneHashesToItsRecordedValue) {
         table << s.name << ' ' << text << '\n';
         if (recorded[s.name] != text) {
             ++differing;
-            ADD_FAILURE() << s.name << ": recorded " << recorded[s.name] << ", now " << text;
+            ADD_FAILURE() << s.name << ": recorded " << recorded[s.name] << ", now " << text
+                          << "; see baseline-" << s.name << ".pgm and .dump";
+            WriteSceneFiles(s);
         }
     }
-    const std::pair<const char*, int> stores[] = {{"store-ball", 0},        {"store-head", 2},
-                                                  {"store-hyperboloid", 6}, {"store-cone", 7},
-                                                  {"store-monkey", 8},      {"store-combined", 9}};
-    for (const auto& [name, model] : stores) {
+    for (const ModelName& m : BuiltInModels()) {
+        const std::string name = std::string("store-") + m.name;
         char text[32];
         std::snprintf(text, sizeof text, "%016llx",
-                      static_cast<unsigned long long>(BuildAndHashStore(model)));
+                      static_cast<unsigned long long>(BuildAndHashStore(m.model)));
         table << name << ' ' << text << '\n';
         if (recorded[name] != text) {
             ++differing;

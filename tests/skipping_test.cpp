@@ -1,6 +1,7 @@
 // The per-cell table of samples that may matter, and renders that use it
 // against renders that take every sample.
 #include <cstdint>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -58,19 +59,17 @@ Snapshot RenderNow(int type) {
             std::vector<std::int32_t>(std::begin(DepthBuffer), std::end(DepthBuffer)), displayMax};
 }
 
-// model (-1: the noisy volume), type, interpolation, threshold, mirrored.
-using Case = std::tuple<int, int, bool, float, bool>;
+// model (none: the noisy volume), type, interpolation, threshold, mirrored.
+using Case = std::tuple<std::optional<ModelType>, int, bool, float, bool>;
 
 class CellTableTest : public test::CoreTest, public ::testing::WithParamInterface<Case> {
   protected:
     void SetUpVolume() {
         const auto [model, type, interp, level, mirrored] = GetParam();
-        if (model < 0) {
+        if (!model) {
             FillNoisyVolume(40, 7u + static_cast<std::uint32_t>(type));
         } else {
-            modelType = model;
-            VoxelVolume.source = SourceForModel(model);
-            BuildVolume();
+            BuildModel(*model);
         }
         VoxelVolume.mirrorZ = mirrored ? 1 : 0;
         MarkVolumeChanged();
@@ -101,7 +100,7 @@ TEST_P(CellTableTest, EveryBitMatchesItsSample) {
             for (int iz = 1; iz < s.dimZ; ++iz)
                 for (int corner = 0; corner < (s.trilinear ? 8 : 1); ++corner) {
                     const auto c = s.CellAt(ix, iy, iz, corner, false);
-                    const GradientI g = s.GradientCell(s.CellAt(ix, iy, iz, corner, true));
+                    const Int3 g = s.GradientCell(s.CellAt(ix, iy, iz, corner, true));
                     bool matters = static_cast<std::int32_t>(s.SampleCell(c)) > context.quietLimit;
                     if (context.flatIsQuiet) matters = matters && (g.x || g.y || g.z);
                     ASSERT_EQ(bricks.Loud(c), matters)
@@ -131,14 +130,17 @@ TEST_P(CellTableTest, RendersMatchTakingEverySample) {
 
 INSTANTIATE_TEST_SUITE_P(
     Volumes, CellTableTest,
-    ::testing::Values(Case{-1, Transparent, true, 0.6f, false},
-                      Case{-1, Transparent, false, 0.2f, true},
-                      Case{-1, Transparent, true, 0.0f, true}, Case{-1, Surface, true, 0.3f, true},
-                      Case{-1, Surface, false, 0.45f, false},
-                      Case{2, Transparent, true, 0.1f, true}, Case{2, Surface, true, 0.25f, true},
-                      Case{7, Transparent, true, 0.1f, true},
-                      Case{8, Transparent, false, 0.3f, true}, Case{9, Surface, false, 0.1f, true},
-                      Case{0, Surface, true, -0.2f, true}));
+    ::testing::Values(Case{std::nullopt, Transparent, true, 0.6f, false},
+                      Case{std::nullopt, Transparent, false, 0.2f, true},
+                      Case{std::nullopt, Transparent, true, 0.0f, true},
+                      Case{std::nullopt, Surface, true, 0.3f, true},
+                      Case{std::nullopt, Surface, false, 0.45f, false},
+                      Case{ModelType::Head, Transparent, true, 0.1f, true},
+                      Case{ModelType::Head, Surface, true, 0.25f, true},
+                      Case{ModelType::Cone, Transparent, true, 0.1f, true},
+                      Case{ModelType::Monkey, Transparent, false, 0.3f, true},
+                      Case{ModelType::Combined, Surface, false, 0.1f, true},
+                      Case{ModelType::Ball, Surface, true, -0.2f, true}));
 
 using SkippingTest = test::CoreTest;
 
@@ -163,7 +165,7 @@ TEST_F(SkippingTest, TrilinearGradientsEqualDifferencesOfWeightedSums) {
                         const std::int32_t gz = c.mirrored
                                                     ? s0 - s.WeightedSum(v, c.fx, c.fy, c.fz - 1)
                                                     : s.WeightedSum(v, c.fx, c.fy, c.fz + 1) - s0;
-                        const GradientI g = s.GradientCell(c);
+                        const Int3 g = s.GradientCell(c);
                         ASSERT_EQ(g.x, s.WeightedSum(v, c.fx + 1, c.fy, c.fz) - s0);
                         ASSERT_EQ(g.y, s.WeightedSum(v, c.fx, c.fy + 1, c.fz) - s0);
                         ASSERT_EQ(g.z, gz) << ix << ' ' << iy << ' ' << iz << ' ' << corner;

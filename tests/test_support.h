@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "base/messages.h"
 #include "geometry/orientation.h"
-#include "render/settings.h"
-#include "volume/messages.h"
+#include "render/buffers.h"
+#include "render/user_settings.h"
+#include "render/weights.h"
 #include "volume/volume_store.h"
 
 namespace calyra::test {
@@ -22,14 +24,14 @@ inline void ResetProgramState() {
     gradientShading = true;
     stereo = false;
     renderPending = false;
-    modelType = 0;
+    modelType = ModelType::Ball;
     loadCount = 0;
     AllocateVolume(0, 0, 0);
     VoxelVolume.dims = Int3{};
     VoxelVolume.size = 64;
     VoxelVolume.maxValue = 0;
     VoxelVolume.mirrorZ = 1;
-    VoxelVolume.source = 0;
+    VoxelVolume.source = VolumeSource::Ball;
     SetMessageSink({});
 }
 

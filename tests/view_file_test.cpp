@@ -20,7 +20,7 @@ ViewState MovedView(const ViewVolume& volume) {
     RotateWorld(0.123456789f, 1.0f / 3.0f);
     PanViewPlane(PanDirection::In);
     TranslateViewPlane(0.01f, -0.02f, 0.3f);
-    ScaleEyeDistance(true, true);
+    ScaleEyeDistance(EyeStep::Farther, EyeLimit::Clamped);
     renderType = Transparent;
     threshold = 0.1f;
     interpolate = true;

@@ -1,5 +1,8 @@
 #include "volume/volume_store.h"
 
+#include <set>
+#include <string>
+
 #include "test_support.h"
 #include "volume/models.h"
 
@@ -55,13 +58,26 @@ TEST_F(VolumeStoreTest, StoreBytesCountsRowsWithTheirSpareHalf) {
 }
 
 TEST_F(VolumeStoreTest, ModelsMapToTheirBuilders) {
-    EXPECT_EQ(SourceForModel(0), 0);
-    EXPECT_EQ(SourceForModel(2), 2);
-    EXPECT_EQ(SourceForModel(3), 2);
-    EXPECT_EQ(SourceForModel(6), 25);
-    EXPECT_EQ(SourceForModel(7), 25);
-    EXPECT_EQ(SourceForModel(8), 26);
-    EXPECT_EQ(SourceForModel(9), 26);
+    EXPECT_EQ(SourceForModel(ModelType::Ball), VolumeSource::Ball);
+    EXPECT_EQ(SourceForModel(ModelType::Head), VolumeSource::Head);
+    EXPECT_EQ(SourceForModel(ModelType::Import), VolumeSource::Head);
+    EXPECT_EQ(SourceForModel(ModelType::Hyperboloid), VolumeSource::LargeMath);
+    EXPECT_EQ(SourceForModel(ModelType::Cone), VolumeSource::LargeMath);
+    EXPECT_EQ(SourceForModel(ModelType::Monkey), VolumeSource::SmallMath);
+    EXPECT_EQ(SourceForModel(ModelType::Combined), VolumeSource::SmallMath);
+}
+
+TEST_F(VolumeStoreTest, EveryBuiltInModelHasOneNameThatFindsIt) {
+    std::set<std::string> names;
+    for (const ModelName& m : BuiltInModels()) {
+        EXPECT_EQ(FindModel(m.name), m.model) << m.name;
+        EXPECT_STREQ(NameOf(m.model), m.name);
+        EXPECT_TRUE(names.insert(m.name).second) << m.name;
+        EXPECT_NE(m.model, ModelType::Import);
+    }
+    EXPECT_EQ(names.size(), 6u);
+    EXPECT_FALSE(FindModel("import"));
+    EXPECT_FALSE(FindModel("Ball"));
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ bool AboutDialogProc(TemplateDialog& dialog, const DialogEvent& event) {
 }
 
 TemplateDialog* CreateAboutBox(QWidget* owner) {
-    return new TemplateDialog(resources::kAboutTemplate, owner, AboutDialogProc, false);
+    return new TemplateDialog(resources::kAboutTemplate, owner, AboutDialogProc, DialogMode::Modal);
 }
 
 }  // namespace calyra::ui

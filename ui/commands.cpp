@@ -5,8 +5,9 @@
 #include <QMdiSubWindow>
 #include <QString>
 
+#include "base/repaint.h"
 #include "geometry/orientation.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "ui/about_help.h"
 #include "ui/frame_window.h"
 #include "ui/geometry_window.h"
@@ -35,17 +36,16 @@ void TogglePanel(QDialog* panel, std::int32_t& shown) {
 }  // namespace
 
 void SelectRenderType(int id) {
-    CheckMenuItem(kCmdSurface + renderType, false);
-    renderType = id - kCmdSurface;
+    CheckMenuItem(RenderTypeCommand(renderType), false);
+    renderType = id - kCmdRenderTypeFirst;
     CheckMenuItem(id, true);
-    CheckRadioButton(viewPanel, kCmdSurface, kCmdSlice, id);
-    renderPending = true;
-    InvalidateWindow(renderWindow, true);
+    CheckRadioButton(viewPanel, kCmdRenderTypeFirst, kCmdRenderTypeLast, id);
+    RequestRender();
 }
 
 namespace {
 
-void ChooseModel(QWidget* frame, std::int32_t model) {
+void ChooseModel(QWidget* frame, ModelType model) {
     modelType = model;
     RecreateModelWindows(frame);
     ShowModelChosen(model);
@@ -70,6 +70,26 @@ void TileModelWindows() {
 
 int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
     const int id = command & 0xFFFF;
+    if (IsSnapWorldCommand(id)) {
+        grabTarget = 0;
+        SnapWorld(id - kCmdSnapWorldFirst);
+        return 1;
+    }
+    if (IsSnapPlaneCommand(id)) {
+        grabTarget = 1;
+        SnapViewPlane(id - kCmdSnapPlaneFirst);
+        return 1;
+    }
+    for (const ModelCommand& m : kModelCommands) {
+        if (m.command == id) {
+            ChooseModel(frame, m.model);
+            return 1;
+        }
+    }
+    if (IsRenderTypeCommand(id)) {
+        SelectRenderType(id);
+        return 1;
+    }
     switch (id) {
         case kCmdExit:
             PostQuitMessage(0);
@@ -82,47 +102,6 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             return 1;
         case kCmdArrangeIcons:
             ArrangeIcons();
-            return 1;
-        case 701:
-        case 702:
-        case 703:
-        case 704:
-        case 705:
-        case 706:
-            grabTarget = 0;
-            SnapWorld(id - kCmdSnapWorldFront);
-            return 1;
-        case 707:
-        case 708:
-        case 709:
-        case 710:
-        case 711:
-        case 712:
-            grabTarget = 1;
-            SnapViewPlane(id - kCmdSnapPlaneFront);
-            return 1;
-        case kCmdSurface:
-        case kCmdTransparent:
-        case kCmdSlice:
-            SelectRenderType(id);
-            return 1;
-        case kCmdBallModel:
-            ChooseModel(frame, 0);
-            return 1;
-        case kCmdHeadModel:
-            ChooseModel(frame, 2);
-            return 1;
-        case kCmdHyperboloid:
-            ChooseModel(frame, 6);
-            return 1;
-        case kCmdCone:
-            ChooseModel(frame, 7);
-            return 1;
-        case kCmdMonkey:
-            ChooseModel(frame, 8);
-            return 1;
-        case kCmdCombined:
-            ChooseModel(frame, 9);
             return 1;
         case kCmdLoadFile:
             // Chosen, checked and read before the current windows go: a
@@ -169,28 +148,29 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
         case kCmdStereo:
             stereo = Toggled(stereo);
             ShowParameterMarks();
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
+            RequestRender();
             return 1;
         case kCmdInterpolate:
             interpolate = Toggled(interpolate);
             ShowParameterMarks();
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
+            RequestRender();
             return 1;
         case kCmdGradientShading:
             gradientShading = Toggled(gradientShading);
             ShowParameterMarks();
             // Only a Surface image depends on it; the others repaint the stored image.
-            if (renderType == Surface) renderPending = true;
-            InvalidateWindow(renderWindow, true);
+            if (renderType == Surface) {
+                RequestRender();
+            } else {
+                InvalidateWindow(renderWindow, true);
+            }
             return 1;
         default:
             return 0;
     }
 }
 
-void ShowLoadedVolume(QWidget* frame, std::int32_t model) {
+void ShowLoadedVolume(QWidget* frame, ModelType model) {
     modelType = model;
     volumeAlreadyLoaded = true;
     RecreateModelWindows(frame);
@@ -223,14 +203,14 @@ void ShowParameterMarks() {
     CheckMenuItem(kCmdGradientShading, gradientShading);
 }
 
-void StepRenderType(bool updateViewPanel) {
-    CheckMenuItem(kCmdSurface + renderType, false);
+void StepRenderType(ViewPanelButtons viewPanelButtons) {
+    CheckMenuItem(RenderTypeCommand(renderType), false);
     renderType = (renderType + 1) % 3;
-    CheckMenuItem(kCmdSurface + renderType, true);
-    if (updateViewPanel)
-        CheckRadioButton(viewPanel, kCmdSurface, kCmdSlice, kCmdSurface + renderType);
-    renderPending = true;
-    InvalidateWindow(renderWindow, true);
+    CheckMenuItem(RenderTypeCommand(renderType), true);
+    if (viewPanelButtons == ViewPanelButtons::Follow)
+        CheckRadioButton(viewPanel, kCmdRenderTypeFirst, kCmdRenderTypeLast,
+                         RenderTypeCommand(renderType));
+    RequestRender();
 }
 
 }  // namespace calyra::ui

@@ -1,7 +1,8 @@
 #include "ui/demo.h"
 
 #include "geometry/orientation.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
+#include "ui/command_ids.h"
 #include "ui/platform.h"
 
 namespace calyra::ui {
@@ -10,9 +11,6 @@ namespace {
 constexpr int kSubSteps = 7;
 constexpr float kWorldTurn = 0.01f;  // radians about y per sub-step
 constexpr float kPlaneTurn = 0.09f;
-constexpr int kSurfaceButton = 713;
-constexpr int kTransparentButton = 714;
-constexpr int kSliceButton = 715;
 
 // Invalidates (erasing) and paints at once. A synchronous paint also flushes
 // every other pending repaint inside the same frame, so each window is
@@ -31,11 +29,7 @@ void RenderAndDrawNow() {
 }
 
 void MoveViewPlane(const Point3& d) {
-    for (Point3& p : ViewPlane) {
-        p.x += d.x;
-        p.y += d.y;
-        p.z += d.z;
-    }
+    for (Point3& p : ViewPlane) p = p + d;
 }
 
 }  // namespace
@@ -49,12 +43,12 @@ void DemoStep() {
     }
 
     // The View panel's buttons follow the type; the menu's check mark does not.
-    if (IsRadioButtonChecked(viewPanel, kSurfaceButton)) {
+    if (IsRadioButtonChecked(viewPanel, kCmdSurface)) {
         renderType = Transparent;
-        CheckRadioButton(viewPanel, kSurfaceButton, kSliceButton, kTransparentButton);
+        CheckRadioButton(viewPanel, kCmdSurface, kCmdSlice, kCmdTransparent);
     } else {
         renderType = Surface;
-        CheckRadioButton(viewPanel, kSurfaceButton, kSliceButton, kSurfaceButton);
+        CheckRadioButton(viewPanel, kCmdSurface, kCmdSlice, kCmdSurface);
     }
     PaintAtOnce(renderWindow);
     if (renderType == Transparent) return;
@@ -62,11 +56,10 @@ void DemoStep() {
     // Cut the volume open: the plane halfway to its target, then back.
     const Point3& centre = ViewPlane[4];
     const Point3& target = ViewPlane[5];
-    const Point3 half{0.5f * (target.x - centre.x), 0.5f * (target.y - centre.y),
-                      0.5f * (target.z - centre.z)};
+    const Point3 half = 0.5f * (target - centre);
     MoveViewPlane(half);
     RenderAndDrawNow();
-    MoveViewPlane(Point3{-half.x, -half.y, -half.z});
+    MoveViewPlane(-half);
     RenderAndDrawNow();
 }
 

@@ -29,8 +29,8 @@ QFont TemplateFont(const DialogTemplate& t) {
     return font;
 }
 
-Qt::WindowFlags WindowFlagsFor(const DialogTemplate& t, bool modeless) {
-    Qt::WindowFlags flags = modeless ? Qt::Tool : Qt::Dialog;
+Qt::WindowFlags WindowFlagsFor(const DialogTemplate& t, DialogMode mode) {
+    Qt::WindowFlags flags = mode == DialogMode::Panel ? Qt::Tool : Qt::Dialog;
     flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
              Qt::WindowCloseButtonHint;
     if (t.style & kDialogMinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
@@ -77,8 +77,8 @@ QPoint KeepFrameOnScreen(const QRect& frame, const QRect& area) {
 }
 
 TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* owner,
-                               DialogProc proc, bool modeless)
-    : QDialog(owner, WindowFlagsFor(dialogTemplate, modeless)),
+                               DialogProc proc, DialogMode mode)
+    : QDialog(owner, WindowFlagsFor(dialogTemplate, mode)),
       template_(&dialogTemplate),
       owner_(owner),
       proc_(proc) {
@@ -91,7 +91,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* ow
     setFixedSize(client.size());
     CreateControls();
     // Enter is the OK command; a dialog run modally shows its OK button as the one Enter presses.
-    if (auto* ok = qobject_cast<QPushButton*>(DialogItem(this, kOkId)); ok && !modeless) {
+    if (auto* ok = qobject_cast<QPushButton*>(DialogItem(this, kOkId)); ok && mode == DialogMode::Modal) {
         ok->setDefault(true);
     }
     PlaceRelativeToOwner();

@@ -48,6 +48,9 @@ struct DialogEvent {
     char character = 0;
 };
 
+// A panel floats beside its owner; a modal dialog runs until it ends.
+enum class DialogMode { Panel, Modal };
+
 class TemplateDialog;
 // Answers true when it handled the message.
 using DialogProc = bool (*)(TemplateDialog& dialog, const DialogEvent& event);
@@ -56,9 +59,8 @@ class TemplateDialog : public QDialog {
     Q_OBJECT
 
   public:
-    // modeless: a floating panel window; otherwise a dialog to run modally.
     TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* owner, DialogProc proc,
-                   bool modeless);
+                   DialogMode mode);
 
     const DialogTemplate& dialogTemplate() const { return *template_; }
     DialogBaseUnits baseUnits() const { return base_; }

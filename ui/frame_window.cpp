@@ -157,9 +157,9 @@ void FrameWindow::dispatch(int id, int detail) {
 void FrameWindow::keyPressEvent(QKeyEvent* event) {
     // The frame's own P and p change the perspective without limit or redraw.
     if (event->text() == QLatin1String("P")) {
-        ScaleEyeDistance(true, false);
+        ScaleEyeDistance(EyeStep::Farther, EyeLimit::Unlimited);
     } else if (event->text() == QLatin1String("p")) {
-        ScaleEyeDistance(false, false);
+        ScaleEyeDistance(EyeStep::Nearer, EyeLimit::Unlimited);
     } else {
         QMainWindow::keyPressEvent(event);
         return;

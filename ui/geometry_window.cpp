@@ -6,8 +6,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "render/settings.h"
-#include "ui/commands.h"
+#include "base/repaint.h"
+#include "render/user_settings.h"
+#include "ui/common_keys.h"
 #include "ui/platform.h"
 
 namespace calyra::ui {
@@ -121,43 +122,7 @@ void GeometryWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void GeometryWindow::handleCharacter(char key) {
-    switch (key) {
-        case '+':
-            PanViewPlane(PanDirection::In);
-            InvalidateWindow(this, true);
-            break;
-        case '-':
-            PanViewPlane(PanDirection::Out);
-            InvalidateWindow(this, true);
-            break;
-        case 'P':
-            ScaleEyeDistance(true, true);
-            InvalidateWindow(this, true);
-            break;
-        case 'p':
-            ScaleEyeDistance(false, true);
-            InvalidateWindow(this, true);
-            break;
-        case 'R':
-        case 'r':
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
-            break;
-        case 'T':
-        case 't':
-            StepRenderType(true);
-            break;
-        case 'd':
-            demoRunning = 1;
-            break;
-        case 'D':
-            demoRunning = 0;
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
-            break;
-        default:
-            break;
-    }
+    HandleCommonKey(key, KeyTaker::ModelWindow);
 }
 
 void GeometryWindow::mousePressEvent(QMouseEvent* event) {
@@ -194,8 +159,7 @@ void GeometryWindow::mouseReleaseEvent(QMouseEvent* event) {
         previous_ = ClientPoint(event->position().toPoint());
         InvalidateWindow(this, true);
     } else if (event->button() == Qt::RightButton) {
-        renderPending = true;
-        InvalidateWindow(renderWindow, true);
+        RequestRender();
     }
 }
 

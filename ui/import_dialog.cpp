@@ -95,7 +95,8 @@ bool ImportDialogProc(TemplateDialog& dialog, const DialogEvent& event) {
 }
 
 TemplateDialog* CreateImportDialog(QWidget* owner) {
-    return new TemplateDialog(resources::kFileLoadTemplate, owner, ImportDialogProc, false);
+    return new TemplateDialog(resources::kFileLoadTemplate, owner, ImportDialogProc,
+                              DialogMode::Modal);
 }
 
 ImportFieldTexts ImportDialogTexts(QWidget* dialog) {

@@ -1,20 +1,13 @@
 #include "ui/map_panel.h"
 
 #include "geometry/orientation.h"
-#include "render/settings.h"
+#include "ui/command_ids.h"
+#include "ui/common_keys.h"
 #include "ui/dialog_builder.h"
 #include "ui/platform.h"
 
 namespace calyra::ui {
 namespace {
-
-constexpr int kWorldId = 724;
-constexpr int kViewPlaneId = 725;
-constexpr int kFrontId = 707;  // 707..712: Front, Back, Top, Bottom, Left, Right
-constexpr int kLastSnapId = 712;
-constexpr int kPanInId = 733;
-constexpr int kPanOutId = 734;
-constexpr int kSurfaceItem = 713;  // menu item 713 + renderType
 
 void Pan(PanDirection direction) {
     PanViewPlane(direction);
@@ -29,58 +22,22 @@ void Snap(int face) {
     }
 }
 
-// The menu's check mark follows; the View panel's buttons keep their choice.
-void NextRenderType() {
-    CheckMenuItem(kSurfaceItem + renderType, false);
-    renderType = (renderType + 1) % 3;
-    CheckMenuItem(kSurfaceItem + renderType, true);
-    renderPending = true;
-    InvalidateWindow(renderWindow, true);
-}
-
-bool OnChar(char key) {
-    switch (key) {
-        case '+':
-            Pan(PanDirection::In);
-            return true;
-        case '-':
-            Pan(PanDirection::Out);
-            return true;
-        case 'P':
-        case 'p':
-            ScaleEyeDistance(key == 'P', true);
-            InvalidateWindow(geometryWindow, true);
-            return true;
-        case 'R':
-        case 'r':
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
-            return true;
-        case 'T':
-        case 't':
-            NextRenderType();
-            return true;
-        default:
-            return false;
-    }
-}
-
 bool OnCommand(int id) {
-    if (id >= kFrontId && id <= kLastSnapId) {
-        Snap(id - kFrontId);  // the ids run in face order
+    if (IsSnapPlaneCommand(id)) {
+        Snap(id - kCmdSnapPlaneFirst);
         return true;
     }
     switch (id) {
-        case kWorldId:
+        case kCmdGrabWorld:
             grabTarget = 0;
             return true;
-        case kViewPlaneId:
+        case kCmdGrabViewPlane:
             grabTarget = 1;
             return true;
-        case kPanInId:
+        case kCtlPanIn:
             Pan(PanDirection::In);
             return true;
-        case kPanOutId:
+        case kCtlPanOut:
             Pan(PanDirection::Out);
             return true;
         default:
@@ -95,8 +52,8 @@ bool MapPanelProc(TemplateDialog& dialog, const DialogEvent& event) {
         case DialogMessage::Init:
             return true;
         case DialogMessage::Refresh:
-            CheckRadioButton(&dialog, kWorldId, kViewPlaneId,
-                             grabTarget == 0 ? kWorldId : kViewPlaneId);
+            CheckRadioButton(&dialog, kCmdGrabWorld, kCmdGrabViewPlane,
+                             grabTarget == 0 ? kCmdGrabWorld : kCmdGrabViewPlane);
             return true;
         case DialogMessage::Size:
             mapPanelShown = event.minimised ? 0 : 1;
@@ -104,16 +61,10 @@ bool MapPanelProc(TemplateDialog& dialog, const DialogEvent& event) {
         case DialogMessage::Command:
             return OnCommand(event.id);
         case DialogMessage::Char:
-            return OnChar(event.character);
+            return HandleCommonKey(event.character, KeyTaker::MapPanel);
         default:
             return false;
     }
-}
-
-QDialog* CreateMapPanel(QWidget* frame) {
-    auto* panel = new TemplateDialog(resources::kMap2Template, frame, MapPanelProc, true);
-    if (resources::kMap2Template.style & resources::kDialogVisible) panel->show();
-    return panel;
 }
 
 }  // namespace calyra::ui

@@ -18,20 +18,23 @@ void ForgetOnDestruction(QDialog* panel, QDialog** handle) {
     });
 }
 
+// Creates the panel into handle, owned by frame and shown as its template says,
+// then sends it the refresh message.
+void CreatePanel(QDialog*& handle, const resources::DialogTemplate& dialogTemplate, QWidget* frame,
+                 DialogProc proc) {
+    auto* panel = new TemplateDialog(dialogTemplate, frame, proc, DialogMode::Panel);
+    if (dialogTemplate.style & resources::kDialogVisible) panel->show();
+    handle = panel;
+    ForgetOnDestruction(panel, &handle);
+    SendRefreshMessage(panel);
+}
+
 }  // namespace
 
 void CreatePanels(QWidget* frame) {
-    viewPanel = CreateViewPanel(frame);
-    ForgetOnDestruction(viewPanel, &viewPanel);
-    SendRefreshMessage(viewPanel);
-
-    mapPanel = CreateMapPanel(frame);
-    ForgetOnDestruction(mapPanel, &mapPanel);
-    SendRefreshMessage(mapPanel);
-
-    slideBar = CreateSlideBar(frame);
-    ForgetOnDestruction(slideBar, &slideBar);
-    SendRefreshMessage(slideBar);
+    CreatePanel(viewPanel, resources::kView2Template, frame, ViewPanelProc);
+    CreatePanel(mapPanel, resources::kMap2Template, frame, MapPanelProc);
+    CreatePanel(slideBar, resources::kThrAdjTemplate, frame, SlideBarProc);
 
     viewPanelShown = 1;
     mapPanelShown = 1;

@@ -15,8 +15,8 @@
 #include <map>
 #include <utility>
 
-#include "geometry/repaint.h"
-#include "volume/messages.h"
+#include "base/messages.h"
+#include "base/repaint.h"
 
 namespace calyra::ui {
 
@@ -239,11 +239,6 @@ void PostQuitMessage(int exitCode) {
         QMetaObject::invokeMethod(
             app, [exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
     }
-}
-
-bool IsMaximised(QWidget* window) {
-    const QMdiSubWindow* sub = SubWindowOf(window);
-    return sub && sub->isMaximized();
 }
 
 void RestoreIfMaximised(QWidget* window) {

@@ -106,7 +106,6 @@ void PostQuitMessage(int exitCode);
 using picture::DeviceCoordinate;
 
 // MDI children cannot be maximised: a maximised one is put back to normal.
-bool IsMaximised(QWidget* window);
 void RestoreIfMaximised(QWidget* window);
 
 }  // namespace calyra::ui

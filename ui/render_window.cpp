@@ -10,10 +10,13 @@
 #include <algorithm>
 #include <limits>
 
+#include "base/repaint.h"
 #include "geometry/orientation.h"
+#include "render/buffers.h"
 #include "render/ray_driver.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "ui/commands.h"
+#include "ui/common_keys.h"
 #include "ui/draw_image.h"
 #include "ui/platform.h"
 #include "ui/view_commands.h"
@@ -79,13 +82,13 @@ RenderWindow::~RenderWindow() {
 
 void RenderWindow::buildChosenModel() {
     switch (modelType) {
-        case 0:
-        case 2:
-        case 3:
-        case 6:
-        case 7:
-        case 8:
-        case 9:
+        case ModelType::Ball:
+        case ModelType::Head:
+        case ModelType::Import:
+        case ModelType::Hyperboloid:
+        case ModelType::Cone:
+        case ModelType::Monkey:
+        case ModelType::Combined:
             break;
         default:
             return;
@@ -266,8 +269,7 @@ void ApplyStereoShift() {
     // A zero convergence counts as 0.001, like every other degenerate divisor.
     const float convergence = stereoConvergence == 0.0f ? 0.001f : stereoConvergence;
     stereoShift = -(stereoSeparation / convergence);
-    const Point3 edge{ViewPlane[1].x - ViewPlane[0].x, ViewPlane[1].y - ViewPlane[0].y,
-                      ViewPlane[1].z - ViewPlane[0].z};
+    const Point3 edge = ViewPlane[1] - ViewPlane[0];
     const double length = VectorLength(edge);
     if (length == 0.0) return;
     // stereoShift x length along the unit edge direction.
@@ -293,40 +295,8 @@ void RenderWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void RenderWindow::handleCharacter(char key) {
+    if (HandleCommonKey(key, KeyTaker::ModelWindow)) return;
     switch (key) {
-        case 'r':
-        case 'R':
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
-            break;
-        case 't':
-        case 'T':
-            StepRenderType(true);
-            break;
-        case 'd':
-            demoRunning = 1;
-            break;
-        case 'D':
-            demoRunning = 0;
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
-            break;
-        case '+':
-            PanViewPlane(PanDirection::In);
-            InvalidateWindow(geometryWindow, true);
-            break;
-        case '-':
-            PanViewPlane(PanDirection::Out);
-            InvalidateWindow(geometryWindow, true);
-            break;
-        case 'P':
-            ScaleEyeDistance(true, true);
-            InvalidateWindow(geometryWindow, true);
-            break;
-        case 'p':
-            ScaleEyeDistance(false, true);
-            InvalidateWindow(geometryWindow, true);
-            break;
         case 'a':
         case 'q':
         case 's':
@@ -371,10 +341,7 @@ void RenderWindow::changeStereoParameter(char key) {
             return;
     }
     // Show the new pair at once when it is on screen.
-    if (stereo) {
-        renderPending = true;
-        InvalidateWindow(renderWindow, true);
-    }
+    if (stereo) RequestRender();
 }
 
 void RenderWindow::mousePressEvent(QMouseEvent* event) {

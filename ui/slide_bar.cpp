@@ -8,7 +8,9 @@
 #include <QStyleOptionGroupBox>
 #include <algorithm>
 
-#include "render/settings.h"
+#include "base/repaint.h"
+#include "render/user_settings.h"
+#include "ui/command_ids.h"
 #include "ui/dialog_builder.h"
 #include "ui/platform.h"
 
@@ -20,12 +22,6 @@ float thresholdSaved = 0.0f;
 
 namespace {
 
-constexpr int kScaleGroupId = 101;
-constexpr int kScrollBarId = 1998;
-constexpr int kPercentTextId = 735;
-constexpr int kPreviewId = 736;
-constexpr int kCancelButtonId = 737;
-constexpr int kCloseId = 738;
 constexpr int kStartPosition = 10;
 
 QPointer<QScrollBar> thresholdScrollBar;
@@ -34,8 +30,8 @@ QPointer<QScrollBar> thresholdScrollBar;
 // percentage with blanks. Where this font sets the caption narrower than the
 // layout expects, its letters are spaced out until "100 %" clears the box.
 void SpreadScaleCaption(QWidget* dialog) {
-    auto* box = qobject_cast<QGroupBox*>(DialogItem(dialog, kScaleGroupId));
-    QWidget* percent = DialogItem(dialog, kPercentTextId);
+    auto* box = qobject_cast<QGroupBox*>(DialogItem(dialog, kCtlThresholdScale));
+    QWidget* percent = DialogItem(dialog, kCtlThresholdText);
     if (!box || !percent) return;
     const QString title = box->title();
     const qsizetype tail = title.lastIndexOf(QStringLiteral("100"));
@@ -56,7 +52,7 @@ void SpreadScaleCaption(QWidget* dialog) {
 }
 
 void ShowPercentText(QWidget* dialog) {
-    SetDialogItemText(dialog, kPercentTextId, ThresholdPercentText(thresholdPercent));
+    SetDialogItemText(dialog, kCtlThresholdText, ThresholdPercentText(thresholdPercent));
 }
 
 void SetScrollPosition(int position) {
@@ -75,16 +71,15 @@ void OnCommand(TemplateDialog& dialog, int id) {
         thresholdEditing = 1;
     }
     switch (id) {
-        case kPreviewId:
+        case kCtlThresholdPreview:
             threshold = static_cast<float>(thresholdPercent) / 100.0f;
-            renderPending = true;
-            InvalidateWindow(renderWindow, true);
+            RequestRender();
             break;
-        case kCloseId:
+        case kCtlThresholdClose:
             thresholdEditing = 0;
             HidePanel(&dialog);
             break;
-        case kCancelButtonId:
+        case kCtlThresholdCancel:
             threshold = thresholdSaved;
             // Widened before scaling: a saved 0.35f (just below 0.35) shows as 34.
             thresholdPercent =
@@ -133,7 +128,8 @@ bool SlideBarProc(TemplateDialog& dialog, const DialogEvent& event) {
             SpreadScaleCaption(&dialog);
             return false;  // no default focus
         case DialogMessage::Refresh:
-            thresholdScrollBar = qobject_cast<QScrollBar*>(DialogItem(&dialog, kScrollBarId));
+            thresholdScrollBar =
+                qobject_cast<QScrollBar*>(DialogItem(&dialog, kCtlThresholdScrollBar));
             if (thresholdScrollBar) thresholdScrollBar->setRange(0, 100);
             ShowPercentText(&dialog);
             SetScrollPosition(kStartPosition);
@@ -153,12 +149,6 @@ bool SlideBarProc(TemplateDialog& dialog, const DialogEvent& event) {
         default:
             return false;
     }
-}
-
-QDialog* CreateSlideBar(QWidget* frame) {
-    auto* panel = new TemplateDialog(resources::kThrAdjTemplate, frame, SlideBarProc, true);
-    if (resources::kThrAdjTemplate.style & resources::kDialogVisible) panel->show();
-    return panel;
 }
 
 }  // namespace calyra::ui

@@ -27,7 +27,4 @@ std::int32_t ScrolledThresholdPercent(std::int32_t percent, int code, int thumb)
 
 bool SlideBarProc(TemplateDialog& dialog, const DialogEvent& event);
 
-// The Slide Bar, owned by frame, shown as its template says.
-QDialog* CreateSlideBar(QWidget* frame);
-
 }  // namespace calyra::ui

@@ -13,25 +13,12 @@
 #include "render/settings.h"
 #include "ui/commands.h"
 #include "ui/platform.h"
+#include "volume/model_type.h"
 #include "volume/models.h"
 #include "volume/volume_store.h"
 
 namespace calyra::ui {
 namespace {
-
-struct NamedModel {
-    std::int32_t type;
-    const char* name;
-};
-constexpr NamedModel kModels[] = {{0, "ball"}, {8, "monkey"},      {9, "combined"},
-                                  {2, "head"}, {6, "hyperboloid"}, {7, "cone"}};
-
-std::int32_t ModelTypeOfName(const std::string& name) {
-    for (const NamedModel& m : kModels) {
-        if (name == m.name) return m.type;
-    }
-    return -1;
-}
 
 ViewFileChooser& Chooser() {
     static ViewFileChooser chooser;
@@ -81,14 +68,14 @@ bool LoadViewVolume(QWidget* frame, const ViewVolume& v) {
     }
     switch (v.kind) {
         case ViewVolume::Kind::Model: {
-            const int model = ModelTypeOfName(v.model);
-            if (model < 0) {
+            const std::optional<ModelType> model = FindModel(v.model);
+            if (!model) {
                 Warn(frame, QStringLiteral("The view names an unknown model: ") +
                                 QString::fromStdString(v.model),
                      kOpenViewCaption);
                 return false;
             }
-            modelType = model;
+            modelType = *model;
             RecreateModelWindows(frame);
             return true;
         }
@@ -125,12 +112,12 @@ bool LoadViewVolume(QWidget* frame, const ViewVolume& v) {
 
 }  // namespace
 
-void ShowModelChosen(std::int32_t model) {
+void ShowModelChosen(ModelType model) {
     ShownVolume() = {};
-    for (const NamedModel& m : kModels) {
-        if (m.type != model) continue;
+    const std::string name = NameOf(model);
+    if (FindModel(name)) {
         ShownVolume().kind = ViewVolume::Kind::Model;
-        ShownVolume().model = m.name;
+        ShownVolume().model = name;
     }
 }
 
@@ -200,7 +187,7 @@ bool ShowView(QWidget* frame, const ViewState& view) {
     if (!LoadViewVolume(frame, view.volume)) return false;
     ShownVolume() = view.volume;
     // After the build, which switched interpolation off.
-    SelectRenderType(kCmdSurface + view.renderType);
+    SelectRenderType(kCmdRenderTypeFirst + view.renderType);
     ApplyViewSettingsAndGeometry(view);
     ShowParameterMarks();
     InvalidateWindow(geometryWindow, true);

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "scene/view_file.h"
+#include "volume/model_type.h"
 
 class QWidget;
 
@@ -19,7 +20,7 @@ inline constexpr const char* kNoViewText =
 // Where the volume shown came from; kind None while nothing is shown.
 ViewVolume& ShownVolume();
 // Records a built-in model (by its modelType) as the volume shown.
-void ShowModelChosen(std::int32_t model);
+void ShowModelChosen(ModelType model);
 // The view of the image shown, as a view file's text (for files and
 // pictures): the settings and geometry of the last render, or of now when
 // nothing was rendered yet.

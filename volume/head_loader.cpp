@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "base/messages.h"
 #include "volume/file_open.h"
-#include "volume/messages.h"
 #include "volume/volume_store.h"
 
 namespace calyra {

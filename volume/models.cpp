@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/settings.h"
+#include "base/messages.h"
+#include "base/worker_pool.h"
 #include "volume/head_loader.h"
-#include "volume/messages.h"
-#include "render/worker_pool.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -115,16 +114,16 @@ void VoxelizeImplicit(std::int32_t lo, std::int32_t hi, float xLow, float xHigh,
 
 void BuildMathModel() {
     switch (modelType) {
-        case 6:
+        case ModelType::Hyperboloid:
             VoxelizeImplicit(75, 255, 8.0f, 8.0f, 8.0f, 8.0f, 8.0f, 8.0f, 127, HyperboloidFunction);
             break;
-        case 7:
+        case ModelType::Cone:
             VoxelizeImplicit(75, 255, 30.0f, 30.0f, 30.0f, 30.0f, 30.0f, 30.0f, 127, ConeFunction);
             break;
-        case 8:
+        case ModelType::Monkey:
             VoxelizeImplicit(75, 255, 3.0f, 3.0f, 3.0f, 3.0f, 3.0f, 3.0f, 64, MonkeySaddleFunction);
             break;
-        case 9:
+        case ModelType::Combined:
             VoxelizeImplicit(75, 255, 3.0f, 3.0f, 3.0f, 3.0f, 3.0f, 3.0f, 64, MonkeySaddleFunction);
             VoxelizeImplicit(75, 255, 30.0f, 30.0f, 30.0f, 30.0f, 30.0f, 30.0f, 64, ConeFunction);
             break;
@@ -169,20 +168,26 @@ void BuildBallModel(std::int32_t e) {
     DrawBallShell(e / 4, e / 4, earZ, ear);
 }
 
-std::int32_t SourceForModel(std::int32_t model) {
+VolumeSource SourceForModel(ModelType model) {
     switch (model) {
-        case 2:
-        case 3:
-            return 2;
-        case 6:
-        case 7:
-            return 25;
-        case 8:
-        case 9:
-            return 26;
+        case ModelType::Head:
+        case ModelType::Import:
+            return VolumeSource::Head;
+        case ModelType::Hyperboloid:
+        case ModelType::Cone:
+            return VolumeSource::LargeMath;
+        case ModelType::Monkey:
+        case ModelType::Combined:
+            return VolumeSource::SmallMath;
         default:
-            return 0;
+            return VolumeSource::Ball;
     }
+}
+
+void BuildModel(ModelType model) {
+    modelType = model;
+    VoxelVolume.source = SourceForModel(model);
+    BuildVolume();
 }
 
 void BuildVolume() {
@@ -191,24 +196,24 @@ void BuildVolume() {
     std::int32_t n = 64;
     bool allocated = false;
     switch (v.source) {
-        case 2:
+        case VolumeSource::Head:
             n = 128;
             allocated = AllocateVolume(n, n, n) != 0;
             if (allocated) {
                 v.size = 128;
                 v.mirrorZ = 1;
-                interpolate = false;
+                NotifyVolumeReplaced();
                 LoadHeadVolume();
             }
             break;
-        case 25:
-        case 26:
-            n = v.source == 25 ? 128 : 64;
+        case VolumeSource::LargeMath:
+        case VolumeSource::SmallMath:
+            n = v.source == VolumeSource::LargeMath ? 128 : 64;
             allocated = AllocateVolume(n, n, n) != 0;
             if (allocated) {
                 v.size = n;
                 v.maxValue = 256;
-                interpolate = false;
+                NotifyVolumeReplaced();
                 v.mirrorZ = 0;
                 BuildMathModel();
             }
@@ -218,7 +223,7 @@ void BuildVolume() {
             if (allocated) {
                 v.mirrorZ = 0;
                 BuildBallModel(64);
-                interpolate = false;
+                NotifyVolumeReplaced();
                 v.maxValue = 256;
             }
             break;

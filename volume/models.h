@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "volume/model_type.h"
+
 namespace calyra {
 
 using ImplicitFunction = float (*)(float x, float y, float z);
@@ -23,7 +25,8 @@ std::int32_t ClassifyCell(float x, float y, float z, float dx, float dy, float d
 void VoxelizeImplicit(std::int32_t lo, std::int32_t hi, float xLow, float xHigh, float yLow,
                       float yHigh, float zLow, float zHigh, std::int32_t n, ImplicitFunction f);
 
-// Runs the voxelisation(s) for modelType 6..9 into the allocated store.
+// Runs the voxelisation(s) of modelType, one of the math models, into the
+// allocated store.
 void BuildMathModel();
 
 // One spherical shell of value 150, about two voxels thick.
@@ -31,10 +34,15 @@ void DrawBallShell(std::int32_t cx, std::int32_t cy, std::int32_t cz, std::int32
 // Head, eyes and ears for edge length e.
 void BuildBallModel(std::int32_t e);
 
-// Builds the volume for VoxelVolume.source: 0 ball, 2 head, 25 and 26 math models.
+// Builds the volume for VoxelVolume.source.
 void BuildVolume();
 
-// modelType -> source, as the render window maps it (3, the file import, maps to 2).
-std::int32_t SourceForModel(std::int32_t model);
+// The builder of a model, as the render window maps it (the file import maps
+// to the head's).
+VolumeSource SourceForModel(ModelType model);
+
+// Chooses model and builds it: sets modelType and VoxelVolume.source, then
+// BuildVolume. The file import is not built here.
+void BuildModel(ModelType model);
 
 }  // namespace calyra

@@ -8,10 +8,9 @@
 #include <system_error>
 #include <vector>
 
-#include "render/settings.h"
 #include "volume/binary_reader.h"
 #include "volume/file_open.h"
-#include "volume/messages.h"
+#include "base/messages.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -316,7 +315,7 @@ bool LoadRawVolume(bool ascii, const ImportParams& params, const ImportOptions& 
         ReportAllocationFailure();
         return false;
     }
-    ReadRawVolume(ascii ? "ASCII" : "BINARY", params, options);
+    ReadRawVolume(ascii ? RawFormat::Ascii : RawFormat::Binary, params, options);
     return true;
 }
 
@@ -367,15 +366,15 @@ void ReadAsciiVoxels(std::FILE* file, const ImportParams& p) {
 
 }  // namespace
 
-void ReadRawVolume(const char* format, const ImportParams& params, const ImportOptions& options) {
+void ReadRawVolume(RawFormat format, const ImportParams& params, const ImportOptions& options) {
     VolumeStore& v = VoxelVolume;
     SetBusy(true);
     v.maxValue = 0;
-    interpolate = false;
+    NotifyVolumeReplaced();
     // Every import shows the volume as it is: no fold along z.
     v.mirrorZ = 0;
 
-    const bool ascii = format != nullptr && std::strcmp(format, "ASCII") == 0;
+    const bool ascii = format == RawFormat::Ascii;
     FilePtr file = OpenDataFile(volumePath, ascii ? "r" : "rb");
     if (!file) ReportUnreadable(volumePath);
     // After a failed open, or for dims the store was not allocated for, the

@@ -55,9 +55,10 @@ std::string RefusalMessage(const std::string& reason);
 void ImportStartValues(const std::string& path, ImportParams& params, ImportOptions& options);
 
 // Reads volumePath into the store, which must already be allocated for the
-// dims (AllocateVolume). format is "ASCII" or "BINARY". A binary file shorter
+// dims (AllocateVolume), in the format the side file or the dialog names. A binary file shorter
 // than the shape loads what it holds and says so; a longer one gets a note.
-void ReadRawVolume(const char* format, const ImportParams& params, const ImportOptions& options);
+enum class RawFormat { Binary, Ascii };
+void ReadRawVolume(RawFormat format, const ImportParams& params, const ImportOptions& options);
 
 // Opens volumePath first, and only then allocates the store for the dims and
 // reads the file, so a file that cannot be opened leaves the current volume

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "volume/messages.h"
+#include "base/messages.h"
 
 #ifdef __linux__
 #include <sys/mman.h>
@@ -13,7 +13,7 @@
 namespace calyra {
 
 VolumeStore VoxelVolume;
-std::int32_t modelType = 0;
+ModelType modelType = ModelType::Ball;
 std::int16_t loadCount = 0;
 
 std::uint64_t StoreBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
@@ -102,6 +102,19 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
     Release(v, false);
     v.dims = Int3{};
     return 0;
+}
+
+namespace {
+// Constant-initialised, so an installation from any static initialiser holds.
+void (*volumeReplacedHook)() = nullptr;
+}  // namespace
+
+void SetVolumeReplacedHook(void (*hook)()) {
+    volumeReplacedHook = hook;
+}
+
+void NotifyVolumeReplaced() {
+    if (volumeReplacedHook) volumeReplacedHook();
 }
 
 void MarkVolumeChanged() { ++VoxelVolume.generation; }

@@ -11,13 +11,10 @@
 #include <memory>
 #include <vector>
 
-namespace calyra {
+#include "base/int3.h"
+#include "volume/model_type.h"
 
-struct Int3 {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t z = 0;
-};
+namespace calyra {
 
 struct VolumeStore {
     // Pointer tables over one zero-filled block: voxels[x][y] is a z-row.
@@ -27,7 +24,7 @@ struct VolumeStore {
     std::int32_t size = 64;        // edge of the rendering cube, voxel units
     std::uint32_t maxValue = 0;    // value scale of the thresholds
     std::int32_t mirrorZ = 1;      // fold the upper z half onto the lower
-    std::int32_t source = 0;       // which builder BuildVolume runs: 0, 2, 25, 26
+    VolumeSource source = VolumeSource::Ball;  // which builder BuildVolume runs
 
     // What AllocateVolume got; readers never index past it.
     Int3 allocated;
@@ -49,8 +46,8 @@ struct VolumeStore {
 
 // The process-wide store.
 extern VolumeStore VoxelVolume;
-// The model the user chose last: 0, 2, 3, 6, 7, 8 or 9.
-extern std::int32_t modelType;
+// The model the user chose last.
+extern ModelType modelType;
 // Number of builds started by render-window creation.
 extern std::int16_t loadCount;
 
@@ -73,6 +70,12 @@ void PublishShape(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ, std::
 // that publishes its shape first and fills the store afterwards calls it at
 // the end; so must anything else that writes voxels between renders).
 void MarkVolumeChanged();
+
+// Every build and import calls NotifyVolumeReplaced once it has a store to
+// fill; the owner of the rendering settings installs the hook (it switches
+// interpolation off).
+void SetVolumeReplacedHook(void (*hook)());
+void NotifyVolumeReplaced();
 
 // Reports the failed allocation as the windowed program shows it.
 void ReportAllocationFailure();

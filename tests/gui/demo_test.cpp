@@ -51,7 +51,7 @@ class DemoTest : public FrameFixture {
   protected:
     void SetUp() override {
         FrameFixture::SetUp();
-        DispatchCommand(frame, 716);  // the ball: a small volume renders quickly
+        DispatchCommand(frame, kCmdBallModel);  // the ball: a small volume renders quickly
         ASSERT_NE(renderWindow, nullptr);
         ASSERT_NE(geometryWindow, nullptr);
         // Synchronous paints reach only a window that is on screen.
@@ -84,22 +84,23 @@ TEST_F(DemoTest, AlternatesTransparentTicksOfOneRenderWithSurfaceTicksOfThree) {
 TEST_F(DemoTest, TheViewPanelFollowsTheTypeButTheMenuDoesNot) {
     DemoStep();
     EXPECT_EQ(renderType, Transparent);
-    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, 714));
-    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, 713));
-    EXPECT_TRUE(IsMenuItemChecked(713));
-    EXPECT_FALSE(IsMenuItemChecked(714));
+    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, kCmdTransparent));
+    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, kCmdSurface));
+    EXPECT_TRUE(IsMenuItemChecked(kCmdSurface));
+    EXPECT_FALSE(IsMenuItemChecked(kCmdTransparent));
 }
 
 TEST_F(DemoTest, StartingFromSliceTheFirstTickSwitchesToSurface) {
-    DispatchCommand(frame, 715);
+    DispatchCommand(frame, kCmdSlice);
     DemoStep();
     EXPECT_EQ(renderType, Surface);
-    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, 713));
-    EXPECT_TRUE(IsMenuItemChecked(715));
+    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, kCmdSurface));
+    EXPECT_TRUE(IsMenuItemChecked(kCmdSlice));
 }
 
 TEST_F(DemoTest, ASurfaceTickCutsHalfwayToTheTargetAndPutsThePlaneBack) {
-    CheckRadioButton(viewPanel, 713, 715, 714);  // the next tick is a Surface tick
+    CheckRadioButton(viewPanel, kCmdRenderTypeFirst, kCmdRenderTypeLast,
+                     kCmdTransparent);  // the next tick is a Surface tick
     Point3 world[kWorldPoints];
     Point3 plane[kViewPlanePoints];
     std::copy(std::begin(World), std::end(World), world);
@@ -119,7 +120,7 @@ TEST_F(DemoTest, ASurfaceTickCutsHalfwayToTheTargetAndPutsThePlaneBack) {
     // The same turns without the cut (a Transparent tick) end at the same plane.
     std::copy(std::begin(world), std::end(world), World);
     std::copy(std::begin(plane), std::end(plane), ViewPlane);
-    CheckRadioButton(viewPanel, 713, 715, 713);
+    CheckRadioButton(viewPanel, kCmdRenderTypeFirst, kCmdRenderTypeLast, kCmdSurface);
     DemoStep();
     for (int i = 0; i < kViewPlanePoints; ++i) {
         EXPECT_NEAR(ViewPlane[i].x, afterSurfaceTick[i].x, 1e-6f) << "point " << i;

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "geometry/orientation.h"
-#include "render/settings.h"
+#include "render/buffers.h"
+#include "render/user_settings.h"
+#include "ui/command_ids.h"
 #include "ui/frame_window.h"
 #include "ui/platform.h"
 #include "volume/volume_store.h"
@@ -38,7 +40,7 @@ inline bool AnyFrameVisible() {
 // Settings and orientation as at program start.
 inline void ResetSharedState() {
     loadCount = 0;
-    modelType = 0;
+    modelType = ModelType::Ball;
     renderType = Surface;
     threshold = 0.1f;
     interpolate = false;

@@ -18,12 +18,13 @@
 #include <QTimer>
 #include <map>
 
+#include "base/messages.h"
 #include "tests/gui/frame_fixture.h"
 #include "ui/commands.h"
 #include "ui/file_chooser.h"
 #include "ui/geometry_window.h"
 #include "ui/render_window.h"
-#include "volume/messages.h"
+#include "volume/models.h"
 #include "volume/raw_reader.h"
 
 namespace calyra::ui::testing {
@@ -87,9 +88,9 @@ TEST_F(FrameStartUp, OpensAtTheCornerWithThreeQuartersOfTheScreen) {
 }
 
 TEST_F(FrameStartUp, ChecksSurfaceAndShowsNoModelWindow) {
-    EXPECT_TRUE(IsMenuItemChecked(713));
-    EXPECT_FALSE(IsMenuItemChecked(714));
-    EXPECT_FALSE(IsMenuItemChecked(715));
+    EXPECT_TRUE(IsMenuItemChecked(kCmdSurface));
+    EXPECT_FALSE(IsMenuItemChecked(kCmdTransparent));
+    EXPECT_FALSE(IsMenuItemChecked(kCmdSlice));
     EXPECT_EQ(renderType, Surface);
     EXPECT_EQ(renderWindow, nullptr);
     EXPECT_EQ(geometryWindow, nullptr);
@@ -159,16 +160,12 @@ TEST_F(FrameStartUp, BuildsTheMenuBarWithTheExactLabels) {
 }
 
 TEST_F(FrameStartUp, MenuItemsCarryTheirCommandIds) {
-    const std::map<int, QString> expected = {{716, "Development Ball Model"},
-                                             {718, "Small MRI Head 128^3  "},
-                                             {745, "&Load File..."},
-                                             {105, "E&xit"},
-                                             {705, "&Left"},
-                                             {711, "&Left"},
-                                             {739, "T&hreshold Value"},
-                                             {9012, "&Grad Shad\tON/OFF"},
-                                             {905, "&Contents..."},
-                                             {900, "&About..."}};
+    const std::map<int, QString> expected = {
+        {kCmdBallModel, "Development Ball Model"}, {kCmdHeadModel, "Small MRI Head 128^3  "},
+        {kCmdLoadFile, "&Load File..."},           {kCmdExit, "E&xit"},
+        {SnapWorldCommand(Left), "&Left"},         {SnapPlaneCommand(Left), "&Left"},
+        {kCmdThresholdPanel, "T&hreshold Value"},  {kCmdGradientShading, "&Grad Shad\tON/OFF"},
+        {kCmdHelpContents, "&Contents..."},        {kCmdAbout, "&About..."}};
     for (const auto& [id, text] : expected) {
         ASSERT_NE(MenuItem(id), nullptr) << id;
         EXPECT_EQ(MenuItem(id)->text(), text) << id;
@@ -182,13 +179,13 @@ TEST_F(FrameStartUp, InstallsTheAcceleratorTable) {
         commands[shortcut->key().toString()] = shortcut->property(kControlIdProperty).toInt();
         EXPECT_EQ(shortcut->context(), Qt::ApplicationShortcut);
     }
-    EXPECT_EQ(commands, (std::map<QString, int>{{"F2", 905},
-                                                {"Ctrl+Q", 905},
-                                                {"Alt+?", 900},
-                                                {"Alt+/", 900},
-                                                {"Ctrl+S", 747},
-                                                {"Ctrl+C", 748},
-                                                {"Ctrl+O", 746}}));
+    EXPECT_EQ(commands, (std::map<QString, int>{{"F2", kCmdHelpContents},
+                                                {"Ctrl+Q", kCmdHelpContents},
+                                                {"Alt+?", kCmdAbout},
+                                                {"Alt+/", kCmdAbout},
+                                                {"Ctrl+S", kCmdSaveImage},
+                                                {"Ctrl+C", kCmdCopyImage},
+                                                {"Ctrl+O", kCmdOpenVolume}}));
 }
 
 TEST_F(FrameStartUp, FrameKeysScaleTheEyeDistanceWithoutLimit) {
@@ -209,7 +206,7 @@ TEST_F(FrameStartUp, TimerTicksDoNothingWhileTheDemonstrationIsStopped) {
 }
 
 TEST_F(MenuCommands, ChoosingAModelCreatesTheGeometryWindowThenTheRenderWindow) {
-    EXPECT_EQ(DispatchCommand(frame, 716), 1);
+    EXPECT_EQ(DispatchCommand(frame, kCmdBallModel), 1);
     const auto subs = mdiClient->subWindowList(QMdiArea::CreationOrder);
     ASSERT_EQ(subs.size(), 2);
     EXPECT_NE(dynamic_cast<GeometryWindow*>(subs[0]->widget()), nullptr);
@@ -224,17 +221,33 @@ TEST_F(MenuCommands, ChoosingAModelCreatesTheGeometryWindowThenTheRenderWindow) 
 }
 
 TEST_F(MenuCommands, SwitchingModelsDestroysTheOldPairFirst) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     QPointer<QWidget> oldRender = renderWindow;
     QPointer<QWidget> oldGeometry = geometryWindow;
-    DispatchCommand(frame, 780);
+    DispatchCommand(frame, kCmdMonkey);
     EXPECT_TRUE(oldRender.isNull());
     EXPECT_TRUE(oldGeometry.isNull());
     EXPECT_NE(renderWindow, nullptr);
     EXPECT_NE(geometryWindow, nullptr);
     EXPECT_EQ(mdiClient->subWindowList().size(), 2);
-    EXPECT_EQ(modelType, 8);
+    EXPECT_EQ(modelType, ModelType::Monkey);
     EXPECT_EQ(loadCount, 2);
+}
+
+TEST_F(MenuCommands, EveryBuiltInModelHasAMenuItemThatBuildsIt) {
+    for (const ModelName& m : BuiltInModels()) {
+        int items = 0;
+        for (const ModelCommand& c : kModelCommands) {
+            if (c.model != m.model) continue;
+            ++items;
+            ASSERT_NE(MenuItem(c.command), nullptr) << m.name;
+            EXPECT_EQ(DispatchCommand(frame, c.command), 1) << m.name;
+            EXPECT_EQ(modelType, m.model) << m.name;
+            EXPECT_EQ(VoxelVolume.source, SourceForModel(m.model)) << m.name;
+            EXPECT_GT(VoxelVolume.dims.x, 0) << m.name;
+        }
+        EXPECT_EQ(items, 1) << m.name;
+    }
 }
 
 TEST_F(MenuCommands, LoadFileAfterAModelReplacesItOnceTheNewVolumeIsRead) {
@@ -253,7 +266,7 @@ TEST_F(MenuCommands, LoadFileAfterAModelReplacesItOnceTheNewVolumeIsRead) {
         volumePath = chosen;
         return 1;
     });
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     messages.clear();  // the welcome box
     QPointer<QWidget> oldRender = renderWindow;
     // OK in the import dialog once it runs.
@@ -266,13 +279,13 @@ TEST_F(MenuCommands, LoadFileAfterAModelReplacesItOnceTheNewVolumeIsRead) {
         }
     });
     timer->start(10);
-    EXPECT_EQ(DispatchCommand(frame, 745), 1);
+    EXPECT_EQ(DispatchCommand(frame, kCmdLoadFile), 1);
     SetVolumeFileChooser(nullptr);
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(oldRender.isNull());
     EXPECT_NE(renderWindow, nullptr);
     EXPECT_EQ(mdiClient->subWindowList().size(), 2);
-    EXPECT_EQ(modelType, 3);
+    EXPECT_EQ(modelType, ModelType::Import);
     EXPECT_EQ(loadCount, 2);
     EXPECT_EQ(VoxelVolume.dims.x, 5);
     EXPECT_EQ(VoxelVolume.voxels[5][5][5], 0x21);
@@ -283,30 +296,30 @@ TEST_F(MenuCommands, CancelledLoadFileLeavesTheModelAndItsWindows) {
     SetVolumeFileChooser([](QWidget*) { return 0; });
     messages.clear();  // the welcome box
     // With nothing shown yet the frame stays empty.
-    EXPECT_EQ(DispatchCommand(frame, 745), 1);
+    EXPECT_EQ(DispatchCommand(frame, kCmdLoadFile), 1);
     EXPECT_TRUE(mdiClient->subWindowList().isEmpty());
     EXPECT_EQ(loadCount, 0);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Open File Procedure FAILED!");
 
-    DispatchCommand(frame, 755);
+    DispatchCommand(frame, kCmdCone);
     QWidget* shown = renderWindow;
     const std::uint64_t generation = VoxelVolume.generation;
-    EXPECT_EQ(DispatchCommand(frame, 745), 1);
+    EXPECT_EQ(DispatchCommand(frame, kCmdLoadFile), 1);
     SetVolumeFileChooser(nullptr);
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(renderWindow, shown);
-    EXPECT_EQ(modelType, 7);
+    EXPECT_EQ(modelType, ModelType::Cone);
     EXPECT_EQ(loadCount, 1);
     EXPECT_EQ(VoxelVolume.generation, generation);
     EXPECT_EQ(mdiClient->subWindowList().size(), 2);
 }
 
 TEST_F(MenuCommands, RenderTypeCommandsMoveTheCheckMarkAndThePanelButton) {
-    for (int id : {715, 713, 714, 714, 713}) {
+    for (int id : {kCmdSlice, kCmdSurface, kCmdTransparent, kCmdTransparent, kCmdSurface}) {
         DispatchCommand(frame, id);
-        EXPECT_EQ(renderType, id - 713);
-        for (int item = 713; item <= 715; ++item) {
+        EXPECT_EQ(renderType, id - kCmdRenderTypeFirst);
+        for (int item = kCmdRenderTypeFirst; item <= kCmdRenderTypeLast; ++item) {
             EXPECT_EQ(IsMenuItemChecked(item), item == id) << "after " << id << ", item " << item;
             if (viewPanel) {
                 EXPECT_EQ(IsRadioButtonChecked(viewPanel, item), item == id);
@@ -317,65 +330,65 @@ TEST_F(MenuCommands, RenderTypeCommandsMoveTheCheckMarkAndThePanelButton) {
 }
 
 TEST_F(MenuCommands, GradientShadingRendersAgainOnlyForSurface) {
-    DispatchCommand(frame, 716);
-    DispatchCommand(frame, 714);
+    DispatchCommand(frame, kCmdBallModel);
+    DispatchCommand(frame, kCmdTransparent);
     Paint(renderWindow);
     ASSERT_FALSE(renderPending);
 
     CaptionRecorder recorder(renderWindow);
-    DispatchCommand(frame, 9012);
+    DispatchCommand(frame, kCmdGradientShading);
     EXPECT_FALSE(gradientShading);
     EXPECT_FALSE(renderPending);
     Paint(renderWindow);
     EXPECT_TRUE(recorder.captions.isEmpty());  // repainted from the stored image
 
-    DispatchCommand(frame, 713);
+    DispatchCommand(frame, kCmdSurface);
     Paint(renderWindow);
-    DispatchCommand(frame, 9012);
+    DispatchCommand(frame, kCmdGradientShading);
     EXPECT_TRUE(gradientShading);
     EXPECT_TRUE(renderPending);
 }
 
 TEST_F(MenuCommands, DisplayTogglesFlipAndRequestARender) {
-    DispatchCommand(frame, 9010);
+    DispatchCommand(frame, kCmdStereo);
     EXPECT_TRUE(stereo);
     EXPECT_TRUE(renderPending);
     renderPending = false;
-    DispatchCommand(frame, 9011);
+    DispatchCommand(frame, kCmdInterpolate);
     EXPECT_TRUE(interpolate);
     EXPECT_TRUE(renderPending);
-    DispatchCommand(frame, 9010);
-    DispatchCommand(frame, 9011);
+    DispatchCommand(frame, kCmdStereo);
+    DispatchCommand(frame, kCmdInterpolate);
     EXPECT_FALSE(stereo);
     EXPECT_FALSE(interpolate);
 }
 
 TEST_F(MenuCommands, PanelCommandsHideAndShowThePanels) {
-    DispatchCommand(frame, 722);
+    DispatchCommand(frame, kCmdShowViewPanel);
     EXPECT_EQ(viewPanelShown, 0);
     if (viewPanel) {
         EXPECT_FALSE(viewPanel->isVisible());
     }
-    DispatchCommand(frame, 722);
+    DispatchCommand(frame, kCmdShowViewPanel);
     EXPECT_EQ(viewPanelShown, 1);
     if (viewPanel) {
         EXPECT_TRUE(viewPanel->isVisible());
     }
 
-    DispatchCommand(frame, 739);
+    DispatchCommand(frame, kCmdThresholdPanel);
     EXPECT_EQ(slideBarShown, 1);
     if (slideBar) {
         EXPECT_TRUE(slideBar->isVisible());
     }
-    DispatchCommand(frame, 723);
+    DispatchCommand(frame, kCmdShowMapPanel);
     EXPECT_EQ(mapPanelShown, 0);
 }
 
 TEST_F(MenuCommands, SnapCommandsChooseTheGrabTarget) {
-    DispatchCommand(frame, 703);  // World to Top
+    DispatchCommand(frame, SnapWorldCommand(Top));  // World to Top
     EXPECT_EQ(grabTarget, 0);
     EXPECT_FLOAT_EQ(World[10].z, -0.5f);  // the Top face centre now faces the viewer
-    DispatchCommand(frame, 708);          // ViewPlane to Back
+    DispatchCommand(frame, SnapPlaneCommand(Back));  // ViewPlane to Back
     EXPECT_EQ(grabTarget, 1);
     EXPECT_TRUE(renderPending);
 }
@@ -383,17 +396,17 @@ TEST_F(MenuCommands, SnapCommandsChooseTheGrabTarget) {
 TEST_F(MenuCommands, UnknownIdsAndInertItemsAnswerAsTheTableSays) {
     renderPending = false;
     EXPECT_EQ(DispatchCommand(frame, 12345), 0);
-    for (int id : {724, 725, 741}) {
+    for (int id : {kCmdGrabWorld, kCmdGrabViewPlane, kCmdRender}) {
         EXPECT_EQ(DispatchCommand(frame, id), 1);
         EXPECT_FALSE(renderPending);
     }
     // Only the low 16 bits name the command; accelerators set the high ones.
-    EXPECT_EQ(DispatchCommand(frame, (1 << 16) | 9011, 1), 1);
+    EXPECT_EQ(DispatchCommand(frame, (1 << 16) | kCmdInterpolate, 1), 1);
     EXPECT_TRUE(interpolate);
 }
 
 TEST_F(MenuCommands, ModelWindowsRefuseToBeMaximised) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     for (QWidget* window : {renderWindow, geometryWindow}) {
         auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
         ASSERT_NE(sub, nullptr);
@@ -405,7 +418,7 @@ TEST_F(MenuCommands, ModelWindowsRefuseToBeMaximised) {
 }
 
 TEST_F(MenuCommands, TheRenderWindowFrameIgnoresTheMouse) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     auto* sub = qobject_cast<QMdiSubWindow*>(renderWindow->parentWidget());
     const QPoint before = sub->pos();
     const QPoint title(sub->width() / 2, 5);
@@ -423,7 +436,7 @@ TEST_F(MenuCommands, TheRenderWindowFrameIgnoresTheMouse) {
 }
 
 TEST_F(MenuCommands, CoreMessagesBecomeMessageBoxesOwnedAsAsked) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     messages.clear();
     ReportMessage({"Could not read file x\n", "", MessageIcon::Error, MessageOwner::RenderWindow});
     ReportMessage({"No owner", "Caption", MessageIcon::Information, MessageOwner::None});

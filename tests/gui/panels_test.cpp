@@ -32,7 +32,7 @@ QScrollBar* ThresholdBar() {
     return qobject_cast<QScrollBar*>(DialogItem(slideBar, 1998));
 }
 std::string PercentShown() {
-    return DialogItemText(slideBar, 735).toStdString();
+    return DialogItemText(slideBar, kCtlThresholdText).toStdString();
 }
 
 // Drags the Slide Bar's thumb to percent.
@@ -64,7 +64,7 @@ class PanelsTest : public FrameFixture {
     }
 
     void OpenSlideBar() {
-        DispatchCommand(frame, 739);
+        DispatchCommand(frame, kCmdThresholdPanel);
         ASSERT_TRUE(slideBar->isVisible());
     }
 };
@@ -83,17 +83,17 @@ TEST_F(PanelsTest, StartWithViewAndMapShownAndTheSlideBarHidden) {
 }
 
 TEST_F(PanelsTest, StartWithSurfVPlaneAndTenPercentSelected) {
-    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, 713));
-    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, 714));
-    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, 715));
-    EXPECT_FALSE(IsRadioButtonChecked(mapPanel, 724));
-    EXPECT_TRUE(IsRadioButtonChecked(mapPanel, 725));
+    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, kCmdSurface));
+    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, kCmdTransparent));
+    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, kCmdSlice));
+    EXPECT_FALSE(IsRadioButtonChecked(mapPanel, kCmdGrabWorld));
+    EXPECT_TRUE(IsRadioButtonChecked(mapPanel, kCmdGrabViewPlane));
     EXPECT_EQ(PercentShown(), "10.0 %");
     ASSERT_NE(ThresholdBar(), nullptr);
     EXPECT_EQ(ThresholdBar()->value(), 10);
     EXPECT_EQ(ThresholdBar()->minimum(), 0);
     EXPECT_EQ(ThresholdBar()->maximum(), 100);
-    EXPECT_TRUE(qobject_cast<QLineEdit*>(DialogItem(slideBar, 735))->isReadOnly());
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(DialogItem(slideBar, kCtlThresholdText))->isReadOnly());
     EXPECT_FLOAT_EQ(threshold, 0.1f);
 }
 
@@ -119,57 +119,57 @@ TEST_F(PanelsTest, MinimisingAPanelClearsItsShownFlag) {
 }
 
 TEST_F(PanelsTest, ViewPanelSetsTheTypeAndMovesTheMenuCheckMark) {
-    Click(viewPanel, 715);
+    Click(viewPanel, kCmdSlice);
     EXPECT_EQ(renderType, Slice);
-    EXPECT_TRUE(IsMenuItemChecked(715));
-    EXPECT_FALSE(IsMenuItemChecked(713));
+    EXPECT_TRUE(IsMenuItemChecked(kCmdSlice));
+    EXPECT_FALSE(IsMenuItemChecked(kCmdSurface));
     EXPECT_TRUE(renderPending);
-    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, 715));
-    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, 713));
+    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, kCmdSlice));
+    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, kCmdSurface));
 
     renderPending = false;
-    Click(viewPanel, 714);
+    Click(viewPanel, kCmdTransparent);
     EXPECT_EQ(renderType, Transparent);
-    EXPECT_TRUE(IsMenuItemChecked(714));
-    EXPECT_FALSE(IsMenuItemChecked(715));
+    EXPECT_TRUE(IsMenuItemChecked(kCmdTransparent));
+    EXPECT_FALSE(IsMenuItemChecked(kCmdSlice));
     EXPECT_TRUE(renderPending);
 }
 
 TEST_F(PanelsTest, ArrowKeysMoveThroughARadioGroupAndChooseTheObject) {
     ASSERT_TRUE(Activate(mapPanel));
-    Button(mapPanel, 725)->setFocus();
-    QTest::keyClick(Button(mapPanel, 725), Qt::Key_Up);
-    EXPECT_TRUE(Button(mapPanel, 724)->hasFocus());
-    EXPECT_TRUE(IsRadioButtonChecked(mapPanel, 724));
+    Button(mapPanel, kCmdGrabViewPlane)->setFocus();
+    QTest::keyClick(Button(mapPanel, kCmdGrabViewPlane), Qt::Key_Up);
+    EXPECT_TRUE(Button(mapPanel, kCmdGrabWorld)->hasFocus());
+    EXPECT_TRUE(IsRadioButtonChecked(mapPanel, kCmdGrabWorld));
     EXPECT_EQ(grabTarget, 0);
-    QTest::keyClick(Button(mapPanel, 724), Qt::Key_Down);
+    QTest::keyClick(Button(mapPanel, kCmdGrabWorld), Qt::Key_Down);
     EXPECT_EQ(grabTarget, 1);
 }
 
 TEST_F(PanelsTest, WorldSnapButtonsTurnTheBoxNotThePlaneAlone) {
     RotateWorld(0.4f, 0.3f);
     RotateViewPlane(0.4f, 0.3f);
-    Click(mapPanel, 724);
+    Click(mapPanel, kCmdGrabWorld);
     ASSERT_EQ(grabTarget, 0);
     renderPending = false;
-    Click(mapPanel, 707);  // Front
+    Click(mapPanel, SnapPlaneCommand(Front));  // Front
     ExpectPoint(World[0], -0.5f, -0.5f, -0.5f);
     ExpectPoint(World[6], 0.5f, 0.5f, 0.5f);
     // The plane turned with the box: it is still on the front face.
     ExpectPoint(ViewPlane[4], 0.0f, 0.0f, -0.5f);
     EXPECT_FALSE(renderPending);
 
-    Click(mapPanel, 709);  // Top: the box's top face now faces the viewer
+    Click(mapPanel, SnapPlaneCommand(Top));  // Top: the box's top face now faces the viewer
     ExpectPoint(World[10], 0.0f, 0.0f, -0.5f);
 }
 
 TEST_F(PanelsTest, AfterASnapViewPlaneCommandTheButtonsMoveThePlane) {
-    Click(mapPanel, 724);
-    DispatchCommand(frame, 707);  // Snap ViewPlane to Front
+    Click(mapPanel, kCmdGrabWorld);
+    DispatchCommand(frame, SnapPlaneCommand(Front));  // Snap ViewPlane to Front
     EXPECT_EQ(grabTarget, 1);
-    EXPECT_TRUE(IsRadioButtonChecked(mapPanel, 724));  // the panel keeps its choice
+    EXPECT_TRUE(IsRadioButtonChecked(mapPanel, kCmdGrabWorld));  // the panel keeps its choice
     renderPending = false;
-    Click(mapPanel, 708);  // Back
+    Click(mapPanel, SnapPlaneCommand(Back));  // Back
     ExpectPoint(ViewPlane[0], 0.5f, -0.5f, 0.5f);
     ExpectPoint(ViewPlane[1], -0.5f, -0.5f, 0.5f);
     ExpectPoint(ViewPlane[4], 0.0f, 0.0f, 0.5f);
@@ -182,8 +182,9 @@ TEST_F(PanelsTest, EachSnapButtonPutsThePlaneOnItsFace) {
     const struct {
         int id;
         Point3 centre;
-    } faces[] = {{707, {0, 0, -0.5f}}, {708, {0, 0, 0.5f}},  {709, {0, -0.5f, 0}},
-                 {710, {0, 0.5f, 0}},  {711, {-0.5f, 0, 0}}, {712, {0.5f, 0, 0}}};
+    } faces[] = {{SnapPlaneCommand(Front), {0, 0, -0.5f}}, {SnapPlaneCommand(Back), {0, 0, 0.5f}},
+                 {SnapPlaneCommand(Top), {0, -0.5f, 0}},   {SnapPlaneCommand(Bottom), {0, 0.5f, 0}},
+                 {SnapPlaneCommand(Left), {-0.5f, 0, 0}},  {SnapPlaneCommand(Right), {0.5f, 0, 0}}};
     for (const auto& face : faces) {
         Click(mapPanel, face.id);
         SCOPED_TRACE(face.id);
@@ -195,13 +196,13 @@ TEST_F(PanelsTest, PanningInTwiceAndOutTwiceReturnsThePlane) {
     renderPending = false;
     Point3 start[kViewPlanePoints];
     std::copy(std::begin(ViewPlane), std::end(ViewPlane), start);
-    Click(mapPanel, 733);
+    Click(mapPanel, kCtlPanIn);
     ExpectPoint(ViewPlane[5], 0.0f, 0.0f, 0.05f);
-    Click(mapPanel, 733);
+    Click(mapPanel, kCtlPanIn);
     ExpectPoint(ViewPlane[4], 0.0f, 0.0f, -0.4f);
     EXPECT_FALSE(renderPending);
-    Click(mapPanel, 734);
-    Click(mapPanel, 734);
+    Click(mapPanel, kCtlPanOut);
+    Click(mapPanel, kCtlPanOut);
     for (int i = 0; i < kViewPlanePoints; ++i) {
         ExpectPoint(ViewPlane[i], start[i].x, start[i].y, start[i].z);
     }
@@ -209,7 +210,7 @@ TEST_F(PanelsTest, PanningInTwiceAndOutTwiceReturnsThePlane) {
 }
 
 TEST_F(PanelsTest, MapPanelKeysPanScaleRenderAndStepTheType) {
-    QWidget* focus = Button(mapPanel, 707);
+    QWidget* focus = Button(mapPanel, SnapPlaneCommand(Front));
     QTest::keyClick(focus, '+');
     ExpectPoint(ViewPlane[4], 0.0f, 0.0f, -0.45f);
     QTest::keyClick(focus, '-');
@@ -226,15 +227,15 @@ TEST_F(PanelsTest, MapPanelKeysPanScaleRenderAndStepTheType) {
     renderPending = false;
     QTest::keyClick(focus, 'T');
     EXPECT_EQ(renderType, Transparent);
-    EXPECT_TRUE(IsMenuItemChecked(714));
-    EXPECT_FALSE(IsMenuItemChecked(713));
+    EXPECT_TRUE(IsMenuItemChecked(kCmdTransparent));
+    EXPECT_FALSE(IsMenuItemChecked(kCmdSurface));
     EXPECT_TRUE(renderPending);
     // The View panel's buttons stay where they were.
-    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, 713));
+    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, kCmdSurface));
     QTest::keyClick(focus, 't');
     QTest::keyClick(focus, 't');
     EXPECT_EQ(renderType, Surface);
-    EXPECT_TRUE(IsMenuItemChecked(713));
+    EXPECT_TRUE(IsMenuItemChecked(kCmdSurface));
 }
 
 struct PercentCase {
@@ -301,19 +302,19 @@ TEST_F(PanelsTest, EndAndHomeKeysMoveTheFocusedScrollBarToItsEnds) {
 TEST_F(PanelsTest, CancelAfterSeveralPreviewsRestoresTheThresholdFromBeforeThem) {
     OpenSlideBar();
     DragThumbTo(0);
-    Click(slideBar, 736);
+    Click(slideBar, kCtlThresholdPreview);
     EXPECT_EQ(threshold, 0.0f);
     EXPECT_TRUE(renderPending);
     DragThumbTo(35);
     EXPECT_EQ(PercentShown(), "35.0 %");
-    Click(slideBar, 736);
+    Click(slideBar, kCtlThresholdPreview);
     EXPECT_EQ(threshold, 0.35f);
     DragThumbTo(60);
-    Click(slideBar, 736);
+    Click(slideBar, kCtlThresholdPreview);
     EXPECT_EQ(threshold, 0.6f);
 
     renderPending = false;
-    Click(slideBar, 737);
+    Click(slideBar, kCtlThresholdCancel);
     EXPECT_EQ(threshold, 0.1f);
     EXPECT_EQ(thresholdPercent, 10);
     EXPECT_EQ(ThresholdBar()->value(), 10);
@@ -327,14 +328,14 @@ TEST_F(PanelsTest, CancelAfterSeveralPreviewsRestoresTheThresholdFromBeforeThem)
 TEST_F(PanelsTest, CancelShowsASavedFloatThresholdTruncatedNotRounded) {
     OpenSlideBar();
     DragThumbTo(35);
-    Click(slideBar, 736);
-    Click(slideBar, 738);
+    Click(slideBar, kCtlThresholdPreview);
+    Click(slideBar, kCtlThresholdClose);
     ASSERT_EQ(threshold, 0.35f);  // held just below 0.35
 
     OpenSlideBar();
     DragThumbTo(60);
-    Click(slideBar, 736);
-    Click(slideBar, 737);
+    Click(slideBar, kCtlThresholdPreview);
+    Click(slideBar, kCtlThresholdCancel);
     EXPECT_EQ(threshold, 0.35f);
     EXPECT_EQ(thresholdPercent, 34);
     EXPECT_EQ(ThresholdBar()->value(), 34);
@@ -344,8 +345,8 @@ TEST_F(PanelsTest, CancelShowsASavedFloatThresholdTruncatedNotRounded) {
 TEST_F(PanelsTest, CloseKeepsThePreviewedThreshold) {
     OpenSlideBar();
     DragThumbTo(50);
-    Click(slideBar, 736);
-    Click(slideBar, 738);
+    Click(slideBar, kCtlThresholdPreview);
+    Click(slideBar, kCtlThresholdClose);
     EXPECT_EQ(threshold, 0.5f);
     EXPECT_FALSE(slideBar->isVisible());
     EXPECT_EQ(slideBarShown, 0);
@@ -358,12 +359,12 @@ TEST_F(PanelsTest, TabMovesFromTheScrollBarThroughTheButtons) {
     ASSERT_TRUE(Activate(slideBar));
     ThresholdBar()->setFocus();
     QTest::keyClick(ThresholdBar(), Qt::Key_Tab);
-    EXPECT_TRUE(Button(slideBar, 736)->hasFocus());
-    QTest::keyClick(Button(slideBar, 736), Qt::Key_Tab);
-    EXPECT_TRUE(Button(slideBar, 737)->hasFocus());
+    EXPECT_TRUE(Button(slideBar, kCtlThresholdPreview)->hasFocus());
+    QTest::keyClick(Button(slideBar, kCtlThresholdPreview), Qt::Key_Tab);
+    EXPECT_TRUE(Button(slideBar, kCtlThresholdCancel)->hasFocus());
     // The read-only percentage is no tab stop: Shift+Tab from Preview returns to the bar.
-    QTest::keyClick(Button(slideBar, 737), Qt::Key_Backtab);
-    QTest::keyClick(Button(slideBar, 736), Qt::Key_Backtab);
+    QTest::keyClick(Button(slideBar, kCtlThresholdCancel), Qt::Key_Backtab);
+    QTest::keyClick(Button(slideBar, kCtlThresholdPreview), Qt::Key_Backtab);
     EXPECT_TRUE(ThresholdBar()->hasFocus());
 }
 
@@ -457,7 +458,7 @@ class TemplateText : public ::testing::TestWithParam<const char*> {};
 TEST_P(TemplateText, EveryControlShowsItsTemplateTextAtItsPlace) {
     const DialogTemplate* t = resources::FindDialogTemplate(GetParam());
     ASSERT_NE(t, nullptr);
-    TemplateDialog dialog(*t, nullptr, nullptr, true);
+    TemplateDialog dialog(*t, nullptr, nullptr, DialogMode::Panel);
     EXPECT_EQ(dialog.windowTitle(), t->caption);
     const DialogBaseUnits base = dialog.baseUnits();
     EXPECT_EQ(dialog.width(), DialogUnitsToPixels(QRect(0, 0, t->width, t->height), base).width());

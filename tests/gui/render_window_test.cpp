@@ -147,7 +147,7 @@ TEST_F(DrawImageTest, ASecondCallLeavesOnlyItsImageInMemory) {
 }
 
 TEST_F(RenderWindowTest, RendersOnceOnTheFirstPaintThenOnlyCopies) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     ASSERT_NE(renderWindow, nullptr);
     CaptionRecorder recorder(renderWindow);
     const QImage first = Paint(renderWindow);
@@ -180,7 +180,7 @@ int ExpectCellsShown(const QImage& shown, int cells) {
 }
 
 TEST_F(RenderWindowTest, ShowsTheImageCellForCellInGreysOfImageBuffer) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     const QImage shown = Paint(renderWindow);
     ASSERT_EQ(RaysPerSide(), 64);
     ASSERT_GE(minSide / 64.0f, 2.0f);
@@ -188,7 +188,7 @@ TEST_F(RenderWindowTest, ShowsTheImageCellForCellInGreysOfImageBuffer) {
 }
 
 TEST_F(RenderWindowTest, ATallClientCentresTheImageVertically) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     Paint(renderWindow);
     ResizeClient(renderWindow, 128, 200);
     ASSERT_EQ(renderWindow->size(), QSize(128, 200));
@@ -207,9 +207,9 @@ TEST_F(RenderWindowTest, ATallClientCentresTheImageVertically) {
 }
 
 TEST_F(RenderWindowTest, InterpolationDrawsFourCellsPerVoxel) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     ResizeClient(renderWindow, 256, 256);
-    DispatchCommand(frame, 9011);
+    DispatchCommand(frame, kCmdInterpolate);
     Paint(renderWindow);
     EXPECT_EQ(RaysPerSide(), 128);
     const QImage shown = Paint(renderWindow);
@@ -220,25 +220,26 @@ TEST_F(RenderWindowTest, InterpolationDrawsFourCellsPerVoxel) {
 }
 
 TEST_F(RenderWindowTest, TKeyCyclesTheRenderTypeWithOneCheckMark) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     auto* window = static_cast<RenderWindow*>(renderWindow);
     for (int press = 1; press <= 3; ++press) {
         renderPending = false;
         window->handleCharacter('t');
         EXPECT_EQ(renderType, press % 3);
         int checked = 0;
-        for (int id = 713; id <= 715; ++id) checked += IsMenuItemChecked(id) ? 1 : 0;
+        for (int id = kCmdRenderTypeFirst; id <= kCmdRenderTypeLast; ++id)
+            checked += IsMenuItemChecked(id) ? 1 : 0;
         EXPECT_EQ(checked, 1);
-        EXPECT_TRUE(IsMenuItemChecked(713 + renderType));
+        EXPECT_TRUE(IsMenuItemChecked(RenderTypeCommand(renderType)));
         if (viewPanel) {
-            EXPECT_TRUE(IsRadioButtonChecked(viewPanel, 713 + renderType));
+            EXPECT_TRUE(IsRadioButtonChecked(viewPanel, RenderTypeCommand(renderType)));
         }
         EXPECT_TRUE(renderPending);
     }
 }
 
 TEST_F(RenderWindowTest, EyeDistanceKeysStopAtTheirLimits) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     auto* window = static_cast<RenderWindow*>(renderWindow);
     for (int i = 0; i < 10; ++i) window->handleCharacter('P');
     EXPECT_EQ(eyeDistance, 5.5f);
@@ -247,7 +248,7 @@ TEST_F(RenderWindowTest, EyeDistanceKeysStopAtTheirLimits) {
 }
 
 TEST_F(RenderWindowTest, DemonstrationKeysSetAndClearTheFlag) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     auto* window = static_cast<RenderWindow*>(renderWindow);
     Paint(renderWindow);
     window->handleCharacter('d');
@@ -259,9 +260,9 @@ TEST_F(RenderWindowTest, DemonstrationKeysSetAndClearTheFlag) {
 }
 
 TEST_F(RenderWindowTest, AStereoPairShiftsThePlaneAndEndsAtTheTopRow) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     ResizeClient(renderWindow, 150, 150);
-    DispatchCommand(frame, 9010);
+    DispatchCommand(frame, kCmdStereo);
     CaptionRecorder recorder(renderWindow);
     const QImage shown = Paint(renderWindow);
     EXPECT_EQ(recorder.captions.size(), 2);
@@ -279,7 +280,7 @@ TEST_F(RenderWindowTest, AStereoPairShiftsThePlaneAndEndsAtTheTopRow) {
 }
 
 TEST_F(RenderWindowTest, ARightDragMovesTheSecondImageOnlyInStereo) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     ResizeClient(renderWindow, 150, 150);
     Paint(renderWindow);
     QMouseEvent drag(QEvent::MouseMove, QPointF(40, 20), renderWindow->mapToGlobal(QPointF(40, 20)),
@@ -288,7 +289,7 @@ TEST_F(RenderWindowTest, ARightDragMovesTheSecondImageOnlyInStereo) {
     EXPECT_EQ(stereoMovePending, 0);
     EXPECT_FALSE(renderPending);
 
-    DispatchCommand(frame, 9010);
+    DispatchCommand(frame, kCmdStereo);
     Paint(renderWindow);
     QApplication::sendEvent(renderWindow, &drag);
     EXPECT_EQ(stereoMovePending, 1);
@@ -304,7 +305,7 @@ TEST_F(RenderWindowTest, ARightDragMovesTheSecondImageOnlyInStereo) {
 }
 
 TEST_F(RenderWindowTest, ConvergenceKeysStayInRange) {
-    DispatchCommand(frame, 716);
+    DispatchCommand(frame, kCmdBallModel);
     auto* window = static_cast<RenderWindow*>(renderWindow);
     for (int i = 0; i < 200; ++i) window->handleCharacter('a');
     EXPECT_EQ(stereoConvergence, 1.0f);

@@ -84,7 +84,7 @@ TEST_F(ViewCommandsTest, ASavedViewOpensAgainWithIdenticalBuffers) {
     ResetOrientation();
     DispatchCommand(frame, kCmdOpenView);
     EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
-    EXPECT_EQ(modelType, 7);
+    EXPECT_EQ(modelType, ModelType::Cone);
     EXPECT_TRUE(interpolate);
     EXPECT_TRUE(IsMenuItemChecked(kCmdInterpolate));
     EXPECT_TRUE(IsMenuItemChecked(kCmdTransparent));
@@ -142,7 +142,7 @@ TEST_F(ViewCommandsTest, WhatCannotBeShownIsAMessageAndChangesNothing) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].text.contains("newer than this program")) << messages[0].text.toStdString();
     EXPECT_EQ(renderWindow, shown);
-    EXPECT_EQ(modelType, 6);
+    EXPECT_EQ(modelType, ModelType::Hyperboloid);
 }
 
 }  // namespace

@@ -1,10 +1,17 @@
-#include "geometry/repaint.h"
-
-#include "render/settings.h"
+#include "base/repaint.h"
 
 namespace calyra {
 
 RepaintHooks repaintHooks;
+
+namespace {
+// Constant-initialised, so an installation from any static initialiser holds.
+void (*renderRequestHook)() = nullptr;
+}  // namespace
+
+void SetRenderRequestHook(void (*markRenderPending)()) {
+    renderRequestHook = markRenderPending;
+}
 
 void InvalidateGeometryWindow(bool erase) {
     if (repaintHooks.invalidateGeometryWindow) repaintHooks.invalidateGeometryWindow(erase);
@@ -15,7 +22,7 @@ void InvalidateRenderWindow(bool erase) {
 }
 
 void RequestRender(bool erase) {
-    renderPending = true;
+    if (renderRequestHook) renderRequestHook();
     InvalidateRenderWindow(erase);
 }
 

@@ -1,4 +1,4 @@
-#include "volume/messages.h"
+#include "base/messages.h"
 
 #include <cstdio>
 #include <utility>

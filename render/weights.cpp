@@ -1,17 +1,6 @@
-#include "render/settings.h"
+#include "render/weights.h"
 
 namespace calyra {
-
-std::int32_t renderType = Surface;
-float threshold = 0.1f;
-bool interpolate = false;
-bool gradientShading = true;
-bool stereo = false;
-bool renderPending = false;
-
-std::uint32_t ImageBuffer[kBufferSide * kBufferSide * 3];
-std::int32_t DepthBuffer[kBufferSide * kBufferSide];
-std::int32_t displayMax = 0;
 
 std::int32_t TrilinearWeights[27][8];
 std::int32_t trilinearDivisor = 8;

@@ -1,4 +1,4 @@
-#include "render/worker_pool.h"
+#include "base/worker_pool.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,0 +1,32 @@
+#include "render/user_settings.h"
+
+#include "base/repaint.h"
+#include "volume/volume_store.h"
+
+namespace calyra {
+
+std::int32_t renderType = Surface;
+float threshold = 0.1f;
+bool interpolate = false;
+bool gradientShading = true;
+bool stereo = false;
+bool renderPending = false;
+
+namespace {
+
+// Geometry moves and volume builds reach these settings through hooks, so
+// the lower layers never include this one.
+void MarkRenderPending() {
+    renderPending = true;
+}
+// A new volume starts without interpolation.
+void SwitchInterpolationOff() {
+    interpolate = false;
+}
+
+[[maybe_unused]] const bool kHooksInstalled =
+    (SetRenderRequestHook(MarkRenderPending), SetVolumeReplacedHook(SwitchInterpolationOff), true);
+
+}  // namespace
+
+}  // namespace calyra

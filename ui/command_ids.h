@@ -1,0 +1,102 @@
+// Every command and control id the program uses: the menu, accelerator and
+// dialog tables, the dispatcher, the panels, the demonstration and the tests
+// name them from here and nowhere else spells out the numbers.
+#pragma once
+
+#include "volume/model_type.h"
+
+namespace calyra::ui {
+
+// Model File menu.
+inline constexpr int kCmdBallModel = 716;
+inline constexpr int kCmdHeadModel = 718;
+inline constexpr int kCmdHyperboloid = 750;
+inline constexpr int kCmdCone = 755;
+inline constexpr int kCmdMonkey = 780;
+inline constexpr int kCmdCombined = 785;
+inline constexpr int kCmdLoadFile = 745;
+inline constexpr int kCmdOpenVolume = 746;
+inline constexpr int kCmdSaveImage = 747;
+inline constexpr int kCmdCopyImage = 748;
+inline constexpr int kCmdSaveView = 760;
+inline constexpr int kCmdOpenView = 761;
+inline constexpr int kCmdExit = 105;
+
+// Options menu and Map panel. The snap ids run in Face order: Front, Back,
+// Top, Bottom, Left, Right.
+inline constexpr int kCmdSnapWorldFirst = 701;
+inline constexpr int kCmdSnapWorldLast = 706;
+inline constexpr int kCmdSnapPlaneFirst = 707;
+inline constexpr int kCmdSnapPlaneLast = 712;
+inline constexpr int kCmdGrabWorld = 724;
+inline constexpr int kCmdGrabViewPlane = 725;
+inline constexpr int kCmdThresholdPanel = 739;
+
+// Rendering types, menu items and View panel buttons alike: first + RenderType.
+inline constexpr int kCmdSurface = 713;
+inline constexpr int kCmdTransparent = 714;
+inline constexpr int kCmdSlice = 715;
+inline constexpr int kCmdRenderTypeFirst = kCmdSurface;
+inline constexpr int kCmdRenderTypeLast = kCmdSlice;
+
+// Display and Arrange menus.
+inline constexpr int kCmdRender = 741;
+inline constexpr int kCmdShowViewPanel = 722;
+inline constexpr int kCmdShowMapPanel = 723;
+inline constexpr int kCmdCascade = 200;
+inline constexpr int kCmdTile = 201;
+inline constexpr int kCmdArrangeIcons = 202;
+
+// Parameters and Help menus.
+inline constexpr int kCmdStereo = 9010;
+inline constexpr int kCmdInterpolate = 9011;
+inline constexpr int kCmdGradientShading = 9012;
+inline constexpr int kCmdHelpContents = 905;
+inline constexpr int kCmdAbout = 900;
+
+// Map panel buttons of its own.
+inline constexpr int kCtlPanIn = 733;
+inline constexpr int kCtlPanOut = 734;
+
+// Slide Bar controls.
+inline constexpr int kCtlThresholdScale = 101;
+inline constexpr int kCtlThresholdScrollBar = 1998;
+inline constexpr int kCtlThresholdText = 735;
+inline constexpr int kCtlThresholdPreview = 736;
+inline constexpr int kCtlThresholdCancel = 737;
+inline constexpr int kCtlThresholdClose = 738;
+
+// The snap command of a face (0..5) and the face of a snap command.
+constexpr int SnapWorldCommand(int face) {
+    return kCmdSnapWorldFirst + face;
+}
+constexpr int SnapPlaneCommand(int face) {
+    return kCmdSnapPlaneFirst + face;
+}
+constexpr bool IsSnapWorldCommand(int id) {
+    return id >= kCmdSnapWorldFirst && id <= kCmdSnapWorldLast;
+}
+constexpr bool IsSnapPlaneCommand(int id) {
+    return id >= kCmdSnapPlaneFirst && id <= kCmdSnapPlaneLast;
+}
+
+// The item of a rendering type (0..2) and back.
+constexpr int RenderTypeCommand(int type) {
+    return kCmdRenderTypeFirst + type;
+}
+constexpr bool IsRenderTypeCommand(int id) {
+    return id >= kCmdRenderTypeFirst && id <= kCmdRenderTypeLast;
+}
+
+// The Model File items that build a model.
+struct ModelCommand {
+    int command;
+    ModelType model;
+};
+inline constexpr ModelCommand kModelCommands[] = {
+    {kCmdBallModel, ModelType::Ball},          {kCmdMonkey, ModelType::Monkey},
+    {kCmdCombined, ModelType::Combined},       {kCmdHeadModel, ModelType::Head},
+    {kCmdHyperboloid, ModelType::Hyperboloid}, {kCmdCone, ModelType::Cone},
+};
+
+}  // namespace calyra::ui

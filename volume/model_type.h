@@ -1,0 +1,66 @@
+// The built-in models and the volume builders, by name. The numbers are the
+// ones the program has always stored; nothing else may spell them out.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace calyra {
+
+// What the user chose last.
+enum class ModelType : std::int32_t {
+    Ball = 0,
+    Head = 2,
+    Import = 3,  // a raw volume file, read through the import dialog
+    Hyperboloid = 6,
+    Cone = 7,
+    Monkey = 8,
+    Combined = 9,
+};
+
+// Which builder BuildVolume runs.
+enum class VolumeSource : std::int32_t {
+    Ball = 0,
+    Head = 2,
+    LargeMath = 25,  // hyperboloid and cone, 128^3
+    SmallMath = 26,  // monkey saddle alone and combined with the cone, 64^3
+};
+
+struct ModelName {
+    ModelType model;
+    const char* name;  // lower case, as calyra-render's --model takes it
+};
+
+// Every model a build can make without a file, in the menu's order.
+inline constexpr ModelName kBuiltInModels[] = {
+    {ModelType::Ball, "ball"},
+    {ModelType::Monkey, "monkey"},
+    {ModelType::Combined, "combined"},
+    {ModelType::Head, "head"},
+    {ModelType::Hyperboloid, "hyperboloid"},
+    {ModelType::Cone, "cone"},
+};
+
+inline constexpr std::span<const ModelName> BuiltInModels() {
+    return kBuiltInModels;
+}
+
+// The built-in model called name, if any.
+inline std::optional<ModelType> FindModel(std::string_view name) {
+    for (const ModelName& m : kBuiltInModels) {
+        if (name == m.name) return m.model;
+    }
+    return std::nullopt;
+}
+
+// The name of a built-in model; "import" for the file import, "" for others.
+inline const char* NameOf(ModelType model) {
+    for (const ModelName& m : kBuiltInModels) {
+        if (m.model == model) return m.name;
+    }
+    return model == ModelType::Import ? "import" : "";
+}
+
+}  // namespace calyra
