@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         fuzz::WriteTiled(kHeadFileName, in.Rest(), in.RestSize(), length);
     }
-    VoxelVolume.source = 2;
+    VoxelVolume.source = VolumeSource::Head;
     BuildVolume();
     // The head is a 128 cube whatever the file held.
     if (VoxelVolume.dims.x != 128 || VoxelVolume.maxValue > 255) std::abort();
