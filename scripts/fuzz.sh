@@ -46,10 +46,13 @@ for t in "${targets[@]}"; do
   mkdir -p "$work" "$artifacts" "$(dirname "$log")"
   echo "== $t: ${seconds} s"
   status=0
-  # New inputs go to the work corpus in the build tree; the seeds stay as committed.
+  # New inputs go to the work corpus in the build tree; the seeds and the
+  # grown corpus (minimised with -merge=1) stay as committed.
+  grown=()
+  [[ -d "$root/fuzz/grown/$t" ]] && grown=("$root/fuzz/grown/$t")
   ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=0} \
   UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
-    "$build/fuzz/$t" "$work" "$root/fuzz/corpus/$t" \
+    "$build/fuzz/$t" "$work" "$root/fuzz/corpus/$t" "${grown[@]}" \
       -max_total_time="$seconds" -max_len="${maxLength[$t]:-4096}" -timeout=60 \
       -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$artifacts/" \
       >"$log" 2>&1 || status=$?
