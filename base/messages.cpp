@@ -18,7 +18,9 @@ BusyHook& Busy() {
 
 }  // namespace
 
-void SetMessageSink(MessageSink sink) { Sink() = std::move(sink); }
+void SetMessageSink(MessageSink sink) {
+    Sink() = std::move(sink);
+}
 
 void ReportMessage(const Message& message) {
     if (Sink()) {
@@ -42,7 +44,9 @@ std::string FormatWithName(const char* format, const std::string& name) {
     return out;
 }
 
-void SetBusyHook(BusyHook hook) { Busy() = std::move(hook); }
+void SetBusyHook(BusyHook hook) {
+    Busy() = std::move(hook);
+}
 
 void SetBusy(bool busy) {
     if (Busy()) Busy()(busy);

@@ -11,7 +11,7 @@ namespace calyra {
 namespace {
 
 class WorkerPool {
-public:
+  public:
     ~WorkerPool() { Resize(0); }
 
     // Starts or stops workers so that `helpers` threads help the caller.
@@ -54,7 +54,7 @@ public:
 
     int Helpers() const { return static_cast<int>(threads_.size()); }
 
-private:
+  private:
     void Drain() {
         for (;;) {
             const std::int32_t i = next_.fetch_add(1);
@@ -105,9 +105,13 @@ int& RequestedThreads() {
 
 }  // namespace
 
-void SetWorkerThreads(int count) { RequestedThreads() = std::clamp(count, 1, 64); }
+void SetWorkerThreads(int count) {
+    RequestedThreads() = std::clamp(count, 1, 64);
+}
 
-int WorkerThreads() { return RequestedThreads(); }
+int WorkerThreads() {
+    return RequestedThreads();
+}
 
 void ParallelFor(std::int32_t count, const std::function<void(std::int32_t)>& body) {
     WorkerPool& pool = Pool();

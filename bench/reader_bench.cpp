@@ -31,7 +31,8 @@ const std::string& BinaryFile() {
             std::ofstream out(p, std::ios::binary);
             std::string slice(1 << 16, '\0');
             for (int z = 0; z < 256; ++z) {
-                for (std::size_t k = 0; k < slice.size(); ++k) slice[k] = static_cast<char>((k * 31 + z) & 0xFF);
+                for (std::size_t k = 0; k < slice.size(); ++k)
+                    slice[k] = static_cast<char>((k * 31 + z) & 0xFF);
                 out.write(slice.data(), static_cast<std::streamsize>(slice.size()));
             }
         }
@@ -75,8 +76,12 @@ void Load(const std::string& path, bool ascii, int n, benchmark::State& state) {
                             static_cast<std::int64_t>(fs::file_size(path)));
 }
 
-void BM_ReadBinary(benchmark::State& state) { Load(BinaryFile(), false, 256, state); }
-void BM_ReadAscii(benchmark::State& state) { Load(AsciiFile(), true, 192, state); }
+void BM_ReadBinary(benchmark::State& state) {
+    Load(BinaryFile(), false, 256, state);
+}
+void BM_ReadAscii(benchmark::State& state) {
+    Load(AsciiFile(), true, 192, state);
+}
 
 BENCHMARK(BM_ReadBinary)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadAscii)->Unit(benchmark::kMillisecond)->UseRealTime();

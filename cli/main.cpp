@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <vector>
 

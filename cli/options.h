@@ -33,7 +33,7 @@ struct Options {
     bool ascii = false;
     bool reverse = false;
     std::optional<std::vector<float>> aspect;
-    std::optional<std::string> open;  // a standard volume file or DICOM folder
+    std::optional<std::string> open;            // a standard volume file or DICOM folder
     std::optional<std::vector<double>> window;  // LO HI
     bool noResample = false;
     std::optional<int> headerBytes;

@@ -23,11 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     params.aspectY = fuzz::AspectFromByte(in.Byte());
     params.aspectZ = fuzz::AspectFromByte(in.Byte());
     // Short, exact or long: the length is the shape's size plus or minus a word.
-    const std::int64_t needed = std::int64_t{options.headerBytes} +
-                                std::int64_t{params.dimX} * params.dimY * params.dimZ *
-                                    std::max(options.bytesPerVoxel, 0);
+    const std::int64_t needed =
+        std::int64_t{options.headerBytes} +
+        std::int64_t{params.dimX} * params.dimY * params.dimZ * std::max(options.bytesPerVoxel, 0);
     const std::int64_t delta = (flags & 16) ? -std::int64_t{in.Word()} : std::int64_t{in.Byte()};
-    const auto length = static_cast<std::size_t>(std::clamp<std::int64_t>(needed + delta, 0, 1 << 20));
+    const auto length =
+        static_cast<std::size_t>(std::clamp<std::int64_t>(needed + delta, 0, 1 << 20));
     const std::uint8_t* content = in.Rest();
     const std::size_t count = in.RestSize();
 

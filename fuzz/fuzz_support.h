@@ -75,7 +75,8 @@ inline void WriteTiled(const std::string& path, const std::uint8_t* bytes, std::
     const std::size_t unit = count ? count : 1;
     pattern.assign(((std::size_t{65536} + unit - 1) / unit) * unit, 0);
     if (count) {
-        for (std::size_t at = 0; at < pattern.size(); at += count) std::memcpy(&pattern[at], bytes, count);
+        for (std::size_t at = 0; at < pattern.size(); at += count)
+            std::memcpy(&pattern[at], bytes, count);
     }
     for (std::size_t written = 0; written < length;) {
         const std::size_t n = std::min(length - written, pattern.size());
@@ -90,7 +91,8 @@ inline void WriteBytes(const std::string& path, const std::uint8_t* bytes, std::
 }
 
 // Reader-only targets load stores up to this size: past it a load costs more
-// than a thousandth of a second under the sanitizers, and the readers do the same for larger shapes.
+// than a thousandth of a second under the sanitizers, and the readers do the same for larger
+// shapes.
 inline constexpr std::uint64_t kQuickStoreBytes = std::uint64_t{256} << 10;
 
 // After a load that succeeded, the store shows exactly the shape that was asked for.

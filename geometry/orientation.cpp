@@ -14,9 +14,9 @@ constexpr Point3 kInitialWorld[kWorldPoints] = {
     {-0.5f, 0.0f, 0.0f},   {0.5f, 0.0f, 0.0f},   {0.0f, -0.5f, 0.0f}, {0.0f, 0.5f, 0.0f},
     {0.0f, 0.0f, -0.5f},   {0.0f, 0.0f, 0.5f}};
 
-constexpr Point3 kInitialViewPlane[kViewPlanePoints] = {
-    {-0.5f, -0.5f, -0.5f}, {0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, -0.5f},
-    {-0.5f, 0.5f, -0.5f},  {0.0f, 0.0f, -0.5f},  {0.0f, 0.0f, 0.0f}};
+constexpr Point3 kInitialViewPlane[kViewPlanePoints] = {{-0.5f, -0.5f, -0.5f}, {0.5f, -0.5f, -0.5f},
+                                                        {0.5f, 0.5f, -0.5f},   {-0.5f, 0.5f, -0.5f},
+                                                        {0.0f, 0.0f, -0.5f},   {0.0f, 0.0f, 0.0f}};
 
 // Per face: the World corners whose differences give the normal edge
 // (a - b) and the up edge (c - d), the plane's corners and centre.
@@ -36,7 +36,9 @@ constexpr FaceRule kFaces[6] = {
 };
 
 // Angles of 0.00001 (as a float, compared in double) or less are skipped.
-bool Turns(float angle) { return std::fabs(double{angle}) > double{0.00001f}; }
+bool Turns(float angle) {
+    return std::fabs(double{angle}) > double{0.00001f};
+}
 
 void Rotate(Point3* points, int count, void (*make)(Matrix4&, float), float angle) {
     if (!Turns(angle)) return;

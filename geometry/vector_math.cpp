@@ -146,7 +146,8 @@ void ViewportMap(Point3* points, int count, float xMax, float xMin, float yMax, 
     Matrix4 t1, s, m1, t2, m;
     MakeTranslation(t1, 1.0f, 1.0f, 1.0f);
     MakeScale(s, static_cast<float>((double{xMax} - xMin) * 0.5),
-              static_cast<float>((double{yMax} - yMin) * 0.5), static_cast<float>(double{zMax} - zMin));
+              static_cast<float>((double{yMax} - yMin) * 0.5),
+              static_cast<float>(double{zMax} - zMin));
     MultiplyMatrix(s, t1, m1);
     MakeTranslation(t2, xMin, yMin, zMin);
     MultiplyMatrix(t2, m1, m);

@@ -53,7 +53,9 @@ void ViewOrientationMatrix(Matrix4& m, const Point3& normal, const Point3& up);
 void MultiplyMatrix(const Matrix4& a, const Matrix4& b, Matrix4& c);
 Point3 TransformPoint(const Matrix4& m, const Point3& p);
 double VectorLength(float x, float y, float z);
-inline double VectorLength(const Point3& p) { return VectorLength(p.x, p.y, p.z); }
+inline double VectorLength(const Point3& p) {
+    return VectorLength(p.x, p.y, p.z);
+}
 Point3 CrossProduct(const Point3& a, const Point3& b);
 // p / |p|: each component divided in double by the double length, stored as float.
 Point3 Normalised(const Point3& p);

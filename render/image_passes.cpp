@@ -40,7 +40,9 @@ void FillGaps(int a, int b, int r, Get get, Set set) {
     }
 }
 
-inline int Sign(std::int32_t v) { return (v > 0) - (v < 0); }
+inline int Sign(std::int32_t v) {
+    return (v > 0) - (v < 0);
+}
 
 }  // namespace
 
@@ -110,10 +112,10 @@ void ShadeFromDepth(std::uint32_t* image, const std::int32_t* depth, Int3 L, Int
             const std::int32_t dmm = delta(-1, -1), d0m = delta(0, -1), dpm = delta(1, -1);
             const std::int32_t dm0 = delta(-1, 0), dp0 = delta(1, 0);
             const std::int32_t dmp = delta(-1, 1), d0p = delta(0, 1), dpp = delta(1, 1);
-            const std::int32_t gX = Sign(dpm) + Sign(dp0) + Sign(dpp) - Sign(dmm) - Sign(dm0) -
-                                    Sign(dmp);
-            const std::int32_t gY = Sign(dmp) + Sign(d0p) + Sign(dpp) - Sign(dmm) - Sign(d0m) -
-                                    Sign(dpm);
+            const std::int32_t gX =
+                Sign(dpm) + Sign(dp0) + Sign(dpp) - Sign(dmm) - Sign(dm0) - Sign(dmp);
+            const std::int32_t gY =
+                Sign(dmp) + Sign(d0p) + Sign(dpp) - Sign(dmm) - Sign(d0m) - Sign(dpm);
             // The next row's neighbour has no part in gZ, the right one counts twice.
             const std::int64_t zSum = 2 * std::int64_t{dp0} + dmm + d0m + dpm + dm0 + dmp + dpp;
             const auto gZ = static_cast<std::int32_t>(0.25f * static_cast<float>(zSum));

@@ -26,8 +26,12 @@ Point3 Normalise(const Point3& p) {
             static_cast<float>(p.z / length)};
 }
 
-Point3 Minus(const Point3& a, const Point3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Point3 Plus(const Point3& a, const Point3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+Point3 Minus(const Point3& a, const Point3& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Point3 Plus(const Point3& a, const Point3& b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
 
 // Scales v so that its largest component becomes 6 in magnitude. A largest
 // component that is a negative y or z comes out turned round.
@@ -45,8 +49,7 @@ Int3 IntegerAxis(const Point3& v) {
 }
 
 // Largest component value over the image area, compared as floats.
-std::int32_t DisplayMaximum(const std::uint32_t* image, int width, int height,
-                            float* rowMax) {
+std::int32_t DisplayMaximum(const std::uint32_t* image, int width, int height, float* rowMax) {
     ParallelFor(width, [&](std::int32_t x) {
         float best = 0.0f;
         // The three components of a pixel are equal: the first stands for all.
@@ -87,7 +90,8 @@ RayFrame PrepareRayFrame(int a, int b) {
 
     // Light halfway between the view and the fixed direction (1, 1, 1) / sqrt(3).
     const double c = 1.0 / std::sqrt(3.0);
-    const Point3 halfway{static_cast<float>(-(f.rayDir.x + c)), static_cast<float>(-(f.rayDir.y + c)),
+    const Point3 halfway{static_cast<float>(-(f.rayDir.x + c)),
+                         static_cast<float>(-(f.rayDir.y + c)),
                          static_cast<float>(-(f.rayDir.z + c))};
     f.lightHalfway = Normalise(halfway);
 
@@ -161,8 +165,8 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type, RenderSc
     if (r > 1) FillImageGaps(image, a, b, r);
     if (type == Surface && gradientShading) {
         if (r > 1) FillDepthGaps(DepthBuffer, a, b, r);
-        ShadeFromDepth(image, DepthBuffer, Int3{-36, -36, -36}, f.viewAxis, f.columnAxis,
-                       f.rowAxis, a, b, r, 1);
+        ShadeFromDepth(image, DepthBuffer, Int3{-36, -36, -36}, f.viewAxis, f.columnAxis, f.rowAxis,
+                       a, b, r, 1);
     }
     displayMax = DisplayMaximum(image, a * r, b * r, scratch.columnMax);
 }

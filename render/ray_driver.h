@@ -14,9 +14,9 @@ namespace calyra {
 
 // Everything that is the same for all rays of one render.
 struct RayFrame {
-    int r = 1;                  // pixel step
-    Point3 plane[6];            // ViewPlane in voxel units
-    Point3 rayDir;              // unit step, or half a unit with interpolation
+    int r = 1;        // pixel step
+    Point3 plane[6];  // ViewPlane in voxel units
+    Point3 rayDir;    // unit step, or half a unit with interpolation
     Point3 lightHalfway;
     std::int32_t stepCount = 0;
     Point3 columnStep;

@@ -67,7 +67,7 @@ bool ParseInt(const std::string& word, long long low, long long high, long long&
 }
 
 class Reader {
-public:
+  public:
     explicit Reader(std::string& error) : error_(error) {}
 
     bool Fail(const std::string& why) {
@@ -118,7 +118,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::string& error_;
 };
 
@@ -160,7 +160,8 @@ bool ReadVolume(Reader& r, ViewVolume& v) {
     if (!r.Take("raw-shape", w, 3)) return false;
     std::int32_t* dims[3] = {&v.params.dimX, &v.params.dimY, &v.params.dimZ};
     for (int i = 0; i < 3; ++i) {
-        if (!ParseInt(w[i], 0, INT32_MAX, n)) return r.Fail("'raw-shape' needs three whole numbers");
+        if (!ParseInt(w[i], 0, INT32_MAX, n))
+            return r.Fail("'raw-shape' needs three whole numbers");
         *dims[i] = static_cast<std::int32_t>(n);
     }
     float aspects[3] = {1, 1, 1};
@@ -182,10 +183,9 @@ bool ReadVolume(Reader& r, ViewVolume& v) {
 }
 
 const char* const kKnownKeys[] = {
-    "program",     "source",      "file-bytes",  "open-resample", "open-window",
-    "raw-shape",   "raw-aspect",  "raw-type",    "raw-bytes",     "raw-reverse",
-    "raw-header-bytes", "type",   "threshold",   "interp",        "grad",
-    "stereo",      "eye-distance"};
+    "program",    "source",   "file-bytes", "open-resample", "open-window",      "raw-shape",
+    "raw-aspect", "raw-type", "raw-bytes",  "raw-reverse",   "raw-header-bytes", "type",
+    "threshold",  "interp",   "grad",       "stereo",        "eye-distance"};
 
 bool KnownKey(const std::string& key) {
     for (const char* k : kKnownKeys) {

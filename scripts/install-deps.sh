@@ -10,7 +10,7 @@ packages=(
   qt6-qpa-plugins qt6-image-formats-plugins
   xvfb xauth
   libinsighttoolkit5-dev libnifti2-dev libgdcm-dev libtiff-dev zlib1g-dev
-  desktop-file-utils dpkg-dev
+  desktop-file-utils dpkg-dev clang-format
 )
 if [[ "${CALYRA_FUZZ:-0}" == 1 ]]; then
   packages+=(clang-14 libfuzzer-14-dev)

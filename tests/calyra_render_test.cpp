@@ -104,7 +104,8 @@ TEST(CalyraRender, RefusedImportParametersGiveTheRefusalMessage) {
     EXPECT_EQ(ok.status, 0) << ok.out;
     // Every voxel is there, shown unfolded: maxValue 16, mirrorZ 0.
     EXPECT_NE(ok.out.find("volume 2 2 2 2 16 0"), std::string::npos) << ok.out;
-    const RunResult wide = RunRender("--raw '" + data.string() + "' --dims 2 2 2 --bytes 3 --dump -");
+    const RunResult wide =
+        RunRender("--raw '" + data.string() + "' --dims 2 2 2 --bytes 3 --dump -");
     EXPECT_EQ(wide.status, 2);
     EXPECT_NE(wide.out.find("bytes per voxel 3: binary files take 1 or 2"), std::string::npos)
         << wide.out;
@@ -122,16 +123,18 @@ TEST(CalyraRender, NamesAMissingDataFileAsTheDataFile) {
 TEST(CalyraRender, ShortAndLongFilesLoadWithANoteAndSucceed) {
     const fs::path data = fs::temp_directory_path() / "calyra_short.raw";
     std::ofstream(data, std::ios::binary) << std::string(1000, '\x40');
-    const RunResult shortRun = RunRender("--raw '" + data.string() + "' --dims 10 10 20 --dump /dev/null");
+    const RunResult shortRun =
+        RunRender("--raw '" + data.string() + "' --dims 10 10 20 --dump /dev/null");
     EXPECT_EQ(shortRun.status, 0) << shortRun.out;
     EXPECT_NE(shortRun.out.find("holds 1000 bytes, the shape needs 2000 bytes"), std::string::npos)
         << shortRun.out;
-    const RunResult longRun = RunRender("--raw '" + data.string() + "' --dims 10 10 9 --dump /dev/null");
+    const RunResult longRun =
+        RunRender("--raw '" + data.string() + "' --dims 10 10 9 --dump /dev/null");
     EXPECT_EQ(longRun.status, 0) << longRun.out;
     EXPECT_NE(longRun.out.find("The last 100 bytes were not read."), std::string::npos)
         << longRun.out;
-    const RunResult header =
-        RunRender("--raw '" + data.string() + "' --dims 10 10 9 --header-bytes 100 --dump /dev/null");
+    const RunResult header = RunRender("--raw '" + data.string() +
+                                       "' --dims 10 10 9 --header-bytes 100 --dump /dev/null");
     EXPECT_EQ(header.status, 0);
     EXPECT_TRUE(header.out.empty()) << header.out;
     fs::remove(data);
@@ -297,8 +300,9 @@ TEST(CalyraRenderViews, AViewRendersTheSameBuffersAgainFromTheFileAndFromThePict
     const std::string scene =
         "--model cone --interp --type transparent --threshold 0.1 --snap-world left "
         "--rotate-plane 0.5 -0.35 --pan in --rotate-world 0.3 0.1 --translate-plane 0.01 0 0.2";
-    const RunResult first = RunRender(scene + " --save-view first.view --dump first.txt --out "
-                                              "first.png --size 300",
+    const RunResult first = RunRender(scene +
+                                          " --save-view first.view --dump first.txt --out "
+                                          "first.png --size 300",
                                       dir);
     ASSERT_EQ(first.status, 0) << first.out;
     const RunResult fromView = RunRender("--view first.view --dump again.txt", dir);
@@ -309,7 +313,8 @@ TEST(CalyraRenderViews, AViewRendersTheSameBuffersAgainFromTheFileAndFromThePict
     ASSERT_EQ(fromPicture.status, 0) << fromPicture.out;
     EXPECT_EQ(ReadAll(dir / "first.png"), ReadAll(dir / "again.png"));
     // Settings given beside the view win; geometry operations apply after it.
-    const RunResult changed = RunRender("--view first.view --type surface --pan out --dump s.txt", dir);
+    const RunResult changed =
+        RunRender("--view first.view --type surface --pan out --dump s.txt", dir);
     ASSERT_EQ(changed.status, 0) << changed.out;
     const RunResult direct = RunRender(scene + " --type surface --pan out --dump d.txt", dir);
     ASSERT_EQ(direct.status, 0);

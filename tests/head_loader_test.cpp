@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "volume/models.h"
 #include "test_support.h"
+#include "volume/models.h"
 
 namespace calyra {
 namespace {
@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 // Runs each test in a fresh working directory.
 class HeadLoaderTest : public test::CoreTest {
-protected:
+  protected:
     void SetUp() override {
         test::CoreTest::SetUp();
         previous_ = fs::current_path();
@@ -44,7 +44,9 @@ protected:
     fs::path previous_, dir_;
 };
 
-std::uint8_t Pattern(std::size_t k) { return static_cast<std::uint8_t>((k * 7 + k / 16384) % 251); }
+std::uint8_t Pattern(std::size_t k) {
+    return static_cast<std::uint8_t>((k * 7 + k / 16384) % 251);
+}
 
 TEST_F(HeadLoaderTest, AFullFileFillsOneToOneHundredTwentyEight) {
     WriteHead(2097152, Pattern);

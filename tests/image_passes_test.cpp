@@ -6,7 +6,7 @@ namespace calyra {
 namespace {
 
 class ImagePassesTest : public test::CoreTest {
-protected:
+  protected:
     void SetUp() override {
         test::CoreTest::SetUp();
         std::fill(std::begin(ImageBuffer), std::end(ImageBuffer), 0u);
@@ -69,8 +69,8 @@ TEST_F(ImagePassesTest, MissesAreNotShadedAndSilhouettesAreSteep) {
     ShadeFromDepth(ImageBuffer, DepthBuffer, {-36, -36, -36}, {0, 0, 6}, {6, 0, 0}, {0, 6, 0}, 6, 6,
                    1, 1);
     EXPECT_EQ(ImageAt(2, 2), 0u);
-    // Every neighbour missed: gX = gY = 0, gZ = 0.25 * 8 * 10 = 20, N = (0, 0, -120) -> (0, 0, -16).
-    // s = (36 + 36 + 20) / 216; term = trunc(256 * s).
+    // Every neighbour missed: gX = gY = 0, gZ = 0.25 * 8 * 10 = 20, N = (0, 0, -120) -> (0, 0,
+    // -16). s = (36 + 36 + 20) / 216; term = trunc(256 * s).
     EXPECT_EQ(ImageAt(3, 3), static_cast<std::uint32_t>(256.0f * (92.0f * 0.0046296297f)));
 }
 

@@ -127,7 +127,8 @@ TEST_F(ModelsTest, CombinedKeepsTheSaddleWhereTheConePassGivesZero) {
     std::vector<std::uint8_t> saddle(65 * 65 * 65);
     for (int x = 0; x <= 64; ++x)
         for (int y = 0; y <= 64; ++y)
-            for (int z = 0; z <= 64; ++z) saddle[(x * 65 + y) * 65 + z] = VoxelVolume.voxels[x][y][z];
+            for (int z = 0; z <= 64; ++z)
+                saddle[(x * 65 + y) * 65 + z] = VoxelVolume.voxels[x][y][z];
     modelType = ModelType::Combined;
     BuildVolume();
     int kept = 0, replaced = 0;

@@ -334,8 +334,8 @@ TEST_P(BinaryFiles, StoreEveryVoxelOnceAtItsPlace) {
                 largest = std::max(largest, expected[n]);
             }
     // Nothing else in the store: index 0 on every axis and the rows' spare halves stay 0.
-    EXPECT_EQ(NonZeroStoreBytes(),
-              std::size_t(std::count_if(expected.begin(), expected.end(), [](auto v) { return v; })));
+    EXPECT_EQ(NonZeroStoreBytes(), std::size_t(std::count_if(expected.begin(), expected.end(),
+                                                             [](auto v) { return v; })));
     EXPECT_EQ(VoxelVolume.maxValue, largest);
     EXPECT_EQ(VoxelVolume.mirrorZ, 0);
     EXPECT_EQ(VoxelVolume.size, c.dimX);
@@ -355,7 +355,8 @@ TEST_P(BinaryFiles, StoreEveryVoxelOnceAtItsPlace) {
         EXPECT_NE(text.find("needs " + std::to_string(needed) + " bytes"), std::string::npos)
             << text;
         if (c.sizeDelta > 0) {
-            EXPECT_NE(text.find("last " + std::to_string(c.sizeDelta) + " bytes"), std::string::npos)
+            EXPECT_NE(text.find("last " + std::to_string(c.sizeDelta) + " bytes"),
+                      std::string::npos)
                 << text;
         }
     }
@@ -363,23 +364,22 @@ TEST_P(BinaryFiles, StoreEveryVoxelOnceAtItsPlace) {
 
 INSTANTIATE_TEST_SUITE_P(
     RawReader, BinaryFiles,
-    ::testing::Values(
-        BinaryCase{"Cube64", 64, 64, 64, 1, 0, false, 0},
-        // 10,000-byte slices do not divide the old 131,072-byte blocks.
-        BinaryCase{"SlicesOf100x100", 100, 100, 26, 1, 0, false, 0},
-        // A slice larger than a block, and more than one read run.
-        BinaryCase{"SlicesOf512x512", 512, 512, 40, 1, 0, false, 0},
-        BinaryCase{"OddShape", 37, 23, 19, 1, 0, false, 0},
-        BinaryCase{"HeaderSkipped", 100, 100, 10, 1, 517, false, 0},
-        BinaryCase{"ShortFinalSlice", 100, 100, 10, 1, 0, false, -45123},
-        BinaryCase{"ShortHeaderOnly", 20, 20, 4, 1, 100, false, -1600},
-        BinaryCase{"LongFile", 100, 100, 10, 1, 0, false, 100},
-        BinaryCase{"TwoBytesHighFirst", 256, 256, 6, 2, 0, false, 0},
-        BinaryCase{"TwoBytesReversed", 256, 256, 6, 2, 0, true, 0},
-        BinaryCase{"TwoBytesOddShapeAndHeader", 37, 23, 19, 2, 3, true, 0},
-        // The file ends inside a voxel: that voxel stays 0 too.
-        BinaryCase{"TwoBytesShortInsideAVoxel", 300, 7, 5, 2, 0, false, -2001},
-        BinaryCase{"TwoBytesLong", 64, 64, 8, 2, 10, false, 999}),
+    ::testing::Values(BinaryCase{"Cube64", 64, 64, 64, 1, 0, false, 0},
+                      // 10,000-byte slices do not divide the old 131,072-byte blocks.
+                      BinaryCase{"SlicesOf100x100", 100, 100, 26, 1, 0, false, 0},
+                      // A slice larger than a block, and more than one read run.
+                      BinaryCase{"SlicesOf512x512", 512, 512, 40, 1, 0, false, 0},
+                      BinaryCase{"OddShape", 37, 23, 19, 1, 0, false, 0},
+                      BinaryCase{"HeaderSkipped", 100, 100, 10, 1, 517, false, 0},
+                      BinaryCase{"ShortFinalSlice", 100, 100, 10, 1, 0, false, -45123},
+                      BinaryCase{"ShortHeaderOnly", 20, 20, 4, 1, 100, false, -1600},
+                      BinaryCase{"LongFile", 100, 100, 10, 1, 0, false, 100},
+                      BinaryCase{"TwoBytesHighFirst", 256, 256, 6, 2, 0, false, 0},
+                      BinaryCase{"TwoBytesReversed", 256, 256, 6, 2, 0, true, 0},
+                      BinaryCase{"TwoBytesOddShapeAndHeader", 37, 23, 19, 2, 3, true, 0},
+                      // The file ends inside a voxel: that voxel stays 0 too.
+                      BinaryCase{"TwoBytesShortInsideAVoxel", 300, 7, 5, 2, 0, false, -2001},
+                      BinaryCase{"TwoBytesLong", 64, 64, 8, 2, 10, false, 999}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(RawReaderFiles, TwoByteSliceKLandsAtZKPlusOneOnly) {
@@ -447,27 +447,54 @@ TEST_P(Refusals, NameTheTestThatFailedWithItsNumbers) {
 INSTANTIATE_TEST_SUITE_P(
     RawReader, Refusals,
     ::testing::Values(
-        RefusalCase{"VoxelLimit", {301, 300, 300}, {1, 0}, false,
+        RefusalCase{"VoxelLimit",
+                    {301, 300, 300},
+                    {1, 0},
+                    false,
                     "voxels times aspect ratio 301 x 300 x 300 x 1 x 1 x 1 = 27090000: the limit "
                     "is 27000000"},
-        RefusalCase{"AspectRaisesTheProduct", {200, 200, 200, 2, 2, 2}, {1, 0}, true,
+        RefusalCase{"AspectRaisesTheProduct",
+                    {200, 200, 200, 2, 2, 2},
+                    {1, 0},
+                    true,
                     "voxels times aspect ratio 200 x 200 x 200 x 2 x 2 x 2 = 64000000: the limit "
                     "is 27000000"},
-        RefusalCase{"NegativeDimension", {10, 10, -4}, {1, 0}, true,
+        RefusalCase{"NegativeDimension",
+                    {10, 10, -4},
+                    {1, 0},
+                    true,
                     "dimension Z -4: dimensions must be 0 or more"},
-        RefusalCase{"NegativeAspect", {10, 10, 10, 1, -0.5f, 1}, {1, 0}, false,
+        RefusalCase{"NegativeAspect",
+                    {10, 10, 10, 1, -0.5f, 1},
+                    {1, 0},
+                    false,
                     "aspect ratio factor 2 of -0.5: aspect factors must be 0 or more"},
-        RefusalCase{"ThreeBytes", {64, 64, 64}, {3, 0}, false,
+        RefusalCase{"ThreeBytes",
+                    {64, 64, 64},
+                    {3, 0},
+                    false,
                     "bytes per voxel 3: binary files take 1 or 2"},
-        RefusalCase{"ZeroBytes", {64, 64, 64}, {0, 0}, false,
+        RefusalCase{"ZeroBytes",
+                    {64, 64, 64},
+                    {0, 0},
+                    false,
                     "bytes per voxel 0: binary files take 1 or 2"},
-        RefusalCase{"EmptySlices", {0, 64, 64}, {1, 0}, false,
+        RefusalCase{"EmptySlices",
+                    {0, 64, 64},
+                    {1, 0},
+                    false,
                     "dimension X 0: binary files need X and Y of 1 or more"},
-        RefusalCase{"NegativeHeader", {8, 8, 8}, {1, 0, -5}, false,
-                    "header bytes -5: must be 0 or more"},
-        RefusalCase{"NegativeHeaderAscii", {8, 8, 8}, {1, 0, -1}, true,
+        RefusalCase{
+            "NegativeHeader", {8, 8, 8}, {1, 0, -5}, false, "header bytes -5: must be 0 or more"},
+        RefusalCase{"NegativeHeaderAscii",
+                    {8, 8, 8},
+                    {1, 0, -1},
+                    true,
                     "header bytes -1: must be 0 or more"},
-        RefusalCase{"StorePast2GiB", {2000, 2000, 300, 0, 1, 1}, {1, 0}, false,
+        RefusalCase{"StorePast2GiB",
+                    {2000, 2000, 300, 0, 1, 1},
+                    {1, 0},
+                    false,
                     "the store for 2000 x 2000 x 300 voxels needs 2410408602 bytes: the limit is "
                     "2 GiB (2147483648 bytes)"}),
     [](const auto& info) { return std::string(info.param.label); });

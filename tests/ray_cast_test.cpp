@@ -7,7 +7,7 @@ namespace {
 
 // A small hand-made volume: dims n^3, all zeros unless a test writes voxels.
 class RayCastTest : public test::CoreTest {
-protected:
+  protected:
     void Make(int n, std::uint32_t maxValue = 256, int mirror = 0) {
         ASSERT_EQ(AllocateVolume(n, n, n), 1);
         PublishShape(n, n, n, n);
@@ -93,7 +93,7 @@ TEST_F(RayCastTest, InterpolatedGradientUsesHalfVoxelDifferences) {
 }
 
 class SurfaceRayTest : public RayCastTest {
-protected:
+  protected:
     void SetUp() override {
         RayCastTest::SetUp();
         Make(64);

@@ -12,8 +12,8 @@ namespace calyra {
 namespace {
 
 class RayDriverTest : public test::CoreTest {
-protected:
-  void Build(ModelType model) { BuildModel(model); }
+  protected:
+    void Build(ModelType model) { BuildModel(model); }
 };
 
 TEST_F(RayDriverTest, TheDefaultOrientationMapsThePlaneOntoTheFrontFace) {

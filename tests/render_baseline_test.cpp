@@ -27,7 +27,9 @@ struct Scene {
 };
 
 void None() {}
-void TurnedPlane() { RotateViewPlane(0.35f, -0.6f); }
+void TurnedPlane() {
+    RotateViewPlane(0.35f, -0.6f);
+}
 void SideView() {
     SnapWorld(Top);
     SnapViewPlane(Left);
@@ -111,8 +113,8 @@ std::uint64_t BuildAndHashStore(ModelType model) {
     std::uint64_t h = 1469598103934665603ull;
     for (int x = 0; x <= v.dims.x; ++x)
         for (int y = 0; y <= v.dims.y; ++y) h = Fnv(h, v.voxels[x][y], std::size_t(v.dims.z) + 1);
-    const std::int32_t fields[] = {v.dims.x, v.dims.y, v.dims.z, v.size,
-                                   static_cast<std::int32_t>(v.maxValue), v.mirrorZ};
+    const std::int32_t fields[] = {
+        v.dims.x, v.dims.y, v.dims.z, v.size, static_cast<std::int32_t>(v.maxValue), v.mirrorZ};
     return Fnv(h, fields, sizeof fields);
 }
 

@@ -128,19 +128,18 @@ TEST_P(CellTableTest, RendersMatchTakingEverySample) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Volumes, CellTableTest,
-    ::testing::Values(Case{std::nullopt, Transparent, true, 0.6f, false},
-                      Case{std::nullopt, Transparent, false, 0.2f, true},
-                      Case{std::nullopt, Transparent, true, 0.0f, true},
-                      Case{std::nullopt, Surface, true, 0.3f, true},
-                      Case{std::nullopt, Surface, false, 0.45f, false},
-                      Case{ModelType::Head, Transparent, true, 0.1f, true},
-                      Case{ModelType::Head, Surface, true, 0.25f, true},
-                      Case{ModelType::Cone, Transparent, true, 0.1f, true},
-                      Case{ModelType::Monkey, Transparent, false, 0.3f, true},
-                      Case{ModelType::Combined, Surface, false, 0.1f, true},
-                      Case{ModelType::Ball, Surface, true, -0.2f, true}));
+INSTANTIATE_TEST_SUITE_P(Volumes, CellTableTest,
+                         ::testing::Values(Case{std::nullopt, Transparent, true, 0.6f, false},
+                                           Case{std::nullopt, Transparent, false, 0.2f, true},
+                                           Case{std::nullopt, Transparent, true, 0.0f, true},
+                                           Case{std::nullopt, Surface, true, 0.3f, true},
+                                           Case{std::nullopt, Surface, false, 0.45f, false},
+                                           Case{ModelType::Head, Transparent, true, 0.1f, true},
+                                           Case{ModelType::Head, Surface, true, 0.25f, true},
+                                           Case{ModelType::Cone, Transparent, true, 0.1f, true},
+                                           Case{ModelType::Monkey, Transparent, false, 0.3f, true},
+                                           Case{ModelType::Combined, Surface, false, 0.1f, true},
+                                           Case{ModelType::Ball, Surface, true, -0.2f, true}));
 
 using SkippingTest = test::CoreTest;
 

@@ -37,7 +37,7 @@ inline void ResetProgramState() {
 
 // Collects the messages the core reports while it lives.
 class MessageRecorder {
-public:
+  public:
     MessageRecorder() {
         SetMessageSink([this](const Message& m) { messages.push_back(m); });
     }
@@ -46,7 +46,7 @@ public:
 };
 
 class CoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetProgramState(); }
     void TearDown() override { ResetProgramState(); }
 };

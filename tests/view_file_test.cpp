@@ -68,7 +68,8 @@ TEST(ViewFile, ReadsBackEveryFloatBitForBit) {
 
     // A file cut anywhere is refused, never half-read.
     const std::string text = WriteViewText(written);
-    for (std::size_t length : {std::size_t{0}, text.size() / 3, text.size() - 20, text.size() - 6}) {
+    for (std::size_t length :
+         {std::size_t{0}, text.size() / 3, text.size() - 20, text.size() - 6}) {
         EXPECT_FALSE(ParseViewText(text.substr(0, length), error)) << length;
         EXPECT_FALSE(error.empty());
     }

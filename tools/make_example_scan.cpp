@@ -24,8 +24,8 @@ constexpr int kZ = 64;
 
 // Inside-ness of the point (x, y, z) in -1..1 coordinates for an axis-aligned
 // ellipsoid: below 1 inside.
-double Ellipsoid(double x, double y, double z, double cx, double cy, double cz, double a,
-                 double b, double c) {
+double Ellipsoid(double x, double y, double z, double cx, double cy, double cz, double a, double b,
+                 double c) {
     const double dx = (x - cx) / a;
     const double dy = (y - cy) / b;
     const double dz = (z - cz) / c;
@@ -41,9 +41,9 @@ std::uint16_t Intensity(int i, int j, int k) {
     const double head = Ellipsoid(x, y, z, 0.0, 0.0, -0.15, 0.72, 0.86, 1.05);
     const double nose = Ellipsoid(x, y, z, 0.0, -0.86, -0.35, 0.10, 0.16, 0.22);
     if (head < 1.0 || nose < 1.0) value = 900.0;  // scalp and soft tissue
-    if (Ellipsoid(x, y, z, 0.0, 0.0, -0.15, 0.68, 0.82, 1.0) < 1.0) value = 300.0;   // skull
-    if (Ellipsoid(x, y, z, 0.0, 0.02, -0.12, 0.64, 0.78, 0.95) < 1.0) value = 1500.0; // grey
-    if (Ellipsoid(x, y, z, 0.0, 0.02, -0.05, 0.50, 0.64, 0.78) < 1.0) value = 2300.0; // white
+    if (Ellipsoid(x, y, z, 0.0, 0.0, -0.15, 0.68, 0.82, 1.0) < 1.0) value = 300.0;     // skull
+    if (Ellipsoid(x, y, z, 0.0, 0.02, -0.12, 0.64, 0.78, 0.95) < 1.0) value = 1500.0;  // grey
+    if (Ellipsoid(x, y, z, 0.0, 0.02, -0.05, 0.50, 0.64, 0.78) < 1.0) value = 2300.0;  // white
     // Ventricles, a pair shaped like commas.
     for (const double side : {-1.0, 1.0}) {
         if (Ellipsoid(x, y, z, 0.12 * side, -0.05, 0.0, 0.07, 0.30, 0.35) < 1.0) value = 500.0;
@@ -80,7 +80,8 @@ int main(int argc, char** argv) {
         }
     }
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     // Little-endian: the first byte of a voxel is the low byte, so the byte
     // order is reversed against the reader's default.
     std::ofstream side(path + ".inf");

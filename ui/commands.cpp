@@ -13,9 +13,9 @@
 #include "ui/geometry_window.h"
 #include "ui/image_commands.h"
 #include "ui/import_dialog.h"
-#include "ui/view_commands.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
+#include "ui/view_commands.h"
 #include "ui/volume_opener.h"
 #include "volume/volume_store.h"
 

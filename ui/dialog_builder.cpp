@@ -91,7 +91,8 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialogTemplate, QWidget* ow
     setFixedSize(client.size());
     CreateControls();
     // Enter is the OK command; a dialog run modally shows its OK button as the one Enter presses.
-    if (auto* ok = qobject_cast<QPushButton*>(DialogItem(this, kOkId)); ok && mode == DialogMode::Modal) {
+    if (auto* ok = qobject_cast<QPushButton*>(DialogItem(this, kOkId));
+        ok && mode == DialogMode::Modal) {
         ok->setDefault(true);
     }
     PlaceRelativeToOwner();

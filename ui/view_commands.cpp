@@ -70,8 +70,9 @@ bool LoadViewVolume(QWidget* frame, const ViewVolume& v) {
         case ViewVolume::Kind::Model: {
             const std::optional<ModelType> model = FindModel(v.model);
             if (!model) {
-                Warn(frame, QStringLiteral("The view names an unknown model: ") +
-                                QString::fromStdString(v.model),
+                Warn(frame,
+                     QStringLiteral("The view names an unknown model: ") +
+                         QString::fromStdString(v.model),
                      kOpenViewCaption);
                 return false;
             }
@@ -169,8 +170,9 @@ void OpenView(QWidget* frame) {
     if (path.isEmpty()) return;
     const QString text = ReadViewText(path);
     if (text.isEmpty()) {
-        Warn(frame, QStringLiteral("%1 is neither a view file nor a picture that carries a view.")
-                        .arg(path),
+        Warn(frame,
+             QStringLiteral("%1 is neither a view file nor a picture that carries a view.")
+                 .arg(path),
              kOpenViewCaption);
         return;
     }

@@ -31,7 +31,8 @@ bool SkipTo(std::FILE* file, std::uint64_t offset) {
     }
     std::vector<char> discard(65536);
     while (offset > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(offset, discard.size()));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(offset, discard.size()));
         const std::size_t got = std::fread(discard.data(), 1, want, file);
         offset -= got;
         if (got < want) return false;
@@ -42,7 +43,7 @@ bool SkipTo(std::FILE* file, std::uint64_t offset) {
 // Reads the data part of the file a run of whole slices at a time. Bytes past
 // the end of the file, and a last voxel the file holds only part of, read as 0.
 class SliceRuns {
-public:
+  public:
     SliceRuns(std::FILE* file, const ImportParams& p, int bytesPerVoxel)
         : file_(file),
           bytesPerVoxel_(static_cast<std::size_t>(bytesPerVoxel)),
@@ -80,7 +81,7 @@ public:
     std::uint8_t* Data() { return buffer_.get(); }
     std::int32_t FirstZ() const { return firstZ_; }
 
-private:
+  private:
     std::FILE* file_;
     std::size_t bytesPerVoxel_;
     std::size_t sliceBytes_;
@@ -121,8 +122,10 @@ void Transpose16(const std::uint8_t* const in[16], std::uint8_t* const out[16]) 
         }
     }
     for (int n = 0; n < 8; ++n) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out[2 * n]), _mm_unpacklo_epi64(s3[0][n], s3[1][n]));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out[2 * n + 1]), _mm_unpackhi_epi64(s3[0][n], s3[1][n]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out[2 * n]),
+                         _mm_unpacklo_epi64(s3[0][n], s3[1][n]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out[2 * n + 1]),
+                         _mm_unpackhi_epi64(s3[0][n], s3[1][n]));
     }
 #else
     for (int j = 0; j < 16; ++j) {

@@ -15,9 +15,13 @@ float HyperboloidFunction(float x, float y, float z) {
     return x * x + y * y - 0.25f * z * z - 1.0f;
 }
 
-float ConeFunction(float x, float y, float z) { return x * x + y * y - 0.5f * z * z; }
+float ConeFunction(float x, float y, float z) {
+    return x * x + y * y - 0.5f * z * z;
+}
 
-float MonkeySaddleFunction(float x, float y, float z) { return (3.0f * x * x - y * y) * y + z; }
+float MonkeySaddleFunction(float x, float y, float z) {
+    return (3.0f * x * x - y * y) * y + z;
+}
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <system_error>
 #include <vector>
 
+#include "base/messages.h"
 #include "volume/binary_reader.h"
 #include "volume/file_open.h"
-#include "base/messages.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -233,10 +233,11 @@ std::string ImportRefusalReason(const ImportParams& params, const ImportOptions&
         float product = static_cast<float>(params.dimX) * static_cast<float>(params.dimY);
         product = product * static_cast<float>(params.dimZ) * params.aspectX;
         product = product * params.aspectY * params.aspectZ;
-        return Printed("voxels times aspect ratio %d x %d x %d x %g x %g x %g = %.0f: the limit is "
-                       "27000000",
-                       params.dimX, params.dimY, params.dimZ, double(params.aspectX),
-                       double(params.aspectY), double(params.aspectZ), double(product));
+        return Printed(
+            "voxels times aspect ratio %d x %d x %d x %g x %g x %g = %.0f: the limit is "
+            "27000000",
+            params.dimX, params.dimY, params.dimZ, double(params.aspectX), double(params.aspectY),
+            double(params.aspectZ), double(product));
     }
     if (options.headerBytes < 0) {
         return Printed("header bytes %d: must be 0 or more", options.headerBytes);
@@ -256,11 +257,11 @@ std::string ImportRefusalReason(const ImportParams& params, const ImportOptions&
     // A zero aspect factor lets any shape past the size limit; the store must fit.
     const std::uint64_t storeBytes = StoreBytes(params.dimX, params.dimY, params.dimZ);
     if (storeBytes > kMaxStoreBytes) {
-        return Printed("the store for %d x %d x %d voxels needs %llu bytes: the limit is 2 GiB "
-                       "(%llu bytes)",
-                       params.dimX, params.dimY, params.dimZ,
-                       static_cast<unsigned long long>(storeBytes),
-                       static_cast<unsigned long long>(kMaxStoreBytes));
+        return Printed(
+            "the store for %d x %d x %d voxels needs %llu bytes: the limit is 2 GiB "
+            "(%llu bytes)",
+            params.dimX, params.dimY, params.dimZ, static_cast<unsigned long long>(storeBytes),
+            static_cast<unsigned long long>(kMaxStoreBytes));
     }
     return {};
 }

@@ -26,7 +26,8 @@ struct ImportOptions {
 extern std::string volumePath;
 
 inline constexpr const char* kRefusalMessage =
-    "Sorry, please look over the parameters again\n \t\t\t\t\t\t\t\t\t\t something is out of range!";
+    "Sorry, please look over the parameters again\n \t\t\t\t\t\t\t\t\t\t something is out of "
+    "range!";
 
 // Reads the side file volumePath + ".inf" with six formatted reads and an
 // optional seventh (header bytes). Returns 0 when its word is exactly
@@ -44,8 +45,7 @@ int CheckImportParameters(const ImportParams& params);
 // would pass 2 GiB.
 std::string ImportRefusalReason(const ImportParams& params, const ImportOptions& options,
                                 bool ascii);
-bool ImportParametersAccepted(const ImportParams& params, const ImportOptions& options,
-                              bool ascii);
+bool ImportParametersAccepted(const ImportParams& params, const ImportOptions& options, bool ascii);
 // The refusal message: the fixed text, then the reason on a line of its own.
 std::string RefusalMessage(const std::string& reason);
 

@@ -25,7 +25,9 @@ std::uint64_t StoreBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ
     return plane * row;
 }
 
-void VolumeStore::BlockDeleter::operator()(std::uint8_t* p) const { std::free(p); }
+void VolumeStore::BlockDeleter::operator()(std::uint8_t* p) const {
+    std::free(p);
+}
 
 namespace {
 
@@ -117,7 +119,9 @@ void NotifyVolumeReplaced() {
     if (volumeReplacedHook) volumeReplacedHook();
 }
 
-void MarkVolumeChanged() { ++VoxelVolume.generation; }
+void MarkVolumeChanged() {
+    ++VoxelVolume.generation;
+}
 
 void PublishShape(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ, std::int32_t size) {
     MarkVolumeChanged();
@@ -127,7 +131,8 @@ void PublishShape(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ, std::
 }
 
 void ReportAllocationFailure() {
-    ReportMessage({kNotEnoughMemoryForVolume, "", MessageIcon::Warning, MessageOwner::RenderWindow});
+    ReportMessage(
+        {kNotEnoughMemoryForVolume, "", MessageIcon::Warning, MessageOwner::RenderWindow});
 }
 
 }  // namespace calyra

@@ -19,16 +19,16 @@ namespace calyra {
 struct VolumeStore {
     // Pointer tables over one zero-filled block: voxels[x][y] is a z-row.
     std::uint8_t*** voxels = nullptr;
-    Int3 dims;                     // extent of the data; 0, 0, 0 before any build
-    Int3 origin;                   // always 0, 0, 0 after a build
-    std::int32_t size = 64;        // edge of the rendering cube, voxel units
-    std::uint32_t maxValue = 0;    // value scale of the thresholds
-    std::int32_t mirrorZ = 1;      // fold the upper z half onto the lower
+    Int3 dims;                                 // extent of the data; 0, 0, 0 before any build
+    Int3 origin;                               // always 0, 0, 0 after a build
+    std::int32_t size = 64;                    // edge of the rendering cube, voxel units
+    std::uint32_t maxValue = 0;                // value scale of the thresholds
+    std::int32_t mirrorZ = 1;                  // fold the upper z half onto the lower
     VolumeSource source = VolumeSource::Ball;  // which builder BuildVolume runs
 
     // What AllocateVolume got; readers never index past it.
     Int3 allocated;
-    std::size_t rowLength = 0;     // bytes per z-row: 2 x (allocated.z + 1)
+    std::size_t rowLength = 0;  // bytes per z-row: 2 x (allocated.z + 1)
 
     // Storage behind the pointer tables.
     struct BlockDeleter {

@@ -115,8 +115,8 @@ TEST_F(FrameStartUp, BuildsTheMenuBarWithTheExactLabels) {
         Labels(TopMenu(bar, "Model &File")),
         QStringList({"Development Ball Model", "Math Model &Monkey", "Math Model &Combined", "-",
                      "Small MRI Head 128^3  ", "Math Model &Hyperboloid", "Math Model &Cone", "-",
-                     "&Load File...", "&Open Volume...", "-", "&Save Image...", "Co&py Image", "Sa&ve View...",
-                     "Open V&iew...", "-", "E&xit"}));
+                     "&Load File...", "&Open Volume...", "-", "&Save Image...", "Co&py Image",
+                     "Sa&ve View...", "Open V&iew...", "-", "E&xit"}));
     EXPECT_EQ(Labels(TopMenu(bar, "&Options")), QStringList({"Grab &ViewPlane (Rt. Mouse Button)",
                                                              "Grab &World     (Left Mouse Button)",
                                                              "-",
@@ -387,7 +387,7 @@ TEST_F(MenuCommands, PanelCommandsHideAndShowThePanels) {
 TEST_F(MenuCommands, SnapCommandsChooseTheGrabTarget) {
     DispatchCommand(frame, SnapWorldCommand(Top));  // World to Top
     EXPECT_EQ(grabTarget, 0);
-    EXPECT_FLOAT_EQ(World[10].z, -0.5f);  // the Top face centre now faces the viewer
+    EXPECT_FLOAT_EQ(World[10].z, -0.5f);             // the Top face centre now faces the viewer
     DispatchCommand(frame, SnapPlaneCommand(Back));  // ViewPlane to Back
     EXPECT_EQ(grabTarget, 1);
     EXPECT_TRUE(renderPending);

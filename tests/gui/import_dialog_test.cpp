@@ -179,7 +179,7 @@ TEST_F(ImportDialogTest, AnAspectOfTwoAndAHalfCountsInFullForTheSizeLimit) {
     EXPECT_FALSE(ImportFromFields({"300", "300", "121", "2.5", "1", "1", "1"}, nullptr));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].text.startsWith(QString(kRefusal) + "\nvoxels times aspect ratio "
-                                            "300 x 300 x 121 x 2.5 x 1 x 1 = "))
+                                                                "300 x 300 x 121 x 2.5 x 1 x 1 = "))
         << messages[0].text.toStdString();
     EXPECT_EQ(messages[0].owner, nullptr);
 }
@@ -285,7 +285,8 @@ TEST_F(ImportDialogTest, AChosenFileRunsTheDialogModallyAndOkImportsIt) {
     EXPECT_EQ(title, "Volume File Import");
     // 64 bytes for a 4 x 4 x 2 shape: loaded, with a note of the 32 bytes left over.
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].text.contains("The last 32 bytes were not read.")) << messages[0].text.toStdString();
+    EXPECT_TRUE(messages[0].text.contains("The last 32 bytes were not read."))
+        << messages[0].text.toStdString();
     EXPECT_EQ(VoxelVolume.dims.z, 2);
 }
 

@@ -111,9 +111,11 @@ TEST_F(ViewCommandsTest, ASavedPictureRendersIdenticallyInBatchAndOpensAsAView) 
     const QImage g = gui.convertToFormat(QImage::Format_RGB32);
     int differ = 0;
     for (int y = 0; y < std::min(g.height(), cli.height()); ++y)
-        for (int x = 0; x < std::min(g.width(), cli.width()); ++x) differ += g.pixel(x, y) != cli.pixel(x, y);
-    EXPECT_EQ(differ, 0) << g.width() << "x" << g.height() << " vs " << cli.width() << "x" << cli.height()
-                         << "\n" << ShownViewText().toStdString();
+        for (int x = 0; x < std::min(g.width(), cli.width()); ++x)
+            differ += g.pixel(x, y) != cli.pixel(x, y);
+    EXPECT_EQ(differ, 0) << g.width() << "x" << g.height() << " vs " << cli.width() << "x"
+                         << cli.height() << "\n"
+                         << ShownViewText().toStdString();
     EXPECT_EQ(g, cli);
 
     // The picture shows the render before the last World turn, which
@@ -140,7 +142,8 @@ TEST_F(ViewCommandsTest, WhatCannotBeShownIsAMessageAndChangesNothing) {
     bad.close();
     DispatchCommand(frame, kCmdOpenView);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].text.contains("newer than this program")) << messages[0].text.toStdString();
+    EXPECT_TRUE(messages[0].text.contains("newer than this program"))
+        << messages[0].text.toStdString();
     EXPECT_EQ(renderWindow, shown);
     EXPECT_EQ(modelType, ModelType::Hyperboloid);
 }
