@@ -1,11 +1,8 @@
 #include "cli/scene.h"
 
-#include <QByteArray>
-#include <QFile>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "formats/open_volume.h"
 #include "geometry/orientation.h"
@@ -29,27 +26,16 @@ void Fail(const std::string& text) {
 
 // The text of a view file, or of the view a picture carries.
 std::optional<std::string> ReadViewText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (!std::ifstream(path, std::ios::binary)) {
         Fail(FormatWithName(kCouldNotReadFile, path));
         return std::nullopt;
     }
-    std::string head(16, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
-    if (head.rfind("calyra-view", 0) != 0 && head.rfind("#", 0) != 0) {
-        const QString text = picture::ViewTextOf(QString::fromStdString(path));
-        if (text.isEmpty()) {
-            Fail(path + ": neither a view file nor a picture that carries a view");
-            return std::nullopt;
-        }
-        return text.toStdString();
+    const QString text = picture::ViewTextOf(QString::fromStdString(path));
+    if (text.isEmpty()) {
+        Fail(path + ": neither a view file nor a picture that carries a view");
+        return std::nullopt;
     }
-    in.clear();
-    in.seekg(0);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
+    return text.toStdString();
 }
 
 bool ImportRawAs(const ViewVolume& v) {
@@ -78,14 +64,10 @@ bool BuildNamedModel(const std::string& name) {
 
 // Opens a standard volume file (or DICOM folder) as v describes it.
 bool OpenAs(const ViewVolume& v) {
-    formats::OpenOptions options;
-    if (v.windowLow && v.windowHigh) {
-        options.window = true;
-        options.windowLow = *v.windowLow;
-        options.windowHigh = *v.windowHigh;
+    if (!formats::OpenVolume(v.path,
+                             formats::MakeOpenOptions(v.windowLow, v.windowHigh, v.resample))) {
+        return false;
     }
-    options.resample = v.resample;
-    if (!formats::OpenVolume(v.path, options)) return false;
     std::error_code ec;
     sceneVolume = v;
     sceneVolume.path = std::filesystem::absolute(v.path, ec).string();

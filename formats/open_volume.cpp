@@ -15,6 +15,18 @@
 #include "volume/volume_store.h"
 
 namespace calyra::formats {
+
+OpenOptions MakeOpenOptions(std::optional<double> windowLow, std::optional<double> windowHigh,
+                            bool resample) {
+    OpenOptions options;
+    if (windowLow && windowHigh) {
+        options.window = true;
+        options.windowLow = *windowLow;
+        options.windowHigh = *windowHigh;
+    }
+    options.resample = resample;
+    return options;
+}
 namespace {
 
 namespace fs = std::filesystem;

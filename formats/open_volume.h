@@ -9,6 +9,7 @@
 // that fails leaves the current volume as it was.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace calyra::formats {
@@ -21,6 +22,11 @@ struct OpenOptions {
     // Keep the file's grid even when its spacings differ.
     bool resample = true;
 };
+
+// The options for a window given as an optional pair (both or none) and the
+// resampling choice, as views and the command line record them.
+OpenOptions MakeOpenOptions(std::optional<double> windowLow, std::optional<double> windowHigh,
+                            bool resample);
 
 // True when PATH is a folder or a file this library reads (by its content,
 // else by its extension); raw files and unknown formats give false.

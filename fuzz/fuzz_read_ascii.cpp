@@ -7,11 +7,8 @@ using namespace calyra;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::SetUpProcess();
     fuzz::ByteReader in(data, size);
-    ImportParams params;
+    ImportParams params = fuzz::SmallShape(in);
     ImportOptions options;
-    params.dimX = fuzz::SmallDim(in.Byte());
-    params.dimY = fuzz::SmallDim(in.Byte());
-    params.dimZ = fuzz::SmallDim(in.Byte());
     // Ignored by the ASCII reader, but checked: negative header bytes are refused.
     options.headerBytes = static_cast<std::int8_t>(in.Byte());
     volumePath = "volume.txt";

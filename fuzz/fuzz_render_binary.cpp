@@ -22,11 +22,8 @@ std::int32_t SpecialDim(std::uint8_t b) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::SetUpProcess();
     fuzz::ByteReader in(data, size);
-    ImportParams params;
+    ImportParams params = fuzz::SmallShape(in);
     ImportOptions options;
-    params.dimX = fuzz::SmallDim(in.Byte());
-    params.dimY = fuzz::SmallDim(in.Byte());
-    params.dimZ = fuzz::SmallDim(in.Byte());
     const std::uint8_t flags = in.Byte();
     options.bytesPerVoxel = 1 + flags % 3;
     options.reverseBytes = (flags & 4) ? 1 : 0;

@@ -117,6 +117,15 @@ inline std::int32_t SmallDim(std::uint8_t b) {
     return b % 49;
 }
 
+// Three bytes of small dims, aspect 1:1:1.
+inline ImportParams SmallShape(ByteReader& in) {
+    ImportParams params;
+    params.dimX = SmallDim(in.Byte());
+    params.dimY = SmallDim(in.Byte());
+    params.dimZ = SmallDim(in.Byte());
+    return params;
+}
+
 // Sets threshold and geometry from two bytes, before the renders.
 inline void ChooseView(std::uint8_t thresholdByte, std::uint8_t viewByte) {
     const float thresholds[8] = {0.1f, 0.0f, 0.5f, 1.0f, 0.01f, 0.9f, 0.3f, 0.1f};

@@ -1,5 +1,6 @@
 #include "picture/picture_file.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
@@ -47,6 +48,14 @@ QString CheckPictureFormat(const QString& path) {
 }
 
 QString ViewTextOf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray head = file.peek(16);
+    if (head.startsWith(kViewTextKey) || head.startsWith("#")) {
+        // A view file is a few hundred bytes; anything far larger is not one.
+        return QString::fromUtf8(file.read(1 << 20));
+    }
+    file.close();
     // QImageReader::text() folds line breaks into blanks; the decoded image keeps them.
     const QImage image(path);
     return image.isNull() ? QString() : image.text(QString::fromLatin1(kViewTextKey));

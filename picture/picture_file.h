@@ -26,7 +26,8 @@ QString CheckPictureFormat(const QString& path);
 // The key under which a picture carries the view that made it (a PNG text
 // chunk; other formats where the writer keeps text).
 inline constexpr const char* kViewTextKey = "calyra-view";
-// The view text a picture carries, or an empty string.
+// The text of a view file, or the view a picture carries; an empty string
+// when path is neither (or cannot be read).
 QString ViewTextOf(const QString& path);
 
 // Writes image to path (".png" added when the name has no extension). The

@@ -1,7 +1,6 @@
 #include "ui/view_commands.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QSaveFile>
 #include <filesystem>
@@ -46,19 +45,6 @@ void Warn(QWidget* frame, const QString& text, const char* caption) {
     ShowMessage(frame, text, QString::fromLatin1(caption), Icon::Warning);
 }
 
-// The view text of a view file, or of the view a picture carries.
-QString ReadViewText(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray head = file.peek(16);
-    if (head.startsWith("calyra-view") || head.startsWith("#")) {
-        // A view file is a few hundred bytes; anything far larger is not one.
-        return QString::fromUtf8(file.read(1 << 20));
-    }
-    file.close();
-    return picture::ViewTextOf(path);
-}
-
 // Reads the view's volume again; false (with a message) when it cannot.
 bool LoadViewVolume(QWidget* frame, const ViewVolume& v) {
     const std::string problem = ViewDataFileProblem(v);
@@ -92,13 +78,8 @@ bool LoadViewVolume(QWidget* frame, const ViewVolume& v) {
             return true;
         }
         case ViewVolume::Kind::Open: {
-            formats::OpenOptions options;
-            if (v.windowLow && v.windowHigh) {
-                options.window = true;
-                options.windowLow = *v.windowLow;
-                options.windowHigh = *v.windowHigh;
-            }
-            options.resample = v.resample;
+            const formats::OpenOptions options =
+                formats::MakeOpenOptions(v.windowLow, v.windowHigh, v.resample);
             if (!formats::OpenVolume(v.path, options)) return false;
             volumePath = v.path;
             ShowLoadedVolume(frame, kLoadedFileModel);
@@ -168,7 +149,7 @@ void SaveView(QWidget* frame) {
 void OpenView(QWidget* frame) {
     const QString path = ChooseViewFile(frame, false);
     if (path.isEmpty()) return;
-    const QString text = ReadViewText(path);
+    const QString text = picture::ViewTextOf(path);
     if (text.isEmpty()) {
         Warn(frame,
              QStringLiteral("%1 is neither a view file nor a picture that carries a view.")

@@ -198,13 +198,23 @@ int ReadInfFile(ImportParams& params, ImportOptions& options) {
     return ascii ? 0 : 1;
 }
 
-int CheckImportParameters(const ImportParams& params) {
-    // Each product rounds to float in turn, left to right.
+namespace {
+
+// dims x aspects as the size limit sees it: each product rounds to float in
+// turn, left to right.
+float LimitProduct(const ImportParams& params) {
     float product = static_cast<float>(params.dimX) * static_cast<float>(params.dimY);
     product = product * static_cast<float>(params.dimZ);
     product = product * params.aspectX;
     product = product * params.aspectY;
     product = product * params.aspectZ;
+    return product;
+}
+
+}  // namespace
+
+int CheckImportParameters(const ImportParams& params) {
+    const float product = LimitProduct(params);
     // Written so that NaN anywhere fails.
     const bool withinLimit = product <= 27000000.0f;
     const bool dimsValid = params.dimX >= 0 && params.dimY >= 0 && params.dimZ >= 0;
@@ -230,9 +240,7 @@ std::string ImportRefusalReason(const ImportParams& params, const ImportOptions&
         }
     }
     if (!CheckImportParameters(params)) {
-        float product = static_cast<float>(params.dimX) * static_cast<float>(params.dimY);
-        product = product * static_cast<float>(params.dimZ) * params.aspectX;
-        product = product * params.aspectY * params.aspectZ;
+        const float product = LimitProduct(params);
         return Printed(
             "voxels times aspect ratio %d x %d x %d x %g x %g x %g = %.0f: the limit is "
             "27000000",
