@@ -88,7 +88,8 @@ void BrickMap::BuildCells(const VolumeSampler& s, std::int32_t limit, bool flatI
     if (limit < 0 || !s.base || nx < 2 || ny < 2 || nz < 2 || count > kMaxCellBytes) return;
     cy_ = ny + 1;
     cz_ = nz + 1;
-    cells_.assign(count, 0);
+    // Three spare bytes let a vector read of the last cell take four bytes.
+    cells_.assign(count + 3, 0);
     const int corners = s.trilinear ? 8 : 1;
     const std::int64_t dz = 1, dy = s.yStride, dx = s.xStride;
     // The voxels one sample or gradient of a cell reads (the weights are

@@ -49,6 +49,11 @@ class BrickMap {
         return cells_[(static_cast<std::size_t>(c.ix) * cy_ + c.iy) * cz_ + c.rawZ];
     }
     bool HasCells() const { return !cells_.empty(); }
+    // The cell bytes for vector reads: cell (ix, iy, iz) at
+    // ix * CellStrideX() + iy * CellStrideY() + iz, readable four bytes at a time.
+    const std::uint8_t* CellTable() const { return cells_.data(); }
+    std::int64_t CellStrideX() const { return std::int64_t{cy_} * cz_; }
+    std::int32_t CellStrideY() const { return cz_; }
 
     std::uint8_t Reach(std::int32_t ix, std::int32_t iy, std::int32_t iz) const {
         return reach_[(static_cast<std::size_t>(ix >> kShift) * by_ + (iy >> kShift)) * bz_ +

@@ -5,6 +5,7 @@
 
 #include "render/brick_map.h"
 #include "render/ray_context.h"
+#include "render/ray_sample.h"
 #include "render/sampler.h"
 #include "render/settings.h"
 #include "volume/volume_store.h"
@@ -94,21 +95,6 @@ std::int32_t QuietLimit(float level) {
     return static_cast<std::int32_t>(level);
 }
 
-inline std::uint32_t Brightness(const RayContext& c, std::uint32_t i, const Point3& p,
-                                std::int32_t stepCount) {
-    const float sum = p.x + p.y + p.z;
-    std::int64_t s = 0;
-    if (sum > -9.0e18f && sum < 9.0e18f) s = static_cast<std::int64_t>(sum);
-    // Wide integers keep the formula's meaning for any maxValue.
-    std::int64_t b = (c.size != 0 ? (3 * c.size - s) * c.k1 / c.size : 0) + c.k2;
-    if (stepCount > 0) {
-        b -= static_cast<std::int64_t>(std::uint64_t{i} * static_cast<std::uint64_t>(c.k2) /
-                                       static_cast<std::uint64_t>(stepCount));
-    }
-    if (b < 0) return 0;
-    return b > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<std::uint32_t>(b);
-}
-
 }  // namespace
 
 RayContext MakeRayContext(std::int32_t type, const BrickMap* bricks) {
@@ -162,8 +148,8 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
         first = static_cast<std::uint32_t>(quiet);
         AddSteps(p, rayDir, quiet);
     }
-    std::uint32_t acc = 0;
-    float t = 1.0f;
+    RayProgress r;
+    RayResult result;
     for (std::uint32_t i = first; static_cast<std::int64_t>(i) < stepCount; ++i) {
         // Every step advances by the same addition, whether it samples or not.
         p.x += rayDir.x;
@@ -176,14 +162,12 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
         if (!s.LocateCell(p, cell, false)) {
             quiet = c.quietLimit >= 0;  // outside samples are 0
             if (quiet && c.bricks) {
-                if (c.type == Transparent && !c.plainSum && t < 0.0f) {
-                    return {acc, static_cast<std::int32_t>(i + 1)};
-                }
+                if (OpacitySpent(c, r)) return {r.acc, static_cast<std::int32_t>(i + 1)};
                 // Moving away from the volume on some axis, the ray never comes
                 // back: every later sample is 0 and changes nothing.
                 if (LeavesForGood(p.x, rayDir.x, s.dimX) || LeavesForGood(p.y, rayDir.y, s.dimY) ||
                     LeavesForGood(p.z, rayDir.z, s.dimZ)) {
-                    return {acc, 0};
+                    return {r.acc, 0};
                 }
                 // Otherwise run on with additions only while the next position
                 // stays outside too.
@@ -203,9 +187,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
         } else if (const int reach = c.bricks ? c.bricks->Reach(cell.ix, cell.iy, cell.rawZ) : 0) {
             // A region of blocks that cannot change the result: run on with
             // additions only while the position stays in it.
-            if (c.type == Transparent && !c.plainSum && t < 0.0f) {
-                return {acc, static_cast<std::int32_t>(i + 1)};
-            }
+            if (OpacitySpent(c, r)) return {r.acc, static_cast<std::int32_t>(i + 1)};
             constexpr std::int32_t kBrick = 1 << BrickMap::kShift;
             const std::int32_t margin = (reach - 1) * kBrick;
             const float x0 = static_cast<float>((cell.ix & -kBrick) - margin);
@@ -230,57 +212,19 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
             continue;
         } else if (!CompleteIfLoud(s, c.bricks, p, cell)) {
             // This sample changes nothing.
-            if (c.type == Transparent && !c.plainSum && t < 0.0f) {
-                return {acc, static_cast<std::int32_t>(i + 1)};
-            }
+            if (OpacitySpent(c, r)) return {r.acc, static_cast<std::int32_t>(i + 1)};
             continue;
         } else {
             sample = s.SampleCell(cell);
             quiet = static_cast<std::int32_t>(sample) <= c.quietLimit;
         }
 
-        switch (c.type) {
-            case Surface:
-                if (!quiet && static_cast<float>(sample) > c.hitLevel) {
-                    // The first two samples show the data itself: a cut surface.
-                    acc = i < 2 ? sample : Brightness(c, i, p, stepCount);
-                    return {acc, static_cast<std::int32_t>(i + 1)};
-                }
-                break;
-            case Transparent: {
-                if (c.plainSum) {
-                    acc += sample;
-                    break;
-                }
-                if (t < 0.0f) return {acc, static_cast<std::int32_t>(i + 1)};
-                if (quiet || !(static_cast<float>(sample) > c.shadeLevel)) break;
-                // The gradient's cell differs from the sample's only on the
-                // mirror's middle slice.
-                const Int3 g =
-                    s.mirror && cell.rawZ == s.halfZ ? s.Gradient(p) : s.GradientCell(cell);
-                const std::int64_t g2wide =
-                    std::int64_t{g.x} * g.x + std::int64_t{g.y} * g.y + std::int64_t{g.z} * g.z;
-                const auto g2 = static_cast<std::uint32_t>(g2wide);
-                if (g2 == 0) break;
-                const float dot = lightHalfway.x * static_cast<float>(g.x) +
-                                  lightHalfway.y * static_cast<float>(g.y) +
-                                  lightHalfway.z * static_cast<float>(g.z);
-                const float w = (1.0f - dot / std::sqrt(static_cast<float>(g2))) * 0.5f;
-                const float add = static_cast<float>(Brightness(c, i, p, stepCount)) * t * w;
-                // Truncated toward zero; added with the wrap of 32-bit unsigned sums.
-                if (add > -9.0e18f && add < 9.0e18f) {
-                    acc += static_cast<std::uint32_t>(static_cast<std::int64_t>(add));
-                }
-                t = t - c.threshold * w;
-                break;
-            }
-            case Slice:
-                return {sample, static_cast<std::int32_t>(i + 1)};
-            default:
-                break;
+        const auto gradient = [&] { return SampleGradient(s, p, cell); };
+        if (ApplySample(c, r, sample, quiet, p, gradient, lightHalfway, i, stepCount, result)) {
+            return result;
         }
     }
-    return {acc, 0};
+    return {r.acc, 0};
 }
 
 }  // namespace calyra

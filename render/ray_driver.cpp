@@ -8,12 +8,14 @@
 #include "render/brick_map.h"
 #include "render/ray_cast.h"
 #include "render/ray_context.h"
+#include "render/ray_lanes.h"
 #include "render/settings.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
 
 bool emptySpaceSkipping = true;
+bool vectorRays = true;
 RenderScratch renderScratch;
 
 namespace {
@@ -149,16 +151,34 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type, RenderSc
         bricks.SetQuietRule(context.quietLimit, context.flatIsQuiet);
     }
 
+    const bool lanes = vectorRays && RayLanesSupported() && skip && RayLanesFit(context);
     ParallelFor(b, [&](std::int32_t j) {
         const int y = j * r;
+        // The ray origins of the row, each from the one before by one addition.
+        Point3 origins[kBufferSide];
         Point3 origin = rowStart[j];
         for (int i = 0; i < a; ++i) {
-            const int x = i * r;
             origin = Plus(origin, f.columnStep);
-            const RayResult ray = CastRay(context, origin, f.rayDir, f.lightHalfway, f.stepCount);
-            DepthBuffer[x * kBufferSide + y] = ray.depth;
-            std::uint32_t* pixel = image + 3 * (x * kBufferSide + y);
-            pixel[0] = pixel[1] = pixel[2] = ray.value;
+            origins[i] = origin;
+        }
+        RayResult rays[kRayLanes];
+        for (int first = 0; first < a; first += kRayLanes) {
+            const int count = std::min(kRayLanes, a - first);
+            if (lanes) {
+                CastRayLanes(context, origins + first, count, f.rayDir, f.lightHalfway, f.stepCount,
+                             rays);
+            } else {
+                for (int k = 0; k < count; ++k) {
+                    rays[k] =
+                        CastRay(context, origins[first + k], f.rayDir, f.lightHalfway, f.stepCount);
+                }
+            }
+            for (int k = 0; k < count; ++k) {
+                const int x = (first + k) * r;
+                DepthBuffer[x * kBufferSide + y] = rays[k].depth;
+                std::uint32_t* pixel = image + 3 * (x * kBufferSide + y);
+                pixel[0] = pixel[1] = pixel[2] = rays[k].value;
+            }
         }
     });
 

@@ -47,6 +47,10 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type,
 // the images are the same either way).
 extern bool emptySpaceSkipping;
 
+// Whether renders with skipping march eight rays at a time in vector lanes
+// where the processor can (on by default; the images are the same).
+extern bool vectorRays;
+
 // Rays per side as the render window asks for them: size, or 2 x size with
 // interpolation, capped so the image area fits 512.
 int RaysPerSide();

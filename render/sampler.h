@@ -98,10 +98,33 @@ struct VolumeSampler {
                w[5] * v010[1] + w[6] * v100[1] + w[7] * v110[1];
     }
 
+    // The trilinear weights are products of per-axis weights (2 - f, f), so
+    // the weighted sum factors into sums along z, then y, then x; these
+    // partial sums also give the gradient. Integer sums: the same numbers in
+    // any order.
+    struct Partials {
+        std::int32_t z00, z01, z10, z11;  // along z, for x and y 0 or 1
+        std::int32_t y0, y1;              // then along y, for x 0 or 1
+        std::int32_t sum;                 // the weighted sum of the eight voxels
+    };
+    Partials PartialSums(const std::uint8_t* v, std::int32_t fx, std::int32_t fy,
+                         std::int32_t fz) const {
+        const std::int32_t z0 = 2 - fz, z1 = fz;
+        Partials q;
+        q.z00 = z0 * v[0] + z1 * v[1];
+        q.z01 = z0 * v[yStride] + z1 * v[yStride + 1];
+        q.z10 = z0 * v[xStride] + z1 * v[xStride + 1];
+        q.z11 = z0 * v[xStride + yStride] + z1 * v[xStride + yStride + 1];
+        q.y0 = (2 - fy) * q.z00 + fy * q.z01;
+        q.y1 = (2 - fy) * q.z10 + fy * q.z11;
+        q.sum = (2 - fx) * q.y0 + fx * q.y1;
+        return q;
+    }
+
     std::uint32_t SampleCell(const Cell& c) const {
         const std::uint8_t* v = Voxel(c.ix, c.iy, c.iz);
         if (!trilinear) return *v;
-        return static_cast<std::uint32_t>(WeightedSum(v, c.fx, c.fy, c.fz)) / 8u;
+        return static_cast<std::uint32_t>(PartialSums(v, c.fx, c.fy, c.fz).sum) / 8u;
     }
 
     std::uint32_t Sample(const Point3& p) const {
@@ -123,20 +146,20 @@ struct VolumeSampler {
             return {std::int32_t{v[xStride]} - v[-xStride], std::int32_t{v[yStride]} - v[-yStride],
                     std::int32_t{v[1]} - below};
         }
-        // The difference of the weighted sums half a voxel apart. The weights
-        // are products of per-axis weights (2 - f, f), so a half step along an
-        // axis changes the sum by the far face's bilinear sum minus the near
-        // face's; the integer sums are the same numbers. In the mirrored half
-        // the half step along the stored slices goes down: the same difference.
+        // The difference of the weighted sums half a voxel apart: a half step
+        // along an axis changes the sum by the far face's bilinear sum minus
+        // the near face's. In the mirrored half the half step along the
+        // stored slices goes down: the same difference.
+        return GradientFromSums(v, c, PartialSums(v, c.fx, c.fy, c.fz));
+    }
+
+    // The trilinear gradient of cell c from its voxels v and their partial sums.
+    Int3 GradientFromSums(const std::uint8_t* v, const Cell& c, const Partials& q) const {
         const std::int32_t x0 = 2 - c.fx, x1 = c.fx, y0 = 2 - c.fy, y1 = c.fy;
-        const std::int32_t z0 = 2 - c.fz, z1 = c.fz;
         const std::int32_t a000 = v[0], a001 = v[1], a010 = v[yStride], a011 = v[yStride + 1];
         const std::int32_t a100 = v[xStride], a101 = v[xStride + 1];
         const std::int32_t a110 = v[xStride + yStride], a111 = v[xStride + yStride + 1];
-        return {y0 * (z0 * (a100 - a000) + z1 * (a101 - a001)) +
-                    y1 * (z0 * (a110 - a010) + z1 * (a111 - a011)),
-                x0 * (z0 * (a010 - a000) + z1 * (a011 - a001)) +
-                    x1 * (z0 * (a110 - a100) + z1 * (a111 - a101)),
+        return {q.y1 - q.y0, x0 * (q.z01 - q.z00) + x1 * (q.z11 - q.z10),
                 x0 * (y0 * (a001 - a000) + y1 * (a011 - a010)) +
                     x1 * (y0 * (a101 - a100) + y1 * (a111 - a110))};
     }

@@ -8,6 +8,7 @@
 #include "render/brick_map.h"
 #include "render/ray_context.h"
 #include "render/ray_driver.h"
+#include "render/ray_lanes.h"
 #include "render/sampler.h"
 #include "render/settings.h"
 #include "test_support.h"
@@ -52,9 +53,11 @@ struct Snapshot {
     bool operator==(const Snapshot&) const = default;
 };
 
-Snapshot RenderNow(int type) {
+// trim: rays left off the row ends, so that the last group of vector lanes
+// is a partial one.
+Snapshot RenderNow(int type, int trim = 0) {
     const int rays = RaysPerSide();
-    RenderImage(rays, rays, ImageBuffer, type);
+    RenderImage(rays - trim, rays, ImageBuffer, type);
     return {std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
             std::vector<std::int32_t>(std::begin(DepthBuffer), std::end(DepthBuffer)), displayMax};
 }
@@ -88,6 +91,8 @@ TEST_P(CellTableTest, EveryBitMatchesItsSample) {
     const RayContext context = MakeRayContext(type, &bricks);
     bricks.Build(context.sampler, VoxelVolume.generation);
     bricks.SetQuietRule(context.quietLimit, context.flatIsQuiet);
+    // The vector lanes take every render that has a cell table.
+    EXPECT_EQ(RayLanesFit(context), context.quietLimit >= 0);
     if (context.quietLimit < 0) {
         EXPECT_FALSE(bricks.HasCells());
         return;
@@ -111,20 +116,27 @@ TEST_P(CellTableTest, EveryBitMatchesItsSample) {
     EXPECT_GT(quiet, 0);
 }
 
-// The rendered buffers are the same with the table and bricks as without.
+// The rendered buffers are the same with the table and bricks as without,
+// one ray at a time and in vector lanes.
 TEST_P(CellTableTest, RendersMatchTakingEverySample) {
     SetUpVolume();
     const int type = std::get<1>(GetParam());
     const std::pair<float, float> turns[] = {{0.0f, 0.0f}, {0.5f, -0.35f}, {-1.2f, 0.7f}};
+    int trim = 0;
     for (const auto& [ay, ax] : turns) {
         ResetOrientation();
         RotateViewPlane(ay, ax);
         emptySpaceSkipping = false;
-        const Snapshot full = RenderNow(type);
+        const Snapshot full = RenderNow(type, trim);
         emptySpaceSkipping = true;
-        const Snapshot skipped = RenderNow(type);
+        vectorRays = false;
+        const Snapshot skipped = RenderNow(type, trim);
+        vectorRays = true;
+        const Snapshot lanes = RenderNow(type, trim);
         EXPECT_TRUE(full == skipped) << ay << ' ' << ax;
+        EXPECT_TRUE(full == lanes) << ay << ' ' << ax;
         EXPECT_GT(full.max, 0);
+        trim += 3;
     }
 }
 

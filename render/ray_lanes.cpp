@@ -1,0 +1,190 @@
+#include "render/ray_lanes.h"
+
+#include "render/brick_map.h"
+#include "render/ray_context.h"
+#include "render/ray_sample.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CALYRA_RAY_LANES 1
+#endif
+
+namespace calyra {
+
+bool RayLanesSupported() {
+#ifdef CALYRA_RAY_LANES
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
+bool RayLanesFit(const RayContext& c) {
+    return (c.type == Surface || c.type == Transparent) && c.quietLimit >= 0 && c.bricks &&
+           c.bricks->HasCells();
+}
+
+#ifdef CALYRA_RAY_LANES
+
+namespace {
+
+#define CALYRA_AVX2 __attribute__((target("avx2")))
+
+// Whether 1 <= index <= last + 1, as index - 1 <= last compared without sign.
+// Truncation gives 0x80000000 for NaN and for positions beyond the int
+// range, which fails the test as it should.
+CALYRA_AVX2 inline __m256i Within(__m256i index, __m256i last) {
+    const __m256i below = _mm256_sub_epi32(index, _mm256_set1_epi32(1));
+    return _mm256_cmpeq_epi32(_mm256_min_epu32(below, last), below);
+}
+
+// The half-voxel position along one axis, as the one-ray march computes it.
+CALYRA_AVX2 inline __m256i HalfVoxel(__m256 p, __m256i index) {
+    return _mm256_cvttps_epi32(
+        _mm256_mul_ps(_mm256_set1_ps(2.0f), _mm256_sub_ps(p, _mm256_cvtepi32_ps(index))));
+}
+
+// Lanes outside the volume that move away from it on this axis for good.
+CALYRA_AVX2 inline __m256 Leaving(__m256 p, float d, __m256 high) {
+    __m256 m = _mm256_setzero_ps();
+    if (d <= 0.0f) m = _mm256_or_ps(m, _mm256_cmp_ps(p, _mm256_set1_ps(1.0f), _CMP_LT_OQ));
+    if (d >= 0.0f) m = _mm256_or_ps(m, _mm256_cmp_ps(p, high, _CMP_GE_OQ));
+    return m;
+}
+
+// Takes the sample of a lane that may matter, in cell (ix, iy, iz) at
+// half-voxel position `corner`, by the one-ray rules. True when the ray is
+// finished, with its result set.
+bool TakeSample(const RayContext& c, RayProgress& progress, const Point3& p, std::int32_t ix,
+                std::int32_t iy, std::int32_t iz, std::int32_t corner, const Point3& lightHalfway,
+                std::uint32_t i, std::int32_t stepCount, RayResult& result) {
+    const VolumeSampler& s = c.sampler;
+    const VolumeSampler::Cell cell = s.CellAt(ix, iy, iz, corner, false);
+    const std::uint8_t* v = s.Voxel(cell.ix, cell.iy, cell.iz);
+    bool finished;
+    if (s.trilinear) {
+        // The sample and its gradient share the voxels and partial sums.
+        const VolumeSampler::Partials q = s.PartialSums(v, cell.fx, cell.fy, cell.fz);
+        const auto sample = static_cast<std::uint32_t>(q.sum) / 8u;
+        const bool quiet = static_cast<std::int32_t>(sample) <= c.quietLimit;
+        const auto gradient = [&] {
+            return GradientCellDiffers(s, cell) ? s.Gradient(p) : s.GradientFromSums(v, cell, q);
+        };
+        finished = ApplySample(c, progress, sample, quiet, p, gradient, lightHalfway, i, stepCount,
+                               result);
+    } else {
+        const std::uint32_t sample = *v;
+        const bool quiet = static_cast<std::int32_t>(sample) <= c.quietLimit;
+        const auto gradient = [&] { return SampleGradient(s, p, cell); };
+        finished = ApplySample(c, progress, sample, quiet, p, gradient, lightHalfway, i, stepCount,
+                               result);
+    }
+    if (finished) return true;
+    if (!OpacitySpent(c, progress)) return false;
+    // The one-ray march stops at the next step, or runs out of steps first.
+    const bool nextStep = static_cast<std::int64_t>(i) + 1 < stepCount;
+    result = {progress.acc, nextStep ? static_cast<std::int32_t>(i + 2) : 0};
+    return true;
+}
+
+}  // namespace
+
+CALYRA_AVX2 void CastRayLanes(const RayContext& c, const Point3* origins, int count,
+                              const Point3& rayDir, const Point3& lightHalfway,
+                              std::int32_t stepCount, RayResult* results) {
+    const VolumeSampler& s = c.sampler;
+    const BrickMap& bricks = *c.bricks;
+    alignas(32) float lx[kRayLanes], ly[kRayLanes], lz[kRayLanes];
+    for (int k = 0; k < kRayLanes; ++k) {
+        const Point3& o = origins[k < count ? k : 0];
+        lx[k] = o.x;
+        ly[k] = o.y;
+        lz[k] = o.z;
+    }
+    __m256 px = _mm256_load_ps(lx), py = _mm256_load_ps(ly), pz = _mm256_load_ps(lz);
+    const __m256 dx = _mm256_set1_ps(rayDir.x), dy = _mm256_set1_ps(rayDir.y),
+                 dz = _mm256_set1_ps(rayDir.z);
+
+    const __m256i lastX = _mm256_set1_epi32(s.dimX - 2), lastY = _mm256_set1_epi32(s.dimY - 2),
+                  lastZ = _mm256_set1_epi32(s.dimZ - 2);
+    const __m256i strideX = _mm256_set1_epi32(static_cast<std::int32_t>(bricks.CellStrideX()));
+    const __m256i strideY = _mm256_set1_epi32(bricks.CellStrideY());
+    const int* table = reinterpret_cast<const int*>(bricks.CellTable());
+    const __m256 highX = _mm256_set1_ps(static_cast<float>(s.dimX)),
+                 highY = _mm256_set1_ps(static_cast<float>(s.dimY)),
+                 highZ = _mm256_set1_ps(static_cast<float>(s.dimZ));
+
+    RayProgress progress[kRayLanes];
+    unsigned active = (1u << count) - 1u;
+    for (std::int32_t i = 0; i < stepCount && active != 0; ++i) {
+        px = _mm256_add_ps(px, dx);
+        py = _mm256_add_ps(py, dy);
+        pz = _mm256_add_ps(pz, dz);
+        const __m256i ix = _mm256_cvttps_epi32(px), iy = _mm256_cvttps_epi32(py),
+                      iz = _mm256_cvttps_epi32(pz);
+        const __m256i inside = _mm256_and_si256(
+            _mm256_and_si256(Within(ix, lastX), Within(iy, lastY)), Within(iz, lastZ));
+        const __m256i index = _mm256_add_epi32(
+            _mm256_add_epi32(_mm256_mullo_epi32(ix, strideX), _mm256_mullo_epi32(iy, strideY)), iz);
+        __m256i bits = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), table, index, inside, 1);
+        __m256i corner = _mm256_setzero_si256();
+        if (s.trilinear) {
+            corner = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(HalfVoxel(px, ix), 2),
+                                                     _mm256_slli_epi32(HalfVoxel(py, iy), 1)),
+                                     HalfVoxel(pz, iz));
+            bits = _mm256_srlv_epi32(bits, corner);
+        }
+        const unsigned loud = static_cast<unsigned>(_mm256_movemask_ps(
+                                  _mm256_castsi256_ps(_mm256_slli_epi32(bits, 31)))) &
+                              active;
+        const unsigned outside =
+            ~static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(inside))) & active;
+        if (outside != 0) {
+            // Outside samples are 0 and change nothing; a lane that moves
+            // away from the volume on some axis never comes back.
+            const __m256 away = _mm256_or_ps(
+                _mm256_or_ps(Leaving(px, rayDir.x, highX), Leaving(py, rayDir.y, highY)),
+                Leaving(pz, rayDir.z, highZ));
+            const unsigned gone = static_cast<unsigned>(_mm256_movemask_ps(away)) & outside;
+            for (unsigned m = gone; m != 0; m &= m - 1) {
+                const int k = __builtin_ctz(m);
+                results[k] = {progress[k].acc, 0};
+            }
+            active &= ~gone;
+        }
+        if (loud == 0) continue;
+        _mm256_store_ps(lx, px);
+        _mm256_store_ps(ly, py);
+        _mm256_store_ps(lz, pz);
+        alignas(32) std::int32_t cx[kRayLanes], cy[kRayLanes], cz[kRayLanes], cc[kRayLanes];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(cx), ix);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(cy), iy);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(cz), iz);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(cc), corner);
+        for (unsigned m = loud; m != 0; m &= m - 1) {
+            const int k = __builtin_ctz(m);
+            if (TakeSample(c, progress[k], Point3{lx[k], ly[k], lz[k]}, cx[k], cy[k], cz[k], cc[k],
+                           lightHalfway, static_cast<std::uint32_t>(i), stepCount, results[k])) {
+                active &= ~(1u << k);
+            }
+        }
+    }
+    for (unsigned m = active; m != 0; m &= m - 1) {
+        const int k = __builtin_ctz(m);
+        results[k] = {progress[k].acc, 0};
+    }
+}
+
+#else
+
+void CastRayLanes(const RayContext& c, const Point3* origins, int count, const Point3& rayDir,
+                  const Point3& lightHalfway, std::int32_t stepCount, RayResult* results) {
+    for (int k = 0; k < count; ++k) {
+        results[k] = CastRay(c, origins[k], rayDir, lightHalfway, stepCount);
+    }
+}
+
+#endif
+
+}  // namespace calyra

@@ -1,0 +1,33 @@
+// Eight rays marched side by side in the lanes of one AVX2 register. A ray's
+// positions are float sums, one addition per step and axis: a lane adds
+// exactly as the one-ray march does, so the positions, and with them every
+// result, are the same bits. The vector part only finds the samples that may
+// change a result (from the brick map's cell table); those few are taken by
+// the same rules as in the one-ray march (render/ray_sample.h).
+#pragma once
+
+#include <cstdint>
+
+#include "geometry/vector_math.h"
+#include "render/ray_cast.h"
+
+namespace calyra {
+
+struct RayContext;
+
+constexpr int kRayLanes = 8;
+
+// Whether this processor runs the lanes (AVX2), asked once.
+bool RayLanesSupported();
+
+// Whether the lanes can render with this context: Surface or Transparent,
+// with a cell table to say which samples may matter.
+bool RayLanesFit(const RayContext& context);
+
+// Casts count <= kRayLanes rays from origins[0..count) with the same step,
+// as CastRay(context, ...) would one by one. Needs RayLanesSupported() and
+// RayLanesFit(context).
+void CastRayLanes(const RayContext& context, const Point3* origins, int count, const Point3& rayDir,
+                  const Point3& lightHalfway, std::int32_t stepCount, RayResult* results);
+
+}  // namespace calyra

@@ -1,0 +1,103 @@
+// What one sample does to a ray under the three rendering types. The
+// one-ray march and the vector-lane march both come here, so the rules and
+// their arithmetic live once.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "render/ray_cast.h"
+#include "render/ray_context.h"
+#include "render/sampler.h"
+
+namespace calyra {
+
+// The running state of one ray.
+struct RayProgress {
+    std::uint32_t acc = 0;
+    float t = 1.0f;  // Transparent: the opacity left
+};
+
+inline std::uint32_t Brightness(const RayContext& c, std::uint32_t i, const Point3& p,
+                                std::int32_t stepCount) {
+    const float sum = p.x + p.y + p.z;
+    std::int64_t s = 0;
+    if (sum > -9.0e18f && sum < 9.0e18f) s = static_cast<std::int64_t>(sum);
+    // Wide integers keep the formula's meaning for any maxValue.
+    std::int64_t b = (c.size != 0 ? (3 * c.size - s) * c.k1 / c.size : 0) + c.k2;
+    if (stepCount > 0) {
+        b -= static_cast<std::int64_t>(std::uint64_t{i} * static_cast<std::uint64_t>(c.k2) /
+                                       static_cast<std::uint64_t>(stepCount));
+    }
+    if (b < 0) return 0;
+    return b > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<std::uint32_t>(b);
+}
+
+// A Transparent ray with a threshold stops at the step after its opacity
+// ran out, whatever that step holds.
+inline bool OpacitySpent(const RayContext& c, const RayProgress& r) {
+    return c.type == Transparent && !c.plainSum && r.t < 0.0f;
+}
+
+// The gradient for a sample at p whose cell Locate gave as `cell`: the
+// gradient's cell differs from the sample's only on the mirror's middle slice.
+inline bool GradientCellDiffers(const VolumeSampler& s, const VolumeSampler::Cell& cell) {
+    return s.mirror && cell.rawZ == s.halfZ;
+}
+inline Int3 SampleGradient(const VolumeSampler& s, const Point3& p,
+                           const VolumeSampler::Cell& cell) {
+    return GradientCellDiffers(s, cell) ? s.Gradient(p) : s.GradientCell(cell);
+}
+
+// Applies the sample taken at step i, position p (quiet: the sample is at or
+// below the quiet limit; gradient() gives its gradient, asked for only when
+// the rules need it). True when the ray ends at this step, with `result` set.
+template <typename GradientOf>
+inline bool ApplySample(const RayContext& c, RayProgress& r, std::uint32_t sample, bool quiet,
+                        const Point3& p, GradientOf gradient, const Point3& lightHalfway,
+                        std::uint32_t i, std::int32_t stepCount, RayResult& result) {
+    switch (c.type) {
+        case Surface:
+            if (!quiet && static_cast<float>(sample) > c.hitLevel) {
+                // The first two samples show the data itself: a cut surface.
+                result = {i < 2 ? sample : Brightness(c, i, p, stepCount),
+                          static_cast<std::int32_t>(i + 1)};
+                return true;
+            }
+            return false;
+        case Transparent: {
+            if (c.plainSum) {
+                r.acc += sample;
+                return false;
+            }
+            if (r.t < 0.0f) {
+                result = {r.acc, static_cast<std::int32_t>(i + 1)};
+                return true;
+            }
+            if (quiet || !(static_cast<float>(sample) > c.shadeLevel)) return false;
+            const Int3 g = gradient();
+            const std::int64_t g2wide =
+                std::int64_t{g.x} * g.x + std::int64_t{g.y} * g.y + std::int64_t{g.z} * g.z;
+            const auto g2 = static_cast<std::uint32_t>(g2wide);
+            if (g2 == 0) return false;
+            const float dot = lightHalfway.x * static_cast<float>(g.x) +
+                              lightHalfway.y * static_cast<float>(g.y) +
+                              lightHalfway.z * static_cast<float>(g.z);
+            const float w = (1.0f - dot / std::sqrt(static_cast<float>(g2))) * 0.5f;
+            const float add = static_cast<float>(Brightness(c, i, p, stepCount)) * r.t * w;
+            // Truncated toward zero; added with the wrap of 32-bit unsigned sums.
+            if (add > -9.0e18f && add < 9.0e18f) {
+                r.acc += static_cast<std::uint32_t>(static_cast<std::int64_t>(add));
+            }
+            r.t = r.t - c.threshold * w;
+            return false;
+        }
+        case Slice:
+            result = {sample, static_cast<std::int32_t>(i + 1)};
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace calyra
