@@ -88,8 +88,7 @@ void BrickMap::BuildCells(const VolumeSampler& s, std::int32_t limit, bool flatI
     if (limit < 0 || !s.base || nx < 2 || ny < 2 || nz < 2 || count > kMaxCellBytes) return;
     cy_ = ny + 1;
     cz_ = nz + 1;
-    // Three spare bytes let a vector read of the last cell take four bytes.
-    cells_.assign(count + 3, 0);
+    cells_.assign(count + kPad, 0);
     const int corners = s.trilinear ? 8 : 1;
     const std::int64_t dz = 1, dy = s.yStride, dx = s.xStride;
     // The voxels one sample or gradient of a cell reads (the weights are
@@ -163,12 +162,14 @@ void BrickMap::BuildCells(const VolumeSampler& s, std::int32_t limit, bool flatI
 }
 
 void BrickMap::SetQuietRule(std::int32_t limit, bool flatIsQuiet) {
-    if (limit == limit_ && flatIsQuiet == flatIsQuiet_ && reach_.size() == max_.size()) return;
+    if (limit == limit_ && flatIsQuiet == flatIsQuiet_ && reach_.size() == max_.size() + kPad) {
+        return;
+    }
     limit_ = limit;
     flatIsQuiet_ = flatIsQuiet;
     BuildCells(sampler_, limit, flatIsQuiet);
-    reach_.resize(max_.size());
-    constexpr std::uint8_t kFar = 32;
+    reach_.assign(max_.size() + kPad, 0);
+    constexpr auto kFar = static_cast<std::uint8_t>(kFarReach);
     for (std::size_t k = 0; k < max_.size(); ++k) reach_[k] = loud_[k] ? 0 : kFar;
     // Chebyshev distance to the nearest loud brick, by a forward and a
     // backward sweep over the 26 neighbours; beyond the grid everything is
@@ -206,7 +207,7 @@ namespace calyra {
 std::int64_t BrickMap::QuietSteps(const Point3& origin, const Point3& step, std::int64_t steps,
                                   std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) const {
     if (steps <= 0) return 0;
-    if (reach_.size() != max_.size() || max_.empty()) return 0;
+    if (reach_.size() != max_.size() + kPad || max_.empty()) return 0;
     const double o[3] = {origin.x, origin.y, origin.z};
     const double d[3] = {step.x, step.y, step.z};
     const std::int32_t dims[3] = {dimX, dimY, dimZ};

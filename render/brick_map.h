@@ -52,9 +52,16 @@ class BrickMap {
     // The cell bytes for vector reads: cell (ix, iy, iz) at
     // ix * CellStrideX() + iy * CellStrideY() + iz, readable four bytes at a time.
     const std::uint8_t* CellTable() const { return cells_.data(); }
+    // Reach() for vector reads: brick (bx, by, bz) at
+    // (bx * BricksPerX() + by) * BricksPerY() + bz, readable four bytes at a time.
+    const std::uint8_t* ReachTable() const { return reach_.data(); }
+    std::int32_t BricksPerX() const { return by_; }
+    std::int32_t BricksPerY() const { return bz_; }
     std::int64_t CellStrideX() const { return std::int64_t{cy_} * cz_; }
     std::int32_t CellStrideY() const { return cz_; }
 
+    // The largest reach recorded: as far as anyone needs to look.
+    static constexpr std::int32_t kFarReach = 32;
     std::uint8_t Reach(std::int32_t ix, std::int32_t iy, std::int32_t iz) const {
         return reach_[(static_cast<std::size_t>(ix >> kShift) * by_ + (iy >> kShift)) * bz_ +
                       (iz >> kShift)];
@@ -68,6 +75,8 @@ class BrickMap {
                             std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) const;
 
   private:
+    // Spare bytes after the tables read by vectors, four bytes at a time.
+    static constexpr std::size_t kPad = 3;
     struct Key {
         std::uint64_t generation = ~std::uint64_t{0};
         const std::uint8_t* base = nullptr;

@@ -152,6 +152,7 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type, RenderSc
     }
 
     const bool lanes = vectorRays && RayLanesSupported() && skip && RayLanesFit(context);
+    const RayLanesPlan plan = lanes ? PlanRayLanes(context, f.rayDir) : RayLanesPlan{};
     ParallelFor(b, [&](std::int32_t j) {
         const int y = j * r;
         // The ray origins of the row, each from the one before by one addition.
@@ -165,8 +166,8 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type, RenderSc
         for (int first = 0; first < a; first += kRayLanes) {
             const int count = std::min(kRayLanes, a - first);
             if (lanes) {
-                CastRayLanes(context, origins + first, count, f.rayDir, f.lightHalfway, f.stepCount,
-                             rays);
+                CastRayLanes(context, plan, origins + first, count, f.rayDir, f.lightHalfway,
+                             f.stepCount, rays);
             } else {
                 for (int k = 0; k < count; ++k) {
                     rays[k] =

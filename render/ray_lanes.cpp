@@ -1,5 +1,8 @@
 #include "render/ray_lanes.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "render/brick_map.h"
 #include "render/ray_context.h"
 #include "render/ray_sample.h"
@@ -25,6 +28,28 @@ bool RayLanesFit(const RayContext& c) {
            c.bricks->HasCells();
 }
 
+RayLanesPlan PlanRayLanes(const RayContext& c, const Point3& rayDir) {
+    // A lane whose brick has reach r stays among quiet bricks for at least
+    // 4 (r - 1) voxels along every axis, whatever its place in the brick:
+    // skip[r] steps certainly stay there, with room for the rounding of the
+    // float additions on the way (at most half an ulp each).
+    RayLanesPlan plan;
+    const VolumeSampler& s = c.sampler;
+    constexpr int kBrick = 1 << BrickMap::kShift;
+    const double stride = std::max(
+        {std::fabs(double{rayDir.x}), std::fabs(double{rayDir.y}), std::fabs(double{rayDir.z})});
+    if (!(stride > 0.0) || !std::isfinite(stride)) return plan;
+    const double largest = std::max({s.dimX, s.dimY, s.dimZ}) + 1.0;
+    const double slack = (RayLanesPlan::kMostSkipped + 2) * largest * 0x1p-22;
+    for (int r = 2; r <= BrickMap::kFarReach; ++r) {
+        const double steps = (kBrick * (r - 1) - slack) / stride - 1.0;
+        plan.skip[r] = steps >= RayLanesPlan::kMostSkipped ? RayLanesPlan::kMostSkipped
+                       : steps > 0.0                       ? static_cast<std::int32_t>(steps)
+                                                           : 0;
+    }
+    return plan;
+}
+
 #ifdef CALYRA_RAY_LANES
 
 namespace {
@@ -43,6 +68,28 @@ CALYRA_AVX2 inline __m256i Within(__m256i index, __m256i last) {
 CALYRA_AVX2 inline __m256i HalfVoxel(__m256 p, __m256i index) {
     return _mm256_cvttps_epi32(
         _mm256_mul_ps(_mm256_set1_ps(2.0f), _mm256_sub_ps(p, _mm256_cvtepi32_ps(index))));
+}
+
+// The brick of cells (ix, iy, iz) as BrickMap::Reach indexes it.
+CALYRA_AVX2 inline __m256i BrickIndex(__m256i ix, __m256i iy, __m256i iz, __m256i perX,
+                                      __m256i perY) {
+    constexpr int kShift = BrickMap::kShift;
+    const __m256i row = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(ix, kShift), perX),
+                                         _mm256_srai_epi32(iy, kShift));
+    return _mm256_add_epi32(_mm256_mullo_epi32(row, perY), _mm256_srai_epi32(iz, kShift));
+}
+
+// The least value of the lanes set in `lanes` (bit k for lane k), values
+// below 2^31; 2^31 - 1 when no lane is set.
+CALYRA_AVX2 inline std::int32_t LeastActive(__m256i values, unsigned lanes) {
+    const __m256i bit = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+    const __m256i set = _mm256_cmpeq_epi32(
+        _mm256_and_si256(_mm256_set1_epi32(static_cast<std::int32_t>(lanes)), bit), bit);
+    __m256i m = _mm256_blendv_epi8(_mm256_set1_epi32(0x7FFFFFFF), values, set);
+    m = _mm256_min_epi32(m, _mm256_permute2x128_si256(m, m, 1));
+    m = _mm256_min_epi32(m, _mm256_shuffle_epi32(m, 0x4E));
+    m = _mm256_min_epi32(m, _mm256_shuffle_epi32(m, 0xB1));
+    return _mm256_cvtsi256_si32(m);
 }
 
 // Lanes outside the volume that move away from it on this axis for good.
@@ -90,8 +137,8 @@ bool TakeSample(const RayContext& c, RayProgress& progress, const Point3& p, std
 
 }  // namespace
 
-CALYRA_AVX2 void CastRayLanes(const RayContext& c, const Point3* origins, int count,
-                              const Point3& rayDir, const Point3& lightHalfway,
+CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, const Point3* origins,
+                              int count, const Point3& rayDir, const Point3& lightHalfway,
                               std::int32_t stepCount, RayResult* results) {
     const VolumeSampler& s = c.sampler;
     const BrickMap& bricks = *c.bricks;
@@ -115,7 +162,12 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const Point3* origins, int co
                  highY = _mm256_set1_ps(static_cast<float>(s.dimY)),
                  highZ = _mm256_set1_ps(static_cast<float>(s.dimZ));
 
+    const int* reachTable = reinterpret_cast<const int*>(bricks.ReachTable());
+    const __m256i perX = _mm256_set1_epi32(bricks.BricksPerX()),
+                  perY = _mm256_set1_epi32(bricks.BricksPerY());
+
     RayProgress progress[kRayLanes];
+    std::int32_t nextSkipTry = 0;
     unsigned active = (1u << count) - 1u;
     for (std::int32_t i = 0; i < stepCount && active != 0; ++i) {
         px = _mm256_add_ps(px, dx);
@@ -125,9 +177,49 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const Point3* origins, int co
                       iz = _mm256_cvttps_epi32(pz);
         const __m256i inside = _mm256_and_si256(
             _mm256_and_si256(Within(ix, lastX), Within(iy, lastY)), Within(iz, lastZ));
+        const unsigned outside =
+            ~static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(inside))) & active;
+        if (outside == active) {
+            // Outside samples are 0 and change nothing; a lane that moves
+            // away from the volume on some axis never comes back. Lanes are
+            // only let go here, when none is inside: until then the others
+            // march on anyway.
+            const __m256 away = _mm256_or_ps(
+                _mm256_or_ps(Leaving(px, rayDir.x, highX), Leaving(py, rayDir.y, highY)),
+                Leaving(pz, rayDir.z, highZ));
+            const unsigned gone = static_cast<unsigned>(_mm256_movemask_ps(away)) & outside;
+            for (unsigned m = gone; m != 0; m &= m - 1) {
+                const int k = __builtin_ctz(m);
+                results[k] = {progress[k].acc, 0};
+            }
+            active &= ~gone;
+            continue;
+        }
         const __m256i index = _mm256_add_epi32(
             _mm256_add_epi32(_mm256_mullo_epi32(ix, strideX), _mm256_mullo_epi32(iy, strideY)), iz);
-        __m256i bits = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), table, index, inside, 1);
+        const __m256i bytes =
+            _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), table, index, inside, 1);
+        // Most steps meet cells none of whose samples matters.
+        if (_mm256_testz_si256(bytes, bytes)) {
+            if (outside != 0 || i < nextSkipTry) continue;
+            // Every lane inside and quiet: when all are among quiet bricks,
+            // run on by additions only.
+            const __m256i reach = _mm256_and_si256(
+                _mm256_i32gather_epi32(reachTable, BrickIndex(ix, iy, iz, perX, perY), 1),
+                _mm256_set1_epi32(0xFF));
+            const std::int32_t least = LeastActive(reach, active);
+            const std::int32_t n = std::min(plan.skip[least], stepCount - 1 - i);
+            // After a miss the lanes are near a loud brick for a while.
+            if (n <= 0) nextSkipTry = i + 4;
+            for (std::int32_t k = 0; k < n; ++k) {
+                px = _mm256_add_ps(px, dx);
+                py = _mm256_add_ps(py, dy);
+                pz = _mm256_add_ps(pz, dz);
+            }
+            i += n > 0 ? n : 0;
+            continue;
+        }
+        __m256i bits = bytes;
         __m256i corner = _mm256_setzero_si256();
         if (s.trilinear) {
             corner = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(HalfVoxel(px, ix), 2),
@@ -138,21 +230,6 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const Point3* origins, int co
         const unsigned loud = static_cast<unsigned>(_mm256_movemask_ps(
                                   _mm256_castsi256_ps(_mm256_slli_epi32(bits, 31)))) &
                               active;
-        const unsigned outside =
-            ~static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(inside))) & active;
-        if (outside != 0) {
-            // Outside samples are 0 and change nothing; a lane that moves
-            // away from the volume on some axis never comes back.
-            const __m256 away = _mm256_or_ps(
-                _mm256_or_ps(Leaving(px, rayDir.x, highX), Leaving(py, rayDir.y, highY)),
-                Leaving(pz, rayDir.z, highZ));
-            const unsigned gone = static_cast<unsigned>(_mm256_movemask_ps(away)) & outside;
-            for (unsigned m = gone; m != 0; m &= m - 1) {
-                const int k = __builtin_ctz(m);
-                results[k] = {progress[k].acc, 0};
-            }
-            active &= ~gone;
-        }
         if (loud == 0) continue;
         _mm256_store_ps(lx, px);
         _mm256_store_ps(ly, py);
@@ -178,8 +255,9 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const Point3* origins, int co
 
 #else
 
-void CastRayLanes(const RayContext& c, const Point3* origins, int count, const Point3& rayDir,
-                  const Point3& lightHalfway, std::int32_t stepCount, RayResult* results) {
+void CastRayLanes(const RayContext& c, const RayLanesPlan&, const Point3* origins, int count,
+                  const Point3& rayDir, const Point3& lightHalfway, std::int32_t stepCount,
+                  RayResult* results) {
     for (int k = 0; k < count; ++k) {
         results[k] = CastRay(c, origins[k], rayDir, lightHalfway, stepCount);
     }

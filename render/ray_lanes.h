@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "geometry/vector_math.h"
+#include "render/brick_map.h"
 #include "render/ray_cast.h"
 
 namespace calyra {
@@ -24,10 +25,19 @@ bool RayLanesSupported();
 // with a cell table to say which samples may matter.
 bool RayLanesFit(const RayContext& context);
 
+// What all lane groups of one render share: how many steps a group may take
+// by additions alone when its lanes are among quiet bricks of reach r.
+struct RayLanesPlan {
+    static constexpr std::int32_t kMostSkipped = 64;
+    std::int32_t skip[BrickMap::kFarReach + 1] = {};
+};
+RayLanesPlan PlanRayLanes(const RayContext& context, const Point3& rayDir);
+
 // Casts count <= kRayLanes rays from origins[0..count) with the same step,
 // as CastRay(context, ...) would one by one. Needs RayLanesSupported() and
 // RayLanesFit(context).
-void CastRayLanes(const RayContext& context, const Point3* origins, int count, const Point3& rayDir,
-                  const Point3& lightHalfway, std::int32_t stepCount, RayResult* results);
+void CastRayLanes(const RayContext& context, const RayLanesPlan& plan, const Point3* origins,
+                  int count, const Point3& rayDir, const Point3& lightHalfway,
+                  std::int32_t stepCount, RayResult* results);
 
 }  // namespace calyra
