@@ -117,6 +117,20 @@ RayContext MakeRayContext(std::int32_t type, const BrickMap* bricks) {
     return c;
 }
 
+void PrepareDepthCue(RayContext& c, std::int32_t stepCount) {
+    const VolumeSampler& s = c.sampler;
+    // Inside samples lie in [1, dim) on every axis.
+    const std::int64_t sums = 3 * std::int64_t{std::max({s.dimX, s.dimY, s.dimZ, 0})} + 1;
+    c.sumCue.resize(static_cast<std::size_t>(sums));
+    for (std::int64_t k = 0; k < sums; ++k) c.sumCue[static_cast<std::size_t>(k)] = SumCue(c, k);
+    c.cueSteps = stepCount;
+    c.stepCue.resize(static_cast<std::size_t>(std::max(stepCount, 0)));
+    for (std::int32_t i = 0; i < stepCount; ++i) {
+        c.stepCue[static_cast<std::size_t>(i)] =
+            StepCue(c, static_cast<std::uint32_t>(i), stepCount);
+    }
+}
+
 std::uint32_t SampleVolume(const Point3& p) {
     return VolumeSampler::FromCurrentVolume().Sample(p);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "render/sampler.h"
 #include "render/settings.h"
@@ -26,7 +27,25 @@ struct RayContext {
     bool flatIsQuiet = false;
     std::int64_t k1 = 0, k2 = 0;
     std::int64_t size = 0;
+    // The two terms of the depth-cued brightness, by the integer position
+    // sum s (the inside of the volume) and by step i (of cueSteps steps):
+    // divisions done once per render instead of once per sample.
+    std::vector<std::int64_t> sumCue, stepCue;
+    std::int32_t cueSteps = -1;
 };
+
+// The brightness terms as formulas; wide integers keep their meaning for
+// any maxValue.
+inline std::int64_t SumCue(const RayContext& c, std::int64_t s) {
+    return (c.size != 0 ? (3 * c.size - s) * c.k1 / c.size : 0) + c.k2;
+}
+inline std::int64_t StepCue(const RayContext& c, std::uint32_t i, std::int32_t stepCount) {
+    return static_cast<std::int64_t>(std::uint64_t{i} * static_cast<std::uint64_t>(c.k2) /
+                                     static_cast<std::uint64_t>(stepCount));
+}
+
+// Fills the brightness tables for rays of stepCount steps.
+void PrepareDepthCue(RayContext& context, std::int32_t stepCount);
 
 // Reads the current store and settings; bricks may be null (no skipping).
 RayContext MakeRayContext(std::int32_t type, const BrickMap* bricks);

@@ -145,7 +145,8 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type, RenderSc
     // Slice rays stop at their first sample: only the other types skip space.
     BrickMap& bricks = scratch.bricks;
     const bool skip = emptySpaceSkipping && type != Slice;
-    const RayContext context = MakeRayContext(type, skip ? &bricks : nullptr);
+    RayContext context = MakeRayContext(type, skip ? &bricks : nullptr);
+    PrepareDepthCue(context, f.stepCount);
     if (skip) {
         bricks.Build(context.sampler, VoxelVolume.generation);
         bricks.SetQuietRule(context.quietLimit, context.flatIsQuiet);

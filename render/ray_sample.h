@@ -23,11 +23,12 @@ inline std::uint32_t Brightness(const RayContext& c, std::uint32_t i, const Poin
     const float sum = p.x + p.y + p.z;
     std::int64_t s = 0;
     if (sum > -9.0e18f && sum < 9.0e18f) s = static_cast<std::int64_t>(sum);
-    // Wide integers keep the formula's meaning for any maxValue.
-    std::int64_t b = (c.size != 0 ? (3 * c.size - s) * c.k1 / c.size : 0) + c.k2;
+    std::int64_t b = s >= 0 && s < static_cast<std::int64_t>(c.sumCue.size())
+                         ? c.sumCue[static_cast<std::size_t>(s)]
+                         : SumCue(c, s);
     if (stepCount > 0) {
-        b -= static_cast<std::int64_t>(std::uint64_t{i} * static_cast<std::uint64_t>(c.k2) /
-                                       static_cast<std::uint64_t>(stepCount));
+        b -= stepCount == c.cueSteps && i < c.stepCue.size() ? c.stepCue[i]
+                                                             : StepCue(c, i, stepCount);
     }
     if (b < 0) return 0;
     return b > 0xFFFFFFFFll ? 0xFFFFFFFFu : static_cast<std::uint32_t>(b);
