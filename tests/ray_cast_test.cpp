@@ -1,5 +1,7 @@
 #include "render/ray_cast.h"
 
+#include "render/ray_context.h"
+#include "render/ray_sample.h"
 #include "test_support.h"
 
 namespace calyra {
@@ -135,6 +137,25 @@ TEST_F(RayCastTest, BrightnessMatchesTheWorkedExample) {
     EXPECT_EQ(DepthCuedBrightness(10, {20.5f, 30.2f, 11.0f}, 64), 197u);
     // Beyond three times the size the brightness would be negative: 0.
     EXPECT_EQ(DepthCuedBrightness(60, {100, 100, 100}, 64), 0u);
+}
+
+// The per-render tables give the formula's brightness at every position
+// sum and step, the edges of the tables and the positions past them too.
+TEST_F(RayCastTest, BrightnessTablesMatchTheFormula) {
+    Make(64);
+    VoxelVolume.maxValue = 200;
+    const RayContext plain = MakeRayContext(Surface, nullptr);
+    RayContext cued = plain;
+    PrepareDepthCue(cued, 128);
+    ASSERT_FALSE(cued.sumCue.empty());
+    for (int sum = -4; sum < 3 * 64 + 8; ++sum) {
+        const Point3 p{static_cast<float>(sum) + 0.25f, 0.0f, 0.0f};
+        for (std::uint32_t i : {0u, 1u, 63u, 127u, 128u, 500u}) {
+            ASSERT_EQ(Brightness(cued, i, p, 128), Brightness(plain, i, p, 128)) << sum << ' ' << i;
+            // Rays of another length use the formula for the step term.
+            ASSERT_EQ(Brightness(cued, i, p, 64), Brightness(plain, i, p, 64)) << sum << ' ' << i;
+        }
+    }
 }
 
 TEST_F(RayCastTest, SliceAlwaysStopsAtTheFirstSample) {
