@@ -192,10 +192,7 @@ std::string SceneViewText() {
 void ApplySettingsAndGeometry(const Options& o) {
     // The view first: the build switched interpolation off.
     if (sceneView) ApplyViewSettingsAndGeometry(*sceneView);
-    if (o.type) {
-        renderType =
-            *o.type == "surface" ? Surface : (*o.type == "transparent" ? Transparent : Slice);
-    }
+    if (o.type) renderType = *o.type;
     if (o.threshold) threshold = *o.threshold;
     if (o.interp) interpolate = true;
     if (o.noGrad) gradientShading = false;

@@ -111,7 +111,7 @@ inline std::uint32_t Brightness(const RayContext& c, std::uint32_t i, const Poin
 
 }  // namespace
 
-RayContext MakeRayContext(std::int32_t type, const BrickMap* bricks) {
+RayContext MakeRayContext(RenderType type, const BrickMap* bricks) {
     const VolumeStore& v = VoxelVolume;
     RayContext c;
     c.sampler = VolumeSampler::FromCurrentVolume();
@@ -125,9 +125,9 @@ RayContext MakeRayContext(std::int32_t type, const BrickMap* bricks) {
     c.k1 = static_cast<std::int64_t>(maxValue * 0.33333334f);
     c.k2 = static_cast<std::int64_t>(maxValue * 0.11111111f);
     c.size = v.size;
-    if (type == Surface) c.quietLimit = QuietLimit(c.hitLevel);
-    if (type == Transparent) c.quietLimit = c.plainSum ? 0 : QuietLimit(c.shadeLevel);
-    c.flatIsQuiet = type == Transparent && !c.plainSum;
+    if (type == RenderType::Surface) c.quietLimit = QuietLimit(c.hitLevel);
+    if (type == RenderType::Transparent) c.quietLimit = c.plainSum ? 0 : QuietLimit(c.shadeLevel);
+    c.flatIsQuiet = type == RenderType::Transparent && !c.plainSum;
     return c;
 }
 
@@ -140,11 +140,11 @@ Int3 VolumeGradient(const Point3& p) {
 }
 
 std::uint32_t DepthCuedBrightness(std::uint32_t i, const Point3& p, std::int32_t stepCount) {
-    return Brightness(MakeRayContext(Surface, nullptr), i, p, stepCount);
+    return Brightness(MakeRayContext(RenderType::Surface, nullptr), i, p, stepCount);
 }
 
 RayResult CastRay(Point3 origin, const Point3& rayDir, const Point3& lightHalfway,
-                  std::int32_t stepCount, std::int32_t type) {
+                  std::int32_t stepCount, RenderType type) {
     return CastRay(MakeRayContext(type, nullptr), origin, rayDir, lightHalfway, stepCount);
 }
 
@@ -153,7 +153,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
     const VolumeSampler& s = c.sampler;
     Point3 p = origin;
     std::uint32_t first = 0;
-    if (c.bricks && c.quietLimit >= 0 && c.type != Slice) {
+    if (c.bricks && c.quietLimit >= 0 && c.type != RenderType::Slice) {
         // Leading samples that certainly change nothing are not taken; a ray
         // that meets nothing else needs no marching at all.
         const std::int64_t quiet =
@@ -176,7 +176,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
         if (!s.LocateCell(p, cell, false)) {
             quiet = c.quietLimit >= 0;  // outside samples are 0
             if (quiet && c.bricks) {
-                if (c.type == Transparent && !c.plainSum && t < 0.0f) {
+                if (c.type == RenderType::Transparent && !c.plainSum && t < 0.0f) {
                     return {acc, static_cast<std::int32_t>(i + 1)};
                 }
                 // Moving away from the volume on some axis, the ray never comes
@@ -203,7 +203,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
         } else if (const int reach = c.bricks ? c.bricks->Reach(cell.ix, cell.iy, cell.rawZ) : 0) {
             // A region of blocks that cannot change the result: run on with
             // additions only while the position stays in it.
-            if (c.type == Transparent && !c.plainSum && t < 0.0f) {
+            if (c.type == RenderType::Transparent && !c.plainSum && t < 0.0f) {
                 return {acc, static_cast<std::int32_t>(i + 1)};
             }
             constexpr std::int32_t kBrick = 1 << BrickMap::kShift;
@@ -230,7 +230,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
             continue;
         } else if (!CompleteIfLoud(s, c.bricks, p, cell)) {
             // This sample changes nothing.
-            if (c.type == Transparent && !c.plainSum && t < 0.0f) {
+            if (c.type == RenderType::Transparent && !c.plainSum && t < 0.0f) {
                 return {acc, static_cast<std::int32_t>(i + 1)};
             }
             continue;
@@ -240,14 +240,14 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
         }
 
         switch (c.type) {
-            case Surface:
+            case RenderType::Surface:
                 if (!quiet && static_cast<float>(sample) > c.hitLevel) {
                     // The first two samples show the data itself: a cut surface.
                     acc = i < 2 ? sample : Brightness(c, i, p, stepCount);
                     return {acc, static_cast<std::int32_t>(i + 1)};
                 }
                 break;
-            case Transparent: {
+            case RenderType::Transparent: {
                 if (c.plainSum) {
                     acc += sample;
                     break;
@@ -274,7 +274,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
                 t = t - c.threshold * w;
                 break;
             }
-            case Slice:
+            case RenderType::Slice:
                 return {sample, static_cast<std::int32_t>(i + 1)};
             default:
                 break;

@@ -14,7 +14,7 @@ class BrickMap;
 struct RayContext {
     VolumeSampler sampler;
     const BrickMap* bricks = nullptr;
-    std::int32_t type = Surface;
+    RenderType type = RenderType::Surface;
     float threshold = 0.0f;
     bool plainSum = false;
     float hitLevel = 0.0f;    // Surface: a sample above it stops the ray
@@ -29,6 +29,6 @@ struct RayContext {
 };
 
 // Reads the current store and settings; bricks may be null (no skipping).
-RayContext MakeRayContext(std::int32_t type, const BrickMap* bricks);
+RayContext MakeRayContext(RenderType type, const BrickMap* bricks);
 
 }  // namespace calyra

@@ -52,7 +52,7 @@ struct Snapshot {
     bool operator==(const Snapshot&) const = default;
 };
 
-Snapshot RenderNow(int type) {
+Snapshot RenderNow(RenderType type) {
     const int rays = RaysPerSide();
     RenderImage(rays, rays, ImageBuffer, type);
     return {std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
@@ -60,7 +60,7 @@ Snapshot RenderNow(int type) {
 }
 
 // model (none: the noisy volume), type, interpolation, threshold, mirrored.
-using Case = std::tuple<std::optional<ModelType>, int, bool, float, bool>;
+using Case = std::tuple<std::optional<ModelType>, RenderType, bool, float, bool>;
 
 class CellTableTest : public test::CoreTest, public ::testing::WithParamInterface<Case> {
   protected:
@@ -82,7 +82,7 @@ class CellTableTest : public test::CoreTest, public ::testing::WithParamInterfac
 // result: above the quiet level and, for Transparent, a non-zero gradient.
 TEST_P(CellTableTest, EveryBitMatchesItsSample) {
     SetUpVolume();
-    const int type = std::get<1>(GetParam());
+    const RenderType type = std::get<1>(GetParam());
     BuildTrilinearWeights();  // as every render does first
     BrickMap bricks;
     const RayContext context = MakeRayContext(type, &bricks);
@@ -114,7 +114,7 @@ TEST_P(CellTableTest, EveryBitMatchesItsSample) {
 // The rendered buffers are the same with the table and bricks as without.
 TEST_P(CellTableTest, RendersMatchTakingEverySample) {
     SetUpVolume();
-    const int type = std::get<1>(GetParam());
+    const RenderType type = std::get<1>(GetParam());
     const std::pair<float, float> turns[] = {{0.0f, 0.0f}, {0.5f, -0.35f}, {-1.2f, 0.7f}};
     for (const auto& [ay, ax] : turns) {
         ResetOrientation();
@@ -128,18 +128,19 @@ TEST_P(CellTableTest, RendersMatchTakingEverySample) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Volumes, CellTableTest,
-                         ::testing::Values(Case{std::nullopt, Transparent, true, 0.6f, false},
-                                           Case{std::nullopt, Transparent, false, 0.2f, true},
-                                           Case{std::nullopt, Transparent, true, 0.0f, true},
-                                           Case{std::nullopt, Surface, true, 0.3f, true},
-                                           Case{std::nullopt, Surface, false, 0.45f, false},
-                                           Case{ModelType::Head, Transparent, true, 0.1f, true},
-                                           Case{ModelType::Head, Surface, true, 0.25f, true},
-                                           Case{ModelType::Cone, Transparent, true, 0.1f, true},
-                                           Case{ModelType::Monkey, Transparent, false, 0.3f, true},
-                                           Case{ModelType::Combined, Surface, false, 0.1f, true},
-                                           Case{ModelType::Ball, Surface, true, -0.2f, true}));
+INSTANTIATE_TEST_SUITE_P(
+    Volumes, CellTableTest,
+    ::testing::Values(Case{std::nullopt, RenderType::Transparent, true, 0.6f, false},
+                      Case{std::nullopt, RenderType::Transparent, false, 0.2f, true},
+                      Case{std::nullopt, RenderType::Transparent, true, 0.0f, true},
+                      Case{std::nullopt, RenderType::Surface, true, 0.3f, true},
+                      Case{std::nullopt, RenderType::Surface, false, 0.45f, false},
+                      Case{ModelType::Head, RenderType::Transparent, true, 0.1f, true},
+                      Case{ModelType::Head, RenderType::Surface, true, 0.25f, true},
+                      Case{ModelType::Cone, RenderType::Transparent, true, 0.1f, true},
+                      Case{ModelType::Monkey, RenderType::Transparent, false, 0.3f, true},
+                      Case{ModelType::Combined, RenderType::Surface, false, 0.1f, true},
+                      Case{ModelType::Ball, RenderType::Surface, true, -0.2f, true}));
 
 using SkippingTest = test::CoreTest;
 
@@ -180,14 +181,14 @@ TEST_F(SkippingTest, AChangedVolumeRebuildsTheTable) {
     FillNoisyVolume(32, 3u);
     interpolate = true;
     threshold = 0.5f;
-    RenderNow(Transparent);
+    RenderNow(RenderType::Transparent);
     const std::int32_t before = displayMax;
     for (int z = 1; z <= 32; ++z) VoxelVolume.voxels[8][8][z] = 255;
     VoxelVolume.maxValue = 255;
     MarkVolumeChanged();
-    const Snapshot cached = RenderNow(Transparent);
+    const Snapshot cached = RenderNow(RenderType::Transparent);
     emptySpaceSkipping = false;
-    const Snapshot full = RenderNow(Transparent);
+    const Snapshot full = RenderNow(RenderType::Transparent);
     emptySpaceSkipping = true;
     EXPECT_TRUE(cached == full);
     EXPECT_NE(before, full.max);

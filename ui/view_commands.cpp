@@ -170,7 +170,7 @@ bool ShowView(QWidget* frame, const ViewState& view) {
     if (!LoadViewVolume(frame, view.volume)) return false;
     ShownVolume() = view.volume;
     // After the build, which switched interpolation off.
-    SelectRenderType(kCmdRenderTypeFirst + view.renderType);
+    SelectRenderType(view.renderType, ViewPanelButtons::Follow);
     ApplyViewSettingsAndGeometry(view);
     ShowParameterMarks();
     InvalidateWindow(geometryWindow, true);

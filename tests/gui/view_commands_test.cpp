@@ -60,7 +60,7 @@ class ViewCommandsTest : public FrameFixture {
         DispatchCommand(frame, kCmdCone);
         DispatchCommand(frame, kCmdTransparent);
         DispatchCommand(frame, kCmdInterpolate);
-        SnapWorld(Left);
+        SnapWorld(Face::Left);
         RotateViewPlane(0.37f, -0.21f);
         PanViewPlane(PanDirection::In);
         DemoStep();
