@@ -4,12 +4,12 @@
 #include <fstream>
 #include <optional>
 
+#include "base/messages.h"
 #include "formats/open_volume.h"
 #include "geometry/orientation.h"
 #include "picture/picture_file.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "volume/file_open.h"
-#include "volume/messages.h"
 #include "volume/models.h"
 #include "volume/raw_reader.h"
 #include "volume/volume_store.h"

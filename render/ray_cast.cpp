@@ -6,7 +6,8 @@
 #include "render/brick_map.h"
 #include "render/ray_context.h"
 #include "render/sampler.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
+#include "render/weights.h"
 #include "volume/volume_store.h"
 
 namespace calyra {

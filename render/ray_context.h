@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "render/render_type.h"
 #include "render/sampler.h"
-#include "render/settings.h"
 
 namespace calyra {
 

@@ -6,9 +6,11 @@
 
 #include "geometry/orientation.h"
 #include "render/brick_map.h"
+#include "render/buffers.h"
 #include "render/ray_cast.h"
 #include "render/ray_context.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
+#include "render/weights.h"
 #include "volume/volume_store.h"
 
 namespace calyra {

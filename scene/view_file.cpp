@@ -9,7 +9,7 @@
 #include <sstream>
 #include <vector>
 
-#include "render/settings.h"
+#include "render/user_settings.h"
 
 namespace calyra {
 namespace {

@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "render/brick_map.h"
+#include "render/buffers.h"
 #include "render/ray_context.h"
 #include "render/ray_driver.h"
 #include "render/sampler.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
+#include "render/weights.h"
 #include "test_support.h"
 #include "volume/models.h"
 

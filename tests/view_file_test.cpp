@@ -7,7 +7,7 @@
 #include <string>
 
 #include "geometry/orientation.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 
 namespace calyra {
 namespace {

@@ -5,11 +5,11 @@
 #include <QSaveFile>
 #include <filesystem>
 
+#include "base/repaint.h"
 #include "formats/open_volume.h"
 #include "geometry/orientation.h"
-#include "geometry/repaint.h"
 #include "picture/picture_file.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "ui/commands.h"
 #include "ui/platform.h"
 #include "volume/model_type.h"

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "geometry/orientation.h"
-#include "render/settings.h"
+#include "render/buffers.h"
+#include "render/user_settings.h"
 #include "tests/gui/frame_fixture.h"
 #include "ui/commands.h"
 #include "ui/demo.h"
