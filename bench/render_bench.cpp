@@ -28,7 +28,7 @@ void Prepare(ModelType model) {
 // Arguments: model, render type, interpolate, threads (0 = all).
 void BM_RenderImage(benchmark::State& state) {
     Prepare(static_cast<ModelType>(state.range(0)));
-    const int type = static_cast<int>(state.range(1));
+    const auto type = static_cast<RenderType>(state.range(1));
     interpolate = state.range(2) != 0;
     threshold = 0.1f;
     const int threads = static_cast<int>(state.range(3));
@@ -46,10 +46,11 @@ void BM_RenderImage(benchmark::State& state) {
 void RenderArgs(benchmark::internal::Benchmark* b) {
     b->ArgNames({"model", "type", "interp", "threads"});
     for (ModelType model : {ModelType::Ball, ModelType::Cone, ModelType::Monkey, ModelType::Head})
-        for (int type : {Surface, Transparent, Slice})
+        for (RenderType type : {RenderType::Surface, RenderType::Transparent, RenderType::Slice})
             for (int interp : {0, 1})
                 for (int threads : {1, 0})
-                    b->Args({static_cast<std::int64_t>(model), type, interp, threads});
+                    b->Args({static_cast<std::int64_t>(model), static_cast<std::int64_t>(type),
+                             interp, threads});
     b->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 

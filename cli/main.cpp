@@ -7,13 +7,14 @@
 #include <system_error>
 #include <vector>
 
+#include "base/messages.h"
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/scene.h"
+#include "render/buffers.h"
 #include "render/ray_driver.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "volume/file_open.h"
-#include "volume/messages.h"
 
 using namespace calyra;
 

@@ -67,11 +67,13 @@ bool ParseFloat(const char* text, float& out) {
     return true;
 }
 
-bool ParseFace(const std::string& name, int& face) {
-    static const char* const names[6] = {"front", "back", "top", "bottom", "left", "right"};
-    for (int i = 0; i < 6; ++i) {
+bool ParseFace(const std::string& name, Face& face) {
+    // In Face order.
+    static const char* const names[kFaceCount] = {"front",  "back", "top",
+                                                  "bottom", "left", "right"};
+    for (int i = 0; i < kFaceCount; ++i) {
         if (name == names[i]) {
-            face = i;
+            face = static_cast<Face>(i);
             return true;
         }
     }
@@ -187,9 +189,9 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             consumed = 3;
         } else if (arg == "--type") {
             if (!need(1)) return std::nullopt;
-            o.type = argv[i + 1];
-            if (*o.type != "surface" && *o.type != "transparent" && *o.type != "slice") {
-                error = "unknown --type " + *o.type;
+            o.type = FindRenderType(argv[i + 1]);
+            if (!o.type) {
+                error = std::string("unknown --type ") + argv[i + 1];
                 return std::nullopt;
             }
             consumed = 1;

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "geometry/orientation.h"
+#include "render/render_type.h"
+
 namespace calyra::cli {
 
 // One geometry operation, applied in the order given.
@@ -20,7 +23,7 @@ struct GeometryOp {
     };
     Kind kind;
     float v[3] = {0, 0, 0};
-    int face = 0;
+    Face face = Face::Front;
     bool panIn = true;
 };
 
@@ -39,7 +42,7 @@ struct Options {
     std::optional<int> headerBytes;
     std::optional<std::string> view;  // a view file, or a picture that carries one
 
-    std::optional<std::string> type;
+    std::optional<RenderType> type;
     std::optional<float> threshold;
     bool interp = false;
     bool noGrad = false;

@@ -9,8 +9,8 @@
 
 #include "picture/cells.h"
 #include "picture/picture_file.h"
+#include "render/buffers.h"
 #include "render/grey_map.h"
-#include "render/settings.h"
 #include "volume/volume_store.h"
 
 namespace calyra::cli {

@@ -4,12 +4,12 @@
 #include <fstream>
 #include <optional>
 
+#include "base/messages.h"
 #include "formats/open_volume.h"
 #include "geometry/orientation.h"
 #include "picture/picture_file.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "volume/file_open.h"
-#include "volume/messages.h"
 #include "volume/models.h"
 #include "volume/raw_reader.h"
 #include "volume/volume_store.h"
@@ -192,10 +192,7 @@ std::string SceneViewText() {
 void ApplySettingsAndGeometry(const Options& o) {
     // The view first: the build switched interpolation off.
     if (sceneView) ApplyViewSettingsAndGeometry(*sceneView);
-    if (o.type) {
-        renderType =
-            *o.type == "surface" ? Surface : (*o.type == "transparent" ? Transparent : Slice);
-    }
+    if (o.type) renderType = *o.type;
     if (o.threshold) threshold = *o.threshold;
     if (o.interp) interpolate = true;
     if (o.noGrad) gradientShading = false;

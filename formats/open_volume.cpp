@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <new>
 
+#include "base/messages.h"
 #include "formats/readers.h"
 #include "formats/store_fill.h"
-#include "render/settings.h"
-#include "volume/messages.h"
+#include "render/user_settings.h"
 #include "volume/volume_store.h"
 
 namespace calyra::formats {

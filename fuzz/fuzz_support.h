@@ -133,7 +133,7 @@ inline void ChooseView(std::uint8_t thresholdByte, std::uint8_t viewByte) {
     gradientShading = (thresholdByte & 8) == 0;
     ResetOrientation();
     const int face = viewByte % 8;
-    if (face < 6) SnapViewPlane(face);
+    if (face < kFaceCount) SnapViewPlane(static_cast<Face>(face));
     if (viewByte & 8) RotateViewPlane(0.5f, 0.35f);
     if (viewByte & 16) RotateWorld(0.8f, 0.2f);
     if (viewByte & 32) PanViewPlane(PanDirection::In);
@@ -147,7 +147,7 @@ inline void RenderEveryType(int maxRays) {
     const bool loadedInterpolate = interpolate;
     for (int interp = 0; interp < 2; ++interp) {
         interpolate = interp != 0;
-        for (std::int32_t type : {Surface, Transparent, Slice}) {
+        for (RenderType type : {RenderType::Surface, RenderType::Transparent, RenderType::Slice}) {
             const int rays = RaysPerSide() < maxRays ? RaysPerSide() : maxRays;
             RenderImage(rays, rays, ImageBuffer, type);
         }

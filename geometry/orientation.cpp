@@ -26,7 +26,7 @@ struct FaceRule {
     int centre;
 };
 
-constexpr FaceRule kFaces[6] = {
+constexpr FaceRule kFaces[kFaceCount] = {
     {4, 0, 3, 0, {0, 1, 2, 3}, 12},  // Front
     {1, 5, 6, 5, {5, 4, 7, 6}, 13},  // Back
     {7, 4, 0, 4, {0, 1, 5, 4}, 10},  // Top
@@ -34,6 +34,11 @@ constexpr FaceRule kFaces[6] = {
     {5, 4, 7, 4, {4, 0, 3, 7}, 8},   // Left
     {0, 1, 2, 1, {1, 5, 6, 2}, 9},   // Right
 };
+
+const FaceRule* RuleOf(Face face) {
+    const int index = static_cast<int>(face);
+    return index >= 0 && index < kFaceCount ? &kFaces[index] : nullptr;
+}
 
 // Angles of 0.00001 (as a float, compared in double) or less are skipped.
 bool Turns(float angle) {
@@ -64,9 +69,10 @@ namespace {
 [[maybe_unused]] const bool kOrientationInitialised = (ResetOrientation(), true);
 }  // namespace
 
-void SnapWorld(int face) {
-    if (face < 0 || face > 5) return;
-    const FaceRule& rule = kFaces[face];
+void SnapWorld(Face face) {
+    const FaceRule* found = RuleOf(face);
+    if (!found) return;
+    const FaceRule& rule = *found;
     const Point3 normal = Normalised(World[rule.normalTo] - World[rule.normalFrom]);
     const Point3 up = Normalised(World[rule.upTo] - World[rule.upFrom]);
     const Point3 origin{};
@@ -75,9 +81,10 @@ void SnapWorld(int face) {
     InvalidateGeometryWindow(true);
 }
 
-void SnapViewPlane(int face) {
-    if (face < 0 || face > 5) return;
-    const FaceRule& rule = kFaces[face];
+void SnapViewPlane(Face face) {
+    const FaceRule* found = RuleOf(face);
+    if (!found) return;
+    const FaceRule& rule = *found;
     ViewPlane[5] = Point3{0.0f, 0.0f, 0.0f};
     for (int k = 0; k < 4; ++k) ViewPlane[k] = World[rule.corners[k]];
     ViewPlane[4] = World[rule.centre];

@@ -11,7 +11,9 @@
 
 namespace calyra {
 
-enum Face : int { Front = 0, Back = 1, Top = 2, Bottom = 3, Left = 4, Right = 5 };
+// The faces of the volume box, in the order of the snap commands.
+enum class Face : int { Front = 0, Back = 1, Top = 2, Bottom = 3, Left = 4, Right = 5 };
+inline constexpr int kFaceCount = 6;
 
 inline constexpr int kWorldPoints = 14;     // 8 corners, then the 6 face centres
 inline constexpr int kViewPlanePoints = 6;  // 4 corners, centre, target
@@ -26,11 +28,11 @@ void ResetOrientation();
 enum class PanDirection { In, Out };
 
 // Turns box and plane together so that the face is nearest the viewer;
-// repaints the geometry window only. Faces outside 0..5 change nothing.
-void SnapWorld(int face);
+// repaints the geometry window only. Values outside the six faces change nothing.
+void SnapWorld(Face face);
 // Puts the plane on the face, aimed at the box centre; repaints the geometry
 // window and requests a render.
-void SnapViewPlane(int face);
+void SnapViewPlane(Face face);
 void RotateWorld(float angleY, float angleX);      // x rotation applied first
 void RotateViewPlane(float angleY, float angleX);  // x rotation applied first
 void RotateViewPlaneXYZ(float angleX, float angleY, float angleZ);

@@ -120,10 +120,22 @@ Point3 CrossProduct(const Point3& a, const Point3& b) {
             static_cast<float>(ax * by - ay * bx)};
 }
 
-Point3 Normalised(const Point3& p) {
-    const double length = VectorLength(p);
+namespace {
+
+Point3 DividedBy(const Point3& p, double length) {
     return {static_cast<float>(p.x / length), static_cast<float>(p.y / length),
             static_cast<float>(p.z / length)};
+}
+
+}  // namespace
+
+Point3 Normalised(const Point3& p) {
+    return DividedBy(p, VectorLength(p));
+}
+
+Point3 NormalisedOrZero(const Point3& p) {
+    const double length = VectorLength(p);
+    return DividedBy(p, length == 0.0 ? 0.001 : length);
 }
 
 void TransformPoints(const Matrix4& m, Point3* points, int count) {

@@ -59,6 +59,9 @@ inline double VectorLength(const Point3& p) {
 Point3 CrossProduct(const Point3& a, const Point3& b);
 // p / |p|: each component divided in double by the double length, stored as float.
 Point3 Normalised(const Point3& p);
+// The same, except that a length of exactly 0 counts as 0.001, so a zero
+// vector stays zero instead of becoming NaN.
+Point3 NormalisedOrZero(const Point3& p);
 
 // Applies m to count points in place.
 void TransformPoints(const Matrix4& m, Point3* points, int count);

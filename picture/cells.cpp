@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/buffers.h"
 #include "render/grey_map.h"
-#include "render/settings.h"
 
 namespace calyra::picture {
 namespace {

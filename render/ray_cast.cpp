@@ -7,7 +7,8 @@
 #include "render/ray_context.h"
 #include "render/ray_sample.h"
 #include "render/sampler.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
+#include "render/weights.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -97,7 +98,7 @@ std::int32_t QuietLimit(float level) {
 
 }  // namespace
 
-RayContext MakeRayContext(std::int32_t type, const BrickMap* bricks) {
+RayContext MakeRayContext(RenderType type, const BrickMap* bricks) {
     const VolumeStore& v = VoxelVolume;
     RayContext c;
     c.sampler = VolumeSampler::FromCurrentVolume();
@@ -111,9 +112,9 @@ RayContext MakeRayContext(std::int32_t type, const BrickMap* bricks) {
     c.k1 = static_cast<std::int64_t>(maxValue * 0.33333334f);
     c.k2 = static_cast<std::int64_t>(maxValue * 0.11111111f);
     c.size = v.size;
-    if (type == Surface) c.quietLimit = QuietLimit(c.hitLevel);
-    if (type == Transparent) c.quietLimit = c.plainSum ? 0 : QuietLimit(c.shadeLevel);
-    c.flatIsQuiet = type == Transparent && !c.plainSum;
+    if (type == RenderType::Surface) c.quietLimit = QuietLimit(c.hitLevel);
+    if (type == RenderType::Transparent) c.quietLimit = c.plainSum ? 0 : QuietLimit(c.shadeLevel);
+    c.flatIsQuiet = type == RenderType::Transparent && !c.plainSum;
     return c;
 }
 
@@ -140,11 +141,11 @@ Int3 VolumeGradient(const Point3& p) {
 }
 
 std::uint32_t DepthCuedBrightness(std::uint32_t i, const Point3& p, std::int32_t stepCount) {
-    return Brightness(MakeRayContext(Surface, nullptr), i, p, stepCount);
+    return Brightness(MakeRayContext(RenderType::Surface, nullptr), i, p, stepCount);
 }
 
 RayResult CastRay(Point3 origin, const Point3& rayDir, const Point3& lightHalfway,
-                  std::int32_t stepCount, std::int32_t type) {
+                  std::int32_t stepCount, RenderType type) {
     return CastRay(MakeRayContext(type, nullptr), origin, rayDir, lightHalfway, stepCount);
 }
 
@@ -153,7 +154,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
     const VolumeSampler& s = c.sampler;
     Point3 p = origin;
     std::uint32_t first = 0;
-    if (c.bricks && c.quietLimit >= 0 && c.type != Slice) {
+    if (c.bricks && c.quietLimit >= 0 && c.type != RenderType::Slice) {
         // Leading samples that certainly change nothing are not taken; a ray
         // that meets nothing else needs no marching at all.
         const std::int64_t quiet =

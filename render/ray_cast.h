@@ -7,6 +7,7 @@
 
 #include "base/int3.h"
 #include "geometry/vector_math.h"
+#include "render/render_type.h"
 
 namespace calyra {
 
@@ -23,7 +24,7 @@ std::uint32_t SampleVolume(const Point3& p);
 Int3 VolumeGradient(const Point3& p);
 
 RayResult CastRay(Point3 origin, const Point3& rayDir, const Point3& lightHalfway,
-                  std::int32_t stepCount, std::int32_t type);
+                  std::int32_t stepCount, RenderType type);
 
 // Depth-cued brightness of a hit at step i and position p; below 0 stored as 0.
 std::uint32_t DepthCuedBrightness(std::uint32_t i, const Point3& p, std::int32_t stepCount);

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/render_type.h"
 #include "render/sampler.h"
-#include "render/settings.h"
 
 namespace calyra {
 
@@ -15,7 +15,7 @@ class BrickMap;
 struct RayContext {
     VolumeSampler sampler;
     const BrickMap* bricks = nullptr;
-    std::int32_t type = Surface;
+    RenderType type = RenderType::Surface;
     float threshold = 0.0f;
     bool plainSum = false;
     float hitLevel = 0.0f;    // Surface: a sample above it stops the ray
@@ -48,6 +48,6 @@ inline std::int64_t StepCue(const RayContext& c, std::uint32_t i, std::int32_t s
 void PrepareDepthCue(RayContext& context, std::int32_t stepCount);
 
 // Reads the current store and settings; bricks may be null (no skipping).
-RayContext MakeRayContext(std::int32_t type, const BrickMap* bricks);
+RayContext MakeRayContext(RenderType type, const BrickMap* bricks);
 
 }  // namespace calyra

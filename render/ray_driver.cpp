@@ -6,10 +6,12 @@
 
 #include "geometry/orientation.h"
 #include "render/brick_map.h"
+#include "render/buffers.h"
 #include "render/ray_cast.h"
 #include "render/ray_context.h"
 #include "render/ray_lanes.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
+#include "render/weights.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -19,21 +21,6 @@ bool vectorRays = true;
 RenderScratch renderScratch;
 
 namespace {
-
-// Divides by the length; a length of exactly 0 counts as 0.001.
-Point3 Normalise(const Point3& p) {
-    double length = VectorLength(p);
-    if (length == 0.0) length = 0.001;
-    return {static_cast<float>(p.x / length), static_cast<float>(p.y / length),
-            static_cast<float>(p.z / length)};
-}
-
-Point3 Minus(const Point3& a, const Point3& b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-Point3 Plus(const Point3& a, const Point3& b) {
-    return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
 
 // Scales v so that its largest component becomes 6 in magnitude. A largest
 // component that is a negative y or z comes out turned round.
@@ -76,8 +63,8 @@ RayFrame PrepareRayFrame(int a, int b) {
     const float size = static_cast<float>(VoxelVolume.size);
 
     // The volume's own axes, from the box corners.
-    const Point3 axisZ = Normalise(Minus(World[4], World[0]));
-    const Point3 axisY = Normalise(Minus(World[3], World[0]));
+    const Point3 axisZ = NormalisedOrZero(World[4] - World[0]);
+    const Point3 axisY = NormalisedOrZero(World[3] - World[0]);
 
     // The plane in the volume's frame, in voxel units (the box runs 0..size).
     for (int k = 0; k < 6; ++k) f.plane[k] = ViewPlane[k];
@@ -88,14 +75,14 @@ RayFrame PrepareRayFrame(int a, int b) {
         p.z = (p.z + 0.5f) * size;
     }
 
-    f.rayDir = Normalise(Minus(f.plane[5], f.plane[4]));
+    f.rayDir = NormalisedOrZero(f.plane[5] - f.plane[4]);
 
     // Light halfway between the view and the fixed direction (1, 1, 1) / sqrt(3).
     const double c = 1.0 / std::sqrt(3.0);
     const Point3 halfway{static_cast<float>(-(f.rayDir.x + c)),
                          static_cast<float>(-(f.rayDir.y + c)),
                          static_cast<float>(-(f.rayDir.z + c))};
-    f.lightHalfway = Normalise(halfway);
+    f.lightHalfway = NormalisedOrZero(halfway);
 
     f.stepCount = VoxelVolume.size;
     if (interpolate) {
@@ -104,8 +91,8 @@ RayFrame PrepareRayFrame(int a, int b) {
     }
 
     const float fa = static_cast<float>(a), fb = static_cast<float>(b);
-    const Point3 across = Minus(f.plane[1], f.plane[0]);
-    const Point3 down = Minus(f.plane[3], f.plane[0]);
+    const Point3 across = f.plane[1] - f.plane[0];
+    const Point3 down = f.plane[3] - f.plane[0];
     f.columnStep = Point3{across.x / fa, across.y / fa, across.z / fa};
     f.rowStep = Point3{down.x / fb, down.y / fb, down.z / fb};
 
@@ -115,7 +102,7 @@ RayFrame PrepareRayFrame(int a, int b) {
     return f;
 }
 
-void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type, RenderScratch& scratch) {
+void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScratch& scratch) {
     const int r = interpolate ? 2 : 1;
     BuildTrilinearWeights();
     BuildBilinearWeights(r);
@@ -137,14 +124,14 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type, RenderSc
     // Row starts by the same float additions as one pass would make:
     // two row steps in, then one per row.
     Point3* rowStart = scratch.rowStart;
-    Point3 s = Plus(Plus(f.plane[0], f.rowStep), f.rowStep);
+    Point3 s = f.plane[0] + f.rowStep + f.rowStep;
     for (int j = 0; j < b; ++j) {
         rowStart[j] = s;
-        s = Plus(s, f.rowStep);
+        s = s + f.rowStep;
     }
     // Slice rays stop at their first sample: only the other types skip space.
     BrickMap& bricks = scratch.bricks;
-    const bool skip = emptySpaceSkipping && type != Slice;
+    const bool skip = emptySpaceSkipping && type != RenderType::Slice;
     RayContext context = MakeRayContext(type, skip ? &bricks : nullptr);
     PrepareDepthCue(context, f.stepCount);
     if (skip) {
@@ -160,7 +147,7 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type, RenderSc
         Point3 origins[kBufferSide];
         Point3 origin = rowStart[j];
         for (int i = 0; i < a; ++i) {
-            origin = Plus(origin, f.columnStep);
+            origin = origin + f.columnStep;
             origins[i] = origin;
         }
         RayResult rays[kRayLanes];
@@ -185,7 +172,7 @@ void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type, RenderSc
     });
 
     if (r > 1) FillImageGaps(image, a, b, r);
-    if (type == Surface && gradientShading) {
+    if (type == RenderType::Surface && gradientShading) {
         if (r > 1) FillDepthGaps(DepthBuffer, a, b, r);
         ShadeFromDepth(image, DepthBuffer, Int3{-36, -36, -36}, f.viewAxis, f.columnAxis, f.rowAxis,
                        a, b, r, 1);

@@ -9,6 +9,7 @@
 #include "render/brick_map.h"
 #include "render/buffers.h"
 #include "render/image_passes.h"
+#include "render/render_type.h"
 
 namespace calyra {
 
@@ -40,7 +41,7 @@ extern RenderScratch renderScratch;
 
 // Renders into ImageBuffer, DepthBuffer and displayMax. a, b: ray columns and
 // rows; the image area a*r x b*r is capped to the 512 x 512 buffers.
-void RenderImage(int a, int b, std::uint32_t* image, std::int32_t type,
+void RenderImage(int a, int b, std::uint32_t* image, RenderType type,
                  RenderScratch& scratch = renderScratch);
 
 // Whether renders skip blocks that cannot change the image (on by default;

@@ -24,8 +24,8 @@ bool RayLanesSupported() {
 }
 
 bool RayLanesFit(const RayContext& c) {
-    return (c.type == Surface || c.type == Transparent) && c.quietLimit >= 0 && c.bricks &&
-           c.bricks->HasCells();
+    return (c.type == RenderType::Surface || c.type == RenderType::Transparent) &&
+           c.quietLimit >= 0 && c.bricks && c.bricks->HasCells();
 }
 
 RayLanesPlan PlanRayLanes(const RayContext& c, const Point3& rayDir) {

@@ -37,7 +37,7 @@ inline std::uint32_t Brightness(const RayContext& c, std::uint32_t i, const Poin
 // A Transparent ray with a threshold stops at the step after its opacity
 // ran out, whatever that step holds.
 inline bool OpacitySpent(const RayContext& c, const RayProgress& r) {
-    return c.type == Transparent && !c.plainSum && r.t < 0.0f;
+    return c.type == RenderType::Transparent && !c.plainSum && r.t < 0.0f;
 }
 
 // The gradient for a sample at p whose cell Locate gave as `cell`: the
@@ -58,7 +58,7 @@ inline bool ApplySample(const RayContext& c, RayProgress& r, std::uint32_t sampl
                         const Point3& p, GradientOf gradient, const Point3& lightHalfway,
                         std::uint32_t i, std::int32_t stepCount, RayResult& result) {
     switch (c.type) {
-        case Surface:
+        case RenderType::Surface:
             if (!quiet && static_cast<float>(sample) > c.hitLevel) {
                 // The first two samples show the data itself: a cut surface.
                 result = {i < 2 ? sample : Brightness(c, i, p, stepCount),
@@ -66,7 +66,7 @@ inline bool ApplySample(const RayContext& c, RayProgress& r, std::uint32_t sampl
                 return true;
             }
             return false;
-        case Transparent: {
+        case RenderType::Transparent: {
             if (c.plainSum) {
                 r.acc += sample;
                 return false;
@@ -93,7 +93,7 @@ inline bool ApplySample(const RayContext& c, RayProgress& r, std::uint32_t sampl
             r.t = r.t - c.threshold * w;
             return false;
         }
-        case Slice:
+        case RenderType::Slice:
             result = {sample, static_cast<std::int32_t>(i + 1)};
             return true;
         default:

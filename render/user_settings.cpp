@@ -5,7 +5,7 @@
 
 namespace calyra {
 
-std::int32_t renderType = Surface;
+RenderType renderType = RenderType::Surface;
 float threshold = 0.1f;
 bool interpolate = false;
 bool gradientShading = true;

@@ -1,18 +1,16 @@
 // The rendering settings the user changes.
 #pragma once
 
-#include <cstdint>
+#include "render/render_type.h"
 
 namespace calyra {
 
-enum RenderType : std::int32_t { Surface = 0, Transparent = 1, Slice = 2 };
-
 // RenderImage reads them once at its start.
-extern std::int32_t renderType;  // a RenderType value
-extern float threshold;          // fraction 0..1 of maxValue
-extern bool interpolate;         // half-voxel steps, trilinear samples, twice the rays
-extern bool gradientShading;     // depth shading after a Surface render
-extern bool stereo;              // show a stereo pair
+extern RenderType renderType;
+extern float threshold;       // fraction 0..1 of maxValue
+extern bool interpolate;      // half-voxel steps, trilinear samples, twice the rays
+extern bool gradientShading;  // depth shading after a Surface render
+extern bool stereo;           // show a stereo pair
 // The one way to ask for a new image: set it and invalidate the render window
 // (RequestRender in base/repaint.h does both).
 extern bool renderPending;

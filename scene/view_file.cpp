@@ -9,13 +9,12 @@
 #include <sstream>
 #include <vector>
 
-#include "render/settings.h"
+#include "render/user_settings.h"
 
 namespace calyra {
 namespace {
 
 constexpr const char* kMagic = "calyra-view";
-constexpr const char* kTypeNames[3] = {"surface", "transparent", "slice"};
 // Geometry far past anything the moves produce is a damaged file.
 constexpr double kLargestCoordinate = 1e9;
 
@@ -227,8 +226,8 @@ std::string WriteViewText(const ViewState& view) {
             }
             break;
     }
-    const int type = view.renderType >= 0 && view.renderType < 3 ? view.renderType : 0;
-    out << "type " << kTypeNames[type] << "\n";
+    const char* type = NameOf(view.renderType);
+    out << "type " << (*type ? type : NameOf(RenderType::Surface)) << "\n";
     out << "threshold " << Hex(view.threshold) << "\n";
     out << "interp " << (view.interpolate ? 1 : 0) << "\n";
     out << "grad " << (view.gradientShading ? 1 : 0) << "\n";
@@ -339,14 +338,12 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
     if (!ReadVolume(r, view.volume)) return std::nullopt;
     std::vector<std::string> w;
     if (!r.Take("type", w, 1)) return std::nullopt;
-    view.renderType = -1;
-    for (int t = 0; t < 3; ++t) {
-        if (w[0] == kTypeNames[t]) view.renderType = t;
-    }
-    if (view.renderType < 0) {
+    const std::optional<RenderType> type = FindRenderType(w[0]);
+    if (!type) {
         r.Fail("'type' is surface, transparent or slice");
         return std::nullopt;
     }
+    view.renderType = *type;
     if (!r.Floats("threshold", &view.threshold, 1)) return std::nullopt;
     if (!(view.threshold >= 0.0f && view.threshold <= 1.0f)) {
         r.Fail("'threshold' must lie from 0 to 1");

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "geometry/orientation.h"
+#include "render/render_type.h"
 #include "volume/raw_reader.h"
 
 namespace calyra {
@@ -36,7 +37,7 @@ struct ViewVolume {
 
 struct ViewState {
     ViewVolume volume;
-    std::int32_t renderType = 0;
+    RenderType renderType = RenderType::Surface;
     float threshold = 0.1f;
     bool interpolate = false;
     bool gradientShading = true;

@@ -86,12 +86,13 @@ TEST_P(ExtremeRender, StaysInTheBuffersAndShowsWhatIsThere) {
     EXPECT_EQ(rays, c.raysPerSide);
     const int side = rays * (c.interp ? 2 : 1);
     ASSERT_LE(side, kBufferSide);
-    for (std::int32_t type : {Surface, Transparent, Slice}) {
+    for (RenderType type : {RenderType::Surface, RenderType::Transparent, RenderType::Slice}) {
         RenderImage(rays, rays, ImageBuffer, type);
         ExpectOnlyTheAreaWritten(side);
         // With interpolation the first sample lies half a voxel in, in cell 0,
         // which is never inside: a Slice then shows nothing.
-        const bool sampled = type == Surface || (type == Slice && !c.interp);
+        const bool sampled =
+            type == RenderType::Surface || (type == RenderType::Slice && !c.interp);
         if (c.seen && sampled) {
             EXPECT_GT(HitCount(side), 0) << "type " << type;
             EXPECT_GT(displayMax, 0) << "type " << type;
@@ -157,11 +158,12 @@ TEST_F(HugeMaxValue, RendersEveryTypeWithoutOverflow) {
             interpolate = interp;
             const int rays = RaysPerSide();
             const int side = rays * (interp ? 2 : 1);
-            for (std::int32_t type : {Surface, Transparent, Slice}) {
+            for (RenderType type :
+                 {RenderType::Surface, RenderType::Transparent, RenderType::Slice}) {
                 RenderImage(rays, rays, ImageBuffer, type);
                 ExpectOnlyTheAreaWritten(side);
                 // Voxels of at most 255 never pass a tenth of a scale of 2^31.
-                const bool hits = type == Slice ? !interp : level == 0.0f;
+                const bool hits = type == RenderType::Slice ? !interp : level == 0.0f;
                 EXPECT_EQ(displayMax > 0, hits) << "type " << type << " threshold " << level;
             }
         }

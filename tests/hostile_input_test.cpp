@@ -87,7 +87,8 @@ class HostileInput : public test::CoreTest {
     static void ExpectRendersStillWork() {
         for (bool interp : {false, true}) {
             interpolate = interp;
-            for (std::int32_t type : {Surface, Transparent, Slice}) {
+            for (RenderType type :
+                 {RenderType::Surface, RenderType::Transparent, RenderType::Slice}) {
                 const int rays = RaysPerSide();
                 const int side = rays * (interp ? 2 : 1);
                 ASSERT_LE(side, kBufferSide);

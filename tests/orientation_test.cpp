@@ -17,13 +17,13 @@ void ExpectNear(const Point3& actual, const Point3& expected, double tolerance =
 TEST_F(OrientationTest, SnappingThePlaneToTheFrontReproducesTheStart) {
     Point3 before[kViewPlanePoints];
     std::copy(ViewPlane, ViewPlane + kViewPlanePoints, before);
-    SnapViewPlane(Front);
+    SnapViewPlane(Face::Front);
     for (int i = 0; i < kViewPlanePoints; ++i) EXPECT_EQ(ViewPlane[i], before[i]);
     EXPECT_TRUE(renderPending);
 }
 
 TEST_F(OrientationTest, SnappingThePlaneToTheBackLooksAlongMinusZ) {
-    SnapViewPlane(Back);
+    SnapViewPlane(Face::Back);
     EXPECT_EQ(ViewPlane[0], (Point3{0.5f, -0.5f, 0.5f}));
     EXPECT_EQ(ViewPlane[1], (Point3{-0.5f, -0.5f, 0.5f}));
     EXPECT_EQ(ViewPlane[2], (Point3{-0.5f, 0.5f, 0.5f}));
@@ -33,7 +33,7 @@ TEST_F(OrientationTest, SnappingThePlaneToTheBackLooksAlongMinusZ) {
 }
 
 TEST_F(OrientationTest, SnappingTheWorldToTheTopTurnsBoxAndPlaneTogether) {
-    SnapWorld(Top);
+    SnapWorld(Face::Top);
     ExpectNear(World[0], {-0.5f, 0.5f, -0.5f});
     ExpectNear(World[10], {0, 0, -0.5f});
     for (int i = 0; i < 4; ++i) EXPECT_NEAR(ViewPlane[i].y, 0.5f, 1e-6);
@@ -41,12 +41,12 @@ TEST_F(OrientationTest, SnappingTheWorldToTheTopTurnsBoxAndPlaneTogether) {
 }
 
 TEST_F(OrientationTest, TopAndBottomNeverShowTheSameFace) {
-    SnapWorld(Bottom);
+    SnapWorld(Face::Bottom);
     ExpectNear(World[11], {0, 0, -0.5f});
-    SnapWorld(Top);
+    SnapWorld(Face::Top);
     ExpectNear(World[10], {0, 0, -0.5f});
-    for (int face = 0; face < 6; ++face) {
-        SnapWorld(face);
+    for (int face = 0; face < kFaceCount; ++face) {
+        SnapWorld(static_cast<Face>(face));
         // The snapped face's centre is the one nearest the viewer.
         int nearest = 8;
         for (int k = 8; k < 14; ++k)
@@ -61,7 +61,7 @@ TEST_F(OrientationTest, SnappingTheWorldToTheFrontRestoresTheBoxAfterDrags) {
     std::copy(World, World + kWorldPoints, start);
     RotateWorld(0.7f, -0.3f);
     RotateWorld(-1.9f, 2.2f);
-    SnapWorld(Front);
+    SnapWorld(Face::Front);
     for (int i = 0; i < kWorldPoints; ++i) ExpectNear(World[i], start[i], 2e-6);
 }
 
@@ -111,8 +111,8 @@ TEST_F(OrientationTest, BothButtonsDragLikeTheLeftButton) {
 }
 
 TEST_F(OrientationTest, FacesOutsideTheRangeChangeNothing) {
-    SnapWorld(6);
-    SnapViewPlane(-1);
+    SnapWorld(static_cast<Face>(6));
+    SnapViewPlane(static_cast<Face>(-1));
     EXPECT_EQ(World[0], (Point3{-0.5f, -0.5f, -0.5f}));
     EXPECT_EQ(ViewPlane[4], (Point3{0, 0, -0.5f}));
     EXPECT_FALSE(renderPending);
@@ -130,8 +130,8 @@ TEST_F(OrientationTest, EyeDistanceKeysClampOnlyWhenAsked) {
 int gGeometryRepaints = 0;
 TEST_F(OrientationTest, SnapsRepaintThroughTheHooksWhenWindowsExist) {
     repaintHooks.invalidateGeometryWindow = [](bool) { ++gGeometryRepaints; };
-    SnapWorld(Left);
-    SnapViewPlane(Right);
+    SnapWorld(Face::Left);
+    SnapViewPlane(Face::Right);
     repaintHooks.invalidateGeometryWindow = nullptr;
     EXPECT_EQ(gGeometryRepaints, 2);
 }

@@ -101,7 +101,7 @@ class SurfaceRayTest : public RayCastTest {
         Make(64);
     }
     RayResult Shoot(float z0) {
-        return CastRay({10.5f, 20.5f, z0}, {0, 0, 1}, {0, 0, -1}, 64, Surface);
+        return CastRay({10.5f, 20.5f, z0}, {0, 0, 1}, {0, 0, -1}, 64, RenderType::Surface);
     }
 };
 
@@ -144,7 +144,7 @@ TEST_F(RayCastTest, BrightnessMatchesTheWorkedExample) {
 TEST_F(RayCastTest, BrightnessTablesMatchTheFormula) {
     Make(64);
     VoxelVolume.maxValue = 200;
-    const RayContext plain = MakeRayContext(Surface, nullptr);
+    const RayContext plain = MakeRayContext(RenderType::Surface, nullptr);
     RayContext cued = plain;
     PrepareDepthCue(cued, 128);
     ASSERT_FALSE(cued.sumCue.empty());
@@ -161,10 +161,11 @@ TEST_F(RayCastTest, BrightnessTablesMatchTheFormula) {
 TEST_F(RayCastTest, SliceAlwaysStopsAtTheFirstSample) {
     Make(16);
     At(4, 4, 1) = 42;
-    const RayResult r = CastRay({4.5f, 4.5f, 0.0f}, {0, 0, 1}, {0, 0, -1}, 16, Slice);
+    const RayResult r = CastRay({4.5f, 4.5f, 0.0f}, {0, 0, 1}, {0, 0, -1}, 16, RenderType::Slice);
     EXPECT_EQ(r.value, 42u);
     EXPECT_EQ(r.depth, 1);
-    const RayResult empty = CastRay({4.5f, 4.5f, 5.0f}, {0, 0, 1}, {0, 0, -1}, 16, Slice);
+    const RayResult empty =
+        CastRay({4.5f, 4.5f, 5.0f}, {0, 0, 1}, {0, 0, -1}, 16, RenderType::Slice);
     EXPECT_EQ(empty.value, 0u);
     EXPECT_EQ(empty.depth, 1);
 }
@@ -173,7 +174,8 @@ TEST_F(RayCastTest, TransparentWithThresholdZeroIsThePlainSum) {
     Make(16);
     threshold = 0.0f;
     for (int z = 1; z < 16; ++z) At(4, 4, z) = static_cast<std::uint8_t>(z);
-    const RayResult r = CastRay({4.5f, 4.5f, 0.0f}, {0, 0, 1}, {0, 0, -1}, 16, Transparent);
+    const RayResult r =
+        CastRay({4.5f, 4.5f, 0.0f}, {0, 0, 1}, {0, 0, -1}, 16, RenderType::Transparent);
     EXPECT_EQ(r.value, 120u);  // 1 + ... + 15
     EXPECT_EQ(r.depth, 0);
 }
@@ -186,7 +188,7 @@ TEST_F(RayCastTest, TransparentStopsOnceTheTransparencyIsUsedUp) {
         for (int y = 0; y <= 16; ++y)
             for (int z = 5; z <= 16; ++z) At(x, y, z) = static_cast<std::uint8_t>(40 + 10 * z);
     const Point3 light{0, 0, -1};
-    const RayResult r = CastRay({4.5f, 4.5f, 0.0f}, {0, 0, 1}, light, 16, Transparent);
+    const RayResult r = CastRay({4.5f, 4.5f, 0.0f}, {0, 0, 1}, light, 16, RenderType::Transparent);
     // z = 5 (step 4): G faces the light, w = 1, T = 1 - 1 = 0; T = 0 does not stop.
     // z = 6 (step 5): w = 1 again, T = -1. Step 6 stops: depth 7.
     EXPECT_EQ(r.depth, 7);
@@ -194,7 +196,7 @@ TEST_F(RayCastTest, TransparentStopsOnceTheTransparencyIsUsedUp) {
 }
 
 TEST_F(RayCastTest, AnEmptyVolumeNeverHits) {
-    for (int type : {Surface, Transparent, Slice}) {
+    for (RenderType type : {RenderType::Surface, RenderType::Transparent, RenderType::Slice}) {
         const RayResult r = CastRay({1, 1, 1}, {0.3f, 0.3f, 0.9f}, {0, 0, -1}, 64, type);
         EXPECT_EQ(r.value, 0u);
     }

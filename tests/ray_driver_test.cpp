@@ -40,7 +40,7 @@ TEST_F(RayDriverTest, TheDefaultOrientationMapsThePlaneOntoTheFrontFace) {
 
 TEST_F(RayDriverTest, IntegerAxesTurnANegativeLargestYOrZRound) {
     Build(ModelType::Ball);
-    SnapViewPlane(Back);  // view along -z of the volume
+    SnapViewPlane(Face::Back);  // view along -z of the volume
     const RayFrame f = PrepareRayFrame(64, 64);
     EXPECT_EQ(f.rayDir, (Point3{0, 0, -1}));
     EXPECT_EQ(f.viewAxis.z, 6);
@@ -63,7 +63,7 @@ TEST_F(RayDriverTest, RayIJStartsOneColumnAndTwoRowsIn) {
     PublishShape(64, 64, 64, 64);
     VoxelVolume.maxValue = 256;
     VoxelVolume.voxels[6][9][1] = 77;
-    RenderImage(64, 64, ImageBuffer, Slice);
+    RenderImage(64, 64, ImageBuffer, RenderType::Slice);
     EXPECT_EQ(ImageAt(5, 7), 77u);
     EXPECT_EQ(DepthAt(5, 7), 1);
     EXPECT_EQ(displayMax, static_cast<std::int32_t>(77 * 1.1));
@@ -78,7 +78,7 @@ TEST_F(RayDriverTest, TheLastColumnAndTwoRowsLieOutsideTheVolume) {
         for (int y = 0; y <= 64; ++y)
             for (int z = 0; z <= 64; ++z) VoxelVolume.voxels[x][y][z] = 50;
     threshold = 0.0f;
-    RenderImage(64, 64, ImageBuffer, Transparent);
+    RenderImage(64, 64, ImageBuffer, RenderType::Transparent);
     for (int k = 0; k < 62; ++k) {
         EXPECT_EQ(ImageAt(63, k), 0u) << k;
         EXPECT_EQ(ImageAt(k, 62), 0u) << k;
@@ -88,7 +88,7 @@ TEST_F(RayDriverTest, TheLastColumnAndTwoRowsLieOutsideTheVolume) {
 }
 
 TEST_F(RayDriverTest, AnEmptyVolumeRendersBlackWithDisplayMaxZero) {
-    for (int type : {Surface, Transparent, Slice}) {
+    for (RenderType type : {RenderType::Surface, RenderType::Transparent, RenderType::Slice}) {
         RenderImage(64, 64, ImageBuffer, type);
         EXPECT_EQ(displayMax, 0);
         for (int k = 0; k < 64 * 64; ++k) ASSERT_EQ(ImageAt(k / 64, k % 64), 0u);
@@ -99,7 +99,7 @@ TEST_F(RayDriverTest, InterpolatedRendersLeaveTheLastColumnAndRowBlack) {
     Build(ModelType::Ball);
     interpolate = true;
     threshold = 0.0f;
-    RenderImage(128, 128, ImageBuffer, Transparent);
+    RenderImage(128, 128, ImageBuffer, RenderType::Transparent);
     for (int k = 0; k < 256; ++k) {
         EXPECT_EQ(ImageAt(255, k), 0u);
         EXPECT_EQ(ImageAt(k, 255), 0u);
@@ -124,7 +124,7 @@ struct Outputs {
     bool operator==(const Outputs&) const = default;
 };
 
-Outputs Render(int type) {
+Outputs Render(RenderType type) {
     const int rays = RaysPerSide();
     RenderImage(rays, rays, ImageBuffer, type);
     return {std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
@@ -133,19 +133,15 @@ Outputs Render(int type) {
 
 struct Scene {
     ModelType model;
-    int type;
+    RenderType type;
     bool interp;
     float threshold;
 };
 
-const char* TypeName(int type) {
-    return type == Surface ? "surface" : type == Transparent ? "transparent" : "slice";
-}
-
 // "cone_surface_interp_t50": what the scene is, threshold in percent ("m" for minus).
 std::string SceneName(const Scene& s) {
     const long percent = std::lround(s.threshold * 100.0f);
-    return std::string(NameOf(s.model)) + "_" + TypeName(s.type) + (s.interp ? "_interp" : "") +
+    return std::string(NameOf(s.model)) + "_" + NameOf(s.type) + (s.interp ? "_interp" : "") +
            "_t" + (percent < 0 ? "m" : "") + std::to_string(std::labs(percent));
 }
 
@@ -195,17 +191,17 @@ TEST_F(RayDriverTest, SkippingKeepsTheMirroredHalfExact) {
     VoxelVolume.mirrorZ = 1;
     VoxelVolume.voxels[20][20][3] = 200;
     VoxelVolume.voxels[21][20][4] = 150;
-    SnapViewPlane(Back);
+    SnapViewPlane(Face::Back);
     for (bool interp : {false, true}) {
         interpolate = interp;
-        for (int type : {Surface, Transparent}) {
+        for (RenderType type : {RenderType::Surface, RenderType::Transparent}) {
             for (float t : {0.0f, 0.3f}) {
                 threshold = t;
                 emptySpaceSkipping = false;
                 const Outputs full = Render(type);
                 emptySpaceSkipping = true;
                 EXPECT_TRUE(full == Render(type)) << interp << type << t;
-                if (type == Surface) {
+                if (type == RenderType::Surface) {
                     EXPECT_GT(full.max, 0);
                 }
             }
@@ -213,17 +209,18 @@ TEST_F(RayDriverTest, SkippingKeepsTheMirroredHalfExact) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, RenderDeterminismTest,
-                         ::testing::Values(Scene{ModelType::Ball, Surface, false, 0.1f},
-                                           Scene{ModelType::Ball, Transparent, true, 0.3f},
-                                           Scene{ModelType::Monkey, Transparent, false, 0.0f},
-                                           Scene{ModelType::Combined, Slice, true, 0.1f},
-                                           Scene{ModelType::Cone, Surface, true, 0.5f},
-                                           Scene{ModelType::Head, Surface, true, 0.2f},
-                                           Scene{ModelType::Head, Transparent, false, 0.4f},
-                                           Scene{ModelType::Hyperboloid, Transparent, true, 0.0f},
-                                           Scene{ModelType::Monkey, Surface, false, -0.5f}),
-                         [](const auto& info) { return SceneName(info.param); });
+INSTANTIATE_TEST_SUITE_P(
+    Scenes, RenderDeterminismTest,
+    ::testing::Values(Scene{ModelType::Ball, RenderType::Surface, false, 0.1f},
+                      Scene{ModelType::Ball, RenderType::Transparent, true, 0.3f},
+                      Scene{ModelType::Monkey, RenderType::Transparent, false, 0.0f},
+                      Scene{ModelType::Combined, RenderType::Slice, true, 0.1f},
+                      Scene{ModelType::Cone, RenderType::Surface, true, 0.5f},
+                      Scene{ModelType::Head, RenderType::Surface, true, 0.2f},
+                      Scene{ModelType::Head, RenderType::Transparent, false, 0.4f},
+                      Scene{ModelType::Hyperboloid, RenderType::Transparent, true, 0.0f},
+                      Scene{ModelType::Monkey, RenderType::Surface, false, -0.5f}),
+    [](const auto& info) { return SceneName(info.param); });
 
 }  // namespace
 }  // namespace calyra

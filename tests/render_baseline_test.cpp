@@ -19,7 +19,7 @@ namespace {
 struct Scene {
     const char* name;
     ModelType model;
-    int type;
+    RenderType type;
     bool interp;
     float threshold;
     bool grad;
@@ -31,12 +31,12 @@ void TurnedPlane() {
     RotateViewPlane(0.35f, -0.6f);
 }
 void SideView() {
-    SnapWorld(Top);
-    SnapViewPlane(Left);
+    SnapWorld(Face::Top);
+    SnapViewPlane(Face::Left);
     PanViewPlane(PanDirection::In);
 }
 void DeepCut() {
-    SnapViewPlane(Back);
+    SnapViewPlane(Face::Back);
     for (int i = 0; i < 7; ++i) PanViewPlane(PanDirection::In);
     RotateViewPlaneXYZ(0.1f, 0.2f, 0.3f);
 }
@@ -47,21 +47,26 @@ void Shifted() {
 }
 
 const Scene kScenes[] = {
-    {"ball-surface", ModelType::Ball, Surface, false, 0.1f, true, None},
-    {"ball-transparent", ModelType::Ball, Transparent, false, 0.1f, true, TurnedPlane},
-    {"ball-sum", ModelType::Ball, Transparent, false, 0.0f, true, SideView},
-    {"ball-slice", ModelType::Ball, Slice, false, 0.1f, true, DeepCut},
-    {"ball-surface-interp", ModelType::Ball, Surface, true, 0.3f, true, TurnedPlane},
-    {"ball-transparent-interp", ModelType::Ball, Transparent, true, 0.6f, true, Shifted},
-    {"monkey-surface", ModelType::Monkey, Surface, false, 0.5f, true, TurnedPlane},
-    {"monkey-nograd", ModelType::Monkey, Surface, false, 0.1f, false, SideView},
-    {"monkey-slice-interp", ModelType::Monkey, Slice, true, 0.1f, true, DeepCut},
-    {"combined-surface-interp", ModelType::Combined, Surface, true, 0.1f, true, Shifted},
-    {"combined-transparent", ModelType::Combined, Transparent, false, 0.25f, true, None},
-    {"cone-surface", ModelType::Cone, Surface, false, 0.1f, true, TurnedPlane},
-    {"cone-transparent", ModelType::Cone, Transparent, false, 0.1f, true, SideView},
-    {"hyperboloid-surface", ModelType::Hyperboloid, Surface, false, 0.9f, true, DeepCut},
-    {"hyperboloid-sum", ModelType::Hyperboloid, Transparent, false, 0.0f, true, Shifted},
+    {"ball-surface", ModelType::Ball, RenderType::Surface, false, 0.1f, true, None},
+    {"ball-transparent", ModelType::Ball, RenderType::Transparent, false, 0.1f, true, TurnedPlane},
+    {"ball-sum", ModelType::Ball, RenderType::Transparent, false, 0.0f, true, SideView},
+    {"ball-slice", ModelType::Ball, RenderType::Slice, false, 0.1f, true, DeepCut},
+    {"ball-surface-interp", ModelType::Ball, RenderType::Surface, true, 0.3f, true, TurnedPlane},
+    {"ball-transparent-interp", ModelType::Ball, RenderType::Transparent, true, 0.6f, true,
+     Shifted},
+    {"monkey-surface", ModelType::Monkey, RenderType::Surface, false, 0.5f, true, TurnedPlane},
+    {"monkey-nograd", ModelType::Monkey, RenderType::Surface, false, 0.1f, false, SideView},
+    {"monkey-slice-interp", ModelType::Monkey, RenderType::Slice, true, 0.1f, true, DeepCut},
+    {"combined-surface-interp", ModelType::Combined, RenderType::Surface, true, 0.1f, true,
+     Shifted},
+    {"combined-transparent", ModelType::Combined, RenderType::Transparent, false, 0.25f, true,
+     None},
+    {"cone-surface", ModelType::Cone, RenderType::Surface, false, 0.1f, true, TurnedPlane},
+    {"cone-transparent", ModelType::Cone, RenderType::Transparent, false, 0.1f, true, SideView},
+    {"hyperboloid-surface", ModelType::Hyperboloid, RenderType::Surface, false, 0.9f, true,
+     DeepCut},
+    {"hyperboloid-sum", ModelType::Hyperboloid, RenderType::Transparent, false, 0.0f, true,
+     Shifted},
 };
 
 std::uint64_t Fnv(std::uint64_t h, const void* data, std::size_t n) {

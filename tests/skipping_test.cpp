@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "render/brick_map.h"
+#include "render/buffers.h"
 #include "render/ray_context.h"
 #include "render/ray_driver.h"
 #include "render/ray_lanes.h"
 #include "render/sampler.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
+#include "render/weights.h"
 #include "test_support.h"
 #include "volume/models.h"
 
@@ -55,7 +57,7 @@ struct Snapshot {
 
 // trim: rays left off the row ends, so that the last group of vector lanes
 // is a partial one.
-Snapshot RenderNow(int type, int trim = 0) {
+Snapshot RenderNow(RenderType type, int trim = 0) {
     const int rays = RaysPerSide();
     RenderImage(rays - trim, rays, ImageBuffer, type);
     return {std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
@@ -63,7 +65,7 @@ Snapshot RenderNow(int type, int trim = 0) {
 }
 
 // model (none: the noisy volume), type, interpolation, threshold, mirrored.
-using Case = std::tuple<std::optional<ModelType>, int, bool, float, bool>;
+using Case = std::tuple<std::optional<ModelType>, RenderType, bool, float, bool>;
 
 class CellTableTest : public test::CoreTest, public ::testing::WithParamInterface<Case> {
   protected:
@@ -85,7 +87,7 @@ class CellTableTest : public test::CoreTest, public ::testing::WithParamInterfac
 // result: above the quiet level and, for Transparent, a non-zero gradient.
 TEST_P(CellTableTest, EveryBitMatchesItsSample) {
     SetUpVolume();
-    const int type = std::get<1>(GetParam());
+    const RenderType type = std::get<1>(GetParam());
     BuildTrilinearWeights();  // as every render does first
     BrickMap bricks;
     const RayContext context = MakeRayContext(type, &bricks);
@@ -120,7 +122,7 @@ TEST_P(CellTableTest, EveryBitMatchesItsSample) {
 // one ray at a time and in vector lanes.
 TEST_P(CellTableTest, RendersMatchTakingEverySample) {
     SetUpVolume();
-    const int type = std::get<1>(GetParam());
+    const RenderType type = std::get<1>(GetParam());
     const std::pair<float, float> turns[] = {{0.0f, 0.0f}, {0.5f, -0.35f}, {-1.2f, 0.7f}};
     int trim = 0;
     for (const auto& [ay, ax] : turns) {
@@ -140,18 +142,19 @@ TEST_P(CellTableTest, RendersMatchTakingEverySample) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Volumes, CellTableTest,
-                         ::testing::Values(Case{std::nullopt, Transparent, true, 0.6f, false},
-                                           Case{std::nullopt, Transparent, false, 0.2f, true},
-                                           Case{std::nullopt, Transparent, true, 0.0f, true},
-                                           Case{std::nullopt, Surface, true, 0.3f, true},
-                                           Case{std::nullopt, Surface, false, 0.45f, false},
-                                           Case{ModelType::Head, Transparent, true, 0.1f, true},
-                                           Case{ModelType::Head, Surface, true, 0.25f, true},
-                                           Case{ModelType::Cone, Transparent, true, 0.1f, true},
-                                           Case{ModelType::Monkey, Transparent, false, 0.3f, true},
-                                           Case{ModelType::Combined, Surface, false, 0.1f, true},
-                                           Case{ModelType::Ball, Surface, true, -0.2f, true}));
+INSTANTIATE_TEST_SUITE_P(
+    Volumes, CellTableTest,
+    ::testing::Values(Case{std::nullopt, RenderType::Transparent, true, 0.6f, false},
+                      Case{std::nullopt, RenderType::Transparent, false, 0.2f, true},
+                      Case{std::nullopt, RenderType::Transparent, true, 0.0f, true},
+                      Case{std::nullopt, RenderType::Surface, true, 0.3f, true},
+                      Case{std::nullopt, RenderType::Surface, false, 0.45f, false},
+                      Case{ModelType::Head, RenderType::Transparent, true, 0.1f, true},
+                      Case{ModelType::Head, RenderType::Surface, true, 0.25f, true},
+                      Case{ModelType::Cone, RenderType::Transparent, true, 0.1f, true},
+                      Case{ModelType::Monkey, RenderType::Transparent, false, 0.3f, true},
+                      Case{ModelType::Combined, RenderType::Surface, false, 0.1f, true},
+                      Case{ModelType::Ball, RenderType::Surface, true, -0.2f, true}));
 
 using SkippingTest = test::CoreTest;
 
@@ -192,14 +195,14 @@ TEST_F(SkippingTest, AChangedVolumeRebuildsTheTable) {
     FillNoisyVolume(32, 3u);
     interpolate = true;
     threshold = 0.5f;
-    RenderNow(Transparent);
+    RenderNow(RenderType::Transparent);
     const std::int32_t before = displayMax;
     for (int z = 1; z <= 32; ++z) VoxelVolume.voxels[8][8][z] = 255;
     VoxelVolume.maxValue = 255;
     MarkVolumeChanged();
-    const Snapshot cached = RenderNow(Transparent);
+    const Snapshot cached = RenderNow(RenderType::Transparent);
     emptySpaceSkipping = false;
-    const Snapshot full = RenderNow(Transparent);
+    const Snapshot full = RenderNow(RenderType::Transparent);
     emptySpaceSkipping = true;
     EXPECT_TRUE(cached == full);
     EXPECT_NE(before, full.max);

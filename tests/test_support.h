@@ -18,7 +18,7 @@ namespace calyra::test {
 // Restores every process-wide setting to its start-up value.
 inline void ResetProgramState() {
     ResetOrientation();
-    renderType = Surface;
+    renderType = RenderType::Surface;
     threshold = 0.1f;
     interpolate = false;
     gradientShading = true;

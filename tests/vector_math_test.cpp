@@ -44,6 +44,20 @@ TEST(VectorMath, VectorLengthIsNotRoundedToFloat) {
     EXPECT_EQ(VectorLength(1.0f, 1.0f, 0.0f), std::sqrt(2.0));
 }
 
+TEST(VectorMath, NormalisingDividesInDoubleAndOnlyTheZeroVectorDiffers) {
+    // 1/3 of a length in double, then rounded: not the float quotient.
+    const Point3 p{1.0f, 2.0f, 2.0f};
+    const Point3 expected{static_cast<float>(1.0 / 3.0), static_cast<float>(2.0 / 3.0),
+                          static_cast<float>(2.0 / 3.0)};
+    EXPECT_EQ(Normalised(p), expected);
+    EXPECT_EQ(NormalisedOrZero(p), expected);
+    const Point3 tiny{1e-30f, 0.0f, 0.0f};
+    EXPECT_EQ(NormalisedOrZero(tiny), Normalised(tiny));
+
+    EXPECT_EQ(NormalisedOrZero(Point3{}), Point3{});
+    EXPECT_TRUE(std::isnan(Normalised(Point3{}).x));
+}
+
 TEST(VectorMath, WorldToViewWithTheIdentityCameraChangesNothing) {
     Point3 points[3] = {{0.5f, -0.25f, 3.0f}, {-1, 2, -3}, {0.1f, 0.2f, 0.3f}};
     const Point3 before[3] = {points[0], points[1], points[2]};

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "geometry/orientation.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 
 namespace calyra {
 namespace {
@@ -15,13 +15,13 @@ namespace {
 // A view after moves whose floats have no short decimal form.
 ViewState MovedView(const ViewVolume& volume) {
     ResetOrientation();
-    SnapViewPlane(Left);
+    SnapViewPlane(Face::Left);
     RotateViewPlane(0.5f, -0.35f);
     RotateWorld(0.123456789f, 1.0f / 3.0f);
     PanViewPlane(PanDirection::In);
     TranslateViewPlane(0.01f, -0.02f, 0.3f);
     ScaleEyeDistance(EyeStep::Farther, EyeLimit::Clamped);
-    renderType = Transparent;
+    renderType = RenderType::Transparent;
     threshold = 0.1f;
     interpolate = true;
     gradientShading = false;
@@ -78,6 +78,26 @@ TEST(ViewFile, ReadsBackEveryFloatBitForBit) {
     ApplyViewSettingsAndGeometry(*read);
     ExpectSameView(written, CaptureView(model));
     ResetOrientation();
+}
+
+TEST(ViewFile, NamesEachRenderTypeAndWritesAStrayValueAsSurface) {
+    ViewVolume model;
+    model.kind = ViewVolume::Kind::Model;
+    model.model = "ball";
+    ViewState view = MovedView(model);
+    std::string error;
+    for (const char* name : {"surface", "transparent", "slice"}) {
+        view.renderType = *FindRenderType(name);
+        const std::string text = WriteViewText(view);
+        EXPECT_NE(text.find(std::string("\ntype ") + name + "\n"), std::string::npos) << text;
+        const auto read = ParseViewText(text, error);
+        ASSERT_TRUE(read) << error;
+        EXPECT_EQ(read->renderType, view.renderType);
+    }
+    view.renderType = static_cast<RenderType>(7);
+    EXPECT_NE(WriteViewText(view).find("\ntype surface\n"), std::string::npos);
+    EXPECT_EQ(NameOf(static_cast<RenderType>(7)), std::string());
+    EXPECT_EQ(FindRenderType("Surface"), std::nullopt);
 }
 
 TEST(ViewFile, KeepsTheImportAndOpenParameters) {

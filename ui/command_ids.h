@@ -3,6 +3,8 @@
 // name them from here and nowhere else spells out the numbers.
 #pragma once
 
+#include "geometry/orientation.h"
+#include "render/render_type.h"
 #include "volume/model_type.h"
 
 namespace calyra::ui {
@@ -32,7 +34,7 @@ inline constexpr int kCmdGrabWorld = 724;
 inline constexpr int kCmdGrabViewPlane = 725;
 inline constexpr int kCmdThresholdPanel = 739;
 
-// Rendering types, menu items and View panel buttons alike: first + RenderType.
+// Rendering types, menu items and View panel buttons alike, in RenderType order.
 inline constexpr int kCmdSurface = 713;
 inline constexpr int kCmdTransparent = 714;
 inline constexpr int kCmdSlice = 715;
@@ -66,12 +68,12 @@ inline constexpr int kCtlThresholdPreview = 736;
 inline constexpr int kCtlThresholdCancel = 737;
 inline constexpr int kCtlThresholdClose = 738;
 
-// The snap command of a face (0..5) and the face of a snap command.
-constexpr int SnapWorldCommand(int face) {
-    return kCmdSnapWorldFirst + face;
+// The snap command of a face and the face of a snap command.
+constexpr int SnapWorldCommand(Face face) {
+    return kCmdSnapWorldFirst + static_cast<int>(face);
 }
-constexpr int SnapPlaneCommand(int face) {
-    return kCmdSnapPlaneFirst + face;
+constexpr int SnapPlaneCommand(Face face) {
+    return kCmdSnapPlaneFirst + static_cast<int>(face);
 }
 constexpr bool IsSnapWorldCommand(int id) {
     return id >= kCmdSnapWorldFirst && id <= kCmdSnapWorldLast;
@@ -79,13 +81,22 @@ constexpr bool IsSnapWorldCommand(int id) {
 constexpr bool IsSnapPlaneCommand(int id) {
     return id >= kCmdSnapPlaneFirst && id <= kCmdSnapPlaneLast;
 }
+constexpr Face SnapWorldFace(int id) {
+    return static_cast<Face>(id - kCmdSnapWorldFirst);
+}
+constexpr Face SnapPlaneFace(int id) {
+    return static_cast<Face>(id - kCmdSnapPlaneFirst);
+}
 
-// The item of a rendering type (0..2) and back.
-constexpr int RenderTypeCommand(int type) {
-    return kCmdRenderTypeFirst + type;
+// The item of a rendering type and back.
+constexpr int RenderTypeCommand(RenderType type) {
+    return kCmdRenderTypeFirst + static_cast<int>(type);
 }
 constexpr bool IsRenderTypeCommand(int id) {
     return id >= kCmdRenderTypeFirst && id <= kCmdRenderTypeLast;
+}
+constexpr RenderType RenderTypeOf(int id) {
+    return static_cast<RenderType>(id - kCmdRenderTypeFirst);
 }
 
 // The Model File items that build a model.

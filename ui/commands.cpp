@@ -35,14 +35,6 @@ void TogglePanel(QDialog* panel, std::int32_t& shown) {
 
 }  // namespace
 
-void SelectRenderType(int id) {
-    CheckMenuItem(RenderTypeCommand(renderType), false);
-    renderType = id - kCmdRenderTypeFirst;
-    CheckMenuItem(id, true);
-    CheckRadioButton(viewPanel, kCmdRenderTypeFirst, kCmdRenderTypeLast, id);
-    RequestRender();
-}
-
 namespace {
 
 void ChooseModel(QWidget* frame, ModelType model) {
@@ -72,12 +64,12 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
     const int id = command & 0xFFFF;
     if (IsSnapWorldCommand(id)) {
         grabTarget = 0;
-        SnapWorld(id - kCmdSnapWorldFirst);
+        SnapWorld(SnapWorldFace(id));
         return 1;
     }
     if (IsSnapPlaneCommand(id)) {
         grabTarget = 1;
-        SnapViewPlane(id - kCmdSnapPlaneFirst);
+        SnapViewPlane(SnapPlaneFace(id));
         return 1;
     }
     for (const ModelCommand& m : kModelCommands) {
@@ -87,7 +79,7 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
         }
     }
     if (IsRenderTypeCommand(id)) {
-        SelectRenderType(id);
+        SelectRenderType(RenderTypeOf(id), ViewPanelButtons::Follow);
         return 1;
     }
     switch (id) {
@@ -159,7 +151,7 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             gradientShading = Toggled(gradientShading);
             ShowParameterMarks();
             // Only a Surface image depends on it; the others repaint the stored image.
-            if (renderType == Surface) {
+            if (renderType == RenderType::Surface) {
                 RequestRender();
             } else {
                 InvalidateWindow(renderWindow, true);
@@ -203,14 +195,18 @@ void ShowParameterMarks() {
     CheckMenuItem(kCmdGradientShading, gradientShading);
 }
 
-void StepRenderType(ViewPanelButtons viewPanelButtons) {
+void SelectRenderType(RenderType type, ViewPanelButtons viewPanelButtons) {
     CheckMenuItem(RenderTypeCommand(renderType), false);
-    renderType = (renderType + 1) % 3;
-    CheckMenuItem(RenderTypeCommand(renderType), true);
+    renderType = type;
+    CheckMenuItem(RenderTypeCommand(type), true);
     if (viewPanelButtons == ViewPanelButtons::Follow)
         CheckRadioButton(viewPanel, kCmdRenderTypeFirst, kCmdRenderTypeLast,
-                         RenderTypeCommand(renderType));
+                         RenderTypeCommand(type));
     RequestRender();
+}
+
+void StepRenderType(ViewPanelButtons viewPanelButtons) {
+    SelectRenderType(NextRenderType(renderType), viewPanelButtons);
 }
 
 }  // namespace calyra::ui

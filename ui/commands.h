@@ -22,13 +22,13 @@ inline constexpr ModelType kLoadedFileModel = ModelType::Import;
 // Creates the geometry window, then the render window, as MDI children.
 void CreateModelWindows(QWidget* frame);
 
-// The T key: moves the check mark from the item of renderType to the next type,
-// sets the View panel's radio group too when it follows, and requests a render.
+// Makes type the rendering type: moves the menu's check mark from the item of
+// renderType to the item of type, sets the View panel's radio group too when
+// it follows, and requests a render.
 enum class ViewPanelButtons { Follow, Keep };
+void SelectRenderType(RenderType type, ViewPanelButtons viewPanelButtons);
+// The T key: the next type.
 void StepRenderType(ViewPanelButtons viewPanelButtons);
-// A Rendering Type command: moves the menu's check mark and the View
-// panel's button there and requests a render.
-void SelectRenderType(int id);
 
 // The Parameters menu's check marks follow stereo, interpolate and gradientShading.
 void ShowParameterMarks();

@@ -44,14 +44,14 @@ void DemoStep() {
 
     // The View panel's buttons follow the type; the menu's check mark does not.
     if (IsRadioButtonChecked(viewPanel, kCmdSurface)) {
-        renderType = Transparent;
+        renderType = RenderType::Transparent;
         CheckRadioButton(viewPanel, kCmdSurface, kCmdSlice, kCmdTransparent);
     } else {
-        renderType = Surface;
+        renderType = RenderType::Surface;
         CheckRadioButton(viewPanel, kCmdSurface, kCmdSlice, kCmdSurface);
     }
     PaintAtOnce(renderWindow);
-    if (renderType == Transparent) return;
+    if (renderType == RenderType::Transparent) return;
 
     // Cut the volume open: the plane halfway to its target, then back.
     const Point3& centre = ViewPlane[4];

@@ -14,7 +14,7 @@ void Pan(PanDirection direction) {
     InvalidateWindow(geometryWindow, true);
 }
 
-void Snap(int face) {
+void Snap(Face face) {
     if (grabTarget == 0) {
         SnapWorld(face);
     } else {
@@ -24,7 +24,7 @@ void Snap(int face) {
 
 bool OnCommand(int id) {
     if (IsSnapPlaneCommand(id)) {
-        Snap(id - kCmdSnapPlaneFirst);
+        Snap(SnapPlaneFace(id));
         return true;
     }
     switch (id) {

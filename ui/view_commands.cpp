@@ -5,11 +5,11 @@
 #include <QSaveFile>
 #include <filesystem>
 
+#include "base/repaint.h"
 #include "formats/open_volume.h"
 #include "geometry/orientation.h"
-#include "geometry/repaint.h"
 #include "picture/picture_file.h"
-#include "render/settings.h"
+#include "render/user_settings.h"
 #include "ui/commands.h"
 #include "ui/platform.h"
 #include "volume/model_type.h"
@@ -170,7 +170,7 @@ bool ShowView(QWidget* frame, const ViewState& view) {
     if (!LoadViewVolume(frame, view.volume)) return false;
     ShownVolume() = view.volume;
     // After the build, which switched interpolation off.
-    SelectRenderType(kCmdRenderTypeFirst + view.renderType);
+    SelectRenderType(view.renderType, ViewPanelButtons::Follow);
     ApplyViewSettingsAndGeometry(view);
     ShowParameterMarks();
     InvalidateWindow(geometryWindow, true);

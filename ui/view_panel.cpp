@@ -1,8 +1,8 @@
 #include "ui/view_panel.h"
 
-#include "base/repaint.h"
 #include "render/user_settings.h"
 #include "ui/command_ids.h"
+#include "ui/commands.h"
 #include "ui/dialog_builder.h"
 #include "ui/platform.h"
 
@@ -21,10 +21,7 @@ bool ViewPanelProc(TemplateDialog& dialog, const DialogEvent& event) {
         case DialogMessage::Command:
             if (!IsRenderTypeCommand(event.id)) return false;
             // The radio button has checked itself; the menu follows.
-            CheckMenuItem(RenderTypeCommand(renderType), false);
-            renderType = event.id - kCmdRenderTypeFirst;
-            CheckMenuItem(event.id, true);
-            RequestRender();
+            SelectRenderType(RenderTypeOf(event.id), ViewPanelButtons::Keep);
             return true;
         default:
             return false;

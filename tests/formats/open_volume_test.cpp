@@ -12,8 +12,8 @@
 #include <fstream>
 #include <limits>
 
+#include "base/messages.h"
 #include "tests/formats/fixture_writers.h"
-#include "volume/messages.h"
 #include "volume/volume_store.h"
 
 namespace calyra::test {

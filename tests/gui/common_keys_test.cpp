@@ -24,10 +24,10 @@ TEST_P(CommonKeys, DemonstrationKeysBelongToTheModelWindowsOnly) {
 }
 
 TEST_P(CommonKeys, TStepsTheTypeAndMovesTheViewPanelOnlyFromAModelWindow) {
-    ASSERT_EQ(renderType, Surface);
+    ASSERT_EQ(renderType, RenderType::Surface);
     renderPending = false;
     EXPECT_TRUE(HandleCommonKey('t', GetParam()));
-    EXPECT_EQ(renderType, Transparent);
+    EXPECT_EQ(renderType, RenderType::Transparent);
     EXPECT_TRUE(renderPending);
     EXPECT_TRUE(IsMenuItemChecked(kCmdTransparent));
     EXPECT_FALSE(IsMenuItemChecked(kCmdSurface));
@@ -35,7 +35,7 @@ TEST_P(CommonKeys, TStepsTheTypeAndMovesTheViewPanelOnlyFromAModelWindow) {
     EXPECT_EQ(IsRadioButtonChecked(viewPanel, kCmdSurface), !ModelWindow());
     EXPECT_TRUE(HandleCommonKey('T', GetParam()));
     EXPECT_TRUE(HandleCommonKey('T', GetParam()));
-    EXPECT_EQ(renderType, Surface);
+    EXPECT_EQ(renderType, RenderType::Surface);
 }
 
 TEST_P(CommonKeys, PerspectiveKeysStopAtTheWindowLimits) {

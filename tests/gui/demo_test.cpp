@@ -25,7 +25,7 @@ class RenderLog : public QObject {
     }
 
     struct Render {
-        std::int32_t type;
+        RenderType type;
         Point3 planeCentre;
         Point3 target;
     };
@@ -67,23 +67,23 @@ TEST_F(DemoTest, AlternatesTransparentTicksOfOneRenderWithSurfaceTicksOfThree) {
     RenderLog log;
     DemoStep();
     ASSERT_EQ(log.renders.size(), 1u);
-    EXPECT_EQ(log.renders[0].type, Transparent);
+    EXPECT_EQ(log.renders[0].type, RenderType::Transparent);
     EXPECT_EQ(log.wireFrames, 7);
 
     DemoStep();
     ASSERT_EQ(log.renders.size(), 4u);
-    for (int i = 1; i < 4; ++i) EXPECT_EQ(log.renders[i].type, Surface);
+    for (int i = 1; i < 4; ++i) EXPECT_EQ(log.renders[i].type, RenderType::Surface);
     EXPECT_EQ(log.wireFrames, 7 + 7 + 2);
     EXPECT_FALSE(renderPending);
 
     DemoStep();
     EXPECT_EQ(log.renders.size(), 5u);
-    EXPECT_EQ(log.renders.back().type, Transparent);
+    EXPECT_EQ(log.renders.back().type, RenderType::Transparent);
 }
 
 TEST_F(DemoTest, TheViewPanelFollowsTheTypeButTheMenuDoesNot) {
     DemoStep();
-    EXPECT_EQ(renderType, Transparent);
+    EXPECT_EQ(renderType, RenderType::Transparent);
     EXPECT_TRUE(IsRadioButtonChecked(viewPanel, kCmdTransparent));
     EXPECT_FALSE(IsRadioButtonChecked(viewPanel, kCmdSurface));
     EXPECT_TRUE(IsMenuItemChecked(kCmdSurface));
@@ -93,7 +93,7 @@ TEST_F(DemoTest, TheViewPanelFollowsTheTypeButTheMenuDoesNot) {
 TEST_F(DemoTest, StartingFromSliceTheFirstTickSwitchesToSurface) {
     DispatchCommand(frame, kCmdSlice);
     DemoStep();
-    EXPECT_EQ(renderType, Surface);
+    EXPECT_EQ(renderType, RenderType::Surface);
     EXPECT_TRUE(IsRadioButtonChecked(viewPanel, kCmdSurface));
     EXPECT_TRUE(IsMenuItemChecked(kCmdSlice));
 }
@@ -164,7 +164,7 @@ TEST(DemoWithoutWindows, StillAlternatesTheType) {
     ResetSharedState();
     // Without a View panel no "Surf" button is checked, so every tick picks Surface.
     DemoStep();
-    EXPECT_EQ(renderType, Surface);
+    EXPECT_EQ(renderType, RenderType::Surface);
     EXPECT_TRUE(renderPending);
     ResetOrientation();
 }

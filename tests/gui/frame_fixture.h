@@ -41,7 +41,7 @@ inline bool AnyFrameVisible() {
 inline void ResetSharedState() {
     loadCount = 0;
     modelType = ModelType::Ball;
-    renderType = Surface;
+    renderType = RenderType::Surface;
     threshold = 0.1f;
     interpolate = false;
     gradientShading = true;

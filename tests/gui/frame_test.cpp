@@ -91,7 +91,7 @@ TEST_F(FrameStartUp, ChecksSurfaceAndShowsNoModelWindow) {
     EXPECT_TRUE(IsMenuItemChecked(kCmdSurface));
     EXPECT_FALSE(IsMenuItemChecked(kCmdTransparent));
     EXPECT_FALSE(IsMenuItemChecked(kCmdSlice));
-    EXPECT_EQ(renderType, Surface);
+    EXPECT_EQ(renderType, RenderType::Surface);
     EXPECT_EQ(renderWindow, nullptr);
     EXPECT_EQ(geometryWindow, nullptr);
     ASSERT_NE(mdiClient, nullptr);
@@ -163,7 +163,7 @@ TEST_F(FrameStartUp, MenuItemsCarryTheirCommandIds) {
     const std::map<int, QString> expected = {
         {kCmdBallModel, "Development Ball Model"}, {kCmdHeadModel, "Small MRI Head 128^3  "},
         {kCmdLoadFile, "&Load File..."},           {kCmdExit, "E&xit"},
-        {SnapWorldCommand(Left), "&Left"},         {SnapPlaneCommand(Left), "&Left"},
+        {SnapWorldCommand(Face::Left), "&Left"},   {SnapPlaneCommand(Face::Left), "&Left"},
         {kCmdThresholdPanel, "T&hreshold Value"},  {kCmdGradientShading, "&Grad Shad\tON/OFF"},
         {kCmdHelpContents, "&Contents..."},        {kCmdAbout, "&About..."}};
     for (const auto& [id, text] : expected) {
@@ -318,7 +318,7 @@ TEST_F(MenuCommands, CancelledLoadFileLeavesTheModelAndItsWindows) {
 TEST_F(MenuCommands, RenderTypeCommandsMoveTheCheckMarkAndThePanelButton) {
     for (int id : {kCmdSlice, kCmdSurface, kCmdTransparent, kCmdTransparent, kCmdSurface}) {
         DispatchCommand(frame, id);
-        EXPECT_EQ(renderType, id - kCmdRenderTypeFirst);
+        EXPECT_EQ(renderType, RenderTypeOf(id));
         for (int item = kCmdRenderTypeFirst; item <= kCmdRenderTypeLast; ++item) {
             EXPECT_EQ(IsMenuItemChecked(item), item == id) << "after " << id << ", item " << item;
             if (viewPanel) {
@@ -385,10 +385,10 @@ TEST_F(MenuCommands, PanelCommandsHideAndShowThePanels) {
 }
 
 TEST_F(MenuCommands, SnapCommandsChooseTheGrabTarget) {
-    DispatchCommand(frame, SnapWorldCommand(Top));  // World to Top
+    DispatchCommand(frame, SnapWorldCommand(Face::Top));  // World to Top
     EXPECT_EQ(grabTarget, 0);
-    EXPECT_FLOAT_EQ(World[10].z, -0.5f);             // the Top face centre now faces the viewer
-    DispatchCommand(frame, SnapPlaneCommand(Back));  // ViewPlane to Back
+    EXPECT_FLOAT_EQ(World[10].z, -0.5f);  // the Top face centre now faces the viewer
+    DispatchCommand(frame, SnapPlaneCommand(Face::Back));  // ViewPlane to Back
     EXPECT_EQ(grabTarget, 1);
     EXPECT_TRUE(renderPending);
 }

@@ -159,7 +159,7 @@ TEST_F(GeometryWindowTest, KeysPanRenderAndStartTheDemonstration) {
 TEST_F(GeometryWindowTest, TKeyStepsTheRenderTypeThroughAllThree) {
     for (int press = 1; press <= 3; ++press) {
         window->handleCharacter('T');
-        EXPECT_EQ(renderType, press % 3);
+        EXPECT_EQ(static_cast<int>(renderType), press % 3);
     }
 }
 

@@ -120,7 +120,7 @@ TEST_F(PanelsTest, MinimisingAPanelClearsItsShownFlag) {
 
 TEST_F(PanelsTest, ViewPanelSetsTheTypeAndMovesTheMenuCheckMark) {
     Click(viewPanel, kCmdSlice);
-    EXPECT_EQ(renderType, Slice);
+    EXPECT_EQ(renderType, RenderType::Slice);
     EXPECT_TRUE(IsMenuItemChecked(kCmdSlice));
     EXPECT_FALSE(IsMenuItemChecked(kCmdSurface));
     EXPECT_TRUE(renderPending);
@@ -129,7 +129,7 @@ TEST_F(PanelsTest, ViewPanelSetsTheTypeAndMovesTheMenuCheckMark) {
 
     renderPending = false;
     Click(viewPanel, kCmdTransparent);
-    EXPECT_EQ(renderType, Transparent);
+    EXPECT_EQ(renderType, RenderType::Transparent);
     EXPECT_TRUE(IsMenuItemChecked(kCmdTransparent));
     EXPECT_FALSE(IsMenuItemChecked(kCmdSlice));
     EXPECT_TRUE(renderPending);
@@ -152,24 +152,24 @@ TEST_F(PanelsTest, WorldSnapButtonsTurnTheBoxNotThePlaneAlone) {
     Click(mapPanel, kCmdGrabWorld);
     ASSERT_EQ(grabTarget, 0);
     renderPending = false;
-    Click(mapPanel, SnapPlaneCommand(Front));  // Front
+    Click(mapPanel, SnapPlaneCommand(Face::Front));  // Front
     ExpectPoint(World[0], -0.5f, -0.5f, -0.5f);
     ExpectPoint(World[6], 0.5f, 0.5f, 0.5f);
     // The plane turned with the box: it is still on the front face.
     ExpectPoint(ViewPlane[4], 0.0f, 0.0f, -0.5f);
     EXPECT_FALSE(renderPending);
 
-    Click(mapPanel, SnapPlaneCommand(Top));  // Top: the box's top face now faces the viewer
+    Click(mapPanel, SnapPlaneCommand(Face::Top));  // Top: the box's top face now faces the viewer
     ExpectPoint(World[10], 0.0f, 0.0f, -0.5f);
 }
 
 TEST_F(PanelsTest, AfterASnapViewPlaneCommandTheButtonsMoveThePlane) {
     Click(mapPanel, kCmdGrabWorld);
-    DispatchCommand(frame, SnapPlaneCommand(Front));  // Snap ViewPlane to Front
+    DispatchCommand(frame, SnapPlaneCommand(Face::Front));  // Snap ViewPlane to Front
     EXPECT_EQ(grabTarget, 1);
     EXPECT_TRUE(IsRadioButtonChecked(mapPanel, kCmdGrabWorld));  // the panel keeps its choice
     renderPending = false;
-    Click(mapPanel, SnapPlaneCommand(Back));  // Back
+    Click(mapPanel, SnapPlaneCommand(Face::Back));  // Back
     ExpectPoint(ViewPlane[0], 0.5f, -0.5f, 0.5f);
     ExpectPoint(ViewPlane[1], -0.5f, -0.5f, 0.5f);
     ExpectPoint(ViewPlane[4], 0.0f, 0.0f, 0.5f);
@@ -182,9 +182,12 @@ TEST_F(PanelsTest, EachSnapButtonPutsThePlaneOnItsFace) {
     const struct {
         int id;
         Point3 centre;
-    } faces[] = {{SnapPlaneCommand(Front), {0, 0, -0.5f}}, {SnapPlaneCommand(Back), {0, 0, 0.5f}},
-                 {SnapPlaneCommand(Top), {0, -0.5f, 0}},   {SnapPlaneCommand(Bottom), {0, 0.5f, 0}},
-                 {SnapPlaneCommand(Left), {-0.5f, 0, 0}},  {SnapPlaneCommand(Right), {0.5f, 0, 0}}};
+    } faces[] = {{SnapPlaneCommand(Face::Front), {0, 0, -0.5f}},
+                 {SnapPlaneCommand(Face::Back), {0, 0, 0.5f}},
+                 {SnapPlaneCommand(Face::Top), {0, -0.5f, 0}},
+                 {SnapPlaneCommand(Face::Bottom), {0, 0.5f, 0}},
+                 {SnapPlaneCommand(Face::Left), {-0.5f, 0, 0}},
+                 {SnapPlaneCommand(Face::Right), {0.5f, 0, 0}}};
     for (const auto& face : faces) {
         Click(mapPanel, face.id);
         SCOPED_TRACE(face.id);
@@ -210,7 +213,7 @@ TEST_F(PanelsTest, PanningInTwiceAndOutTwiceReturnsThePlane) {
 }
 
 TEST_F(PanelsTest, MapPanelKeysPanScaleRenderAndStepTheType) {
-    QWidget* focus = Button(mapPanel, SnapPlaneCommand(Front));
+    QWidget* focus = Button(mapPanel, SnapPlaneCommand(Face::Front));
     QTest::keyClick(focus, '+');
     ExpectPoint(ViewPlane[4], 0.0f, 0.0f, -0.45f);
     QTest::keyClick(focus, '-');
@@ -226,7 +229,7 @@ TEST_F(PanelsTest, MapPanelKeysPanScaleRenderAndStepTheType) {
 
     renderPending = false;
     QTest::keyClick(focus, 'T');
-    EXPECT_EQ(renderType, Transparent);
+    EXPECT_EQ(renderType, RenderType::Transparent);
     EXPECT_TRUE(IsMenuItemChecked(kCmdTransparent));
     EXPECT_FALSE(IsMenuItemChecked(kCmdSurface));
     EXPECT_TRUE(renderPending);
@@ -234,7 +237,7 @@ TEST_F(PanelsTest, MapPanelKeysPanScaleRenderAndStepTheType) {
     EXPECT_TRUE(IsRadioButtonChecked(viewPanel, kCmdSurface));
     QTest::keyClick(focus, 't');
     QTest::keyClick(focus, 't');
-    EXPECT_EQ(renderType, Surface);
+    EXPECT_EQ(renderType, RenderType::Surface);
     EXPECT_TRUE(IsMenuItemChecked(kCmdSurface));
 }
 
@@ -416,7 +419,7 @@ TEST_F(PanelsTest, EnterInAPanelClicksNoButtonAndChangesNothing) {
         }
     }
     EXPECT_TRUE(slideBar->isVisible());
-    EXPECT_EQ(renderType, Surface);
+    EXPECT_EQ(renderType, RenderType::Surface);
 }
 
 struct OnScreenCase {

@@ -225,7 +225,7 @@ TEST_F(RenderWindowTest, TKeyCyclesTheRenderTypeWithOneCheckMark) {
     for (int press = 1; press <= 3; ++press) {
         renderPending = false;
         window->handleCharacter('t');
-        EXPECT_EQ(renderType, press % 3);
+        EXPECT_EQ(static_cast<int>(renderType), press % 3);
         int checked = 0;
         for (int id = kCmdRenderTypeFirst; id <= kCmdRenderTypeLast; ++id)
             checked += IsMenuItemChecked(id) ? 1 : 0;

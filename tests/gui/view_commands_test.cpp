@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "geometry/orientation.h"
-#include "render/settings.h"
+#include "render/buffers.h"
+#include "render/user_settings.h"
 #include "tests/gui/frame_fixture.h"
 #include "ui/commands.h"
 #include "ui/demo.h"
@@ -60,7 +61,7 @@ class ViewCommandsTest : public FrameFixture {
         DispatchCommand(frame, kCmdCone);
         DispatchCommand(frame, kCmdTransparent);
         DispatchCommand(frame, kCmdInterpolate);
-        SnapWorld(Left);
+        SnapWorld(Face::Left);
         RotateViewPlane(0.37f, -0.21f);
         PanViewPlane(PanDirection::In);
         DemoStep();

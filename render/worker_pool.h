@@ -1,5 +1,0 @@
-// Moved to base/worker_pool.h, where every layer can use it; this name stays for code
-// written before the move.
-#pragma once
-
-#include "base/worker_pool.h"
