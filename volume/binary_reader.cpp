@@ -13,6 +13,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "base/worker_pool.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -134,43 +135,56 @@ void Transpose16(const std::uint8_t* const in[16], std::uint8_t* const out[16]) 
 #endif
 }
 
+// The rows y of WriteSlices; gathered holds 16 rows of the slices.
+void WriteRow(const std::uint8_t* slices, const ImportParams& p, std::int32_t firstZ,
+              std::int32_t count, std::int32_t y, std::uint8_t* gathered) {
+    const VolumeStore& v = VoxelVolume;
+    const std::size_t sliceVoxels = std::size_t(p.dimX) * std::size_t(p.dimY);
+    const std::size_t width = std::size_t(p.dimX);
+    const std::uint8_t* line = slices + std::size_t(y - 1) * width;
+    std::int32_t k = 0;
+    for (; k + 15 < count; k += 16) {
+        for (int i = 0; i < 16; ++i) {
+            std::memcpy(&gathered[i * width], line + std::size_t(k + i) * sliceVoxels, width);
+        }
+        std::int32_t x = 1;
+        for (; x + 15 <= p.dimX; x += 16) {
+            const std::uint8_t* in[16];
+            std::uint8_t* out[16];
+            for (int i = 0; i < 16; ++i) {
+                in[i] = &gathered[i * width + std::size_t(x - 1)];
+                out[i] = v.voxels[x + i][y] + firstZ + k;
+            }
+            Transpose16(in, out);
+        }
+        for (; x <= p.dimX; ++x) {
+            std::uint8_t* row = v.voxels[x][y] + firstZ + k;
+            for (int i = 0; i < 16; ++i) row[i] = gathered[i * width + std::size_t(x - 1)];
+        }
+    }
+    for (; k < count; ++k) {
+        const std::uint8_t* src = line + std::size_t(k) * sliceVoxels;
+        for (std::int32_t x = 1; x <= p.dimX; ++x) v.voxels[x][y][firstZ + k] = src[x - 1];
+    }
+}
+
 // Writes count slices of 8-bit values (x fastest) into the store at z =
 // firstZ, firstZ + 1, ...: each store row is touched once per run. Sixteen
 // slices' rows at a time are first copied side by side: slices lie a power
 // of two apart, and reading them in place would evict each other's lines.
 void WriteSlices(const std::uint8_t* slices, const ImportParams& p, std::int32_t firstZ,
                  std::int32_t count) {
-    const VolumeStore& v = VoxelVolume;
-    const std::size_t sliceVoxels = std::size_t(p.dimX) * std::size_t(p.dimY);
     const std::size_t width = std::size_t(p.dimX);
-    std::vector<std::uint8_t> gathered(16 * width);
-    for (std::int32_t y = 1; y <= p.dimY; ++y) {
-        const std::uint8_t* line = slices + std::size_t(y - 1) * width;
-        std::int32_t k = 0;
-        for (; k + 15 < count; k += 16) {
-            for (int i = 0; i < 16; ++i) {
-                std::memcpy(&gathered[i * width], line + std::size_t(k + i) * sliceVoxels, width);
-            }
-            std::int32_t x = 1;
-            for (; x + 15 <= p.dimX; x += 16) {
-                const std::uint8_t* in[16];
-                std::uint8_t* out[16];
-                for (int i = 0; i < 16; ++i) {
-                    in[i] = &gathered[i * width + std::size_t(x - 1)];
-                    out[i] = v.voxels[x + i][y] + firstZ + k;
-                }
-                Transpose16(in, out);
-            }
-            for (; x <= p.dimX; ++x) {
-                std::uint8_t* row = v.voxels[x][y] + firstZ + k;
-                for (int i = 0; i < 16; ++i) row[i] = gathered[i * width + std::size_t(x - 1)];
-            }
+    // Rows of different y go to different store rows: bands of y run on the
+    // worker threads, each with its own side-by-side copy.
+    constexpr std::int32_t kBand = 16;
+    ParallelFor((p.dimY + kBand - 1) / kBand, [&](std::int32_t band) {
+        std::vector<std::uint8_t> gathered(16 * width);
+        const std::int32_t lastY = std::min(p.dimY, (band + 1) * kBand);
+        for (std::int32_t y = band * kBand + 1; y <= lastY; ++y) {
+            WriteRow(slices, p, firstZ, count, y, gathered.data());
         }
-        for (; k < count; ++k) {
-            const std::uint8_t* src = line + std::size_t(k) * sliceVoxels;
-            for (std::int32_t x = 1; x <= p.dimX; ++x) v.voxels[x][y][firstZ + k] = src[x - 1];
-        }
-    }
+    });
 }
 
 std::uint8_t LargestByte(const std::uint8_t* data, std::size_t n) {
