@@ -41,6 +41,11 @@ RayLanesPlan PlanRayLanes(const RayContext& c, const Point3& rayDir) {
     if (!(stride > 0.0) || !std::isfinite(stride)) return plan;
     const double largest = std::max({s.dimX, s.dimY, s.dimZ}) + 1.0;
     const double slack = (RayLanesPlan::kMostSkipped + 2) * largest * 0x1p-22;
+    // Outside lanes skip only within four times the volume's size, where
+    // every coordinate on the way stays below `reach`.
+    plan.near = static_cast<float>(4.0 * largest);
+    const double reach = 4.0 * largest + RayLanesPlan::kMostSkipped * stride + 2.0;
+    plan.slack = static_cast<float>((RayLanesPlan::kMostSkipped + 2) * reach * 0x1p-22 + 1e-3);
     for (int r = 2; r <= BrickMap::kFarReach; ++r) {
         const double steps = (kBrick * (r - 1) - slack) / stride - 1.0;
         plan.skip[r] = steps >= RayLanesPlan::kMostSkipped ? RayLanesPlan::kMostSkipped
@@ -77,6 +82,34 @@ CALYRA_AVX2 inline __m256i BrickIndex(__m256i ix, __m256i iy, __m256i iz, __m256
     const __m256i row = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(ix, kShift), perX),
                                          _mm256_srai_epi32(iy, kShift));
     return _mm256_add_epi32(_mm256_mullo_epi32(row, perY), _mm256_srai_epi32(iz, kShift));
+}
+
+// For lanes outside the volume, how many further steps certainly leave
+// each outside on this axis (0 for lanes inside its range, a large number for
+// lanes that never come in): the gap to the range less the rounding slack,
+// in steps of d, less one. Lanes farther out than `near` get 0.
+CALYRA_AVX2 inline __m256 EntrySteps(__m256 p, float d, __m256 high, float slack, float near) {
+    const __m256 low = _mm256_set1_ps(1.0f);
+    const __m256 below = _mm256_cmp_ps(p, low, _CMP_LT_OQ);
+    const __m256 above = _mm256_cmp_ps(p, high, _CMP_GE_OQ);
+    const __m256 never = _mm256_set1_ps(1.0e9f);
+    const __m256 s = _mm256_set1_ps(slack), one = _mm256_set1_ps(1.0f);
+    __m256 steps = _mm256_setzero_ps();
+    if (d > 0.0f) {
+        const __m256 up = _mm256_sub_ps(
+            _mm256_div_ps(_mm256_sub_ps(_mm256_sub_ps(low, p), s), _mm256_set1_ps(d)), one);
+        steps = _mm256_blendv_ps(_mm256_blendv_ps(steps, never, above), up, below);
+    } else if (d < 0.0f) {
+        const __m256 down = _mm256_sub_ps(
+            _mm256_div_ps(_mm256_sub_ps(_mm256_sub_ps(p, high), s), _mm256_set1_ps(-d)), one);
+        steps = _mm256_blendv_ps(_mm256_blendv_ps(steps, never, below), down, above);
+    } else if (d == 0.0f) {
+        steps = _mm256_blendv_ps(steps, never, _mm256_or_ps(below, above));
+    }
+    // Far out, the rounding of the additions is larger than the slack allows.
+    const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), p);
+    return _mm256_blendv_ps(steps, _mm256_setzero_ps(),
+                            _mm256_cmp_ps(magnitude, _mm256_set1_ps(near), _CMP_NLT_UQ));
 }
 
 // The least value of the lanes set in `lanes` (bit k for lane k), values
@@ -193,6 +226,24 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
                 results[k] = {progress[k].acc, 0};
             }
             active &= ~gone;
+            if (active == 0) break;
+            // None can reach a loud sample before it is inside on every
+            // axis: run on by additions as long as every lane stays outside.
+            const __m256 entry =
+                _mm256_max_ps(_mm256_max_ps(EntrySteps(px, rayDir.x, highX, plan.slack, plan.near),
+                                            EntrySteps(py, rayDir.y, highY, plan.slack, plan.near)),
+                              EntrySteps(pz, rayDir.z, highZ, plan.slack, plan.near));
+            const __m256 bounded =
+                _mm256_min_ps(_mm256_max_ps(entry, _mm256_setzero_ps()),
+                              _mm256_set1_ps(static_cast<float>(RayLanesPlan::kMostSkipped)));
+            const std::int32_t n =
+                std::min(LeastActive(_mm256_cvttps_epi32(bounded), active), stepCount - 1 - i);
+            for (std::int32_t k = 0; k < n; ++k) {
+                px = _mm256_add_ps(px, dx);
+                py = _mm256_add_ps(py, dy);
+                pz = _mm256_add_ps(pz, dz);
+            }
+            i += n > 0 ? n : 0;
             continue;
         }
         const __m256i index = _mm256_add_epi32(

@@ -26,10 +26,15 @@ bool RayLanesSupported();
 bool RayLanesFit(const RayContext& context);
 
 // What all lane groups of one render share: how many steps a group may take
-// by additions alone when its lanes are among quiet bricks of reach r.
+// by additions alone when its lanes are among quiet bricks of reach r, or
+// all outside the volume.
 struct RayLanesPlan {
     static constexpr std::int32_t kMostSkipped = 64;
     std::int32_t skip[BrickMap::kFarReach + 1] = {};
+    // Lanes outside the volume: the distance within which they may skip, and
+    // the rounding allowance of their additions (none skip while near is 0).
+    float near = 0.0f;
+    float slack = 0.0f;
 };
 RayLanesPlan PlanRayLanes(const RayContext& context, const Point3& rayDir);
 
