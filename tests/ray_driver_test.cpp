@@ -220,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Scene{ModelType::Head, RenderType::Transparent, false, 0.4f},
                       Scene{ModelType::Hyperboloid, RenderType::Transparent, true, 0.0f},
                       Scene{ModelType::Monkey, RenderType::Surface, false, -0.5f}),
-    [](const auto& info) { return SceneName(info.param); });
+    [](const auto& paramInfo) { return SceneName(paramInfo.param); });
 
 }  // namespace
 }  // namespace calyra

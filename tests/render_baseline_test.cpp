@@ -126,8 +126,8 @@ std::uint64_t BuildAndHashStore(ModelType model) {
 TEST(RenderBaseline, EverySceneHashesToItsRecordedValue) {
     std::map<std::string, std::string> recorded;
     std::ifstream in(CALYRA_TEST_DATA_DIR "/render_baseline.txt");
-    std::string name, hash;
-    while (in >> name >> hash) recorded[name] = hash;
+    std::string recordedName, hash;
+    while (in >> recordedName >> hash) recorded[recordedName] = hash;
 
     std::ostringstream table;
     int differing = 0;

@@ -45,6 +45,11 @@ class MessageRecorder {
     std::vector<Message> messages;
 };
 
+// Names the cases of a parameterised test after their label field.
+inline constexpr auto kByLabel = [](const auto& paramInfo) {
+    return std::string(paramInfo.param.label);
+};
+
 class CoreTest : public ::testing::Test {
   protected:
     void SetUp() override { ResetProgramState(); }

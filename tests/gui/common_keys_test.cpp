@@ -68,9 +68,9 @@ TEST_P(CommonKeys, OtherKeysAreLeftToTheWindow) {
 
 INSTANTIATE_TEST_SUITE_P(Takers, CommonKeys,
                          ::testing::Values(KeyTaker::ModelWindow, KeyTaker::MapPanel),
-                         [](const auto& info) {
-                             return info.param == KeyTaker::ModelWindow ? "ModelWindow"
-                                                                        : "MapPanel";
+                         [](const auto& paramInfo) {
+                             return paramInfo.param == KeyTaker::ModelWindow ? "ModelWindow"
+                                                                             : "MapPanel";
                          });
 
 }  // namespace
