@@ -12,11 +12,15 @@
 
 namespace calyra::cli {
 
-const char* const kUsage =
+namespace {
+
+// {models}, {types} and {faces} stand for the lists of the name tables, so
+// that a new model or type shows up here by itself.
+constexpr const char* kUsageText =
     "calyra-render [OPTIONS]\n"
     "\n"
     "Volume (default --model ball):\n"
-    "  --model NAME            ball | monkey | combined | head | hyperboloid | cone\n"
+    "  --model NAME            {models}\n"
     "                          (head reads \"sm3dhead\" from the working directory)\n"
     "  --raw FILE              import FILE; shape and type from FILE.inf unless given:\n"
     "  --dims X Y Z  --bytes N  --ascii  --reverse  --aspect AX AY AZ  --header-bytes N\n"
@@ -25,9 +29,9 @@ const char* const kUsage =
     "  --view FILE             a view file, or a picture saved with one: its volume,\n"
     "                          settings and geometry; the options below still apply\n"
     "Settings (defaults as at program start, or the view's):\n"
-    "  --type surface|transparent|slice   --threshold F   --interp   --no-grad\n"
+    "  --type {types}   --threshold F   --interp   --no-grad\n"
     "Geometry, applied to the start-up (or the view's) World and ViewPlane in order:\n"
-    "  --snap-world FACE   --snap-plane FACE        FACE: front back top bottom left right\n"
+    "  --snap-world FACE   --snap-plane FACE        FACE: {faces}\n"
     "  --rotate-world AY AX   --rotate-plane AY AX   --rotate-plane-xyz AX AY AZ\n"
     "  --translate-plane DX DY DZ   --pan in|out\n"
     "Output:\n"
@@ -43,7 +47,23 @@ const char* const kUsage =
     "  --repeat N              render N times, report the median ms per render on stderr\n"
     "  --help, --version\n";
 
-namespace {
+// In Face order.
+constexpr const char* kFaceNames[kFaceCount] = {"front", "back", "top", "bottom", "left", "right"};
+
+// The names of a table's entries, joined by separator.
+template <typename Table, typename Name>
+std::string Joined(const Table& table, const char* separator, Name name) {
+    std::string text;
+    for (const auto& entry : table) {
+        if (!text.empty()) text += separator;
+        text += name(entry);
+    }
+    return text;
+}
+
+void ReplaceOnce(std::string& text, std::string_view placeholder, const std::string& value) {
+    text.replace(text.find(placeholder), placeholder.size(), value);
+}
 
 // The largest --size: a picture of this side is 1 GiB of pixels.
 constexpr int kMaxPictureSide = 16384;
@@ -68,11 +88,8 @@ bool ParseFloat(const char* text, float& out) {
 }
 
 bool ParseFace(const std::string& name, Face& face) {
-    // In Face order.
-    static const char* const names[kFaceCount] = {"front",  "back", "top",
-                                                  "bottom", "left", "right"};
     for (int i = 0; i < kFaceCount; ++i) {
-        if (name == names[i]) {
+        if (name == kFaceNames[i]) {
             face = static_cast<Face>(i);
             return true;
         }
@@ -81,6 +98,16 @@ bool ParseFace(const std::string& name, Face& face) {
 }
 
 }  // namespace
+
+std::string Usage() {
+    std::string text = kUsageText;
+    ReplaceOnce(text, "{models}",
+                Joined(BuiltInModels(), " | ", [](const ModelName& m) { return m.name; }));
+    ReplaceOnce(text, "{types}",
+                Joined(kRenderTypes, "|", [](const RenderTypeName& t) { return t.name; }));
+    ReplaceOnce(text, "{faces}", Joined(kFaceNames, " ", [](const char* name) { return name; }));
+    return text;
+}
 
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
     Options o;

@@ -9,6 +9,10 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "render/render_type.h"
+#include "volume/model_type.h"
 
 namespace {
 
@@ -87,6 +91,48 @@ TEST(CalyraRender, UsageErrorsExitWithTwo) {
     EXPECT_EQ(RunRender("--snap-world sideways").status, 2);
     EXPECT_EQ(RunRender("--dims 1 2").status, 2);
     EXPECT_EQ(RunRender("--help").status, 0);
+}
+
+// The words after label on its line of text, split at separator.
+std::vector<std::string> ListAfter(const std::string& text, const std::string& label,
+                                   const std::string& separator) {
+    const std::size_t start = text.find(label);
+    if (start == std::string::npos) return {};
+    std::string rest =
+        text.substr(start + label.size(), text.find('\n', start) - start - label.size());
+    rest = rest.substr(rest.find_first_not_of(' '));
+    rest = rest.substr(0, rest.find("   "));  // the next option on the line
+    std::vector<std::string> words;
+    for (std::size_t at = 0;;) {
+        const std::size_t end = rest.find(separator, at);
+        words.push_back(rest.substr(at, end - at));
+        if (end == std::string::npos) return words;
+        at = end + separator.size();
+    }
+}
+
+// --help lists the names the name tables hold, and the options take each one.
+TEST(CalyraRender, HelpListsEveryModelAndTypeTheOptionsTake) {
+    const RunResult help = RunRender("--help");
+    ASSERT_EQ(help.status, 0);
+    std::vector<std::string> models, types;
+    for (const calyra::ModelName& m : calyra::BuiltInModels()) models.push_back(m.name);
+    for (const calyra::RenderTypeName& t : calyra::kRenderTypes) types.push_back(t.name);
+    EXPECT_EQ(ListAfter(help.out, "--model NAME", " | "), models) << help.out;
+    EXPECT_EQ(ListAfter(help.out, "--type", "|"), types) << help.out;
+    EXPECT_NE(help.out.find("ball | monkey | combined | head | hyperboloid | cone\n"),
+              std::string::npos);
+    EXPECT_NE(help.out.find("--type surface|transparent|slice "), std::string::npos);
+    EXPECT_NE(help.out.find("FACE: front back top bottom left right\n"), std::string::npos);
+
+    // The head model reads sm3dhead from the working directory.
+    const fs::path headDir = fs::path(CALYRA_HEAD_FILE).parent_path();
+    for (const std::string& model : models) {
+        EXPECT_EQ(RunRender("--model " + model + " --dump /dev/null", headDir).status, 0) << model;
+    }
+    for (const std::string& type : types) {
+        EXPECT_EQ(RunRender("--type " + type + " --dump /dev/null").status, 0) << type;
+    }
 }
 
 TEST(CalyraRender, RefusedImportParametersGiveTheRefusalMessage) {
