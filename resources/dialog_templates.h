@@ -18,7 +18,7 @@ enum class ControlKind : std::uint8_t {
     Label,              // left-aligned static text
     CenteredLabel,
     Edit,
-    Icon,                 // static picture; text names the icon (resources/panel_icons.h)
+    Icon,                 // static picture; text names the icon (ui/panel_icons.h)
     HorizontalScrollBar,  // range 0..100 unless the dialog sets another
     DropDownList,
 };

@@ -39,11 +39,6 @@ class RenderWindow : public QWidget, public PreparesPaint {
     explicit RenderWindow(QWidget* parent = nullptr);
     ~RenderWindow() override;
 
-    // The off-screen copies of the last image and of the second stereo image.
-    const QImage& imageBitmap() const { return imageBitmap_; }
-    const QImage& stereoBitmap() const { return stereoBitmap_; }
-    const GreyPalette& imagePalette() const { return imagePalette_; }
-
     // One typed character, as the keyboard delivers it.
     void handleCharacter(char key);
 
