@@ -147,7 +147,7 @@ TEST(RenderBaseline, EverySceneHashesToItsRecordedValue) {
         const std::string name = std::string("store-") + m.name;
         char text[32];
         std::snprintf(text, sizeof text, "%016llx",
-                      static_cast<unsigned long long>(BuildAndHashStore(m.model)));
+                      static_cast<unsigned long long>(BuildAndHashStore(m.value)));
         table << name << ' ' << text << '\n';
         if (recorded[name] != text) {
             ++differing;

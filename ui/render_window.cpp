@@ -285,9 +285,8 @@ void RenderWindow::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    const QString text = event->text();
-    if (text.size() == 1 && text.at(0).unicode() >= 0x20 && text.at(0).unicode() < 0x7F) {
-        handleCharacter(static_cast<char>(text.at(0).unicode()));
+    if (const char key = TypedCharacter(*event)) {
+        handleCharacter(key);
         event->accept();
         return;
     }

@@ -15,6 +15,7 @@
 #include "geometry/orientation.h"
 #include "render/buffers.h"
 #include "render/user_settings.h"
+#include "tests/test_support.h"
 #include "ui/command_ids.h"
 #include "ui/frame_window.h"
 #include "ui/platform.h"
@@ -41,11 +42,7 @@ inline bool AnyFrameVisible() {
 inline void ResetSharedState() {
     loadCount = 0;
     modelType = ModelType::Ball;
-    renderType = RenderType::Surface;
-    threshold = 0.1f;
-    interpolate = false;
-    gradientShading = true;
-    stereo = false;
+    test::ResetUserSettings();
     renderPending = false;
     displayMax = 0;
     demoRunning = 0;

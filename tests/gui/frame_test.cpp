@@ -253,12 +253,12 @@ TEST_F(MenuCommands, EveryBuiltInModelHasAMenuItemThatBuildsIt) {
     for (const ModelName& m : BuiltInModels()) {
         int items = 0;
         for (const ModelCommand& c : kModelCommands) {
-            if (c.model != m.model) continue;
+            if (c.model != m.value) continue;
             ++items;
             ASSERT_NE(MenuItem(c.command), nullptr) << m.name;
             EXPECT_EQ(DispatchCommand(frame, c.command), 1) << m.name;
-            EXPECT_EQ(modelType, m.model) << m.name;
-            EXPECT_EQ(VoxelVolume.source, SourceForModel(m.model)) << m.name;
+            EXPECT_EQ(modelType, m.value) << m.name;
+            EXPECT_EQ(VoxelVolume.source, SourceForModel(m.value)) << m.name;
             EXPECT_GT(VoxelVolume.dims.x, 0) << m.name;
         }
         EXPECT_EQ(items, 1) << m.name;
