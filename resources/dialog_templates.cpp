@@ -112,69 +112,31 @@ constexpr ControlTemplate kAboutControls[] = {
 };
 
 constexpr const char* kPanelFont = "MS Sans Serif";
+constexpr std::uint32_t kPanelStyle = kDialogVisible | kDialogMinimizeBox;
+
+// Name, caption, x, y, width, height, font (nullptr: the system font, as the
+// About box has), point size, style, controls.
+constexpr DialogTemplate kTemplates[] = {
+    {"View2", "View", 220, 400, 64, 90, kPanelFont, 8, kPanelStyle, kView2Controls},
+    {"Map2", "Map", 440, -63, 64, 248, kPanelFont, 8, kPanelStyle, kMap2Controls},
+    {"ThrAdj", "Slide Bar", 5, 400, 129, 42, kPanelFont, 8, kDialogVisible, kThrAdjControls},
+    {"FileLoad", "Volume File Import", 10, 19, 199, 234, kPanelFont, 8, kDialogPlain,
+     kFileLoadControls},
+    {"1002", "About the Calyra Visualizer", 50, 50, 200, 200, nullptr, 0, kDialogPlain,
+     kAboutControls},
+};
 
 }  // namespace
 
-const DialogTemplate kView2Template = {.name = "View2",
-                                       .caption = "View",
-                                       .x = 220,
-                                       .y = 400,
-                                       .width = 64,
-                                       .height = 90,
-                                       .fontFamily = kPanelFont,
-                                       .pointSize = 8,
-                                       .style = kDialogVisible | kDialogMinimizeBox,
-                                       .controls = kView2Controls};
-
-const DialogTemplate kMap2Template = {.name = "Map2",
-                                      .caption = "Map",
-                                      .x = 440,
-                                      .y = -63,
-                                      .width = 64,
-                                      .height = 248,
-                                      .fontFamily = kPanelFont,
-                                      .pointSize = 8,
-                                      .style = kDialogVisible | kDialogMinimizeBox,
-                                      .controls = kMap2Controls};
-
-const DialogTemplate kThrAdjTemplate = {.name = "ThrAdj",
-                                        .caption = "Slide Bar",
-                                        .x = 5,
-                                        .y = 400,
-                                        .width = 129,
-                                        .height = 42,
-                                        .fontFamily = kPanelFont,
-                                        .pointSize = 8,
-                                        .style = kDialogVisible,
-                                        .controls = kThrAdjControls};
-
-const DialogTemplate kFileLoadTemplate = {.name = "FileLoad",
-                                          .caption = "Volume File Import",
-                                          .x = 10,
-                                          .y = 19,
-                                          .width = 199,
-                                          .height = 234,
-                                          .fontFamily = kPanelFont,
-                                          .pointSize = 8,
-                                          .style = kDialogPlain,
-                                          .controls = kFileLoadControls};
-
-// The About box uses the system font.
-const DialogTemplate kAboutTemplate = {.name = "1002",
-                                       .caption = "About the Calyra Visualizer",
-                                       .x = 50,
-                                       .y = 50,
-                                       .width = 200,
-                                       .height = 200,
-                                       .fontFamily = nullptr,
-                                       .pointSize = 0,
-                                       .style = kDialogPlain,
-                                       .controls = kAboutControls};
+const DialogTemplate& kView2Template = kTemplates[0];
+const DialogTemplate& kMap2Template = kTemplates[1];
+const DialogTemplate& kThrAdjTemplate = kTemplates[2];
+const DialogTemplate& kFileLoadTemplate = kTemplates[3];
+const DialogTemplate& kAboutTemplate = kTemplates[4];
 
 const DialogTemplate* FindDialogTemplate(std::string_view name) {
-    for (const DialogTemplate* t :
-         {&kView2Template, &kMap2Template, &kThrAdjTemplate, &kFileLoadTemplate, &kAboutTemplate}) {
-        if (name == t->name) return t;
+    for (const DialogTemplate& t : kTemplates) {
+        if (name == t.name) return &t;
     }
     return nullptr;
 }

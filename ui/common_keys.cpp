@@ -1,7 +1,5 @@
 #include "ui/common_keys.h"
 
-#include <QKeyEvent>
-
 #include "base/repaint.h"
 #include "geometry/orientation.h"
 #include "ui/commands.h"
@@ -42,13 +40,6 @@ bool HandleCommonKey(char key, KeyTaker taker) {
         default:
             return false;
     }
-}
-
-char TypedCharacter(const QKeyEvent& event) {
-    const QString text = event.text();
-    if (text.size() != 1) return 0;
-    const char16_t c = text.at(0).unicode();
-    return c >= 0x20 && c < 0x7F ? static_cast<char>(c) : 0;
 }
 
 }  // namespace calyra::ui

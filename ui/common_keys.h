@@ -5,8 +5,6 @@
 // extra keys before or after these.
 #pragma once
 
-class QKeyEvent;
-
 namespace calyra::ui {
 
 enum class KeyTaker {
@@ -16,9 +14,5 @@ enum class KeyTaker {
 
 // Carries out key for taker; false when it is not one of taker's shared keys.
 bool HandleCommonKey(char key, KeyTaker taker);
-
-// The printable ASCII character a key press types, as the model windows take
-// it; 0 for any other key.
-char TypedCharacter(const QKeyEvent& event);
 
 }  // namespace calyra::ui

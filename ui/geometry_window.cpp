@@ -84,7 +84,7 @@ void DrawViewPlane(QPainter& painter, const Point3* points, int width, int heigh
     DrawEdges(painter, points, kViewPlanePoints, width, height, kPlaneColour, kPlaneEdges);
 }
 
-GeometryWindow::GeometryWindow(QWidget* parent) : QWidget(parent) {
+GeometryWindow::GeometryWindow(QWidget* parent) : ModelWindow(parent) {
     geometryWindow = this;
     setWindowTitle(QString::fromLatin1(kGeometryWindowTitle));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -109,15 +109,6 @@ void GeometryWindow::paintEvent(QPaintEvent* /*event*/) {
     RestoreIfMaximised(geometryWindow);
     DrawWorldBox(painter, World, clientWidth_, clientHeight_);
     DrawViewPlane(painter, ViewPlane, clientWidth_, clientHeight_);
-}
-
-void GeometryWindow::keyPressEvent(QKeyEvent* event) {
-    if (const char key = TypedCharacter(*event)) {
-        handleCharacter(key);
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void GeometryWindow::handleCharacter(char key) {

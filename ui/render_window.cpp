@@ -63,7 +63,7 @@ std::int32_t CellsPerSide(int rays) {
 
 }  // namespace
 
-RenderWindow::RenderWindow(QWidget* parent) : QWidget(parent) {
+RenderWindow::RenderWindow(QWidget* parent) : ModelWindow(parent) {
     renderWindow = this;
     setWindowTitle(QString::fromLatin1(kRenderWindowTitle));
     // The paint handler draws every pixel itself.
@@ -285,12 +285,7 @@ void RenderWindow::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    if (const char key = TypedCharacter(*event)) {
-        handleCharacter(key);
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    ModelWindow::keyPressEvent(event);
 }
 
 void RenderWindow::handleCharacter(char key) {

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QStringList>
 #include <QWidget>
@@ -65,6 +66,12 @@ class CaptionRecorder : public QObject {
         return false;
     }
 };
+
+// Delivers a key press that types c, as the keyboard would.
+inline void SendCharacter(QWidget* window, char c) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(c)));
+    QApplication::sendEvent(window, &press);
+}
 
 // Paints the window now (a render runs if one is pending) and returns what it shows.
 inline QImage Paint(QWidget* window) {

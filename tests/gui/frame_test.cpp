@@ -43,11 +43,6 @@ QMenu* TopMenu(QMenuBar* bar, const QString& title) {
     return nullptr;
 }
 
-void SendCharacter(QWidget* window, char c) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(c)));
-    QApplication::sendEvent(window, &press);
-}
-
 TEST_F(FrameStartUp, GreetsTheUserBeforeTheFrameIsVisible) {
     ASSERT_FALSE(messages.empty());
     const RecordedMessage& welcome = messages.front();

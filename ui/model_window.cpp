@@ -1,0 +1,18 @@
+#include "ui/model_window.h"
+
+#include <QKeyEvent>
+
+namespace calyra::ui {
+
+void ModelWindow::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    const char16_t c = text.size() == 1 ? text.at(0).unicode() : 0;
+    if (c >= 0x20 && c < 0x7F) {
+        handleCharacter(static_cast<char>(c));
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace calyra::ui
