@@ -3,6 +3,7 @@
 #include <QString>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -135,8 +136,35 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         }
         return true;
     };
+    // The option's one value as a whole number from low to high; refusal is
+    // the error for anything else (a missing value has its own).
+    auto wholeNumber = [&](int low, int high, const std::string& refusal) -> std::optional<int> {
+        int n = 0;
+        if (!need(1) || !ParseInt(argv[i + 1], n) || n < low || n > high) {
+            if (error.empty()) error = refusal;
+            return std::nullopt;
+        }
+        return n;
+    };
+    // The options that take one text value, and where it goes.
+    const std::pair<std::string_view, std::optional<std::string>*> textOptions[] = {
+        {"--raw", &o.raw},
+        {"--open", &o.open},
+        {"--view", &o.view},
+        {"--save-view", &o.saveView},
+        {"--out", &o.out},
+        {"--dump", &o.dump},
+        {"--dump-volume", &o.dumpVolume}};
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
+        const auto text = std::find_if(std::begin(textOptions), std::end(textOptions),
+                                       [&arg](const auto& t) { return t.first == arg; });
+        if (text != std::end(textOptions)) {
+            if (!need(1)) return std::nullopt;
+            *text->second = argv[i + 1];
+            ++i;
+            continue;
+        }
         int consumed = 0;
         if (arg == "--help" || arg == "-h") {
             o.help = true;
@@ -146,14 +174,6 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             if (!need(1)) return std::nullopt;
             o.model = argv[i + 1];
             o.modelGiven = true;
-            consumed = 1;
-        } else if (arg == "--view" || arg == "--save-view") {
-            if (!need(1)) return std::nullopt;
-            (arg == "--view" ? o.view : o.saveView) = argv[i + 1];
-            consumed = 1;
-        } else if (arg == "--raw") {
-            if (!need(1)) return std::nullopt;
-            o.raw = argv[i + 1];
             consumed = 1;
         } else if (arg == "--dims") {
             if (!need(3)) return std::nullopt;
@@ -166,17 +186,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             }
             o.dims = d;
             consumed = 3;
-        } else if (arg == "--bytes") {
-            int n = 0;
-            if (!need(1) || !ParseInt(argv[i + 1], n)) {
-                if (error.empty()) error = "not an integer for --bytes";
-                return std::nullopt;
-            }
-            o.bytes = n;
-            consumed = 1;
-        } else if (arg == "--open") {
-            if (!need(1)) return std::nullopt;
-            o.open = argv[i + 1];
+        } else if (arg == "--bytes" || arg == "--header-bytes") {
+            const std::optional<int> n = wholeNumber(INT_MIN, INT_MAX, "not an integer for " + arg);
+            if (!n) return std::nullopt;
+            (arg == "--bytes" ? o.bytes : o.headerBytes) = *n;
             consumed = 1;
         } else if (arg == "--window") {
             if (!need(2)) return std::nullopt;
@@ -197,14 +210,6 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             consumed = 2;
         } else if (arg == "--no-resample") {
             o.noResample = true;
-        } else if (arg == "--header-bytes") {
-            int n = 0;
-            if (!need(1) || !ParseInt(argv[i + 1], n)) {
-                if (error.empty()) error = "not an integer for --header-bytes";
-                return std::nullopt;
-            }
-            o.headerBytes = n;
-            consumed = 1;
         } else if (arg == "--ascii") {
             o.ascii = true;
         } else if (arg == "--reverse") {
@@ -267,29 +272,17 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             op.panIn = dir == "in";
             o.geometry.push_back(op);
             consumed = 1;
-        } else if (arg == "--out" || arg == "--dump" || arg == "--dump-volume") {
-            if (!need(1)) return std::nullopt;
-            std::optional<std::string>& target =
-                arg == "--out" ? o.out : (arg == "--dump" ? o.dump : o.dumpVolume);
-            target = argv[i + 1];
-            consumed = 1;
         } else if (arg == "--size") {
-            int n = 0;
-            if (!need(1) || !ParseInt(argv[i + 1], n) || n < 1 || n > kMaxPictureSide) {
-                if (error.empty())
-                    error =
-                        "--size takes a whole number from 1 to " + std::to_string(kMaxPictureSide);
-                return std::nullopt;
-            }
-            o.size = n;
+            const std::optional<int> n = wholeNumber(
+                1, kMaxPictureSide,
+                "--size takes a whole number from 1 to " + std::to_string(kMaxPictureSide));
+            if (!n) return std::nullopt;
+            o.size = *n;
             consumed = 1;
         } else if (arg == "--threads" || arg == "--repeat") {
-            int n = 0;
-            if (!need(1) || !ParseInt(argv[i + 1], n) || n < 1) {
-                if (error.empty()) error = arg + " takes a positive integer";
-                return std::nullopt;
-            }
-            (arg == "--threads" ? o.threads : o.repeat) = n;
+            const std::optional<int> n = wholeNumber(1, INT_MAX, arg + " takes a positive integer");
+            if (!n) return std::nullopt;
+            (arg == "--threads" ? o.threads : o.repeat) = *n;
             consumed = 1;
         } else {
             error = "unknown option " + arg;

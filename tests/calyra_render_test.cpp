@@ -340,20 +340,25 @@ std::string ReadAll(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Renders args in dir saving the view, renders again from the view alone, and
+// expects the same buffers.
+void ExpectTheSavedViewRendersTheSame(const std::string& args, const std::string& view,
+                                      const fs::path& dir) {
+    const RunResult saved = RunRender(args + " --save-view " + view + " --dump saved.txt", dir);
+    ASSERT_EQ(saved.status, 0) << saved.out;
+    const RunResult again = RunRender("--view " + view + " --dump again.txt", dir);
+    ASSERT_EQ(again.status, 0) << again.out;
+    EXPECT_EQ(ReadAll(dir / "saved.txt"), ReadAll(dir / "again.txt"));
+}
+
 TEST(CalyraRenderViews, AViewRendersTheSameBuffersAgainFromTheFileAndFromThePicture) {
     const fs::path dir = fs::temp_directory_path() / "calyra_views";
     fs::create_directories(dir);
     const std::string scene =
         "--model cone --interp --type transparent --threshold 0.1 --snap-world left "
         "--rotate-plane 0.5 -0.35 --pan in --rotate-world 0.3 0.1 --translate-plane 0.01 0 0.2";
-    const RunResult first = RunRender(scene +
-                                          " --save-view first.view --dump first.txt --out "
-                                          "first.png --size 300",
-                                      dir);
-    ASSERT_EQ(first.status, 0) << first.out;
-    const RunResult fromView = RunRender("--view first.view --dump again.txt", dir);
-    ASSERT_EQ(fromView.status, 0) << fromView.out;
-    EXPECT_EQ(ReadAll(dir / "first.txt"), ReadAll(dir / "again.txt"));
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectTheSavedViewRendersTheSame(scene + " --out first.png --size 300", "first.view", dir));
     // The picture knows its view: the same picture comes out again.
     const RunResult fromPicture = RunRender("--view first.png --out again.png --size 300", dir);
     ASSERT_EQ(fromPicture.status, 0) << fromPicture.out;
@@ -372,14 +377,8 @@ TEST(CalyraRenderViews, ARawViewNeedsItsDataFileUnchanged) {
     const fs::path dir = fs::temp_directory_path() / "calyra_raw_view";
     fs::create_directories(dir);
     std::ofstream(dir / "cube.raw", std::ios::binary) << std::string(1000, '\x50');
-    const RunResult saved = RunRender(
-        "--raw cube.raw --dims 10 10 10 --header-bytes 0 --type slice --save-view cube.view "
-        "--dump a.txt",
-        dir);
-    ASSERT_EQ(saved.status, 0) << saved.out;
-    const RunResult again = RunRender("--view cube.view --dump b.txt", dir);
-    ASSERT_EQ(again.status, 0) << again.out;
-    EXPECT_EQ(ReadAll(dir / "a.txt"), ReadAll(dir / "b.txt"));
+    ASSERT_NO_FATAL_FAILURE(ExpectTheSavedViewRendersTheSame(
+        "--raw cube.raw --dims 10 10 10 --header-bytes 0 --type slice", "cube.view", dir));
 
     std::ofstream(dir / "cube.raw", std::ios::binary | std::ios::app) << "xx";
     const RunResult grown = RunRender("--view cube.view --dump /dev/null", dir);
