@@ -62,6 +62,18 @@ std::string Joined(const Table& table, const char* separator, Name name) {
     return text;
 }
 
+// An option's name and the field its value goes to.
+template <typename Field>
+using Named = std::pair<std::string_view, Field*>;
+
+template <typename Field, std::size_t N>
+Field* Lookup(const Named<Field> (&table)[N], std::string_view name) {
+    for (const auto& [optionName, field] : table) {
+        if (optionName == name) return field;
+    }
+    return nullptr;
+}
+
 void ReplaceOnce(std::string& text, std::string_view placeholder, const std::string& value) {
     text.replace(text.find(placeholder), placeholder.size(), value);
 }
@@ -146,31 +158,33 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         }
         return n;
     };
+    // The options that take no value, and the setting each switches on.
+    const Named<bool> flagOptions[] = {{"--help", &o.help},       {"-h", &o.help},
+                                       {"--version", &o.version}, {"--ascii", &o.ascii},
+                                       {"--reverse", &o.reverse}, {"--no-resample", &o.noResample},
+                                       {"--interp", &o.interp},   {"--no-grad", &o.noGrad}};
     // The options that take one text value, and where it goes.
-    const std::pair<std::string_view, std::optional<std::string>*> textOptions[] = {
-        {"--raw", &o.raw},
-        {"--open", &o.open},
-        {"--view", &o.view},
-        {"--save-view", &o.saveView},
-        {"--out", &o.out},
-        {"--dump", &o.dump},
-        {"--dump-volume", &o.dumpVolume}};
+    const Named<std::optional<std::string>> textOptions[] = {{"--raw", &o.raw},
+                                                             {"--open", &o.open},
+                                                             {"--view", &o.view},
+                                                             {"--save-view", &o.saveView},
+                                                             {"--out", &o.out},
+                                                             {"--dump", &o.dump},
+                                                             {"--dump-volume", &o.dumpVolume}};
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
-        const auto text = std::find_if(std::begin(textOptions), std::end(textOptions),
-                                       [&arg](const auto& t) { return t.first == arg; });
-        if (text != std::end(textOptions)) {
+        if (bool* flag = Lookup(flagOptions, arg)) {
+            *flag = true;
+            continue;
+        }
+        if (std::optional<std::string>* text = Lookup(textOptions, arg)) {
             if (!need(1)) return std::nullopt;
-            *text->second = argv[i + 1];
+            *text = argv[i + 1];
             ++i;
             continue;
         }
         int consumed = 0;
-        if (arg == "--help" || arg == "-h") {
-            o.help = true;
-        } else if (arg == "--version") {
-            o.version = true;
-        } else if (arg == "--model") {
+        if (arg == "--model") {
             if (!need(1)) return std::nullopt;
             o.model = argv[i + 1];
             o.modelGiven = true;
@@ -208,12 +222,6 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             }
             o.window = w;
             consumed = 2;
-        } else if (arg == "--no-resample") {
-            o.noResample = true;
-        } else if (arg == "--ascii") {
-            o.ascii = true;
-        } else if (arg == "--reverse") {
-            o.reverse = true;
         } else if (arg == "--aspect") {
             std::vector<float> a(3);
             if (!floats(3, a.data(), false)) return std::nullopt;
@@ -236,10 +244,6 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             }
             o.threshold = t;
             consumed = 1;
-        } else if (arg == "--interp") {
-            o.interp = true;
-        } else if (arg == "--no-grad") {
-            o.noGrad = true;
         } else if (arg == "--snap-world" || arg == "--snap-plane") {
             if (!need(1)) return std::nullopt;
             GeometryOp op{arg == "--snap-world" ? GeometryOp::SnapWorld : GeometryOp::SnapPlane};

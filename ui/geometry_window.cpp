@@ -103,10 +103,7 @@ void GeometryWindow::resizeEvent(QResizeEvent* event) {
 void GeometryWindow::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     // Every request for this window erases with the black class background.
-    TakeEraseRequest(this);
-    painter.fillRect(rect(), Qt::black);
-    RestoreIfMaximised(renderWindow);
-    RestoreIfMaximised(geometryWindow);
+    startPaint(painter);
     DrawWorldBox(painter, World, clientWidth_, clientHeight_);
     DrawViewPlane(painter, ViewPlane, clientWidth_, clientHeight_);
 }

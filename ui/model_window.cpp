@@ -1,6 +1,9 @@
 #include "ui/model_window.h"
 
 #include <QKeyEvent>
+#include <QPainter>
+
+#include "ui/platform.h"
 
 namespace calyra::ui {
 
@@ -13,6 +16,13 @@ void ModelWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void ModelWindow::startPaint(QPainter& painter) {
+    TakeEraseRequest(this);
+    painter.fillRect(rect(), Qt::black);
+    RestoreIfMaximised(renderWindow);
+    RestoreIfMaximised(geometryWindow);
 }
 
 }  // namespace calyra::ui

@@ -1,8 +1,11 @@
 // What the two MDI model windows, render and geometry, share: a typed
-// character goes to the window's own key handler.
+// character goes to the window's own key handler, and every paint starts the
+// same way.
 #pragma once
 
 #include <QWidget>
+
+class QPainter;
 
 namespace calyra::ui {
 
@@ -16,6 +19,9 @@ class ModelWindow : public QWidget {
   protected:
     // A printable ASCII character goes to handleCharacter; other keys to QWidget.
     void keyPressEvent(QKeyEvent* event) override;
+    // Paints the black class background over the whole client area, whatever
+    // erase was asked for, and puts a maximised model window back to normal.
+    void startPaint(QPainter& painter);
 };
 
 }  // namespace calyra::ui

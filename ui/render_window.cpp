@@ -164,10 +164,7 @@ void RenderWindow::paintEvent(QPaintEvent* /*event*/) {
     // The black class background. Qt also paints regions it exposes itself
     // (moves, overlaps) without any erase request, so every paint starts
     // black; a request without erase (a stereo drag) only ever kept black there.
-    TakeEraseRequest(this);
-    screen.fillRect(rect(), Qt::black);
-    RestoreIfMaximised(renderWindow);
-    RestoreIfMaximised(geometryWindow);
+    startPaint(screen);
     // A drag's quick re-copy only means something while the pair is shown;
     // left set in mono it would block every later render.
     if (stereoMovePending && !stereo) stereoMovePending = 0;
