@@ -4,6 +4,7 @@
 #   ./test.sh --sanitize  the same suite under AddressSanitizer and
 #                         UndefinedBehaviorSanitizer, in build-sanitize/
 # CALYRA_BUILD_ROOT puts the build directories elsewhere (default: here).
+# CALYRA_STRICT=1 makes every warning an error and adds -Wshadow, as CI builds.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -16,6 +17,9 @@ if [[ "${1:-}" == "--sanitize" ]]; then
   build=$root/build-sanitize
   flags=(-DCALYRA_SANITIZE=ON -DCALYRA_BUILD_BENCH=OFF)
 fi
+
+# Said either way, so that an earlier strict configuration does not linger.
+if [[ "${CALYRA_STRICT:-0}" == 1 ]]; then flags+=(-DCALYRA_STRICT=ON); else flags+=(-DCALYRA_STRICT=OFF); fi
 
 ./scripts/install-deps.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" >/dev/null

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "bench/bench_support.h"
 #include "formats/open_volume.h"
 #include "tests/formats/fixture_writers.h"
 #include "volume/raw_reader.h"
@@ -19,11 +20,7 @@ namespace fs = std::filesystem;
 constexpr int kX = 512, kY = 512, kZ = 300;
 
 const fs::path& Dir() {
-    static const fs::path dir = [] {
-        fs::path d = fs::temp_directory_path() / "calyra_formats_bench";
-        fs::create_directories(d);
-        return d;
-    }();
+    static const fs::path dir = bench::ScratchFolder("calyra_formats_bench");
     return dir;
 }
 
@@ -79,23 +76,16 @@ const std::string& RawFile() {
     return path;
 }
 
-void BM_OpenNifti(benchmark::State& state) {
-    const std::string& path = NiftiFile();
+// Opens the file or folder that source makes, again and again.
+void BM_Open(benchmark::State& state, const std::string& (*source)()) {
+    const std::string& path = source();
     for (auto _ : state) {
         if (!formats::OpenVolume(path, {})) state.SkipWithError("open failed");
         benchmark::DoNotOptimize(VoxelVolume.maxValue);
     }
 }
-BENCHMARK(BM_OpenNifti)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_OpenDicomSeries(benchmark::State& state) {
-    const std::string& path = DicomFolder();
-    for (auto _ : state) {
-        if (!formats::OpenVolume(path, {})) state.SkipWithError("open failed");
-        benchmark::DoNotOptimize(VoxelVolume.maxValue);
-    }
-}
-BENCHMARK(BM_OpenDicomSeries)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Open, Nifti, &NiftiFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Open, DicomSeries, &DicomFolder)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ReadSameBytesRaw(benchmark::State& state) {
     volumePath = RawFile();

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "volume/raw_reader.h"
 #include "volume/volume_store.h"
 
@@ -15,11 +16,7 @@ using namespace calyra;
 namespace fs = std::filesystem;
 
 const fs::path& Dir() {
-    static const fs::path dir = [] {
-        fs::path d = fs::temp_directory_path() / "calyra_reader_bench";
-        fs::create_directories(d);
-        return d;
-    }();
+    static const fs::path dir = bench::ScratchFolder("calyra_reader_bench");
     return dir;
 }
 

@@ -47,11 +47,11 @@ int main(int argc, char** argv) {
     std::string error;
     const auto options = cli::ParseOptions(argc, argv, error);
     if (!options) {
-        std::fprintf(stderr, "calyra-render: %s\n%s", error.c_str(), cli::kUsage);
+        std::fprintf(stderr, "calyra-render: %s\n%s", error.c_str(), cli::Usage().c_str());
         return kUsageError;
     }
     if (options->help) {
-        std::fputs(cli::kUsage, stdout);
+        std::fputs(cli::Usage().c_str(), stdout);
         return 0;
     }
     if (options->version) {

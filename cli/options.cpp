@@ -3,6 +3,7 @@
 #include <QString>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -12,11 +13,15 @@
 
 namespace calyra::cli {
 
-const char* const kUsage =
+namespace {
+
+// {models}, {types} and {faces} stand for the lists of the name tables, so
+// that a new model or type shows up here by itself.
+constexpr const char* kUsageText =
     "calyra-render [OPTIONS]\n"
     "\n"
     "Volume (default --model ball):\n"
-    "  --model NAME            ball | monkey | combined | head | hyperboloid | cone\n"
+    "  --model NAME            {models}\n"
     "                          (head reads \"sm3dhead\" from the working directory)\n"
     "  --raw FILE              import FILE; shape and type from FILE.inf unless given:\n"
     "  --dims X Y Z  --bytes N  --ascii  --reverse  --aspect AX AY AZ  --header-bytes N\n"
@@ -25,9 +30,9 @@ const char* const kUsage =
     "  --view FILE             a view file, or a picture saved with one: its volume,\n"
     "                          settings and geometry; the options below still apply\n"
     "Settings (defaults as at program start, or the view's):\n"
-    "  --type surface|transparent|slice   --threshold F   --interp   --no-grad\n"
+    "  --type {types}   --threshold F   --interp   --no-grad\n"
     "Geometry, applied to the start-up (or the view's) World and ViewPlane in order:\n"
-    "  --snap-world FACE   --snap-plane FACE        FACE: front back top bottom left right\n"
+    "  --snap-world FACE   --snap-plane FACE        FACE: {faces}\n"
     "  --rotate-world AY AX   --rotate-plane AY AX   --rotate-plane-xyz AX AY AZ\n"
     "  --translate-plane DX DY DZ   --pan in|out\n"
     "Output:\n"
@@ -43,7 +48,35 @@ const char* const kUsage =
     "  --repeat N              render N times, report the median ms per render on stderr\n"
     "  --help, --version\n";
 
-namespace {
+// In Face order.
+constexpr const char* kFaceNames[kFaceCount] = {"front", "back", "top", "bottom", "left", "right"};
+
+// The names of a table's entries, joined by separator.
+template <typename Table, typename Name>
+std::string Joined(const Table& table, const char* separator, Name name) {
+    std::string text;
+    for (const auto& entry : table) {
+        if (!text.empty()) text += separator;
+        text += name(entry);
+    }
+    return text;
+}
+
+// An option's name and the field its value goes to.
+template <typename Field>
+using Named = std::pair<std::string_view, Field*>;
+
+template <typename Field, std::size_t N>
+Field* Lookup(const Named<Field> (&table)[N], std::string_view name) {
+    for (const auto& [optionName, field] : table) {
+        if (optionName == name) return field;
+    }
+    return nullptr;
+}
+
+void ReplaceOnce(std::string& text, std::string_view placeholder, const std::string& value) {
+    text.replace(text.find(placeholder), placeholder.size(), value);
+}
 
 // The largest --size: a picture of this side is 1 GiB of pixels.
 constexpr int kMaxPictureSide = 16384;
@@ -68,11 +101,8 @@ bool ParseFloat(const char* text, float& out) {
 }
 
 bool ParseFace(const std::string& name, Face& face) {
-    // In Face order.
-    static const char* const names[kFaceCount] = {"front",  "back", "top",
-                                                  "bottom", "left", "right"};
     for (int i = 0; i < kFaceCount; ++i) {
-        if (name == names[i]) {
+        if (name == kFaceNames[i]) {
             face = static_cast<Face>(i);
             return true;
         }
@@ -81,6 +111,16 @@ bool ParseFace(const std::string& name, Face& face) {
 }
 
 }  // namespace
+
+std::string Usage() {
+    std::string text = kUsageText;
+    ReplaceOnce(text, "{models}",
+                Joined(BuiltInModels(), " | ", [](const ModelName& m) { return m.name; }));
+    ReplaceOnce(text, "{types}",
+                Joined(kRenderTypes, "|", [](const RenderTypeName& t) { return t.name; }));
+    ReplaceOnce(text, "{faces}", Joined(kFaceNames, " ", [](const char* name) { return name; }));
+    return text;
+}
 
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
     Options o;
@@ -108,25 +148,46 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         }
         return true;
     };
+    // The option's one value as a whole number from low to high; refusal is
+    // the error for anything else (a missing value has its own).
+    auto wholeNumber = [&](int low, int high, const std::string& refusal) -> std::optional<int> {
+        int n = 0;
+        if (!need(1) || !ParseInt(argv[i + 1], n) || n < low || n > high) {
+            if (error.empty()) error = refusal;
+            return std::nullopt;
+        }
+        return n;
+    };
+    // The options that take no value, and the setting each switches on.
+    const Named<bool> flagOptions[] = {{"--help", &o.help},       {"-h", &o.help},
+                                       {"--version", &o.version}, {"--ascii", &o.ascii},
+                                       {"--reverse", &o.reverse}, {"--no-resample", &o.noResample},
+                                       {"--interp", &o.interp},   {"--no-grad", &o.noGrad}};
+    // The options that take one text value, and where it goes.
+    const Named<std::optional<std::string>> textOptions[] = {{"--raw", &o.raw},
+                                                             {"--open", &o.open},
+                                                             {"--view", &o.view},
+                                                             {"--save-view", &o.saveView},
+                                                             {"--out", &o.out},
+                                                             {"--dump", &o.dump},
+                                                             {"--dump-volume", &o.dumpVolume}};
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (bool* flag = Lookup(flagOptions, arg)) {
+            *flag = true;
+            continue;
+        }
+        if (std::optional<std::string>* text = Lookup(textOptions, arg)) {
+            if (!need(1)) return std::nullopt;
+            *text = argv[i + 1];
+            ++i;
+            continue;
+        }
         int consumed = 0;
-        if (arg == "--help" || arg == "-h") {
-            o.help = true;
-        } else if (arg == "--version") {
-            o.version = true;
-        } else if (arg == "--model") {
+        if (arg == "--model") {
             if (!need(1)) return std::nullopt;
             o.model = argv[i + 1];
             o.modelGiven = true;
-            consumed = 1;
-        } else if (arg == "--view" || arg == "--save-view") {
-            if (!need(1)) return std::nullopt;
-            (arg == "--view" ? o.view : o.saveView) = argv[i + 1];
-            consumed = 1;
-        } else if (arg == "--raw") {
-            if (!need(1)) return std::nullopt;
-            o.raw = argv[i + 1];
             consumed = 1;
         } else if (arg == "--dims") {
             if (!need(3)) return std::nullopt;
@@ -139,17 +200,10 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             }
             o.dims = d;
             consumed = 3;
-        } else if (arg == "--bytes") {
-            int n = 0;
-            if (!need(1) || !ParseInt(argv[i + 1], n)) {
-                if (error.empty()) error = "not an integer for --bytes";
-                return std::nullopt;
-            }
-            o.bytes = n;
-            consumed = 1;
-        } else if (arg == "--open") {
-            if (!need(1)) return std::nullopt;
-            o.open = argv[i + 1];
+        } else if (arg == "--bytes" || arg == "--header-bytes") {
+            const std::optional<int> n = wholeNumber(INT_MIN, INT_MAX, "not an integer for " + arg);
+            if (!n) return std::nullopt;
+            (arg == "--bytes" ? o.bytes : o.headerBytes) = *n;
             consumed = 1;
         } else if (arg == "--window") {
             if (!need(2)) return std::nullopt;
@@ -168,20 +222,6 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             }
             o.window = w;
             consumed = 2;
-        } else if (arg == "--no-resample") {
-            o.noResample = true;
-        } else if (arg == "--header-bytes") {
-            int n = 0;
-            if (!need(1) || !ParseInt(argv[i + 1], n)) {
-                if (error.empty()) error = "not an integer for --header-bytes";
-                return std::nullopt;
-            }
-            o.headerBytes = n;
-            consumed = 1;
-        } else if (arg == "--ascii") {
-            o.ascii = true;
-        } else if (arg == "--reverse") {
-            o.reverse = true;
         } else if (arg == "--aspect") {
             std::vector<float> a(3);
             if (!floats(3, a.data(), false)) return std::nullopt;
@@ -204,10 +244,6 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             }
             o.threshold = t;
             consumed = 1;
-        } else if (arg == "--interp") {
-            o.interp = true;
-        } else if (arg == "--no-grad") {
-            o.noGrad = true;
         } else if (arg == "--snap-world" || arg == "--snap-plane") {
             if (!need(1)) return std::nullopt;
             GeometryOp op{arg == "--snap-world" ? GeometryOp::SnapWorld : GeometryOp::SnapPlane};
@@ -240,29 +276,17 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             op.panIn = dir == "in";
             o.geometry.push_back(op);
             consumed = 1;
-        } else if (arg == "--out" || arg == "--dump" || arg == "--dump-volume") {
-            if (!need(1)) return std::nullopt;
-            std::optional<std::string>& target =
-                arg == "--out" ? o.out : (arg == "--dump" ? o.dump : o.dumpVolume);
-            target = argv[i + 1];
-            consumed = 1;
         } else if (arg == "--size") {
-            int n = 0;
-            if (!need(1) || !ParseInt(argv[i + 1], n) || n < 1 || n > kMaxPictureSide) {
-                if (error.empty())
-                    error =
-                        "--size takes a whole number from 1 to " + std::to_string(kMaxPictureSide);
-                return std::nullopt;
-            }
-            o.size = n;
+            const std::optional<int> n = wholeNumber(
+                1, kMaxPictureSide,
+                "--size takes a whole number from 1 to " + std::to_string(kMaxPictureSide));
+            if (!n) return std::nullopt;
+            o.size = *n;
             consumed = 1;
         } else if (arg == "--threads" || arg == "--repeat") {
-            int n = 0;
-            if (!need(1) || !ParseInt(argv[i + 1], n) || n < 1) {
-                if (error.empty()) error = arg + " takes a positive integer";
-                return std::nullopt;
-            }
-            (arg == "--threads" ? o.threads : o.repeat) = n;
+            const std::optional<int> n = wholeNumber(1, INT_MAX, arg + " takes a positive integer");
+            if (!n) return std::nullopt;
+            (arg == "--threads" ? o.threads : o.repeat) = *n;
             consumed = 1;
         } else {
             error = "unknown option " + arg;

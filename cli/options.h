@@ -62,6 +62,7 @@ struct Options {
 // Parses argv; on a usage error returns nothing and sets error.
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error);
 
-extern const char* const kUsage;
+// The --help text.
+std::string Usage();
 
 }  // namespace calyra::cli

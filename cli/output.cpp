@@ -34,6 +34,21 @@ void AppendNumber(std::string& line, long long value) {
     line.append(text, static_cast<std::size_t>(n));
 }
 
+// One line per row y: value(x, y) for each column x, separated by spaces.
+template <typename Value>
+void WriteGrid(std::FILE* f, int width, int height, Value value) {
+    std::string line;
+    for (int y = 0; y < height; ++y) {
+        line.clear();
+        for (int x = 0; x < width; ++x) {
+            if (x) line += ' ';
+            AppendNumber(line, value(x, y));
+        }
+        line += '\n';
+        std::fputs(line.c_str(), f);
+    }
+}
+
 }  // namespace
 
 bool WriteDump(const std::string& path, int width, int height) {
@@ -42,26 +57,9 @@ bool WriteDump(const std::string& path, int width, int height) {
     const VolumeStore& v = VoxelVolume;
     std::fprintf(f.get(), "calyra-dump 1\nvolume %d %d %d %d %u %d\nimage %d %d %d\n", v.dims.x,
                  v.dims.y, v.dims.z, v.size, v.maxValue, v.mirrorZ, width, height, displayMax);
-    std::string line;
-    for (int y = 0; y < height; ++y) {
-        line.clear();
-        for (int x = 0; x < width; ++x) {
-            if (x) line += ' ';
-            AppendNumber(line, ImageAt(x, y));
-        }
-        line += '\n';
-        std::fputs(line.c_str(), f.get());
-    }
+    WriteGrid(f.get(), width, height, [](int x, int y) { return ImageAt(x, y); });
     std::fprintf(f.get(), "depth %d %d\n", width, height);
-    for (int y = 0; y < height; ++y) {
-        line.clear();
-        for (int x = 0; x < width; ++x) {
-            if (x) line += ' ';
-            AppendNumber(line, DepthAt(x, y));
-        }
-        line += '\n';
-        std::fputs(line.c_str(), f.get());
-    }
+    WriteGrid(f.get(), width, height, [](int x, int y) { return DepthAt(x, y); });
     return std::fflush(f.get()) == 0 && !std::ferror(f.get());
 }
 

@@ -181,10 +181,6 @@ bool BuildSceneVolume(const Options& o) {
     return BuildNamedModel(o.model);
 }
 
-const ViewVolume& SceneVolume() {
-    return sceneVolume;
-}
-
 std::string SceneViewText() {
     return WriteViewText(CaptureView(sceneVolume));
 }

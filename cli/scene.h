@@ -14,8 +14,6 @@ bool BuildSceneVolume(const Options& options);
 // Applies the view's settings and geometry (with --view), then the explicit
 // settings, then the geometry operations in order.
 void ApplySettingsAndGeometry(const Options& options);
-// Where the volume that BuildSceneVolume built came from.
-const ViewVolume& SceneVolume();
 // The view of the scene as it stands, as a view file's text.
 std::string SceneViewText();
 

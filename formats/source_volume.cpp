@@ -36,12 +36,6 @@ std::size_t SampleBytes(SampleType type) {
     return 1;
 }
 
-const char* SampleTypeName(SampleType type) {
-    static const char* const names[] = {"uint8", "int8",   "uint16", "int16",   "uint32",
-                                        "int32", "uint64", "int64",  "float32", "float64"};
-    return names[static_cast<int>(type)];
-}
-
 namespace {
 
 constexpr std::int64_t kMaxDim = std::numeric_limits<std::int32_t>::max();

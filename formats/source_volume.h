@@ -22,7 +22,6 @@ class FormatError : public std::runtime_error {
 enum class SampleType { U8, I8, U16, I16, U32, I32, U64, I64, F32, F64 };
 
 std::size_t SampleBytes(SampleType type);
-const char* SampleTypeName(SampleType type);
 
 // A linear rescale applied in double to the stored values: v x slope + intercept.
 struct Rescale {

@@ -23,6 +23,18 @@ void MakeIdentity(Matrix4& m) {
     for (int i = 0; i < 16; ++i) m.m[i] = (i % 5 == 0) ? 1.0f : 0.0f;
 }
 
+// A right-handed turn in the plane of axes a and b (about the third axis),
+// cos and sin taken in double and stored as floats.
+void MakeRotation(Matrix4& m, float angle, int a, int b) {
+    const float c = static_cast<float>(std::cos(double{angle}));
+    const float s = static_cast<float>(std::sin(double{angle}));
+    MakeIdentity(m);
+    m.at(a, a) = c;
+    m.at(a, b) = -s;
+    m.at(b, a) = s;
+    m.at(b, b) = c;
+}
+
 }  // namespace
 
 void MakeTranslation(Matrix4& m, float tx, float ty, float tz) {
@@ -40,35 +52,16 @@ void MakeScale(Matrix4& m, float sx, float sy, float sz) {
     m.at(3, 3) = 1.0f;
 }
 
-// The rotations take cos and sin in double and store them as floats.
 void MakeRotationX(Matrix4& m, float angle) {
-    const float c = static_cast<float>(std::cos(double{angle}));
-    const float s = static_cast<float>(std::sin(double{angle}));
-    MakeIdentity(m);
-    m.at(1, 1) = c;
-    m.at(1, 2) = -s;
-    m.at(2, 1) = s;
-    m.at(2, 2) = c;
+    MakeRotation(m, angle, 1, 2);
 }
 
 void MakeRotationY(Matrix4& m, float angle) {
-    const float c = static_cast<float>(std::cos(double{angle}));
-    const float s = static_cast<float>(std::sin(double{angle}));
-    MakeIdentity(m);
-    m.at(0, 0) = c;
-    m.at(0, 2) = s;
-    m.at(2, 0) = -s;
-    m.at(2, 2) = c;
+    MakeRotation(m, angle, 2, 0);
 }
 
 void MakeRotationZ(Matrix4& m, float angle) {
-    const float c = static_cast<float>(std::cos(double{angle}));
-    const float s = static_cast<float>(std::sin(double{angle}));
-    MakeIdentity(m);
-    m.at(0, 0) = c;
-    m.at(0, 1) = -s;
-    m.at(1, 0) = s;
-    m.at(1, 1) = c;
+    MakeRotation(m, angle, 0, 1);
 }
 
 void ViewOrientationMatrix(Matrix4& m, const Point3& normal, const Point3& up) {

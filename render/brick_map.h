@@ -20,13 +20,6 @@ class BrickMap {
     // unless it was built for the same store contents and sampling already.
     void Build(const VolumeSampler& sampler, std::uint64_t generation);
 
-    // Largest voxel the samples of the brick holding cell (ix, iy, iz) read;
-    // the cell must be inside the volume.
-    std::uint8_t MaxAt(std::int32_t ix, std::int32_t iy, std::int32_t iz) const {
-        return max_[(static_cast<std::size_t>(ix >> kShift) * by_ + (iy >> kShift)) * bz_ +
-                    (iz >> kShift)];
-    }
-
     // Sets what changes nothing in this render: a sample at or below limit
     // and, with flatIsQuiet, a sample whose gradient is zero. Each cell gets
     // one byte whose bit `corner` says whether the sample at that half-voxel

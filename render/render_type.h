@@ -8,14 +8,14 @@
 #include <ostream>
 #include <string_view>
 
+#include "base/named_values.h"
+
 namespace calyra {
 
 enum class RenderType : std::int32_t { Surface = 0, Transparent = 1, Slice = 2 };
 
-struct RenderTypeName {
-    RenderType type;
-    const char* name;  // as view files and calyra-render's --type spell it
-};
+// Names as view files and calyra-render's --type spell them.
+using RenderTypeName = NamedValue<RenderType>;
 
 inline constexpr RenderTypeName kRenderTypes[] = {
     {RenderType::Surface, "surface"},
@@ -25,18 +25,13 @@ inline constexpr RenderTypeName kRenderTypes[] = {
 
 // The rendering type called name, if any.
 inline std::optional<RenderType> FindRenderType(std::string_view name) {
-    for (const RenderTypeName& t : kRenderTypes) {
-        if (name == t.name) return t.type;
-    }
-    return std::nullopt;
+    return FindNamed<RenderType>(kRenderTypes, name);
 }
 
 // The name of a rendering type; "" for a value outside the three.
 inline const char* NameOf(RenderType type) {
-    for (const RenderTypeName& t : kRenderTypes) {
-        if (t.type == type) return t.name;
-    }
-    return "";
+    const char* name = NameIn<RenderType>(kRenderTypes, type);
+    return name ? name : "";
 }
 
 inline std::ostream& operator<<(std::ostream& os, RenderType type) {

@@ -57,37 +57,37 @@ constexpr ControlTemplate kThrAdjControls[] = {
 constexpr ControlTemplate kFileLoadControls[] = {
     {kNoControlId, K::GroupBox, "Dimensions", 2, 3, 71, 142, kNoStyle},
     {102, K::Label, "X (width)", 7, 22, 40, 8, kNoStyle},
-    {805, K::Edit, "", 42, 20, 21, 12, kEdit},
+    {kCtlImportDimX, K::Edit, "", 42, 20, 21, 12, kEdit},
     {103, K::Label, "Y (height)", 6, 39, 43, 8, kNoStyle},
-    {806, K::Edit, "", 42, 37, 21, 12, kEdit},
+    {kCtlImportDimY, K::Edit, "", 42, 37, 21, 12, kEdit},
     {104, K::Label, "Z (depth)", 7, 56, 37, 8, kNoStyle},
-    {807, K::Edit, "", 42, 55, 21, 12, kEdit},
+    {kCtlImportDimZ, K::Edit, "", 42, 55, 21, 12, kEdit},
     {124, K::Label, "Order of Dimensions", 4, 77, 66, 8, kNoStyle},
-    {810, K::DropDownList, "", 10, 90, 48, 35, kTabStop | kSorted | kVScroll},
+    {kCtlImportOrder, K::DropDownList, "", 10, 90, 48, 35, kTabStop | kSorted | kVScroll},
     {123, K::Label, "Aspect Ratio", 6, 111, 58, 10, kNoStyle},
-    {815, K::Edit, "", 10, 124, 13, 12, kEdit | kAutoHScroll},
+    {kCtlImportAspectX, K::Edit, "", 10, 124, 13, 12, kEdit | kAutoHScroll},
     {106, K::CenteredLabel, ":", 24, 124, 8, 12, kNoStyle},
-    {816, K::Edit, "", 31, 124, 13, 12, kEdit | kAutoHScroll},
+    {kCtlImportAspectY, K::Edit, "", 31, 124, 13, 12, kEdit | kAutoHScroll},
     {109, K::CenteredLabel, ":", 45, 124, 8, 12, kNoStyle},
-    {817, K::Edit, "", 53, 124, 13, 12, kEdit | kAutoHScroll},
+    {kCtlImportAspectZ, K::Edit, "", 53, 124, 13, 12, kEdit | kAutoHScroll},
     {kNoControlId, K::GroupBox, "Type of File", 76, 3, 114, 126, kGroup},
-    {820, K::RadioButton, "Binary", 78, 18, 39, 10, kButton},
-    {821, K::RadioButton, "ASCII", 79, 54, 39, 10, kButton},
+    {kCtlImportBinary, K::RadioButton, "Binary", 78, 18, 39, 10, kButton},
+    {kCtlImportAscii, K::RadioButton, "ASCII", 79, 54, 39, 10, kButton},
     {110, K::Label, "Bytes per Voxel", 103, 30, 59, 8, kNoStyle},
-    {825, K::Edit, "", 159, 28, 15, 12, kEdit},
-    {830, K::CheckBox, "Reverse Byte Ordering", 103, 42, 84, 10, kButton},
+    {kCtlImportBytes, K::Edit, "", 159, 28, 15, 12, kEdit},
+    {kCtlImportReverse, K::CheckBox, "Reverse Byte Ordering", 103, 42, 84, 10, kButton},
     // Its own radio group, so that a data type never unchecks Binary or ASCII.
     {kNoControlId, K::GroupBox, "ASCII data type", 99, 65, 69, 53, kGroup},
-    {835, K::RadioButton, "Long Integer", 106, 78, 57, 10, kButton},
-    {840, K::RadioButton, "Integer", 106, 91, 39, 10, kButton},
-    {845, K::RadioButton, "Float", 106, 104, 39, 10, kButton},
+    {kCtlImportLongInteger, K::RadioButton, "Long Integer", 106, 78, 57, 10, kButton},
+    {kCtlImportInteger, K::RadioButton, "Integer", 106, 91, 39, 10, kButton},
+    {kCtlImportFloat, K::RadioButton, "Float", 106, 104, 39, 10, kButton},
     // Bytes before the first voxel of a binary file (file headers).
     {112, K::Label, "Header bytes", 80, 135, 60, 8, kNoStyle},
-    {850, K::Edit, "", 159, 133, 28, 12, kEdit},
-    {1, K::PushButton, "OK", 5, 153, 53, 14, kButton | kGroup},
-    {2, K::PushButton, "Cancel", 5, 170, 53, 14, kButton},
-    {860, K::PushButton, "Preview Slice", 5, 187, 53, 14, kButton},
-    {870, K::PushButton, "HELP!", 5, 205, 54, 14, kButton},
+    {kCtlImportHeaderBytes, K::Edit, "", 159, 133, 28, 12, kEdit},
+    {kOkId, K::PushButton, "OK", 5, 153, 53, 14, kButton | kGroup},
+    {kCancelId, K::PushButton, "Cancel", 5, 170, 53, 14, kButton},
+    {kCtlImportPreviewSlice, K::PushButton, "Preview Slice", 5, 187, 53, 14, kButton},
+    {kCtlImportHelp, K::PushButton, "HELP!", 5, 205, 54, 14, kButton},
 };
 
 constexpr ControlTemplate kAboutControls[] = {
@@ -108,73 +108,35 @@ constexpr ControlTemplate kAboutControls[] = {
      "a glimpse of their underlying data, while our techniques can faithfully represent a "
      "complete volume data set.",
      6, 143, 190, 31, kNoStyle},
-    {1, K::DefaultPushButton, "OK", 87, 180, 28, 17, kButton | kGroup},
+    {kOkId, K::DefaultPushButton, "OK", 87, 180, 28, 17, kButton | kGroup},
 };
 
 constexpr const char* kPanelFont = "MS Sans Serif";
+constexpr std::uint32_t kPanelStyle = kDialogVisible | kDialogMinimizeBox;
+
+// Name, caption, x, y, width, height, font (nullptr: the system font, as the
+// About box has), point size, style, controls.
+constexpr DialogTemplate kTemplates[] = {
+    {"View2", "View", 220, 400, 64, 90, kPanelFont, 8, kPanelStyle, kView2Controls},
+    {"Map2", "Map", 440, -63, 64, 248, kPanelFont, 8, kPanelStyle, kMap2Controls},
+    {"ThrAdj", "Slide Bar", 5, 400, 129, 42, kPanelFont, 8, kDialogVisible, kThrAdjControls},
+    {"FileLoad", "Volume File Import", 10, 19, 199, 234, kPanelFont, 8, kDialogPlain,
+     kFileLoadControls},
+    {"1002", "About the Calyra Visualizer", 50, 50, 200, 200, nullptr, 0, kDialogPlain,
+     kAboutControls},
+};
 
 }  // namespace
 
-const DialogTemplate kView2Template = {.name = "View2",
-                                       .caption = "View",
-                                       .x = 220,
-                                       .y = 400,
-                                       .width = 64,
-                                       .height = 90,
-                                       .fontFamily = kPanelFont,
-                                       .pointSize = 8,
-                                       .style = kDialogVisible | kDialogMinimizeBox,
-                                       .controls = kView2Controls};
-
-const DialogTemplate kMap2Template = {.name = "Map2",
-                                      .caption = "Map",
-                                      .x = 440,
-                                      .y = -63,
-                                      .width = 64,
-                                      .height = 248,
-                                      .fontFamily = kPanelFont,
-                                      .pointSize = 8,
-                                      .style = kDialogVisible | kDialogMinimizeBox,
-                                      .controls = kMap2Controls};
-
-const DialogTemplate kThrAdjTemplate = {.name = "ThrAdj",
-                                        .caption = "Slide Bar",
-                                        .x = 5,
-                                        .y = 400,
-                                        .width = 129,
-                                        .height = 42,
-                                        .fontFamily = kPanelFont,
-                                        .pointSize = 8,
-                                        .style = kDialogVisible,
-                                        .controls = kThrAdjControls};
-
-const DialogTemplate kFileLoadTemplate = {.name = "FileLoad",
-                                          .caption = "Volume File Import",
-                                          .x = 10,
-                                          .y = 19,
-                                          .width = 199,
-                                          .height = 234,
-                                          .fontFamily = kPanelFont,
-                                          .pointSize = 8,
-                                          .style = kDialogPlain,
-                                          .controls = kFileLoadControls};
-
-// The About box uses the system font.
-const DialogTemplate kAboutTemplate = {.name = "1002",
-                                       .caption = "About the Calyra Visualizer",
-                                       .x = 50,
-                                       .y = 50,
-                                       .width = 200,
-                                       .height = 200,
-                                       .fontFamily = nullptr,
-                                       .pointSize = 0,
-                                       .style = kDialogPlain,
-                                       .controls = kAboutControls};
+const DialogTemplate& kView2Template = kTemplates[0];
+const DialogTemplate& kMap2Template = kTemplates[1];
+const DialogTemplate& kThrAdjTemplate = kTemplates[2];
+const DialogTemplate& kFileLoadTemplate = kTemplates[3];
+const DialogTemplate& kAboutTemplate = kTemplates[4];
 
 const DialogTemplate* FindDialogTemplate(std::string_view name) {
-    for (const DialogTemplate* t :
-         {&kView2Template, &kMap2Template, &kThrAdjTemplate, &kFileLoadTemplate, &kAboutTemplate}) {
-        if (name == t->name) return t;
+    for (const DialogTemplate& t : kTemplates) {
+        if (name == t.name) return &t;
     }
     return nullptr;
 }

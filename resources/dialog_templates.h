@@ -18,7 +18,7 @@ enum class ControlKind : std::uint8_t {
     Label,              // left-aligned static text
     CenteredLabel,
     Edit,
-    Icon,                 // static picture; text names the icon (resources/panel_icons.h)
+    Icon,                 // static picture; text names the icon (ui/panel_icons.h)
     HorizontalScrollBar,  // range 0..100 unless the dialog sets another
     DropDownList,
 };
@@ -63,11 +63,11 @@ struct DialogTemplate {
     std::span<const ControlTemplate> controls;
 };
 
-extern const DialogTemplate kView2Template;
-extern const DialogTemplate kMap2Template;
-extern const DialogTemplate kThrAdjTemplate;
-extern const DialogTemplate kFileLoadTemplate;
-extern const DialogTemplate kAboutTemplate;  // resource 1002
+extern const DialogTemplate& kView2Template;
+extern const DialogTemplate& kMap2Template;
+extern const DialogTemplate& kThrAdjTemplate;
+extern const DialogTemplate& kFileLoadTemplate;
+extern const DialogTemplate& kAboutTemplate;  // resource 1002
 
 // The template with this resource name, or nullptr.
 const DialogTemplate* FindDialogTemplate(std::string_view name);

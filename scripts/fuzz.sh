@@ -5,7 +5,8 @@
 # per target (executions, executions per second, coverage, crashes) and keeps
 # the summary in the build directory; exits 1 if any target crashed.
 # fuzz_read_* parse and load only; fuzz_render_* also render (slow).
-# CALYRA_FUZZ_BUILD overrides the build directory (default build-fuzz).
+# CALYRA_FUZZ_BUILD overrides the build directory (default build-fuzz);
+# CALYRA_STRICT=1 makes warnings errors, as in test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -28,7 +29,8 @@ build=$(cd "$build" && pwd)
 
 CALYRA_FUZZ=1 ./scripts/install-deps.sh
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCALYRA_FUZZ=ON -DCALYRA_BUILD_GUI=OFF -DCALYRA_BUILD_BENCH=OFF >/dev/null
+  -DCALYRA_FUZZ=ON -DCALYRA_BUILD_GUI=OFF -DCALYRA_BUILD_BENCH=OFF \
+  -DCALYRA_STRICT="$([[ "${CALYRA_STRICT:-0}" == 1 ]] && echo ON || echo OFF)" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
 # Bytes the readers take apart; head inputs are tiled up to their length byte.

@@ -9,6 +9,10 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "render/render_type.h"
+#include "volume/model_type.h"
 
 namespace {
 
@@ -87,6 +91,48 @@ TEST(CalyraRender, UsageErrorsExitWithTwo) {
     EXPECT_EQ(RunRender("--snap-world sideways").status, 2);
     EXPECT_EQ(RunRender("--dims 1 2").status, 2);
     EXPECT_EQ(RunRender("--help").status, 0);
+}
+
+// The words after label on its line of text, split at separator.
+std::vector<std::string> ListAfter(const std::string& text, const std::string& label,
+                                   const std::string& separator) {
+    const std::size_t start = text.find(label);
+    if (start == std::string::npos) return {};
+    std::string rest =
+        text.substr(start + label.size(), text.find('\n', start) - start - label.size());
+    rest = rest.substr(rest.find_first_not_of(' '));
+    rest = rest.substr(0, rest.find("   "));  // the next option on the line
+    std::vector<std::string> words;
+    for (std::size_t at = 0;;) {
+        const std::size_t end = rest.find(separator, at);
+        words.push_back(rest.substr(at, end - at));
+        if (end == std::string::npos) return words;
+        at = end + separator.size();
+    }
+}
+
+// --help lists the names the name tables hold, and the options take each one.
+TEST(CalyraRender, HelpListsEveryModelAndTypeTheOptionsTake) {
+    const RunResult help = RunRender("--help");
+    ASSERT_EQ(help.status, 0);
+    std::vector<std::string> models, types;
+    for (const calyra::ModelName& m : calyra::BuiltInModels()) models.push_back(m.name);
+    for (const calyra::RenderTypeName& t : calyra::kRenderTypes) types.push_back(t.name);
+    EXPECT_EQ(ListAfter(help.out, "--model NAME", " | "), models) << help.out;
+    EXPECT_EQ(ListAfter(help.out, "--type", "|"), types) << help.out;
+    EXPECT_NE(help.out.find("ball | monkey | combined | head | hyperboloid | cone\n"),
+              std::string::npos);
+    EXPECT_NE(help.out.find("--type surface|transparent|slice "), std::string::npos);
+    EXPECT_NE(help.out.find("FACE: front back top bottom left right\n"), std::string::npos);
+
+    // The head model reads sm3dhead from the working directory.
+    const fs::path headDir = fs::path(CALYRA_HEAD_FILE).parent_path();
+    for (const std::string& model : models) {
+        EXPECT_EQ(RunRender("--model " + model + " --dump /dev/null", headDir).status, 0) << model;
+    }
+    for (const std::string& type : types) {
+        EXPECT_EQ(RunRender("--type " + type + " --dump /dev/null").status, 0) << type;
+    }
 }
 
 TEST(CalyraRender, RefusedImportParametersGiveTheRefusalMessage) {
@@ -294,20 +340,25 @@ std::string ReadAll(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Renders args in dir saving the view, renders again from the view alone, and
+// expects the same buffers.
+void ExpectTheSavedViewRendersTheSame(const std::string& args, const std::string& view,
+                                      const fs::path& dir) {
+    const RunResult saved = RunRender(args + " --save-view " + view + " --dump saved.txt", dir);
+    ASSERT_EQ(saved.status, 0) << saved.out;
+    const RunResult again = RunRender("--view " + view + " --dump again.txt", dir);
+    ASSERT_EQ(again.status, 0) << again.out;
+    EXPECT_EQ(ReadAll(dir / "saved.txt"), ReadAll(dir / "again.txt"));
+}
+
 TEST(CalyraRenderViews, AViewRendersTheSameBuffersAgainFromTheFileAndFromThePicture) {
     const fs::path dir = fs::temp_directory_path() / "calyra_views";
     fs::create_directories(dir);
     const std::string scene =
         "--model cone --interp --type transparent --threshold 0.1 --snap-world left "
         "--rotate-plane 0.5 -0.35 --pan in --rotate-world 0.3 0.1 --translate-plane 0.01 0 0.2";
-    const RunResult first = RunRender(scene +
-                                          " --save-view first.view --dump first.txt --out "
-                                          "first.png --size 300",
-                                      dir);
-    ASSERT_EQ(first.status, 0) << first.out;
-    const RunResult fromView = RunRender("--view first.view --dump again.txt", dir);
-    ASSERT_EQ(fromView.status, 0) << fromView.out;
-    EXPECT_EQ(ReadAll(dir / "first.txt"), ReadAll(dir / "again.txt"));
+    ASSERT_NO_FATAL_FAILURE(
+        ExpectTheSavedViewRendersTheSame(scene + " --out first.png --size 300", "first.view", dir));
     // The picture knows its view: the same picture comes out again.
     const RunResult fromPicture = RunRender("--view first.png --out again.png --size 300", dir);
     ASSERT_EQ(fromPicture.status, 0) << fromPicture.out;
@@ -326,14 +377,8 @@ TEST(CalyraRenderViews, ARawViewNeedsItsDataFileUnchanged) {
     const fs::path dir = fs::temp_directory_path() / "calyra_raw_view";
     fs::create_directories(dir);
     std::ofstream(dir / "cube.raw", std::ios::binary) << std::string(1000, '\x50');
-    const RunResult saved = RunRender(
-        "--raw cube.raw --dims 10 10 10 --header-bytes 0 --type slice --save-view cube.view "
-        "--dump a.txt",
-        dir);
-    ASSERT_EQ(saved.status, 0) << saved.out;
-    const RunResult again = RunRender("--view cube.view --dump b.txt", dir);
-    ASSERT_EQ(again.status, 0) << again.out;
-    EXPECT_EQ(ReadAll(dir / "a.txt"), ReadAll(dir / "b.txt"));
+    ASSERT_NO_FATAL_FAILURE(ExpectTheSavedViewRendersTheSame(
+        "--raw cube.raw --dims 10 10 10 --header-bytes 0 --type slice", "cube.view", dir));
 
     std::ofstream(dir / "cube.raw", std::ios::binary | std::ios::app) << "xx";
     const RunResult grown = RunRender("--view cube.view --dump /dev/null", dir);

@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExtremeCase{"OneVoxelInZMirrored", {64, 64, 1}, 64, true, true, 128, false},
         // Dims far beyond the rendering cube, as an ASCII import leaves them.
         ExtremeCase{"DimsPastTheCube", {300, 40, 300}, 128, true, true, 256, true}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::kByLabel);
 
 // Values near 2^31 in an ASCII file: the scale is the magnitude, the voxels
 // its low eight bits.

@@ -180,8 +180,8 @@ TEST_P(CorpusFile, ReadsAsTheHeadFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fuzz, CorpusFile, ::testing::ValuesIn(CorpusFiles()),
-                         [](const auto& info) {
-                             std::string name = info.param;
+                         [](const auto& paramInfo) {
+                             std::string name = paramInfo.param;
                              for (char& c : name) {
                                  if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                              }
@@ -240,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LimitCase{"ThinAtTheStoreBound", (1 << 29) - 1, 1, 0, 0.0f, false, true},
                       LimitCase{"ThinPastTheStoreBound", 1 << 29, 1, 0, 0.0f, false, false},
                       LimitCase{"AspectZeroWithinTheStoreBound", 600, 600, 80, 0.0f, false, true}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::kByLabel);
 
 TEST_F(HostileInput, DimsWhoseStoreSizePassesSixtyFourBitsAreRefused) {
     EXPECT_EQ(StoreBytes(INT_MAX, INT_MAX, INT_MAX), UINT64_MAX);
@@ -302,7 +302,7 @@ INSTANTIATE_TEST_SUITE_P(Hostile, AspectText,
                                            AspectCase{"PastTheFloatRange", "1e400", false},
                                            AspectCase{"BelowTheFloatRange", "1e-400", true},
                                            AspectCase{"Negative", "-1", false}),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         test::kByLabel);
 
 // --- side files that are not side files ---------------------------------------
 
@@ -426,7 +426,7 @@ INSTANTIATE_TEST_SUITE_P(
         AsciiCase{"TrailingPartialToken", "10 20 -", {10, 20, 20, 20}, 20},
         AsciiCase{"TrailingSignAndBinary", "9 +\x01\xff", {9, 9, 9, 9}, 9},
         AsciiCase{"Empty", "", {0, 0, 0, 0}, 0}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::kByLabel);
 
 }  // namespace
 }  // namespace calyra

@@ -16,6 +16,7 @@
 
 #include "base/messages.h"
 #include "render/user_settings.h"
+#include "test_support.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -120,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
         InfCase{"LoneSign", "X=-\nY=6\nZ=7\nascii\n2\n1\n", 11, 6, 7, 2, 1, 0},
         // A word where the number belongs shifts every later read.
         InfCase{"WordForNumber", "X=abc\nY=6\nZ=7\nascii\n2\n1\n", 11, 12, 13, 7, 8, 1}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::kByLabel);
 
 TEST_F(RawReaderFiles, MissingSideFileIsReportedAndChangesNothing) {
     volumePath = (dir_ / "scan.raw").string();
@@ -380,7 +381,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // The file ends inside a voxel: that voxel stays 0 too.
                       BinaryCase{"TwoBytesShortInsideAVoxel", 300, 7, 5, 2, 0, false, -2001},
                       BinaryCase{"TwoBytesLong", 64, 64, 8, 2, 10, false, 999}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::kByLabel);
 
 TEST_F(RawReaderFiles, TwoByteSliceKLandsAtZKPlusOneOnly) {
     // Slices of distinct constant values: slice k (0-based) must be z = k + 1.
@@ -497,7 +498,7 @@ INSTANTIATE_TEST_SUITE_P(
                     false,
                     "the store for 2000 x 2000 x 300 voxels needs 2410408602 bytes: the limit is "
                     "2 GiB (2147483648 bytes)"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::kByLabel);
 
 TEST_F(RawReaderFiles, UnreadableDataFileLeavesTheCurrentVolume) {
     UseData(std::string(8 * 8 * 8, '\x09'));
@@ -561,7 +562,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AsciiCase{"DoubleSign", "4 +-9", {4, 4, 9}, 9},
                       AsciiCase{"EarlyEnd", "1 2", {1, 2, 2, 2}, 2},
                       AsciiCase{"Empty", "", {0, 0}, 0}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::kByLabel);
 
 TEST_F(RawReaderFiles, RepeatsTheLastAsciiValueThroughTheRemainingRows) {
     UseData("1 2 3 4 x 9 9");

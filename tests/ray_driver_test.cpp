@@ -116,21 +116,6 @@ TEST_F(RayDriverTest, RaysPerSideIsCappedToTheBuffers) {
     EXPECT_EQ(RaysPerSide(), 512);
 }
 
-// A snapshot of the outputs of one render.
-struct Outputs {
-    std::vector<std::uint32_t> image;
-    std::vector<std::int32_t> depth;
-    std::int32_t max;
-    bool operator==(const Outputs&) const = default;
-};
-
-Outputs Render(RenderType type) {
-    const int rays = RaysPerSide();
-    RenderImage(rays, rays, ImageBuffer, type);
-    return {std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
-            std::vector<std::int32_t>(std::begin(DepthBuffer), std::end(DepthBuffer)), displayMax};
-}
-
 struct Scene {
     ModelType model;
     RenderType type;
@@ -158,10 +143,10 @@ TEST_P(RenderDeterminismTest, ResultsDoNotDependOnThreadsOrRepetition) {
     threshold = s.threshold;
     RotateViewPlane(0.4f, -0.7f);
     SetWorkerThreads(1);
-    const Outputs one = Render(s.type);
-    const Outputs again = Render(s.type);
+    const test::RenderOutputs one = test::RenderOutputsOf(s.type);
+    const test::RenderOutputs again = test::RenderOutputsOf(s.type);
     SetWorkerThreads(4);
-    const Outputs four = Render(s.type);
+    const test::RenderOutputs four = test::RenderOutputsOf(s.type);
     SetWorkerThreads(2);
     EXPECT_TRUE(one == again);
     EXPECT_TRUE(one == four);
@@ -176,9 +161,9 @@ TEST_P(RenderDeterminismTest, SkippingEmptySpaceChangesNothing) {
     RotateViewPlane(-0.9f, 0.3f);
     PanViewPlane(PanDirection::In);
     emptySpaceSkipping = false;
-    const Outputs full = Render(s.type);
+    const test::RenderOutputs full = test::RenderOutputsOf(s.type);
     emptySpaceSkipping = true;
-    const Outputs skipped = Render(s.type);
+    const test::RenderOutputs skipped = test::RenderOutputsOf(s.type);
     EXPECT_TRUE(full == skipped);
 }
 
@@ -198,9 +183,9 @@ TEST_F(RayDriverTest, SkippingKeepsTheMirroredHalfExact) {
             for (float t : {0.0f, 0.3f}) {
                 threshold = t;
                 emptySpaceSkipping = false;
-                const Outputs full = Render(type);
+                const test::RenderOutputs full = test::RenderOutputsOf(type);
                 emptySpaceSkipping = true;
-                EXPECT_TRUE(full == Render(type)) << interp << type << t;
+                EXPECT_TRUE(full == test::RenderOutputsOf(type)) << interp << type << t;
                 if (type == RenderType::Surface) {
                     EXPECT_GT(full.max, 0);
                 }
@@ -220,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Scene{ModelType::Head, RenderType::Transparent, false, 0.4f},
                       Scene{ModelType::Hyperboloid, RenderType::Transparent, true, 0.0f},
                       Scene{ModelType::Monkey, RenderType::Surface, false, -0.5f}),
-    [](const auto& info) { return SceneName(info.param); });
+    [](const auto& paramInfo) { return SceneName(paramInfo.param); });
 
 }  // namespace
 }  // namespace calyra

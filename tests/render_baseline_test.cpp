@@ -126,8 +126,8 @@ std::uint64_t BuildAndHashStore(ModelType model) {
 TEST(RenderBaseline, EverySceneHashesToItsRecordedValue) {
     std::map<std::string, std::string> recorded;
     std::ifstream in(CALYRA_TEST_DATA_DIR "/render_baseline.txt");
-    std::string name, hash;
-    while (in >> name >> hash) recorded[name] = hash;
+    std::string recordedName, hash;
+    while (in >> recordedName >> hash) recorded[recordedName] = hash;
 
     std::ostringstream table;
     int differing = 0;
@@ -147,7 +147,7 @@ TEST(RenderBaseline, EverySceneHashesToItsRecordedValue) {
         const std::string name = std::string("store-") + m.name;
         char text[32];
         std::snprintf(text, sizeof text, "%016llx",
-                      static_cast<unsigned long long>(BuildAndHashStore(m.model)));
+                      static_cast<unsigned long long>(BuildAndHashStore(m.value)));
         table << name << ' ' << text << '\n';
         if (recorded[name] != text) {
             ++differing;

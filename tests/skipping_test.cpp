@@ -48,22 +48,6 @@ void FillNoisyVolume(int n, std::uint32_t seed) {
     MarkVolumeChanged();
 }
 
-struct Snapshot {
-    std::vector<std::uint32_t> image;
-    std::vector<std::int32_t> depth;
-    std::int32_t max;
-    bool operator==(const Snapshot&) const = default;
-};
-
-// trim: rays left off the row ends, so that the last group of vector lanes
-// is a partial one.
-Snapshot RenderNow(RenderType type, int trim = 0) {
-    const int rays = RaysPerSide();
-    RenderImage(rays - trim, rays, ImageBuffer, type);
-    return {std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
-            std::vector<std::int32_t>(std::begin(DepthBuffer), std::end(DepthBuffer)), displayMax};
-}
-
 // model (none: the noisy volume), type, interpolation, threshold, mirrored.
 using Case = std::tuple<std::optional<ModelType>, RenderType, bool, float, bool>;
 
@@ -129,12 +113,12 @@ TEST_P(CellTableTest, RendersMatchTakingEverySample) {
         ResetOrientation();
         RotateViewPlane(ay, ax);
         emptySpaceSkipping = false;
-        const Snapshot full = RenderNow(type, trim);
+        const test::RenderOutputs full = test::RenderOutputsOf(type, trim);
         emptySpaceSkipping = true;
         vectorRays = false;
-        const Snapshot skipped = RenderNow(type, trim);
+        const test::RenderOutputs skipped = test::RenderOutputsOf(type, trim);
         vectorRays = true;
-        const Snapshot lanes = RenderNow(type, trim);
+        const test::RenderOutputs lanes = test::RenderOutputsOf(type, trim);
         EXPECT_TRUE(full == skipped) << ay << ' ' << ax;
         EXPECT_TRUE(full == lanes) << ay << ' ' << ax;
         EXPECT_GT(full.max, 0);
@@ -195,14 +179,14 @@ TEST_F(SkippingTest, AChangedVolumeRebuildsTheTable) {
     FillNoisyVolume(32, 3u);
     interpolate = true;
     threshold = 0.5f;
-    RenderNow(RenderType::Transparent);
+    test::RenderOutputsOf(RenderType::Transparent);
     const std::int32_t before = displayMax;
     for (int z = 1; z <= 32; ++z) VoxelVolume.voxels[8][8][z] = 255;
     VoxelVolume.maxValue = 255;
     MarkVolumeChanged();
-    const Snapshot cached = RenderNow(RenderType::Transparent);
+    const test::RenderOutputs cached = test::RenderOutputsOf(RenderType::Transparent);
     emptySpaceSkipping = false;
-    const Snapshot full = RenderNow(RenderType::Transparent);
+    const test::RenderOutputs full = test::RenderOutputsOf(RenderType::Transparent);
     emptySpaceSkipping = true;
     EXPECT_TRUE(cached == full);
     EXPECT_NE(before, full.max);

@@ -9,20 +9,26 @@
 #include "base/messages.h"
 #include "geometry/orientation.h"
 #include "render/buffers.h"
+#include "render/ray_driver.h"
 #include "render/user_settings.h"
 #include "render/weights.h"
 #include "volume/volume_store.h"
 
 namespace calyra::test {
 
-// Restores every process-wide setting to its start-up value.
-inline void ResetProgramState() {
-    ResetOrientation();
+// The rendering settings the user changes, as at program start.
+inline void ResetUserSettings() {
     renderType = RenderType::Surface;
     threshold = 0.1f;
     interpolate = false;
     gradientShading = true;
     stereo = false;
+}
+
+// Restores every process-wide setting to its start-up value.
+inline void ResetProgramState() {
+    ResetOrientation();
+    ResetUserSettings();
     renderPending = false;
     modelType = ModelType::Ball;
     loadCount = 0;
@@ -44,6 +50,29 @@ class MessageRecorder {
     ~MessageRecorder() { SetMessageSink({}); }
     std::vector<Message> messages;
 };
+
+// Names the cases of a parameterised test after their label field.
+inline constexpr auto kByLabel = [](const auto& paramInfo) {
+    return std::string(paramInfo.param.label);
+};
+
+// Everything one render leaves behind: the whole buffers and the display maximum.
+struct RenderOutputs {
+    std::vector<std::uint32_t> image;
+    std::vector<std::int32_t> depth;
+    std::int32_t max;
+    bool operator==(const RenderOutputs&) const = default;
+};
+
+// Renders with the rays the render window asks for and keeps the outputs;
+// trim leaves rays off the row ends (so that the last group of vector lanes
+// can be a partial one).
+inline RenderOutputs RenderOutputsOf(RenderType type, int trim = 0) {
+    const int rays = RaysPerSide();
+    RenderImage(rays - trim, rays, ImageBuffer, type);
+    return {std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
+            std::vector<std::int32_t>(std::begin(DepthBuffer), std::end(DepthBuffer)), displayMax};
+}
 
 class CoreTest : public ::testing::Test {
   protected:

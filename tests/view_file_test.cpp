@@ -8,6 +8,7 @@
 
 #include "geometry/orientation.h"
 #include "render/user_settings.h"
+#include "test_support.h"
 
 namespace calyra {
 namespace {
@@ -172,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"ThresholdOutOfRange", "threshold ", "threshold 0x1p+1\n#", "from 0 to 1"},
         DamagedCase{"BadType", "type transparent", "type glass", "surface, transparent or slice"},
         DamagedCase{"UnknownSource", "source model", "source teapot", "unknown source kind"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::kByLabel);
 
 }  // namespace
 }  // namespace calyra

@@ -70,10 +70,10 @@ TEST_F(VolumeStoreTest, ModelsMapToTheirBuilders) {
 TEST_F(VolumeStoreTest, EveryBuiltInModelHasOneNameThatFindsIt) {
     std::set<std::string> names;
     for (const ModelName& m : BuiltInModels()) {
-        EXPECT_EQ(FindModel(m.name), m.model) << m.name;
-        EXPECT_STREQ(NameOf(m.model), m.name);
+        EXPECT_EQ(FindModel(m.name), m.value) << m.name;
+        EXPECT_STREQ(NameOf(m.value), m.name);
         EXPECT_TRUE(names.insert(m.name).second) << m.name;
-        EXPECT_NE(m.model, ModelType::Import);
+        EXPECT_NE(m.value, ModelType::Import);
     }
     EXPECT_EQ(names.size(), 6u);
     EXPECT_FALSE(FindModel("import"));

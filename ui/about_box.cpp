@@ -20,7 +20,7 @@ bool AboutDialogProc(TemplateDialog& dialog, const DialogEvent& event) {
             return true;
         case DialogMessage::Command:
             if (event.id == kOkId || event.id == kCancelId) {
-                dialog.EndDialog(1);
+                dialog.EndDialog(kOkId);
                 return true;
             }
             return false;

@@ -68,6 +68,34 @@ inline constexpr int kCtlThresholdPreview = 736;
 inline constexpr int kCtlThresholdCancel = 737;
 inline constexpr int kCtlThresholdClose = 738;
 
+// The standard commands of every dialog: OK, and Cancel (also sent by Escape
+// and the system menu's Close).
+inline constexpr int kOkId = 1;
+inline constexpr int kCancelId = 2;
+
+// Volume File Import dialog (template "FileLoad").
+inline constexpr int kCtlImportDimX = 805;
+inline constexpr int kCtlImportDimY = 806;
+inline constexpr int kCtlImportDimZ = 807;
+inline constexpr int kCtlImportOrder = 810;
+inline constexpr int kCtlImportAspectX = 815;
+inline constexpr int kCtlImportAspectY = 816;
+inline constexpr int kCtlImportAspectZ = 817;
+inline constexpr int kCtlImportBinary = 820;
+inline constexpr int kCtlImportAscii = 821;
+inline constexpr int kCtlImportBytes = 825;
+inline constexpr int kCtlImportReverse = 830;
+inline constexpr int kCtlImportLongInteger = 835;
+inline constexpr int kCtlImportInteger = 840;
+inline constexpr int kCtlImportFloat = 845;
+inline constexpr int kCtlImportHeaderBytes = 850;
+inline constexpr int kCtlImportPreviewSlice = 860;
+inline constexpr int kCtlImportHelp = 870;
+
+// The frame's timers.
+inline constexpr int kDemoTimerId = 910;  // every 100 ms: one demonstration step
+inline constexpr int kIdleTimerId = 911;  // every 7000 ms: nothing
+
 // The snap command of a face and the face of a snap command.
 constexpr int SnapWorldCommand(Face face) {
     return kCmdSnapWorldFirst + static_cast<int>(face);

@@ -1,4 +1,4 @@
-// The demonstration: one step per tick of timer 910 while demoRunning is set.
+// The demonstration: one step per tick of the demonstration timer while demoRunning is set.
 #pragma once
 
 namespace calyra::ui {

@@ -8,6 +8,7 @@
 class QScrollBar;
 
 #include "resources/dialog_templates.h"
+#include "ui/command_ids.h"
 #include "ui/dialog_controls.h"
 
 namespace calyra::ui {
@@ -24,11 +25,6 @@ enum ScrollCode : int {
     kRightEnd = 7,
     kEndScroll = 8,
 };
-
-// Ids of the standard commands: OK, and Cancel (also sent by Escape and the
-// system menu's Close).
-inline constexpr int kOkId = 1;
-inline constexpr int kCancelId = 2;
 
 enum class DialogMessage {
     Init,     // controls exist; answer true to give the first tab stop the focus

@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "resources/panel_icons.h"
+#include "ui/panel_icons.h"
 #include "ui/platform.h"
 
 namespace calyra::ui {
@@ -126,7 +126,7 @@ QWidget* MakeControlWidget(const ControlTemplate& c, QWidget* dialog, DialogBase
         case ControlKind::Icon: {
             auto* label = new QLabel(dialog);
             const QRect r = DialogUnitsToPixels(QRect(c.x, c.y, c.width, c.height), base);
-            label->setPixmap(resources::PanelIcon(c.text, std::min(r.width(), r.height())));
+            label->setPixmap(PanelIcon(c.text, std::min(r.width(), r.height())));
             label->setAlignment(Qt::AlignCenter);
             return label;
         }

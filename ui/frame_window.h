@@ -6,6 +6,8 @@
 #include <QString>
 #include <functional>
 
+#include "ui/command_ids.h"
+
 class QMdiSubWindow;
 class QTimer;
 
@@ -25,9 +27,6 @@ inline constexpr const char* kWelcomeText =
     "\t   a demonstration; pressing 'D' will then stop it.\n";
 inline constexpr const char* kNoTablesText = "No tables loaded";
 
-inline constexpr int kDemoTimerId = 910;  // every 100 ms: one demonstration step
-inline constexpr int kIdleTimerId = 911;  // every 7000 ms: nothing
-
 class FrameWindow : public QMainWindow {
   public:
     // Creating the frame greets the user (before the frame is visible),
@@ -39,7 +38,7 @@ class FrameWindow : public QMainWindow {
     // accelerators, start the timers.
     void startUp();
 
-    // A timer message: 910 runs one demonstration step while demoRunning.
+    // A timer message: kDemoTimerId runs one demonstration step while demoRunning.
     void onTimer(int id);
 
   protected:

@@ -84,7 +84,7 @@ void DrawViewPlane(QPainter& painter, const Point3* points, int width, int heigh
     DrawEdges(painter, points, kViewPlanePoints, width, height, kPlaneColour, kPlaneEdges);
 }
 
-GeometryWindow::GeometryWindow(QWidget* parent) : QWidget(parent) {
+GeometryWindow::GeometryWindow(QWidget* parent) : ModelWindow(parent) {
     geometryWindow = this;
     setWindowTitle(QString::fromLatin1(kGeometryWindowTitle));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -103,22 +103,9 @@ void GeometryWindow::resizeEvent(QResizeEvent* event) {
 void GeometryWindow::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     // Every request for this window erases with the black class background.
-    TakeEraseRequest(this);
-    painter.fillRect(rect(), Qt::black);
-    RestoreIfMaximised(renderWindow);
-    RestoreIfMaximised(geometryWindow);
+    startPaint(painter);
     DrawWorldBox(painter, World, clientWidth_, clientHeight_);
     DrawViewPlane(painter, ViewPlane, clientWidth_, clientHeight_);
-}
-
-void GeometryWindow::keyPressEvent(QKeyEvent* event) {
-    const QString text = event->text();
-    if (text.size() == 1 && text.at(0).unicode() >= 0x20 && text.at(0).unicode() < 0x7F) {
-        handleCharacter(static_cast<char>(text.at(0).unicode()));
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 void GeometryWindow::handleCharacter(char key) {

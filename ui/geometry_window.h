@@ -2,10 +2,10 @@
 // the viewing plane (red) on black, turned with the mouse.
 #pragma once
 
-#include <QWidget>
 #include <cstdint>
 
 #include "geometry/orientation.h"
+#include "ui/model_window.h"
 
 class QPainter;
 
@@ -33,18 +33,16 @@ void DrawWorldBox(QPainter& painter, const Point3* points, int width, int height
 // The plane's outline and its centre-to-target line from the 6 ViewPlane points, red.
 void DrawViewPlane(QPainter& painter, const Point3* points, int width, int height);
 
-class GeometryWindow : public QWidget {
+class GeometryWindow : public ModelWindow {
   public:
     explicit GeometryWindow(QWidget* parent = nullptr);
     ~GeometryWindow() override;
 
-    // One typed character, as the keyboard delivers it.
-    void handleCharacter(char key);
+    void handleCharacter(char key) override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -34,17 +34,17 @@ void InitialiseFields(TemplateDialog& dialog) {
     const int type = ReadInfFile(params, options);
     params.aspectX = params.aspectY = params.aspectZ = 1.0f;
 
-    SetDialogItemInt(&dialog, kImportDimXId, params.dimX);
-    SetDialogItemInt(&dialog, kImportDimYId, params.dimY);
-    SetDialogItemInt(&dialog, kImportDimZId, params.dimZ);
+    SetDialogItemInt(&dialog, kCtlImportDimX, params.dimX);
+    SetDialogItemInt(&dialog, kCtlImportDimY, params.dimY);
+    SetDialogItemInt(&dialog, kCtlImportDimZ, params.dimZ);
     // Written as integers: the fields read "1".
-    SetDialogItemInt(&dialog, kImportAspectXId, static_cast<int>(params.aspectX));
-    SetDialogItemInt(&dialog, kImportAspectYId, static_cast<int>(params.aspectY));
-    SetDialogItemInt(&dialog, kImportAspectZId, static_cast<int>(params.aspectZ));
-    CheckDialogButton(&dialog, type != 0 ? kImportBinaryId : kImportAsciiId, true);
-    SetDialogItemInt(&dialog, kImportBytesId, options.bytesPerVoxel);
-    CheckDialogButton(&dialog, kImportReverseId, options.reverseBytes != 0);
-    SetDialogItemInt(&dialog, kImportHeaderBytesId, options.headerBytes);
+    SetDialogItemInt(&dialog, kCtlImportAspectX, static_cast<int>(params.aspectX));
+    SetDialogItemInt(&dialog, kCtlImportAspectY, static_cast<int>(params.aspectY));
+    SetDialogItemInt(&dialog, kCtlImportAspectZ, static_cast<int>(params.aspectZ));
+    CheckDialogButton(&dialog, type != 0 ? kCtlImportBinary : kCtlImportAscii, true);
+    SetDialogItemInt(&dialog, kCtlImportBytes, options.bytesPerVoxel);
+    CheckDialogButton(&dialog, kCtlImportReverse, options.reverseBytes != 0);
+    SetDialogItemInt(&dialog, kCtlImportHeaderBytes, options.headerBytes);
 }
 
 }  // namespace
@@ -101,16 +101,16 @@ TemplateDialog* CreateImportDialog(QWidget* owner) {
 
 ImportFieldTexts ImportDialogTexts(QWidget* dialog) {
     ImportFieldTexts t;
-    t.dimX = DialogItemText(dialog, kImportDimXId);
-    t.dimY = DialogItemText(dialog, kImportDimYId);
-    t.dimZ = DialogItemText(dialog, kImportDimZId);
-    t.aspectX = DialogItemText(dialog, kImportAspectXId);
-    t.aspectY = DialogItemText(dialog, kImportAspectYId);
-    t.aspectZ = DialogItemText(dialog, kImportAspectZId);
-    t.bytesPerVoxel = DialogItemText(dialog, kImportBytesId);
-    t.headerBytes = DialogItemText(dialog, kImportHeaderBytesId);
-    t.ascii = IsDialogButtonChecked(dialog, kImportAsciiId);
-    t.reverse = IsDialogButtonChecked(dialog, kImportReverseId);
+    t.dimX = DialogItemText(dialog, kCtlImportDimX);
+    t.dimY = DialogItemText(dialog, kCtlImportDimY);
+    t.dimZ = DialogItemText(dialog, kCtlImportDimZ);
+    t.aspectX = DialogItemText(dialog, kCtlImportAspectX);
+    t.aspectY = DialogItemText(dialog, kCtlImportAspectY);
+    t.aspectZ = DialogItemText(dialog, kCtlImportAspectZ);
+    t.bytesPerVoxel = DialogItemText(dialog, kCtlImportBytes);
+    t.headerBytes = DialogItemText(dialog, kCtlImportHeaderBytes);
+    t.ascii = IsDialogButtonChecked(dialog, kCtlImportAscii);
+    t.reverse = IsDialogButtonChecked(dialog, kCtlImportReverse);
     return t;
 }
 

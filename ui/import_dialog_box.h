@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QSize>
 
+#include "ui/command_ids.h"
+
 class QWidget;
 
 namespace calyra::ui {
@@ -14,19 +16,6 @@ namespace calyra::ui {
 class TemplateDialog;
 struct DialogEvent;
 struct ImportFieldTexts;
-
-// Control ids of "FileLoad".
-inline constexpr int kImportDimXId = 805;
-inline constexpr int kImportDimYId = 806;
-inline constexpr int kImportDimZId = 807;
-inline constexpr int kImportAspectXId = 815;
-inline constexpr int kImportAspectYId = 816;
-inline constexpr int kImportAspectZId = 817;
-inline constexpr int kImportBinaryId = 820;
-inline constexpr int kImportAsciiId = 821;
-inline constexpr int kImportBytesId = 825;
-inline constexpr int kImportReverseId = 830;
-inline constexpr int kImportHeaderBytesId = 850;
 
 // Centres a dialog of size dialog over owner (screen coordinates), then
 // keeps it on a screen of size screen: x below 0 becomes 0, else a right

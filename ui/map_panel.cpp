@@ -1,9 +1,8 @@
-#include "ui/map_panel.h"
-
 #include "geometry/orientation.h"
 #include "ui/command_ids.h"
 #include "ui/common_keys.h"
 #include "ui/dialog_builder.h"
+#include "ui/panels.h"
 #include "ui/platform.h"
 
 namespace calyra::ui {

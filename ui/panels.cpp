@@ -3,10 +3,8 @@
 #include <QDialog>
 
 #include "ui/dialog_builder.h"
-#include "ui/map_panel.h"
 #include "ui/platform.h"
 #include "ui/slide_bar.h"
-#include "ui/view_panel.h"
 
 namespace calyra::ui {
 namespace {

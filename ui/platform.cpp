@@ -222,10 +222,6 @@ void SetWindowCaption(QWidget* window, const QString& caption) {
         sub->setWindowTitle(caption);
 }
 
-QString WindowCaption(QWidget* window) {
-    return window ? window->windowTitle() : QString();
-}
-
 void BeginWaitCursor() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }

@@ -91,9 +91,8 @@ QAction* MenuItem(int id);
 // since the last paint asked for the background to be erased.
 bool TakeEraseRequest(QWidget* window);
 
-// Caption of a window; for an MDI child the caption is its sub-window's title.
+// Sets the caption of a window; for an MDI child, its sub-window's title too.
 void SetWindowCaption(QWidget* window, const QString& caption);
-QString WindowCaption(QWidget* window);
 
 // The wait cursor around long operations; calls nest.
 void BeginWaitCursor();

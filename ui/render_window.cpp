@@ -63,7 +63,7 @@ std::int32_t CellsPerSide(int rays) {
 
 }  // namespace
 
-RenderWindow::RenderWindow(QWidget* parent) : QWidget(parent) {
+RenderWindow::RenderWindow(QWidget* parent) : ModelWindow(parent) {
     renderWindow = this;
     setWindowTitle(QString::fromLatin1(kRenderWindowTitle));
     // The paint handler draws every pixel itself.
@@ -164,10 +164,7 @@ void RenderWindow::paintEvent(QPaintEvent* /*event*/) {
     // The black class background. Qt also paints regions it exposes itself
     // (moves, overlaps) without any erase request, so every paint starts
     // black; a request without erase (a stereo drag) only ever kept black there.
-    TakeEraseRequest(this);
-    screen.fillRect(rect(), Qt::black);
-    RestoreIfMaximised(renderWindow);
-    RestoreIfMaximised(geometryWindow);
+    startPaint(screen);
     // A drag's quick re-copy only means something while the pair is shown;
     // left set in mono it would block every later render.
     if (stereoMovePending && !stereo) stereoMovePending = 0;
@@ -285,13 +282,7 @@ void RenderWindow::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    const QString text = event->text();
-    if (text.size() == 1 && text.at(0).unicode() >= 0x20 && text.at(0).unicode() < 0x7F) {
-        handleCharacter(static_cast<char>(text.at(0).unicode()));
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    ModelWindow::keyPressEvent(event);
 }
 
 void RenderWindow::handleCharacter(char key) {

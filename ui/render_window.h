@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "ui/grey_palette.h"
+#include "ui/model_window.h"
 #include "ui/platform.h"
 
 namespace calyra::ui {
@@ -32,20 +33,14 @@ extern float stereoConvergence;
 extern float stereoSpare;
 extern float stereoShift;  // -(stereoSeparation / stereoConvergence)
 
-class RenderWindow : public QWidget, public PreparesPaint {
+class RenderWindow : public ModelWindow, public PreparesPaint {
   public:
     // Records renderWindow, builds (or imports) the volume for modelType,
     // requests a render and builds the grey palette.
     explicit RenderWindow(QWidget* parent = nullptr);
     ~RenderWindow() override;
 
-    // The off-screen copies of the last image and of the second stereo image.
-    const QImage& imageBitmap() const { return imageBitmap_; }
-    const QImage& stereoBitmap() const { return stereoBitmap_; }
-    const GreyPalette& imagePalette() const { return imagePalette_; }
-
-    // One typed character, as the keyboard delivers it.
-    void handleCharacter(char key);
+    void handleCharacter(char key) override;
 
     // A pending render runs here, before the paint that shows it: the caption
     // "Please wait for rendering !" is put on screen first, then the image is

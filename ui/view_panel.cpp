@@ -1,9 +1,8 @@
-#include "ui/view_panel.h"
-
 #include "render/user_settings.h"
 #include "ui/command_ids.h"
 #include "ui/commands.h"
 #include "ui/dialog_builder.h"
+#include "ui/panels.h"
 #include "ui/platform.h"
 
 namespace calyra::ui {

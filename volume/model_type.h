@@ -7,6 +7,8 @@
 #include <span>
 #include <string_view>
 
+#include "base/named_values.h"
+
 namespace calyra {
 
 // What the user chose last.
@@ -28,10 +30,8 @@ enum class VolumeSource : std::int32_t {
     SmallMath = 26,  // monkey saddle alone and combined with the cone, 64^3
 };
 
-struct ModelName {
-    ModelType model;
-    const char* name;  // lower case, as calyra-render's --model takes it
-};
+// Names in lower case, as calyra-render's --model takes them.
+using ModelName = NamedValue<ModelType>;
 
 // Every model a build can make without a file, in the menu's order.
 inline constexpr ModelName kBuiltInModels[] = {
@@ -49,17 +49,12 @@ inline constexpr std::span<const ModelName> BuiltInModels() {
 
 // The built-in model called name, if any.
 inline std::optional<ModelType> FindModel(std::string_view name) {
-    for (const ModelName& m : kBuiltInModels) {
-        if (name == m.name) return m.model;
-    }
-    return std::nullopt;
+    return FindNamed(BuiltInModels(), name);
 }
 
 // The name of a built-in model; "import" for the file import, "" for others.
 inline const char* NameOf(ModelType model) {
-    for (const ModelName& m : kBuiltInModels) {
-        if (m.model == model) return m.name;
-    }
+    if (const char* name = NameIn(BuiltInModels(), model)) return name;
     return model == ModelType::Import ? "import" : "";
 }
 

@@ -188,12 +188,13 @@ TEST_P(HostileFile, ExitsWithStatus2AndAMessageNamingIt) {
     fs::remove_all(path);
 }
 
-INSTANTIATE_TEST_SUITE_P(Headers, HostileFile, ::testing::ValuesIn(kHostile), [](const auto& info) {
-    std::string n = info.param.name;
-    for (char& c : n)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    return n;
-});
+INSTANTIATE_TEST_SUITE_P(Headers, HostileFile, ::testing::ValuesIn(kHostile),
+                         [](const auto& paramInfo) {
+                             std::string n = paramInfo.param.name;
+                             for (char& c : n)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return n;
+                         });
 
 TEST(OpenOption, BelongsToItsOwnSource) {
     EXPECT_EQ(RunRender("--window 0 10").status, 2);

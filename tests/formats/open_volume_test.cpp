@@ -182,11 +182,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"m.nii", PixelType::U16, 2}, Case{"n.nii.gz", PixelType::I16, 2},
                       Case{"o.nii", PixelType::F32, 2}, Case{"p_z.nrrd", PixelType::I16, 0},
                       Case{"q_z.mha", PixelType::F32, 0}, Case{"r_z.mha", PixelType::U8, 0}),
-    [](const auto& info) {
-        std::string name = info.param.file;
+    [](const auto& paramInfo) {
+        std::string name = paramInfo.param.file;
         for (char& c : name)
             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        return name + (info.param.niftiVersion == 2 ? "_v2" : "");
+        return name + (paramInfo.param.niftiVersion == 2 ? "_v2" : "");
     });
 
 TEST_F(FormatsTest, ResamplesUnequalSpacingsToCubicVoxelsOfTheSmallest) {

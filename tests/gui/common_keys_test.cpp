@@ -4,6 +4,7 @@
 
 #include "tests/gui/frame_fixture.h"
 #include "ui/command_ids.h"
+#include "ui/commands.h"
 #include "ui/platform.h"
 
 namespace calyra::ui::testing {
@@ -68,9 +69,83 @@ TEST_P(CommonKeys, OtherKeysAreLeftToTheWindow) {
 
 INSTANTIATE_TEST_SUITE_P(Takers, CommonKeys,
                          ::testing::Values(KeyTaker::ModelWindow, KeyTaker::MapPanel),
-                         [](const auto& info) {
-                             return info.param == KeyTaker::ModelWindow ? "ModelWindow"
-                                                                        : "MapPanel";
+                         [](const auto& paramInfo) {
+                             return paramInfo.param == KeyTaker::ModelWindow ? "ModelWindow"
+                                                                             : "MapPanel";
+                         });
+
+// The same keys typed into each model window: every window passes them on.
+enum class Window { Render, Geometry };
+
+class ModelWindowKeys : public FrameFixture, public ::testing::WithParamInterface<Window> {
+  protected:
+    void SetUp() override {
+        FrameFixture::SetUp();
+        DispatchCommand(frame, kCmdBallModel);
+        window = GetParam() == Window::Render ? renderWindow : geometryWindow;
+        ASSERT_NE(window, nullptr);
+        renderPending = false;
+    }
+    void Type(char c) { SendCharacter(window, c); }
+
+    QWidget* window = nullptr;
+};
+
+TEST_P(ModelWindowKeys, PanRenderAndDemonstrationKeys) {
+    Type('+');
+    EXPECT_NEAR(ViewPlane[5].z, 0.05f, 1e-6);
+    Type('-');
+    EXPECT_NEAR(ViewPlane[5].z, 0.0f, 1e-6);
+    EXPECT_FALSE(renderPending);
+    Type('r');
+    EXPECT_TRUE(renderPending);
+    renderPending = false;
+    Type('d');
+    EXPECT_EQ(demoRunning, 1);
+    EXPECT_FALSE(renderPending);
+    Type('D');
+    EXPECT_EQ(demoRunning, 0);
+    EXPECT_TRUE(renderPending);
+}
+
+TEST_P(ModelWindowKeys, TCyclesTheRenderTypeWithOneCheckMarkAndTheViewPanelFollowing) {
+    for (int press = 1; press <= 3; ++press) {
+        renderPending = false;
+        Type(press == 2 ? 'T' : 't');
+        EXPECT_EQ(static_cast<int>(renderType), press % 3);
+        int checked = 0;
+        for (int id = kCmdRenderTypeFirst; id <= kCmdRenderTypeLast; ++id)
+            checked += IsMenuItemChecked(id) ? 1 : 0;
+        EXPECT_EQ(checked, 1);
+        EXPECT_TRUE(IsMenuItemChecked(RenderTypeCommand(renderType)));
+        ASSERT_NE(viewPanel, nullptr);
+        EXPECT_TRUE(IsRadioButtonChecked(viewPanel, RenderTypeCommand(renderType)));
+        EXPECT_TRUE(renderPending);
+    }
+}
+
+TEST_P(ModelWindowKeys, EyeDistanceKeysStopAtFiveAndAHalfAndTwoAndAHalf) {
+    const float larger[] = {4.4f, 4.84f, 5.324f, 5.5f, 5.5f};
+    for (float expected : larger) {
+        Type('P');
+        EXPECT_NEAR(eyeDistance, expected, 1e-5);
+    }
+    const float smaller[] = {4.95f,      4.455f,      4.0095f, 3.60855f, 3.247695f,
+                             2.9229255f, 2.63063295f, 2.5f,    2.5f};
+    for (float expected : smaller) {
+        Type('p');
+        EXPECT_NEAR(eyeDistance, expected, 1e-5);
+    }
+    for (int i = 0; i < 20; ++i) Type('P');
+    EXPECT_EQ(eyeDistance, 5.5f);
+    for (int i = 0; i < 40; ++i) Type('p');
+    EXPECT_EQ(eyeDistance, 2.5f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, ModelWindowKeys,
+                         ::testing::Values(Window::Render, Window::Geometry),
+                         [](const auto& paramInfo) {
+                             return paramInfo.param == Window::Render ? "Render" : "Geometry";
                          });
 
 }  // namespace

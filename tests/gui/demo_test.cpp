@@ -140,20 +140,20 @@ TEST_F(DemoTest, EachTickTurnsTheBoxSevenHundredthsAndThePlaneNearlyTwoThirdsOfA
 
 TEST_F(DemoTest, LowerDStartsTheTicksAndUpperDStopsThemWithOneMoreRender) {
     RenderLog log;
-    frame->onTimer(910);
+    frame->onTimer(kDemoTimerId);
     EXPECT_TRUE(log.renders.empty());  // stopped: ticks do nothing
 
     QTest::keyClick(geometryWindow, 'd');
     EXPECT_EQ(demoRunning, 1);
     EXPECT_TRUE(log.renders.empty());  // nothing until the next tick
-    frame->onTimer(910);
+    frame->onTimer(kDemoTimerId);
     EXPECT_EQ(log.renders.size(), 1u);
 
     QTest::keyClick(geometryWindow, 'D');
     EXPECT_EQ(demoRunning, 0);
     Paint(renderWindow);
     EXPECT_EQ(log.renders.size(), 2u);
-    frame->onTimer(910);
+    frame->onTimer(kDemoTimerId);
     Paint(renderWindow);
     EXPECT_EQ(log.renders.size(), 2u);
 }

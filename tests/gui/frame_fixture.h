@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QStringList>
 #include <QWidget>
@@ -15,6 +16,7 @@
 #include "geometry/orientation.h"
 #include "render/buffers.h"
 #include "render/user_settings.h"
+#include "tests/test_support.h"
 #include "ui/command_ids.h"
 #include "ui/frame_window.h"
 #include "ui/platform.h"
@@ -41,11 +43,7 @@ inline bool AnyFrameVisible() {
 inline void ResetSharedState() {
     loadCount = 0;
     modelType = ModelType::Ball;
-    renderType = RenderType::Surface;
-    threshold = 0.1f;
-    interpolate = false;
-    gradientShading = true;
-    stereo = false;
+    test::ResetUserSettings();
     renderPending = false;
     displayMax = 0;
     demoRunning = 0;
@@ -68,6 +66,12 @@ class CaptionRecorder : public QObject {
         return false;
     }
 };
+
+// Delivers a key press that types c, as the keyboard would.
+inline void SendCharacter(QWidget* window, char c) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(c)));
+    QApplication::sendEvent(window, &press);
+}
 
 // Paints the window now (a render runs if one is pending) and returns what it shows.
 inline QImage Paint(QWidget* window) {

@@ -96,20 +96,6 @@ TEST_F(GeometryWindowTest, DrawsTheGreenBoxUnderTheRedPlaneOnBlack) {
     EXPECT_EQ(shown.pixel(10, 10), qRgb(0, 0, 0));
 }
 
-TEST_F(GeometryWindowTest, EyeDistanceKeysStopAtFiveAndAHalfAndTwoAndAHalf) {
-    const float larger[] = {4.4f, 4.84f, 5.324f, 5.5f, 5.5f};
-    for (float expected : larger) {
-        window->handleCharacter('P');
-        EXPECT_NEAR(eyeDistance, expected, 1e-5);
-    }
-    const float smaller[] = {4.95f,      4.455f,      4.0095f, 3.60855f, 3.247695f,
-                             2.9229255f, 2.63063295f, 2.5f,    2.5f};
-    for (float expected : smaller) {
-        window->handleCharacter('p');
-        EXPECT_NEAR(eyeDistance, expected, 1e-5);
-    }
-}
-
 TEST_F(GeometryWindowTest, HorizontalLeftDragTurnsBoxAndPlaneAboutYOnly) {
     Point3 before[kWorldPoints];
     std::copy(World, World + kWorldPoints, before);
@@ -137,30 +123,6 @@ TEST_F(GeometryWindowTest, MovesOutsideTheClientAreaAreNotSeen) {
     send(QEvent::MouseButtonPress, {200, 100}, Qt::LeftButton, Qt::LeftButton);
     send(QEvent::MouseMove, {-30, 100}, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(World[0], (Point3{-0.5f, -0.5f, -0.5f}));
-}
-
-TEST_F(GeometryWindowTest, KeysPanRenderAndStartTheDemonstration) {
-    window->handleCharacter('+');
-    EXPECT_NEAR(ViewPlane[5].z, 0.05f, 1e-6);
-    window->handleCharacter('-');
-    EXPECT_NEAR(ViewPlane[5].z, 0.0f, 1e-6);
-    EXPECT_FALSE(renderPending);
-    window->handleCharacter('r');
-    EXPECT_TRUE(renderPending);
-    renderPending = false;
-    window->handleCharacter('d');
-    EXPECT_EQ(demoRunning, 1);
-    EXPECT_FALSE(renderPending);
-    window->handleCharacter('D');
-    EXPECT_EQ(demoRunning, 0);
-    EXPECT_TRUE(renderPending);
-}
-
-TEST_F(GeometryWindowTest, TKeyStepsTheRenderTypeThroughAllThree) {
-    for (int press = 1; press <= 3; ++press) {
-        window->handleCharacter('T');
-        EXPECT_EQ(static_cast<int>(renderType), press % 3);
-    }
 }
 
 }  // namespace

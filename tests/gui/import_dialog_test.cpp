@@ -92,31 +92,32 @@ TEST_F(ImportDialogTest, WithoutASideFileShowsTheStartValuesAfterTheMessage) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Could not read file " + dataPath + ".inf\n");
     EXPECT_EQ(dialog->windowTitle(), "Volume File Import");
-    EXPECT_EQ(DialogItemText(dialog.get(), kImportDimXId), "4");
-    EXPECT_EQ(DialogItemText(dialog.get(), kImportDimYId), "4");
-    EXPECT_EQ(DialogItemText(dialog.get(), kImportDimZId), "4");
-    for (int id : {kImportAspectXId, kImportAspectYId, kImportAspectZId}) {
+    EXPECT_EQ(DialogItemText(dialog.get(), kCtlImportDimX), "4");
+    EXPECT_EQ(DialogItemText(dialog.get(), kCtlImportDimY), "4");
+    EXPECT_EQ(DialogItemText(dialog.get(), kCtlImportDimZ), "4");
+    for (int id : {kCtlImportAspectX, kCtlImportAspectY, kCtlImportAspectZ}) {
         EXPECT_EQ(DialogItemText(dialog.get(), id), "1");
     }
-    EXPECT_EQ(DialogItemText(dialog.get(), kImportBytesId), "1");
-    EXPECT_TRUE(IsDialogButtonChecked(dialog.get(), kImportBinaryId));
-    EXPECT_FALSE(IsDialogButtonChecked(dialog.get(), kImportAsciiId));
-    EXPECT_FALSE(IsDialogButtonChecked(dialog.get(), kImportReverseId));
-    for (int id : {835, 840, 845}) EXPECT_FALSE(IsDialogButtonChecked(dialog.get(), id));
+    EXPECT_EQ(DialogItemText(dialog.get(), kCtlImportBytes), "1");
+    EXPECT_TRUE(IsDialogButtonChecked(dialog.get(), kCtlImportBinary));
+    EXPECT_FALSE(IsDialogButtonChecked(dialog.get(), kCtlImportAscii));
+    EXPECT_FALSE(IsDialogButtonChecked(dialog.get(), kCtlImportReverse));
+    for (int id : {kCtlImportLongInteger, kCtlImportInteger, kCtlImportFloat})
+        EXPECT_FALSE(IsDialogButtonChecked(dialog.get(), id));
 }
 
 TEST_F(ImportDialogTest, TakesShapeTypeAndByteOrderFromTheSideFile) {
     WriteFile(dataPath + ".inf", "X= 100\nY= 120\nZ= 30\nascii\n2\n1\n");
     const auto dialog = OpenDialog();
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(DialogItemText(dialog.get(), kImportDimXId), "100");
-    EXPECT_EQ(DialogItemText(dialog.get(), kImportDimYId), "120");
-    EXPECT_EQ(DialogItemText(dialog.get(), kImportDimZId), "30");
-    EXPECT_EQ(DialogItemText(dialog.get(), kImportAspectXId), "1");
-    EXPECT_TRUE(IsDialogButtonChecked(dialog.get(), kImportAsciiId));
-    EXPECT_FALSE(IsDialogButtonChecked(dialog.get(), kImportBinaryId));
-    EXPECT_EQ(DialogItemText(dialog.get(), kImportBytesId), "2");
-    EXPECT_TRUE(IsDialogButtonChecked(dialog.get(), kImportReverseId));
+    EXPECT_EQ(DialogItemText(dialog.get(), kCtlImportDimX), "100");
+    EXPECT_EQ(DialogItemText(dialog.get(), kCtlImportDimY), "120");
+    EXPECT_EQ(DialogItemText(dialog.get(), kCtlImportDimZ), "30");
+    EXPECT_EQ(DialogItemText(dialog.get(), kCtlImportAspectX), "1");
+    EXPECT_TRUE(IsDialogButtonChecked(dialog.get(), kCtlImportAscii));
+    EXPECT_FALSE(IsDialogButtonChecked(dialog.get(), kCtlImportBinary));
+    EXPECT_EQ(DialogItemText(dialog.get(), kCtlImportBytes), "2");
+    EXPECT_TRUE(IsDialogButtonChecked(dialog.get(), kCtlImportReverse));
 }
 
 TEST_F(ImportDialogTest, OkLoadsTheVolumeTheFieldsDescribe) {
@@ -157,9 +158,9 @@ TEST_F(ImportDialogTest, ThreeHundredCubedIsAcceptedAndThreeHundredAndOneRefused
     const auto dialog = OpenDialog();
     messages.clear();
     const std::uint64_t generation = VoxelVolume.generation;
-    SetDialogItemText(dialog.get(), kImportDimXId, "301");
-    SetDialogItemText(dialog.get(), kImportDimYId, "300");
-    SetDialogItemText(dialog.get(), kImportDimZId, "300");
+    SetDialogItemText(dialog.get(), kCtlImportDimX, "301");
+    SetDialogItemText(dialog.get(), kCtlImportDimY, "300");
+    SetDialogItemText(dialog.get(), kCtlImportDimZ, "300");
     ClickItem(dialog.get(), kOkId);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, QString(kRefusal) +
@@ -199,7 +200,7 @@ TEST_F(ImportDialogTest, HeaderBytesComeFromTheSeventhSideFileLineAndAreSkipped)
     WriteFile(dataPath, bytes);
     WriteFile(dataPath + ".inf", "X= 4\nY= 4\nZ= 4\nbinary\n1\n0\n10\n");
     const auto dialog = OpenDialog();
-    EXPECT_EQ(DialogItemText(dialog.get(), kImportHeaderBytesId), "10");
+    EXPECT_EQ(DialogItemText(dialog.get(), kCtlImportHeaderBytes), "10");
     ClickItem(dialog.get(), kOkId);
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(VoxelVolume.maxValue, 7u);
@@ -220,7 +221,7 @@ TEST_F(ImportDialogTest, CancelEndsTheDialogWithoutAnyChange) {
     EXPECT_EQ(VoxelVolume.generation, generation);
     EXPECT_TRUE(messages.empty());
     // The inert controls start nothing either.
-    for (int id : {860, 870}) {
+    for (int id : {kCtlImportPreviewSlice, kCtlImportHelp}) {
         ClickItem(dialog.get(), id);
     }
     EXPECT_EQ(VoxelVolume.generation, generation);

@@ -29,7 +29,7 @@ void Click(QDialog* panel, int id) {
 }
 
 QScrollBar* ThresholdBar() {
-    return qobject_cast<QScrollBar*>(DialogItem(slideBar, 1998));
+    return qobject_cast<QScrollBar*>(DialogItem(slideBar, kCtlThresholdScrollBar));
 }
 std::string PercentShown() {
     return DialogItemText(slideBar, kCtlThresholdText).toStdString();

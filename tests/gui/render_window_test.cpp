@@ -219,46 +219,6 @@ TEST_F(RenderWindowTest, InterpolationDrawsFourCellsPerVoxel) {
     }
 }
 
-TEST_F(RenderWindowTest, TKeyCyclesTheRenderTypeWithOneCheckMark) {
-    DispatchCommand(frame, kCmdBallModel);
-    auto* window = static_cast<RenderWindow*>(renderWindow);
-    for (int press = 1; press <= 3; ++press) {
-        renderPending = false;
-        window->handleCharacter('t');
-        EXPECT_EQ(static_cast<int>(renderType), press % 3);
-        int checked = 0;
-        for (int id = kCmdRenderTypeFirst; id <= kCmdRenderTypeLast; ++id)
-            checked += IsMenuItemChecked(id) ? 1 : 0;
-        EXPECT_EQ(checked, 1);
-        EXPECT_TRUE(IsMenuItemChecked(RenderTypeCommand(renderType)));
-        if (viewPanel) {
-            EXPECT_TRUE(IsRadioButtonChecked(viewPanel, RenderTypeCommand(renderType)));
-        }
-        EXPECT_TRUE(renderPending);
-    }
-}
-
-TEST_F(RenderWindowTest, EyeDistanceKeysStopAtTheirLimits) {
-    DispatchCommand(frame, kCmdBallModel);
-    auto* window = static_cast<RenderWindow*>(renderWindow);
-    for (int i = 0; i < 10; ++i) window->handleCharacter('P');
-    EXPECT_EQ(eyeDistance, 5.5f);
-    for (int i = 0; i < 20; ++i) window->handleCharacter('p');
-    EXPECT_EQ(eyeDistance, 2.5f);
-}
-
-TEST_F(RenderWindowTest, DemonstrationKeysSetAndClearTheFlag) {
-    DispatchCommand(frame, kCmdBallModel);
-    auto* window = static_cast<RenderWindow*>(renderWindow);
-    Paint(renderWindow);
-    window->handleCharacter('d');
-    EXPECT_EQ(demoRunning, 1);
-    EXPECT_FALSE(renderPending);
-    window->handleCharacter('D');
-    EXPECT_EQ(demoRunning, 0);
-    EXPECT_TRUE(renderPending);
-}
-
 TEST_F(RenderWindowTest, AStereoPairShiftsThePlaneAndEndsAtTheTopRow) {
     DispatchCommand(frame, kCmdBallModel);
     ResizeClient(renderWindow, 150, 150);

@@ -69,7 +69,7 @@ TEST_F(VolumeOpenerTest, CommandLinePathOpensAtStartUp) {
 TEST_F(VolumeOpenerTest, OpenVolumeOpensTheChosenFile) {
     chosenPath = path;
     SetVolumePathChooser([](QWidget*) { return chosenPath; });
-    DispatchCommand(frame, 716);  // a model first: its windows are replaced
+    DispatchCommand(frame, kCmdBallModel);  // a model first: its windows are replaced
     EXPECT_EQ(DispatchCommand(frame, kCmdOpenVolume), 1);
     ExpectScanShown();
     EXPECT_EQ(loadCount, 2);
@@ -104,13 +104,14 @@ TEST_F(VolumeOpenerTest, AFailedOpenLeavesTheVolumeAndWindowsAndSaysWhy) {
 TEST(OpenVolumeCommand, SitsAfterLoadFileWithCtrlO) {
     const auto menu = resources::MenuTable();
     const auto load =
-        std::find_if(menu.begin(), menu.end(), [](const auto& e) { return e.id == 745; });
+        std::find_if(menu.begin(), menu.end(), [](const auto& e) { return e.id == kCmdLoadFile; });
     ASSERT_NE(load, menu.end());
-    EXPECT_EQ((load + 1)->id, 746);
+    EXPECT_EQ((load + 1)->id, kCmdOpenVolume);
     EXPECT_STREQ((load + 1)->text, "&Open Volume...");
     const auto accel = resources::AcceleratorTable();
     EXPECT_TRUE(std::any_of(accel.begin(), accel.end(), [](const auto& a) {
-        return a.command == 746 && a.key == 'O' && a.modifiers == resources::kAccelControl;
+        return a.command == kCmdOpenVolume && a.key == 'O' &&
+               a.modifiers == resources::kAccelControl;
     }));
     for (const char* pattern :
          {"*.nrrd", "*.nhdr", "*.mha", "*.mhd", "*.nii.gz", "*.hdr", "*.tif", "*.raw"}) {

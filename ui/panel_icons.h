@@ -5,10 +5,10 @@
 #include <QPixmap>
 #include <string_view>
 
-namespace calyra::resources {
+namespace calyra::ui {
 
 // The named icon as a side x side pixmap with a transparent background, or a
 // null pixmap for an unknown name or a side below 8 pixels.
 QPixmap PanelIcon(std::string_view name, int side);
 
-}  // namespace calyra::resources
+}  // namespace calyra::ui

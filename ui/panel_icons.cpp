@@ -1,4 +1,4 @@
-#include "resources/panel_icons.h"
+#include "ui/panel_icons.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -7,7 +7,7 @@
 #include <QRadialGradient>
 #include <array>
 
-namespace calyra::resources {
+namespace calyra::ui {
 namespace {
 
 const QColor kBoxGreen(0, 190, 0);
@@ -159,4 +159,4 @@ QPixmap PanelIcon(std::string_view name, int side) {
     return pixmap;
 }
 
-}  // namespace calyra::resources
+}  // namespace calyra::ui
