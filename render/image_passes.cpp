@@ -33,7 +33,7 @@ void FillGaps(int a, int b, int r, Get get, Set set) {
                 for (int j = 0; j < r; ++j) {
                     set(x + i, y + j,
                         Blend(get(x, y), get(x + r, y), get(x, y + r), get(x + r, y + r),
-                              BilinearWeights[i][j], divisor));
+                              BilinearWeights(i, j, r).data(), divisor));
                 }
             }
         }
@@ -80,7 +80,8 @@ void FillImageGaps(std::uint32_t* image, int a, int b, int r) {
             for (int i = 0; i < r; ++i) {
                 for (int j = 0; j < r; ++j) {
                     if (i == 0 && j == 0) continue;  // the corner itself stays
-                    set(x + i, y + j, Blend(c0, c1, c2, c3, BilinearWeights[i][j], divisor));
+                    set(x + i, y + j,
+                        Blend(c0, c1, c2, c3, BilinearWeights(i, j, r).data(), divisor));
                 }
             }
         }
