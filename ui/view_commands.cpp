@@ -23,9 +23,9 @@ ViewFileChooser& Chooser() {
     return chooser;
 }
 
-QString ChooseViewFile(QWidget* owner, bool save) {
-    if (Chooser()) return Chooser()(owner, save);
-    if (save) {
+QString ChooseViewFile(QWidget* owner, ViewFileUse use) {
+    if (Chooser()) return Chooser()(owner, use);
+    if (use == ViewFileUse::Save) {
         return ChooseFileToSave(owner, QString::fromLatin1(kSaveViewCaption),
                                 QStringLiteral("Views (*.view)"), QStringLiteral("view"),
                                 QStringLiteral("calyra.view"));
@@ -131,7 +131,7 @@ void SaveView(QWidget* frame) {
                     Icon::Information);
         return;
     }
-    const QString path = ChooseViewFile(frame, true);
+    const QString path = ChooseViewFile(frame, ViewFileUse::Save);
     if (path.isEmpty()) return;
     QSaveFile file(path);
     const QByteArray text = ShownViewText().toUtf8();
@@ -141,7 +141,7 @@ void SaveView(QWidget* frame) {
 }
 
 void OpenView(QWidget* frame) {
-    const QString path = ChooseViewFile(frame, false);
+    const QString path = ChooseViewFile(frame, ViewFileUse::Open);
     if (path.isEmpty()) return;
     const QString text = picture::ViewTextOf(path);
     if (text.isEmpty()) {
@@ -167,7 +167,7 @@ bool ShowView(QWidget* frame, const ViewState& view) {
     SelectRenderType(view.renderType, ViewPanelButtons::Follow);
     ApplyViewSettingsAndGeometry(view);
     ShowParameterMarks();
-    InvalidateWindow(geometryWindow, true);
+    InvalidateWindow(geometryWindow);
     RequestRender();
     return true;
 }
