@@ -13,17 +13,17 @@ void SetRenderRequestHook(void (*markRenderPending)()) {
     renderRequestHook = markRenderPending;
 }
 
-void InvalidateGeometryWindow(bool erase) {
-    if (repaintHooks.invalidateGeometryWindow) repaintHooks.invalidateGeometryWindow(erase);
+void InvalidateGeometryWindow(Background background) {
+    if (repaintHooks.invalidateGeometryWindow) repaintHooks.invalidateGeometryWindow(background);
 }
 
-void InvalidateRenderWindow(bool erase) {
-    if (repaintHooks.invalidateRenderWindow) repaintHooks.invalidateRenderWindow(erase);
+void InvalidateRenderWindow(Background background) {
+    if (repaintHooks.invalidateRenderWindow) repaintHooks.invalidateRenderWindow(background);
 }
 
-void RequestRender(bool erase) {
+void RequestRender(Background background) {
     if (renderRequestHook) renderRequestHook();
-    InvalidateRenderWindow(erase);
+    InvalidateRenderWindow(background);
 }
 
 }  // namespace calyra

@@ -8,9 +8,13 @@
 
 namespace calyra {
 
+// Whether the paint that answers a request erases the window's background
+// first (Erase), or may keep what is on screen (Keep).
+enum class Background { Erase, Keep };
+
 struct RepaintHooks {
-    void (*invalidateGeometryWindow)(bool erase) = nullptr;
-    void (*invalidateRenderWindow)(bool erase) = nullptr;
+    void (*invalidateGeometryWindow)(Background background) = nullptr;
+    void (*invalidateRenderWindow)(Background background) = nullptr;
 };
 
 extern RepaintHooks repaintHooks;
@@ -18,9 +22,9 @@ extern RepaintHooks repaintHooks;
 // Installed once by the owner of renderPending.
 void SetRenderRequestHook(void (*markRenderPending)());
 
-void InvalidateGeometryWindow(bool erase = true);
-void InvalidateRenderWindow(bool erase = true);
+void InvalidateGeometryWindow(Background background = Background::Erase);
+void InvalidateRenderWindow(Background background = Background::Erase);
 // Sets renderPending and invalidates the render window.
-void RequestRender(bool erase = true);
+void RequestRender(Background background = Background::Erase);
 
 }  // namespace calyra

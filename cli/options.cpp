@@ -62,6 +62,26 @@ std::string Joined(const Table& table, const char* separator, Name name) {
     return text;
 }
 
+// The geometry moves that take numbers: how many, and which move.
+struct Move {
+    std::string_view name;
+    GeometryOp::Kind kind;
+    int count;
+};
+constexpr Move kMoves[] = {
+    {"--rotate-world", GeometryOp::RotateWorld, 2},
+    {"--rotate-plane", GeometryOp::RotatePlane, 2},
+    {"--rotate-plane-xyz", GeometryOp::RotatePlaneXYZ, 3},
+    {"--translate-plane", GeometryOp::TranslatePlane, 3},
+};
+
+const Move* FindMove(std::string_view name) {
+    for (const Move& move : kMoves) {
+        if (move.name == name) return &move;
+    }
+    return nullptr;
+}
+
 // An option's name and the field its value goes to.
 template <typename Field>
 using Named = std::pair<std::string_view, Field*>;
@@ -253,18 +273,11 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             }
             o.geometry.push_back(op);
             consumed = 1;
-        } else if (arg == "--rotate-world" || arg == "--rotate-plane") {
-            GeometryOp op{arg == "--rotate-world" ? GeometryOp::RotateWorld
-                                                  : GeometryOp::RotatePlane};
-            if (!floats(2, op.v)) return std::nullopt;
+        } else if (const Move* move = FindMove(arg)) {
+            GeometryOp op{move->kind};
+            if (!floats(move->count, op.v)) return std::nullopt;
             o.geometry.push_back(op);
-            consumed = 2;
-        } else if (arg == "--rotate-plane-xyz" || arg == "--translate-plane") {
-            GeometryOp op{arg == "--rotate-plane-xyz" ? GeometryOp::RotatePlaneXYZ
-                                                      : GeometryOp::TranslatePlane};
-            if (!floats(3, op.v)) return std::nullopt;
-            o.geometry.push_back(op);
-            consumed = 3;
+            consumed = move->count;
         } else if (arg == "--pan") {
             if (!need(1)) return std::nullopt;
             GeometryOp op{GeometryOp::Pan};

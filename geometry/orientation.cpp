@@ -78,7 +78,7 @@ void SnapWorld(Face face) {
     const Point3 origin{};
     WorldToView(World, kWorldPoints, origin, normal, up);
     WorldToView(ViewPlane, kViewPlanePoints, origin, normal, up);
-    InvalidateGeometryWindow(true);
+    InvalidateGeometryWindow();
 }
 
 void SnapViewPlane(Face face) {
@@ -88,8 +88,8 @@ void SnapViewPlane(Face face) {
     ViewPlane[5] = Point3{0.0f, 0.0f, 0.0f};
     for (int k = 0; k < 4; ++k) ViewPlane[k] = World[rule.corners[k]];
     ViewPlane[4] = World[rule.centre];
-    InvalidateGeometryWindow(true);
-    RequestRender(true);
+    InvalidateGeometryWindow();
+    RequestRender();
 }
 
 void RotateWorld(float angleY, float angleX) {

@@ -1,5 +1,6 @@
 #include "render/image_passes.h"
 
+#include <array>
 #include <cstdlib>
 
 #include "base/worker_pool.h"
@@ -33,7 +34,7 @@ void FillGaps(int a, int b, int r, Get get, Set set) {
                 for (int j = 0; j < r; ++j) {
                     set(x + i, y + j,
                         Blend(get(x, y), get(x + r, y), get(x, y + r), get(x + r, y + r),
-                              BilinearWeights[i][j], divisor));
+                              BilinearWeights(i, j, r).data(), divisor));
                 }
             }
         }
@@ -79,13 +80,14 @@ void FillImageGaps(std::uint32_t* image, int a, int b, int r) {
         for (int y = 0; y < (b - 1) * 2; y += 2) {
             const std::int32_t c0 = get(x, y), c1 = get(x + 2, y), c2 = get(x, y + 2),
                                c3 = get(x + 2, y + 2);
-            auto blend = [&](const std::int32_t w[4]) {
+            auto blend = [&](int i, int j) {
+                const std::array<std::int32_t, 4> w = BilinearWeights(i, j, 2);
                 return (w[0] * c0 + w[1] * c1 + w[2] * c2 + w[3] * c3) / 4;
             };
             // The corner itself stays.
-            set(x, y + 1, blend(BilinearWeights[0][1]));
-            set(x + 1, y, blend(BilinearWeights[1][0]));
-            set(x + 1, y + 1, blend(BilinearWeights[1][1]));
+            set(x, y + 1, blend(0, 1));
+            set(x + 1, y, blend(1, 0));
+            set(x + 1, y + 1, blend(1, 1));
         }
     });
 }

@@ -11,7 +11,6 @@
 #include "render/ray_context.h"
 #include "render/ray_lanes.h"
 #include "render/user_settings.h"
-#include "render/weights.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -104,8 +103,6 @@ RayFrame PrepareRayFrame(int a, int b) {
 
 void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScratch& scratch) {
     const int r = interpolate ? 2 : 1;
-    BuildTrilinearWeights();
-    BuildBilinearWeights(r);
 
     // The image area must fit the 512 x 512 buffers.
     a = std::clamp(a, 0, kBufferSide / r);

@@ -11,7 +11,6 @@ class ImagePassesTest : public test::CoreTest {
         test::CoreTest::SetUp();
         std::fill(std::begin(ImageBuffer), std::end(ImageBuffer), 0u);
         std::fill(std::begin(DepthBuffer), std::end(DepthBuffer), 0);
-        BuildBilinearWeights(2);
     }
     void SetPixel(int x, int y, std::uint32_t v) {
         for (int c = 0; c < 3; ++c) ImageBuffer[3 * (x * kBufferSide + y) + c] = v;

@@ -129,7 +129,7 @@ TEST_F(OrientationTest, EyeDistanceKeysClampOnlyWhenAsked) {
 
 int gGeometryRepaints = 0;
 TEST_F(OrientationTest, SnapsRepaintThroughTheHooksWhenWindowsExist) {
-    repaintHooks.invalidateGeometryWindow = [](bool) { ++gGeometryRepaints; };
+    repaintHooks.invalidateGeometryWindow = [](Background) { ++gGeometryRepaints; };
     SnapWorld(Face::Left);
     SnapViewPlane(Face::Right);
     repaintHooks.invalidateGeometryWindow = nullptr;

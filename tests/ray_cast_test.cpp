@@ -15,13 +15,11 @@ class RayCastTest : public test::CoreTest {
         PublishShape(n, n, n, n);
         VoxelVolume.maxValue = maxValue;
         VoxelVolume.mirrorZ = mirror;
-        BuildTrilinearWeights();
     }
     std::uint8_t& At(int x, int y, int z) { return VoxelVolume.voxels[x][y][z]; }
 };
 
 TEST_F(RayCastTest, TrilinearWeightsSumToEight) {
-    BuildTrilinearWeights();
     const std::int32_t first[8] = {8, 0, 0, 0, 0, 0, 0, 0};
     for (int k = 0; k < 8; ++k) {
         EXPECT_EQ(TrilinearWeights[0][k], first[k]);
@@ -33,10 +31,15 @@ TEST_F(RayCastTest, TrilinearWeightsSumToEight) {
         for (int w : entry) sum += w;
         EXPECT_EQ(sum, 8);
     }
-    BuildBilinearWeights(2);
-    EXPECT_EQ(bilinearDivisor, 4);
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(BilinearWeights[1][1][k], 1);
-    EXPECT_EQ(BilinearWeights[0][0][0], 4);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(BilinearWeights(1, 1, 2)[k], 1);
+    EXPECT_EQ(BilinearWeights(0, 0, 2)[0], 4);
+    // Every offset's weights sum to the divisor r * r, for any block side.
+    for (int r : {2, 3})
+        for (int i = 0; i < r; ++i)
+            for (int j = 0; j < r; ++j) {
+                const auto w = BilinearWeights(i, j, r);
+                EXPECT_EQ(w[0] + w[1] + w[2] + w[3], r * r) << r << ' ' << i << ' ' << j;
+            }
 }
 
 TEST_F(RayCastTest, OnlyCellsStrictlyInsideAreSampled) {

@@ -72,7 +72,6 @@ class CellTableTest : public test::CoreTest, public ::testing::WithParamInterfac
 TEST_P(CellTableTest, EveryBitMatchesItsSample) {
     SetUpVolume();
     const RenderType type = std::get<1>(GetParam());
-    BuildTrilinearWeights();  // as every render does first
     BrickMap bricks;
     const RayContext context = MakeRayContext(type, &bricks);
     bricks.Build(context.sampler, VoxelVolume.generation);
@@ -147,7 +146,6 @@ using SkippingTest = test::CoreTest;
 // halves of a mirrored volume.
 TEST_F(SkippingTest, TrilinearGradientsEqualDifferencesOfWeightedSums) {
     FillNoisyVolume(24, 11u);
-    BuildTrilinearWeights();
     interpolate = true;
     VolumeSampler s = VolumeSampler::FromCurrentVolume();
     int nonZero = 0;

@@ -154,7 +154,7 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             if (renderType == RenderType::Surface) {
                 RequestRender();
             } else {
-                InvalidateWindow(renderWindow, true);
+                InvalidateWindow(renderWindow);
             }
             return 1;
         default:

@@ -21,12 +21,12 @@ bool HandleCommonKey(char key, KeyTaker taker) {
         case '+':
         case '-':
             PanViewPlane(key == '+' ? PanDirection::In : PanDirection::Out);
-            InvalidateWindow(geometryWindow, true);
+            InvalidateWindow(geometryWindow);
             return true;
         case 'P':
         case 'p':
             ScaleEyeDistance(key == 'P' ? EyeStep::Farther : EyeStep::Nearer, EyeLimit::Clamped);
-            InvalidateWindow(geometryWindow, true);
+            InvalidateWindow(geometryWindow);
             return true;
         case 'd':
             if (!modelWindow) return false;

@@ -17,7 +17,7 @@ constexpr float kPlaneTurn = 0.09f;
 // invalidated only right before its own paint: a wire-frame paint must not
 // start a render early.
 void PaintAtOnce(QWidget* window) {
-    InvalidateWindow(window, true);
+    InvalidateWindow(window);
     PaintNow(window);
 }
 

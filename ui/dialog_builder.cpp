@@ -37,26 +37,22 @@ Qt::WindowFlags WindowFlagsFor(const DialogTemplate& t, DialogMode mode) {
     return flags;
 }
 
-// Maps the platform's scroll-bar actions to scroll codes.
+// The platform's scroll-bar actions and their scroll codes.
+constexpr std::pair<int, int> kScrollCodes[] = {
+    {QAbstractSlider::SliderSingleStepSub, kLineLeft},
+    {QAbstractSlider::SliderSingleStepAdd, kLineRight},
+    {QAbstractSlider::SliderPageStepSub, kPageLeft},
+    {QAbstractSlider::SliderPageStepAdd, kPageRight},
+    {QAbstractSlider::SliderToMinimum, kLeftEnd},
+    {QAbstractSlider::SliderToMaximum, kRightEnd},
+    {QAbstractSlider::SliderMove, kThumbTrack},
+};
+
 int ScrollCodeFor(int action) {
-    switch (action) {
-        case QAbstractSlider::SliderSingleStepSub:
-            return kLineLeft;
-        case QAbstractSlider::SliderSingleStepAdd:
-            return kLineRight;
-        case QAbstractSlider::SliderPageStepSub:
-            return kPageLeft;
-        case QAbstractSlider::SliderPageStepAdd:
-            return kPageRight;
-        case QAbstractSlider::SliderToMinimum:
-            return kLeftEnd;
-        case QAbstractSlider::SliderToMaximum:
-            return kRightEnd;
-        case QAbstractSlider::SliderMove:
-            return kThumbTrack;
-        default:
-            return kEndScroll;
+    for (const auto& [sliderAction, code] : kScrollCodes) {
+        if (sliderAction == action) return code;
     }
+    return kEndScroll;
 }
 
 // The window frame's margins around the client area.

@@ -36,34 +36,20 @@ class DialogScrollBar : public QScrollBar {
 
   protected:
     void keyPressEvent(QKeyEvent* e) override {
-        SliderAction action = SliderNoAction;
-        switch (e->key()) {
-            case Qt::Key_Left:
-            case Qt::Key_Up:
-                action = SliderSingleStepSub;
-                break;
-            case Qt::Key_Right:
-            case Qt::Key_Down:
-                action = SliderSingleStepAdd;
-                break;
-            case Qt::Key_PageUp:
-                action = SliderPageStepSub;
-                break;
-            case Qt::Key_PageDown:
-                action = SliderPageStepAdd;
-                break;
-            case Qt::Key_Home:
-                action = SliderToMinimum;
-                break;
-            case Qt::Key_End:
-                action = SliderToMaximum;
-                break;
-            default:
-                QScrollBar::keyPressEvent(e);
+        static constexpr std::pair<int, SliderAction> kKeys[] = {
+            {Qt::Key_Left, SliderSingleStepSub},  {Qt::Key_Up, SliderSingleStepSub},
+            {Qt::Key_Right, SliderSingleStepAdd}, {Qt::Key_Down, SliderSingleStepAdd},
+            {Qt::Key_PageUp, SliderPageStepSub},  {Qt::Key_PageDown, SliderPageStepAdd},
+            {Qt::Key_Home, SliderToMinimum},      {Qt::Key_End, SliderToMaximum},
+        };
+        for (const auto& [key, action] : kKeys) {
+            if (e->key() == key) {
+                triggerAction(action);
+                e->accept();
                 return;
+            }
         }
-        triggerAction(action);
-        e->accept();
+        QScrollBar::keyPressEvent(e);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "ui/file_chooser.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QSortFilterProxyModel>
@@ -129,6 +130,40 @@ int ChooseVolumeFile(QWidget* owner) {
     }
     volumePath = files.front().toStdString();
     return 1;
+}
+
+namespace {
+
+// A plain dialog (never the platform's native one) that saves any name or
+// opens an existing file.
+void Prepare(QFileDialog& dialog, QFileDialog::AcceptMode mode, const QString& filters) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                       : QFileDialog::ExistingFile);
+    dialog.setNameFilter(filters);
+}
+
+QString Chosen(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front();
+}
+
+}  // namespace
+
+QString ChooseFileToSave(QWidget* owner, const QString& caption, const QString& filters,
+                         const QString& defaultSuffix, const QString& offeredName) {
+    QFileDialog dialog(owner, caption);
+    Prepare(dialog, QFileDialog::AcceptSave, filters);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(QDir::current().filePath(offeredName));
+    return Chosen(dialog);
+}
+
+QString ChooseFileToOpen(QWidget* owner, const QString& caption, const QString& filters) {
+    QFileDialog dialog(owner, caption);
+    Prepare(dialog, QFileDialog::AcceptOpen, filters);
+    return Chosen(dialog);
 }
 
 void SetVolumeFileChooser(VolumeFileChooser chooser) {

@@ -1,4 +1,5 @@
-// The Open File chooser of "&Load File..." and the report of its errors.
+// The Open File chooser of "&Load File..." and the report of its errors, and
+// the plain save and open dialogs of the other file commands.
 #pragma once
 
 #include <QString>
@@ -28,6 +29,14 @@ int ChooseVolumeFile(QWidget* owner);
 using VolumeFileChooser = int (*)(QWidget* owner);
 void SetVolumeFileChooser(VolumeFileChooser chooser);
 VolumeFileChooser CurrentVolumeFileChooser();
+
+// Plain file dialogs (never the platform's native one): the chosen path, or
+// empty when the user cancels. filters: name filters, ";;" between them.
+// Saving offers offeredName in the current folder and adds defaultSuffix (if
+// any) to a name without one; opening takes existing files only.
+QString ChooseFileToSave(QWidget* owner, const QString& caption, const QString& filters,
+                         const QString& defaultSuffix, const QString& offeredName);
+QString ChooseFileToOpen(QWidget* owner, const QString& caption, const QString& filters);
 
 // The "Data Files" pattern "*." takes the names without a dot.
 bool MatchesDataFilesFilter(const QString& fileName);

@@ -131,12 +131,12 @@ void GeometryWindow::mouseMoveEvent(QMouseEvent* event) {
         const unsigned buttons = kLeftButton | ((held & Qt::RightButton) ? kRightButton : 0u);
         ApplyDrag(buttons, previous_, current, clientWidth_, clientHeight_);
         previous_ = current;
-        InvalidateWindow(this, true);
+        InvalidateWindow(this);
         renderPending = true;
     } else if (held & Qt::RightButton) {
         ApplyDrag(kRightButton, previous_, current, clientWidth_, clientHeight_);
         previous_ = current;
-        InvalidateWindow(this, true);
+        InvalidateWindow(this);
     }
 }
 
@@ -144,7 +144,7 @@ void GeometryWindow::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() == Qt::LeftButton) {
         previous_ = ClientPoint(event->position().toPoint());
-        InvalidateWindow(this, true);
+        InvalidateWindow(this);
     } else if (event->button() == Qt::RightButton) {
         RequestRender();
     }

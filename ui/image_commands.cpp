@@ -1,12 +1,11 @@
 #include "ui/image_commands.h"
 
 #include <QClipboard>
-#include <QDir>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
 
 #include "picture/picture_file.h"
+#include "ui/file_chooser.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
 #include "ui/view_commands.h"
@@ -34,16 +33,10 @@ QImage CurrentPicture(QWidget* frame, const char* caption) {
 
 QString ChoosePictureFile(QWidget* owner) {
     if (Chooser()) return Chooser()(owner);
-    QFileDialog dialog(owner, QString::fromLatin1(kSaveImageCaption));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QString::fromLatin1(picture::kPictureFilter));
-    // The name's extension decides the format; a bare name becomes PNG.
-    dialog.setDefaultSuffix(QString());
-    dialog.selectFile(QDir::current().filePath(QStringLiteral("calyra.png")));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().front();
+    // The name's extension decides the format (no suffix added); a bare name becomes PNG.
+    return ChooseFileToSave(owner, QString::fromLatin1(kSaveImageCaption),
+                            QString::fromLatin1(picture::kPictureFilter), QString(),
+                            QStringLiteral("calyra.png"));
 }
 
 void SetPictureFileChooser(PictureFileChooser chooser) {

@@ -10,7 +10,7 @@ namespace {
 
 void Pan(PanDirection direction) {
     PanViewPlane(direction);
-    InvalidateWindow(geometryWindow, true);
+    InvalidateWindow(geometryWindow);
 }
 
 void Snap(Face face) {

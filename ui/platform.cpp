@@ -175,10 +175,10 @@ bool IsRadioButtonChecked(QDialog* panel, int id) {
     return button && button->isChecked();
 }
 
-void InvalidateWindow(QWidget* window, bool erase) {
+void InvalidateWindow(QWidget* window, Background background) {
     if (!window) return;
     // Requests add up until the next paint: one erasing request is enough.
-    if (erase) window->setProperty(kErasePending, true);
+    if (background == Background::Erase) window->setProperty(kErasePending, true);
     if (window->property(kInvalid).toBool()) return;
     window->setProperty(kInvalid, true);
     // The paint comes from the event loop, as an invalid window's paint does.
@@ -250,10 +250,12 @@ void InstallCoreHooks() {
                     QString::fromStdString(message.caption), FromCoreIcon(message.icon));
     });
     SetBusyHook([](bool busy) { busy ? BeginWaitCursor() : EndWaitCursor(); });
-    repaintHooks.invalidateGeometryWindow = [](bool erase) {
-        InvalidateWindow(geometryWindow, erase);
+    repaintHooks.invalidateGeometryWindow = [](Background background) {
+        InvalidateWindow(geometryWindow, background);
     };
-    repaintHooks.invalidateRenderWindow = [](bool erase) { InvalidateWindow(renderWindow, erase); };
+    repaintHooks.invalidateRenderWindow = [](Background background) {
+        InvalidateWindow(renderWindow, background);
+    };
 }
 
 }  // namespace calyra::ui

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "base/repaint.h"
 #include "picture/cells.h"
 
 class QWidget;
@@ -69,7 +70,7 @@ class PreparesPaint {
 
 // Invalidate (a paint once the event loop runs) and paint at once (a
 // synchronous repaint of this window only).
-void InvalidateWindow(QWidget* window, bool erase = true);
+void InvalidateWindow(QWidget* window, Background background = Background::Erase);
 void PaintNow(QWidget* window);
 
 // Routes the core's repaint requests and messages to these functions.

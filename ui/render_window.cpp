@@ -355,7 +355,7 @@ void RenderWindow::mouseMoveEvent(QMouseEvent* event) {
     stereoSecondRow = static_cast<std::uint16_t>(position.y());
     shownSecondRow = stereoSecondRow;
     renderPending = true;
-    InvalidateWindow(this, false);
+    InvalidateWindow(this, Background::Keep);
 }
 
 }  // namespace calyra::ui

@@ -1,7 +1,5 @@
 #include "ui/view_commands.h"
 
-#include <QDir>
-#include <QFileDialog>
 #include <QSaveFile>
 #include <filesystem>
 
@@ -11,6 +9,7 @@
 #include "picture/picture_file.h"
 #include "render/user_settings.h"
 #include "ui/commands.h"
+#include "ui/file_chooser.h"
 #include "ui/platform.h"
 #include "volume/model_type.h"
 #include "volume/models.h"
@@ -24,21 +23,16 @@ ViewFileChooser& Chooser() {
     return chooser;
 }
 
-QString ChooseViewFile(QWidget* owner, bool save) {
-    if (Chooser()) return Chooser()(owner, save);
-    QFileDialog dialog(owner, QString::fromLatin1(save ? kSaveViewCaption : kOpenViewCaption));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilter(save ? QStringLiteral("Views (*.view)")
-                              : QStringLiteral("Views and pictures (*.view *.png *.jpg *.jpeg "
-                                               "*.tif *.tiff);;All Files (*)"));
-    if (save) {
-        dialog.setDefaultSuffix(QStringLiteral("view"));
-        dialog.selectFile(QDir::current().filePath(QStringLiteral("calyra.view")));
+QString ChooseViewFile(QWidget* owner, ViewFileUse use) {
+    if (Chooser()) return Chooser()(owner, use);
+    if (use == ViewFileUse::Save) {
+        return ChooseFileToSave(owner, QString::fromLatin1(kSaveViewCaption),
+                                QStringLiteral("Views (*.view)"), QStringLiteral("view"),
+                                QStringLiteral("calyra.view"));
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().front();
+    return ChooseFileToOpen(owner, QString::fromLatin1(kOpenViewCaption),
+                            QStringLiteral("Views and pictures (*.view *.png *.jpg *.jpeg *.tif "
+                                           "*.tiff);;All Files (*)"));
 }
 
 void Warn(QWidget* frame, const QString& text, const char* caption) {
@@ -137,7 +131,7 @@ void SaveView(QWidget* frame) {
                     Icon::Information);
         return;
     }
-    const QString path = ChooseViewFile(frame, true);
+    const QString path = ChooseViewFile(frame, ViewFileUse::Save);
     if (path.isEmpty()) return;
     QSaveFile file(path);
     const QByteArray text = ShownViewText().toUtf8();
@@ -147,7 +141,7 @@ void SaveView(QWidget* frame) {
 }
 
 void OpenView(QWidget* frame) {
-    const QString path = ChooseViewFile(frame, false);
+    const QString path = ChooseViewFile(frame, ViewFileUse::Open);
     if (path.isEmpty()) return;
     const QString text = picture::ViewTextOf(path);
     if (text.isEmpty()) {
@@ -173,7 +167,7 @@ bool ShowView(QWidget* frame, const ViewState& view) {
     SelectRenderType(view.renderType, ViewPanelButtons::Follow);
     ApplyViewSettingsAndGeometry(view);
     ShowParameterMarks();
-    InvalidateWindow(geometryWindow, true);
+    InvalidateWindow(geometryWindow);
     RequestRender();
     return true;
 }

@@ -29,7 +29,8 @@ QString ShownViewText();
 void RememberRenderedView();
 
 // Tests answer the file choosers themselves; an empty function restores them.
-using ViewFileChooser = std::function<QString(QWidget* owner, bool save)>;
+enum class ViewFileUse { Save, Open };
+using ViewFileChooser = std::function<QString(QWidget* owner, ViewFileUse use)>;
 void SetViewFileChooser(ViewFileChooser chooser);
 
 // Writes the view shown to a chosen file; every failure is a message.

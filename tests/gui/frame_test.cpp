@@ -374,22 +374,18 @@ TEST_F(MenuCommands, DisplayTogglesFlipAndRequestARender) {
 }
 
 TEST_F(MenuCommands, PanelCommandsHideAndShowThePanels) {
-    DispatchCommand(frame, kCmdShowViewPanel);
-    EXPECT_EQ(viewPanelShown, 0);
-    if (viewPanel) {
-        EXPECT_FALSE(viewPanel->isVisible());
-    }
-    DispatchCommand(frame, kCmdShowViewPanel);
-    EXPECT_EQ(viewPanelShown, 1);
-    if (viewPanel) {
-        EXPECT_TRUE(viewPanel->isVisible());
-    }
-
-    DispatchCommand(frame, kCmdThresholdPanel);
-    EXPECT_EQ(slideBarShown, 1);
-    if (slideBar) {
-        EXPECT_TRUE(slideBar->isVisible());
-    }
+    // The command, then the panel's flag and, where the panel exists, its visibility.
+    const auto expectShown = [this](int command, const std::int32_t& shown, const QDialog* panel,
+                                    bool visible) {
+        DispatchCommand(frame, command);
+        EXPECT_EQ(shown, visible ? 1 : 0) << command;
+        if (panel) {
+            EXPECT_EQ(panel->isVisible(), visible) << command;
+        }
+    };
+    expectShown(kCmdShowViewPanel, viewPanelShown, viewPanel, false);
+    expectShown(kCmdShowViewPanel, viewPanelShown, viewPanel, true);
+    expectShown(kCmdThresholdPanel, slideBarShown, slideBar, true);
     DispatchCommand(frame, kCmdShowMapPanel);
     EXPECT_EQ(mapPanelShown, 0);
 }

@@ -60,6 +60,21 @@ void OnNextModal(std::function<void(QWidget*)> action) {
     timer->start(10);
 }
 
+// Runs action on the next modal file dialog, then accepts it; anything else,
+// or a dialog the action's choice leaves open, is rejected so that no test waits.
+void OnNextFileDialog(std::function<void(QFileDialog*)> action) {
+    OnNextModal([action](QWidget* modal) {
+        auto* d = qobject_cast<QFileDialog*>(modal);
+        if (!d) {
+            QMetaObject::invokeMethod(modal, "reject");
+            return;
+        }
+        action(d);
+        QMetaObject::invokeMethod(d, "accept");
+        if (d->isVisible()) d->reject();
+    });
+}
+
 class ImportDialogTest : public MessageRecording {
   protected:
     void SetUp() override {
@@ -312,12 +327,7 @@ TEST_F(ImportDialogTest, TheChooserShowsNamesWithoutADotUnderDataFiles) {
         names.sort();
         return names;
     };
-    OnNextModal([&](QWidget* modal) {
-        auto* d = qobject_cast<QFileDialog*>(modal);
-        if (!d) {
-            QMetaObject::invokeMethod(modal, "reject");
-            return;
-        }
+    OnNextFileDialog([&](QFileDialog* d) {
         d->setDirectory(dir.path());
         dataNames = listed(d, 2);
         auto* types = d->findChild<QComboBox*>("fileTypeCombo");
@@ -327,8 +337,6 @@ TEST_F(ImportDialogTest, TheChooserShowsNamesWithoutADotUnderDataFiles) {
         // "*.*" on the system it was written for matches every name.
         allPatterns = d->findChild<QFileSystemModel*>()->nameFilters();
         QTest::keyClicks(d->findChild<QLineEdit*>("fileNameEdit"), "plain");
-        QMetaObject::invokeMethod(d, "accept");
-        if (d->isVisible()) d->reject();  // never leave the test waiting
     });
     EXPECT_EQ(ChooseVolumeFile(owner.get()), 1);
     QDir::setCurrent(previous);
@@ -344,6 +352,48 @@ TEST_F(ImportDialogTest, TheChooserShowsNamesWithoutADotUnderDataFiles) {
     EXPECT_EQ(typeLabels, QStringList({"Data Files (*.)", "All Files (*.*)"}));
     EXPECT_EQ(allPatterns, QStringList({"*"}));
     EXPECT_TRUE(messages.empty());
+}
+
+// The plain save and open dialogs of the picture and view commands.
+TEST_F(ImportDialogTest, TheSaveDialogOffersItsNameHereAndAddsItsSuffix) {
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    QString caption, offered;
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+    OnNextFileDialog([&](QFileDialog* d) {
+        caption = d->windowTitle();
+        mode = d->acceptMode();
+        auto* name = d->findChild<QLineEdit*>("fileNameEdit");
+        offered = name->text();
+        name->setText("scene");
+    });
+    const QString chosen =
+        ChooseFileToSave(owner.get(), "Save View", "Views (*.view)", "view", "calyra.view");
+    QDir::setCurrent(previous);
+    EXPECT_EQ(caption, "Save View");
+    EXPECT_EQ(mode, QFileDialog::AcceptSave);
+    EXPECT_EQ(offered, "calyra.view");
+    EXPECT_EQ(QFileInfo(chosen).absoluteFilePath(),
+              QFileInfo(dir.filePath("scene.view")).absoluteFilePath());
+}
+
+TEST_F(ImportDialogTest, TheOpenDialogTakesOnlyAnExistingFileAndACancelChoosesNothing) {
+    WriteFile(dir.filePath("saved.view"), "x");
+    QFileDialog::FileMode fileMode = QFileDialog::AnyFile;
+    QStringList filters;
+    OnNextFileDialog([&](QFileDialog* d) {
+        fileMode = d->fileMode();
+        filters = d->nameFilters();
+        d->setDirectory(dir.path());
+        d->findChild<QLineEdit*>("fileNameEdit")->setText("saved.view");
+    });
+    EXPECT_EQ(ChooseFileToOpen(owner.get(), "Open View", "Views (*.view);;All Files (*)"),
+              dir.filePath("saved.view"));
+    EXPECT_EQ(fileMode, QFileDialog::ExistingFile);
+    EXPECT_EQ(filters, QStringList({"Views (*.view)", "All Files (*)"}));
+
+    OnNextModal([](QWidget* modal) { QMetaObject::invokeMethod(modal, "reject"); });
+    EXPECT_EQ(ChooseFileToOpen(owner.get(), "Open View", "Views (*.view)"), QString());
 }
 
 TEST(ChooserFilter, DataFilesAreTheNamesWithoutADot) {

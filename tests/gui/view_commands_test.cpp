@@ -47,7 +47,7 @@ class ViewCommandsTest : public FrameFixture {
         messages.clear();  // the welcome box
         ShownVolume() = {};
         ASSERT_TRUE(dir.isValid());
-        SetViewFileChooser([this](QWidget*, bool) { return chosen; });
+        SetViewFileChooser([this](QWidget*, ViewFileUse) { return chosen; });
         SetPictureFileChooser([this](QWidget*) { return chosen; });
     }
     void TearDown() override {
