@@ -199,10 +199,20 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
     const __m256i perX = _mm256_set1_epi32(bricks.BricksPerX()),
                   perY = _mm256_set1_epi32(bricks.BricksPerY());
 
+    // Steps taken by additions alone, as many as n says (none when n <= 0).
+    std::int32_t i = 0;
+    auto advance = [&](std::int32_t n) CALYRA_AVX2 {
+        for (std::int32_t k = 0; k < n; ++k) {
+            px = _mm256_add_ps(px, dx);
+            py = _mm256_add_ps(py, dy);
+            pz = _mm256_add_ps(pz, dz);
+        }
+        i += n > 0 ? n : 0;
+    };
     RayProgress progress[kRayLanes];
     std::int32_t nextSkipTry = 0;
     unsigned active = (1u << count) - 1u;
-    for (std::int32_t i = 0; i < stepCount && active != 0; ++i) {
+    for (; i < stepCount && active != 0; ++i) {
         px = _mm256_add_ps(px, dx);
         py = _mm256_add_ps(py, dy);
         pz = _mm256_add_ps(pz, dz);
@@ -238,12 +248,7 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
                               _mm256_set1_ps(static_cast<float>(RayLanesPlan::kMostSkipped)));
             const std::int32_t n =
                 std::min(LeastActive(_mm256_cvttps_epi32(bounded), active), stepCount - 1 - i);
-            for (std::int32_t k = 0; k < n; ++k) {
-                px = _mm256_add_ps(px, dx);
-                py = _mm256_add_ps(py, dy);
-                pz = _mm256_add_ps(pz, dz);
-            }
-            i += n > 0 ? n : 0;
+            advance(n);
             continue;
         }
         const __m256i index = _mm256_add_epi32(
@@ -262,12 +267,7 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
             const std::int32_t n = std::min(plan.skip[least], stepCount - 1 - i);
             // After a miss the lanes are near a loud brick for a while.
             if (n <= 0) nextSkipTry = i + 4;
-            for (std::int32_t k = 0; k < n; ++k) {
-                px = _mm256_add_ps(px, dx);
-                py = _mm256_add_ps(py, dy);
-                pz = _mm256_add_ps(pz, dz);
-            }
-            i += n > 0 ? n : 0;
+            advance(n);
             continue;
         }
         __m256i bits = bytes;
