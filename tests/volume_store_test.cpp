@@ -33,6 +33,25 @@ TEST_F(VolumeStoreTest, ASmallerRebuildLeavesNoTraceOfTheLargerOne) {
             for (int z = 0; z < 10; ++z) ASSERT_EQ(VoxelVolume.voxels[x][y][z], 0);
 }
 
+TEST_F(VolumeStoreTest, ARebuildOfTheSameShapeStartsAtZeroWithItsOwnRows) {
+    ASSERT_EQ(AllocateVolume(5, 6, 7), 1);
+    for (int x = 0; x <= 5; ++x)
+        for (int y = 0; y <= 6; ++y)
+            for (int z = 0; z < 16; ++z) VoxelVolume.voxels[x][y][z] = 200;
+    const std::uint64_t generation = VoxelVolume.generation;
+    ASSERT_EQ(AllocateVolume(5, 6, 7), 1);
+    EXPECT_GT(VoxelVolume.generation, generation);
+    EXPECT_EQ(VoxelVolume.rowLength, 16u);
+    // Spare halves included; then each row tells its own (x, y).
+    for (int x = 0; x <= 5; ++x)
+        for (int y = 0; y <= 6; ++y)
+            for (int z = 0; z < 16; ++z) ASSERT_EQ(VoxelVolume.voxels[x][y][z], 0);
+    for (int x = 0; x <= 5; ++x)
+        for (int y = 0; y <= 6; ++y) VoxelVolume.voxels[x][y][15] = std::uint8_t(x * 7 + y);
+    for (int x = 0; x <= 5; ++x)
+        for (int y = 0; y <= 6; ++y) ASSERT_EQ(VoxelVolume.voxels[x][y][15], x * 7 + y);
+}
+
 TEST_F(VolumeStoreTest, AFailedAllocationPublishesABlankVolume) {
     ASSERT_EQ(AllocateVolume(64, 64, 64), 1);
     PublishShape(64, 64, 64, 64);

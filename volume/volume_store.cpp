@@ -79,6 +79,12 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
         const std::size_t size = nx * ny * row;
         // A block of about the right size is zeroed again rather than replaced.
         const bool reuse = v.block && size <= v.blockCapacity && 2 * size >= v.blockCapacity;
+        // The same shape in the same block: the pointer tables stay as they are.
+        const Int3& had = v.allocated;
+        if (reuse && v.voxels && had.x == dimX && had.y == dimY && had.z == dimZ) {
+            std::memset(v.block.get(), 0, size);
+            return 1;
+        }
         Release(v, reuse);
         if (!reuse) {
             std::size_t capacity = 0;
@@ -89,12 +95,10 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
         v.planes.reset(new (std::nothrow) std::uint8_t**[nx]);
         if (v.block && v.rows && v.planes) {
             std::memset(v.block.get(), 0, size);
-            for (std::size_t x = 0; x < nx; ++x) {
-                v.planes[x] = v.rows.get() + x * ny;
-                for (std::size_t y = 0; y < ny; ++y) {
-                    v.rows[x * ny + y] = v.block.get() + (x * ny + y) * row;
-                }
-            }
+            // Row (x, y) is row x * ny + y of the block.
+            std::uint8_t* const base = v.block.get();
+            for (std::size_t r = 0; r < nx * ny; ++r) v.rows[r] = base + r * row;
+            for (std::size_t x = 0; x < nx; ++x) v.planes[x] = v.rows.get() + x * ny;
             v.voxels = v.planes.get();
             v.allocated = Int3{dimX, dimY, dimZ};
             v.rowLength = row;
