@@ -373,8 +373,8 @@ SourceVolume ReadDicom(const std::string& path, bool resample) {
             StoreBytes(std::int32_t(std::min<std::int64_t>(v.dims[0], INT32_MAX)),
                        std::int32_t(std::min<std::int64_t>(v.dims[1], INT32_MAX)),
                        std::int32_t(std::min<std::int64_t>(v.dims[2], INT32_MAX)));
-        if (store > kMaxStoreBytes)
-            throw FormatError("the series is too large for the 2 GiB store");
+        if (store > StoreBound())
+            throw FormatError("the series is too large for the " + StoreBoundText() + " store");
         if (!probe.Read()) throw FormatError(name + " cannot be read as a DICOM image");
         format = probe.GetImage().GetPixelFormat();
     }

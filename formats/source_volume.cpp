@@ -104,13 +104,13 @@ std::uint64_t CheckSamples(SourceVolume& v, bool resample, std::uint64_t availab
     const std::uint64_t promised = PromisedBytes(v.dims, v.volumes, v.type);
     const Int3 d = StoreDimsFor(v, resample);
     const std::uint64_t store = StoreBytes(d.x, d.y, d.z);
-    if (store > kMaxStoreBytes) {
+    if (store > StoreBound()) {
         throw FormatError("a store of " + std::to_string(d.x) + " x " + std::to_string(d.y) +
                           " x " + std::to_string(d.z) + " voxels needs " + Number(store) +
-                          " bytes, more than the 2 GiB the program holds");
+                          " bytes, more than the " + StoreBoundText() + " the program holds");
     }
     // A 4-D file is read whole before its first volume is kept.
-    if (promised > 8 * kMaxStoreBytes) {
+    if (promised > 8 * StoreBound()) {
         throw FormatError("the file's " + std::to_string(v.volumes) + " volumes need " +
                           Number(promised) + " bytes, too many to read");
     }

@@ -5,6 +5,7 @@
 
 #include "test_support.h"
 #include "volume/models.h"
+#include "volume/raw_reader.h"
 
 namespace calyra {
 namespace {
@@ -62,6 +63,29 @@ TEST_F(VolumeStoreTest, AFailedAllocationPublishesABlankVolume) {
     EXPECT_EQ(VoxelVolume.dims.z, 0);
     EXPECT_EQ(VoxelVolume.voxels, nullptr);
     EXPECT_EQ(AllocateVolume(-1, 2, 2), 0);
+}
+
+TEST_F(VolumeStoreTest, ALoweredBoundHoldsForTheStoreAndTheRawImport) {
+    SetStoreBound(std::uint64_t{256} << 10);
+    EXPECT_EQ(StoreBoundText(), "256 KiB");
+    // 64 x 64 x 2 x 32 bytes is the bound exactly; one more z passes it.
+    EXPECT_EQ(AllocateVolume(63, 63, 31), 1);
+    EXPECT_EQ(AllocateVolume(63, 63, 32), 0);
+    ImportParams params;
+    params.dimX = params.dimY = 63;
+    params.dimZ = 32;
+    EXPECT_EQ(ImportRefusalReason(params, ImportOptions{}, false),
+              "the store for 63 x 63 x 32 voxels needs 270336 bytes: the limit is 256 KiB "
+              "(262144 bytes)");
+    params.dimZ = 31;
+    EXPECT_EQ(ImportRefusalReason(params, ImportOptions{}, false), "");
+
+    SetStoreBound(1000);
+    EXPECT_EQ(StoreBoundText(), "1000 bytes");
+    // Never above 2 GiB.
+    SetStoreBound(UINT64_MAX);
+    EXPECT_EQ(StoreBound(), kMaxStoreBytes);
+    EXPECT_EQ(StoreBoundText(), "2 GiB");
 }
 
 TEST_F(VolumeStoreTest, AShapeWhosePointerTablesPassTheBoundIsAFailedAllocation) {

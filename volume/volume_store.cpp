@@ -16,6 +16,29 @@ VolumeStore VoxelVolume;
 ModelType modelType = ModelType::Ball;
 std::int16_t loadCount = 0;
 
+namespace {
+std::uint64_t storeBound = kMaxStoreBytes;
+}  // namespace
+
+std::uint64_t StoreBound() {
+    return storeBound;
+}
+
+void SetStoreBound(std::uint64_t bytes) {
+    storeBound = bytes < kMaxStoreBytes ? bytes : kMaxStoreBytes;
+}
+
+std::string StoreBoundText() {
+    const char* const units[] = {"GiB", "MiB", "KiB"};
+    for (int i = 0; i < 3; ++i) {
+        const std::uint64_t unit = std::uint64_t{1} << (10 * (3 - i));
+        if (storeBound >= unit && storeBound % unit == 0) {
+            return std::to_string(storeBound / unit) + " " + units[i];
+        }
+    }
+    return std::to_string(storeBound) + " bytes";
+}
+
 std::uint64_t StoreBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
     if (dimX < 0 || dimY < 0 || dimZ < 0) return 0;
     const std::uint64_t plane = (std::uint64_t(dimX) + 1) * (std::uint64_t(dimY) + 1);
@@ -70,8 +93,8 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
     // per (x, y), which for the thinnest shapes costs more than the voxels.
     const std::uint64_t pointers =
         bytes == 0 ? 0 : (std::uint64_t(dimX) + 1) * (std::uint64_t(dimY) + 2) * sizeof(void*);
-    const bool fits = dimX >= 0 && dimY >= 0 && dimZ >= 0 && bytes <= kMaxStoreBytes &&
-                      pointers <= kMaxStoreBytes;
+    const bool fits =
+        dimX >= 0 && dimY >= 0 && dimZ >= 0 && bytes <= storeBound && pointers <= storeBound;
     if (fits) {
         const std::size_t nx = std::size_t(dimX) + 1;
         const std::size_t ny = std::size_t(dimY) + 1;

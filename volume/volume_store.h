@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/int3.h"
@@ -57,6 +58,15 @@ std::uint64_t StoreBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ
 
 // Largest store the program allocates (2 GiB).
 inline constexpr std::uint64_t kMaxStoreBytes = std::uint64_t{1} << 31;
+
+// The bound AllocateVolume and every reader apply: kMaxStoreBytes unless
+// lowered. The fuzz targets lower it so that a file too large for their
+// memory limit is refused the way a file past 2 GiB is.
+std::uint64_t StoreBound();
+// Sets the bound, at most kMaxStoreBytes.
+void SetStoreBound(std::uint64_t bytes);
+// The bound for messages: "2 GiB", "256 KiB", else a number of bytes.
+std::string StoreBoundText();
 
 // Releases the previous store and allocates a zero-filled one for the dims.
 // Returns 1 on success. On failure nothing stays allocated, dims are published

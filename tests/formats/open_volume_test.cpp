@@ -136,6 +136,7 @@ class FormatsTest : public ::testing::Test {
     }
     void TearDown() override {
         SetMessageSink({});
+        SetStoreBound(kMaxStoreBytes);
         fs::remove_all(dir_);
     }
     std::string Path(const std::string& name) const { return (fs::path(dir_) / name).string(); }
@@ -310,6 +311,28 @@ TEST_F(FormatsTest, AFailedOpenLeavesTheStoreAsItWas) {
     ExpectStore(v, Expected(v));
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_NE(messages_[0].text.find(Path("bad.nrrd")), std::string::npos);
+}
+
+TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
+    SetStoreBound(std::uint64_t{64} << 10);
+    // 24 x 24 x 24 needs a store of 25 x 25 x 50 bytes, 31,250: it opens.
+    WriteWithToolkit(MakeVolume(24, 24, 24, PixelType::U8), Path("fits.nrrd"));
+    ASSERT_TRUE(Open(Path("fits.nrrd")));
+    const auto generation = VoxelVolume.generation;
+    // 40 x 40 x 40 needs 41 x 41 x 82 = 137,842 bytes.
+    WriteWithToolkit(MakeVolume(40, 40, 40, PixelType::U8), Path("large.mha"));
+    EXPECT_FALSE(Open(Path("large.mha")));
+    EXPECT_EQ(VoxelVolume.generation, generation);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("137842 bytes, more than the 64 KiB the program holds"),
+              std::string::npos)
+        << messages_[0].text;
+    // Resampling counts: 24 x 24 x 12 at a z spacing of 2 becomes 24 cubed...
+    WriteWithToolkit(MakeVolume(24, 24, 12, PixelType::U8, 1, 1, 2), Path("thin.nrrd"));
+    EXPECT_TRUE(Open(Path("thin.nrrd")));
+    // ...and 40 x 40 x 20 becomes 40 cubed, past the bound.
+    WriteWithToolkit(MakeVolume(40, 40, 20, PixelType::U8, 1, 1, 2), Path("flat.nrrd"));
+    EXPECT_FALSE(Open(Path("flat.nrrd")));
 }
 
 }  // namespace
