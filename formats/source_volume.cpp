@@ -191,6 +191,10 @@ void CheckCompressedLength(const std::string& path, std::uint64_t offset, std::u
         throw FormatError("its compressed data hold " + Number(total) +
                           " bytes, the header promises " + Number(promised));
     }
+    // All the bytes, but no proper end: a check value that does not match,
+    // or a stream cut off before it. The libraries fail on these too, some
+    // without freeing what they hold.
+    if (status != Z_STREAM_END) throw FormatError("its compressed data are damaged or cut short");
 }
 
 std::uint64_t RegularFileBytes(const std::string& path, const char* what) {

@@ -5,9 +5,11 @@
 #include "formats/open_volume.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -311,6 +313,38 @@ TEST_F(FormatsTest, AFailedOpenLeavesTheStoreAsItWas) {
     ExpectStore(v, Expected(v));
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_NE(messages_[0].text.find(Path("bad.nrrd")), std::string::npos);
+}
+
+// The bytes are all there, but the stream's check value does not match or
+// is missing: refused before the library reads it (which fails and, for
+// NRRD, leaks its stream).
+TEST_F(FormatsTest, CompressedDataWithoutAProperEndAreRefused) {
+    struct Damage {
+        const char* file;
+        std::uintmax_t fromEnd;  // the byte to change, counted from the end
+        bool cut;                // cut the file there instead
+    };
+    // gzip ends with CRC-32 and length, zlib with Adler-32.
+    for (const Damage d : {Damage{"crc_z.nrrd", 8, false}, Damage{"adler_z.mha", 2, false},
+                           Damage{"cut_z.nrrd", 4, true}, Damage{"cut_z.mha", 3, true}}) {
+        const std::string path = Path(d.file);
+        WriteWithToolkit(MakeVolume(6, 5, 4, PixelType::U8), path);
+        const std::uintmax_t size = fs::file_size(path);
+        if (d.cut) {
+            fs::resize_file(path, size - d.fromEnd);
+        } else {
+            std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+            f.seekg(std::streamoff(size - d.fromEnd));
+            const char byte = char(f.get() ^ 0x5a);
+            f.seekp(std::streamoff(size - d.fromEnd));
+            f.put(byte);
+        }
+        messages_.clear();
+        EXPECT_FALSE(Open(path)) << d.file;
+        ASSERT_EQ(messages_.size(), 1u) << d.file;
+        EXPECT_NE(messages_[0].text.find("damaged or cut short"), std::string::npos)
+            << messages_[0].text;
+    }
 }
 
 TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
