@@ -347,6 +347,46 @@ TEST_F(FormatsTest, CompressedDataWithoutAProperEndAreRefused) {
     }
 }
 
+// The library walks the dims by the header's count: a count outside 1..7 is
+// refused before it reads the header (2,490,371 crashed it).
+TEST_F(FormatsTest, ANiftiDimensionCountOutsideOneToSevenIsRefused) {
+    struct Count {
+        const char* file;
+        int version;
+        std::int64_t count;
+    };
+    for (const Count c :
+         {Count{"huge.nii", 2, 2490371}, Count{"eight.nii", 1, 8}, Count{"zero.nii.gz", 1, 0},
+          Count{"negative.nii", 2, -1}, Count{"eight.hdr", 1, 8}}) {
+        const std::string path = Path(c.file);
+        WriteNifti(MakeVolume(4, 3, 2, PixelType::U8), path, c.version);
+        // dim[0]: 16 bits at byte 40 (NIfTI-1), 64 bits at byte 16 (NIfTI-2).
+        std::string header;
+        {
+            gzFile in = gzopen(path.c_str(), "rb");
+            char buffer[4096];
+            for (int n; (n = gzread(in, buffer, sizeof buffer)) > 0;) header.append(buffer, n);
+            gzclose(in);
+        }
+        if (c.version == 1) {
+            const auto count = static_cast<std::int16_t>(c.count);
+            std::memcpy(&header[40], &count, 2);
+        } else {
+            std::memcpy(&header[16], &c.count, 8);
+        }
+        gzFile out = gzopen(path.c_str(), fs::path(path).extension() == ".gz" ? "wb" : "wbT");
+        gzwrite(out, header.data(), unsigned(header.size()));
+        gzclose(out);
+        messages_.clear();
+        EXPECT_FALSE(Open(path)) << c.file;
+        ASSERT_EQ(messages_.size(), 1u) << c.file;
+        EXPECT_NE(messages_[0].text.find("its header gives " + std::to_string(c.count) +
+                                         " dimensions; NIfTI has 1 to 7"),
+                  std::string::npos)
+            << messages_[0].text;
+    }
+}
+
 TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
     SetStoreBound(std::uint64_t{64} << 10);
     // 24 x 24 x 24 needs a store of 25 x 25 x 50 bytes, 31,250: it opens.
