@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <map>
+#include <memory>
 #include <sstream>
 
 #include "formats/readers.h"
@@ -46,6 +48,57 @@ bool HasDicomMark(const std::string& path) {
                     std::memcmp(head + 128, "DICM", 4) == 0;
     std::fclose(f);
     return ok;
+}
+
+// True when the file meta information after "DICM" (group 0002, explicit VR
+// little endian) lies whole within the file and something follows it. The
+// library asserts, ending the program, when the file ends inside that group
+// or right after it (Debian builds it with assertions).
+bool HasWholeFileMeta(const std::string& path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         &std::fclose);
+    if (!file) return false;
+    const std::uint64_t size = RegularFileBytes(path, "the file");
+    // Value representations with a reserved word and a 32-bit length.
+    static const char* const kLong[] = {"OB", "OD", "OF", "OL", "OV", "OW", "SQ",
+                                        "SV", "UC", "UN", "UR", "UT", "UV"};
+    // The others the standard defines, with a 16-bit length.
+    static const char* const kShort[] = {"AE", "AS", "AT", "CS", "DA", "DS", "DT",
+                                         "FD", "FL", "IS", "LO", "LT", "PN", "SH",
+                                         "SL", "SS", "ST", "TM", "UI", "UL", "US"};
+    const auto listed = [](const char* const* list, std::size_t n, const unsigned char* vr) {
+        for (std::size_t i = 0; i < n; ++i) {
+            if (list[i][0] == vr[0] && list[i][1] == vr[1]) return true;
+        }
+        return false;
+    };
+    std::uint64_t at = 132;
+    for (;;) {
+        // The library reads the next tag, in the group or after it.
+        unsigned char e[12];
+        if (at + 4 > size || std::fseek(file.get(), long(at), SEEK_SET) != 0 ||
+            std::fread(e, 1, 4, file.get()) != 4) {
+            return false;
+        }
+        if ((e[0] | e[1] << 8) != 0x0002) return true;
+        if (at + 8 > size || std::fread(e + 4, 1, 4, file.get()) != 4) return false;
+        std::uint64_t length = 0;
+        std::uint64_t value = at + 8;
+        if (listed(kLong, std::size(kLong), e + 4)) {
+            if (at + 12 > size || std::fread(e + 8, 1, 4, file.get()) != 4) return false;
+            length = std::uint64_t(e[8]) | std::uint64_t(e[9]) << 8 | std::uint64_t(e[10]) << 16 |
+                     std::uint64_t(e[11]) << 24;
+            value = at + 12;
+            // No sequences or undefined lengths in the meta information.
+            if (length == 0xffffffff) return false;
+        } else if (listed(kShort, std::size(kShort), e + 4)) {
+            length = std::uint64_t(e[6]) | std::uint64_t(e[7]) << 8;
+        } else {
+            return false;
+        }
+        if (value + length > size) return false;
+        at = value + length;
+    }
 }
 
 std::vector<double> Numbers(const char* text) {
@@ -94,7 +147,8 @@ std::vector<std::string> DicomFilesIn(const fs::path& folder) {
     std::vector<std::string> files;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_regular_file(ec) && HasDicomMark(it->path().string())) {
+        if (it->is_regular_file(ec) && HasDicomMark(it->path().string()) &&
+            HasWholeFileMeta(it->path().string())) {
             files.push_back(it->path().string());
         }
     }
@@ -274,6 +328,9 @@ SourceVolume ReadDicom(const std::string& path, bool resample) {
     if (!folder) {
         chosen = (dir / fs::path(path).filename()).string();
         if (std::find(files.begin(), files.end(), chosen) == files.end()) {
+            if (HasDicomMark(chosen)) {
+                throw FormatError("its DICOM file meta information is cut short or damaged");
+            }
             throw FormatError("it is not a DICOM file");
         }
     } else if (files.empty()) {

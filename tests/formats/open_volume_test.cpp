@@ -387,6 +387,41 @@ TEST_F(FormatsTest, ANiftiDimensionCountOutsideOneToSevenIsRefused) {
     }
 }
 
+// The library asserts (ending the program) on a file that ends inside its
+// file meta information or right after it: such a file is refused alone,
+// and left out of its folder.
+TEST_F(FormatsTest, ADicomFileCutInItsMetaInformationIsRefusedAndLeftOut) {
+    const Volume v = MakeVolume(8, 6, 2, PixelType::I16);
+    WriteDicomSeries(v, Path("whole"), {"s1", "s2"}, "1.2.826.0.1.3680043.2.1125.3", 1);
+    std::string bytes;
+    {
+        std::ifstream in(Path("whole/s1"), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    // (0002,0000) UL at byte 132 gives the length of the rest of the group.
+    ASSERT_EQ(bytes.compare(128, 4, "DICM"), 0);
+    std::uint32_t group = 0;
+    std::memcpy(&group, &bytes[140], 4);
+    const std::size_t metaEnd = 144 + group;
+    ASSERT_LT(metaEnd + 4, bytes.size());
+    for (std::size_t cut = 132; cut < metaEnd + 4; ++cut) {
+        const std::string path = Path("cut.dcm");
+        std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(cut));
+        messages_.clear();
+        ASSERT_FALSE(Open(path)) << cut;
+        ASSERT_EQ(messages_.size(), 1u);
+        ASSERT_NE(messages_[0].text.find("meta information is cut short or damaged"),
+                  std::string::npos)
+            << cut << ": " << messages_[0].text;
+    }
+    // In the folder of the whole series it is not a slice.
+    fs::copy_file(Path("cut.dcm"), Path("whole/s0"));
+    formats::OpenOptions o;
+    o.resample = false;
+    ASSERT_TRUE(Open(Path("whole"), o)) << (messages_.empty() ? "" : messages_.back().text);
+    ExpectStore(v, Expected(v));
+}
+
 TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
     SetStoreBound(std::uint64_t{64} << 10);
     // 24 x 24 x 24 needs a store of 25 x 25 x 50 bytes, 31,250: it opens.
