@@ -37,6 +37,7 @@ class ByteReader {
         const std::uint16_t high = Byte();
         return static_cast<std::uint16_t>(high << 8 | Byte());
     }
+    void Skip(std::size_t n) { pos_ += std::min(n, size_ - pos_); }
     const std::uint8_t* Rest() const { return data_ + pos_; }
     std::size_t RestSize() const { return size_ - pos_; }
 
