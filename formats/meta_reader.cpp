@@ -1,7 +1,10 @@
 // MetaImage (.mha with its data attached, .mhd with a data file) through
 // the library's MetaImage reader.
 #include <itkMetaImageIO.h>
+#include <strings.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -51,6 +54,32 @@ std::uint64_t LocalDataOffset(const std::string& path) {
     throw FormatError("its header has no ElementDataFile line");
 }
 
+// The library keeps up to 10 dims in fixed arrays and reads as many values
+// per line as NDims says, whatever it says: NDims = 4.4e95 kept it reading
+// for ever. The header's NDims lines are checked first.
+void CheckDimensionCount(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    std::uint64_t offset = 0;
+    while (offset < (std::uint64_t{1} << 24) && std::getline(in, line)) {
+        offset += line.size() + 1;
+        std::size_t at = line.find_first_not_of(" \t");
+        if (at == std::string::npos) continue;
+        if (line.compare(at, 15, "ElementDataFile") == 0) return;
+        if (line.size() - at < 5 || strncasecmp(line.c_str() + at, "NDims", 5) != 0) continue;
+        at = line.find_first_not_of(" \t", at + 5);
+        if (at == std::string::npos || (line[at] != '=' && line[at] != ':')) continue;
+        char* end = nullptr;
+        const double n = std::strtod(line.c_str() + at + 1, &end);
+        if (!(n >= 1 && n <= 10) || n != std::floor(n)) {
+            std::string value = line.substr(at + 1);
+            value.erase(0, value.find_first_not_of(" \t"));
+            value.erase(value.find_last_not_of(" \t\r") + 1);
+            throw FormatError("its NDims of " + value + " is not 1 to 10");
+        }
+    }
+}
+
 // The file holding the elements, where they start and how many bytes of it
 // are elements.
 std::uint64_t AvailableBytes(const std::string& path, MetaImage& meta, std::string& dataFile,
@@ -80,6 +109,7 @@ SourceVolume ReadMetaImage(const std::string& path, bool resample) {
     try {
         auto io = itk::MetaImageIO::New();
         if (!io->CanReadFile(path.c_str())) throw FormatError("it is not a MetaImage header");
+        CheckDimensionCount(path);
         io->SetFileName(path);
         io->ReadImageInformation();
         if (io->GetNumberOfComponents() != 1) {

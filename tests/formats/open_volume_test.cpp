@@ -422,6 +422,33 @@ TEST_F(FormatsTest, ADicomFileCutInItsMetaInformationIsRefusedAndLeftOut) {
     ExpectStore(v, Expected(v));
 }
 
+// The library reads as many values per line as NDims says and keeps at
+// most 10 dims in fixed arrays: NDims = 4.4e95 kept it reading for ever.
+TEST_F(FormatsTest, AMetaImageNDimsOutsideOneToTenIsRefused) {
+    const std::string huge(94, '4');
+    for (const std::string& ndims :
+         {huge + "3", std::string("11"), std::string("0"), std::string("2.5"), std::string("-3")}) {
+        const std::string path = Path("n.mhd");
+        std::ofstream(path) << "ObjectType = Image\nNDims = " << ndims
+                            << "\nDimSize = 1 1 4 4 3\nElementType = MET_FLOAT\n"
+                               "ElementDataFile = n.raw\n";
+        std::ofstream(Path("n.raw")) << std::string(48 * 4, '\0');
+        messages_.clear();
+        EXPECT_FALSE(Open(path)) << ndims;
+        ASSERT_EQ(messages_.size(), 1u);
+        EXPECT_NE(messages_[0].text.find("its NDims of " + ndims + " is not 1 to 10"),
+                  std::string::npos)
+            << messages_[0].text;
+    }
+    // Four is fine: the first of 2 volumes.
+    std::ofstream(Path("four.mha")) << "ObjectType = Image\nNDims = 4\nDimSize = 2 2 2 2\n"
+                                       "ElementType = MET_UCHAR\nElementDataFile = LOCAL\n"
+                                    << std::string(16, '\7');
+    messages_.clear();
+    ASSERT_TRUE(Open(Path("four.mha"))) << messages_.front().text;
+    EXPECT_EQ(VoxelVolume.dims.z, 2);
+}
+
 TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
     SetStoreBound(std::uint64_t{64} << 10);
     // 24 x 24 x 24 needs a store of 25 x 25 x 50 bytes, 31,250: it opens.
