@@ -449,6 +449,43 @@ TEST_F(FormatsTest, AMetaImageNDimsOutsideOneToTenIsRefused) {
     EXPECT_EQ(VoxelVolume.dims.z, 2);
 }
 
+// A one-page tiled TIFF built by hand: 16 x 16 8-bit samples in one tile of
+// tile x tile, whose data are the 256 bytes after the directory.
+std::string TiledTiff(std::uint16_t tile) {
+    std::string f = std::string("II*\0", 4) + std::string("\x08\0\0\0", 4);
+    const auto put16 = [&f](std::uint16_t v) { f.append(reinterpret_cast<char*>(&v), 2); };
+    const auto put32 = [&f](std::uint32_t v) { f.append(reinterpret_cast<char*>(&v), 4); };
+    const std::uint16_t count = 10;
+    const std::uint32_t data = 8 + 2 + 12 * count + 4;
+    put16(count);
+    const std::uint16_t shorts[8][2] = {{256, 16}, {257, 16}, {258, 8},    {259, 1},
+                                        {262, 1},  {277, 1},  {322, tile}, {323, tile}};
+    for (const auto& e : shorts) {
+        put16(e[0]), put16(3), put32(1), put16(e[1]), put16(0);
+    }
+    put16(324), put16(4), put32(1), put32(data);  // TileOffsets
+    put16(325), put16(4), put32(1), put32(256);   // TileByteCounts
+    put32(0);
+    for (int i = 0; i < 256; ++i) f.push_back(char(i));
+    return f;
+}
+
+// The tile buffer comes from the tile's size, not the page's: a tile larger
+// than the file could hold is refused before it costs 4 GiB.
+TEST_F(FormatsTest, ATiffTileLargerThanTheFileCouldHoldIsRefused) {
+    std::ofstream(Path("tile16.tif"), std::ios::binary) << TiledTiff(16);
+    ASSERT_TRUE(Open(Path("tile16.tif"))) << messages_.front().text;
+    EXPECT_EQ(VoxelVolume.dims.x, 16);
+    EXPECT_EQ(VoxelVolume.voxels[16][16][1], 255);
+    std::ofstream(Path("huge.tif"), std::ios::binary) << TiledTiff(65520);
+    EXPECT_FALSE(Open(Path("huge.tif")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its tiles of 65520 x 65520 are larger than the file could "
+                                     "hold"),
+              std::string::npos)
+        << messages_[0].text;
+}
+
 TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
     SetStoreBound(std::uint64_t{64} << 10);
     // 24 x 24 x 24 needs a store of 25 x 25 x 50 bytes, 31,250: it opens.
