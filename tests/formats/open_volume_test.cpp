@@ -486,6 +486,39 @@ TEST_F(FormatsTest, ATiffTileLargerThanTheFileCouldHoldIsRefused) {
         << messages_[0].text;
 }
 
+// The library copies field names and values such as Name and Comment into
+// buffers of 255 characters unchecked: a longer one ended calyra-render.
+// A data file's path may be longer.
+TEST_F(FormatsTest, AMetaImageFieldTooLongForTheLibrarysBuffersIsRefused) {
+    const std::string body =
+        "ObjectType = Image\nNDims = 3\nDimSize = 2 2 2\n"
+        "ElementType = MET_UCHAR\n";
+    const std::string long300(300, 'x');
+    struct Field {
+        std::string line, message;
+    };
+    for (const Field& f :
+         {Field{long300 + " = 1", "its header has a field name of 300 characters"},
+          Field{"Comment = " + long300, "its header field Comment has a value of 300 characters"},
+          Field{"Name = " + long300, "its header field Name has a value of 300 characters"}}) {
+        std::ofstream(Path("long.mha"), std::ios::binary) << f.line << "\n"
+                                                          << body << "ElementDataFile = LOCAL\n"
+                                                          << std::string(8, '\1');
+        messages_.clear();
+        EXPECT_FALSE(Open(Path("long.mha")));
+        ASSERT_EQ(messages_.size(), 1u);
+        EXPECT_NE(messages_[0].text.find(f.message), std::string::npos) << messages_[0].text;
+    }
+    std::string folder;
+    for (int i = 0; i < 100; ++i) folder += "abc/";
+    fs::create_directories(Path(folder));
+    std::ofstream(Path(folder + "data.raw"), std::ios::binary) << std::string(8, '\1');
+    std::ofstream(Path("deep.mhd")) << body << "ElementDataFile = " << folder << "data.raw\n";
+    messages_.clear();
+    ASSERT_TRUE(Open(Path("deep.mhd"))) << messages_.front().text;
+    EXPECT_EQ(VoxelVolume.voxels[2][2][2], 1);
+}
+
 TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
     SetStoreBound(std::uint64_t{64} << 10);
     // 24 x 24 x 24 needs a store of 25 x 25 x 50 bytes, 31,250: it opens.
