@@ -109,6 +109,15 @@ std::uint64_t CheckSamples(SourceVolume& v, bool resample, std::uint64_t availab
                           " x " + std::to_string(d.z) + " voxels needs " + Number(store) +
                           " bytes, more than the " + StoreBoundText() + " the program holds");
     }
+    // Thin volumes: AllocateVolume refuses tables past the bound too, and by
+    // then the current volume would be gone.
+    const std::uint64_t tables = StoreTableBytes(d.x, d.y, d.z);
+    if (tables > StoreBound()) {
+        throw FormatError("a store of " + std::to_string(d.x) + " x " + std::to_string(d.y) +
+                          " x " + std::to_string(d.z) + " voxels needs " + Number(tables) +
+                          " bytes of row pointers, more than the " + StoreBoundText() +
+                          " the program holds");
+    }
     // A 4-D file is read whole before its first volume is kept.
     if (promised > 8 * StoreBound()) {
         throw FormatError("the file's " + std::to_string(v.volumes) + " volumes need " +

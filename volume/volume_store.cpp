@@ -48,6 +48,11 @@ std::uint64_t StoreBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ
     return plane * row;
 }
 
+std::uint64_t StoreTableBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
+    if (dimX < 0 || dimY < 0 || dimZ < 0) return 0;
+    return (std::uint64_t(dimX) + 1) * (std::uint64_t(dimY) + 2) * sizeof(void*);
+}
+
 void VolumeStore::BlockDeleter::operator()(std::uint8_t* p) const {
     std::free(p);
 }
@@ -91,8 +96,7 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
     const std::uint64_t bytes = StoreBytes(dimX, dimY, dimZ);
     // The pointer tables count too: a volume thin in z needs one row pointer
     // per (x, y), which for the thinnest shapes costs more than the voxels.
-    const std::uint64_t pointers =
-        bytes == 0 ? 0 : (std::uint64_t(dimX) + 1) * (std::uint64_t(dimY) + 2) * sizeof(void*);
+    const std::uint64_t pointers = bytes == 0 ? 0 : StoreTableBytes(dimX, dimY, dimZ);
     const bool fits =
         dimX >= 0 && dimY >= 0 && dimZ >= 0 && bytes <= storeBound && pointers <= storeBound;
     if (fits) {

@@ -56,6 +56,11 @@ extern std::int16_t loadCount;
 // Returns 0 for negative dims.
 std::uint64_t StoreBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ);
 
+// Bytes of the pointer tables over a store for these dims: one row pointer
+// per (x, y) and one plane pointer per x. Past the store's own bytes for
+// the thinnest shapes. 0 for negative dims.
+std::uint64_t StoreTableBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ);
+
 // Largest store the program allocates (2 GiB).
 inline constexpr std::uint64_t kMaxStoreBytes = std::uint64_t{1} << 31;
 
@@ -68,7 +73,8 @@ void SetStoreBound(std::uint64_t bytes);
 // The bound for messages: "2 GiB", "256 KiB", else a number of bytes.
 std::string StoreBoundText();
 
-// Releases the previous store and allocates a zero-filled one for the dims.
+// Releases the previous store and allocates a zero-filled one for the dims,
+// which fails when the store or its tables pass the bound.
 // Returns 1 on success. On failure nothing stays allocated, dims are published
 // as 0, 0, 0 and 0 is returned; the caller reports kNotEnoughMemoryForVolume.
 int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ);

@@ -519,6 +519,25 @@ TEST_F(FormatsTest, AMetaImageFieldTooLongForTheLibrarysBuffersIsRefused) {
     EXPECT_EQ(VoxelVolume.voxels[2][2][2], 1);
 }
 
+// A thin volume's row pointers can pass the bound when its voxels do not:
+// refused with the rest of the checks, so the current volume stays.
+TEST_F(FormatsTest, AThinVolumeWhoseRowTablesPassTheBoundIsRefusedBeforeTheStoreGoes) {
+    WriteWithToolkit(MakeVolume(4, 4, 4, PixelType::U8), Path("small.nrrd"));
+    ASSERT_TRUE(Open(Path("small.nrrd")));
+    const auto generation = VoxelVolume.generation;
+    SetStoreBound(std::uint64_t{64} << 10);
+    // 101 x 101 x 4 = 40,804 bytes of voxels, 101 x 102 x 8 = 82,416 of row pointers.
+    WriteWithToolkit(MakeVolume(100, 100, 1, PixelType::U8), Path("thin.nrrd"));
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("thin.nrrd")));
+    EXPECT_EQ(VoxelVolume.generation, generation);
+    EXPECT_EQ(VoxelVolume.dims.x, 4);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("needs 82416 bytes of row pointers, more than the 64 KiB"),
+              std::string::npos)
+        << messages_[0].text;
+}
+
 TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
     SetStoreBound(std::uint64_t{64} << 10);
     // 24 x 24 x 24 needs a store of 25 x 25 x 50 bytes, 31,250: it opens.
