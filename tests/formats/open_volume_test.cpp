@@ -4,6 +4,9 @@
 // window); unequal spacings resampled to cubic voxels.
 #include "formats/open_volume.h"
 
+#include <gdcmImageChangeTransferSyntax.h>
+#include <gdcmImageReader.h>
+#include <gdcmImageWriter.h>
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -536,6 +539,85 @@ TEST_F(FormatsTest, AThinVolumeWhoseRowTablesPassTheBoundIsRefusedBeforeTheStore
     EXPECT_NE(messages_[0].text.find("needs 82416 bytes of row pointers, more than the 64 KiB"),
               std::string::npos)
         << messages_[0].text;
+}
+
+// GDCM allocates an element's length before it reads the value: a length
+// past the end of the file is refused first (1.5 GB for a 1,010-byte file),
+// and so are sequences nested deeper than 64, which it reads by recursion.
+TEST_F(FormatsTest, ADicomLengthPastTheFileOrSequencesTooDeepAreRefused) {
+    const Volume v = MakeVolume(8, 6, 2, PixelType::I16);
+    WriteDicomSeries(v, Path("series"), {"s1", "s2"}, "1.2.826.0.1.3680043.2.1125.4", 1);
+    std::string bytes;
+    {
+        std::ifstream in(Path("series/s1"), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    // The writer's data set is implicit VR little endian: (0010,0010), then a length.
+    const std::size_t name = bytes.find(std::string("\x10\0\x10\0", 4), 132);
+    ASSERT_NE(name, std::string::npos);
+    std::string longName = bytes;
+    const std::uint32_t claim = 1546673201;
+    std::memcpy(&longName[name + 4], &claim, 4);
+    std::ofstream(Path("long.dcm"), std::ios::binary) << longName;
+    EXPECT_FALSE(Open(Path("long.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its element (0010,0010) claims 1546673201 bytes"),
+              std::string::npos)
+        << messages_[0].text;
+
+    // 70 sequences, each in an item of the one before, all of undefined length.
+    std::string deep = bytes;
+    for (int i = 0; i < 70; ++i) {
+        deep += std::string("\x08\0\x15\x11\xff\xff\xff\xff", 8);  // (0008,1115)
+        deep += std::string("\xfe\xff\0\xe0\xff\xff\xff\xff", 8);  // item
+    }
+    std::ofstream(Path("deep.dcm"), std::ios::binary) << deep;
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("deep.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its sequences nest more than 64 deep"), std::string::npos)
+        << messages_[0].text;
+
+    // In the folder they are not slices.
+    fs::copy_file(Path("long.dcm"), Path("series/s0"));
+    fs::copy_file(Path("deep.dcm"), Path("series/s3"));
+    formats::OpenOptions o;
+    o.resample = false;
+    ASSERT_TRUE(Open(Path("series"), o)) << messages_.back().text;
+    ExpectStore(v, Expected(v));
+}
+
+// The element walk before the library reads a file knows every transfer
+// syntax it meets: explicit little and big endian, and encapsulated pixel
+// data (JPEG lossless, RLE) open as the implicit original does.
+TEST_F(FormatsTest, DicomSeriesInOtherTransferSyntaxesOpenAlike) {
+    const Volume v = MakeVolume(8, 6, 3, PixelType::I16);
+    WriteDicomSeries(v, Path("implicit"), {"a", "b", "c"}, "1.2.826.0.1.3680043.2.1125.5", 1);
+    formats::OpenOptions o;
+    o.resample = false;
+    for (const gdcm::TransferSyntax::TSType ts :
+         {gdcm::TransferSyntax::ExplicitVRLittleEndian, gdcm::TransferSyntax::ExplicitVRBigEndian,
+          gdcm::TransferSyntax::JPEGLosslessProcess14_1, gdcm::TransferSyntax::RLELossless}) {
+        const std::string folder = Path("ts" + std::to_string(int(ts)));
+        fs::create_directories(folder);
+        for (const char* name : {"a", "b", "c"}) {
+            gdcm::ImageReader reader;
+            reader.SetFileName((Path("implicit/") + name).c_str());
+            ASSERT_TRUE(reader.Read());
+            gdcm::ImageChangeTransferSyntax change;
+            change.SetTransferSyntax(ts);
+            change.SetInput(reader.GetImage());
+            ASSERT_TRUE(change.Change());
+            gdcm::ImageWriter writer;
+            writer.SetFileName((folder + "/" + name).c_str());
+            writer.SetFile(reader.GetFile());
+            writer.SetImage(change.GetOutput());
+            ASSERT_TRUE(writer.Write());
+        }
+        messages_.clear();
+        ASSERT_TRUE(Open(folder, o)) << ts << ": " << messages_.front().text;
+        ExpectStore(v, Expected(v));
+    }
 }
 
 TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
