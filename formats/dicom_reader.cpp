@@ -60,9 +60,10 @@ bool HasDicomMark(const std::string& path) {
 //   for a file of a few hundred bytes);
 // - sequences nested more than 64 deep, which the library reads by
 //   recursion.
-// What the walk does not know (a deflated data set, a value representation
-// outside the standard, items where none belong) ends it without a problem:
-// the library has the last word there.
+// An element without a VR in an explicit syntax is read as implicit, as the
+// library does. What the walk does not know (a deflated data set, items
+// where none belong) ends it without a problem: the library has the last
+// word there.
 class DicomWalk {
   public:
     explicit DicomWalk(const std::string& path)
@@ -198,7 +199,10 @@ class DicomWalk {
             } else if (ShortLength(h + 4)) {
                 length = Number(h + 6, 2, e.bigEndian);
             } else {
-                throw Stop{};
+                // No VR where the syntax puts one: the library reads the
+                // element as implicit (a 32-bit length) and goes on.
+                length = Number(h + 4, 4, e.bigEndian);
+                sequence = length == kUndefined;
             }
             const bool pixels = group == 0x7fe0 && element == 0x0010;
             if (length == kUndefined) {

@@ -578,6 +578,31 @@ TEST_F(FormatsTest, ADicomLengthPastTheFileOrSequencesTooDeepAreRefused) {
     EXPECT_NE(messages_[0].text.find("its sequences nest more than 64 deep"), std::string::npos)
         << messages_[0].text;
 
+    // An element without a VR in an explicit data set: GDCM reads a 32-bit
+    // length there instead (4,236,115,976 here).
+    {
+        gdcm::ImageReader reader;
+        reader.SetFileName(Path("series/s1").c_str());
+        ASSERT_TRUE(reader.Read());
+        gdcm::ImageChangeTransferSyntax change;
+        change.SetTransferSyntax(gdcm::TransferSyntax::ExplicitVRLittleEndian);
+        change.SetInput(reader.GetImage());
+        ASSERT_TRUE(change.Change());
+        gdcm::ImageWriter writer;
+        writer.SetFileName(Path("explicit.dcm").c_str());
+        writer.SetFile(reader.GetFile());
+        writer.SetImage(change.GetOutput());
+        ASSERT_TRUE(writer.Write());
+    }
+    std::ofstream(Path("explicit.dcm"), std::ios::binary | std::ios::app)
+        << std::string("\x09\0\x10\0\x08\0\x7e\xfc", 8);
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("explicit.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its element (0009,0010) claims 4236115976 bytes"),
+              std::string::npos)
+        << messages_[0].text;
+
     // In the folder they are not slices.
     fs::copy_file(Path("long.dcm"), Path("series/s0"));
     fs::copy_file(Path("deep.dcm"), Path("series/s3"));
