@@ -1,7 +1,10 @@
 // MetaImage (.mha with its data attached, .mhd with a data file) through
 // the library's MetaImage reader.
 #include <itkMetaImageIO.h>
+#include <strings.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -51,6 +54,46 @@ std::uint64_t LocalDataOffset(const std::string& path) {
     throw FormatError("its header has no ElementDataFile line");
 }
 
+// Header lines the library cannot take. It keeps up to 10 dims in fixed
+// arrays and reads as many values per line as NDims says, whatever it
+// says: NDims = 4.4e95 kept it reading for ever. It copies field names,
+// and values such as Name and Comment, into buffers of 255 characters
+// without looking at their length: a longer one ends the program (the
+// C library's overflow check) or overwrites memory. Checked first, up to the
+// ElementDataFile line, whose value (a path) the library keeps whole.
+void CheckHeaderLines(const std::string& path) {
+    constexpr std::size_t kBuffer = 255;
+    const auto trimmed = [](const std::string& text) {
+        const std::size_t first = text.find_first_not_of(" \t\r");
+        if (first == std::string::npos) return std::string();
+        return text.substr(first, text.find_last_not_of(" \t\r") + 1 - first);
+    };
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    std::uint64_t offset = 0;
+    while (offset < (std::uint64_t{1} << 24) && std::getline(in, line)) {
+        offset += line.size() + 1;
+        const std::size_t separator = line.find_first_of("=:");
+        const std::string key = trimmed(line.substr(0, separator));
+        const std::string value =
+            separator == std::string::npos ? std::string() : trimmed(line.substr(separator + 1));
+        if (key.size() >= kBuffer) {
+            throw FormatError("its header has a field name of " + std::to_string(key.size()) +
+                              " characters");
+        }
+        if (key == "ElementDataFile") return;
+        if (value.size() >= kBuffer) {
+            throw FormatError("its header field " + key + " has a value of " +
+                              std::to_string(value.size()) + " characters");
+        }
+        if (strcasecmp(key.c_str(), "NDims") != 0) continue;
+        const double n = std::strtod(value.c_str(), nullptr);
+        if (!(n >= 1 && n <= 10) || n != std::floor(n)) {
+            throw FormatError("its NDims of " + value + " is not 1 to 10");
+        }
+    }
+}
+
 // The file holding the elements, where they start and how many bytes of it
 // are elements.
 std::uint64_t AvailableBytes(const std::string& path, MetaImage& meta, std::string& dataFile,
@@ -80,6 +123,7 @@ SourceVolume ReadMetaImage(const std::string& path, bool resample) {
     try {
         auto io = itk::MetaImageIO::New();
         if (!io->CanReadFile(path.c_str())) throw FormatError("it is not a MetaImage header");
+        CheckHeaderLines(path);
         io->SetFileName(path);
         io->ReadImageInformation();
         if (io->GetNumberOfComponents() != 1) {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "formats/readers.h"
@@ -77,10 +79,52 @@ void ReadImageData(const char* file, std::uint64_t offset, SourceVolume& v, bool
     }
 }
 
+// The library takes the header's count of dimensions on trust: for a count
+// outside 1..7 it walks the dims past the end of their array (a NIfTI-2
+// header with a count of 2,490,371 crashes it). The count is checked first,
+// in the header file the library will read.
+void CheckDimensionCount(const std::string& path) {
+    struct Free {
+        void operator()(char* p) const { std::free(p); }
+    };
+    const std::unique_ptr<char, Free> name(nifti_findhdrname(path.c_str()));
+    if (!name) throw FormatError("it is not a readable NIfTI or Analyze header");
+    // Up to dim[0] of either version: byte 42 of a NIfTI-1 header.
+    unsigned char h[42];
+    gzFile gz = gzopen(name.get(), "rb");
+    if (!gz) throw FormatError("its header cannot be read");
+    const int got = gzread(gz, h, sizeof h);
+    gzclose(gz);
+    if (got < int(sizeof h)) return;  // the library refuses a header this short
+    std::uint32_t size = 0;
+    std::memcpy(&size, h, 4);
+    const bool swapped = size == __builtin_bswap32(348) || size == __builtin_bswap32(540);
+    if (swapped) size = __builtin_bswap32(size);
+    std::int64_t count = 0;
+    if (size == 348) {
+        // NIfTI-1 and Analyze: dim[0] is the 16-bit number at byte 40.
+        std::uint16_t v = 0;
+        std::memcpy(&v, h + 40, 2);
+        count = static_cast<std::int16_t>(swapped ? __builtin_bswap16(v) : v);
+    } else if (size == 540) {
+        // NIfTI-2: dim[0] is the 64-bit number at byte 16.
+        std::uint64_t v = 0;
+        std::memcpy(&v, h + 16, 8);
+        count = static_cast<std::int64_t>(swapped ? __builtin_bswap64(v) : v);
+    } else {
+        return;  // not a header size the library takes
+    }
+    if (count < 1 || count > 7) {
+        throw FormatError("its header gives " + std::to_string(count) +
+                          " dimensions; NIfTI has 1 to 7");
+    }
+}
+
 }  // namespace
 
 SourceVolume ReadNifti(const std::string& path, bool resample) {
     nifti_set_debug_level(0);
+    CheckDimensionCount(path);
     std::unique_ptr<nifti_image, ImageDeleter> nim(nifti_image_read(path.c_str(), 0));
     if (!nim) throw FormatError("it is not a readable NIfTI or Analyze header");
     SourceVolume v;

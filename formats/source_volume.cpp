@@ -98,13 +98,22 @@ std::uint64_t CheckSamples(SourceVolume& v, bool resample, std::uint64_t availab
     const std::uint64_t promised = PromisedBytes(v.dims, v.volumes, v.type);
     const Int3 d = StoreDimsFor(v, resample);
     const std::uint64_t store = StoreBytes(d.x, d.y, d.z);
-    if (store > kMaxStoreBytes) {
+    if (store > StoreBound()) {
         throw FormatError("a store of " + std::to_string(d.x) + " x " + std::to_string(d.y) +
                           " x " + std::to_string(d.z) + " voxels needs " + Number(store) +
-                          " bytes, more than the 2 GiB the program holds");
+                          " bytes, more than the " + StoreBoundText() + " the program holds");
+    }
+    // Thin volumes: AllocateVolume refuses tables past the bound too, and by
+    // then the current volume would be gone.
+    const std::uint64_t tables = StoreTableBytes(d.x, d.y, d.z);
+    if (tables > StoreBound()) {
+        throw FormatError("a store of " + std::to_string(d.x) + " x " + std::to_string(d.y) +
+                          " x " + std::to_string(d.z) + " voxels needs " + Number(tables) +
+                          " bytes of row pointers, more than the " + StoreBoundText() +
+                          " the program holds");
     }
     // A 4-D file is read whole before its first volume is kept.
-    if (promised > 8 * kMaxStoreBytes) {
+    if (promised > 8 * StoreBound()) {
         throw FormatError("the file's " + std::to_string(v.volumes) + " volumes need " +
                           Number(promised) + " bytes, too many to read");
     }
@@ -185,6 +194,10 @@ void CheckCompressedLength(const std::string& path, std::uint64_t offset, std::u
         throw FormatError("its compressed data hold " + Number(total) +
                           " bytes, the header promises " + Number(promised));
     }
+    // All the bytes, but no proper end: a check value that does not match,
+    // or a stream cut off before it. The libraries fail on these too, some
+    // without freeing what they hold.
+    if (status != Z_STREAM_END) throw FormatError("its compressed data are damaged or cut short");
 }
 
 std::uint64_t RegularFileBytes(const std::string& path, const char* what) {

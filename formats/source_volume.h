@@ -81,8 +81,9 @@ void NoteFirstVolume(SourceVolume& volume);
 
 // Inflates the zlib or gzip stream that starts at offset in path, counting
 // bytes without keeping them, and throws unless it holds exactly `promised`
-// bytes: a stream that stops short is truncated, one that goes on past the
-// promise is refused before it can expand any further.
+// bytes and ends with a matching check value: a stream that stops short is
+// truncated, one that goes on past the promise is refused before it can
+// expand any further.
 void CheckCompressedLength(const std::string& path, std::uint64_t offset, std::uint64_t promised);
 
 // Size of a regular file; throws (naming what it is) for anything else.

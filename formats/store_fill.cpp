@@ -257,8 +257,19 @@ std::uint8_t MapValue(double v, const IntensityMapping& m) {
         if (v > m.hi) return 255;
     }
     if (m.hi == m.lo) return 0;
-    // Left to right: ((v - lo) x 255) / (hi - lo), truncated.
-    return static_cast<std::uint8_t>(((v - m.lo) * 255.0) / (m.hi - m.lo));
+    // Left to right: ((v - lo) x 255) / (hi - lo), truncated. The tables of
+    // 8- and 16-bit types map every value of the type, also those outside
+    // the file's range: they go to 0 and 255 rather than through a
+    // conversion to 8 bits of a number that does not fit.
+    double t = ((v - m.lo) * 255.0) / (m.hi - m.lo);
+    // A span past the largest double (values near both ends of the type):
+    // the fraction of the span in halves, which are exact, then times 255.
+    if (std::isinf(m.hi - m.lo)) {
+        t = ((v * 0.5 - m.lo * 0.5) / (m.hi * 0.5 - m.lo * 0.5)) * 255.0;
+    }
+    if (!(t > 0.0)) return 0;
+    if (t >= 255.0) return 255;
+    return static_cast<std::uint8_t>(t);
 }
 
 IntensityMapping ChooseMapping(const SourceVolume& v, const OpenOptions& options) {

@@ -22,7 +22,7 @@ struct IntensityMapping {
 // of its (rescaled) values; 1-bit data span 0..1.
 IntensityMapping ChooseMapping(const SourceVolume& volume, const OpenOptions& options);
 
-// One value through the mapping; non-finite values give 0.
+// One value through the mapping, within 0..255; non-finite values give 0.
 std::uint8_t MapValue(double v, const IntensityMapping& m);
 
 // Writes the mapped samples into the store, which must be allocated for

@@ -69,8 +69,10 @@ SampleType TypeOf(const PageShape& s) {
     }
 }
 
-// Reads the current page as rows of packed samples into out (rowBytes x height).
-void ReadPage(TIFF* tif, const PageShape& s, std::size_t rowBytes, std::uint8_t* out, int page) {
+// Reads the current page as rows of packed samples into out (rowBytes x
+// height). supply: the most bytes the file's data can decode to.
+void ReadPage(TIFF* tif, const PageShape& s, std::size_t rowBytes, std::uint8_t* out, int page,
+              std::uint64_t supply) {
     const auto fail = [page] {
         return FormatError("the data of page " + std::to_string(page + 1) +
                            " cannot be read (the file may be truncated or damaged)");
@@ -82,6 +84,12 @@ void ReadPage(TIFF* tif, const PageShape& s, std::size_t rowBytes, std::uint8_t*
         const tmsize_t tileBytes = TIFFTileSize(tif);
         const tmsize_t tileRow = TIFFTileRowSize(tif);
         if (tw == 0 || th == 0 || tileBytes <= 0 || tileRow <= 0) throw fail();
+        // A tile may reach past the page, but never past what the file holds:
+        // 65536 x 65536 tiles in a file of a few bytes would cost 4 GiB here.
+        if (std::uint64_t(tileBytes) > supply) {
+            throw FormatError("its tiles of " + std::to_string(tw) + " x " + std::to_string(th) +
+                              " are larger than the file could hold");
+        }
         std::vector<std::uint8_t> tile(static_cast<std::size_t>(tileBytes));
         const std::size_t bitsPerSample = s.bits;
         for (std::uint32_t y = 0; y < s.height; y += th) {
@@ -169,6 +177,9 @@ SourceVolume ReadTiff(const std::string& path, bool resample) {
     v.binary = shape.bits == 1;
     // 1-bit data take eight samples per byte in the file.
     ReserveSamples(v, resample, shape.bits == 1 ? fileBytes * 8 : fileBytes, compressed);
+    const std::uint64_t supply = compressed && fileBytes <= UINT64_MAX / kMaxDeflateRatio
+                                     ? fileBytes * kMaxDeflateRatio
+                                     : fileBytes;
 
     const std::size_t rowBytes = (std::size_t(shape.width) * shape.bits + 7) / 8;
     const std::size_t sliceBytes = v.SliceCount() * SampleBytes(v.type);
@@ -178,10 +189,10 @@ SourceVolume ReadTiff(const std::string& path, bool resample) {
             throw FormatError("a page cannot be found again");
         std::uint8_t* out = v.data.get() + k * sliceBytes;
         if (shape.bits == 1) {
-            ReadPage(tif.get(), shape, rowBytes, packed.data(), int(k));
+            ReadPage(tif.get(), shape, rowBytes, packed.data(), int(k), supply);
             UnpackBits(packed.data(), rowBytes, shape, out);
         } else {
-            ReadPage(tif.get(), shape, rowBytes, out, int(k));
+            ReadPage(tif.get(), shape, rowBytes, out, int(k), supply);
         }
     }
     return v;

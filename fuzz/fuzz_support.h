@@ -37,6 +37,7 @@ class ByteReader {
         const std::uint16_t high = Byte();
         return static_cast<std::uint16_t>(high << 8 | Byte());
     }
+    void Skip(std::size_t n) { pos_ += std::min(n, size_ - pos_); }
     const std::uint8_t* Rest() const { return data_ + pos_; }
     std::size_t RestSize() const { return size_ - pos_; }
 
@@ -66,23 +67,38 @@ inline void SetUpProcess() {
 
 // Writes bytes to path; when length is larger than the bytes, they repeat
 // (zeros when there are none), so short inputs can fill whole read blocks.
+// The file is rewritten in place and cut to length afterwards: truncating a
+// file to nothing and writing it again makes ext4 flush it on close, which
+// costs more than the rest of an execution.
 inline void WriteTiled(const std::string& path, const std::uint8_t* bytes, std::size_t count,
                        std::size_t length) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE* f = std::fopen(path.c_str(), "r+b");
+    if (!f) f = std::fopen(path.c_str(), "wb");
     if (!f) std::abort();
-    // Whole copies of the bytes, at least 64 KiB: each write keeps the phase.
-    static std::vector<std::uint8_t> pattern;
-    const std::size_t unit = count ? count : 1;
-    pattern.assign(((std::size_t{65536} + unit - 1) / unit) * unit, 0);
-    if (count) {
-        for (std::size_t at = 0; at < pattern.size(); at += count)
-            std::memcpy(&pattern[at], bytes, count);
+    if (length <= count) {
+        if (length) std::fwrite(bytes, 1, length, f);
+    } else {
+        // Whole copies of the bytes, up to 64 KiB: each write keeps the phase.
+        // Built by doubling, not copy by copy: inputs of a few bytes would
+        // otherwise cost tens of thousands of copies.
+        static std::vector<std::uint8_t> pattern;
+        const std::size_t unit = count ? count : 1;
+        const std::size_t size =
+            std::min((std::size_t{65536} + unit - 1) / unit, (length + unit - 1) / unit) * unit;
+        pattern.assign(size, 0);
+        if (count) {
+            std::memcpy(pattern.data(), bytes, count);
+            for (std::size_t filled = count; filled < size; filled *= 2)
+                std::memcpy(&pattern[filled], pattern.data(), std::min(filled, size - filled));
+        }
+        for (std::size_t written = 0; written < length;) {
+            const std::size_t n = std::min(length - written, pattern.size());
+            std::fwrite(pattern.data(), 1, n, f);
+            written += n;
+        }
     }
-    for (std::size_t written = 0; written < length;) {
-        const std::size_t n = std::min(length - written, pattern.size());
-        std::fwrite(pattern.data(), 1, n, f);
-        written += n;
-    }
+    std::fflush(f);
+    if (ftruncate(fileno(f), static_cast<off_t>(length)) != 0) std::abort();
     std::fclose(f);
 }
 

@@ -4,7 +4,8 @@
 # SECONDS per target (default 30); all targets unless named. Prints one line
 # per target (executions, executions per second, coverage, crashes) and keeps
 # the summary in the build directory; exits 1 if any target crashed.
-# fuzz_read_* parse and load only; fuzz_render_* also render (slow).
+# fuzz_read_* parse and load only; fuzz_render_* also render (slow);
+# fuzz_format_* open one standard format family each, parse and load only.
 # CALYRA_FUZZ_BUILD overrides the build directory (default build-fuzz);
 # CALYRA_STRICT=1 makes warnings errors, as in test.sh.
 set -euo pipefail
@@ -37,7 +38,9 @@ cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 declare -A maxLength=([fuzz_read_side_file]=512 [fuzz_read_binary]=4096
                       [fuzz_read_ascii]=8192 [fuzz_read_head]=4096
                       [fuzz_import_fields]=512 [fuzz_cli_options]=1024
-                      [fuzz_render_binary]=4096 [fuzz_render_ascii]=8192)
+                      [fuzz_render_binary]=4096 [fuzz_render_ascii]=8192
+                      [fuzz_format_nrrd_meta]=4096 [fuzz_format_nifti]=4096
+                      [fuzz_format_dicom]=8192 [fuzz_format_tiff]=8192)
 
 failed=0
 summary=()

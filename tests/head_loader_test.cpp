@@ -71,6 +71,53 @@ TEST_F(HeadLoaderTest, AFullFileFillsOneToOneHundredTwentyEight) {
     }
 }
 
+// Every voxel, not a sample: the copy goes through the store x by x.
+TEST_F(HeadLoaderTest, EveryVoxelOfAFullFileLandsWhereItBelongs) {
+    WriteHead(2097152, Pattern);
+    Build();
+    const VolumeStore& v = VoxelVolume;
+    int wrong = 0;
+    for (std::size_t z = 0; z < 128; ++z) {
+        for (std::size_t y = 0; y < 128; ++y) {
+            for (std::size_t x = 0; x < 128; ++x) {
+                const std::uint8_t want = Pattern(z * 16384 + y * 128 + x);
+                if (v.voxels[x + 1][y + 1][z + 1] != want && ++wrong <= 5) {
+                    ADD_FAILURE() << "voxel " << x << ", " << y << ", " << z;
+                }
+            }
+        }
+        // The row's spare half stays clear.
+        EXPECT_EQ(v.voxels[7][9][129 + z], 0);
+    }
+}
+
+TEST_F(HeadLoaderTest, BytesPastTheFullFileAreIgnored) {
+    WriteHead(2097152 + 40000, [](std::size_t k) { return k < 2097152 ? Pattern(k) : 251; });
+    Build();
+    EXPECT_EQ(VoxelVolume.maxValue, 250u);
+    EXPECT_EQ(VoxelVolume.voxels[128][128][128], Pattern(2097151));
+}
+
+TEST_F(HeadLoaderTest, TheMaximumCountsOnlyWholeBlocks) {
+    // 40,000 bytes: one block of 32,768, then a short one with the largest byte.
+    WriteHead(40000, [](std::size_t k) { return k < 32768 ? 17 : 200; });
+    Build();
+    EXPECT_EQ(VoxelVolume.maxValue, 17u);
+}
+
+TEST_F(HeadLoaderTest, AStoreTooSmallForTheHeadIsLeftBlank) {
+    WriteHead(2097152, [](std::size_t) { return 99; });
+    for (const Int3 dims : {Int3{127, 128, 128}, Int3{128, 127, 128}, Int3{128, 128, 127}}) {
+        ASSERT_EQ(AllocateVolume(dims.x, dims.y, dims.z), 1);
+        LoadHeadVolume();
+        EXPECT_EQ(VoxelVolume.maxValue, 0u);
+        EXPECT_EQ(VoxelVolume.voxels[1][1][1], 0);
+        EXPECT_EQ(VoxelVolume.voxels[dims.x][dims.y][dims.z], 0);
+        // z = 128 of a 127-deep store is in the rows' spare half.
+        EXPECT_EQ(VoxelVolume.voxels[dims.x][dims.y][128], 0);
+    }
+}
+
 TEST_F(HeadLoaderTest, HalfAFileFillsTheLowerSixtyFourSlices) {
     WriteHead(1048576, [](std::size_t) { return 9; });
     Build();

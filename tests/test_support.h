@@ -32,6 +32,7 @@ inline void ResetProgramState() {
     renderPending = false;
     modelType = ModelType::Ball;
     loadCount = 0;
+    SetStoreBound(kMaxStoreBytes);
     AllocateVolume(0, 0, 0);
     VoxelVolume.dims = Int3{};
     VoxelVolume.size = 64;

@@ -5,6 +5,7 @@
 
 #include "test_support.h"
 #include "volume/models.h"
+#include "volume/raw_reader.h"
 
 namespace calyra {
 namespace {
@@ -33,6 +34,25 @@ TEST_F(VolumeStoreTest, ASmallerRebuildLeavesNoTraceOfTheLargerOne) {
             for (int z = 0; z < 10; ++z) ASSERT_EQ(VoxelVolume.voxels[x][y][z], 0);
 }
 
+TEST_F(VolumeStoreTest, ARebuildOfTheSameShapeStartsAtZeroWithItsOwnRows) {
+    ASSERT_EQ(AllocateVolume(5, 6, 7), 1);
+    for (int x = 0; x <= 5; ++x)
+        for (int y = 0; y <= 6; ++y)
+            for (int z = 0; z < 16; ++z) VoxelVolume.voxels[x][y][z] = 200;
+    const std::uint64_t generation = VoxelVolume.generation;
+    ASSERT_EQ(AllocateVolume(5, 6, 7), 1);
+    EXPECT_GT(VoxelVolume.generation, generation);
+    EXPECT_EQ(VoxelVolume.rowLength, 16u);
+    // Spare halves included; then each row tells its own (x, y).
+    for (int x = 0; x <= 5; ++x)
+        for (int y = 0; y <= 6; ++y)
+            for (int z = 0; z < 16; ++z) ASSERT_EQ(VoxelVolume.voxels[x][y][z], 0);
+    for (int x = 0; x <= 5; ++x)
+        for (int y = 0; y <= 6; ++y) VoxelVolume.voxels[x][y][15] = std::uint8_t(x * 7 + y);
+    for (int x = 0; x <= 5; ++x)
+        for (int y = 0; y <= 6; ++y) ASSERT_EQ(VoxelVolume.voxels[x][y][15], x * 7 + y);
+}
+
 TEST_F(VolumeStoreTest, AFailedAllocationPublishesABlankVolume) {
     ASSERT_EQ(AllocateVolume(64, 64, 64), 1);
     PublishShape(64, 64, 64, 64);
@@ -43,6 +63,29 @@ TEST_F(VolumeStoreTest, AFailedAllocationPublishesABlankVolume) {
     EXPECT_EQ(VoxelVolume.dims.z, 0);
     EXPECT_EQ(VoxelVolume.voxels, nullptr);
     EXPECT_EQ(AllocateVolume(-1, 2, 2), 0);
+}
+
+TEST_F(VolumeStoreTest, ALoweredBoundHoldsForTheStoreAndTheRawImport) {
+    SetStoreBound(std::uint64_t{256} << 10);
+    EXPECT_EQ(StoreBoundText(), "256 KiB");
+    // 64 x 64 x 2 x 32 bytes is the bound exactly; one more z passes it.
+    EXPECT_EQ(AllocateVolume(63, 63, 31), 1);
+    EXPECT_EQ(AllocateVolume(63, 63, 32), 0);
+    ImportParams params;
+    params.dimX = params.dimY = 63;
+    params.dimZ = 32;
+    EXPECT_EQ(ImportRefusalReason(params, ImportOptions{}, false),
+              "the store for 63 x 63 x 32 voxels needs 270336 bytes: the limit is 256 KiB "
+              "(262144 bytes)");
+    params.dimZ = 31;
+    EXPECT_EQ(ImportRefusalReason(params, ImportOptions{}, false), "");
+
+    SetStoreBound(1000);
+    EXPECT_EQ(StoreBoundText(), "1000 bytes");
+    // Never above 2 GiB.
+    SetStoreBound(UINT64_MAX);
+    EXPECT_EQ(StoreBound(), kMaxStoreBytes);
+    EXPECT_EQ(StoreBoundText(), "2 GiB");
 }
 
 TEST_F(VolumeStoreTest, AShapeWhosePointerTablesPassTheBoundIsAFailedAllocation) {

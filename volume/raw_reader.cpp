@@ -264,12 +264,11 @@ std::string ImportRefusalReason(const ImportParams& params, const ImportOptions&
     }
     // A zero aspect factor lets any shape past the size limit; the store must fit.
     const std::uint64_t storeBytes = StoreBytes(params.dimX, params.dimY, params.dimZ);
-    if (storeBytes > kMaxStoreBytes) {
+    if (storeBytes > StoreBound()) {
         return Printed(
-            "the store for %d x %d x %d voxels needs %llu bytes: the limit is 2 GiB "
-            "(%llu bytes)",
+            "the store for %d x %d x %d voxels needs %llu bytes: the limit is %s (%llu bytes)",
             params.dimX, params.dimY, params.dimZ, static_cast<unsigned long long>(storeBytes),
-            static_cast<unsigned long long>(kMaxStoreBytes));
+            StoreBoundText().c_str(), static_cast<unsigned long long>(StoreBound()));
     }
     return {};
 }

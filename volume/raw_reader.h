@@ -42,7 +42,7 @@ int CheckImportParameters(const ImportParams& params);
 // files take 1 or 2"); empty when it is accepted. Beside CheckImportParameters
 // the reader refuses a binary import with dimX or dimY below 1 or other than
 // 1 or 2 bytes per voxel, negative header bytes, and any shape whose store
-// would pass 2 GiB.
+// would pass the store bound (2 GiB unless lowered).
 std::string ImportRefusalReason(const ImportParams& params, const ImportOptions& options,
                                 bool ascii);
 bool ImportParametersAccepted(const ImportParams& params, const ImportOptions& options, bool ascii);

@@ -16,6 +16,29 @@ VolumeStore VoxelVolume;
 ModelType modelType = ModelType::Ball;
 std::int16_t loadCount = 0;
 
+namespace {
+std::uint64_t storeBound = kMaxStoreBytes;
+}  // namespace
+
+std::uint64_t StoreBound() {
+    return storeBound;
+}
+
+void SetStoreBound(std::uint64_t bytes) {
+    storeBound = bytes < kMaxStoreBytes ? bytes : kMaxStoreBytes;
+}
+
+std::string StoreBoundText() {
+    const char* const units[] = {"GiB", "MiB", "KiB"};
+    for (int i = 0; i < 3; ++i) {
+        const std::uint64_t unit = std::uint64_t{1} << (10 * (3 - i));
+        if (storeBound >= unit && storeBound % unit == 0) {
+            return std::to_string(storeBound / unit) + " " + units[i];
+        }
+    }
+    return std::to_string(storeBound) + " bytes";
+}
+
 std::uint64_t StoreBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
     if (dimX < 0 || dimY < 0 || dimZ < 0) return 0;
     const std::uint64_t plane = (std::uint64_t(dimX) + 1) * (std::uint64_t(dimY) + 1);
@@ -23,6 +46,11 @@ std::uint64_t StoreBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ
     // Dims near 2^31 on every axis pass 64 bits: saturate so that no bound lets them through.
     if (plane > UINT64_MAX / row) return UINT64_MAX;
     return plane * row;
+}
+
+std::uint64_t StoreTableBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
+    if (dimX < 0 || dimY < 0 || dimZ < 0) return 0;
+    return (std::uint64_t(dimX) + 1) * (std::uint64_t(dimY) + 2) * sizeof(void*);
 }
 
 void VolumeStore::BlockDeleter::operator()(std::uint8_t* p) const {
@@ -68,10 +96,9 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
     const std::uint64_t bytes = StoreBytes(dimX, dimY, dimZ);
     // The pointer tables count too: a volume thin in z needs one row pointer
     // per (x, y), which for the thinnest shapes costs more than the voxels.
-    const std::uint64_t pointers =
-        bytes == 0 ? 0 : (std::uint64_t(dimX) + 1) * (std::uint64_t(dimY) + 2) * sizeof(void*);
-    const bool fits = dimX >= 0 && dimY >= 0 && dimZ >= 0 && bytes <= kMaxStoreBytes &&
-                      pointers <= kMaxStoreBytes;
+    const std::uint64_t pointers = bytes == 0 ? 0 : StoreTableBytes(dimX, dimY, dimZ);
+    const bool fits =
+        dimX >= 0 && dimY >= 0 && dimZ >= 0 && bytes <= storeBound && pointers <= storeBound;
     if (fits) {
         const std::size_t nx = std::size_t(dimX) + 1;
         const std::size_t ny = std::size_t(dimY) + 1;
@@ -79,6 +106,12 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
         const std::size_t size = nx * ny * row;
         // A block of about the right size is zeroed again rather than replaced.
         const bool reuse = v.block && size <= v.blockCapacity && 2 * size >= v.blockCapacity;
+        // The same shape in the same block: the pointer tables stay as they are.
+        const Int3& had = v.allocated;
+        if (reuse && v.voxels && had.x == dimX && had.y == dimY && had.z == dimZ) {
+            std::memset(v.block.get(), 0, size);
+            return 1;
+        }
         Release(v, reuse);
         if (!reuse) {
             std::size_t capacity = 0;
@@ -89,12 +122,10 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
         v.planes.reset(new (std::nothrow) std::uint8_t**[nx]);
         if (v.block && v.rows && v.planes) {
             std::memset(v.block.get(), 0, size);
-            for (std::size_t x = 0; x < nx; ++x) {
-                v.planes[x] = v.rows.get() + x * ny;
-                for (std::size_t y = 0; y < ny; ++y) {
-                    v.rows[x * ny + y] = v.block.get() + (x * ny + y) * row;
-                }
-            }
+            // Row (x, y) is row x * ny + y of the block.
+            std::uint8_t* const base = v.block.get();
+            for (std::size_t r = 0; r < nx * ny; ++r) v.rows[r] = base + r * row;
+            for (std::size_t x = 0; x < nx; ++x) v.planes[x] = v.rows.get() + x * ny;
             v.voxels = v.planes.get();
             v.allocated = Int3{dimX, dimY, dimZ};
             v.rowLength = row;

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/int3.h"
@@ -55,10 +56,25 @@ extern std::int16_t loadCount;
 // Returns 0 for negative dims.
 std::uint64_t StoreBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ);
 
+// Bytes of the pointer tables over a store for these dims: one row pointer
+// per (x, y) and one plane pointer per x. Past the store's own bytes for
+// the thinnest shapes. 0 for negative dims.
+std::uint64_t StoreTableBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ);
+
 // Largest store the program allocates (2 GiB).
 inline constexpr std::uint64_t kMaxStoreBytes = std::uint64_t{1} << 31;
 
-// Releases the previous store and allocates a zero-filled one for the dims.
+// The bound AllocateVolume and every reader apply: kMaxStoreBytes unless
+// lowered. The fuzz targets lower it so that a file too large for their
+// memory limit is refused the way a file past 2 GiB is.
+std::uint64_t StoreBound();
+// Sets the bound, at most kMaxStoreBytes.
+void SetStoreBound(std::uint64_t bytes);
+// The bound for messages: "2 GiB", "256 KiB", else a number of bytes.
+std::string StoreBoundText();
+
+// Releases the previous store and allocates a zero-filled one for the dims,
+// which fails when the store or its tables pass the bound.
 // Returns 1 on success. On failure nothing stays allocated, dims are published
 // as 0, 0, 0 and 0 is returned; the caller reports kNotEnoughMemoryForVolume.
 int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ);

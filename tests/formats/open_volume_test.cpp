@@ -4,10 +4,15 @@
 // window); unequal spacings resampled to cubic voxels.
 #include "formats/open_volume.h"
 
+#include <gdcmImageChangeTransferSyntax.h>
+#include <gdcmImageReader.h>
+#include <gdcmImageWriter.h>
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -136,6 +141,7 @@ class FormatsTest : public ::testing::Test {
     }
     void TearDown() override {
         SetMessageSink({});
+        SetStoreBound(kMaxStoreBytes);
         fs::remove_all(dir_);
     }
     std::string Path(const std::string& name) const { return (fs::path(dir_) / name).string(); }
@@ -310,6 +316,355 @@ TEST_F(FormatsTest, AFailedOpenLeavesTheStoreAsItWas) {
     ExpectStore(v, Expected(v));
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_NE(messages_[0].text.find(Path("bad.nrrd")), std::string::npos);
+}
+
+// The bytes are all there, but the stream's check value does not match or
+// is missing: refused before the library reads it (which fails and, for
+// NRRD, leaks its stream).
+TEST_F(FormatsTest, CompressedDataWithoutAProperEndAreRefused) {
+    struct Damage {
+        const char* file;
+        std::uintmax_t fromEnd;  // the byte to change, counted from the end
+        bool cut;                // cut the file there instead
+    };
+    // gzip ends with CRC-32 and length, zlib with Adler-32.
+    for (const Damage d : {Damage{"crc_z.nrrd", 8, false}, Damage{"adler_z.mha", 2, false},
+                           Damage{"cut_z.nrrd", 4, true}, Damage{"cut_z.mha", 3, true}}) {
+        const std::string path = Path(d.file);
+        WriteWithToolkit(MakeVolume(6, 5, 4, PixelType::U8), path);
+        const std::uintmax_t size = fs::file_size(path);
+        if (d.cut) {
+            fs::resize_file(path, size - d.fromEnd);
+        } else {
+            std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+            f.seekg(std::streamoff(size - d.fromEnd));
+            const char byte = char(f.get() ^ 0x5a);
+            f.seekp(std::streamoff(size - d.fromEnd));
+            f.put(byte);
+        }
+        messages_.clear();
+        EXPECT_FALSE(Open(path)) << d.file;
+        ASSERT_EQ(messages_.size(), 1u) << d.file;
+        EXPECT_NE(messages_[0].text.find("damaged or cut short"), std::string::npos)
+            << messages_[0].text;
+    }
+}
+
+// The library walks the dims by the header's count: a count outside 1..7 is
+// refused before it reads the header (2,490,371 crashed it).
+TEST_F(FormatsTest, ANiftiDimensionCountOutsideOneToSevenIsRefused) {
+    struct Count {
+        const char* file;
+        int version;
+        std::int64_t count;
+    };
+    for (const Count c :
+         {Count{"huge.nii", 2, 2490371}, Count{"eight.nii", 1, 8}, Count{"zero.nii.gz", 1, 0},
+          Count{"negative.nii", 2, -1}, Count{"eight.hdr", 1, 8}}) {
+        const std::string path = Path(c.file);
+        WriteNifti(MakeVolume(4, 3, 2, PixelType::U8), path, c.version);
+        // dim[0]: 16 bits at byte 40 (NIfTI-1), 64 bits at byte 16 (NIfTI-2).
+        std::string header;
+        {
+            gzFile in = gzopen(path.c_str(), "rb");
+            char buffer[4096];
+            for (int n; (n = gzread(in, buffer, sizeof buffer)) > 0;) header.append(buffer, n);
+            gzclose(in);
+        }
+        if (c.version == 1) {
+            const auto count = static_cast<std::int16_t>(c.count);
+            std::memcpy(&header[40], &count, 2);
+        } else {
+            std::memcpy(&header[16], &c.count, 8);
+        }
+        gzFile out = gzopen(path.c_str(), fs::path(path).extension() == ".gz" ? "wb" : "wbT");
+        gzwrite(out, header.data(), unsigned(header.size()));
+        gzclose(out);
+        messages_.clear();
+        EXPECT_FALSE(Open(path)) << c.file;
+        ASSERT_EQ(messages_.size(), 1u) << c.file;
+        EXPECT_NE(messages_[0].text.find("its header gives " + std::to_string(c.count) +
+                                         " dimensions; NIfTI has 1 to 7"),
+                  std::string::npos)
+            << messages_[0].text;
+    }
+}
+
+// The library asserts (ending the program) on a file that ends inside its
+// file meta information or right after it: such a file is refused alone,
+// and left out of its folder.
+TEST_F(FormatsTest, ADicomFileCutInItsMetaInformationIsRefusedAndLeftOut) {
+    const Volume v = MakeVolume(8, 6, 2, PixelType::I16);
+    WriteDicomSeries(v, Path("whole"), {"s1", "s2"}, "1.2.826.0.1.3680043.2.1125.3", 1);
+    std::string bytes;
+    {
+        std::ifstream in(Path("whole/s1"), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    // (0002,0000) UL at byte 132 gives the length of the rest of the group.
+    ASSERT_EQ(bytes.compare(128, 4, "DICM"), 0);
+    std::uint32_t group = 0;
+    std::memcpy(&group, &bytes[140], 4);
+    const std::size_t metaEnd = 144 + group;
+    ASSERT_LT(metaEnd + 4, bytes.size());
+    for (std::size_t cut = 132; cut < metaEnd + 4; ++cut) {
+        const std::string path = Path("cut.dcm");
+        std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(cut));
+        messages_.clear();
+        ASSERT_FALSE(Open(path)) << cut;
+        ASSERT_EQ(messages_.size(), 1u);
+        ASSERT_NE(messages_[0].text.find("meta information is cut short or damaged"),
+                  std::string::npos)
+            << cut << ": " << messages_[0].text;
+    }
+    // In the folder of the whole series it is not a slice.
+    fs::copy_file(Path("cut.dcm"), Path("whole/s0"));
+    formats::OpenOptions o;
+    o.resample = false;
+    ASSERT_TRUE(Open(Path("whole"), o)) << (messages_.empty() ? "" : messages_.back().text);
+    ExpectStore(v, Expected(v));
+}
+
+// The library reads as many values per line as NDims says and keeps at
+// most 10 dims in fixed arrays: NDims = 4.4e95 kept it reading for ever.
+TEST_F(FormatsTest, AMetaImageNDimsOutsideOneToTenIsRefused) {
+    const std::string huge(94, '4');
+    for (const std::string& ndims :
+         {huge + "3", std::string("11"), std::string("0"), std::string("2.5"), std::string("-3")}) {
+        const std::string path = Path("n.mhd");
+        std::ofstream(path) << "ObjectType = Image\nNDims = " << ndims
+                            << "\nDimSize = 1 1 4 4 3\nElementType = MET_FLOAT\n"
+                               "ElementDataFile = n.raw\n";
+        std::ofstream(Path("n.raw")) << std::string(48 * 4, '\0');
+        messages_.clear();
+        EXPECT_FALSE(Open(path)) << ndims;
+        ASSERT_EQ(messages_.size(), 1u);
+        EXPECT_NE(messages_[0].text.find("its NDims of " + ndims + " is not 1 to 10"),
+                  std::string::npos)
+            << messages_[0].text;
+    }
+    // Four is fine: the first of 2 volumes.
+    std::ofstream(Path("four.mha")) << "ObjectType = Image\nNDims = 4\nDimSize = 2 2 2 2\n"
+                                       "ElementType = MET_UCHAR\nElementDataFile = LOCAL\n"
+                                    << std::string(16, '\7');
+    messages_.clear();
+    ASSERT_TRUE(Open(Path("four.mha"))) << messages_.front().text;
+    EXPECT_EQ(VoxelVolume.dims.z, 2);
+}
+
+// A one-page tiled TIFF built by hand: 16 x 16 8-bit samples in one tile of
+// tile x tile, whose data are the 256 bytes after the directory.
+std::string TiledTiff(std::uint16_t tile) {
+    std::string f = std::string("II*\0", 4) + std::string("\x08\0\0\0", 4);
+    const auto put16 = [&f](std::uint16_t v) { f.append(reinterpret_cast<char*>(&v), 2); };
+    const auto put32 = [&f](std::uint32_t v) { f.append(reinterpret_cast<char*>(&v), 4); };
+    const std::uint16_t count = 10;
+    const std::uint32_t data = 8 + 2 + 12 * count + 4;
+    put16(count);
+    const std::uint16_t shorts[8][2] = {{256, 16}, {257, 16}, {258, 8},    {259, 1},
+                                        {262, 1},  {277, 1},  {322, tile}, {323, tile}};
+    for (const auto& e : shorts) {
+        put16(e[0]), put16(3), put32(1), put16(e[1]), put16(0);
+    }
+    put16(324), put16(4), put32(1), put32(data);  // TileOffsets
+    put16(325), put16(4), put32(1), put32(256);   // TileByteCounts
+    put32(0);
+    for (int i = 0; i < 256; ++i) f.push_back(char(i));
+    return f;
+}
+
+// The tile buffer comes from the tile's size, not the page's: a tile larger
+// than the file could hold is refused before it costs 4 GiB.
+TEST_F(FormatsTest, ATiffTileLargerThanTheFileCouldHoldIsRefused) {
+    std::ofstream(Path("tile16.tif"), std::ios::binary) << TiledTiff(16);
+    ASSERT_TRUE(Open(Path("tile16.tif"))) << messages_.front().text;
+    EXPECT_EQ(VoxelVolume.dims.x, 16);
+    EXPECT_EQ(VoxelVolume.voxels[16][16][1], 255);
+    std::ofstream(Path("huge.tif"), std::ios::binary) << TiledTiff(65520);
+    EXPECT_FALSE(Open(Path("huge.tif")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its tiles of 65520 x 65520 are larger than the file could "
+                                     "hold"),
+              std::string::npos)
+        << messages_[0].text;
+}
+
+// The library copies field names and values such as Name and Comment into
+// buffers of 255 characters unchecked: a longer one ended calyra-render.
+// A data file's path may be longer.
+TEST_F(FormatsTest, AMetaImageFieldTooLongForTheLibrarysBuffersIsRefused) {
+    const std::string body =
+        "ObjectType = Image\nNDims = 3\nDimSize = 2 2 2\n"
+        "ElementType = MET_UCHAR\n";
+    const std::string long300(300, 'x');
+    struct Field {
+        std::string line, message;
+    };
+    for (const Field& f :
+         {Field{long300 + " = 1", "its header has a field name of 300 characters"},
+          Field{"Comment = " + long300, "its header field Comment has a value of 300 characters"},
+          Field{"Name = " + long300, "its header field Name has a value of 300 characters"}}) {
+        std::ofstream(Path("long.mha"), std::ios::binary) << f.line << "\n"
+                                                          << body << "ElementDataFile = LOCAL\n"
+                                                          << std::string(8, '\1');
+        messages_.clear();
+        EXPECT_FALSE(Open(Path("long.mha")));
+        ASSERT_EQ(messages_.size(), 1u);
+        EXPECT_NE(messages_[0].text.find(f.message), std::string::npos) << messages_[0].text;
+    }
+    std::string folder;
+    for (int i = 0; i < 100; ++i) folder += "abc/";
+    fs::create_directories(Path(folder));
+    std::ofstream(Path(folder + "data.raw"), std::ios::binary) << std::string(8, '\1');
+    std::ofstream(Path("deep.mhd")) << body << "ElementDataFile = " << folder << "data.raw\n";
+    messages_.clear();
+    ASSERT_TRUE(Open(Path("deep.mhd"))) << messages_.front().text;
+    EXPECT_EQ(VoxelVolume.voxels[2][2][2], 1);
+}
+
+// A thin volume's row pointers can pass the bound when its voxels do not:
+// refused with the rest of the checks, so the current volume stays.
+TEST_F(FormatsTest, AThinVolumeWhoseRowTablesPassTheBoundIsRefusedBeforeTheStoreGoes) {
+    WriteWithToolkit(MakeVolume(4, 4, 4, PixelType::U8), Path("small.nrrd"));
+    ASSERT_TRUE(Open(Path("small.nrrd")));
+    const auto generation = VoxelVolume.generation;
+    SetStoreBound(std::uint64_t{64} << 10);
+    // 101 x 101 x 4 = 40,804 bytes of voxels, 101 x 102 x 8 = 82,416 of row pointers.
+    WriteWithToolkit(MakeVolume(100, 100, 1, PixelType::U8), Path("thin.nrrd"));
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("thin.nrrd")));
+    EXPECT_EQ(VoxelVolume.generation, generation);
+    EXPECT_EQ(VoxelVolume.dims.x, 4);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("needs 82416 bytes of row pointers, more than the 64 KiB"),
+              std::string::npos)
+        << messages_[0].text;
+}
+
+// GDCM allocates an element's length before it reads the value: a length
+// past the end of the file is refused first (1.5 GB for a 1,010-byte file),
+// and so are sequences nested deeper than 64, which it reads by recursion.
+TEST_F(FormatsTest, ADicomLengthPastTheFileOrSequencesTooDeepAreRefused) {
+    const Volume v = MakeVolume(8, 6, 2, PixelType::I16);
+    WriteDicomSeries(v, Path("series"), {"s1", "s2"}, "1.2.826.0.1.3680043.2.1125.4", 1);
+    std::string bytes;
+    {
+        std::ifstream in(Path("series/s1"), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    // The writer's data set is implicit VR little endian: (0010,0010), then a length.
+    const std::size_t name = bytes.find(std::string("\x10\0\x10\0", 4), 132);
+    ASSERT_NE(name, std::string::npos);
+    std::string longName = bytes;
+    const std::uint32_t claim = 1546673201;
+    std::memcpy(&longName[name + 4], &claim, 4);
+    std::ofstream(Path("long.dcm"), std::ios::binary) << longName;
+    EXPECT_FALSE(Open(Path("long.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its element (0010,0010) claims 1546673201 bytes"),
+              std::string::npos)
+        << messages_[0].text;
+
+    // 70 sequences, each in an item of the one before, all of undefined length.
+    std::string deep = bytes;
+    for (int i = 0; i < 70; ++i) {
+        deep += std::string("\x08\0\x15\x11\xff\xff\xff\xff", 8);  // (0008,1115)
+        deep += std::string("\xfe\xff\0\xe0\xff\xff\xff\xff", 8);  // item
+    }
+    std::ofstream(Path("deep.dcm"), std::ios::binary) << deep;
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("deep.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its sequences nest more than 64 deep"), std::string::npos)
+        << messages_[0].text;
+
+    // An element without a VR in an explicit data set: GDCM reads a 32-bit
+    // length there instead (4,236,115,976 here).
+    {
+        gdcm::ImageReader reader;
+        reader.SetFileName(Path("series/s1").c_str());
+        ASSERT_TRUE(reader.Read());
+        gdcm::ImageChangeTransferSyntax change;
+        change.SetTransferSyntax(gdcm::TransferSyntax::ExplicitVRLittleEndian);
+        change.SetInput(reader.GetImage());
+        ASSERT_TRUE(change.Change());
+        gdcm::ImageWriter writer;
+        writer.SetFileName(Path("explicit.dcm").c_str());
+        writer.SetFile(reader.GetFile());
+        writer.SetImage(change.GetOutput());
+        ASSERT_TRUE(writer.Write());
+    }
+    std::ofstream(Path("explicit.dcm"), std::ios::binary | std::ios::app)
+        << std::string("\x09\0\x10\0\x08\0\x7e\xfc", 8);
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("explicit.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its element (0009,0010) claims 4236115976 bytes"),
+              std::string::npos)
+        << messages_[0].text;
+
+    // In the folder they are not slices.
+    fs::copy_file(Path("long.dcm"), Path("series/s0"));
+    fs::copy_file(Path("deep.dcm"), Path("series/s3"));
+    formats::OpenOptions o;
+    o.resample = false;
+    ASSERT_TRUE(Open(Path("series"), o)) << messages_.back().text;
+    ExpectStore(v, Expected(v));
+}
+
+// The element walk before the library reads a file knows every transfer
+// syntax it meets: explicit little and big endian, and encapsulated pixel
+// data (JPEG lossless, RLE) open as the implicit original does.
+TEST_F(FormatsTest, DicomSeriesInOtherTransferSyntaxesOpenAlike) {
+    const Volume v = MakeVolume(8, 6, 3, PixelType::I16);
+    WriteDicomSeries(v, Path("implicit"), {"a", "b", "c"}, "1.2.826.0.1.3680043.2.1125.5", 1);
+    formats::OpenOptions o;
+    o.resample = false;
+    for (const gdcm::TransferSyntax::TSType ts :
+         {gdcm::TransferSyntax::ExplicitVRLittleEndian, gdcm::TransferSyntax::ExplicitVRBigEndian,
+          gdcm::TransferSyntax::JPEGLosslessProcess14_1, gdcm::TransferSyntax::RLELossless}) {
+        const std::string folder = Path("ts" + std::to_string(int(ts)));
+        fs::create_directories(folder);
+        for (const char* name : {"a", "b", "c"}) {
+            gdcm::ImageReader reader;
+            reader.SetFileName((Path("implicit/") + name).c_str());
+            ASSERT_TRUE(reader.Read());
+            gdcm::ImageChangeTransferSyntax change;
+            change.SetTransferSyntax(ts);
+            change.SetInput(reader.GetImage());
+            ASSERT_TRUE(change.Change());
+            gdcm::ImageWriter writer;
+            writer.SetFileName((folder + "/" + name).c_str());
+            writer.SetFile(reader.GetFile());
+            writer.SetImage(change.GetOutput());
+            ASSERT_TRUE(writer.Write());
+        }
+        messages_.clear();
+        ASSERT_TRUE(Open(folder, o)) << ts << ": " << messages_.front().text;
+        ExpectStore(v, Expected(v));
+    }
+}
+
+TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
+    SetStoreBound(std::uint64_t{64} << 10);
+    // 24 x 24 x 24 needs a store of 25 x 25 x 50 bytes, 31,250: it opens.
+    WriteWithToolkit(MakeVolume(24, 24, 24, PixelType::U8), Path("fits.nrrd"));
+    ASSERT_TRUE(Open(Path("fits.nrrd")));
+    const auto generation = VoxelVolume.generation;
+    // 40 x 40 x 40 needs 41 x 41 x 82 = 137,842 bytes.
+    WriteWithToolkit(MakeVolume(40, 40, 40, PixelType::U8), Path("large.mha"));
+    EXPECT_FALSE(Open(Path("large.mha")));
+    EXPECT_EQ(VoxelVolume.generation, generation);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("137842 bytes, more than the 64 KiB the program holds"),
+              std::string::npos)
+        << messages_[0].text;
+    // Resampling counts: 24 x 24 x 12 at a z spacing of 2 becomes 24 cubed...
+    WriteWithToolkit(MakeVolume(24, 24, 12, PixelType::U8, 1, 1, 2), Path("thin.nrrd"));
+    EXPECT_TRUE(Open(Path("thin.nrrd")));
+    // ...and 40 x 40 x 20 becomes 40 cubed, past the bound.
+    WriteWithToolkit(MakeVolume(40, 40, 20, PixelType::U8, 1, 1, 2), Path("flat.nrrd"));
+    EXPECT_FALSE(Open(Path("flat.nrrd")));
 }
 
 }  // namespace
