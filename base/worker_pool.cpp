@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -20,7 +21,7 @@ class WorkerPool {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             stopping_ = true;
-            ++generation_;
+            Publish();
         }
         wake_.notify_all();
         for (std::thread& t : threads_) t.join();
@@ -43,10 +44,11 @@ class WorkerPool {
         count_ = count;
         next_.store(0);
         active_ = static_cast<int>(threads_.size());
-        ++generation_;
+        Publish();
         lock.unlock();
         wake_.notify_all();
         Drain();
+        SpinWhile([this] { return active_.load(std::memory_order_acquire) != 0; });
         lock.lock();
         done_.wait(lock, [this] { return active_ == 0; });
         body_ = nullptr;
@@ -66,6 +68,9 @@ class WorkerPool {
     void Work(std::uint64_t seen) {
         for (;;) {
             std::unique_lock<std::mutex> lock(mutex_);
+            lock.unlock();
+            SpinWhile([&] { return published_.load(std::memory_order_acquire) == seen; });
+            lock.lock();
             wake_.wait(lock, [&] { return generation_ != seen; });
             seen = generation_;
             if (stopping_) return;
@@ -83,8 +88,25 @@ class WorkerPool {
     const std::function<void(std::int32_t)>* body_ = nullptr;
     std::int32_t count_ = 0;
     std::atomic<std::int32_t> next_{0};
-    int active_ = 0;
+    std::atomic<int> active_{0};
     std::uint64_t generation_ = 0;
+    // generation_ for the short spins, which read it without the lock.
+    std::atomic<std::uint64_t> published_{0};
+
+    // A new generation, with the lock held.
+    void Publish() {
+        ++generation_;
+        published_.store(generation_, std::memory_order_release);
+    }
+
+    // Waits a little while `busy` holds before the caller blocks: a render
+    // runs several parallel loops in a row, and a thread woken from its
+    // sleep takes longer to start than one still looking.
+    template <typename Busy>
+    static void SpinWhile(Busy busy) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(300);
+        while (busy() && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+    }
     bool stopping_ = false;
 };
 
