@@ -53,8 +53,9 @@ bool HasDicomMark(const std::string& path) {
 // Walks a DICOM file's elements without reading their values and names
 // what the library could not take:
 // - a file that ends inside its file meta information (group 0002 after
-//   "DICM") or right after it: the library asserts, ending the program
-//   (Debian builds it with assertions);
+//   "DICM") or right after it, inside the header of an element or inside a
+//   sequence: the library asserts, ending the program (Debian builds it
+//   with assertions);
 // - an element, item or sequence longer than the bytes left around it: the
 //   library allocates the length before it finds the bytes missing (1.5 GB
 //   for a file of a few hundred bytes);
@@ -86,6 +87,8 @@ class DicomWalk {
         bool bigEndian = false;
     };
     static constexpr std::uint32_t kUndefined = 0xffffffff;
+    static constexpr const char* kCutHeader = "it ends inside the header of an element";
+    static constexpr const char* kCutSequence = "it ends inside a sequence";
     static constexpr int kDeepest = 64;
 
     [[noreturn]] void Fail(const std::string& problem) {
@@ -177,8 +180,10 @@ class DicomWalk {
                           bool toDelimiter) {
         while (at < end) {
             unsigned char h[12];
-            // Fewer bytes than an element header: trailing padding.
-            if (!Read(at, h, 8) || at + 8 > end) throw Stop{};
+            // Fewer bytes than a tag: padding, where the library stops. A
+            // tag without the rest of its header makes it assert.
+            if (end - at < 4) break;
+            if (!Read(at, h, 8) || at + 8 > end) Fail(kCutHeader);
             const std::uint32_t group = Number(h, 2, e.bigEndian);
             const std::uint32_t element = Number(h + 2, 2, e.bigEndian);
             if (group == 0xfffe) {
@@ -192,7 +197,7 @@ class DicomWalk {
                 length = Number(h + 4, 4, e.bigEndian);
                 sequence = length == kUndefined;
             } else if (LongLength(h + 4)) {
-                if (!Read(at + 8, h + 8, 4) || at + 12 > end) throw Stop{};
+                if (!Read(at + 8, h + 8, 4) || at + 12 > end) Fail(kCutHeader);
                 length = Number(h + 8, 4, e.bigEndian);
                 value = at + 12;
                 sequence = h[4] == 'S' && h[5] == 'Q';
@@ -220,6 +225,7 @@ class DicomWalk {
             if (sequence) WalkItems(value, value + length, e, depth + 1, false, true);
             at = value + length;
         }
+        if (toDelimiter) Fail(kCutSequence);
         return at;
     }
 
@@ -231,7 +237,7 @@ class DicomWalk {
         for (;;) {
             if (defined && at == end) return at;
             unsigned char h[8];
-            if (!Read(at, h, 8) || at + 8 > end) throw Stop{};
+            if (!Read(at, h, 8) || at + 8 > end) Fail(kCutSequence);
             const std::uint32_t group = Number(h, 2, e.bigEndian);
             const std::uint32_t element = Number(h + 2, 2, e.bigEndian);
             const std::uint32_t length = Number(h + 4, 4, e.bigEndian);
