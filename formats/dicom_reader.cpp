@@ -168,8 +168,13 @@ class DicomWalk {
             e.implicit = true;
         } else if (syntax == "1.2.840.10008.1.2.2") {
             e.bigEndian = true;
-        } else if (syntax.empty() || syntax == "1.2.840.10008.1.2.1.99") {
-            return;  // guessed or deflated: not walked
+        } else if (syntax == "1.2.840.10008.1.2.1.99") {
+            return;  // deflated: not walked
+        } else if (syntax.empty()) {
+            // No syntax named: the library guesses explicit little endian
+            // when the first element has a VR, else implicit.
+            unsigned char h[6];
+            e.implicit = !Read(at, h, 6) || !(LongLength(h + 4) || ShortLength(h + 4));
         }
         WalkSet(at, size_, e, 0, false);
     }
@@ -187,8 +192,11 @@ class DicomWalk {
             const std::uint32_t group = Number(h, 2, e.bigEndian);
             const std::uint32_t element = Number(h + 2, 2, e.bigEndian);
             if (group == 0xfffe) {
-                if (toDelimiter && element == 0xe00d) return at + 8;
-                throw Stop{};
+                if (element != 0xe00d) throw Stop{};
+                if (toDelimiter) return at + 8;
+                // An item delimiter out of place: the library reads past it.
+                at += 8;
+                continue;
             }
             std::uint32_t length = 0;
             std::uint64_t value = at + 8;

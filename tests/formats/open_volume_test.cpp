@@ -627,6 +627,21 @@ TEST_F(FormatsTest, ADicomLengthPastTheFileOrSequencesTooDeepAreRefused) {
               std::string::npos)
         << messages_[0].text;
 
+    // No file meta information at all: GDCM guesses the syntax (here
+    // explicit, from the VR of the first element) and asserted on this one.
+    {
+        std::string guessed = std::string(128, '\0') + "DICM";
+        guessed += std::string("\x08\0\0\0TM\x03\x2b", 8);  // (0008,0000) TM, 11011 bytes
+        for (int i = 0; i < 30; ++i) guessed.push_back(char(0x40 + i));
+        std::ofstream(Path("guessed.dcm"), std::ios::binary) << guessed;
+    }
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("guessed.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its element (0008,0000) claims 11011 bytes"),
+              std::string::npos)
+        << messages_[0].text;
+
     // In the folder they are not slices.
     fs::copy_file(Path("long.dcm"), Path("series/s0"));
     fs::copy_file(Path("deep.dcm"), Path("series/s3"));
