@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -171,10 +172,14 @@ class DicomWalk {
         } else if (syntax == "1.2.840.10008.1.2.1.99") {
             return;  // deflated: not walked
         } else if (syntax.empty()) {
-            // No syntax named: the library guesses explicit little endian
-            // when the first element has a VR, else implicit.
-            unsigned char h[6];
-            e.implicit = !Read(at, h, 6) || !(LongLength(h + 4) || ShortLength(h + 4));
+            // No syntax named: guessed as the library does, from the first
+            // element: big endian when its group's first byte is the
+            // smaller (or, for group 0, its length's), explicit when two
+            // capitals stand where a VR would.
+            unsigned char h[8];
+            if (!Read(at, h, 8)) return;
+            e.bigEndian = h[0] < h[1] || (h[0] == 0 && h[1] == 0 && h[4] < h[7]);
+            e.implicit = !(std::isupper(h[4]) && std::isupper(h[5]));
         }
         WalkSet(at, size_, e, 0, false);
     }

@@ -642,6 +642,21 @@ TEST_F(FormatsTest, ADicomLengthPastTheFileOrSequencesTooDeepAreRefused) {
               std::string::npos)
         << messages_[0].text;
 
+    // Guessed big endian (the group's first byte is the smaller): OW with
+    // 0x4d000000 bytes, which GDCM allocated.
+    {
+        std::string big = std::string(128, '\0') + "DICM";
+        big += std::string("\0DICOWPNM\0\0\0", 12);
+        big += std::string(20, '\0');
+        std::ofstream(Path("big.dcm"), std::ios::binary) << big;
+    }
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("big.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its element (0044,4943) claims 1291845632 bytes"),
+              std::string::npos)
+        << messages_[0].text;
+
     // In the folder they are not slices.
     fs::copy_file(Path("long.dcm"), Path("series/s0"));
     fs::copy_file(Path("deep.dcm"), Path("series/s3"));
