@@ -61,11 +61,13 @@ bool HasDicomMark(const std::string& path) {
 //   library allocates the length before it finds the bytes missing (1.5 GB
 //   for a file of a few hundred bytes);
 // - sequences nested more than 64 deep, which the library reads by
-//   recursion.
+//   recursion;
+// - a sequence, or encapsulated pixel data, holding anything but items and
+//   their delimiters: the library's reader gives up there and reads the
+//   file again with looser readers of its own, which take other bytes for
+//   lengths (4 GB for a 1,196-byte file).
 // An element without a VR in an explicit syntax is read as implicit, as the
-// library does. What the walk does not know (a deflated data set, items
-// where none belong) ends it without a problem: the library has the last
-// word there.
+// library does. A deflated data set is not walked.
 class DicomWalk {
   public:
     explicit DicomWalk(const std::string& path)
@@ -90,6 +92,7 @@ class DicomWalk {
     static constexpr std::uint32_t kUndefined = 0xffffffff;
     static constexpr const char* kCutHeader = "it ends inside the header of an element";
     static constexpr const char* kCutSequence = "it ends inside a sequence";
+    static constexpr const char* kBadSequence = "its sequences or pixel data fragments are damaged";
     static constexpr int kDeepest = 64;
 
     [[noreturn]] void Fail(const std::string& problem) {
@@ -197,7 +200,7 @@ class DicomWalk {
             const std::uint32_t group = Number(h, 2, e.bigEndian);
             const std::uint32_t element = Number(h + 2, 2, e.bigEndian);
             if (group == 0xfffe) {
-                if (element != 0xe00d) throw Stop{};
+                if (element != 0xe00d) Fail(kBadSequence);
                 if (toDelimiter) return at + 8;
                 // An item delimiter out of place: the library reads past it.
                 at += 8;
@@ -254,11 +257,11 @@ class DicomWalk {
             const std::uint32_t group = Number(h, 2, e.bigEndian);
             const std::uint32_t element = Number(h + 2, 2, e.bigEndian);
             const std::uint32_t length = Number(h + 4, 4, e.bigEndian);
-            if (group != 0xfffe) throw Stop{};
+            if (group != 0xfffe) Fail(kBadSequence);
             if (element == 0xe0dd && !defined) return at + 8;
-            if (element != 0xe000) throw Stop{};
+            if (element != 0xe000) Fail(kBadSequence);
             if (length == kUndefined) {
-                if (fragments) throw Stop{};
+                if (fragments) Fail(kBadSequence);
                 at = WalkSet(at + 8, end, e, depth, true);
                 continue;
             }

@@ -657,6 +657,31 @@ TEST_F(FormatsTest, ADicomLengthPastTheFileOrSequencesTooDeepAreRefused) {
               std::string::npos)
         << messages_[0].text;
 
+    // Encapsulated pixel data whose first fragment ends four bytes early, so
+    // that no item tag follows it: GDCM gave up there and read the file
+    // again with looser readers, allocating 4 GB for a 1,196-byte file.
+    ConvertDicom(Path("series/s1"), Path("rle.dcm"), gdcm::TransferSyntax::RLELossless);
+    {
+        std::ifstream in(Path("rle.dcm"), std::ios::binary);
+        std::string rle(std::istreambuf_iterator<char>(in), {});
+        const std::string item("\xfe\xff\0\xe0", 4);
+        // The offset table, then the first fragment.
+        const std::size_t table = rle.find(item, rle.find(std::string("\xe0\x7f\x10\0", 4)));
+        const std::size_t fragment = rle.find(item, table + 4);
+        ASSERT_NE(fragment, std::string::npos);
+        std::uint32_t length = 0;
+        std::memcpy(&length, &rle[fragment + 4], 4);
+        length -= 4;
+        std::memcpy(&rle[fragment + 4], &length, 4);
+        std::ofstream(Path("rle.dcm"), std::ios::binary) << rle;
+    }
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("rle.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its sequences or pixel data fragments are damaged"),
+              std::string::npos)
+        << messages_[0].text;
+
     // In the folder they are not slices.
     fs::copy_file(Path("long.dcm"), Path("series/s0"));
     fs::copy_file(Path("deep.dcm"), Path("series/s3"));
