@@ -179,8 +179,10 @@ class DicomWalk {
             // element: big endian when its group's first byte is the
             // smaller (or, for group 0, its length's), explicit when two
             // capitals stand where a VR would.
-            unsigned char h[8];
-            if (!Read(at, h, 8)) return;
+            // A first element cut short is refused by the walk below.
+            unsigned char h[8] = {};
+            const std::uint64_t left = size_ - std::min(size_, at);
+            if (!Read(at, h, std::size_t(std::min<std::uint64_t>(left, 8)))) return;
             e.bigEndian = h[0] < h[1] || (h[0] == 0 && h[1] == 0 && h[4] < h[7]);
             e.implicit = !(std::isupper(h[4]) && std::isupper(h[5]));
         }

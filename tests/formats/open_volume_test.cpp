@@ -642,6 +642,15 @@ TEST_F(FormatsTest, ADicomLengthPastTheFileOrSequencesTooDeepAreRefused) {
               std::string::npos)
         << messages_[0].text;
 
+    // ... and when the first element stops after its tag and VR.
+    std::ofstream(Path("short.dcm"), std::ios::binary)
+        << std::string(128, '\0') << "DICM" << std::string("\xfd\xff\x10\0DAb", 7);
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("short.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("it ends inside the header of an element"), std::string::npos)
+        << messages_[0].text;
+
     // Guessed big endian (the group's first byte is the smaller): OW with
     // 0x4d000000 bytes, which GDCM allocated.
     {
