@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -53,17 +54,20 @@ bool HasDicomMark(const std::string& path) {
 // Walks a DICOM file's elements without reading their values and names
 // what the library could not take:
 // - a file that ends inside its file meta information (group 0002 after
-//   "DICM") or right after it: the library asserts, ending the program
-//   (Debian builds it with assertions);
+//   "DICM") or right after it, inside the header of an element or inside a
+//   sequence: the library asserts, ending the program (Debian builds it
+//   with assertions);
 // - an element, item or sequence longer than the bytes left around it: the
 //   library allocates the length before it finds the bytes missing (1.5 GB
 //   for a file of a few hundred bytes);
 // - sequences nested more than 64 deep, which the library reads by
-//   recursion.
+//   recursion;
+// - a sequence, or encapsulated pixel data, holding anything but items and
+//   their delimiters: the library's reader gives up there and reads the
+//   file again with looser readers of its own, which take other bytes for
+//   lengths (4 GB for a 1,196-byte file).
 // An element without a VR in an explicit syntax is read as implicit, as the
-// library does. What the walk does not know (a deflated data set, items
-// where none belong) ends it without a problem: the library has the last
-// word there.
+// library does. A deflated data set is not walked.
 class DicomWalk {
   public:
     explicit DicomWalk(const std::string& path)
@@ -86,6 +90,9 @@ class DicomWalk {
         bool bigEndian = false;
     };
     static constexpr std::uint32_t kUndefined = 0xffffffff;
+    static constexpr const char* kCutHeader = "it ends inside the header of an element";
+    static constexpr const char* kCutSequence = "it ends inside a sequence";
+    static constexpr const char* kBadSequence = "its sequences or pixel data fragments are damaged";
     static constexpr int kDeepest = 64;
 
     [[noreturn]] void Fail(const std::string& problem) {
@@ -165,8 +172,19 @@ class DicomWalk {
             e.implicit = true;
         } else if (syntax == "1.2.840.10008.1.2.2") {
             e.bigEndian = true;
-        } else if (syntax.empty() || syntax == "1.2.840.10008.1.2.1.99") {
-            return;  // guessed or deflated: not walked
+        } else if (syntax == "1.2.840.10008.1.2.1.99") {
+            return;  // deflated: not walked
+        } else if (syntax.empty()) {
+            // No syntax named: guessed as the library does, from the first
+            // element: big endian when its group's first byte is the
+            // smaller (or, for group 0, its length's), explicit when two
+            // capitals stand where a VR would.
+            // A first element cut short is refused by the walk below.
+            unsigned char h[8] = {};
+            const std::uint64_t left = size_ - std::min(size_, at);
+            if (!Read(at, h, std::size_t(std::min<std::uint64_t>(left, 8)))) return;
+            e.bigEndian = h[0] < h[1] || (h[0] == 0 && h[1] == 0 && h[4] < h[7]);
+            e.implicit = !(std::isupper(h[4]) && std::isupper(h[5]));
         }
         WalkSet(at, size_, e, 0, false);
     }
@@ -177,13 +195,18 @@ class DicomWalk {
                           bool toDelimiter) {
         while (at < end) {
             unsigned char h[12];
-            // Fewer bytes than an element header: trailing padding.
-            if (!Read(at, h, 8) || at + 8 > end) throw Stop{};
+            // Fewer bytes than a tag: padding, where the library stops. A
+            // tag without the rest of its header makes it assert.
+            if (end - at < 4) break;
+            if (!Read(at, h, 8) || at + 8 > end) Fail(kCutHeader);
             const std::uint32_t group = Number(h, 2, e.bigEndian);
             const std::uint32_t element = Number(h + 2, 2, e.bigEndian);
             if (group == 0xfffe) {
-                if (toDelimiter && element == 0xe00d) return at + 8;
-                throw Stop{};
+                if (element != 0xe00d) Fail(kBadSequence);
+                if (toDelimiter) return at + 8;
+                // An item delimiter out of place: the library reads past it.
+                at += 8;
+                continue;
             }
             std::uint32_t length = 0;
             std::uint64_t value = at + 8;
@@ -192,7 +215,7 @@ class DicomWalk {
                 length = Number(h + 4, 4, e.bigEndian);
                 sequence = length == kUndefined;
             } else if (LongLength(h + 4)) {
-                if (!Read(at + 8, h + 8, 4) || at + 12 > end) throw Stop{};
+                if (!Read(at + 8, h + 8, 4) || at + 12 > end) Fail(kCutHeader);
                 length = Number(h + 8, 4, e.bigEndian);
                 value = at + 12;
                 sequence = h[4] == 'S' && h[5] == 'Q';
@@ -220,6 +243,7 @@ class DicomWalk {
             if (sequence) WalkItems(value, value + length, e, depth + 1, false, true);
             at = value + length;
         }
+        if (toDelimiter) Fail(kCutSequence);
         return at;
     }
 
@@ -231,15 +255,15 @@ class DicomWalk {
         for (;;) {
             if (defined && at == end) return at;
             unsigned char h[8];
-            if (!Read(at, h, 8) || at + 8 > end) throw Stop{};
+            if (!Read(at, h, 8) || at + 8 > end) Fail(kCutSequence);
             const std::uint32_t group = Number(h, 2, e.bigEndian);
             const std::uint32_t element = Number(h + 2, 2, e.bigEndian);
             const std::uint32_t length = Number(h + 4, 4, e.bigEndian);
-            if (group != 0xfffe) throw Stop{};
+            if (group != 0xfffe) Fail(kBadSequence);
             if (element == 0xe0dd && !defined) return at + 8;
-            if (element != 0xe000) throw Stop{};
+            if (element != 0xe000) Fail(kBadSequence);
             if (length == kUndefined) {
-                if (fragments) throw Stop{};
+                if (fragments) Fail(kBadSequence);
                 at = WalkSet(at + 8, end, e, depth, true);
                 continue;
             }

@@ -55,7 +55,9 @@ for t in "${targets[@]}"; do
   # grown corpus (minimised with -merge=1) stay as committed.
   grown=()
   [[ -d "$root/fuzz/grown/$t" ]] && grown=("$root/fuzz/grown/$t")
+  # Known leaks inside the IO libraries are listed in fuzz/lsan.supp.
   ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=0} \
+  LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/fuzz/lsan.supp} \
   UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
     "$build/fuzz/$t" "$work" "$root/fuzz/corpus/$t" "${grown[@]}" \
       -max_total_time="$seconds" -max_len="${maxLength[$t]:-4096}" -timeout=60 \

@@ -127,6 +127,23 @@ void ExpectStore(const Volume& v, const std::vector<int>& expected) {
     EXPECT_EQ(s.voxels[0][1][1], 0) << "index 0 stays empty";
 }
 
+// A copy of a DICOM file in another transfer syntax, through GDCM.
+void ConvertDicom(const std::string& from, const std::string& to,
+                  gdcm::TransferSyntax::TSType syntax) {
+    gdcm::ImageReader reader;
+    reader.SetFileName(from.c_str());
+    ASSERT_TRUE(reader.Read());
+    gdcm::ImageChangeTransferSyntax change;
+    change.SetTransferSyntax(syntax);
+    change.SetInput(reader.GetImage());
+    ASSERT_TRUE(change.Change());
+    gdcm::ImageWriter writer;
+    writer.SetFileName(to.c_str());
+    writer.SetFile(reader.GetFile());
+    writer.SetImage(change.GetOutput());
+    ASSERT_TRUE(writer.Write());
+}
+
 class FormatsTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -393,7 +410,7 @@ TEST_F(FormatsTest, ANiftiDimensionCountOutsideOneToSevenIsRefused) {
 // The library asserts (ending the program) on a file that ends inside its
 // file meta information or right after it: such a file is refused alone,
 // and left out of its folder.
-TEST_F(FormatsTest, ADicomFileCutInItsMetaInformationIsRefusedAndLeftOut) {
+TEST_F(FormatsTest, ADicomFileCutAnywhereIsRefusedAndLeftOut) {
     const Volume v = MakeVolume(8, 6, 2, PixelType::I16);
     WriteDicomSeries(v, Path("whole"), {"s1", "s2"}, "1.2.826.0.1.3680043.2.1125.3", 1);
     std::string bytes;
@@ -423,6 +440,25 @@ TEST_F(FormatsTest, ADicomFileCutInItsMetaInformationIsRefusedAndLeftOut) {
     o.resample = false;
     ASSERT_TRUE(Open(Path("whole"), o)) << (messages_.empty() ? "" : messages_.back().text);
     ExpectStore(v, Expected(v));
+    // Cut anywhere in the data set, with the pixel data last, in each of the
+    // three uncompressed syntaxes: never whole, never the end of the program
+    // (an explicit element header cut after its tag made the library assert).
+    ConvertDicom(Path("whole/s1"), Path("explicit.dcm"),
+                 gdcm::TransferSyntax::ExplicitVRLittleEndian);
+    ConvertDicom(Path("whole/s1"), Path("big.dcm"), gdcm::TransferSyntax::ExplicitVRBigEndian);
+    for (const char* name : {"whole/s1", "explicit.dcm", "big.dcm"}) {
+        std::ifstream in(Path(name), std::ios::binary);
+        const std::string file(std::istreambuf_iterator<char>(in), {});
+        for (std::size_t cut = metaEnd + 4; cut < file.size(); ++cut) {
+            // A new file each time: rewriting one makes ext4 flush it on close.
+            const std::string path = Path("cut" + std::to_string(cut) + ".dcm");
+            std::ofstream(path, std::ios::binary).write(file.data(), std::streamsize(cut));
+            messages_.clear();
+            ASSERT_FALSE(Open(path)) << name << " " << cut;
+            ASSERT_EQ(messages_.size(), 1u) << name << " " << cut;
+            fs::remove(path);
+        }
+    }
 }
 
 // The library reads as many values per line as NDims says and keeps at
@@ -580,26 +616,78 @@ TEST_F(FormatsTest, ADicomLengthPastTheFileOrSequencesTooDeepAreRefused) {
 
     // An element without a VR in an explicit data set: GDCM reads a 32-bit
     // length there instead (4,236,115,976 here).
-    {
-        gdcm::ImageReader reader;
-        reader.SetFileName(Path("series/s1").c_str());
-        ASSERT_TRUE(reader.Read());
-        gdcm::ImageChangeTransferSyntax change;
-        change.SetTransferSyntax(gdcm::TransferSyntax::ExplicitVRLittleEndian);
-        change.SetInput(reader.GetImage());
-        ASSERT_TRUE(change.Change());
-        gdcm::ImageWriter writer;
-        writer.SetFileName(Path("explicit.dcm").c_str());
-        writer.SetFile(reader.GetFile());
-        writer.SetImage(change.GetOutput());
-        ASSERT_TRUE(writer.Write());
-    }
+    ConvertDicom(Path("series/s1"), Path("explicit.dcm"),
+                 gdcm::TransferSyntax::ExplicitVRLittleEndian);
     std::ofstream(Path("explicit.dcm"), std::ios::binary | std::ios::app)
         << std::string("\x09\0\x10\0\x08\0\x7e\xfc", 8);
     messages_.clear();
     EXPECT_FALSE(Open(Path("explicit.dcm")));
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_NE(messages_[0].text.find("its element (0009,0010) claims 4236115976 bytes"),
+              std::string::npos)
+        << messages_[0].text;
+
+    // No file meta information at all: GDCM guesses the syntax (here
+    // explicit, from the VR of the first element) and asserted on this one.
+    {
+        std::string guessed = std::string(128, '\0') + "DICM";
+        guessed += std::string("\x08\0\0\0TM\x03\x2b", 8);  // (0008,0000) TM, 11011 bytes
+        for (int i = 0; i < 30; ++i) guessed.push_back(char(0x40 + i));
+        std::ofstream(Path("guessed.dcm"), std::ios::binary) << guessed;
+    }
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("guessed.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its element (0008,0000) claims 11011 bytes"),
+              std::string::npos)
+        << messages_[0].text;
+
+    // ... and when the first element stops after its tag and VR.
+    std::ofstream(Path("short.dcm"), std::ios::binary)
+        << std::string(128, '\0') << "DICM" << std::string("\xfd\xff\x10\0DAb", 7);
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("short.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("it ends inside the header of an element"), std::string::npos)
+        << messages_[0].text;
+
+    // Guessed big endian (the group's first byte is the smaller): OW with
+    // 0x4d000000 bytes, which GDCM allocated.
+    {
+        std::string big = std::string(128, '\0') + "DICM";
+        big += std::string("\0DICOWPNM\0\0\0", 12);
+        big += std::string(20, '\0');
+        std::ofstream(Path("big.dcm"), std::ios::binary) << big;
+    }
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("big.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its element (0044,4943) claims 1291845632 bytes"),
+              std::string::npos)
+        << messages_[0].text;
+
+    // Encapsulated pixel data whose first fragment ends four bytes early, so
+    // that no item tag follows it: GDCM gave up there and read the file
+    // again with looser readers, allocating 4 GB for a 1,196-byte file.
+    ConvertDicom(Path("series/s1"), Path("rle.dcm"), gdcm::TransferSyntax::RLELossless);
+    {
+        std::ifstream in(Path("rle.dcm"), std::ios::binary);
+        std::string rle(std::istreambuf_iterator<char>(in), {});
+        const std::string item("\xfe\xff\0\xe0", 4);
+        // The offset table, then the first fragment.
+        const std::size_t table = rle.find(item, rle.find(std::string("\xe0\x7f\x10\0", 4)));
+        const std::size_t fragment = rle.find(item, table + 4);
+        ASSERT_NE(fragment, std::string::npos);
+        std::uint32_t length = 0;
+        std::memcpy(&length, &rle[fragment + 4], 4);
+        length -= 4;
+        std::memcpy(&rle[fragment + 4], &length, 4);
+        std::ofstream(Path("rle.dcm"), std::ios::binary) << rle;
+    }
+    messages_.clear();
+    EXPECT_FALSE(Open(Path("rle.dcm")));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("its sequences or pixel data fragments are damaged"),
               std::string::npos)
         << messages_[0].text;
 
@@ -626,18 +714,7 @@ TEST_F(FormatsTest, DicomSeriesInOtherTransferSyntaxesOpenAlike) {
         const std::string folder = Path("ts" + std::to_string(int(ts)));
         fs::create_directories(folder);
         for (const char* name : {"a", "b", "c"}) {
-            gdcm::ImageReader reader;
-            reader.SetFileName((Path("implicit/") + name).c_str());
-            ASSERT_TRUE(reader.Read());
-            gdcm::ImageChangeTransferSyntax change;
-            change.SetTransferSyntax(ts);
-            change.SetInput(reader.GetImage());
-            ASSERT_TRUE(change.Change());
-            gdcm::ImageWriter writer;
-            writer.SetFileName((folder + "/" + name).c_str());
-            writer.SetFile(reader.GetFile());
-            writer.SetImage(change.GetOutput());
-            ASSERT_TRUE(writer.Write());
+            ConvertDicom(Path("implicit/") + name, folder + "/" + name, ts);
         }
         messages_.clear();
         ASSERT_TRUE(Open(folder, o)) << ts << ": " << messages_.front().text;
