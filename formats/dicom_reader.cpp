@@ -401,6 +401,24 @@ double SortSlices(std::vector<Slice>& slices, std::vector<std::string>& notes) {
     return median;
 }
 
+// GDCM asserts, ending the program, when asked for the scalar type of a
+// pixel format with more bits stored than allocated, or with a pixel
+// representation other than 0 and 1 (and the float codes at their sizes).
+void CheckPixelFormat(const gdcm::PixelFormat& pf, const std::string& name) {
+    const unsigned allocated = pf.GetBitsAllocated();
+    const unsigned stored = pf.GetBitsStored();
+    const unsigned representation = pf.GetPixelRepresentation();
+    const bool usable =
+        stored <= allocated &&
+        (representation <= 1 || (representation == 2 && allocated == 16) ||
+         (representation == 3 && allocated == 32) || (representation == 4 && allocated == 64));
+    if (!usable) {
+        throw FormatError(name + " has " + std::to_string(stored) + " bits stored of " +
+                          std::to_string(allocated) + " allocated with pixel representation " +
+                          std::to_string(representation) + ", which is not usable");
+    }
+}
+
 SampleType TypeOf(const gdcm::PixelFormat& pf) {
     switch (pf.GetScalarType()) {
         case gdcm::PixelFormat::UINT8:
@@ -448,6 +466,7 @@ void ReadPixels(const Slice& slice, const gdcm::PixelFormat& expected, bool bina
     if (!reader.Read()) throw FormatError(name + " cannot be read as a DICOM image");
     const gdcm::Image& image = reader.GetImage();
     const gdcm::PixelFormat& pf = image.GetPixelFormat();
+    CheckPixelFormat(pf, name);
     const auto pi = image.GetPhotometricInterpretation().GetType();
     if (pf.GetSamplesPerPixel() != 1 || (pi != gdcm::PhotometricInterpretation::MONOCHROME1 &&
                                          pi != gdcm::PhotometricInterpretation::MONOCHROME2)) {
@@ -614,6 +633,7 @@ SourceVolume ReadDicom(const std::string& path, bool resample) {
             throw FormatError("the series is too large for the " + StoreBoundText() + " store");
         if (!probe.Read()) throw FormatError(name + " cannot be read as a DICOM image");
         format = probe.GetImage().GetPixelFormat();
+        CheckPixelFormat(format, name);
     }
     v.type = TypeOf(format);
     v.binary = format.GetScalarType() == gdcm::PixelFormat::SINGLEBIT;

@@ -50,6 +50,9 @@ for t in "${targets[@]}"; do
   log=$build/fuzz-logs/$t.log
   mkdir -p "$work" "$artifacts" "$(dirname "$log")"
   echo "== $t: ${seconds} s"
+  # Artifacts of earlier runs stay for a look; only this run's are counted.
+  started=$artifacts/.started
+  touch "$started"
   status=0
   # New inputs go to the work corpus in the build tree; the seeds and the
   # grown corpus (minimised with -merge=1) stay as committed.
@@ -70,9 +73,9 @@ for t in "${targets[@]}"; do
   ft=$(grep -o 'ft: [0-9]*' <<<"$last" | grep -o '[0-9]*' || true)
   # Slow units are kept for a look, but only crashes, leaks, timeouts and
   # out-of-memory inputs fail the run.
-  crashes=$(find "$artifacts" -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' \
-    -o -name 'oom-*' \) | wc -l)
-  slow=$(find "$artifacts" -type f -name 'slow-unit-*' | wc -l)
+  crashes=$(find "$artifacts" -type f -newer "$started" \( -name 'crash-*' -o -name 'leak-*' \
+    -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
+  slow=$(find "$artifacts" -type f -newer "$started" -name 'slow-unit-*' | wc -l)
   if [[ $status -ne 0 || $crashes -ne 0 ]]; then
     failed=1
     grep -E 'ERROR|runtime error|SUMMARY|Test unit written' "$log" | head -20 || true

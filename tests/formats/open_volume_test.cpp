@@ -722,6 +722,17 @@ TEST_F(FormatsTest, DicomSeriesInOtherTransferSyntaxesOpenAlike) {
     }
 }
 
+// GDCM asserts when asked for the scalar type of a pixel format with more
+// bits stored than allocated. Two slices from the DICOM fuzz target: the
+// second allocates none and stores 8.
+TEST_F(FormatsTest, ADicomPixelFormatGdcmCannotTypeIsRefused) {
+    const std::string folder = CALYRA_TEST_DATA_DIR "/dicom_no_bits_allocated";
+    EXPECT_FALSE(Open(folder));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find("s1.dcm has 8 bits stored of 0 allocated"), std::string::npos)
+        << messages_[0].text;
+}
+
 TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
     SetStoreBound(std::uint64_t{64} << 10);
     // 24 x 24 x 24 needs a store of 25 x 25 x 50 bytes, 31,250: it opens.
