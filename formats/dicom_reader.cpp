@@ -17,6 +17,7 @@
 #include <memory>
 #include <sstream>
 
+#include "formats/child_reader.h"
 #include "formats/readers.h"
 
 namespace calyra::formats {
@@ -516,7 +517,9 @@ void ReadPixels(const Slice& slice, const gdcm::PixelFormat& expected, bool bina
 
 }  // namespace
 
-SourceVolume ReadDicom(const std::string& path, bool resample) {
+namespace {
+
+SourceVolume ReadDicomHere(const std::string& path, bool resample) {
     gdcm::Trace::SetWarning(false);
     gdcm::Trace::SetError(false);
     gdcm::Trace::SetDebug(false);
@@ -658,6 +661,14 @@ SourceVolume ReadDicom(const std::string& path, bool resample) {
         v.rescale.clear();
     }
     return v;
+}
+
+}  // namespace
+
+// GDCM is built with its assertions on, and a damaged file can reach one:
+// the reading runs in a child process.
+SourceVolume ReadDicom(const std::string& path, bool resample) {
+    return ReadInChild([&] { return ReadDicomHere(path, resample); }, "DICOM");
 }
 
 }  // namespace calyra::formats
