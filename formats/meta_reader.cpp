@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "formats/child_reader.h"
 #include "formats/readers.h"
 
 namespace calyra::formats {
@@ -116,9 +117,7 @@ std::uint64_t AvailableBytes(const std::string& path, MetaImage& meta, std::stri
                                                        : bytes;
 }
 
-}  // namespace
-
-SourceVolume ReadMetaImage(const std::string& path, bool resample) {
+SourceVolume ReadMetaImageHere(const std::string& path, bool resample) {
     SourceVolume v;
     try {
         auto io = itk::MetaImageIO::New();
@@ -162,6 +161,15 @@ SourceVolume ReadMetaImage(const std::string& path, bool resample) {
         throw FormatError(e.GetDescription());
     }
     return v;
+}
+
+}  // namespace
+
+// The MetaImage library stops the program on some damaged headers (its
+// string copies are checked by the C library): the reading runs in a child
+// process.
+SourceVolume ReadMetaImage(const std::string& path, bool resample) {
+    return ReadInChild([&] { return ReadMetaImageHere(path, resample); }, "MetaImage");
 }
 
 }  // namespace calyra::formats
