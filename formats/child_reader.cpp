@@ -21,10 +21,12 @@ namespace {
 // the volume's fields, its samples, rescales and notes.
 enum : std::uint8_t { kVolume = 0, kRefusal = 1 };
 
-bool WriteAll(int fd, const void* data, std::size_t bytes) {
-    const auto* p = static_cast<const std::uint8_t*>(data);
+// Repeats a read or a write until every byte went through; false on an
+// error or at the end of the pipe.
+template <typename Byte, typename Transfer>
+bool Whole(Byte* p, std::size_t bytes, Transfer transfer) {
     while (bytes > 0) {
-        const ssize_t n = write(fd, p, bytes);
+        const ssize_t n = transfer(p, bytes);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         p += n;
@@ -33,16 +35,14 @@ bool WriteAll(int fd, const void* data, std::size_t bytes) {
     return true;
 }
 
+bool WriteAll(int fd, const void* data, std::size_t bytes) {
+    return Whole(static_cast<const std::uint8_t*>(data), bytes,
+                 [fd](const std::uint8_t* p, std::size_t n) { return write(fd, p, n); });
+}
+
 bool ReadAll(int fd, void* data, std::size_t bytes) {
-    auto* p = static_cast<std::uint8_t*>(data);
-    while (bytes > 0) {
-        const ssize_t n = read(fd, p, bytes);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        bytes -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return Whole(static_cast<std::uint8_t*>(data), bytes,
+                 [fd](std::uint8_t* p, std::size_t n) { return read(fd, p, n); });
 }
 
 template <typename T>
