@@ -142,24 +142,18 @@ bool TakeSample(const RayContext& c, RayProgress& progress, const Point3& p, std
     const VolumeSampler& s = c.sampler;
     const VolumeSampler::Cell cell = s.CellAt(ix, iy, iz, corner, false);
     const std::uint8_t* v = s.Voxel(cell.ix, cell.iy, cell.iz);
-    bool finished;
-    if (s.trilinear) {
-        // The sample and its gradient share the voxels and partial sums.
-        const VolumeSampler::Partials q = s.PartialSums(v, cell.fx, cell.fy, cell.fz);
-        const auto sample = static_cast<std::uint32_t>(q.sum) / 8u;
-        const bool quiet = static_cast<std::int32_t>(sample) <= c.quietLimit;
-        const auto gradient = [&] {
-            return GradientCellDiffers(s, cell) ? s.Gradient(p) : s.GradientFromSums(v, cell, q);
-        };
-        finished = ApplySample(c, progress, sample, quiet, p, gradient, lightHalfway, i, stepCount,
-                               result);
-    } else {
-        const std::uint32_t sample = *v;
-        const bool quiet = static_cast<std::int32_t>(sample) <= c.quietLimit;
-        const auto gradient = [&] { return SampleGradient(s, p, cell); };
-        finished = ApplySample(c, progress, sample, quiet, p, gradient, lightHalfway, i, stepCount,
-                               result);
-    }
+    // With trilinear samples the sample and its gradient share the voxels
+    // and partial sums.
+    const VolumeSampler::Partials q =
+        s.trilinear ? s.PartialSums(v, cell.fx, cell.fy, cell.fz) : VolumeSampler::Partials{};
+    const std::uint32_t sample = s.trilinear ? static_cast<std::uint32_t>(q.sum) / 8u : *v;
+    const bool quiet = static_cast<std::int32_t>(sample) <= c.quietLimit;
+    const auto gradient = [&] {
+        return !s.trilinear || GradientCellDiffers(s, cell) ? SampleGradient(s, p, cell)
+                                                            : s.GradientFromSums(v, cell, q);
+    };
+    const bool finished =
+        ApplySample(c, progress, sample, quiet, p, gradient, lightHalfway, i, stepCount, result);
     if (finished) return true;
     if (!OpacitySpent(c, progress)) return false;
     // The one-ray march stops at the next step, or runs out of steps first.
