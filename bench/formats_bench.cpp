@@ -95,7 +95,7 @@ void BM_ReadSameBytesRaw(benchmark::State& state) {
     options.bytesPerVoxel = 2;
     options.reverseBytes = 1;  // little-endian file
     for (auto _ : state) {
-        LoadRawVolume(false, params, options);
+        LoadRawVolume(RawFormat::Binary, params, options);
         benchmark::DoNotOptimize(VoxelVolume.maxValue);
     }
 }

@@ -60,13 +60,13 @@ const std::string& AsciiFile() {
     return path;
 }
 
-void Load(const std::string& path, bool ascii, int n, benchmark::State& state) {
+void Load(const std::string& path, RawFormat format, int n, benchmark::State& state) {
     volumePath = path;
     ImportParams params;
     params.dimX = params.dimY = params.dimZ = n;
     ImportOptions options;
     for (auto _ : state) {
-        LoadRawVolume(ascii, params, options);
+        LoadRawVolume(format, params, options);
         benchmark::DoNotOptimize(VoxelVolume.maxValue);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
@@ -74,10 +74,10 @@ void Load(const std::string& path, bool ascii, int n, benchmark::State& state) {
 }
 
 void BM_ReadBinary(benchmark::State& state) {
-    Load(BinaryFile(), false, 256, state);
+    Load(BinaryFile(), RawFormat::Binary, 256, state);
 }
 void BM_ReadAscii(benchmark::State& state) {
-    Load(AsciiFile(), true, 192, state);
+    Load(AsciiFile(), RawFormat::Ascii, 192, state);
 }
 
 // What a load of a new shape costs before any voxel is read: a fresh block

@@ -40,12 +40,12 @@ std::optional<std::string> ReadViewText(const std::string& path) {
 
 bool ImportRawAs(const ViewVolume& v) {
     volumePath = v.path;
-    const std::string refusal = ImportRefusalReason(v.params, v.options, v.ascii);
+    const std::string refusal = ImportRefusalReason(v.params, v.options, v.format);
     if (!refusal.empty()) {
         Fail(RefusalMessage(refusal));
         return false;
     }
-    return LoadRawVolume(v.ascii, v.params, v.options);
+    return LoadRawVolume(v.format, v.params, v.options);
 }
 
 bool BuildNamedModel(const std::string& name) {
@@ -131,14 +131,14 @@ bool ImportRaw(const Options& o) {
              "", MessageIcon::Warning, MessageOwner::None});
         return false;
     }
-    bool ascii = fileType == 0;
+    RawFormat format = SideFileFormat(fileType);
     if (o.dims) {
         params.dimX = (*o.dims)[0];
         params.dimY = (*o.dims)[1];
         params.dimZ = (*o.dims)[2];
     }
     if (o.bytes) options.bytesPerVoxel = *o.bytes;
-    if (o.ascii) ascii = true;
+    if (o.ascii) format = RawFormat::Ascii;
     if (o.reverse) options.reverseBytes = 1;
     if (o.headerBytes) options.headerBytes = *o.headerBytes;
     if (o.aspect) {
@@ -146,18 +146,18 @@ bool ImportRaw(const Options& o) {
         params.aspectY = (*o.aspect)[1];
         params.aspectZ = (*o.aspect)[2];
     }
-    const std::string refusal = ImportRefusalReason(params, options, ascii);
+    const std::string refusal = ImportRefusalReason(params, options, format);
     if (!refusal.empty()) {
         ReportMessage({RefusalMessage(refusal), "", MessageIcon::Warning, MessageOwner::Dialog});
         return false;
     }
-    if (!LoadRawVolume(ascii, params, options)) return false;
+    if (!LoadRawVolume(format, params, options)) return false;
     sceneVolume = {};
     sceneVolume.kind = ViewVolume::Kind::Raw;
     sceneVolume.path = std::filesystem::absolute(volumePath, ec).string();
     sceneVolume.params = params;
     sceneVolume.options = options;
-    sceneVolume.ascii = ascii;
+    sceneVolume.format = format;
     sceneVolume.fileBytes = ViewDataFileBytes(volumePath);
     return true;
 }

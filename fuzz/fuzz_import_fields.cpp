@@ -30,13 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     texts.reverse = (boxes & 2) != 0;
     const ui::ImportFields f = ui::ReadImportFields(texts);
 
-    const std::string reason = ImportRefusalReason(f.params, f.options, f.ascii);
+    const std::string reason = ImportRefusalReason(f.params, f.options, f.format);
     // The described size test alone never accepts what the full checks refuse for it.
     if (!CheckImportParameters(f.params) && reason.empty()) std::abort();
     if (reason.empty()) {
         if (StoreBytes(f.params.dimX, f.params.dimY, f.params.dimZ) > kMaxStoreBytes) std::abort();
         if (f.options.headerBytes < 0) std::abort();
-        if (!f.ascii && f.options.bytesPerVoxel != 1 && f.options.bytesPerVoxel != 2) std::abort();
+        if (f.format == RawFormat::Binary && f.options.bytesPerVoxel != 1 &&
+            f.options.bytesPerVoxel != 2)
+            std::abort();
     } else if (RefusalMessage(reason).rfind(kRefusalMessage, 0) != 0) {
         std::abort();
     }

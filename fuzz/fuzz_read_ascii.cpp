@@ -5,18 +5,15 @@
 using namespace calyra;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::SetUpProcess();
-    fuzz::ByteReader in(data, size);
-    ImportParams params = fuzz::SmallShape(in);
-    ImportOptions options;
+    fuzz::ImportCase c = fuzz::StartSmallImport(data, size);
     // Ignored by the ASCII reader, but checked: negative header bytes are refused.
-    options.headerBytes = static_cast<std::int8_t>(in.Byte());
+    c.options.headerBytes = static_cast<std::int8_t>(c.in.Byte());
     volumePath = "volume.txt";
-    fuzz::WriteBytes(volumePath, in.Rest(), in.RestSize());
+    fuzz::WriteBytes(volumePath, c.in.Rest(), c.in.RestSize());
 
-    if (!ImportRefusalReason(params, options, true).empty()) return 0;
-    if (!LoadRawVolume(true, params, options)) std::abort();
-    fuzz::CheckPublishedShape(params);
+    if (!ImportRefusalReason(c.params, c.options, RawFormat::Ascii).empty()) return 0;
+    if (!LoadRawVolume(RawFormat::Ascii, c.params, c.options)) std::abort();
+    fuzz::CheckPublishedShape(c.params);
     if (VoxelVolume.size != 128 || VoxelVolume.mirrorZ != 0) std::abort();
     return 0;
 }

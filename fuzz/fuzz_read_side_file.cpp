@@ -35,12 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ImportParams params;
     ImportOptions options;
     ImportStartValues(volumePath, params, options);
-    const bool ascii = ReadInfFile(params, options) == 0;
+    const RawFormat format = SideFileFormat(ReadInfFile(params, options));
 
-    const std::string refusal = ImportRefusalReason(params, options, ascii);
+    const std::string refusal = ImportRefusalReason(params, options, format);
     if (!refusal.empty()) return 0;
     if (StoreBytes(params.dimX, params.dimY, params.dimZ) > fuzz::kQuickStoreBytes) return 0;
-    if (!LoadRawVolume(ascii, params, options)) std::abort();  // the data file is there
+    if (!LoadRawVolume(format, params, options)) std::abort();  // the data file is there
     fuzz::CheckPublishedShape(params);
     return 0;
 }

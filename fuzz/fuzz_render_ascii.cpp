@@ -5,26 +5,18 @@
 using namespace calyra;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::SetUpProcess();
-    fuzz::ByteReader in(data, size);
-    ImportParams params = fuzz::SmallShape(in);
-    ImportOptions options;
-    const std::uint8_t flags = in.Byte();
+    fuzz::ImportCase c = fuzz::StartSmallImport(data, size);
+    const std::uint8_t flags = c.in.Byte();
     // The ASCII reader ignores these, but they pass through the checks.
-    options.bytesPerVoxel = flags % 4;
-    options.reverseBytes = (flags & 4) ? 1 : 0;
-    params.aspectX = fuzz::AspectFromByte(in.Byte());
-    params.aspectY = fuzz::AspectFromByte(in.Byte());
-    params.aspectZ = fuzz::AspectFromByte(in.Byte());
-    const std::uint8_t thresholdByte = in.Byte();
-    const std::uint8_t viewByte = in.Byte();
+    c.options.bytesPerVoxel = flags % 4;
+    c.options.reverseBytes = (flags & 4) ? 1 : 0;
+    fuzz::TakeAspects(c);
+    const fuzz::ViewBytes view = fuzz::TakeViewBytes(c.in);
 
     volumePath = "volume.txt";
-    fuzz::WriteBytes(volumePath, in.Rest(), in.RestSize());
-
-    if (!ImportParametersAccepted(params, options, true)) return 0;
-    LoadRawVolume(true, params, options);
-    fuzz::ChooseView(thresholdByte, viewByte);
+    fuzz::WriteBytes(volumePath, c.in.Rest(), c.in.RestSize());
+    if (!fuzz::LoadSmallImport(RawFormat::Ascii, c)) return 0;
+    fuzz::ChooseView(view);
     fuzz::RenderEveryType(24);
     return 0;
 }

@@ -133,17 +133,47 @@ inline std::int32_t SmallDim(std::uint8_t b) {
     return b % 49;
 }
 
-// Three bytes of small dims, aspect 1:1:1.
-inline ImportParams SmallShape(ByteReader& in) {
+// A raw import as the leading bytes describe it.
+struct ImportCase {
+    ByteReader in;
     ImportParams params;
-    params.dimX = SmallDim(in.Byte());
-    params.dimY = SmallDim(in.Byte());
-    params.dimZ = SmallDim(in.Byte());
-    return params;
+    ImportOptions options;
+};
+
+// Sets the process up and takes three bytes of small dims, aspect 1:1:1.
+inline ImportCase StartSmallImport(const std::uint8_t* data, std::size_t size) {
+    SetUpProcess();
+    ImportCase c{ByteReader(data, size), {}, {}};
+    c.params.dimX = SmallDim(c.in.Byte());
+    c.params.dimY = SmallDim(c.in.Byte());
+    c.params.dimZ = SmallDim(c.in.Byte());
+    return c;
+}
+
+// Three bytes of aspect factors, x, y and z.
+inline void TakeAspects(ImportCase& c) {
+    c.params.aspectX = AspectFromByte(c.in.Byte());
+    c.params.aspectY = AspectFromByte(c.in.Byte());
+    c.params.aspectZ = AspectFromByte(c.in.Byte());
+}
+
+// The two bytes ChooseView reads: the threshold and the geometry.
+struct ViewBytes {
+    std::uint8_t threshold = 0;
+    std::uint8_t view = 0;
+};
+
+inline ViewBytes TakeViewBytes(ByteReader& in) {
+    ViewBytes bytes;
+    bytes.threshold = in.Byte();
+    bytes.view = in.Byte();
+    return bytes;
 }
 
 // Sets threshold and geometry from two bytes, before the renders.
-inline void ChooseView(std::uint8_t thresholdByte, std::uint8_t viewByte) {
+inline void ChooseView(ViewBytes bytes) {
+    const std::uint8_t thresholdByte = bytes.threshold;
+    const std::uint8_t viewByte = bytes.view;
     const float thresholds[8] = {0.1f, 0.0f, 0.5f, 1.0f, 0.01f, 0.9f, 0.3f, 0.1f};
     threshold = thresholds[thresholdByte % 8];
     gradientShading = (thresholdByte & 8) == 0;
@@ -169,6 +199,17 @@ inline void RenderEveryType(int maxRays) {
         }
     }
     interpolate = loadedInterpolate;
+}
+
+// Loads an import the reader accepts; false when it refuses it, or when its
+// store passes 4 MiB: the reader and renderer are the same for larger
+// shapes, which the hostile-input tests cover, and each execution stays short.
+inline bool LoadSmallImport(RawFormat format, const ImportCase& c) {
+    if (!ImportParametersAccepted(c.params, c.options, format)) return false;
+    if (StoreBytes(c.params.dimX, c.params.dimY, c.params.dimZ) > (std::uint64_t{4} << 20)) {
+        return false;
+    }
+    return LoadRawVolume(format, c.params, c.options);
 }
 
 }  // namespace calyra::fuzz

@@ -170,7 +170,7 @@ bool ReadVolume(Reader& r, ViewVolume& v) {
     v.params.aspectZ = aspects[2];
     if (!r.Take("raw-type", w, 1)) return false;
     if (w[0] != "binary" && w[0] != "ascii") return r.Fail("'raw-type' is binary or ascii");
-    v.ascii = w[0] == "ascii";
+    v.format = w[0] == "ascii" ? RawFormat::Ascii : RawFormat::Binary;
     if (!r.Int("raw-bytes", INT32_MIN, INT32_MAX, n)) return false;
     v.options.bytesPerVoxel = static_cast<std::int32_t>(n);
     bool reverse = false;
@@ -212,7 +212,7 @@ std::string WriteViewText(const ViewState& view) {
                 << "\n";
             out << "raw-aspect " << Hex(v.params.aspectX) << " " << Hex(v.params.aspectY) << " "
                 << Hex(v.params.aspectZ) << "\n";
-            out << "raw-type " << (v.ascii ? "ascii" : "binary") << "\n";
+            out << "raw-type " << (v.format == RawFormat::Ascii ? "ascii" : "binary") << "\n";
             out << "raw-bytes " << v.options.bytesPerVoxel << "\n";
             out << "raw-reverse " << (v.options.reverseBytes ? 1 : 0) << "\n";
             out << "raw-header-bytes " << v.options.headerBytes << "\n";

@@ -27,7 +27,7 @@ struct ViewVolume {
     // Raw: the import as it was accepted.
     ImportParams params;
     ImportOptions options;
-    bool ascii = false;
+    RawFormat format = RawFormat::Binary;
     // Open: the intensity window and whether unequal spacings were resampled.
     std::optional<double> windowLow, windowHigh;
     bool resample = true;

@@ -148,8 +148,8 @@ class HugeMaxValue : public test::CoreTest {
 
 TEST_F(HugeMaxValue, RendersEveryTypeWithoutOverflow) {
     const ImportParams params{40, 40, 40, 1.0f, 1.0f, 1.0f};
-    ASSERT_TRUE(ImportParametersAccepted(params, {}, true));
-    LoadRawVolume(true, params, {});
+    ASSERT_TRUE(ImportParametersAccepted(params, {}, RawFormat::Ascii));
+    LoadRawVolume(RawFormat::Ascii, params, {});
     ASSERT_EQ(VoxelVolume.maxValue, 2147483647u);
     EXPECT_EQ(VoxelVolume.voxels[1][1][1], 255);
     for (float level : {0.0f, 0.1f, 1.0f}) {

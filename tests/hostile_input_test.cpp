@@ -27,6 +27,9 @@
 namespace calyra {
 namespace {
 
+constexpr RawFormat kBinary = RawFormat::Binary;
+constexpr RawFormat kAscii = RawFormat::Ascii;
+
 namespace fs = std::filesystem;
 
 const fs::path kCorpus =
@@ -71,10 +74,11 @@ class HostileInput : public test::CoreTest {
     // The dialog's order: start values, side file, checks, then the import.
     // Returns false for a refusal or an unreadable file, which leave the
     // previous volume.
-    bool Import(const std::string& data, ImportParams params, ImportOptions options, bool ascii) {
+    bool Import(const std::string& data, ImportParams params, ImportOptions options,
+                RawFormat format) {
         volumePath = data;
-        if (!ImportParametersAccepted(params, options, ascii)) return false;
-        return LoadRawVolume(ascii, params, options);
+        if (!ImportParametersAccepted(params, options, format)) return false;
+        return LoadRawVolume(format, params, options);
     }
     // Short and long files load with a note; nothing else may be said.
     bool OnlyNotes() const {
@@ -140,11 +144,11 @@ TEST_P(CorpusFile, ReadsAsASideFileWithoutHarm) {
     ImportParams params;
     ImportOptions options;
     ImportStartValues(data, params, options);
-    const bool ascii = ReadInfFile(params, options) == 0;
+    const RawFormat format = SideFileFormat(ReadInfFile(params, options));
     EXPECT_TRUE(Messages().empty());
     // Shapes past a few megabytes are the limit tests' business.
     if (StoreBytes(params.dimX, params.dimY, params.dimZ) <= (std::uint64_t{16} << 20)) {
-        Import(data, params, options, ascii);
+        Import(data, params, options, format);
         EXPECT_TRUE(OnlyNotes());
     }
     ExpectRendersStillWork();
@@ -153,7 +157,7 @@ TEST_P(CorpusFile, ReadsAsASideFileWithoutHarm) {
 TEST_P(CorpusFile, ReadsAsBinaryDataOfOneAndTwoBytes) {
     const std::string data = Write("volume.raw", Bytes());
     for (const ImportOptions options : {ImportOptions{1, 0}, ImportOptions{2, 1}}) {
-        ASSERT_TRUE(Import(data, {8, 8, 8, 1.0f, 1.0f, 1.0f}, options, false));
+        ASSERT_TRUE(Import(data, {8, 8, 8, 1.0f, 1.0f, 1.0f}, options, kBinary));
         EXPECT_EQ(VoxelVolume.dims.x, 8);
         EXPECT_LE(VoxelVolume.maxValue, 255u);
         ExpectRendersStillWork();
@@ -163,7 +167,7 @@ TEST_P(CorpusFile, ReadsAsBinaryDataOfOneAndTwoBytes) {
 
 TEST_P(CorpusFile, ReadsAsAsciiData) {
     const std::string data = Write("volume.txt", Bytes());
-    ASSERT_TRUE(Import(data, {6, 5, 4, 1.0f, 1.0f, 1.0f}, {}, true));
+    ASSERT_TRUE(Import(data, {6, 5, 4, 1.0f, 1.0f, 1.0f}, {}, kAscii));
     EXPECT_EQ(VoxelVolume.dims.z, 4);
     EXPECT_EQ(VoxelVolume.size, 128);
     EXPECT_TRUE(Messages().empty());
@@ -194,7 +198,7 @@ struct LimitCase {
     const char* label;
     std::int32_t dimX, dimY, dimZ;
     float aspect;
-    bool ascii;
+    RawFormat format;
     bool accepted;
 };
 
@@ -210,11 +214,11 @@ TEST_P(ImportLimits, RefuseOrLoadAndTheProgramStillRenders) {
     VoxelVolume.source = VolumeSource::Ball;
     BuildVolume();
     const ImportParams params{c.dimX, c.dimY, c.dimZ, c.aspect, c.aspect, c.aspect};
-    EXPECT_EQ(ImportParametersAccepted(params, {}, c.ascii), c.accepted);
+    EXPECT_EQ(ImportParametersAccepted(params, {}, c.format), c.accepted);
     // Stores past 64 MB are only checked, not filled: the bound is what matters.
     if (c.accepted && StoreBytes(c.dimX, c.dimY, c.dimZ) <= (std::uint64_t{64} << 20)) {
         const std::string data = Write("limits.dat", "5 6 7\n");
-        ASSERT_TRUE(Import(data, params, {}, c.ascii));
+        ASSERT_TRUE(Import(data, params, {}, c.format));
         EXPECT_EQ(VoxelVolume.dims.x, c.dimX);
         EXPECT_TRUE(OnlyNotes());
     } else if (!c.accepted) {
@@ -225,21 +229,21 @@ TEST_P(ImportLimits, RefuseOrLoadAndTheProgramStillRenders) {
 
 INSTANTIATE_TEST_SUITE_P(
     Hostile, ImportLimits,
-    ::testing::Values(LimitCase{"AtTheSizeLimit", 300, 300, 300, 1.0f, true, true},
-                      LimitCase{"JustPastTheSizeLimit", 301, 300, 300, 1.0f, true, false},
-                      LimitCase{"AllZeroAscii", 0, 0, 0, 1.0f, true, true},
-                      LimitCase{"AllZeroBinary", 0, 0, 0, 1.0f, false, false},
-                      LimitCase{"NoDepthBinary", 4, 4, 0, 1.0f, false, true},
-                      LimitCase{"NegativeDim", -1, 4, 4, 1.0f, true, false},
-                      LimitCase{"SmallestDim", INT_MIN, INT_MIN, 4, 1.0f, true, false},
-                      LimitCase{"ProductPast32Bits", 46341, 46341, 2, 1.0f, true, false},
-                      LimitCase{"LargestDimsWithZeroAspect", INT_MAX, INT_MAX, INT_MAX, 0.0f, false,
-                                false},
-                      LimitCase{"AtTheStoreBound", 1023, 1023, 1023, 0.0f, false, true},
-                      LimitCase{"JustPastTheStoreBound", 1023, 1023, 1024, 0.0f, false, false},
-                      LimitCase{"ThinAtTheStoreBound", (1 << 29) - 1, 1, 0, 0.0f, false, true},
-                      LimitCase{"ThinPastTheStoreBound", 1 << 29, 1, 0, 0.0f, false, false},
-                      LimitCase{"AspectZeroWithinTheStoreBound", 600, 600, 80, 0.0f, false, true}),
+    ::testing::Values(
+        LimitCase{"AtTheSizeLimit", 300, 300, 300, 1.0f, kAscii, true},
+        LimitCase{"JustPastTheSizeLimit", 301, 300, 300, 1.0f, kAscii, false},
+        LimitCase{"AllZeroAscii", 0, 0, 0, 1.0f, kAscii, true},
+        LimitCase{"AllZeroBinary", 0, 0, 0, 1.0f, kBinary, false},
+        LimitCase{"NoDepthBinary", 4, 4, 0, 1.0f, kBinary, true},
+        LimitCase{"NegativeDim", -1, 4, 4, 1.0f, kAscii, false},
+        LimitCase{"SmallestDim", INT_MIN, INT_MIN, 4, 1.0f, kAscii, false},
+        LimitCase{"ProductPast32Bits", 46341, 46341, 2, 1.0f, kAscii, false},
+        LimitCase{"LargestDimsWithZeroAspect", INT_MAX, INT_MAX, INT_MAX, 0.0f, kBinary, false},
+        LimitCase{"AtTheStoreBound", 1023, 1023, 1023, 0.0f, kBinary, true},
+        LimitCase{"JustPastTheStoreBound", 1023, 1023, 1024, 0.0f, kBinary, false},
+        LimitCase{"ThinAtTheStoreBound", (1 << 29) - 1, 1, 0, 0.0f, kBinary, true},
+        LimitCase{"ThinPastTheStoreBound", 1 << 29, 1, 0, 0.0f, kBinary, false},
+        LimitCase{"AspectZeroWithinTheStoreBound", 600, 600, 80, 0.0f, kBinary, true}),
     test::kByLabel);
 
 TEST_F(HostileInput, DimsWhoseStoreSizePassesSixtyFourBitsAreRefused) {
@@ -248,8 +252,8 @@ TEST_F(HostileInput, DimsWhoseStoreSizePassesSixtyFourBitsAreRefused) {
     EXPECT_EQ(StoreBytes(INT_MAX, INT_MAX, 1), UINT64_MAX);
     // An aspect of zero lets any shape past the size limit; the store bound must still hold.
     const ImportParams params{INT_MAX, INT_MAX, INT_MAX, 0.0f, 0.0f, 0.0f};
-    EXPECT_FALSE(ImportParametersAccepted(params, {}, false));
-    EXPECT_FALSE(ImportParametersAccepted(params, {}, true));
+    EXPECT_FALSE(ImportParametersAccepted(params, {}, kBinary));
+    EXPECT_FALSE(ImportParametersAccepted(params, {}, kAscii));
     EXPECT_EQ(AllocateVolume(INT_MAX, INT_MAX, INT_MAX), 0);
     EXPECT_EQ(VoxelVolume.dims.x, 0);
     ExpectRendersStillWork();
@@ -273,7 +277,7 @@ TEST_P(AspectText, PassesTheChecksOnlyWhenFiniteAndNotNegative) {
     for (int axis = 0; axis < 3; ++axis) {
         ImportParams params{4, 4, 4, 1.0f, 1.0f, 1.0f};
         (axis == 0 ? params.aspectX : axis == 1 ? params.aspectY : params.aspectZ) = aspect;
-        EXPECT_EQ(ImportParametersAccepted(params, {}, false), c.accepted) << "axis " << axis;
+        EXPECT_EQ(ImportParametersAccepted(params, {}, kBinary), c.accepted) << "axis " << axis;
     }
 #ifdef CALYRA_RENDER_EXE
     const std::string data = Write("cube.raw", std::string(64, '\x30'));
@@ -358,12 +362,12 @@ TEST_F(HostileInput, DataPathsThatCannotBeReadGiveTheMessageAndKeepTheVolume) {
         fs::permissions(paths.back(), fs::perms::none);
     }
     for (const std::string& path : paths) {
-        for (const bool ascii : {false, true}) {
+        for (const RawFormat format : {kBinary, kAscii}) {
             VoxelVolume.source = VolumeSource::Ball;
             BuildVolume();
             const std::int32_t builtX = VoxelVolume.dims.x;
             test::MessageRecorder recorder;
-            EXPECT_FALSE(Import(path, {4, 4, 4, 1.0f, 1.0f, 1.0f}, {}, ascii));
+            EXPECT_FALSE(Import(path, {4, 4, 4, 1.0f, 1.0f, 1.0f}, {}, format));
             EXPECT_EQ(VoxelVolume.dims.x, builtX) << path;
             ASSERT_EQ(recorder.messages.size(), 1u) << path;
             EXPECT_EQ(recorder.messages[0].text, "Could not read file " + path + "\n");
@@ -384,7 +388,7 @@ TEST_F(HostileInput, TwoByteFilesOfOddLengthStoreOnlyWholeVoxels) {
     } cases[] = {{block + "\x7f", 255}, {block.substr(0, 131071), 255}, {"\x01", 0}};
     for (const auto& c : cases) {
         const std::string data = Write("odd.raw", c.bytes);
-        ASSERT_TRUE(Import(data, {16, 16, 8, 1.0f, 1.0f, 1.0f}, {2, 0}, false));
+        ASSERT_TRUE(Import(data, {16, 16, 8, 1.0f, 1.0f, 1.0f}, {2, 0}, kBinary));
         EXPECT_EQ(VoxelVolume.dims.z, 8);
         EXPECT_EQ(VoxelVolume.maxValue, c.maxValue) << c.bytes.size() << " bytes";
         EXPECT_EQ(VoxelVolume.mirrorZ, 0);
@@ -409,7 +413,7 @@ class AsciiText : public HostileInput, public ::testing::WithParamInterface<Asci
 
 TEST_P(AsciiText, StoresWhatItCanAndRepeatsTheRest) {
     const AsciiCase& c = GetParam();
-    ASSERT_TRUE(Import(Write("values.txt", c.text), {1, 1, 4, 1.0f, 1.0f, 1.0f}, {}, true));
+    ASSERT_TRUE(Import(Write("values.txt", c.text), {1, 1, 4, 1.0f, 1.0f, 1.0f}, {}, kAscii));
     for (int z = 1; z <= 4; ++z) EXPECT_EQ(VoxelVolume.voxels[1][1][z], c.stored[z - 1]) << z;
     EXPECT_EQ(VoxelVolume.maxValue, c.maxValue);
     EXPECT_TRUE(Messages().empty());

@@ -22,6 +22,9 @@
 namespace calyra {
 namespace {
 
+constexpr RawFormat kBinary = RawFormat::Binary;
+constexpr RawFormat kAscii = RawFormat::Ascii;
+
 namespace fs = std::filesystem;
 
 // Each test works in a fresh directory and records messages and the busy cursor.
@@ -191,33 +194,34 @@ INSTANTIATE_TEST_SUITE_P(
 struct AcceptCase {
     ImportParams params;
     std::int32_t bytesPerVoxel;
-    bool ascii;
+    RawFormat format;
     bool accepted;
 };
 
 void PrintTo(const AcceptCase& c, std::ostream* os) {
     *os << c.params.dimX << "x" << c.params.dimY << "x" << c.params.dimZ << " aspect "
-        << c.params.aspectX << ", " << c.bytesPerVoxel << " bytes" << (c.ascii ? " ascii" : "");
+        << c.params.aspectX << ", " << c.bytesPerVoxel << " bytes"
+        << (c.format == kAscii ? " ascii" : "");
 }
 
 class ReaderLimits : public ::testing::TestWithParam<AcceptCase> {};
 
 TEST_P(ReaderLimits, RefuseWhatTheReaderCannotUse) {
     const AcceptCase& c = GetParam();
-    EXPECT_EQ(ImportParametersAccepted(c.params, {c.bytesPerVoxel, 0}, c.ascii), c.accepted);
+    EXPECT_EQ(ImportParametersAccepted(c.params, {c.bytesPerVoxel, 0}, c.format), c.accepted);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     RawReader, ReaderLimits,
     ::testing::Values(
-        AcceptCase{{64, 64, 64}, 1, false, true}, AcceptCase{{0, 64, 64}, 1, false, false},
-        AcceptCase{{64, 0, 64}, 1, false, false}, AcceptCase{{64, 64, 64}, 0, false, false},
-        AcceptCase{{64, 64, 64}, -1, false, false}, AcceptCase{{0, 64, 64}, 0, true, true},
-        AcceptCase{{301, 300, 300}, 1, true, false},
+        AcceptCase{{64, 64, 64}, 1, kBinary, true}, AcceptCase{{0, 64, 64}, 1, kBinary, false},
+        AcceptCase{{64, 0, 64}, 1, kBinary, false}, AcceptCase{{64, 64, 64}, 0, kBinary, false},
+        AcceptCase{{64, 64, 64}, -1, kBinary, false}, AcceptCase{{0, 64, 64}, 0, kAscii, true},
+        AcceptCase{{301, 300, 300}, 1, kAscii, false},
         // Aspect 0 passes the size limit; the store bound still holds.
-        AcceptCase{{1000, 1000, 1000, 0, 1, 1}, 1, false, true},
-        AcceptCase{{2000, 2000, 300, 0, 1, 1}, 1, false, false},
-        AcceptCase{{2000, 2000, 300, 0, 1, 1}, 1, true, false}));
+        AcceptCase{{1000, 1000, 1000, 0, 1, 1}, 1, kBinary, true},
+        AcceptCase{{2000, 2000, 300, 0, 1, 1}, 1, kBinary, false},
+        AcceptCase{{2000, 2000, 300, 0, 1, 1}, 1, kAscii, false}));
 
 // --- start values from the file size ---------------------------------------------
 
@@ -323,7 +327,7 @@ TEST_P(BinaryFiles, StoreEveryVoxelOnceAtItsPlace) {
         std::ifstream in(volumePath, std::ios::binary);
         file.assign(std::istreambuf_iterator<char>(in), {});
     }
-    ASSERT_TRUE(LoadRawVolume(false, {c.dimX, c.dimY, c.dimZ},
+    ASSERT_TRUE(LoadRawVolume(kBinary, {c.dimX, c.dimY, c.dimZ},
                               {c.bytesPerVoxel, c.reverse ? 1 : 0, c.headerBytes}));
     const std::vector<std::uint8_t> expected = Expected(c, file);
     std::uint8_t largest = 0;
@@ -394,14 +398,14 @@ TEST_F(RawReaderFiles, TwoByteSliceKLandsAtZKPlusOneOnly) {
         }
     }
     UseData(bytes);
-    ASSERT_TRUE(LoadRawVolume(false, {256, 256, 4}, {2, 0}));
+    ASSERT_TRUE(LoadRawVolume(kBinary, {256, 256, 4}, {2, 0}));
     for (int k = 0; k < 4; ++k) EXPECT_EQ(V(17, 200, k + 1), 1000 * (k + 1) * 255 / 4000) << k;
     EXPECT_EQ(V(17, 200, 5), 0);
 }
 
 TEST_F(RawReaderFiles, AllZeroTwoByteFileStaysBlank) {
     UseData(std::string(256 * 256 * 4, '\0'));
-    ASSERT_TRUE(LoadRawVolume(false, {256, 256, 2}, {2, 0}));
+    ASSERT_TRUE(LoadRawVolume(kBinary, {256, 256, 2}, {2, 0}));
     EXPECT_EQ(NonZeroStoreBytes(), 0u);
     EXPECT_EQ(VoxelVolume.maxValue, 0u);
 }
@@ -425,7 +429,7 @@ struct RefusalCase {
     const char* label;
     ImportParams params;
     ImportOptions options;
-    bool ascii;
+    RawFormat format;
     const char* reason;
 };
 
@@ -437,9 +441,9 @@ class Refusals : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(Refusals, NameTheTestThatFailedWithItsNumbers) {
     const RefusalCase& c = GetParam();
-    const std::string reason = ImportRefusalReason(c.params, c.options, c.ascii);
+    const std::string reason = ImportRefusalReason(c.params, c.options, c.format);
     EXPECT_EQ(reason, c.reason);
-    EXPECT_FALSE(ImportParametersAccepted(c.params, c.options, c.ascii));
+    EXPECT_FALSE(ImportParametersAccepted(c.params, c.options, c.format));
     const std::string message = RefusalMessage(reason);
     EXPECT_EQ(message.rfind(kRefusalMessage, 0), 0u);
     EXPECT_EQ(message.substr(std::string(kRefusalMessage).size()), "\n" + reason);
@@ -451,60 +455,60 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"VoxelLimit",
                     {301, 300, 300},
                     {1, 0},
-                    false,
+                    kBinary,
                     "voxels times aspect ratio 301 x 300 x 300 x 1 x 1 x 1 = 27090000: the limit "
                     "is 27000000"},
         RefusalCase{"AspectRaisesTheProduct",
                     {200, 200, 200, 2, 2, 2},
                     {1, 0},
-                    true,
+                    kAscii,
                     "voxels times aspect ratio 200 x 200 x 200 x 2 x 2 x 2 = 64000000: the limit "
                     "is 27000000"},
         RefusalCase{"NegativeDimension",
                     {10, 10, -4},
                     {1, 0},
-                    true,
+                    kAscii,
                     "dimension Z -4: dimensions must be 0 or more"},
         RefusalCase{"NegativeAspect",
                     {10, 10, 10, 1, -0.5f, 1},
                     {1, 0},
-                    false,
+                    kBinary,
                     "aspect ratio factor 2 of -0.5: aspect factors must be 0 or more"},
         RefusalCase{"ThreeBytes",
                     {64, 64, 64},
                     {3, 0},
-                    false,
+                    kBinary,
                     "bytes per voxel 3: binary files take 1 or 2"},
         RefusalCase{"ZeroBytes",
                     {64, 64, 64},
                     {0, 0},
-                    false,
+                    kBinary,
                     "bytes per voxel 0: binary files take 1 or 2"},
         RefusalCase{"EmptySlices",
                     {0, 64, 64},
                     {1, 0},
-                    false,
+                    kBinary,
                     "dimension X 0: binary files need X and Y of 1 or more"},
         RefusalCase{
-            "NegativeHeader", {8, 8, 8}, {1, 0, -5}, false, "header bytes -5: must be 0 or more"},
+            "NegativeHeader", {8, 8, 8}, {1, 0, -5}, kBinary, "header bytes -5: must be 0 or more"},
         RefusalCase{"NegativeHeaderAscii",
                     {8, 8, 8},
                     {1, 0, -1},
-                    true,
+                    kAscii,
                     "header bytes -1: must be 0 or more"},
         RefusalCase{"StorePast2GiB",
                     {2000, 2000, 300, 0, 1, 1},
                     {1, 0},
-                    false,
+                    kBinary,
                     "the store for 2000 x 2000 x 300 voxels needs 2410408602 bytes: the limit is "
                     "2 GiB (2147483648 bytes)"}),
     test::kByLabel);
 
 TEST_F(RawReaderFiles, UnreadableDataFileLeavesTheCurrentVolume) {
     UseData(std::string(8 * 8 * 8, '\x09'));
-    ASSERT_TRUE(LoadRawVolume(false, {8, 8, 8}, {1, 0}));
+    ASSERT_TRUE(LoadRawVolume(kBinary, {8, 8, 8}, {1, 0}));
     volumePath = (dir_ / "missing.raw").string();
-    EXPECT_FALSE(LoadRawVolume(false, {4, 4, 4}, {1, 0}));
+    EXPECT_FALSE(LoadRawVolume(kBinary, {4, 4, 4}, {1, 0}));
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0].text, "Could not read file " + volumePath + "\n");
     EXPECT_EQ(VoxelVolume.dims.x, 8);
@@ -517,7 +521,7 @@ TEST_F(RawReaderFiles, ReadsAsciiWithZFastest) {
     std::string text;
     for (int i = 1; i <= 24; ++i) text += std::to_string(i) + (i % 5 ? " \t" : "\r\n");
     UseData(text);
-    LoadRawVolume(true, {2, 3, 4}, {1, 0});
+    LoadRawVolume(kAscii, {2, 3, 4}, {1, 0});
     for (int x = 1; x <= 2; ++x)
         for (int y = 1; y <= 3; ++y)
             for (int z = 1; z <= 4; ++z) EXPECT_EQ(V(x, y, z), ((x - 1) * 3 + (y - 1)) * 4 + z);
@@ -542,7 +546,7 @@ class AsciiValues : public RawReaderFiles, public ::testing::WithParamInterface<
 TEST_P(AsciiValues, StoreLowBitsOfMagnitudesAndRepeatAfterFailures) {
     UseData(GetParam().text);
     const std::vector<int>& stored = GetParam().stored;
-    LoadRawVolume(true, {1, 1, std::int32_t(stored.size())}, {1, 0});
+    LoadRawVolume(kAscii, {1, 1, std::int32_t(stored.size())}, {1, 0});
     for (std::size_t z = 1; z <= stored.size(); ++z) EXPECT_EQ(V(1, 1, int(z)), stored[z - 1]) << z;
     EXPECT_EQ(VoxelVolume.maxValue, GetParam().maxValue);
 }
@@ -566,7 +570,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(RawReaderFiles, RepeatsTheLastAsciiValueThroughTheRemainingRows) {
     UseData("1 2 3 4 x 9 9");
-    LoadRawVolume(true, {2, 2, 3}, {1, 0});
+    LoadRawVolume(kAscii, {2, 2, 3}, {1, 0});
     EXPECT_EQ(V(1, 1, 3), 3);
     for (int z = 1; z <= 3; ++z) EXPECT_EQ(V(1, 2, z) + V(2, 1, z) + V(2, 2, z), 12) << z;
     EXPECT_EQ(VoxelVolume.maxValue, 4u);
@@ -578,7 +582,7 @@ TEST_F(RawReaderFiles, ReadsAsciiNumbersOfAFileLargerThanTheReadBuffer) {
     std::string text;
     for (int i = 0; i < count; ++i) text += std::to_string(value(i)) + ' ';
     UseData(text);
-    LoadRawVolume(true, {1, 1, count}, {1, 0});
+    LoadRawVolume(kAscii, {1, 1, count}, {1, 0});
     std::uint32_t largest = 0;
     for (int i = 0; i < count; ++i) {
         ASSERT_EQ(V(1, 1, i + 1), value(i) & 0xff) << i;
@@ -590,12 +594,12 @@ TEST_F(RawReaderFiles, ReadsAsciiNumbersOfAFileLargerThanTheReadBuffer) {
 // --- failures ------------------------------------------------------------------
 
 TEST_F(RawReaderFiles, MissingDataFileLeavesABlankVolume) {
-    for (const bool ascii : {false, true}) {
+    for (const RawFormat format : {kBinary, kAscii}) {
         messages_.clear();
         busy_.clear();
         volumePath = (dir_ / "nothing.raw").string();
         ASSERT_EQ(AllocateVolume(8, 8, 8), 1);
-        ReadRawVolume(ascii ? RawFormat::Ascii : RawFormat::Binary, {8, 8, 8}, {1, 0});
+        ReadRawVolume(format, {8, 8, 8}, {1, 0});
         EXPECT_EQ(VoxelVolume.dims.x + VoxelVolume.dims.y + VoxelVolume.dims.z, 0);
         ASSERT_EQ(messages_.size(), 1u);
         EXPECT_EQ(messages_[0].text, "Could not read file " + volumePath + "\n");
@@ -608,14 +612,14 @@ TEST_F(RawReaderFiles, MissingDataFileLeavesABlankVolume) {
 TEST_F(RawReaderFiles, NeverWritesPastTheAllocatedStore) {
     UseData(std::string(8 * 8 * 8, '\x01'));
     ASSERT_EQ(AllocateVolume(4, 4, 4), 1);
-    ReadRawVolume(RawFormat::Binary, {8, 8, 8}, {1, 0});
+    ReadRawVolume(kBinary, {8, 8, 8}, {1, 0});
     EXPECT_EQ(VoxelVolume.dims.x, 0);
     EXPECT_EQ(NonZeroStoreBytes(), 0u);
 }
 
 TEST_F(RawReaderFiles, ReportsAStoreThatCannotBeAllocated) {
     UseData("");
-    LoadRawVolume(false, {2000, 2000, 300}, {1, 0});
+    LoadRawVolume(kBinary, {2000, 2000, 300}, {1, 0});
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0].text, kNotEnoughMemoryForVolume);
 }

@@ -117,7 +117,7 @@ TEST(ViewFile, KeepsTheImportAndOpenParameters) {
     EXPECT_EQ(read->volume.options.reverseBytes, 1);
     EXPECT_EQ(read->volume.options.headerBytes, 352);
     EXPECT_EQ(read->volume.fileBytes, 8389000u);
-    EXPECT_FALSE(read->volume.ascii);
+    EXPECT_EQ(read->volume.format, RawFormat::Binary);
 
     ViewVolume opened;
     opened.kind = ViewVolume::Kind::Open;

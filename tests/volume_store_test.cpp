@@ -74,11 +74,11 @@ TEST_F(VolumeStoreTest, ALoweredBoundHoldsForTheStoreAndTheRawImport) {
     ImportParams params;
     params.dimX = params.dimY = 63;
     params.dimZ = 32;
-    EXPECT_EQ(ImportRefusalReason(params, ImportOptions{}, false),
+    EXPECT_EQ(ImportRefusalReason(params, ImportOptions{}, RawFormat::Binary),
               "the store for 63 x 63 x 32 voxels needs 270336 bytes: the limit is 256 KiB "
               "(262144 bytes)");
     params.dimZ = 31;
-    EXPECT_EQ(ImportRefusalReason(params, ImportOptions{}, false), "");
+    EXPECT_EQ(ImportRefusalReason(params, ImportOptions{}, RawFormat::Binary), "");
 
     SetStoreBound(1000);
     EXPECT_EQ(StoreBoundText(), "1000 bytes");

@@ -6,6 +6,7 @@
 #include <QSortFilterProxyModel>
 #include <array>
 
+#include "picture/picture_file.h"
 #include "ui/platform.h"
 #include "volume/raw_reader.h"
 
@@ -28,6 +29,32 @@ constexpr ErrorMapping kErrorStrings[] = {
     {0x3001, 25}, {0x3002, 26}, {0x3003, 27},
 };
 constexpr int kUnknownErrorId = 29;
+
+struct FileUseDialog {
+    const char* caption;
+    bool save;
+    const char* filters;
+    const char* defaultSuffix;  // saving: added to a name without one
+    const char* offeredName;    // saving: offered in the current folder
+};
+
+// By FileUse. A picture's extension decides its format (no suffix added); a
+// bare name becomes PNG.
+constexpr FileUseDialog kFileUseDialogs[] = {
+    {"Save Image", true, picture::kPictureFilter, "", "calyra.png"},
+    {"Save View", true, "Views (*.view)", "view", "calyra.view"},
+    {"Open View", false,
+     "Views and pictures (*.view *.png *.jpg *.jpeg *.tif *.tiff);;All Files (*)", "", ""},
+};
+
+const FileUseDialog& DialogFor(FileUse use) {
+    return kFileUseDialogs[static_cast<int>(use)];
+}
+
+FileUseChooser& InstalledFileUseChooser() {
+    static FileUseChooser chooser;
+    return chooser;
+}
 
 constexpr std::array<const char*, 29> kErrorTexts = {
     "The file dialog could not be created.",
@@ -151,19 +178,25 @@ QString Chosen(QFileDialog& dialog) {
 
 }  // namespace
 
-QString ChooseFileToSave(QWidget* owner, const QString& caption, const QString& filters,
-                         const QString& defaultSuffix, const QString& offeredName) {
-    QFileDialog dialog(owner, caption);
-    Prepare(dialog, QFileDialog::AcceptSave, filters);
-    dialog.setDefaultSuffix(defaultSuffix);
-    dialog.selectFile(QDir::current().filePath(offeredName));
+const char* FileUseCaption(FileUse use) {
+    return DialogFor(use).caption;
+}
+
+QString ChooseFileFor(QWidget* owner, FileUse use) {
+    if (InstalledFileUseChooser()) return InstalledFileUseChooser()(owner, use);
+    const FileUseDialog& d = DialogFor(use);
+    QFileDialog dialog(owner, QString::fromLatin1(d.caption));
+    Prepare(dialog, d.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen,
+            QString::fromLatin1(d.filters));
+    if (d.save) {
+        dialog.setDefaultSuffix(QString::fromLatin1(d.defaultSuffix));
+        dialog.selectFile(QDir::current().filePath(QString::fromLatin1(d.offeredName)));
+    }
     return Chosen(dialog);
 }
 
-QString ChooseFileToOpen(QWidget* owner, const QString& caption, const QString& filters) {
-    QFileDialog dialog(owner, caption);
-    Prepare(dialog, QFileDialog::AcceptOpen, filters);
-    return Chosen(dialog);
+void SetFileUseChooser(FileUseChooser chooser) {
+    InstalledFileUseChooser() = std::move(chooser);
 }
 
 void SetVolumeFileChooser(VolumeFileChooser chooser) {

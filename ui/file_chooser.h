@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 class QWidget;
 
@@ -30,13 +31,19 @@ using VolumeFileChooser = int (*)(QWidget* owner);
 void SetVolumeFileChooser(VolumeFileChooser chooser);
 VolumeFileChooser CurrentVolumeFileChooser();
 
-// Plain file dialogs (never the platform's native one): the chosen path, or
-// empty when the user cancels. filters: name filters, ";;" between them.
-// Saving offers offeredName in the current folder and adds defaultSuffix (if
-// any) to a name without one; opening takes existing files only.
-QString ChooseFileToSave(QWidget* owner, const QString& caption, const QString& filters,
-                         const QString& defaultSuffix, const QString& offeredName);
-QString ChooseFileToOpen(QWidget* owner, const QString& caption, const QString& filters);
+// The files the picture and view commands ask for.
+enum class FileUse { SavePicture, SaveView, OpenView };
+// The dialog's caption for a use; the command's messages carry it too.
+const char* FileUseCaption(FileUse use);
+// A plain file dialog (never the platform's native one) for the use: the
+// chosen path, or empty when the user cancels. Saving offers a name in the
+// current folder and adds the use's suffix (if any) to a name without one;
+// opening takes existing files only.
+QString ChooseFileFor(QWidget* owner, FileUse use);
+// Tests answer the file dialogs of ChooseFileFor themselves; an empty
+// function restores the dialogs.
+using FileUseChooser = std::function<QString(QWidget* owner, FileUse use)>;
+void SetFileUseChooser(FileUseChooser chooser);
 
 // The "Data Files" pattern "*." takes the names without a dot.
 bool MatchesDataFilesFilter(const QString& fileName);

@@ -13,10 +13,7 @@
 namespace calyra::ui {
 namespace {
 
-PictureFileChooser& Chooser() {
-    static PictureFileChooser chooser;
-    return chooser;
-}
+constexpr const char* kCopyImageCaption = "Copy Image";
 
 // The picture of the render window, or a message when there is none.
 QImage CurrentPicture(QWidget* frame, const char* caption) {
@@ -31,29 +28,18 @@ QImage CurrentPicture(QWidget* frame, const char* caption) {
 
 }  // namespace
 
-QString ChoosePictureFile(QWidget* owner) {
-    if (Chooser()) return Chooser()(owner);
-    // The name's extension decides the format (no suffix added); a bare name becomes PNG.
-    return ChooseFileToSave(owner, QString::fromLatin1(kSaveImageCaption),
-                            QString::fromLatin1(picture::kPictureFilter), QString(),
-                            QStringLiteral("calyra.png"));
-}
-
-void SetPictureFileChooser(PictureFileChooser chooser) {
-    Chooser() = std::move(chooser);
-}
-
 void SaveImage(QWidget* frame) {
-    const QImage image = CurrentPicture(frame, kSaveImageCaption);
+    const char* caption = FileUseCaption(FileUse::SavePicture);
+    const QImage image = CurrentPicture(frame, caption);
     if (image.isNull()) return;
-    const QString path = ChoosePictureFile(frame);
+    const QString path = ChooseFileFor(frame, FileUse::SavePicture);
     if (path.isEmpty()) return;
     // A picture found later still knows how to make it again.
     QImage withView = image;
     withView.setText(QString::fromLatin1(picture::kViewTextKey), ShownViewText());
     const QString failure = picture::SavePicture(withView, path);
     if (!failure.isEmpty()) {
-        ShowMessage(frame, failure, QString::fromLatin1(kSaveImageCaption), Icon::Warning);
+        ShowMessage(frame, failure, QString::fromLatin1(caption), Icon::Warning);
     }
 }
 

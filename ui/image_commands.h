@@ -2,24 +2,12 @@
 // file or on the clipboard.
 #pragma once
 
-#include <QString>
-#include <functional>
-
 class QWidget;
 
 namespace calyra::ui {
 
-inline constexpr const char* kSaveImageCaption = "Save Image";
-inline constexpr const char* kCopyImageCaption = "Copy Image";
 inline constexpr const char* kNoImageText =
     "There is no image yet: choose a model from the Model File menu first.";
-
-// Asks for the picture's file name; empty when the user cancels.
-QString ChoosePictureFile(QWidget* owner);
-
-// Tests answer the file chooser themselves; an empty function restores it.
-using PictureFileChooser = std::function<QString(QWidget* owner)>;
-void SetPictureFileChooser(PictureFileChooser chooser);
 
 // Saves the render window's picture (RenderWindow::picture) under a chosen
 // name in the format its extension names; every failure is a message.

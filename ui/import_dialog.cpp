@@ -129,10 +129,10 @@ const ViewVolume& LastImportedVolume() {
 
 bool ImportFromFields(const ImportFieldTexts& texts, TemplateDialog* dialog) {
     const ImportFields f = ReadImportFields(texts);
-    const std::string refusal = ImportRefusalReason(f.params, f.options, f.ascii);
+    const std::string refusal = ImportRefusalReason(f.params, f.options, f.format);
     if (refusal.empty()) {
         if (dialog) dialog->EndDialog(kOkId);
-        const bool loaded = LoadRawVolume(f.ascii, f.params, f.options);
+        const bool loaded = LoadRawVolume(f.format, f.params, f.options);
         if (loaded) {
             ViewVolume& last = LastImport();
             last = {};
@@ -141,7 +141,7 @@ bool ImportFromFields(const ImportFieldTexts& texts, TemplateDialog* dialog) {
             last.path = std::filesystem::absolute(volumePath, ec).string();
             last.params = f.params;
             last.options = f.options;
-            last.ascii = f.ascii;
+            last.format = f.format;
             last.fileBytes = std::filesystem::file_size(volumePath, ec);
             if (ec) last.fileBytes = 0;
         }

@@ -87,7 +87,7 @@ ImportFields ReadImportFields(const ImportFieldTexts& texts) {
     f.options.bytesPerVoxel = ReadUnsignedField(texts.bytesPerVoxel);
     f.options.reverseBytes = texts.reverse ? 1 : 0;
     f.options.headerBytes = ReadSignedField(texts.headerBytes);
-    f.ascii = texts.ascii;
+    f.format = texts.ascii ? RawFormat::Ascii : RawFormat::Binary;
     return f;
 }
 

@@ -33,7 +33,7 @@ struct ImportFieldTexts {
 struct ImportFields {
     ImportParams params;
     ImportOptions options;
-    bool ascii = false;
+    RawFormat format = RawFormat::Binary;
 };
 
 ImportFields ReadImportFields(const ImportFieldTexts& texts);

@@ -18,22 +18,8 @@
 namespace calyra::ui {
 namespace {
 
-ViewFileChooser& Chooser() {
-    static ViewFileChooser chooser;
-    return chooser;
-}
-
-QString ChooseViewFile(QWidget* owner, ViewFileUse use) {
-    if (Chooser()) return Chooser()(owner, use);
-    if (use == ViewFileUse::Save) {
-        return ChooseFileToSave(owner, QString::fromLatin1(kSaveViewCaption),
-                                QStringLiteral("Views (*.view)"), QStringLiteral("view"),
-                                QStringLiteral("calyra.view"));
-    }
-    return ChooseFileToOpen(owner, QString::fromLatin1(kOpenViewCaption),
-                            QStringLiteral("Views and pictures (*.view *.png *.jpg *.jpeg *.tif "
-                                           "*.tiff);;All Files (*)"));
-}
+const char* const kSaveViewCaption = FileUseCaption(FileUse::SaveView);
+const char* const kOpenViewCaption = FileUseCaption(FileUse::OpenView);
 
 void Warn(QWidget* frame, const QString& text, const char* caption) {
     ShowMessage(frame, text, QString::fromLatin1(caption), Icon::Warning);
@@ -61,13 +47,13 @@ bool LoadViewVolume(QWidget* frame, const ViewVolume& v) {
             return true;
         }
         case ViewVolume::Kind::Raw: {
-            const std::string refusal = ImportRefusalReason(v.params, v.options, v.ascii);
+            const std::string refusal = ImportRefusalReason(v.params, v.options, v.format);
             if (!refusal.empty()) {
                 Warn(frame, QString::fromStdString(RefusalMessage(refusal)), kOpenViewCaption);
                 return false;
             }
             volumePath = v.path;
-            if (!LoadRawVolume(v.ascii, v.params, v.options)) return false;
+            if (!LoadRawVolume(v.format, v.params, v.options)) return false;
             ShowLoadedVolume(frame, kLoadedFileModel);
             return true;
         }
@@ -121,17 +107,13 @@ QString ShownViewText() {
     return QString::fromStdString(WriteViewText(view));
 }
 
-void SetViewFileChooser(ViewFileChooser chooser) {
-    Chooser() = std::move(chooser);
-}
-
 void SaveView(QWidget* frame) {
     if (ShownVolume().kind == ViewVolume::Kind::None) {
         ShowMessage(frame, QString::fromLatin1(kNoViewText), QString::fromLatin1(kSaveViewCaption),
                     Icon::Information);
         return;
     }
-    const QString path = ChooseViewFile(frame, ViewFileUse::Save);
+    const QString path = ChooseFileFor(frame, FileUse::SaveView);
     if (path.isEmpty()) return;
     QSaveFile file(path);
     const QByteArray text = ShownViewText().toUtf8();
@@ -141,7 +123,7 @@ void SaveView(QWidget* frame) {
 }
 
 void OpenView(QWidget* frame) {
-    const QString path = ChooseViewFile(frame, ViewFileUse::Open);
+    const QString path = ChooseFileFor(frame, FileUse::OpenView);
     if (path.isEmpty()) return;
     const QString text = picture::ViewTextOf(path);
     if (text.isEmpty()) {

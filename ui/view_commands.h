@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 
 #include "scene/view_file.h"
 #include "volume/model_type.h"
@@ -12,8 +11,6 @@ class QWidget;
 
 namespace calyra::ui {
 
-inline constexpr const char* kSaveViewCaption = "Save View";
-inline constexpr const char* kOpenViewCaption = "Open View";
 inline constexpr const char* kNoViewText =
     "There is no view yet: choose a model from the Model File menu first.";
 
@@ -27,11 +24,6 @@ void ShowModelChosen(ModelType model);
 QString ShownViewText();
 // Called as a render starts: keeps its settings and geometry.
 void RememberRenderedView();
-
-// Tests answer the file choosers themselves; an empty function restores them.
-enum class ViewFileUse { Save, Open };
-using ViewFileChooser = std::function<QString(QWidget* owner, ViewFileUse use)>;
-void SetViewFileChooser(ViewFileChooser chooser);
 
 // Writes the view shown to a chosen file; every failure is a message.
 void SaveView(QWidget* frame);

@@ -24,6 +24,11 @@ namespace {
 constexpr std::uint64_t kSideFileLimit = std::uint64_t{64} << 20;
 constexpr std::size_t kTextBuffer = std::size_t{64} << 10;
 
+// Text files are read in text mode, as the side file says they are text.
+const char* OpenMode(RawFormat format) {
+    return format == RawFormat::Ascii ? "r" : "rb";
+}
+
 // printf into a string, for messages with numbers.
 template <class... Args>
 std::string Printed(const char* format, Args... args) {
@@ -224,7 +229,7 @@ int CheckImportParameters(const ImportParams& params) {
 }
 
 std::string ImportRefusalReason(const ImportParams& params, const ImportOptions& options,
-                                bool ascii) {
+                                RawFormat format) {
     const std::int32_t dims[3] = {params.dimX, params.dimY, params.dimZ};
     const float aspects[3] = {params.aspectX, params.aspectY, params.aspectZ};
     const char* const axes[3] = {"X", "Y", "Z"};
@@ -250,7 +255,7 @@ std::string ImportRefusalReason(const ImportParams& params, const ImportOptions&
     if (options.headerBytes < 0) {
         return Printed("header bytes %d: must be 0 or more", options.headerBytes);
     }
-    if (!ascii) {
+    if (format == RawFormat::Binary) {
         // Binary slices are dimX x dimY voxels of one or two bytes.
         for (int i = 0; i < 2; ++i) {
             if (dims[i] < 1) {
@@ -274,8 +279,8 @@ std::string ImportRefusalReason(const ImportParams& params, const ImportOptions&
 }
 
 bool ImportParametersAccepted(const ImportParams& params, const ImportOptions& options,
-                              bool ascii) {
-    return ImportRefusalReason(params, options, ascii).empty();
+                              RawFormat format) {
+    return ImportRefusalReason(params, options, format).empty();
 }
 
 std::string RefusalMessage(const std::string& reason) {
@@ -313,9 +318,9 @@ void ImportStartValues(const std::string& path, ImportParams& params, ImportOpti
     if (!setCube(bytes, 1) && bytes % 2 == 0) setCube(bytes / 2, 2);
 }
 
-bool LoadRawVolume(bool ascii, const ImportParams& params, const ImportOptions& options) {
+bool LoadRawVolume(RawFormat format, const ImportParams& params, const ImportOptions& options) {
     // Checked before the store is replaced: an unreadable file changes nothing.
-    if (!OpenDataFile(volumePath, ascii ? "r" : "rb")) {
+    if (!OpenDataFile(volumePath, OpenMode(format))) {
         ReportUnreadable(volumePath);
         return false;
     }
@@ -323,7 +328,7 @@ bool LoadRawVolume(bool ascii, const ImportParams& params, const ImportOptions& 
         ReportAllocationFailure();
         return false;
     }
-    ReadRawVolume(ascii ? RawFormat::Ascii : RawFormat::Binary, params, options);
+    ReadRawVolume(format, params, options);
     return true;
 }
 
@@ -382,8 +387,7 @@ void ReadRawVolume(RawFormat format, const ImportParams& params, const ImportOpt
     // Every import shows the volume as it is: no fold along z.
     v.mirrorZ = 0;
 
-    const bool ascii = format == RawFormat::Ascii;
-    FilePtr file = OpenDataFile(volumePath, ascii ? "r" : "rb");
+    FilePtr file = OpenDataFile(volumePath, OpenMode(format));
     if (!file) ReportUnreadable(volumePath);
     // After a failed open, or for dims the store was not allocated for, the
     // volume is shown blank.
@@ -394,7 +398,7 @@ void ReadRawVolume(RawFormat format, const ImportParams& params, const ImportOpt
     }
 
     PublishShape(params.dimX, params.dimY, params.dimZ, params.dimX);
-    if (ascii) {
+    if (format == RawFormat::Ascii) {
         v.size = 128;
         v.mirrorZ = 0;
         ReadAsciiVoxels(file.get(), params);

@@ -22,6 +22,9 @@ struct ImportOptions {
     std::int32_t headerBytes = 0;  // skipped before the first voxel; binary files only
 };
 
+// How a data file's voxels are written: bytes, or numbers as text.
+enum class RawFormat { Binary, Ascii };
+
 // The chosen data file's full path; the side file is volumePath + ".inf".
 extern std::string volumePath;
 
@@ -34,6 +37,10 @@ inline constexpr const char* kRefusalMessage =
 // "ascii", else 1; 1 with a "Could not read file" message when it cannot be
 // opened (the fields keep their values then).
 int ReadInfFile(ImportParams& params, ImportOptions& options);
+// The format ReadInfFile's answer names.
+constexpr RawFormat SideFileFormat(int fileType) {
+    return fileType == 0 ? RawFormat::Ascii : RawFormat::Binary;
+}
 
 // The size limit: dims x aspects <= 27,000,000, no negative dim or aspect.
 int CheckImportParameters(const ImportParams& params);
@@ -44,8 +51,9 @@ int CheckImportParameters(const ImportParams& params);
 // 1 or 2 bytes per voxel, negative header bytes, and any shape whose store
 // would pass the store bound (2 GiB unless lowered).
 std::string ImportRefusalReason(const ImportParams& params, const ImportOptions& options,
-                                bool ascii);
-bool ImportParametersAccepted(const ImportParams& params, const ImportOptions& options, bool ascii);
+                                RawFormat format);
+bool ImportParametersAccepted(const ImportParams& params, const ImportOptions& options,
+                              RawFormat format);
 // The refusal message: the fixed text, then the reason on a line of its own.
 std::string RefusalMessage(const std::string& reason);
 
@@ -57,13 +65,12 @@ void ImportStartValues(const std::string& path, ImportParams& params, ImportOpti
 // Reads volumePath into the store, which must already be allocated for the
 // dims (AllocateVolume), in the format the side file or the dialog names. A binary file shorter
 // than the shape loads what it holds and says so; a longer one gets a note.
-enum class RawFormat { Binary, Ascii };
 void ReadRawVolume(RawFormat format, const ImportParams& params, const ImportOptions& options);
 
 // Opens volumePath first, and only then allocates the store for the dims and
 // reads the file, so a file that cannot be opened leaves the current volume
 // as it was. Returns true when a volume was loaded. The parameters must have
 // been accepted.
-bool LoadRawVolume(bool ascii, const ImportParams& params, const ImportOptions& options);
+bool LoadRawVolume(RawFormat format, const ImportParams& params, const ImportOptions& options);
 
 }  // namespace calyra

@@ -21,6 +21,7 @@
 #include "render/ray_driver.h"
 #include "tests/gui/frame_fixture.h"
 #include "ui/commands.h"
+#include "ui/file_chooser.h"
 #include "ui/render_window.h"
 
 namespace calyra::ui::testing {
@@ -45,13 +46,14 @@ class ImageCommandsTest : public FrameFixture {
         FrameFixture::SetUp();
         messages.clear();  // the welcome box
         ASSERT_TRUE(dir.isValid());
-        SetPictureFileChooser([this](QWidget*) {
+        SetFileUseChooser([this](QWidget*, FileUse use) {
             ++chooserRuns;
+            EXPECT_EQ(use, FileUse::SavePicture);
             return chosen;
         });
     }
     void TearDown() override {
-        SetPictureFileChooser({});
+        SetFileUseChooser({});
         FrameFixture::TearDown();
     }
 

@@ -355,26 +355,36 @@ TEST_F(ImportDialogTest, TheChooserShowsNamesWithoutADotUnderDataFiles) {
 }
 
 // The plain save and open dialogs of the picture and view commands.
-TEST_F(ImportDialogTest, TheSaveDialogOffersItsNameHereAndAddsItsSuffix) {
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    QString caption, offered;
-    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
-    OnNextFileDialog([&](QFileDialog* d) {
-        caption = d->windowTitle();
-        mode = d->acceptMode();
-        auto* name = d->findChild<QLineEdit*>("fileNameEdit");
-        offered = name->text();
-        name->setText("scene");
-    });
-    const QString chosen =
-        ChooseFileToSave(owner.get(), "Save View", "Views (*.view)", "view", "calyra.view");
-    QDir::setCurrent(previous);
-    EXPECT_EQ(caption, "Save View");
-    EXPECT_EQ(mode, QFileDialog::AcceptSave);
-    EXPECT_EQ(offered, "calyra.view");
-    EXPECT_EQ(QFileInfo(chosen).absoluteFilePath(),
-              QFileInfo(dir.filePath("scene.view")).absoluteFilePath());
+TEST_F(ImportDialogTest, TheSaveDialogsOfferTheirNameHereAndAddTheirSuffix) {
+    struct Case {
+        FileUse use;
+        const char* caption;
+        const char* offered;
+        const char* chosen;  // for the name "scene"
+    };
+    // A picture's extension names its format, so none is added to it.
+    for (const Case& c : {Case{FileUse::SaveView, "Save View", "calyra.view", "scene.view"},
+                          Case{FileUse::SavePicture, "Save Image", "calyra.png", "scene"}}) {
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        QString caption, offered;
+        QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+        OnNextFileDialog([&](QFileDialog* d) {
+            caption = d->windowTitle();
+            mode = d->acceptMode();
+            auto* name = d->findChild<QLineEdit*>("fileNameEdit");
+            offered = name->text();
+            name->setText("scene");
+        });
+        const QString chosen = ChooseFileFor(owner.get(), c.use);
+        QDir::setCurrent(previous);
+        EXPECT_EQ(caption, c.caption);
+        EXPECT_EQ(caption, FileUseCaption(c.use));
+        EXPECT_EQ(mode, QFileDialog::AcceptSave);
+        EXPECT_EQ(offered, c.offered);
+        EXPECT_EQ(QFileInfo(chosen).absoluteFilePath(),
+                  QFileInfo(dir.filePath(c.chosen)).absoluteFilePath());
+    }
 }
 
 TEST_F(ImportDialogTest, TheOpenDialogTakesOnlyAnExistingFileAndACancelChoosesNothing) {
@@ -387,13 +397,13 @@ TEST_F(ImportDialogTest, TheOpenDialogTakesOnlyAnExistingFileAndACancelChoosesNo
         d->setDirectory(dir.path());
         d->findChild<QLineEdit*>("fileNameEdit")->setText("saved.view");
     });
-    EXPECT_EQ(ChooseFileToOpen(owner.get(), "Open View", "Views (*.view);;All Files (*)"),
-              dir.filePath("saved.view"));
+    EXPECT_EQ(ChooseFileFor(owner.get(), FileUse::OpenView), dir.filePath("saved.view"));
     EXPECT_EQ(fileMode, QFileDialog::ExistingFile);
-    EXPECT_EQ(filters, QStringList({"Views (*.view)", "All Files (*)"}));
+    EXPECT_EQ(filters, QStringList({"Views and pictures (*.view *.png *.jpg *.jpeg *.tif *.tiff)",
+                                    "All Files (*)"}));
 
     OnNextModal([](QWidget* modal) { QMetaObject::invokeMethod(modal, "reject"); });
-    EXPECT_EQ(ChooseFileToOpen(owner.get(), "Open View", "Views (*.view)"), QString());
+    EXPECT_EQ(ChooseFileFor(owner.get(), FileUse::OpenView), QString());
 }
 
 TEST(ChooserFilter, DataFilesAreTheNamesWithoutADot) {

@@ -15,6 +15,7 @@
 #include "tests/gui/frame_fixture.h"
 #include "ui/commands.h"
 #include "ui/demo.h"
+#include "ui/file_chooser.h"
 #include "ui/image_commands.h"
 #include "ui/render_window.h"
 
@@ -47,12 +48,10 @@ class ViewCommandsTest : public FrameFixture {
         messages.clear();  // the welcome box
         ShownVolume() = {};
         ASSERT_TRUE(dir.isValid());
-        SetViewFileChooser([this](QWidget*, ViewFileUse) { return chosen; });
-        SetPictureFileChooser([this](QWidget*) { return chosen; });
+        SetFileUseChooser([this](QWidget*, FileUse) { return chosen; });
     }
     void TearDown() override {
-        SetViewFileChooser({});
-        SetPictureFileChooser({});
+        SetFileUseChooser({});
         FrameFixture::TearDown();
     }
 
