@@ -10,7 +10,8 @@
 
 namespace calyra {
 
-enum class MessageIcon { Information, Warning, Error };
+// None: a box without an icon (the windowed program's own plain boxes).
+enum class MessageIcon { None, Information, Warning, Error };
 
 // Who owns the box: none (a box without owner), the render window, or the
 // dialog that is open. Front-ends that have no windows ignore it.

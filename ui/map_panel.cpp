@@ -44,26 +44,17 @@ bool OnCommand(int id) {
     }
 }
 
+int CheckedButton() {
+    return grabTarget == 0 ? kCmdGrabWorld : kCmdGrabViewPlane;
+}
+
+bool OnCharacter(char key) {
+    return HandleCommonKey(key, KeyTaker::MapPanel);
+}
+
 }  // namespace
 
-bool MapPanelProc(TemplateDialog& dialog, const DialogEvent& event) {
-    switch (event.message) {
-        case DialogMessage::Init:
-            return true;
-        case DialogMessage::Refresh:
-            CheckRadioButton(&dialog, kCmdGrabWorld, kCmdGrabViewPlane,
-                             grabTarget == 0 ? kCmdGrabWorld : kCmdGrabViewPlane);
-            return true;
-        case DialogMessage::Size:
-            mapPanelShown = event.minimised ? 0 : 1;
-            return true;
-        case DialogMessage::Command:
-            return OnCommand(event.id);
-        case DialogMessage::Char:
-            return HandleCommonKey(event.character, KeyTaker::MapPanel);
-        default:
-            return false;
-    }
-}
+const RadioPanel kMapPanel{mapPanelShown, kCmdGrabWorld, kCmdGrabViewPlane,
+                           CheckedButton, OnCommand,     OnCharacter};
 
 }  // namespace calyra::ui

@@ -27,11 +27,31 @@ void CreatePanel(QDialog*& handle, const resources::DialogTemplate& dialogTempla
     SendRefreshMessage(panel);
 }
 
+template <const RadioPanel& panel>
+bool RadioPanelProc(TemplateDialog& dialog, const DialogEvent& event) {
+    switch (event.message) {
+        case DialogMessage::Init:
+            return true;
+        case DialogMessage::Refresh:
+            CheckRadioButton(&dialog, panel.firstButton, panel.lastButton, panel.checkedButton());
+            return true;
+        case DialogMessage::Size:
+            panel.shown = event.minimised ? 0 : 1;
+            return true;
+        case DialogMessage::Command:
+            return panel.onCommand(event.id);
+        case DialogMessage::Char:
+            return panel.onCharacter && panel.onCharacter(event.character);
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 void CreatePanels(QWidget* frame) {
-    CreatePanel(viewPanel, resources::kView2Template, frame, ViewPanelProc);
-    CreatePanel(mapPanel, resources::kMap2Template, frame, MapPanelProc);
+    CreatePanel(viewPanel, resources::kView2Template, frame, RadioPanelProc<kViewPanel>);
+    CreatePanel(mapPanel, resources::kMap2Template, frame, RadioPanelProc<kMapPanel>);
     CreatePanel(slideBar, resources::kThrAdjTemplate, frame, SlideBarProc);
 
     viewPanelShown = 1;

@@ -85,18 +85,6 @@ QWidget* OwnerWidget(MessageOwner owner) {
     return nullptr;
 }
 
-Icon FromCoreIcon(MessageIcon icon) {
-    switch (icon) {
-        case MessageIcon::Information:
-            return Icon::Information;
-        case MessageIcon::Warning:
-            return Icon::Warning;
-        case MessageIcon::Error:
-            return Icon::Error;
-    }
-    return Icon::None;
-}
-
 }  // namespace
 
 void ShowMessage(QWidget* owner, const QString& text, const QString& caption, Icon icon) {
@@ -247,7 +235,7 @@ void RestoreIfMaximised(QWidget* window) {
 void InstallCoreHooks() {
     SetMessageSink([](const Message& message) {
         ShowMessage(OwnerWidget(message.owner), QString::fromStdString(message.text),
-                    QString::fromStdString(message.caption), FromCoreIcon(message.icon));
+                    QString::fromStdString(message.caption), message.icon);
     });
     SetBusyHook([](bool busy) { busy ? BeginWaitCursor() : EndWaitCursor(); });
     repaintHooks.invalidateGeometryWindow = [](Background background) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "base/messages.h"
 #include "base/repaint.h"
 #include "picture/cells.h"
 
@@ -38,7 +39,8 @@ extern std::int16_t demoRunning;
 // controls from the current settings.
 inline constexpr int kRefreshPanelMessage = 1025;
 
-enum class Icon { None, Information, Warning, Error };
+// The core's icons are the boxes' icons.
+using Icon = MessageIcon;
 
 // Every message box passes through here. owner may be null (no owner);
 // an empty caption means the default caption.

@@ -6,25 +6,22 @@
 #include "ui/platform.h"
 
 namespace calyra::ui {
-bool ViewPanelProc(TemplateDialog& dialog, const DialogEvent& event) {
-    switch (event.message) {
-        case DialogMessage::Init:
-            return true;
-        case DialogMessage::Refresh:
-            CheckRadioButton(&dialog, kCmdRenderTypeFirst, kCmdRenderTypeLast,
-                             RenderTypeCommand(renderType));
-            return true;
-        case DialogMessage::Size:
-            viewPanelShown = event.minimised ? 0 : 1;
-            return true;
-        case DialogMessage::Command:
-            if (!IsRenderTypeCommand(event.id)) return false;
-            // The radio button has checked itself; the menu follows.
-            SelectRenderType(RenderTypeOf(event.id), ViewPanelButtons::Keep);
-            return true;
-        default:
-            return false;
-    }
+namespace {
+
+int CheckedButton() {
+    return RenderTypeCommand(renderType);
 }
+
+bool OnCommand(int id) {
+    if (!IsRenderTypeCommand(id)) return false;
+    // The radio button has checked itself; the menu follows.
+    SelectRenderType(RenderTypeOf(id), ViewPanelButtons::Keep);
+    return true;
+}
+
+}  // namespace
+
+const RadioPanel kViewPanel{viewPanelShown, kCmdRenderTypeFirst, kCmdRenderTypeLast,
+                            CheckedButton,  OnCommand,           nullptr};
 
 }  // namespace calyra::ui
