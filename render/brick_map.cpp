@@ -121,16 +121,18 @@ void BrickMap::BuildCells(const VolumeSampler& s, std::int32_t limit, bool flatI
                     (static_cast<std::size_t>(bx) * by_ + (iy >> kShift)) * bz_;
                 for (std::int32_t iz = 1; iz < nz; ++iz) {
                     if (!loud_[brickRow + (iz >> kShift)]) continue;
-                    const VolumeSampler::Cell sampleCell = s.CellAt(ix, iy, iz, 0, false);
+                    const VolumeSampler::Cell sampleCell = s.CellAt(ix, iy, iz, 0, Lookup::Sample);
                     if (readMax(sampleCell) <= limit) continue;
-                    const VolumeSampler::Cell gradientCell = s.CellAt(ix, iy, iz, 0, true);
+                    const VolumeSampler::Cell gradientCell =
+                        s.CellAt(ix, iy, iz, 0, Lookup::Gradient);
                     if (flatIsQuiet && flat(gradientCell)) continue;
                     std::uint8_t bits = 0;
                     for (int corner = 0; corner < corners; ++corner) {
-                        const VolumeSampler::Cell c = s.CellAt(ix, iy, iz, corner, false);
+                        const VolumeSampler::Cell c = s.CellAt(ix, iy, iz, corner, Lookup::Sample);
                         if (static_cast<std::int32_t>(s.SampleCell(c)) <= limit) continue;
                         if (flatIsQuiet) {
-                            const Int3 g = s.GradientCell(s.CellAt(ix, iy, iz, corner, true));
+                            const Int3 g =
+                                s.GradientCell(s.CellAt(ix, iy, iz, corner, Lookup::Gradient));
                             if (g.x == 0 && g.y == 0 && g.z == 0) continue;
                         }
                         bits = static_cast<std::uint8_t>(bits | (1u << corner));

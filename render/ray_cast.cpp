@@ -174,7 +174,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
         VolumeSampler::Cell cell;
         std::uint32_t sample = 0;
         bool quiet;
-        if (!s.LocateCell(p, cell, false)) {
+        if (!s.LocateCell(p, cell, Lookup::Sample)) {
             quiet = c.quietLimit >= 0;  // outside samples are 0
             if (quiet && c.bricks) {
                 if (OpacitySpent(c, r)) return {r.acc, static_cast<std::int32_t>(i + 1)};

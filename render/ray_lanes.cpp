@@ -140,7 +140,7 @@ bool TakeSample(const RayContext& c, RayProgress& progress, const Point3& p, std
                 std::int32_t iy, std::int32_t iz, std::int32_t corner, const Point3& lightHalfway,
                 std::uint32_t i, std::int32_t stepCount, RayResult& result) {
     const VolumeSampler& s = c.sampler;
-    const VolumeSampler::Cell cell = s.CellAt(ix, iy, iz, corner, false);
+    const VolumeSampler::Cell cell = s.CellAt(ix, iy, iz, corner, Lookup::Sample);
     const std::uint8_t* v = s.Voxel(cell.ix, cell.iy, cell.iz);
     // With trilinear samples the sample and its gradient share the voxels
     // and partial sums.

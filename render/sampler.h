@@ -11,6 +11,10 @@
 
 namespace calyra {
 
+// What a cell is looked up for: on the mirror's middle slice a sample reads
+// the slice itself, a gradient the mirrored one.
+enum class Lookup { Sample, Gradient };
+
 struct VolumeSampler {
     const std::uint8_t* base = nullptr;  // voxel (x, y, z) at base + x*xStride + y*yStride + z
     std::int64_t xStride = 0;
@@ -32,22 +36,26 @@ struct VolumeSampler {
         bool mirrored;
     };
 
+    bool Mirrored(std::int32_t iz, Lookup lookup) const {
+        return mirror && (lookup == Lookup::Gradient ? iz >= halfZ : iz > halfZ);
+    }
+
     // Truncates p to a cell; false when the cell is not strictly inside.
-    bool Locate(const Point3& p, Cell& c, bool gradient) const {
-        if (!LocateCell(p, c, gradient)) return false;
+    bool Locate(const Point3& p, Cell& c, Lookup lookup) const {
+        if (!LocateCell(p, c, lookup)) return false;
         if (trilinear) SetHalfVoxel(p, c);
         return true;
     }
 
     // Locate without the half-voxel position: corner is 0.
-    bool LocateCell(const Point3& p, Cell& c, bool gradient) const {
+    bool LocateCell(const Point3& p, Cell& c, Lookup lookup) const {
         if (!(p.x >= 1.0f && p.y >= 1.0f && p.z >= 1.0f)) return false;
         if (!(p.x < 2147483648.0f && p.y < 2147483648.0f && p.z < 2147483648.0f)) return false;
         const auto ix = static_cast<std::int32_t>(p.x);
         const auto iy = static_cast<std::int32_t>(p.y);
         const auto iz = static_cast<std::int32_t>(p.z);
         if (ix >= dimX || iy >= dimY || iz >= dimZ) return false;
-        c.mirrored = mirror && (gradient ? iz >= halfZ : iz > halfZ);
+        c.mirrored = Mirrored(iz, lookup);
         c.ix = ix;
         c.iy = iy;
         c.rawZ = iz;
@@ -68,9 +76,9 @@ struct VolumeSampler {
     // The cell Locate gives for a position in cell (ix, iy, iz) whose
     // half-voxel position is `corner` (fx * 4 + fy * 2 + fz, each 0 or 1).
     Cell CellAt(std::int32_t ix, std::int32_t iy, std::int32_t iz, std::int32_t corner,
-                bool gradient) const {
+                Lookup lookup) const {
         Cell c;
-        c.mirrored = mirror && (gradient ? iz >= halfZ : iz > halfZ);
+        c.mirrored = Mirrored(iz, lookup);
         c.ix = ix;
         c.iy = iy;
         c.rawZ = iz;
@@ -129,12 +137,12 @@ struct VolumeSampler {
 
     std::uint32_t Sample(const Point3& p) const {
         Cell c;
-        return Locate(p, c, false) ? SampleCell(c) : 0u;
+        return Locate(p, c, Lookup::Sample) ? SampleCell(c) : 0u;
     }
 
     Int3 Gradient(const Point3& p) const {
         Cell c;
-        return Locate(p, c, true) ? GradientCell(c) : Int3{};
+        return Locate(p, c, Lookup::Gradient) ? GradientCell(c) : Int3{};
     }
 
     // c as Locate gives it for a gradient.

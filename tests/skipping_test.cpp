@@ -89,8 +89,8 @@ TEST_P(CellTableTest, EveryBitMatchesItsSample) {
         for (int iy = 1; iy < s.dimY; ++iy)
             for (int iz = 1; iz < s.dimZ; ++iz)
                 for (int corner = 0; corner < (s.trilinear ? 8 : 1); ++corner) {
-                    const auto c = s.CellAt(ix, iy, iz, corner, false);
-                    const Int3 g = s.GradientCell(s.CellAt(ix, iy, iz, corner, true));
+                    const auto c = s.CellAt(ix, iy, iz, corner, Lookup::Sample);
+                    const Int3 g = s.GradientCell(s.CellAt(ix, iy, iz, corner, Lookup::Gradient));
                     bool matters = static_cast<std::int32_t>(s.SampleCell(c)) > context.quietLimit;
                     if (context.flatIsQuiet) matters = matters && (g.x || g.y || g.z);
                     ASSERT_EQ(bricks.Loud(c), matters)
@@ -155,7 +155,7 @@ TEST_F(SkippingTest, TrilinearGradientsEqualDifferencesOfWeightedSums) {
             for (int iy = 1; iy < 24; ++iy)
                 for (int iz = 1; iz < 24; ++iz)
                     for (int corner = 0; corner < 8; ++corner) {
-                        const auto c = s.CellAt(ix, iy, iz, corner, true);
+                        const auto c = s.CellAt(ix, iy, iz, corner, Lookup::Gradient);
                         const std::uint8_t* v = s.Voxel(c.ix, c.iy, c.iz);
                         const std::int32_t s0 = s.WeightedSum(v, c.fx, c.fy, c.fz);
                         const std::int32_t gz = c.mirrored
