@@ -7,39 +7,42 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <type_traits>
 
 #include "formats/child_reader.h"
 #include "formats/readers.h"
+#include "formats/sample_types.h"
 
 namespace calyra::formats {
 namespace {
 
-SampleType TypeOf(itk::IOComponentEnum type, std::size_t bytes) {
-    using C = itk::IOComponentEnum;
-    switch (type) {
-        case C::UCHAR:
-            return SampleType::U8;
-        case C::CHAR:
-            return SampleType::I8;
-        case C::USHORT:
-            return SampleType::U16;
-        case C::SHORT:
-            return SampleType::I16;
-        case C::UINT:
-        case C::ULONG:
-        case C::ULONGLONG:
-            return bytes == 8 ? SampleType::U64 : SampleType::U32;
-        case C::INT:
-        case C::LONG:
-        case C::LONGLONG:
-            return bytes == 8 ? SampleType::I64 : SampleType::I32;
-        case C::FLOAT:
-            return SampleType::F32;
-        case C::DOUBLE:
-            return SampleType::F64;
-        default:
-            throw FormatError("its element type is not a number type");
-    }
+// The library names its integer types after C's, whose sizes vary: each
+// stands for the sample type of its size here.
+template <class T>
+constexpr SampleType IntegerOfSize() {
+    constexpr bool sign = std::is_signed_v<T>;
+    if constexpr (sizeof(T) == 8) return sign ? SampleType::I64 : SampleType::U64;
+    return sign ? SampleType::I32 : SampleType::U32;
+}
+
+using Component = itk::IOComponentEnum;
+constexpr SampleTypeCode<Component> kComponents[] = {
+    {Component::UCHAR, SampleType::U8},
+    {Component::CHAR, SampleType::I8},
+    {Component::USHORT, SampleType::U16},
+    {Component::SHORT, SampleType::I16},
+    {Component::UINT, IntegerOfSize<unsigned>()},
+    {Component::INT, IntegerOfSize<int>()},
+    {Component::ULONG, IntegerOfSize<unsigned long>()},
+    {Component::LONG, IntegerOfSize<long>()},
+    {Component::ULONGLONG, IntegerOfSize<unsigned long long>()},
+    {Component::LONGLONG, IntegerOfSize<long long>()},
+    {Component::FLOAT, SampleType::F32},
+    {Component::DOUBLE, SampleType::F64}};
+
+SampleType TypeOf(Component type) {
+    if (const std::optional<SampleType> sample = FindSampleType(kComponents, type)) return *sample;
+    throw FormatError("its element type is not a number type");
 }
 
 // Where the elements start in a file that holds its header too: after the
@@ -144,7 +147,7 @@ SourceVolume ReadMetaImageHere(const std::string& path, bool resample) {
             }
         }
         NoteFirstVolume(v);
-        v.type = TypeOf(io->GetComponentType(), io->GetComponentSize());
+        v.type = TypeOf(io->GetComponentType());
         MetaImage& meta = *io->GetMetaImagePointer();
         std::string dataFile;
         std::uint64_t offset = 0;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "formats/readers.h"
+#include "formats/sample_types.h"
 
 namespace calyra::formats {
 namespace {
@@ -33,32 +34,16 @@ std::string TakeLibraryError() {
     if (colon != std::string::npos && text.rfind('[', 0) == 0) text = text.substr(colon + 2);
     return text;
 }
+constexpr SampleTypeCode<int> kTypes[] = {
+    {nrrdTypeChar, SampleType::I8},   {nrrdTypeUChar, SampleType::U8},
+    {nrrdTypeShort, SampleType::I16}, {nrrdTypeUShort, SampleType::U16},
+    {nrrdTypeInt, SampleType::I32},   {nrrdTypeUInt, SampleType::U32},
+    {nrrdTypeLLong, SampleType::I64}, {nrrdTypeULLong, SampleType::U64},
+    {nrrdTypeFloat, SampleType::F32}, {nrrdTypeDouble, SampleType::F64}};
 
 SampleType TypeOf(int nrrdType) {
-    switch (nrrdType) {
-        case nrrdTypeChar:
-            return SampleType::I8;
-        case nrrdTypeUChar:
-            return SampleType::U8;
-        case nrrdTypeShort:
-            return SampleType::I16;
-        case nrrdTypeUShort:
-            return SampleType::U16;
-        case nrrdTypeInt:
-            return SampleType::I32;
-        case nrrdTypeUInt:
-            return SampleType::U32;
-        case nrrdTypeLLong:
-            return SampleType::I64;
-        case nrrdTypeULLong:
-            return SampleType::U64;
-        case nrrdTypeFloat:
-            return SampleType::F32;
-        case nrrdTypeDouble:
-            return SampleType::F64;
-        default:
-            throw FormatError("its sample type is not a number type");
-    }
+    if (const std::optional<SampleType> type = FindSampleType(kTypes, nrrdType)) return *type;
+    throw FormatError("its sample type is not a number type");
 }
 
 // Axes whose kind says they hold the components of one value (colour, vector).

@@ -14,26 +14,12 @@
 #include <sys/mman.h>
 #endif
 
+#include "formats/sample_types.h"
+
 namespace calyra::formats {
 
 std::size_t SampleBytes(SampleType type) {
-    switch (type) {
-        case SampleType::U8:
-        case SampleType::I8:
-            return 1;
-        case SampleType::U16:
-        case SampleType::I16:
-            return 2;
-        case SampleType::U32:
-        case SampleType::I32:
-        case SampleType::F32:
-            return 4;
-        case SampleType::U64:
-        case SampleType::I64:
-        case SampleType::F64:
-            return 8;
-    }
-    return 1;
+    return DispatchType(type, [](auto zero) { return sizeof zero; });
 }
 
 namespace {
