@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <type_traits>
 
 #include "formats/child_reader.h"
@@ -48,14 +47,11 @@ SampleType TypeOf(Component type) {
 // Where the elements start in a file that holds its header too: after the
 // ElementDataFile line, the header's last.
 std::uint64_t LocalDataOffset(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    std::uint64_t offset = 0;
-    while (offset < (std::uint64_t{1} << 24) && std::getline(in, line)) {
-        offset += line.size() + 1;
-        if (line.find("ElementDataFile") != std::string::npos) return offset;
-    }
-    throw FormatError("its header has no ElementDataFile line");
+    const auto offset = HeaderEnd(path, [](const std::string& line) {
+        return line.find("ElementDataFile") != std::string::npos;
+    });
+    if (!offset) throw FormatError("its header has no ElementDataFile line");
+    return *offset;
 }
 
 // Header lines the library cannot take. It keeps up to 10 dims in fixed
@@ -72,11 +68,7 @@ void CheckHeaderLines(const std::string& path) {
         if (first == std::string::npos) return std::string();
         return text.substr(first, text.find_last_not_of(" \t\r") + 1 - first);
     };
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    std::uint64_t offset = 0;
-    while (offset < (std::uint64_t{1} << 24) && std::getline(in, line)) {
-        offset += line.size() + 1;
+    HeaderEnd(path, [&](const std::string& line) {
         const std::size_t separator = line.find_first_of("=:");
         const std::string key = trimmed(line.substr(0, separator));
         const std::string value =
@@ -85,17 +77,18 @@ void CheckHeaderLines(const std::string& path) {
             throw FormatError("its header has a field name of " + std::to_string(key.size()) +
                               " characters");
         }
-        if (key == "ElementDataFile") return;
+        if (key == "ElementDataFile") return true;
         if (value.size() >= kBuffer) {
             throw FormatError("its header field " + key + " has a value of " +
                               std::to_string(value.size()) + " characters");
         }
-        if (strcasecmp(key.c_str(), "NDims") != 0) continue;
+        if (strcasecmp(key.c_str(), "NDims") != 0) return false;
         const double n = std::strtod(value.c_str(), nullptr);
         if (!(n >= 1 && n <= 10) || n != std::floor(n)) {
             throw FormatError("its NDims of " + value + " is not 1 to 10");
         }
-    }
+        return false;
+    });
 }
 
 // The file holding the elements, where they start and how many bytes of it

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "formats/readers.h"
@@ -34,6 +33,7 @@ std::string TakeLibraryError() {
     if (colon != std::string::npos && text.rfind('[', 0) == 0) text = text.substr(colon + 2);
     return text;
 }
+
 constexpr SampleTypeCode<int> kTypes[] = {
     {nrrdTypeChar, SampleType::I8},   {nrrdTypeUChar, SampleType::U8},
     {nrrdTypeShort, SampleType::I16}, {nrrdTypeUShort, SampleType::U16},
@@ -115,14 +115,10 @@ std::uint64_t AvailableBytes(const std::string& path, const NrrdIoState& nio, bo
 // Bytes before the data in a file that holds its header too: the header
 // ends at its first empty line.
 std::uint64_t AttachedDataOffset(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    std::uint64_t offset = 0;
-    while (offset < (std::uint64_t{1} << 24) && std::getline(in, line)) {
-        offset += line.size() + 1;
-        if (line.empty() || line == "\r") return offset;
-    }
-    throw FormatError("its header does not end");
+    const auto offset =
+        HeaderEnd(path, [](const std::string& line) { return line.empty() || line == "\r"; });
+    if (!offset) throw FormatError("its header does not end");
+    return *offset;
 }
 
 // gzip data must inflate to exactly the promised bytes: the library reads
