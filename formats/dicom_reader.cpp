@@ -16,9 +16,11 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <type_traits>
 
 #include "formats/child_reader.h"
 #include "formats/readers.h"
+#include "formats/sample_types.h"
 
 namespace calyra::formats {
 namespace {
@@ -420,29 +422,20 @@ void CheckPixelFormat(const gdcm::PixelFormat& pf, const std::string& name) {
     }
 }
 
+// 1-bit samples are unpacked to a byte each.
+constexpr SampleTypeCode<gdcm::PixelFormat::ScalarType> kScalarTypes[] = {
+    {gdcm::PixelFormat::UINT8, SampleType::U8},   {gdcm::PixelFormat::SINGLEBIT, SampleType::U8},
+    {gdcm::PixelFormat::INT8, SampleType::I8},    {gdcm::PixelFormat::UINT16, SampleType::U16},
+    {gdcm::PixelFormat::INT16, SampleType::I16},  {gdcm::PixelFormat::UINT32, SampleType::U32},
+    {gdcm::PixelFormat::INT32, SampleType::I32},  {gdcm::PixelFormat::FLOAT32, SampleType::F32},
+    {gdcm::PixelFormat::FLOAT64, SampleType::F64}};
+
 SampleType TypeOf(const gdcm::PixelFormat& pf) {
-    switch (pf.GetScalarType()) {
-        case gdcm::PixelFormat::UINT8:
-        case gdcm::PixelFormat::SINGLEBIT:
-            return SampleType::U8;
-        case gdcm::PixelFormat::INT8:
-            return SampleType::I8;
-        case gdcm::PixelFormat::UINT16:
-            return SampleType::U16;
-        case gdcm::PixelFormat::INT16:
-            return SampleType::I16;
-        case gdcm::PixelFormat::UINT32:
-            return SampleType::U32;
-        case gdcm::PixelFormat::INT32:
-            return SampleType::I32;
-        case gdcm::PixelFormat::FLOAT32:
-            return SampleType::F32;
-        case gdcm::PixelFormat::FLOAT64:
-            return SampleType::F64;
-        default:
-            throw FormatError(std::string("its pixel format ") + pf.GetScalarTypeAsString() +
-                              " is not supported");
+    if (const std::optional<SampleType> type = FindSampleType(kScalarTypes, pf.GetScalarType())) {
+        return *type;
     }
+    throw FormatError(std::string("its pixel format ") + pf.GetScalarTypeAsString() +
+                      " is not supported");
 }
 
 // Keeps the stored bits of integer samples (sign-extended when signed).
@@ -497,22 +490,13 @@ void ReadPixels(const Slice& slice, const gdcm::PixelFormat& expected, bool bina
     const std::size_t count = bytes / pf.GetPixelSize();
     const unsigned stored = pf.GetBitsStored();
     if (unsigned(pf.GetHighBit()) + 1 != stored) return;
-    switch (pf.GetScalarType()) {
-        case gdcm::PixelFormat::UINT16:
-            KeepStoredBits(reinterpret_cast<std::uint16_t*>(out), count, stored);
-            break;
-        case gdcm::PixelFormat::INT16:
-            KeepStoredBits(reinterpret_cast<std::int16_t*>(out), count, stored);
-            break;
-        case gdcm::PixelFormat::UINT32:
-            KeepStoredBits(reinterpret_cast<std::uint32_t*>(out), count, stored);
-            break;
-        case gdcm::PixelFormat::INT32:
-            KeepStoredBits(reinterpret_cast<std::int32_t*>(out), count, stored);
-            break;
-        default:
-            break;
-    }
+    // 8-bit samples are kept as the library gives them.
+    DispatchType(TypeOf(pf), [&](auto zero) {
+        using T = decltype(zero);
+        if constexpr (std::is_integral_v<T> && (sizeof(T) == 2 || sizeof(T) == 4)) {
+            KeepStoredBits(reinterpret_cast<T*>(out), count, stored);
+        }
+    });
 }
 
 }  // namespace

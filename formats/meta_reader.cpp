@@ -6,53 +6,52 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <type_traits>
 
 #include "formats/child_reader.h"
 #include "formats/readers.h"
+#include "formats/sample_types.h"
 
 namespace calyra::formats {
 namespace {
 
-SampleType TypeOf(itk::IOComponentEnum type, std::size_t bytes) {
-    using C = itk::IOComponentEnum;
-    switch (type) {
-        case C::UCHAR:
-            return SampleType::U8;
-        case C::CHAR:
-            return SampleType::I8;
-        case C::USHORT:
-            return SampleType::U16;
-        case C::SHORT:
-            return SampleType::I16;
-        case C::UINT:
-        case C::ULONG:
-        case C::ULONGLONG:
-            return bytes == 8 ? SampleType::U64 : SampleType::U32;
-        case C::INT:
-        case C::LONG:
-        case C::LONGLONG:
-            return bytes == 8 ? SampleType::I64 : SampleType::I32;
-        case C::FLOAT:
-            return SampleType::F32;
-        case C::DOUBLE:
-            return SampleType::F64;
-        default:
-            throw FormatError("its element type is not a number type");
-    }
+// The library names its integer types after C's, whose sizes vary: each
+// stands for the sample type of its size here.
+template <class T>
+constexpr SampleType IntegerOfSize() {
+    constexpr bool sign = std::is_signed_v<T>;
+    if constexpr (sizeof(T) == 8) return sign ? SampleType::I64 : SampleType::U64;
+    return sign ? SampleType::I32 : SampleType::U32;
+}
+
+using Component = itk::IOComponentEnum;
+constexpr SampleTypeCode<Component> kComponents[] = {
+    {Component::UCHAR, SampleType::U8},
+    {Component::CHAR, SampleType::I8},
+    {Component::USHORT, SampleType::U16},
+    {Component::SHORT, SampleType::I16},
+    {Component::UINT, IntegerOfSize<unsigned>()},
+    {Component::INT, IntegerOfSize<int>()},
+    {Component::ULONG, IntegerOfSize<unsigned long>()},
+    {Component::LONG, IntegerOfSize<long>()},
+    {Component::ULONGLONG, IntegerOfSize<unsigned long long>()},
+    {Component::LONGLONG, IntegerOfSize<long long>()},
+    {Component::FLOAT, SampleType::F32},
+    {Component::DOUBLE, SampleType::F64}};
+
+SampleType TypeOf(Component type) {
+    if (const std::optional<SampleType> sample = FindSampleType(kComponents, type)) return *sample;
+    throw FormatError("its element type is not a number type");
 }
 
 // Where the elements start in a file that holds its header too: after the
 // ElementDataFile line, the header's last.
 std::uint64_t LocalDataOffset(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    std::uint64_t offset = 0;
-    while (offset < (std::uint64_t{1} << 24) && std::getline(in, line)) {
-        offset += line.size() + 1;
-        if (line.find("ElementDataFile") != std::string::npos) return offset;
-    }
-    throw FormatError("its header has no ElementDataFile line");
+    const auto offset = HeaderEnd(path, [](const std::string& line) {
+        return line.find("ElementDataFile") != std::string::npos;
+    });
+    if (!offset) throw FormatError("its header has no ElementDataFile line");
+    return *offset;
 }
 
 // Header lines the library cannot take. It keeps up to 10 dims in fixed
@@ -69,11 +68,7 @@ void CheckHeaderLines(const std::string& path) {
         if (first == std::string::npos) return std::string();
         return text.substr(first, text.find_last_not_of(" \t\r") + 1 - first);
     };
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    std::uint64_t offset = 0;
-    while (offset < (std::uint64_t{1} << 24) && std::getline(in, line)) {
-        offset += line.size() + 1;
+    HeaderEnd(path, [&](const std::string& line) {
         const std::size_t separator = line.find_first_of("=:");
         const std::string key = trimmed(line.substr(0, separator));
         const std::string value =
@@ -82,17 +77,18 @@ void CheckHeaderLines(const std::string& path) {
             throw FormatError("its header has a field name of " + std::to_string(key.size()) +
                               " characters");
         }
-        if (key == "ElementDataFile") return;
+        if (key == "ElementDataFile") return true;
         if (value.size() >= kBuffer) {
             throw FormatError("its header field " + key + " has a value of " +
                               std::to_string(value.size()) + " characters");
         }
-        if (strcasecmp(key.c_str(), "NDims") != 0) continue;
+        if (strcasecmp(key.c_str(), "NDims") != 0) return false;
         const double n = std::strtod(value.c_str(), nullptr);
         if (!(n >= 1 && n <= 10) || n != std::floor(n)) {
             throw FormatError("its NDims of " + value + " is not 1 to 10");
         }
-    }
+        return false;
+    });
 }
 
 // The file holding the elements, where they start and how many bytes of it
@@ -144,7 +140,7 @@ SourceVolume ReadMetaImageHere(const std::string& path, bool resample) {
             }
         }
         NoteFirstVolume(v);
-        v.type = TypeOf(io->GetComponentType(), io->GetComponentSize());
+        v.type = TypeOf(io->GetComponentType());
         MetaImage& meta = *io->GetMetaImagePointer();
         std::string dataFile;
         std::uint64_t offset = 0;

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "formats/readers.h"
+#include "formats/sample_types.h"
 
 namespace calyra::formats {
 namespace {
@@ -18,28 +19,16 @@ struct ImageDeleter {
     void operator()(nifti_image* nim) const { nifti_image_free(nim); }
 };
 
+// The data types of one number per voxel.
+constexpr SampleTypeCode<int> kDataTypes[] = {
+    {DT_UINT8, SampleType::U8},   {DT_INT8, SampleType::I8},    {DT_UINT16, SampleType::U16},
+    {DT_INT16, SampleType::I16},  {DT_UINT32, SampleType::U32}, {DT_INT32, SampleType::I32},
+    {DT_UINT64, SampleType::U64}, {DT_INT64, SampleType::I64},  {DT_FLOAT32, SampleType::F32},
+    {DT_FLOAT64, SampleType::F64}};
+
 SampleType TypeOf(int datatype) {
+    if (const std::optional<SampleType> type = FindSampleType(kDataTypes, datatype)) return *type;
     switch (datatype) {
-        case DT_UINT8:
-            return SampleType::U8;
-        case DT_INT8:
-            return SampleType::I8;
-        case DT_UINT16:
-            return SampleType::U16;
-        case DT_INT16:
-            return SampleType::I16;
-        case DT_UINT32:
-            return SampleType::U32;
-        case DT_INT32:
-            return SampleType::I32;
-        case DT_UINT64:
-            return SampleType::U64;
-        case DT_INT64:
-            return SampleType::I64;
-        case DT_FLOAT32:
-            return SampleType::F32;
-        case DT_FLOAT64:
-            return SampleType::F64;
         case DT_RGB24:
         case DT_RGBA32:
             throw FormatError("it holds colour values");

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "formats/readers.h"
+#include "formats/sample_types.h"
 
 namespace calyra::formats {
 namespace {
@@ -34,31 +34,16 @@ std::string TakeLibraryError() {
     return text;
 }
 
+constexpr SampleTypeCode<int> kTypes[] = {
+    {nrrdTypeChar, SampleType::I8},   {nrrdTypeUChar, SampleType::U8},
+    {nrrdTypeShort, SampleType::I16}, {nrrdTypeUShort, SampleType::U16},
+    {nrrdTypeInt, SampleType::I32},   {nrrdTypeUInt, SampleType::U32},
+    {nrrdTypeLLong, SampleType::I64}, {nrrdTypeULLong, SampleType::U64},
+    {nrrdTypeFloat, SampleType::F32}, {nrrdTypeDouble, SampleType::F64}};
+
 SampleType TypeOf(int nrrdType) {
-    switch (nrrdType) {
-        case nrrdTypeChar:
-            return SampleType::I8;
-        case nrrdTypeUChar:
-            return SampleType::U8;
-        case nrrdTypeShort:
-            return SampleType::I16;
-        case nrrdTypeUShort:
-            return SampleType::U16;
-        case nrrdTypeInt:
-            return SampleType::I32;
-        case nrrdTypeUInt:
-            return SampleType::U32;
-        case nrrdTypeLLong:
-            return SampleType::I64;
-        case nrrdTypeULLong:
-            return SampleType::U64;
-        case nrrdTypeFloat:
-            return SampleType::F32;
-        case nrrdTypeDouble:
-            return SampleType::F64;
-        default:
-            throw FormatError("its sample type is not a number type");
-    }
+    if (const std::optional<SampleType> type = FindSampleType(kTypes, nrrdType)) return *type;
+    throw FormatError("its sample type is not a number type");
 }
 
 // Axes whose kind says they hold the components of one value (colour, vector).
@@ -130,14 +115,10 @@ std::uint64_t AvailableBytes(const std::string& path, const NrrdIoState& nio, bo
 // Bytes before the data in a file that holds its header too: the header
 // ends at its first empty line.
 std::uint64_t AttachedDataOffset(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    std::uint64_t offset = 0;
-    while (offset < (std::uint64_t{1} << 24) && std::getline(in, line)) {
-        offset += line.size() + 1;
-        if (line.empty() || line == "\r") return offset;
-    }
-    throw FormatError("its header does not end");
+    const auto offset =
+        HeaderEnd(path, [](const std::string& line) { return line.empty() || line == "\r"; });
+    if (!offset) throw FormatError("its header does not end");
+    return *offset;
 }
 
 // gzip data must inflate to exactly the promised bytes: the library reads

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -14,26 +15,12 @@
 #include <sys/mman.h>
 #endif
 
+#include "formats/sample_types.h"
+
 namespace calyra::formats {
 
 std::size_t SampleBytes(SampleType type) {
-    switch (type) {
-        case SampleType::U8:
-        case SampleType::I8:
-            return 1;
-        case SampleType::U16:
-        case SampleType::I16:
-            return 2;
-        case SampleType::U32:
-        case SampleType::I32:
-        case SampleType::F32:
-            return 4;
-        case SampleType::U64:
-        case SampleType::I64:
-        case SampleType::F64:
-            return 8;
-    }
-    return 1;
+    return DispatchType(type, [](auto zero) { return sizeof zero; });
 }
 
 namespace {
@@ -198,6 +185,18 @@ void CheckCompressedLength(const std::string& path, std::uint64_t offset, std::u
     // or a stream cut off before it. The libraries fail on these too, some
     // without freeing what they hold.
     if (status != Z_STREAM_END) throw FormatError("its compressed data are damaged or cut short");
+}
+
+std::optional<std::uint64_t> HeaderEnd(const std::string& path,
+                                       const std::function<bool(const std::string&)>& isLast) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    std::uint64_t offset = 0;
+    while (offset < (std::uint64_t{1} << 24) && std::getline(in, line)) {
+        offset += line.size() + 1;
+        if (isLast(line)) return offset;
+    }
+    return std::nullopt;
 }
 
 std::uint64_t RegularFileBytes(const std::string& path, const char* what) {

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -85,6 +87,12 @@ void NoteFirstVolume(SourceVolume& volume);
 // truncated, one that goes on past the promise is refused before it can
 // expand any further.
 void CheckCompressedLength(const std::string& path, std::uint64_t offset, std::uint64_t promised);
+
+// Where data attached to a text header start: the bytes up to the end of
+// the first line (its newline included) that isLast takes for the header's
+// last. None when no line of the first 16 MiB is.
+std::optional<std::uint64_t> HeaderEnd(const std::string& path,
+                                       const std::function<bool(const std::string&)>& isLast);
 
 // Size of a regular file; throws (naming what it is) for anything else.
 std::uint64_t RegularFileBytes(const std::string& path, const char* what);

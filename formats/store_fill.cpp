@@ -7,6 +7,8 @@
 #include <limits>
 #include <vector>
 
+#include "formats/sample_types.h"
+
 namespace calyra::formats {
 namespace {
 
@@ -64,33 +66,6 @@ void AddSliceRange(const SourceVolume& v, std::int64_t k, Range& range) {
 template <class T>
 void AddRange(const SourceVolume& v, Range& range) {
     for (std::int64_t k = 0; k < v.dims[2]; ++k) AddSliceRange<T>(v, k, range);
-}
-
-template <class F>
-decltype(auto) DispatchType(SampleType type, F&& f) {
-    switch (type) {
-        case SampleType::U8:
-            return f(std::uint8_t{});
-        case SampleType::I8:
-            return f(std::int8_t{});
-        case SampleType::U16:
-            return f(std::uint16_t{});
-        case SampleType::I16:
-            return f(std::int16_t{});
-        case SampleType::U32:
-            return f(std::uint32_t{});
-        case SampleType::I32:
-            return f(std::int32_t{});
-        case SampleType::U64:
-            return f(std::uint64_t{});
-        case SampleType::I64:
-            return f(std::int64_t{});
-        case SampleType::F32:
-            return f(float{});
-        case SampleType::F64:
-            break;
-    }
-    return f(double{});
 }
 
 // Maps slice k into out (dims[0] x dims[1] bytes, x fastest). Types of at

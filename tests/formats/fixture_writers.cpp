@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "formats/sample_types.h"
+
 namespace calyra::test {
 namespace {
 
@@ -56,24 +58,31 @@ void WriteTyped(const Volume& v, const std::string& path, itk::ImageIOBase* io) 
     writer->Update();
 }
 
+using formats::SampleType;
+
+// What each pixel type is written as: the readers' sample type (for its C++
+// type) and the NIfTI data type.
+struct PixelCodes {
+    PixelType pixel;
+    SampleType sample;
+    int nifti;
+};
+constexpr PixelCodes kPixelCodes[] = {
+    {PixelType::U8, SampleType::U8, DT_UINT8},    {PixelType::I8, SampleType::I8, DT_INT8},
+    {PixelType::U16, SampleType::U16, DT_UINT16}, {PixelType::I16, SampleType::I16, DT_INT16},
+    {PixelType::I32, SampleType::I32, DT_INT32},  {PixelType::F32, SampleType::F32, DT_FLOAT32},
+    {PixelType::F64, SampleType::F64, DT_FLOAT64}};
+
+const PixelCodes& CodesOf(PixelType t) {
+    for (const PixelCodes& codes : kPixelCodes) {
+        if (codes.pixel == t) return codes;
+    }
+    throw std::logic_error("no codes for pixel type " + std::to_string(int(t)));
+}
+
 template <class F>
 void Dispatch(PixelType t, F&& f) {
-    switch (t) {
-        case PixelType::U8:
-            return f(std::uint8_t{});
-        case PixelType::I8:
-            return f(std::int8_t{});
-        case PixelType::U16:
-            return f(std::uint16_t{});
-        case PixelType::I16:
-            return f(std::int16_t{});
-        case PixelType::I32:
-            return f(std::int32_t{});
-        case PixelType::F32:
-            return f(float{});
-        case PixelType::F64:
-            return f(double{});
-    }
+    formats::DispatchType(CodesOf(t).sample, f);
 }
 
 bool EndsWith(const std::string& s, const std::string& suffix) {
@@ -99,32 +108,8 @@ void WriteWithToolkit(const Volume& v, const std::string& path) {
 
 void WriteNifti(const Volume& v, const std::string& path, int version, double slope,
                 double intercept, int volumes) {
-    int datatype = DT_UINT8;
-    switch (v.type) {
-        case PixelType::U8:
-            datatype = DT_UINT8;
-            break;
-        case PixelType::I8:
-            datatype = DT_INT8;
-            break;
-        case PixelType::U16:
-            datatype = DT_UINT16;
-            break;
-        case PixelType::I16:
-            datatype = DT_INT16;
-            break;
-        case PixelType::I32:
-            datatype = DT_INT32;
-            break;
-        case PixelType::F32:
-            datatype = DT_FLOAT32;
-            break;
-        case PixelType::F64:
-            datatype = DT_FLOAT64;
-            break;
-    }
     const int64_t dims[8] = {volumes > 1 ? 4 : 3, v.nx, v.ny, v.nz, volumes, 1, 1, 1};
-    nifti_image* nim = nifti_make_new_nim(dims, datatype, 1);
+    nifti_image* nim = nifti_make_new_nim(dims, CodesOf(v.type).nifti, 1);
     nim->pixdim[1] = nim->dx = v.spacing[0];
     nim->pixdim[2] = nim->dy = v.spacing[1];
     nim->pixdim[3] = nim->dz = v.spacing[2];

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -80,47 +81,44 @@ std::string NiftiHeader(int nx, int ny, int nz) {
     return h;
 }
 
+using Make = std::function<void(const std::string& path)>;
+
+// A file of just this text.
+Make Text(std::string text) {
+    return [text](const std::string& p) { std::ofstream(p) << text; };
+}
+
+// A text header followed by gzip data of `zeros` zero bytes.
+Make TextThenGzip(std::string header, std::size_t zeros) {
+    return [header, zeros](const std::string& p) {
+        std::ofstream(p) << header;
+        WriteGzip(p + ".gz", "", zeros);
+        std::ifstream in(p + ".gz", std::ios::binary);
+        std::ofstream(p, std::ios::app | std::ios::binary) << in.rdbuf();
+    };
+}
+
 struct Hostile {
     const char* name;
-    void (*make)(const std::string& path);
+    Make make;
 };
 
 const Hostile kHostile[] = {
-    {"short.nrrd",
-     [](const std::string& p) {
-         std::ofstream(p)
-             << "NRRD0004\ntype: uint16\ndimension: 3\nsizes: 100 100 100\nencoding: raw\n"
-                "endian: little\n\n0123456789";
-     }},
+    {"short.nrrd", Text("NRRD0004\ntype: uint16\ndimension: 3\nsizes: 100 100 100\nencoding: raw\n"
+                        "endian: little\n\n0123456789")},
     {"overflow.nrrd",
-     [](const std::string& p) {
-         std::ofstream(p)
-             << "NRRD0004\ntype: double\ndimension: 3\nsizes: 4294967295 4294967295 4294967295\n"
-                "encoding: raw\nendian: little\n\n0123456789";
-     }},
+     Text("NRRD0004\ntype: double\ndimension: 3\nsizes: 4294967295 4294967295 4294967295\n"
+          "encoding: raw\nendian: little\n\n0123456789")},
     {"bound.nrrd",
-     [](const std::string& p) {
-         std::ofstream(p)
-             << "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 3000 3000 3000\nencoding: gzip\n\n";
-         WriteGzip(p + ".tmp", "", 1 << 20);
-         std::ifstream in(p + ".tmp", std::ios::binary);
-         std::ofstream(p, std::ios::app | std::ios::binary) << in.rdbuf();
-     }},
-    {"device.nhdr",
-     [](const std::string& p) {
-         std::ofstream(p) << "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 64 64 64\nencoding: raw\n"
-                             "data file: /dev/zero\n\n";
-     }},
+     TextThenGzip("NRRD0004\ntype: uchar\ndimension: 3\nsizes: 3000 3000 3000\nencoding: gzip\n\n",
+                  1 << 20)},
+    {"device.nhdr", Text("NRRD0004\ntype: uchar\ndimension: 3\nsizes: 64 64 64\nencoding: raw\n"
+                         "data file: /dev/zero\n\n")},
     {"bomb.nii.gz",
      [](const std::string& p) { WriteGzip(p, NiftiHeader(16, 16, 16), std::size_t(64) << 20); }},
     {"bomb.nrrd",
-     [](const std::string& p) {
-         std::ofstream(p)
-             << "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 16 16 16\nencoding: gzip\n\n";
-         WriteGzip(p + ".gz", "", std::size_t(64) << 20);
-         std::ifstream in(p + ".gz", std::ios::binary);
-         std::ofstream(p, std::ios::app | std::ios::binary) << in.rdbuf();
-     }},
+     TextThenGzip("NRRD0004\ntype: uchar\ndimension: 3\nsizes: 16 16 16\nencoding: gzip\n\n",
+                  std::size_t(64) << 20)},
     {"bomb.mha",
      [](const std::string& p) {
          std::ofstream(p)
@@ -136,16 +134,9 @@ const Hostile kHostile[] = {
      }},
     {"promise.nii.gz",
      [](const std::string& p) { WriteGzip(p, NiftiHeader(30000, 30000, 30000), 1 << 16); }},
-    {"short.nii",
-     [](const std::string& p) {
-         std::ofstream(p, std::ios::binary) << NiftiHeader(200, 200, 200) << "abc";
-     }},
-    {"short.mha",
-     [](const std::string& p) {
-         std::ofstream(p)
-             << "ObjectType = Image\nNDims = 3\nDimSize = 300 300 300\nElementType = MET_SHORT\n"
-                "ElementDataFile = LOCAL\nxyz";
-     }},
+    {"short.nii", Text(NiftiHeader(200, 200, 200) + "abc")},
+    {"short.mha", Text("ObjectType = Image\nNDims = 3\nDimSize = 300 300 300\n"
+                       "ElementType = MET_SHORT\nElementDataFile = LOCAL\nxyz")},
     {"pages.tif",
      [](const std::string& p) {
          TIFF* t = TIFFOpen(p.c_str(), "w");
@@ -174,7 +165,7 @@ const Hostile kHostile[] = {
          WriteDicomSeries(a, p, {"s1", "s2"}, "1.2.826.0.1.3680043.2.1125.9", 1);
          WriteDicomSeries(b, p, {"s3", "s4"}, "1.2.826.0.1.3680043.2.1125.9", 1);
      }},
-    {"unknown.xyz", [](const std::string& p) { std::ofstream(p) << "hello"; }},
+    {"unknown.xyz", Text("hello")},
 };
 
 class HostileFile : public ::testing::TestWithParam<Hostile> {};
