@@ -165,13 +165,15 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
     }
     RayProgress r;
     RayResult result;
+    // Set by every step that samples inside; defined from the start so that
+    // no path reads an unset cell.
+    VolumeSampler::Cell cell{};
     for (std::uint32_t i = first; static_cast<std::int64_t>(i) < stepCount; ++i) {
         // Every step advances by the same addition, whether it samples or not.
         p.x += rayDir.x;
         p.y += rayDir.y;
         p.z += rayDir.z;
 
-        VolumeSampler::Cell cell;
         std::uint32_t sample = 0;
         bool quiet;
         if (!s.LocateCell(p, cell, Lookup::Sample)) {

@@ -60,6 +60,8 @@ struct VolumeSampler {
         c.iy = iy;
         c.rawZ = iz;
         c.iz = c.mirrored ? dimZ - 1 - iz : iz;
+        // Read only with trilinear samples, which SetHalfVoxel then sets.
+        c.fx = c.fy = c.fz = 0;
         c.corner = 0;
         return true;
     }
