@@ -354,8 +354,7 @@ void RenderWindow::mouseMoveEvent(QMouseEvent* event) {
     stereoMovePending = 1;
     stereoSecondRow = static_cast<std::uint16_t>(position.y());
     shownSecondRow = stereoSecondRow;
-    renderPending = true;
-    InvalidateWindow(this, Background::Keep);
+    RequestRender(Background::Keep);
 }
 
 }  // namespace calyra::ui
