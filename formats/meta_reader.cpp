@@ -68,7 +68,7 @@ void CheckHeaderLines(const std::string& path) {
         if (first == std::string::npos) return std::string();
         return text.substr(first, text.find_last_not_of(" \t\r") + 1 - first);
     };
-    HeaderEnd(path, [&](const std::string& line) {
+    const auto end = HeaderEnd(path, [&](const std::string& line) {
         const std::size_t separator = line.find_first_of("=:");
         const std::string key = trimmed(line.substr(0, separator));
         const std::string value =
@@ -89,6 +89,8 @@ void CheckHeaderLines(const std::string& path) {
         }
         return false;
     });
+    // Lines past the scan were not checked, and the library would read them.
+    if (!end) throw FormatError("its header has no ElementDataFile line");
 }
 
 // The file holding the elements, where they start and how many bytes of it

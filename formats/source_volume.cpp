@@ -189,12 +189,27 @@ void CheckCompressedLength(const std::string& path, std::uint64_t offset, std::u
 
 std::optional<std::uint64_t> HeaderEnd(const std::string& path,
                                        const std::function<bool(const std::string&)>& isLast) {
+    constexpr std::uint64_t kLimit = std::uint64_t{1} << 24;
     std::ifstream in(path, std::ios::binary);
+    std::streambuf* bytes = in.rdbuf();
     std::string line;
-    std::uint64_t offset = 0;
-    while (offset < (std::uint64_t{1} << 24) && std::getline(in, line)) {
+    std::uint64_t offset = 0;  // where the current line starts
+    // Byte by byte, so that a file without newlines is not read whole into
+    // one line: the scan stops at the limit, inside a line or not.
+    while (offset + line.size() < kLimit) {
+        const int c = in ? bytes->sbumpc() : std::char_traits<char>::eof();
+        if (c == std::char_traits<char>::eof()) {
+            // A last line without its newline counts as if it had one.
+            if (!line.empty() && isLast(line)) return offset + line.size() + 1;
+            return std::nullopt;
+        }
+        if (c != '\n') {
+            line.push_back(static_cast<char>(c));
+            continue;
+        }
         offset += line.size() + 1;
         if (isLast(line)) return offset;
+        line.clear();
     }
     return std::nullopt;
 }

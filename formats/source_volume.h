@@ -90,7 +90,7 @@ void CheckCompressedLength(const std::string& path, std::uint64_t offset, std::u
 
 // Where data attached to a text header start: the bytes up to the end of
 // the first line (its newline included) that isLast takes for the header's
-// last. None when no line of the first 16 MiB is.
+// last. None when no line within the first 16 MiB is.
 std::optional<std::uint64_t> HeaderEnd(const std::string& path,
                                        const std::function<bool(const std::string&)>& isLast);
 

@@ -543,6 +543,14 @@ TEST_F(FormatsTest, AMetaImageFieldTooLongForTheLibrarysBuffersIsRefused) {
         messages_.clear();
         EXPECT_TRUE(Refused(Path("long.mha"), f.message));
     }
+    // The header scan stops at 16 MiB, here inside a line, and the library
+    // would read the unchecked rest.
+    std::ofstream(Path("endless.mha"), std::ios::binary)
+        << body << "Comment = " << std::string(std::size_t{17} << 20, 'x')
+        << "\nElementDataFile = LOCAL\n"
+        << std::string(8, '\1');
+    messages_.clear();
+    EXPECT_TRUE(Refused(Path("endless.mha"), "its header has no ElementDataFile line"));
     std::string folder;
     for (int i = 0; i < 100; ++i) folder += "abc/";
     fs::create_directories(Path(folder));
