@@ -67,10 +67,8 @@ class WorkerPool {
 
     void Work(std::uint64_t seen) {
         for (;;) {
-            std::unique_lock<std::mutex> lock(mutex_);
-            lock.unlock();
             SpinWhile([&] { return published_.load(std::memory_order_acquire) == seen; });
-            lock.lock();
+            std::unique_lock<std::mutex> lock(mutex_);
             wake_.wait(lock, [&] { return generation_ != seen; });
             seen = generation_;
             if (stopping_) return;

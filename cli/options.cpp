@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/named_values.h"
 #include "picture/picture_file.h"
 #include "volume/model_type.h"
 
@@ -62,37 +63,17 @@ std::string Joined(const Table& table, const char* separator, Name name) {
     return text;
 }
 
-// The geometry moves that take numbers: how many, and which move.
+// The geometry moves that take numbers: which move, and how many.
 struct Move {
-    std::string_view name;
     GeometryOp::Kind kind;
     int count;
 };
-constexpr Move kMoves[] = {
-    {"--rotate-world", GeometryOp::RotateWorld, 2},
-    {"--rotate-plane", GeometryOp::RotatePlane, 2},
-    {"--rotate-plane-xyz", GeometryOp::RotatePlaneXYZ, 3},
-    {"--translate-plane", GeometryOp::TranslatePlane, 3},
+constexpr NamedValue<Move> kMoves[] = {
+    {{GeometryOp::RotateWorld, 2}, "--rotate-world"},
+    {{GeometryOp::RotatePlane, 2}, "--rotate-plane"},
+    {{GeometryOp::RotatePlaneXYZ, 3}, "--rotate-plane-xyz"},
+    {{GeometryOp::TranslatePlane, 3}, "--translate-plane"},
 };
-
-const Move* FindMove(std::string_view name) {
-    for (const Move& move : kMoves) {
-        if (move.name == name) return &move;
-    }
-    return nullptr;
-}
-
-// An option's name and the field its value goes to.
-template <typename Field>
-using Named = std::pair<std::string_view, Field*>;
-
-template <typename Field, std::size_t N>
-Field* Lookup(const Named<Field> (&table)[N], std::string_view name) {
-    for (const auto& [optionName, field] : table) {
-        if (optionName == name) return field;
-    }
-    return nullptr;
-}
 
 void ReplaceOnce(std::string& text, std::string_view placeholder, const std::string& value) {
     text.replace(text.find(placeholder), placeholder.size(), value);
@@ -179,27 +160,28 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         return n;
     };
     // The options that take no value, and the setting each switches on.
-    const Named<bool> flagOptions[] = {{"--help", &o.help},       {"-h", &o.help},
-                                       {"--version", &o.version}, {"--ascii", &o.ascii},
-                                       {"--reverse", &o.reverse}, {"--no-resample", &o.noResample},
-                                       {"--interp", &o.interp},   {"--no-grad", &o.noGrad}};
+    const NamedValue<bool*> flagOptions[] = {
+        {&o.help, "--help"},     {&o.help, "-h"},           {&o.version, "--version"},
+        {&o.ascii, "--ascii"},   {&o.reverse, "--reverse"}, {&o.noResample, "--no-resample"},
+        {&o.interp, "--interp"}, {&o.noGrad, "--no-grad"}};
     // The options that take one text value, and where it goes.
-    const Named<std::optional<std::string>> textOptions[] = {{"--raw", &o.raw},
-                                                             {"--open", &o.open},
-                                                             {"--view", &o.view},
-                                                             {"--save-view", &o.saveView},
-                                                             {"--out", &o.out},
-                                                             {"--dump", &o.dump},
-                                                             {"--dump-volume", &o.dumpVolume}};
+    const NamedValue<std::optional<std::string>*> textOptions[] = {
+        {&o.raw, "--raw"},
+        {&o.open, "--open"},
+        {&o.view, "--view"},
+        {&o.saveView, "--save-view"},
+        {&o.out, "--out"},
+        {&o.dump, "--dump"},
+        {&o.dumpVolume, "--dump-volume"}};
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (bool* flag = Lookup(flagOptions, arg)) {
-            *flag = true;
+        if (const auto flag = FindNamed<bool*>(flagOptions, arg)) {
+            **flag = true;
             continue;
         }
-        if (std::optional<std::string>* text = Lookup(textOptions, arg)) {
+        if (const auto text = FindNamed<std::optional<std::string>*>(textOptions, arg)) {
             if (!need(1)) return std::nullopt;
-            *text = argv[i + 1];
+            **text = argv[i + 1];
             ++i;
             continue;
         }
@@ -273,7 +255,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             }
             o.geometry.push_back(op);
             consumed = 1;
-        } else if (const Move* move = FindMove(arg)) {
+        } else if (const std::optional<Move> move = FindNamed<Move>(kMoves, arg)) {
             GeometryOp op{move->kind};
             if (!floats(move->count, op.v)) return std::nullopt;
             o.geometry.push_back(op);

@@ -84,21 +84,16 @@ std::uint64_t CheckSamples(SourceVolume& v, bool resample, std::uint64_t availab
     }
     const std::uint64_t promised = PromisedBytes(v.dims, v.volumes, v.type);
     const Int3 d = StoreDimsFor(v, resample);
-    const std::uint64_t store = StoreBytes(d.x, d.y, d.z);
-    if (store > StoreBound()) {
+    const auto checkBound = [&](std::uint64_t bytes, const char* what) {
+        if (bytes <= StoreBound()) return;
         throw FormatError("a store of " + std::to_string(d.x) + " x " + std::to_string(d.y) +
-                          " x " + std::to_string(d.z) + " voxels needs " + Number(store) +
-                          " bytes, more than the " + StoreBoundText() + " the program holds");
-    }
+                          " x " + std::to_string(d.z) + " voxels needs " + Number(bytes) + what +
+                          ", more than the " + StoreBoundText() + " the program holds");
+    };
+    checkBound(StoreBytes(d.x, d.y, d.z), " bytes");
     // Thin volumes: AllocateVolume refuses tables past the bound too, and by
     // then the current volume would be gone.
-    const std::uint64_t tables = StoreTableBytes(d.x, d.y, d.z);
-    if (tables > StoreBound()) {
-        throw FormatError("a store of " + std::to_string(d.x) + " x " + std::to_string(d.y) +
-                          " x " + std::to_string(d.z) + " voxels needs " + Number(tables) +
-                          " bytes of row pointers, more than the " + StoreBoundText() +
-                          " the program holds");
-    }
+    checkBound(StoreTableBytes(d.x, d.y, d.z), " bytes of row pointers");
     // A 4-D file is read whole before its first volume is kept.
     if (promised > 8 * StoreBound()) {
         throw FormatError("the file's " + std::to_string(v.volumes) + " volumes need " +
@@ -190,14 +185,14 @@ void CheckCompressedLength(const std::string& path, std::uint64_t offset, std::u
 std::optional<std::uint64_t> HeaderEnd(const std::string& path,
                                        const std::function<bool(const std::string&)>& isLast) {
     constexpr std::uint64_t kLimit = std::uint64_t{1} << 24;
+    // A file that did not open reads as empty.
     std::ifstream in(path, std::ios::binary);
-    std::streambuf* bytes = in.rdbuf();
     std::string line;
     std::uint64_t offset = 0;  // where the current line starts
     // Byte by byte, so that a file without newlines is not read whole into
     // one line: the scan stops at the limit, inside a line or not.
     while (offset + line.size() < kLimit) {
-        const int c = in ? bytes->sbumpc() : std::char_traits<char>::eof();
+        const int c = in.rdbuf()->sbumpc();
         if (c == std::char_traits<char>::eof()) {
             // A last line without its newline counts as if it had one.
             if (!line.empty() && isLast(line)) return offset + line.size() + 1;

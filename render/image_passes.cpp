@@ -1,6 +1,5 @@
 #include "render/image_passes.h"
 
-#include <array>
 #include <cstdlib>
 
 #include "base/worker_pool.h"
@@ -73,16 +72,14 @@ void FillImageGaps(std::uint32_t* image, int a, int b, int r) {
         return;
     }
     // Blocks only read their corners, which no block writes: columns of
-    // blocks run in parallel, each down its buffer column. Below 2^29, with
-    // weights that sum to 4, the weighted sums fit 32 bits.
+    // blocks run in parallel, each down its buffer column.
     ParallelFor(a - 1, [&](std::int32_t blockColumn) {
         const int x = blockColumn * 2;
         for (int y = 0; y < (b - 1) * 2; y += 2) {
             const std::int32_t c0 = get(x, y), c1 = get(x + 2, y), c2 = get(x, y + 2),
                                c3 = get(x + 2, y + 2);
             auto blend = [&](int i, int j) {
-                const std::array<std::int32_t, 4> w = BilinearWeights(i, j, 2);
-                return (w[0] * c0 + w[1] * c1 + w[2] * c2 + w[3] * c3) / 4;
+                return Blend(c0, c1, c2, c3, BilinearWeights(i, j, 2).data(), 4);
             };
             // The corner itself stays.
             set(x, y + 1, blend(0, 1));

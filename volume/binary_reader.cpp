@@ -187,6 +187,8 @@ void WriteSlices(const std::uint8_t* slices, const ImportParams& p, std::int32_t
     });
 }
 
+}  // namespace
+
 std::uint8_t LargestByte(const std::uint8_t* data, std::size_t n) {
     std::size_t i = 0;
     std::uint8_t largest = 0;
@@ -202,8 +204,6 @@ std::uint8_t LargestByte(const std::uint8_t* data, std::size_t n) {
     for (; i < n; ++i) largest = std::max(largest, data[i]);
     return largest;
 }
-
-}  // namespace
 
 BinaryReadResult ReadBinaryVoxels(std::FILE* file, const ImportParams& p,
                                   const ImportOptions& options) {

@@ -3,6 +3,7 @@
 // then z. Every slice is stored once; voxels past the end of the file stay 0.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -20,5 +21,8 @@ struct BinaryReadResult {
 // Reads the open file into the allocated store and sets maxValue.
 BinaryReadResult ReadBinaryVoxels(std::FILE* file, const ImportParams& p,
                                   const ImportOptions& options);
+
+// The largest of n bytes.
+std::uint8_t LargestByte(const std::uint8_t* data, std::size_t n);
 
 }  // namespace calyra

@@ -1,11 +1,11 @@
 #include "volume/head_loader.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
 #include "base/messages.h"
+#include "volume/binary_reader.h"
 #include "volume/file_open.h"
 #include "volume/volume_store.h"
 
@@ -18,15 +18,6 @@ constexpr std::size_t kSliceBytes = std::size_t{kSide} * kSide;
 constexpr std::size_t kBlockBytes = 2 * kSliceBytes;  // two slices of 128 x 128
 
 using Slice = std::uint8_t[kSide][kSide];  // [y][x]
-
-// Largest byte of a slice.
-std::uint8_t LargestByte(const Slice& slice) {
-    unsigned largest = 0;
-    for (const auto& line : slice) {
-        for (const std::uint8_t value : line) largest = value > largest ? value : largest;
-    }
-    return static_cast<std::uint8_t>(largest);
-}
 
 // Copies slices to z onwards. x outermost: the z-rows of one x follow each
 // other in the store, so the writes move forward through it instead of
@@ -75,10 +66,8 @@ void LoadHeadVolume() {
         // the store count.
         const int slices = fits ? (z + 1 <= kSide ? 2 : 1) : 0;
         if (slices > 0) {
-            for (int s = 0; s < slices; ++s) {
-                const std::uint32_t largest = LargestByte(block[s]);
-                if (largest > v.maxValue) v.maxValue = largest;
-            }
+            const std::uint32_t largest = LargestByte(&block[0][0][0], slices * kSliceBytes);
+            if (largest > v.maxValue) v.maxValue = largest;
             if (slices == 2) {
                 CopySlices<2>(block, z);
             } else {
