@@ -2,13 +2,12 @@
 
 #include <QString>
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
+#include <span>
 
 #include "base/named_values.h"
+#include "base/parse_number.h"
 #include "picture/picture_file.h"
 #include "volume/model_type.h"
 
@@ -16,41 +15,266 @@ namespace calyra::cli {
 
 namespace {
 
-// {models}, {types} and {faces} stand for the lists of the name tables, so
-// that a new model or type shows up here by itself.
-constexpr const char* kUsageText =
-    "calyra-render [OPTIONS]\n"
-    "\n"
-    "Volume (default --model ball):\n"
-    "  --model NAME            {models}\n"
-    "                          (head reads \"sm3dhead\" from the working directory)\n"
-    "  --raw FILE              import FILE; shape and type from FILE.inf unless given:\n"
-    "  --dims X Y Z  --bytes N  --ascii  --reverse  --aspect AX AY AZ  --header-bytes N\n"
-    "  --open PATH             a NRRD, MetaImage, NIfTI, DICOM (file or folder) or TIFF\n"
-    "                          volume; --window LO HI, --no-resample\n"
-    "  --view FILE             a view file, or a picture saved with one: its volume,\n"
-    "                          settings and geometry; the options below still apply\n"
-    "Settings (defaults as at program start, or the view's):\n"
-    "  --type {types}   --threshold F   --interp   --no-grad\n"
-    "Geometry, applied to the start-up (or the view's) World and ViewPlane in order:\n"
-    "  --snap-world FACE   --snap-plane FACE        FACE: {faces}\n"
-    "  --rotate-world AY AX   --rotate-plane AY AX   --rotate-plane-xyz AX AY AZ\n"
-    "  --translate-plane DX DY DZ   --pan in|out\n"
-    "Output:\n"
-    "  --out FILE              the image as the render window shows it, one pixel per cell;\n"
-    "                          the format follows the extension: .png, .jpg/.jpeg,\n"
-    "                          .tif/.tiff, .bmp (a name without one gets .png)\n"
-    "  --size N                draw the image into N x N pixels the way the render window\n"
-    "                          lays out its cells in an N x N client area (needs --out)\n"
-    "  --dump FILE             the exact buffers as text (\"-\" = standard output)\n"
-    "  --dump-volume FILE      the voxel store, bytes voxels[x][y][z], z fastest\n"
-    "  --save-view FILE        the view this command renders, to render it again later\n"
-    "  --threads N             worker threads (default: all cores); output is identical\n"
-    "  --repeat N              render N times, report the median ms per render on stderr\n"
-    "  --help, --version\n";
+// The largest --size: a picture of this side is 1 GiB of pixels.
+constexpr int kMaxPictureSide = 16384;
 
 // In Face order.
 constexpr const char* kFaceNames[kFaceCount] = {"front", "back", "top", "bottom", "left", "right"};
+
+// One option being read: its word at argv[i], its values after it.
+struct Reading {
+    char** argv;
+    int i;
+    Options& o;
+    std::string& error;
+
+    std::string Arg() const { return argv[i]; }
+    std::string Value(int k = 0) const { return argv[i + 1 + k]; }
+    bool Fail(const std::string& why) {
+        if (error.empty()) error = why;
+        return false;
+    }
+
+    // n numbers in float. The aspect takes any number (the import checks
+    // refuse the ones that make no sense, with their message); a setting or
+    // a move must be finite.
+    bool Floats(int n, float* out, bool finiteOnly = true) {
+        for (int k = 0; k < n; ++k) {
+            const std::optional<float> v = ParseFloatNumber(Value(k));
+            if (!v) return Fail("not a number for " + Arg() + ": " + Value(k));
+            if (finiteOnly && !std::isfinite(*v)) {
+                return Fail("not a finite number for " + Arg() + ": " + Value(k));
+            }
+            out[k] = *v;
+        }
+        return true;
+    }
+
+    // The option's one value as a whole number from low to high; refusal is
+    // the error for anything else.
+    std::optional<int> WholeNumber(int low, int high, const std::string& refusal) {
+        const std::optional<long long> n = ParseWholeNumber(Value(), low, high);
+        if (!n) {
+            Fail(refusal);
+            return std::nullopt;
+        }
+        return static_cast<int>(*n);
+    }
+};
+
+using Handler = bool (*)(Reading&);
+
+// Where an option is listed in the usage text.
+enum class Group { Volume, Settings, Geometry, Output };
+
+struct Heading {
+    Group group;
+    const char* text;
+};
+constexpr Heading kHeadings[] = {
+    {Group::Volume, "Volume (default --model ball):"},
+    {Group::Settings, "Settings (defaults as at program start, or the view's):"},
+    {Group::Geometry,
+     "Geometry, applied to the start-up (or the view's) World and ViewPlane in order:"},
+    {Group::Output, "Output:"},
+};
+
+// One option: its name, the words of its values as usage shows them (their
+// count is the number of values it takes), its group, its help text and
+// what it does. In the help texts {models}, {types} and {faces} stand for
+// the lists of the name tables, so that a new model or type shows up by itself.
+struct OptionRow {
+    const char* name;
+    const char* values;
+    Group group;
+    const char* help;
+    Handler handle;
+};
+
+// A handler that switches a flag on.
+template <bool Options::*flag>
+bool SetFlag(Reading& r) {
+    r.o.*flag = true;
+    return true;
+}
+
+// A handler that keeps the option's one text value.
+template <std::optional<std::string> Options::*field>
+bool SetText(Reading& r) {
+    r.o.*field = r.Value();
+    return true;
+}
+
+// A handler that appends a geometry move of count numbers.
+template <GeometryOp::Kind kind, int count>
+bool AddMove(Reading& r) {
+    GeometryOp op{kind};
+    if (!r.Floats(count, op.v)) return false;
+    r.o.geometry.push_back(op);
+    return true;
+}
+
+template <GeometryOp::Kind kind>
+bool AddSnap(Reading& r) {
+    GeometryOp op{kind};
+    const auto* face = std::find(std::begin(kFaceNames), std::end(kFaceNames), r.Value());
+    if (face == std::end(kFaceNames)) return r.Fail("unknown face " + r.Value());
+    op.face = static_cast<Face>(face - std::begin(kFaceNames));
+    r.o.geometry.push_back(op);
+    return true;
+}
+
+template <std::optional<int> Options::*field>
+bool SetInteger(Reading& r) {
+    const std::optional<int> n = r.WholeNumber(INT_MIN, INT_MAX, "not an integer for " + r.Arg());
+    if (n) r.o.*field = *n;
+    return n.has_value();
+}
+
+template <int Options::*field>
+bool SetPositive(Reading& r) {
+    const std::optional<int> n = r.WholeNumber(1, INT_MAX, r.Arg() + " takes a positive integer");
+    if (n) r.o.*field = *n;
+    return n.has_value();
+}
+
+bool SetModel(Reading& r) {
+    r.o.model = r.Value();
+    r.o.modelGiven = true;
+    return true;
+}
+
+bool SetDims(Reading& r) {
+    std::vector<int> d(3);
+    for (int k = 0; k < 3; ++k) {
+        const std::optional<long long> n = ParseWholeNumber(r.Value(k), INT_MIN, INT_MAX);
+        if (!n) return r.Fail("not an integer for --dims: " + r.Value(k));
+        d[k] = static_cast<int>(*n);
+    }
+    r.o.dims = d;
+    return true;
+}
+
+bool SetWindow(Reading& r) {
+    std::vector<double> w(2);
+    for (int k = 0; k < 2; ++k) {
+        const std::optional<double> v = ParseDoubleNumber(r.Value(k));
+        if (!v || !std::isfinite(*v)) return r.Fail("not a number for --window: " + r.Value(k));
+        w[k] = *v;
+    }
+    if (w[0] > w[1]) return r.Fail("--window LO HI needs LO <= HI");
+    r.o.window = w;
+    return true;
+}
+
+bool SetAspect(Reading& r) {
+    std::vector<float> a(3);
+    if (!r.Floats(3, a.data(), false)) return false;
+    r.o.aspect = a;
+    return true;
+}
+
+bool SetType(Reading& r) {
+    r.o.type = FindRenderType(r.Value());
+    return r.o.type ? true : r.Fail("unknown --type " + r.Value());
+}
+
+bool SetThreshold(Reading& r) {
+    float t = 0;
+    if (!r.Floats(1, &t)) return false;
+    if (t < 0.0f || t > 1.0f) {
+        return r.Fail("--threshold must lie between 0 and 1: " + r.Value());
+    }
+    r.o.threshold = t;
+    return true;
+}
+
+bool SetPan(Reading& r) {
+    GeometryOp op{GeometryOp::Pan};
+    if (r.Value() != "in" && r.Value() != "out") return r.Fail("--pan takes in or out");
+    op.panIn = r.Value() == "in";
+    r.o.geometry.push_back(op);
+    return true;
+}
+
+bool SetSize(Reading& r) {
+    const std::optional<int> n =
+        r.WholeNumber(1, kMaxPictureSide,
+                      "--size takes a whole number from 1 to " + std::to_string(kMaxPictureSide));
+    if (n) r.o.size = *n;
+    return n.has_value();
+}
+
+// Every option calyra-render takes, in the order --help lists them.
+constexpr OptionRow kOptionRows[] = {
+    {"--model", "NAME", Group::Volume,
+     "{models}\n(head reads \"sm3dhead\" from the working directory)", SetModel},
+    {"--raw", "FILE", Group::Volume,
+     "import FILE; shape and type from FILE.inf unless given:", SetText<&Options::raw>},
+    {"--dims", "X Y Z", Group::Volume, "the import's dimensions", SetDims},
+    {"--bytes", "N", Group::Volume, "bytes per voxel, 1 or 2", SetInteger<&Options::bytes>},
+    {"--ascii", "", Group::Volume, "the file holds numbers as text", SetFlag<&Options::ascii>},
+    {"--reverse", "", Group::Volume, "two-byte voxels in reverse byte order",
+     SetFlag<&Options::reverse>},
+    {"--aspect", "AX AY AZ", Group::Volume, "the import's aspect factors", SetAspect},
+    {"--header-bytes", "N", Group::Volume, "bytes skipped before the voxels",
+     SetInteger<&Options::headerBytes>},
+    {"--open", "PATH", Group::Volume,
+     "a NRRD, MetaImage, NIfTI, DICOM (file or folder)\nor TIFF volume", SetText<&Options::open>},
+    {"--window", "LO HI", Group::Volume, "with --open: the file values that map to 0 and 255",
+     SetWindow},
+    {"--no-resample", "", Group::Volume, "with --open: keep the file's grid, unequal spacings too",
+     SetFlag<&Options::noResample>},
+    {"--view", "FILE", Group::Volume,
+     "a view file, or a picture saved with one: its volume,\nsettings and geometry; the options "
+     "below still apply",
+     SetText<&Options::view>},
+    {"--type", "{types}", Group::Settings, "the rendering type (default surface)", SetType},
+    {"--threshold", "F", Group::Settings, "a fraction from 0 to 1 of the largest value",
+     SetThreshold},
+    {"--interp", "", Group::Settings, "interpolation on: twice the rays, trilinear samples",
+     SetFlag<&Options::interp>},
+    {"--no-grad", "", Group::Settings, "gradient shading off", SetFlag<&Options::noGrad>},
+    {"--snap-world", "FACE", Group::Geometry, "FACE: {faces}", AddSnap<GeometryOp::SnapWorld>},
+    {"--snap-plane", "FACE", Group::Geometry, "the same faces", AddSnap<GeometryOp::SnapPlane>},
+    {"--rotate-world", "AY AX", Group::Geometry, "turn the box and the plane, in degrees",
+     AddMove<GeometryOp::RotateWorld, 2>},
+    {"--rotate-plane", "AY AX", Group::Geometry, "turn the plane alone, in degrees",
+     AddMove<GeometryOp::RotatePlane, 2>},
+    {"--rotate-plane-xyz", "AX AY AZ", Group::Geometry,
+     "turn the plane about x, y and z, in degrees", AddMove<GeometryOp::RotatePlaneXYZ, 3>},
+    {"--translate-plane", "DX DY DZ", Group::Geometry, "move the plane",
+     AddMove<GeometryOp::TranslatePlane, 3>},
+    {"--pan", "in|out", Group::Geometry, "move the plane along its normal", SetPan},
+    {"--out", "FILE", Group::Output,
+     "the image as the render window shows it, one pixel per cell;\nthe format follows the "
+     "extension: .png, .jpg/.jpeg,\n.tif/.tiff, .bmp (a name without one gets .png)",
+     SetText<&Options::out>},
+    {"--size", "N", Group::Output,
+     "draw the image into N x N pixels the way the render window\nlays out its cells in an N x "
+     "N client area (needs --out)",
+     SetSize},
+    {"--dump", "FILE", Group::Output, "the exact buffers as text (\"-\" = standard output)",
+     SetText<&Options::dump>},
+    {"--dump-volume", "FILE", Group::Output, "the voxel store, bytes voxels[x][y][z], z fastest",
+     SetText<&Options::dumpVolume>},
+    {"--save-view", "FILE", Group::Output,
+     "the view this command renders, to render it again later", SetText<&Options::saveView>},
+    {"--threads", "N", Group::Output, "worker threads (default: all cores); output is identical",
+     SetPositive<&Options::threads>},
+    {"--repeat", "N", Group::Output, "render N times, report the median ms per render on stderr",
+     SetPositive<&Options::repeat>},
+    {"--help", "", Group::Output, "this text", SetFlag<&Options::help>},
+    {"-h", "", Group::Output, "", SetFlag<&Options::help>},
+    {"--version", "", Group::Output, "the program's version", SetFlag<&Options::version>},
+};
+
+// How many values the usage words of an option stand for ("{types}" is one).
+int ValueCount(const OptionRow& row) {
+    const std::string_view words = row.values;
+    if (words.empty()) return 0;
+    return static_cast<int>(std::count(words.begin(), words.end(), ' ')) + 1;
+}
 
 // The names of a table's entries, joined by separator.
 template <typename Table, typename Name>
@@ -63,268 +287,111 @@ std::string Joined(const Table& table, const char* separator, Name name) {
     return text;
 }
 
-// The geometry moves that take numbers: which move, and how many.
-struct Move {
-    GeometryOp::Kind kind;
-    int count;
-};
-constexpr NamedValue<Move> kMoves[] = {
-    {{GeometryOp::RotateWorld, 2}, "--rotate-world"},
-    {{GeometryOp::RotatePlane, 2}, "--rotate-plane"},
-    {{GeometryOp::RotatePlaneXYZ, 3}, "--rotate-plane-xyz"},
-    {{GeometryOp::TranslatePlane, 3}, "--translate-plane"},
-};
-
-void ReplaceOnce(std::string& text, std::string_view placeholder, const std::string& value) {
-    text.replace(text.find(placeholder), placeholder.size(), value);
-}
-
-// The largest --size: a picture of this side is 1 GiB of pixels.
-constexpr int kMaxPictureSide = 16384;
-
-bool ParseInt(const char* text, int& out) {
-    errno = 0;
-    char* end = nullptr;
-    const long v = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || v < -2147483648L || v > 2147483647L) {
-        return false;
-    }
-    out = static_cast<int>(v);
-    return true;
-}
-
-bool ParseFloat(const char* text, float& out) {
-    char* end = nullptr;
-    const float v = std::strtof(text, &end);
-    if (end == text || *end != '\0') return false;
-    out = v;
-    return true;
-}
-
-bool ParseFace(const std::string& name, Face& face) {
-    for (int i = 0; i < kFaceCount; ++i) {
-        if (name == kFaceNames[i]) {
-            face = static_cast<Face>(i);
-            return true;
+// text with every {name} of the name tables replaced by its list.
+std::string WithNameLists(std::string text) {
+    const std::pair<std::string_view, std::string> lists[] = {
+        {"{models}", Joined(BuiltInModels(), " | ", [](const ModelName& m) { return m.name; })},
+        {"{types}", Joined(kRenderTypes, "|", [](const RenderTypeName& t) { return t.name; })},
+        {"{faces}", Joined(kFaceNames, " ", [](const char* name) { return name; })},
+    };
+    for (const auto& [placeholder, list] : lists) {
+        for (std::size_t at; (at = text.find(placeholder)) != std::string::npos;) {
+            text.replace(at, placeholder.size(), list);
         }
     }
-    return false;
-}
-
-}  // namespace
-
-std::string Usage() {
-    std::string text = kUsageText;
-    ReplaceOnce(text, "{models}",
-                Joined(BuiltInModels(), " | ", [](const ModelName& m) { return m.name; }));
-    ReplaceOnce(text, "{types}",
-                Joined(kRenderTypes, "|", [](const RenderTypeName& t) { return t.name; }));
-    ReplaceOnce(text, "{faces}", Joined(kFaceNames, " ", [](const char* name) { return name; }));
     return text;
 }
 
-std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
-    Options o;
-    int i = 1;
-    auto need = [&](int n) {
-        if (i + n >= argc) {
-            error = std::string(argv[i]) + " needs " + std::to_string(n) + " value(s)";
-            return false;
-        }
-        return true;
-    };
-    // The aspect takes any number (the import checks refuse the ones that
-    // make no sense, with their message); a setting or a move must be finite.
-    auto floats = [&](int n, float* out, bool finiteOnly = true) {
-        if (!need(n)) return false;
-        for (int k = 0; k < n; ++k) {
-            if (!ParseFloat(argv[i + 1 + k], out[k])) {
-                error = std::string("not a number for ") + argv[i] + ": " + argv[i + 1 + k];
-                return false;
-            }
-            if (finiteOnly && !std::isfinite(out[k])) {
-                error = std::string("not a finite number for ") + argv[i] + ": " + argv[i + 1 + k];
-                return false;
-            }
-        }
-        return true;
-    };
-    // The option's one value as a whole number from low to high; refusal is
-    // the error for anything else (a missing value has its own).
-    auto wholeNumber = [&](int low, int high, const std::string& refusal) -> std::optional<int> {
-        int n = 0;
-        if (!need(1) || !ParseInt(argv[i + 1], n) || n < low || n > high) {
-            if (error.empty()) error = refusal;
-            return std::nullopt;
-        }
-        return n;
-    };
-    // The options that take no value, and the setting each switches on.
-    const NamedValue<bool*> flagOptions[] = {
-        {&o.help, "--help"},     {&o.help, "-h"},           {&o.version, "--version"},
-        {&o.ascii, "--ascii"},   {&o.reverse, "--reverse"}, {&o.noResample, "--no-resample"},
-        {&o.interp, "--interp"}, {&o.noGrad, "--no-grad"}};
-    // The options that take one text value, and where it goes.
-    const NamedValue<std::optional<std::string>*> textOptions[] = {
-        {&o.raw, "--raw"},
-        {&o.open, "--open"},
-        {&o.view, "--view"},
-        {&o.saveView, "--save-view"},
-        {&o.out, "--out"},
-        {&o.dump, "--dump"},
-        {&o.dumpVolume, "--dump-volume"}};
-    for (; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (const auto flag = FindNamed<bool*>(flagOptions, arg)) {
-            **flag = true;
-            continue;
-        }
-        if (const auto text = FindNamed<std::optional<std::string>*>(textOptions, arg)) {
-            if (!need(1)) return std::nullopt;
-            **text = argv[i + 1];
-            ++i;
-            continue;
-        }
-        int consumed = 0;
-        if (arg == "--model") {
-            if (!need(1)) return std::nullopt;
-            o.model = argv[i + 1];
-            o.modelGiven = true;
-            consumed = 1;
-        } else if (arg == "--dims") {
-            if (!need(3)) return std::nullopt;
-            std::vector<int> d(3);
-            for (int k = 0; k < 3; ++k) {
-                if (!ParseInt(argv[i + 1 + k], d[k])) {
-                    error = std::string("not an integer for --dims: ") + argv[i + 1 + k];
-                    return std::nullopt;
-                }
-            }
-            o.dims = d;
-            consumed = 3;
-        } else if (arg == "--bytes" || arg == "--header-bytes") {
-            const std::optional<int> n = wholeNumber(INT_MIN, INT_MAX, "not an integer for " + arg);
-            if (!n) return std::nullopt;
-            (arg == "--bytes" ? o.bytes : o.headerBytes) = *n;
-            consumed = 1;
-        } else if (arg == "--window") {
-            if (!need(2)) return std::nullopt;
-            std::vector<double> w(2);
-            for (int k = 0; k < 2; ++k) {
-                char* end = nullptr;
-                w[k] = std::strtod(argv[i + 1 + k], &end);
-                if (end == argv[i + 1 + k] || *end != '\0' || !std::isfinite(w[k])) {
-                    error = std::string("not a number for --window: ") + argv[i + 1 + k];
-                    return std::nullopt;
-                }
-            }
-            if (w[0] > w[1]) {
-                error = "--window LO HI needs LO <= HI";
-                return std::nullopt;
-            }
-            o.window = w;
-            consumed = 2;
-        } else if (arg == "--aspect") {
-            std::vector<float> a(3);
-            if (!floats(3, a.data(), false)) return std::nullopt;
-            o.aspect = a;
-            consumed = 3;
-        } else if (arg == "--type") {
-            if (!need(1)) return std::nullopt;
-            o.type = FindRenderType(argv[i + 1]);
-            if (!o.type) {
-                error = std::string("unknown --type ") + argv[i + 1];
-                return std::nullopt;
-            }
-            consumed = 1;
-        } else if (arg == "--threshold") {
-            float t = 0;
-            if (!floats(1, &t)) return std::nullopt;
-            if (t < 0.0f || t > 1.0f) {
-                error = std::string("--threshold must lie between 0 and 1: ") + argv[i + 1];
-                return std::nullopt;
-            }
-            o.threshold = t;
-            consumed = 1;
-        } else if (arg == "--snap-world" || arg == "--snap-plane") {
-            if (!need(1)) return std::nullopt;
-            GeometryOp op{arg == "--snap-world" ? GeometryOp::SnapWorld : GeometryOp::SnapPlane};
-            if (!ParseFace(argv[i + 1], op.face)) {
-                error = std::string("unknown face ") + argv[i + 1];
-                return std::nullopt;
-            }
-            o.geometry.push_back(op);
-            consumed = 1;
-        } else if (const std::optional<Move> move = FindNamed<Move>(kMoves, arg)) {
-            GeometryOp op{move->kind};
-            if (!floats(move->count, op.v)) return std::nullopt;
-            o.geometry.push_back(op);
-            consumed = move->count;
-        } else if (arg == "--pan") {
-            if (!need(1)) return std::nullopt;
-            GeometryOp op{GeometryOp::Pan};
-            const std::string dir = argv[i + 1];
-            if (dir != "in" && dir != "out") {
-                error = "--pan takes in or out";
-                return std::nullopt;
-            }
-            op.panIn = dir == "in";
-            o.geometry.push_back(op);
-            consumed = 1;
-        } else if (arg == "--size") {
-            const std::optional<int> n = wholeNumber(
-                1, kMaxPictureSide,
-                "--size takes a whole number from 1 to " + std::to_string(kMaxPictureSide));
-            if (!n) return std::nullopt;
-            o.size = *n;
-            consumed = 1;
-        } else if (arg == "--threads" || arg == "--repeat") {
-            const std::optional<int> n = wholeNumber(1, INT_MAX, arg + " takes a positive integer");
-            if (!n) return std::nullopt;
-            (arg == "--threads" ? o.threads : o.repeat) = *n;
-            consumed = 1;
-        } else {
-            error = "unknown option " + arg;
-            return std::nullopt;
-        }
-        i += consumed;
+const OptionRow* FindOption(std::string_view name) {
+    for (const OptionRow& row : kOptionRows) {
+        if (name == row.name) return &row;
     }
+    return nullptr;
+}
+
+// The rules between options, once all are read.
+bool CheckCombination(const Options& o, std::string& error) {
     // Exactly one volume source, and only its own options.
     if (int(o.raw.has_value()) + int(o.modelGiven) + int(o.view.has_value()) +
             int(o.open.has_value()) >
         1) {
         error = "give one volume source: --model, --raw, --open or --view";
-        return std::nullopt;
+        return false;
     }
     if (!o.open && (o.window || o.noResample)) {
         error = "--window and --no-resample go with --open";
-        return std::nullopt;
+        return false;
     }
     const bool importOptions =
         o.dims || o.bytes || o.ascii || o.reverse || o.aspect || o.headerBytes;
     if (importOptions && !o.raw) {
         error = "--dims, --bytes, --ascii, --reverse, --aspect and --header-bytes go with --raw";
-        return std::nullopt;
+        return false;
     }
-    if (o.help || o.version) return o;
+    if (o.help || o.version) return true;
     if (o.size > 0 && !o.out) {
         error = "--size needs --out";
-        return std::nullopt;
+        return false;
     }
     if (o.out) {
         // Refused before any work: a wrong name never costs a render.
         const QString reason = picture::CheckPictureFormat(QString::fromStdString(*o.out));
         if (!reason.isEmpty()) {
             error = reason.toStdString();
-            return std::nullopt;
+            return false;
         }
     }
     if (!o.raw && !FindModel(o.model)) {
         error = "unknown model " + o.model +
                 " (the models are ball, monkey, combined, head, "
                 "hyperboloid and cone)";
-        return std::nullopt;
+        return false;
     }
+    return true;
+}
+
+}  // namespace
+
+std::string Usage() {
+    // Help starts in this column; a longer option line leaves three blanks.
+    constexpr std::size_t kHelpColumn = 26;
+    std::string text = "calyra-render [OPTIONS]\n";
+    for (const Heading& heading : kHeadings) {
+        text += std::string("\n") + heading.text + "\n";
+        for (const OptionRow& row : kOptionRows) {
+            if (row.group != heading.group || !*row.help) continue;
+            std::string line = std::string("  ") + row.name;
+            if (*row.values) line += std::string(" ") + WithNameLists(row.values);
+            line += line.size() + 3 <= kHelpColumn ? std::string(kHelpColumn - line.size(), ' ')
+                                                   : std::string(3, ' ');
+            std::string help = WithNameLists(row.help);
+            for (std::size_t at = 0; (at = help.find('\n', at)) != std::string::npos; ++at) {
+                help.insert(at + 1, kHelpColumn, ' ');
+            }
+            text += line + help + "\n";
+        }
+    }
+    return text;
+}
+
+std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const OptionRow* row = FindOption(argv[i]);
+        if (!row) {
+            error = std::string("unknown option ") + argv[i];
+            return std::nullopt;
+        }
+        const int count = ValueCount(*row);
+        if (i + count >= argc) {
+            error = std::string(argv[i]) + " needs " + std::to_string(count) + " value(s)";
+            return std::nullopt;
+        }
+        Reading reading{argv, i, o, error};
+        if (!row->handle(reading)) return std::nullopt;
+        i += count;
+    }
+    if (!CheckCombination(o, error)) return std::nullopt;
     return o;
 }
 

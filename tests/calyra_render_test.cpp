@@ -135,6 +135,41 @@ TEST(CalyraRender, HelpListsEveryModelAndTypeTheOptionsTake) {
     }
 }
 
+// The options --help lists, each at the start of its line.
+std::vector<std::string> ListedOptions(const std::string& help) {
+    std::vector<std::string> names;
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("  --", 0) != 0) continue;
+        names.push_back(line.substr(2, line.find(' ', 2) - 2));
+    }
+    return names;
+}
+
+std::string FileText(const fs::path& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The usage text comes from the option table: the man page and the help file
+// must name every option it lists (the man page escapes its hyphens).
+TEST(CalyraRender, ManPageAndHelpFileNameEveryOption) {
+    const RunResult help = RunRender("--help");
+    ASSERT_EQ(help.status, 0);
+    const std::vector<std::string> options = ListedOptions(help.out);
+    ASSERT_GT(options.size(), 20u) << help.out;
+    const std::string man = FileText(CALYRA_SOURCE_DIR "/resources/man/calyra-render.1");
+    const std::string helpFile = FileText(CALYRA_SOURCE_DIR "/resources/Calyra.HLP");
+    ASSERT_FALSE(man.empty());
+    ASSERT_FALSE(helpFile.empty());
+    for (const std::string& option : options) {
+        std::string escaped;
+        for (char c : option) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+        EXPECT_NE(man.find(escaped), std::string::npos) << "the man page misses " << option;
+        EXPECT_NE(helpFile.find(option), std::string::npos) << "the help file misses " << option;
+    }
+}
+
 TEST(CalyraRender, RefusedImportParametersGiveTheRefusalMessage) {
     const fs::path data = fs::temp_directory_path() / "calyra_cube.raw";
     std::ofstream(data, std::ios::binary) << std::string(8, '\x10');
