@@ -81,18 +81,7 @@ RenderWindow::~RenderWindow() {
 }
 
 void RenderWindow::buildChosenModel() {
-    switch (modelType) {
-        case ModelType::Ball:
-        case ModelType::Head:
-        case ModelType::Import:
-        case ModelType::Hyperboloid:
-        case ModelType::Cone:
-        case ModelType::Monkey:
-        case ModelType::Combined:
-            break;
-        default:
-            return;
-    }
+    if (!IsKnownModel(modelType)) return;
     VoxelVolume.source = SourceForModel(modelType);
     // The count only tells whether a volume was built: it must never wrap to 0.
     if (loadCount < std::numeric_limits<std::int16_t>::max()) ++loadCount;

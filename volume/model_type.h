@@ -52,6 +52,11 @@ inline std::optional<ModelType> FindModel(std::string_view name) {
     return FindNamed(BuiltInModels(), name);
 }
 
+// Whether model is one of the enum's: a built-in model or the file import.
+inline constexpr bool IsKnownModel(ModelType model) {
+    return model == ModelType::Import || NameIn(BuiltInModels(), model) != nullptr;
+}
+
 // The name of a built-in model; "import" for the file import, "" for others.
 inline const char* NameOf(ModelType model) {
     if (const char* name = NameIn(BuiltInModels(), model)) return name;

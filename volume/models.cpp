@@ -131,7 +131,10 @@ void BuildMathModel() {
             VoxelizeImplicit(75, 255, 3.0f, 3.0f, 3.0f, 3.0f, 3.0f, 3.0f, 64, MonkeySaddleFunction);
             VoxelizeImplicit(75, 255, 30.0f, 30.0f, 30.0f, 30.0f, 30.0f, 30.0f, 64, ConeFunction);
             break;
-        default:
+        // Not mathematical models: their builders are the ball's and the head's.
+        case ModelType::Ball:
+        case ModelType::Head:
+        case ModelType::Import:
             break;
     }
 }
@@ -183,9 +186,11 @@ VolumeSource SourceForModel(ModelType model) {
         case ModelType::Monkey:
         case ModelType::Combined:
             return VolumeSource::SmallMath;
-        default:
+        case ModelType::Ball:
             return VolumeSource::Ball;
     }
+    // A stored number outside the enum builds the ball, as the program always has.
+    return VolumeSource::Ball;
 }
 
 void BuildModel(ModelType model) {
@@ -222,7 +227,7 @@ void BuildVolume() {
                 BuildMathModel();
             }
             break;
-        default:
+        case VolumeSource::Ball:
             allocated = AllocateVolume(n, n, n) != 0;
             if (allocated) {
                 v.mirrorZ = 0;

@@ -28,7 +28,7 @@ namespace {
 
 // The help file in the source tree.
 QString SourceHelpFile() {
-    return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath("../../resources/Calyra.HLP");
+    return QStringLiteral(CALYRA_SOURCE_DIR "/resources/Calyra.HLP");
 }
 
 QString ReadSourceHelp() {
