@@ -16,7 +16,7 @@ namespace calyra::cli {
 
 namespace {
 
-// {models}, {types} and {faces} stand for the lists of the name tables, so
+// {models}, {types}, {maps} and {faces} stand for the lists of the name tables, so
 // that a new model or type shows up here by itself.
 constexpr const char* kUsageText =
     "calyra-render [OPTIONS]\n"
@@ -32,6 +32,9 @@ constexpr const char* kUsageText =
     "                          settings and geometry; the options below still apply\n"
     "Settings (defaults as at program start, or the view's):\n"
     "  --type {types}   --threshold F   --interp   --no-grad\n"
+    "  --colormap {maps}   --display-window LO HI   (0 <= LO < HI <= 255)\n"
+    "                          how the grey levels are shown: in --out and --size\n"
+    "                          pictures, never in --dump\n"
     "Geometry, applied to the start-up (or the view's) World and ViewPlane in order:\n"
     "  --snap-world FACE   --snap-plane FACE        FACE: {faces}\n"
     "  --rotate-world AY AX   --rotate-plane AY AX   --rotate-plane-xyz AX AY AZ\n"
@@ -117,8 +120,8 @@ std::string Usage() {
     std::string text = kUsageText;
     ReplaceOnce(text, "{models}",
                 Joined(BuiltInModels(), " | ", [](const ModelName& m) { return m.name; }));
-    ReplaceOnce(text, "{types}",
-                Joined(kRenderTypes, "|", [](const RenderTypeName& t) { return t.name; }));
+    ReplaceOnce(text, "{types}", JoinedNames<RenderType>(kRenderTypes, "|"));
+    ReplaceOnce(text, "{maps}", JoinedNames<ColourMap>(kColourMaps, "|"));
     ReplaceOnce(text, "{faces}", Joined(kFaceNames, " ", [](const char* name) { return name; }));
     return text;
 }
@@ -237,6 +240,26 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
                 return std::nullopt;
             }
             consumed = 1;
+        } else if (arg == "--colormap") {
+            if (!need(1)) return std::nullopt;
+            o.colourMap = FindColourMap(argv[i + 1]);
+            if (!o.colourMap) {
+                error = std::string("unknown --colormap ") + argv[i + 1] + " (the maps are " +
+                        JoinedNames<ColourMap>(kColourMaps, ", ") + ")";
+                return std::nullopt;
+            }
+            consumed = 1;
+        } else if (arg == "--display-window") {
+            if (!need(2)) return std::nullopt;
+            int lo = 0, hi = 0;
+            if (!ParseInt(argv[i + 1], lo) || !ParseInt(argv[i + 2], hi) ||
+                !IsDisplayWindow(lo, hi)) {
+                error = std::string("--display-window LO HI takes whole numbers with ") +
+                        "0 <= LO < HI <= 255: " + argv[i + 1] + " " + argv[i + 2];
+                return std::nullopt;
+            }
+            o.displayWindow = DisplayWindow{lo, hi};
+            consumed = 2;
         } else if (arg == "--threshold") {
             float t = 0;
             if (!floats(1, &t)) return std::nullopt;
