@@ -12,6 +12,7 @@
 #include "tests/gui/frame_fixture.h"
 #include "ui/commands.h"
 #include "ui/render_window.h"
+#include "ui/view_commands.h"
 
 namespace calyra::ui::testing {
 namespace {
@@ -99,6 +100,11 @@ TEST_F(ColourCommandsTest, AProjectionAndAColourMapFromTheMenuChangeThePicture) 
     // The saved picture shows the colours too.
     EXPECT_EQ(window->picture().convertToFormat(QImage::Format_RGB32),
               picture::MonoPicture(static_cast<int>(minSide), RaysPerSide()));
+
+    // ... and the view it carries names them.
+    const QString view = ShownViewText();
+    EXPECT_TRUE(view.contains("\ntype maximum\n")) << view.toStdString();
+    EXPECT_TRUE(view.contains("\ncolormap hot\n"));
 
     MenuItem(kCmdGreyMap)->trigger();
     EXPECT_EQ(Paint(window), maximum);
