@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace calyra {
@@ -30,6 +31,17 @@ constexpr const char* NameIn(std::span<const NamedValue<Value>> table, Value val
         if (entry.value == value) return entry.name;
     }
     return nullptr;
+}
+
+// The names of table, in order, with separator between them.
+template <typename Value>
+std::string JoinedNames(std::span<const NamedValue<Value>> table, std::string_view separator) {
+    std::string text;
+    for (const NamedValue<Value>& entry : table) {
+        if (!text.empty()) text += separator;
+        text += entry.name;
+    }
+    return text;
 }
 
 }  // namespace calyra

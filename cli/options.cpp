@@ -81,7 +81,7 @@ constexpr Heading kHeadings[] = {
 
 // One option: its name, the words of its values as usage shows them (their
 // count is the number of values it takes), its group, its help text and
-// what it does. In the help texts {models}, {types} and {faces} stand for
+// what it does. In the help texts {models}, {types}, {maps} and {faces} stand for
 // the lists of the name tables, so that a new model or type shows up by itself.
 struct OptionRow {
     const char* name;
@@ -179,6 +179,26 @@ bool SetType(Reading& r) {
     return r.o.type ? true : r.Fail("unknown --type " + r.Value());
 }
 
+bool SetColourMap(Reading& r) {
+    r.o.colourMap = FindColourMap(r.Value());
+    if (r.o.colourMap) return true;
+    return r.Fail("unknown --colormap " + r.Value() + " (the maps are " +
+                  JoinedNames<ColourMap>(kColourMaps, ", ") + ")");
+}
+
+bool SetDisplayWindow(Reading& r) {
+    const std::optional<long long> lo = ParseWholeNumber(r.Value(0), INT_MIN, INT_MAX);
+    const std::optional<long long> hi = ParseWholeNumber(r.Value(1), INT_MIN, INT_MAX);
+    if (!lo || !hi ||
+        !IsDisplayWindow(static_cast<std::int32_t>(*lo), static_cast<std::int32_t>(*hi))) {
+        return r.Fail(std::string("--display-window LO HI takes whole numbers with ") +
+                      "0 <= LO < HI <= 255: " + r.Value(0) + " " + r.Value(1));
+    }
+    r.o.displayWindow =
+        DisplayWindow{static_cast<std::int32_t>(*lo), static_cast<std::int32_t>(*hi)};
+    return true;
+}
+
 bool SetThreshold(Reading& r) {
     float t = 0;
     if (!r.Floats(1, &t)) return false;
@@ -235,6 +255,12 @@ constexpr OptionRow kOptionRows[] = {
     {"--interp", "", Group::Settings, "interpolation on: twice the rays, trilinear samples",
      SetFlag<&Options::interp>},
     {"--no-grad", "", Group::Settings, "gradient shading off", SetFlag<&Options::noGrad>},
+    {"--colormap", "{maps}", Group::Settings,
+     "how the grey levels are shown (default grey):\nin --out and --size pictures, never in --dump",
+     SetColourMap},
+    {"--display-window", "LO HI", Group::Settings,
+     "grey levels LO..HI stretched to the full range,\n0 <= LO < HI <= 255 (default 0 255)",
+     SetDisplayWindow},
     {"--snap-world", "FACE", Group::Geometry, "FACE: {faces}", AddSnap<GeometryOp::SnapWorld>},
     {"--snap-plane", "FACE", Group::Geometry, "the same faces", AddSnap<GeometryOp::SnapPlane>},
     {"--rotate-world", "AY AX", Group::Geometry, "turn the box and the plane, in degrees",
@@ -291,7 +317,8 @@ std::string Joined(const Table& table, const char* separator, Name name) {
 std::string WithNameLists(std::string text) {
     const std::pair<std::string_view, std::string> lists[] = {
         {"{models}", Joined(BuiltInModels(), " | ", [](const ModelName& m) { return m.name; })},
-        {"{types}", Joined(kRenderTypes, "|", [](const RenderTypeName& t) { return t.name; })},
+        {"{types}", JoinedNames<RenderType>(kRenderTypes, "|")},
+        {"{maps}", JoinedNames<ColourMap>(kColourMaps, "|")},
         {"{faces}", Joined(kFaceNames, " ", [](const char* name) { return name; })},
     };
     for (const auto& [placeholder, list] : lists) {

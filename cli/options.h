@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "geometry/orientation.h"
+#include "render/display_map.h"
 #include "render/render_type.h"
 
 namespace calyra::cli {
@@ -46,6 +47,8 @@ struct Options {
     std::optional<float> threshold;
     bool interp = false;
     bool noGrad = false;
+    std::optional<ColourMap> colourMap;
+    std::optional<DisplayWindow> displayWindow;
     std::vector<GeometryOp> geometry;
 
     std::optional<std::string> out;

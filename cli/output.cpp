@@ -10,7 +10,7 @@
 #include "picture/cells.h"
 #include "picture/picture_file.h"
 #include "render/buffers.h"
-#include "render/grey_map.h"
+#include "render/display_map.h"
 #include "volume/volume_store.h"
 
 namespace calyra::cli {
@@ -68,15 +68,11 @@ std::string WritePicture(const std::string& path, int side, int size, const std:
     if (size > 0) {
         image = picture::MonoPicture(size, side);
     } else {
-        // An empty image area still makes a valid picture.
-        const int n = side > 0 ? side : 1;
-        image = QImage(n, n, QImage::Format_Grayscale8);
-        image.fill(0);
-        const float k = GreyScale(displayMax);
-        const int w = std::min(n, kBufferSide);
-        for (int y = 0; y < w; ++y) {
-            uchar* line = image.scanLine(y);
-            for (int x = 0; x < w; ++x) line[x] = GreyLevel(ImageAt(x, y), k);
+        // One pixel per cell; an empty image area still makes a valid picture.
+        image = picture::MonoPicture(side > 0 ? side : 1, side);
+        // A grey map keeps the grey picture format.
+        if (colourMap == ColourMap::Grey || colourMap == ColourMap::Inverted) {
+            image = image.convertToFormat(QImage::Format_Grayscale8);
         }
     }
     if (image.isNull())

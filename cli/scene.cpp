@@ -8,6 +8,7 @@
 #include "formats/open_volume.h"
 #include "geometry/orientation.h"
 #include "picture/picture_file.h"
+#include "render/display_map.h"
 #include "render/user_settings.h"
 #include "volume/file_open.h"
 #include "volume/models.h"
@@ -192,6 +193,8 @@ void ApplySettingsAndGeometry(const Options& o) {
     if (o.threshold) threshold = *o.threshold;
     if (o.interp) interpolate = true;
     if (o.noGrad) gradientShading = false;
+    if (o.colourMap) colourMap = *o.colourMap;
+    if (o.displayWindow) displayWindow = *o.displayWindow;
     for (const GeometryOp& op : o.geometry) {
         switch (op.kind) {
             case GeometryOp::SnapWorld:

@@ -193,7 +193,8 @@ inline void RenderEveryType(int maxRays) {
     const bool loadedInterpolate = interpolate;
     for (int interp = 0; interp < 2; ++interp) {
         interpolate = interp != 0;
-        for (RenderType type : {RenderType::Surface, RenderType::Transparent, RenderType::Slice}) {
+        for (const RenderTypeTraits& row : kRenderTypeTraits) {
+            const RenderType type = row.type;
             const int rays = RaysPerSide() < maxRays ? RaysPerSide() : maxRays;
             RenderImage(rays, rays, ImageBuffer, type);
         }

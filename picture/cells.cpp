@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "render/buffers.h"
+#include "render/display_map.h"
 #include "render/grey_map.h"
 
 namespace calyra::picture {
@@ -53,16 +54,17 @@ void DrawCells(std::int32_t D, QImage& image, float cell, float left, float top,
     for (int j = 0; j < cells; ++j) {
         float x = left;
         for (int i = 0; i < cells; ++i) {
-            const std::uint32_t* c = &ImageAt(i, j);
-            std::uint8_t red = GreyLevel(c[0], k);
-            std::uint8_t green = GreyLevel(c[1], k);
-            std::uint8_t blue = GreyLevel(c[2], k);
+            // The three components are equal: the first stands for all.
+            const std::uint8_t grey = GreyLevel(ImageAt(i, j), k);
+            Rgb8 c = DisplayColour(grey, colourMap, displayWindow);
             if (greyMap) {
-                red = (*greyMap)[red];
-                green = (*greyMap)[green];
-                blue = (*greyMap)[blue];
+                // A grey ramp palette shows greys only: a colour map shows
+                // its brightness there (integer luma weights 77, 150, 29).
+                const auto luma = static_cast<std::uint8_t>((77 * c.r + 150 * c.g + 29 * c.b) >> 8);
+                const std::uint8_t shown = (*greyMap)[c.r == c.g && c.g == c.b ? c.r : luma];
+                c = {shown, shown, shown};
             }
-            FillCell(image, CellRectangle(x, y, cell), qRgb(red, green, blue));
+            FillCell(image, CellRectangle(x, y, cell), qRgb(c.r, c.g, c.b));
             x += cell;
         }
         y += cell;

@@ -30,7 +30,8 @@ CellRect CellRectangle(float x, float y, float cell);
 using GreyMap = std::array<std::uint8_t, 256>;
 
 // Fills image black, then paints elements (i, j), 0 <= i, j < D, of ImageBuffer
-// as cells of edge cell pixels with the image corner at (left, top). A
+// as cells of edge cell pixels with the image corner at (left, top), each in
+// the colour of its grey under the current display window and colour map. A
 // displayMax of 0 becomes 1. Cell corners accumulate by float addition.
 void DrawCells(std::int32_t D, QImage& image, float cell, float left, float top,
                const GreyMap* greyMap = nullptr);

@@ -112,9 +112,22 @@ RayContext MakeRayContext(RenderType type, const BrickMap* bricks) {
     c.k1 = static_cast<std::int64_t>(maxValue * 0.33333334f);
     c.k2 = static_cast<std::int64_t>(maxValue * 0.11111111f);
     c.size = v.size;
-    if (type == RenderType::Surface) c.quietLimit = QuietLimit(c.hitLevel);
-    if (type == RenderType::Transparent) c.quietLimit = c.plainSum ? 0 : QuietLimit(c.shadeLevel);
-    c.flatIsQuiet = type == RenderType::Transparent && !c.plainSum;
+    switch (type) {
+        case RenderType::Surface:
+        case RenderType::Maximum:
+        case RenderType::Minimum:
+        case RenderType::Average:
+            // A sample at or below the threshold neither hits nor counts.
+            c.quietLimit = QuietLimit(c.hitLevel);
+            break;
+        case RenderType::Transparent:
+            c.quietLimit = c.plainSum ? 0 : QuietLimit(c.shadeLevel);
+            c.flatIsQuiet = !c.plainSum;
+            break;
+        case RenderType::Slice:
+            break;
+    }
+    c.leastCounted = std::int64_t{QuietLimit(c.hitLevel)} + 1;
     return c;
 }
 
@@ -154,7 +167,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
     const VolumeSampler& s = c.sampler;
     Point3 p = origin;
     std::uint32_t first = 0;
-    if (c.bricks && c.quietLimit >= 0 && c.type != RenderType::Slice) {
+    if (c.bricks && c.quietLimit >= 0 && TraitsOf(c.type).skipsEmptySpace) {
         // Leading samples that certainly change nothing are not taken; a ray
         // that meets nothing else needs no marching at all.
         const std::int64_t quiet =
@@ -176,7 +189,8 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
 
         std::uint32_t sample = 0;
         bool quiet;
-        if (!s.LocateCell(p, cell, Lookup::Sample)) {
+        const bool inside = s.LocateCell(p, cell, Lookup::Sample);
+        if (!inside) {
             quiet = c.quietLimit >= 0;  // outside samples are 0
             if (quiet && c.bricks) {
                 if (OpacitySpent(c, r)) return {r.acc, static_cast<std::int32_t>(i + 1)};
@@ -184,7 +198,7 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
                 // back: every later sample is 0 and changes nothing.
                 if (LeavesForGood(p.x, rayDir.x, s.dimX) || LeavesForGood(p.y, rayDir.y, s.dimY) ||
                     LeavesForGood(p.z, rayDir.z, s.dimZ)) {
-                    return {r.acc, 0};
+                    return RayEnd(c, r);
                 }
                 // Otherwise run on with additions only while the next position
                 // stays outside too.
@@ -237,11 +251,12 @@ RayResult CastRay(const RayContext& c, Point3 origin, const Point3& rayDir,
         }
 
         const auto gradient = [&] { return SampleGradient(s, p, cell); };
-        if (ApplySample(c, r, sample, quiet, p, gradient, lightHalfway, i, stepCount, result)) {
+        if (ApplySample(c, r, sample, inside, quiet, p, gradient, lightHalfway, i, stepCount,
+                        result)) {
             return result;
         }
     }
-    return {r.acc, 0};
+    return RayEnd(c, r);
 }
 
 }  // namespace calyra

@@ -1,4 +1,4 @@
-// One ray: sampling, gradients and the three rendering types.
+// One ray: sampling, gradients and the rendering types.
 //
 // Positions are in voxel units: the volume box runs 0..size on each axis.
 #pragma once

@@ -18,13 +18,15 @@ struct RayContext {
     RenderType type = RenderType::Surface;
     float threshold = 0.0f;
     bool plainSum = false;
-    float hitLevel = 0.0f;    // Surface: a sample above it stops the ray
+    float hitLevel = 0.0f;    // Surface: a sample above it stops the ray; projections: counts
     float shadeLevel = 0.0f;  // Transparent: a sample above it contributes
     // Samples at or below this value change nothing (-1: every sample may matter).
     std::int32_t quietLimit = -1;
     // Transparent with a threshold: a sample whose gradient is zero changes
     // nothing either.
     bool flatIsQuiet = false;
+    // Minimum: the least sample value that counts (a minimum there is final).
+    std::int64_t leastCounted = 0;
     std::int64_t k1 = 0, k2 = 0;
     std::int64_t size = 0;
     // The two terms of the depth-cued brightness, by the integer position

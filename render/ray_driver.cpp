@@ -126,9 +126,8 @@ void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScra
         rowStart[j] = s;
         s = s + f.rowStep;
     }
-    // Slice rays stop at their first sample: only the other types skip space.
     BrickMap& bricks = scratch.bricks;
-    const bool skip = emptySpaceSkipping && type != RenderType::Slice;
+    const bool skip = emptySpaceSkipping && TraitsOf(type).skipsEmptySpace;
     RayContext context = MakeRayContext(type, skip ? &bricks : nullptr);
     PrepareDepthCue(context, f.stepCount);
     if (skip) {
@@ -169,7 +168,7 @@ void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScra
     });
 
     if (r > 1) FillImageGaps(image, a, b, r);
-    if (type == RenderType::Surface && gradientShading) {
+    if (TraitsOf(type).depthShading && gradientShading) {
         if (r > 1) FillDepthGaps(DepthBuffer, a, b, r);
         ShadeFromDepth(image, DepthBuffer, Int3{-36, -36, -36}, f.viewAxis, f.columnAxis, f.rowAxis,
                        a, b, r, 1);

@@ -24,8 +24,7 @@ bool RayLanesSupported() {
 }
 
 bool RayLanesFit(const RayContext& c) {
-    return (c.type == RenderType::Surface || c.type == RenderType::Transparent) &&
-           c.quietLimit >= 0 && c.bricks && c.bricks->HasCells();
+    return TraitsOf(c.type).vectorLanes && c.quietLimit >= 0 && c.bricks && c.bricks->HasCells();
 }
 
 RayLanesPlan PlanRayLanes(const RayContext& c, const Point3& rayDir) {
@@ -152,8 +151,8 @@ bool TakeSample(const RayContext& c, RayProgress& progress, const Point3& p, std
         return !s.trilinear || GradientCellDiffers(s, cell) ? SampleGradient(s, p, cell)
                                                             : s.GradientFromSums(v, cell, q);
     };
-    const bool finished =
-        ApplySample(c, progress, sample, quiet, p, gradient, lightHalfway, i, stepCount, result);
+    const bool finished = ApplySample(c, progress, sample, true, quiet, p, gradient, lightHalfway,
+                                      i, stepCount, result);
     if (finished) return true;
     if (!OpacitySpent(c, progress)) return false;
     // The one-ray march stops at the next step, or runs out of steps first.
@@ -227,7 +226,7 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
             const unsigned gone = static_cast<unsigned>(_mm256_movemask_ps(away)) & outside;
             for (unsigned m = gone; m != 0; m &= m - 1) {
                 const int k = __builtin_ctz(m);
-                results[k] = {progress[k].acc, 0};
+                results[k] = RayEnd(c, progress[k]);
             }
             active &= ~gone;
             if (active == 0) break;
@@ -294,7 +293,7 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
     }
     for (unsigned m = active; m != 0; m &= m - 1) {
         const int k = __builtin_ctz(m);
-        results[k] = {progress[k].acc, 0};
+        results[k] = RayEnd(c, progress[k]);
     }
 }
 

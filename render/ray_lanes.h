@@ -21,8 +21,8 @@ constexpr int kRayLanes = 8;
 // Whether this processor runs the lanes (AVX2), asked once.
 bool RayLanesSupported();
 
-// Whether the lanes can render with this context: Surface or Transparent,
-// with a cell table to say which samples may matter.
+// Whether the lanes can render with this context: a type they serve, with
+// a cell table to say which samples may matter.
 bool RayLanesFit(const RayContext& context);
 
 // What all lane groups of one render share: how many steps a group may take

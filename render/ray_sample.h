@@ -1,4 +1,4 @@
-// What one sample does to a ray under the three rendering types. The
+// What one sample does to a ray under each rendering type. The
 // one-ray march and the vector-lane march both come here, so the rules and
 // their arithmetic live once.
 #pragma once
@@ -14,9 +14,45 @@ namespace calyra {
 
 // The running state of one ray.
 struct RayProgress {
-    std::uint32_t acc = 0;
-    float t = 1.0f;  // Transparent: the opacity left
+    std::uint32_t acc = 0;  // Maximum, Minimum: the extreme so far
+    float t = 1.0f;         // Transparent: the opacity left
+    // The projections: the counted samples' sum and number, and the depth
+    // the ray reports (0 until a sample counts).
+    std::uint64_t sum = 0;
+    std::uint32_t count = 0;
+    std::int32_t depth = 0;
 };
+
+// The result of a ray that took all its steps.
+inline RayResult RayEnd(const RayContext& c, const RayProgress& r) {
+    if (c.type == RenderType::Average && r.count != 0) {
+        return {static_cast<std::uint32_t>(r.sum / r.count), r.depth};
+    }
+    return {r.acc, r.depth};
+}
+
+// A projection's counted sample v at step i. True when no later sample can
+// change the result, with `result` set: a maximum of 255 cannot grow, a
+// minimum at the least value that counts cannot shrink.
+inline bool Project(const RayContext& c, RayProgress& r, std::uint32_t v, std::uint32_t i,
+                    RayResult& result) {
+    const auto depth = static_cast<std::int32_t>(i + 1);
+    if (r.count == 0) {
+        r.acc = v;
+        r.depth = depth;
+    } else if ((c.type == RenderType::Maximum && v > r.acc) ||
+               (c.type == RenderType::Minimum && v < r.acc)) {
+        r.acc = v;
+        r.depth = depth;
+    }
+    r.sum += v;
+    ++r.count;
+    const bool settled =
+        (c.type == RenderType::Maximum && r.acc >= 255u) ||
+        (c.type == RenderType::Minimum && static_cast<std::int64_t>(r.acc) <= c.leastCounted);
+    if (settled) result = {r.acc, r.depth};
+    return settled;
+}
 
 inline std::uint32_t Brightness(const RayContext& c, std::uint32_t i, const Point3& p,
                                 std::int32_t stepCount) {
@@ -50,13 +86,15 @@ inline Int3 SampleGradient(const VolumeSampler& s, const Point3& p,
     return GradientCellDiffers(s, cell) ? s.Gradient(p) : s.GradientCell(cell);
 }
 
-// Applies the sample taken at step i, position p (quiet: the sample is at or
-// below the quiet limit; gradient() gives its gradient, asked for only when
-// the rules need it). True when the ray ends at this step, with `result` set.
+// Applies the sample taken at step i, position p (inside: its cell lookup
+// succeeded; quiet: the sample is at or below the quiet limit; gradient()
+// gives its gradient, asked for only when the rules need it). True when the
+// ray ends at this step, with `result` set.
 template <typename GradientOf>
-inline bool ApplySample(const RayContext& c, RayProgress& r, std::uint32_t sample, bool quiet,
-                        const Point3& p, GradientOf gradient, const Point3& lightHalfway,
-                        std::uint32_t i, std::int32_t stepCount, RayResult& result) {
+inline bool ApplySample(const RayContext& c, RayProgress& r, std::uint32_t sample, bool inside,
+                        bool quiet, const Point3& p, GradientOf gradient,
+                        const Point3& lightHalfway, std::uint32_t i, std::int32_t stepCount,
+                        RayResult& result) {
     switch (c.type) {
         case RenderType::Surface:
             if (!quiet && static_cast<float>(sample) > c.hitLevel) {
@@ -96,9 +134,14 @@ inline bool ApplySample(const RayContext& c, RayProgress& r, std::uint32_t sampl
         case RenderType::Slice:
             result = {sample, static_cast<std::int32_t>(i + 1)};
             return true;
-        default:
-            return false;
+        case RenderType::Maximum:
+        case RenderType::Minimum:
+        case RenderType::Average:
+            // Counted: inside and above the threshold, compared as Surface does.
+            if (!inside || !(static_cast<float>(sample) > c.hitLevel)) return false;
+            return Project(c, r, sample, i, result);
     }
+    return false;
 }
 
 }  // namespace calyra

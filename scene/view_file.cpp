@@ -182,9 +182,10 @@ bool ReadVolume(Reader& r, ViewVolume& v) {
 }
 
 const char* const kKnownKeys[] = {
-    "program",    "source",   "file-bytes", "open-resample", "open-window",      "raw-shape",
-    "raw-aspect", "raw-type", "raw-bytes",  "raw-reverse",   "raw-header-bytes", "type",
-    "threshold",  "interp",   "grad",       "stereo",        "eye-distance"};
+    "program",          "source",       "file-bytes", "open-resample", "open-window",
+    "raw-shape",        "raw-aspect",   "raw-type",   "raw-bytes",     "raw-reverse",
+    "raw-header-bytes", "type",         "threshold",  "interp",        "grad",
+    "stereo",           "eye-distance", "colormap",   "display-window"};
 
 bool KnownKey(const std::string& key) {
     for (const char* k : kKnownKeys) {
@@ -233,6 +234,9 @@ std::string WriteViewText(const ViewState& view) {
     out << "grad " << (view.gradientShading ? 1 : 0) << "\n";
     out << "stereo " << (view.stereo ? 1 : 0) << "\n";
     out << "eye-distance " << Hex(view.eyeDistance) << "\n";
+    const char* map = NameOf(view.colourMap);
+    out << "colormap " << (*map ? map : NameOf(ColourMap::Grey)) << "\n";
+    out << "display-window " << view.displayWindow.lo << " " << view.displayWindow.hi << "\n";
     for (int i = 0; i < kWorldPoints; ++i) out << PointLine("world", i, view.world[i]);
     for (int i = 0; i < kViewPlanePoints; ++i) out << PointLine("plane", i, view.plane[i]);
     // A file cut anywhere, even inside the last number, lacks this line.
@@ -250,6 +254,7 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
     bool sawEnd = false;
     bool seenWorld[kWorldPoints] = {};
     bool seenPlane[kViewPlanePoints] = {};
+    long long version = 0;
     ViewState view;
     while (std::getline(in, line)) {
         ++number;
@@ -268,9 +273,9 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
             continue;
         }
         if (!sawMagic) {
-            long long version = 0;
             if (key != kMagic || !ParseInt(rest, 1, INT32_MAX, version)) {
-                r.Fail("not a view file (it must start with \"calyra-view 1\")");
+                r.Fail(std::string("not a view file (it must start with \"") + kMagic + " " +
+                       std::to_string(kViewFormatVersion) + "\")");
                 return std::nullopt;
             }
             if (version > kViewFormatVersion) {
@@ -340,7 +345,7 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
     if (!r.Take("type", w, 1)) return std::nullopt;
     const std::optional<RenderType> type = FindRenderType(w[0]);
     if (!type) {
-        r.Fail("'type' is surface, transparent or slice");
+        r.Fail("'type' is one of " + JoinedNames<RenderType>(kRenderTypes, ", "));
         return std::nullopt;
     }
     view.renderType = *type;
@@ -352,6 +357,24 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
     if (!r.Flag("interp", view.interpolate) || !r.Flag("grad", view.gradientShading) ||
         !r.Flag("stereo", view.stereo) || !r.Floats("eye-distance", &view.eyeDistance, 1)) {
         return std::nullopt;
+    }
+    // Version 1 files have neither key: they show the plain grey picture.
+    if (version >= 2 || r.Has("colormap") || r.Has("display-window")) {
+        if (!r.Take("colormap", w, 1)) return std::nullopt;
+        const std::optional<ColourMap> map = FindColourMap(w[0]);
+        if (!map) {
+            r.Fail("'colormap' is one of " + JoinedNames<ColourMap>(kColourMaps, ", "));
+            return std::nullopt;
+        }
+        view.colourMap = *map;
+        long long lo = 0, hi = 0;
+        if (!r.Take("display-window", w, 2) || !ParseInt(w[0], 0, 255, lo) ||
+            !ParseInt(w[1], 0, 255, hi) ||
+            !IsDisplayWindow(static_cast<std::int32_t>(lo), static_cast<std::int32_t>(hi))) {
+            r.Fail("'display-window' takes two whole numbers LO HI with 0 <= LO < HI <= 255");
+            return std::nullopt;
+        }
+        view.displayWindow = {static_cast<std::int32_t>(lo), static_cast<std::int32_t>(hi)};
     }
     return view;
 }
@@ -387,6 +410,8 @@ ViewState CaptureView(const ViewVolume& volume) {
     view.interpolate = interpolate;
     view.gradientShading = gradientShading;
     view.stereo = stereo;
+    view.colourMap = colourMap;
+    view.displayWindow = displayWindow;
     for (int i = 0; i < kWorldPoints; ++i) view.world[i] = World[i];
     for (int i = 0; i < kViewPlanePoints; ++i) view.plane[i] = ViewPlane[i];
     view.eyeDistance = eyeDistance;
@@ -400,6 +425,8 @@ void ApplyViewSettingsAndGeometry(const ViewState& view) {
     interpolate = view.interpolate;
     gradientShading = view.gradientShading;
     stereo = view.stereo;
+    colourMap = view.colourMap;
+    displayWindow = view.displayWindow;
     for (int i = 0; i < kWorldPoints; ++i) World[i] = view.world[i];
     for (int i = 0; i < kViewPlanePoints; ++i) ViewPlane[i] = view.plane[i];
     eyeDistance = view.eyeDistance;

@@ -11,13 +11,15 @@
 #include <string>
 
 #include "geometry/orientation.h"
+#include "render/display_map.h"
 #include "render/render_type.h"
 #include "volume/raw_reader.h"
 
 namespace calyra {
 
-// The newest format this program writes and reads.
-inline constexpr int kViewFormatVersion = 1;
+// The newest format this program writes and reads. Version 2 added the
+// colour map and the display window; a version 1 file shows grey, 0..255.
+inline constexpr int kViewFormatVersion = 2;
 
 struct ViewVolume {
     enum class Kind { None, Model, Raw, Open };
@@ -42,6 +44,8 @@ struct ViewState {
     bool interpolate = false;
     bool gradientShading = true;
     bool stereo = false;
+    ColourMap colourMap = ColourMap::Grey;
+    DisplayWindow displayWindow;
     Point3 world[kWorldPoints];
     Point3 plane[kViewPlanePoints];
     float eyeDistance = 0.0f;

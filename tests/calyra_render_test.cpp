@@ -122,7 +122,9 @@ TEST(CalyraRender, HelpListsEveryModelAndTypeTheOptionsTake) {
     EXPECT_EQ(ListAfter(help.out, "--type", "|"), types) << help.out;
     EXPECT_NE(help.out.find("ball | monkey | combined | head | hyperboloid | cone\n"),
               std::string::npos);
-    EXPECT_NE(help.out.find("--type surface|transparent|slice "), std::string::npos);
+    EXPECT_NE(help.out.find("--type surface|transparent|slice|maximum|minimum|average "),
+              std::string::npos);
+    EXPECT_NE(help.out.find("--colormap grey|inverted|hot|bone|viridis "), std::string::npos);
     EXPECT_NE(help.out.find("FACE: front back top bottom left right\n"), std::string::npos);
 
     // The head model reads sm3dhead from the working directory.
@@ -334,20 +336,27 @@ TEST_P(RefusedOptions, ExitWithTwoAndTheReasonBeforeWritingAnything) {
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, RefusedOptions,
-    ::testing::Values(RefusalCase{"--threshold 1.5 --out a.png", "between 0 and 1"},
-                      RefusalCase{"--threshold -0.01 --out a.png", "between 0 and 1"},
-                      RefusalCase{"--threshold nan --out a.png", "not a finite number"},
-                      RefusalCase{"--threshold inf --out a.png", "not a finite number"},
-                      RefusalCase{"--rotate-world nan 0 --out a.png",
-                                  "not a finite number for --rotate-world"},
-                      RefusalCase{"--rotate-plane 0 inf --out a.png", "not a finite number"},
-                      RefusalCase{"--rotate-plane-xyz 0 0 -inf --out a.png", "not a finite number"},
-                      RefusalCase{"--translate-plane 1e39 0 0 --out a.png", "not a finite number"},
-                      RefusalCase{"--out a.gif", "Use .png"}, RefusalCase{"--out a.xyz", "a.xyz"},
-                      RefusalCase{"--size 0 --out a.png", "--size"},
-                      RefusalCase{"--size 64", "--size needs --out"},
-                      RefusalCase{"--model teapot --out a.png",
-                                  "ball, monkey, combined, head, hyperboloid and cone"}));
+    ::testing::Values(
+        RefusalCase{"--threshold 1.5 --out a.png", "between 0 and 1"},
+        RefusalCase{"--threshold -0.01 --out a.png", "between 0 and 1"},
+        RefusalCase{"--threshold nan --out a.png", "not a finite number"},
+        RefusalCase{"--threshold inf --out a.png", "not a finite number"},
+        RefusalCase{"--rotate-world nan 0 --out a.png", "not a finite number for --rotate-world"},
+        RefusalCase{"--rotate-plane 0 inf --out a.png", "not a finite number"},
+        RefusalCase{"--rotate-plane-xyz 0 0 -inf --out a.png", "not a finite number"},
+        RefusalCase{"--translate-plane 1e39 0 0 --out a.png", "not a finite number"},
+        RefusalCase{"--out a.gif", "Use .png"}, RefusalCase{"--out a.xyz", "a.xyz"},
+        RefusalCase{"--size 0 --out a.png", "--size"},
+        RefusalCase{"--size 64", "--size needs --out"},
+        RefusalCase{"--model teapot --out a.png",
+                    "ball, monkey, combined, head, hyperboloid and cone"},
+        RefusalCase{"--colormap jet --out a.png", "grey, inverted, hot, bone, viridis"},
+        RefusalCase{"--display-window 10 10 --out a.png", "0 <= LO < HI <= 255"},
+        RefusalCase{"--display-window 20 10 --out a.png", "0 <= LO < HI <= 255"},
+        RefusalCase{"--display-window -1 10 --out a.png", "0 <= LO < HI <= 255"},
+        RefusalCase{"--display-window 0 256 --out a.png", "0 <= LO < HI <= 255"},
+        RefusalCase{"--display-window 0 2.5 --out a.png", "0 <= LO < HI <= 255"},
+        RefusalCase{"--display-window 0 --out a.png", "0 <= LO < HI <= 255"}));
 
 // An installed program finds the head data set in its share folder, from
 // any working directory.
@@ -444,6 +453,158 @@ TEST(CalyraRenderViews, DamagedOrNewerViewFilesAndTwoSourcesAreRefused) {
     EXPECT_NE(RunRender("--view newer.view", dir).out.find("newer than this program"),
               std::string::npos);
     EXPECT_EQ(RunRender("--view good.view --model cone", dir).status, 2);
+    fs::remove_all(dir);
+}
+
+// The pixels of an uncompressed BMP (24 or 32 bits, or 8 with a palette):
+// rgb[(y * width + x) * 3 + channel].
+struct Bitmap {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+};
+Bitmap ReadBmp(const std::string& bytes) {
+    Bitmap b;
+    if (bytes.size() < 54 || bytes.compare(0, 2, "BM") != 0) return b;
+    const auto word = [&bytes](std::size_t at, int n) {
+        long long v = 0;
+        for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+        return v;
+    };
+    const long long offset = word(10, 4), width = word(18, 4);
+    long long height = static_cast<std::int32_t>(word(22, 4));
+    const int bits = static_cast<int>(word(28, 2));
+    const std::size_t palette = 14 + static_cast<std::size_t>(word(14, 4));
+    const bool bottomUp = height > 0;
+    height = bottomUp ? height : -height;
+    const int bytesPer = bits / 8;
+    const long long stride = (width * bytesPer + 3) / 4 * 4;
+    if ((bytesPer != 1 && bytesPer < 3) ||
+        offset + stride * height > static_cast<long long>(bytes.size())) {
+        return b;
+    }
+    b.width = static_cast<int>(width);
+    b.height = static_cast<int>(height);
+    b.rgb.resize(static_cast<std::size_t>(width * height * 3));
+    for (long long y = 0; y < height; ++y) {
+        const long long row = offset + (bottomUp ? height - 1 - y : y) * stride;
+        for (long long x = 0; x < width; ++x) {
+            std::size_t at = static_cast<std::size_t>(row + x * bytesPer);
+            // Stored blue, green, red; a palette entry likewise.
+            if (bytesPer == 1) at = palette + 4 * static_cast<unsigned char>(bytes[at]);
+            for (int c = 0; c < 3; ++c) {
+                b.rgb[static_cast<std::size_t>((y * width + x) * 3 + c)] =
+                    static_cast<unsigned char>(bytes[at + 2 - static_cast<std::size_t>(c)]);
+            }
+        }
+    }
+    return b;
+}
+
+// The image values and display maximum of a dump.
+struct DumpImage {
+    int width = 0, height = 0;
+    long long displayMax = 0;
+    std::vector<long long> values;  // row by row
+};
+DumpImage ReadDumpImage(const std::string& text) {
+    std::istringstream in(text);
+    std::string word;
+    DumpImage d;
+    for (int k = 0; k < 9; ++k) in >> word;  // the magic and the volume line
+    in >> word >> d.width >> d.height >> d.displayMax;
+    d.values.resize(static_cast<std::size_t>(d.width) * d.height);
+    for (long long& v : d.values) in >> v;
+    return d;
+}
+
+// The grey of a value as cells show it (low byte of trunc(v x k)), then the
+// display window's stretch, then the inversion: the rule itself, in plain
+// arithmetic.
+int InvertedWindowedGrey(long long v, long long displayMax, int lo, int hi) {
+    const float k = static_cast<float>(255.0 / static_cast<double>(displayMax ? displayMax : 1));
+    const int g = static_cast<int>(static_cast<long long>(static_cast<float>(v) * k) & 0xFF);
+    const int stretched = g <= lo ? 0 : g >= hi ? 255 : (g - lo) * 255 / (hi - lo);
+    return 255 - stretched;
+}
+
+TEST(CalyraRenderColours, AnInvertedWindowFollowsTheRuleForEveryPixel) {
+    const fs::path dir = FreshFolder("calyra_colours");
+    const std::string scene = "--model cone --type maximum --rotate-plane 0.4 -0.2 --threshold 0";
+    for (const auto& [lo, hi] : {std::pair{30, 140}, std::pair{0, 255}, std::pair{200, 201}}) {
+        const std::string window =
+            " --display-window " + std::to_string(lo) + " " + std::to_string(hi);
+        const RunResult run =
+            RunRender(scene + window + " --colormap inverted --out p.bmp --dump d.txt", dir);
+        ASSERT_EQ(run.status, 0) << run.out;
+        const DumpImage dump = ReadDumpImage(ReadAll(dir / "d.txt"));
+        const Bitmap picture = ReadBmp(ReadBytes(dir / "p.bmp"));
+        ASSERT_EQ(picture.width, dump.width);
+        ASSERT_EQ(picture.height, dump.height);
+        int mid = 0;
+        for (int y = 0; y < dump.height; ++y)
+            for (int x = 0; x < dump.width; ++x) {
+                const long long v = dump.values[static_cast<std::size_t>(y * dump.width + x)];
+                const int want = InvertedWindowedGrey(v, dump.displayMax, lo, hi);
+                for (int c = 0; c < 3; ++c) {
+                    ASSERT_EQ(picture.rgb[static_cast<std::size_t>((y * dump.width + x) * 3 + c)],
+                              want)
+                        << x << ' ' << y << " window " << lo << ' ' << hi;
+                }
+                mid += want > 0 && want < 255;
+            }
+        if (hi - lo > 1) {
+            EXPECT_GT(mid, 0);
+        }
+        // The buffers are the render's own, whatever the colours.
+        const RunResult plain = RunRender(scene + " --dump plain.txt", dir);
+        ASSERT_EQ(plain.status, 0);
+        EXPECT_EQ(ReadAll(dir / "d.txt"), ReadAll(dir / "plain.txt"));
+    }
+    fs::remove_all(dir);
+}
+
+// Hot runs from black through red and yellow to white: no pixel has more
+// green than red or more blue than green, and the bright ones are coloured.
+TEST(CalyraRenderColours, HotPicturesAreRedBeforeTheyAreYellow) {
+    const fs::path dir = FreshFolder("calyra_hot");
+    const RunResult run =
+        RunRender("--model combined --type average --threshold 0 --colormap hot --out p.bmp", dir);
+    ASSERT_EQ(run.status, 0) << run.out;
+    const Bitmap picture = ReadBmp(ReadBytes(dir / "p.bmp"));
+    ASSERT_GT(picture.width, 0);
+    int coloured = 0;
+    for (std::size_t at = 0; at < picture.rgb.size(); at += 3) {
+        const int r = picture.rgb[at], g = picture.rgb[at + 1], b = picture.rgb[at + 2];
+        ASSERT_TRUE(r >= g && g >= b) << at / 3;
+        coloured += r > g;
+    }
+    EXPECT_GT(coloured, 0);
+    fs::remove_all(dir);
+}
+
+// A Maximum of the head in Hot, saved as a picture, comes back from the
+// picture alone: the same buffers and the same picture.
+TEST(CalyraRenderViews, AProjectionInColourRendersAgainFromItsPicture) {
+    const fs::path dir = FreshFolder("calyra_head_view");
+    fs::copy_file(CALYRA_HEAD_FILE, dir / "sm3dhead");
+    const std::string scene =
+        "--model head --interp --rotate-plane 0.6 -0.3 --type maximum --threshold 0.05 "
+        "--colormap hot --display-window 20 230 --out first.png --size 256";
+    ASSERT_NO_FATAL_FAILURE(ExpectTheSavedViewRendersTheSame(scene, "first.view", dir));
+    const RunResult again =
+        RunRender("--view first.png --out again.png --size 256 --dump p.txt", dir);
+    ASSERT_EQ(again.status, 0) << again.out;
+    EXPECT_EQ(ReadAll(dir / "first.png"), ReadAll(dir / "again.png"));
+    EXPECT_EQ(ReadAll(dir / "saved.txt"), ReadAll(dir / "p.txt"));
+    const std::string view = ReadAll(dir / "first.view");
+    EXPECT_NE(view.find("\ncolormap hot\n"), std::string::npos) << view;
+    EXPECT_NE(view.find("\ndisplay-window 20 230\n"), std::string::npos);
+    EXPECT_NE(view.find("\ntype maximum\n"), std::string::npos);
+    // Without the colours the picture differs; the buffers do not.
+    const RunResult grey =
+        RunRender("--view first.png --colormap grey --out grey.png --size 256", dir);
+    ASSERT_EQ(grey.status, 0);
+    EXPECT_NE(ReadAll(dir / "first.png"), ReadAll(dir / "grey.png"));
     fs::remove_all(dir);
 }
 

@@ -91,8 +91,8 @@ class HostileInput : public test::CoreTest {
     static void ExpectRendersStillWork() {
         for (bool interp : {false, true}) {
             interpolate = interp;
-            for (RenderType type :
-                 {RenderType::Surface, RenderType::Transparent, RenderType::Slice}) {
+            for (const RenderTypeTraits& row : kRenderTypeTraits) {
+                const RenderType type = row.type;
                 const int rays = RaysPerSide();
                 const int side = rays * (interp ? 2 : 1);
                 ASSERT_LE(side, kBufferSide);

@@ -88,8 +88,8 @@ TEST_F(RayDriverTest, TheLastColumnAndTwoRowsLieOutsideTheVolume) {
 }
 
 TEST_F(RayDriverTest, AnEmptyVolumeRendersBlackWithDisplayMaxZero) {
-    for (RenderType type : {RenderType::Surface, RenderType::Transparent, RenderType::Slice}) {
-        RenderImage(64, 64, ImageBuffer, type);
+    for (const RenderTypeTraits& row : kRenderTypeTraits) {
+        RenderImage(64, 64, ImageBuffer, row.type);
         EXPECT_EQ(displayMax, 0);
         for (int k = 0; k < 64 * 64; ++k) ASSERT_EQ(ImageAt(k / 64, k % 64), 0u);
     }

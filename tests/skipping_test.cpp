@@ -137,7 +137,17 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{ModelType::Cone, RenderType::Transparent, true, 0.1f, true},
                       Case{ModelType::Monkey, RenderType::Transparent, false, 0.3f, true},
                       Case{ModelType::Combined, RenderType::Surface, false, 0.1f, true},
-                      Case{ModelType::Ball, RenderType::Surface, true, -0.2f, true}));
+                      Case{ModelType::Ball, RenderType::Surface, true, -0.2f, true},
+                      Case{std::nullopt, RenderType::Maximum, true, 0.0f, true},
+                      Case{std::nullopt, RenderType::Maximum, false, 0.3f, false},
+                      Case{std::nullopt, RenderType::Minimum, true, 0.0f, false},
+                      Case{std::nullopt, RenderType::Minimum, true, 0.25f, true},
+                      Case{std::nullopt, RenderType::Average, true, 0.0f, true},
+                      Case{std::nullopt, RenderType::Average, false, 0.3f, false},
+                      Case{ModelType::Head, RenderType::Maximum, true, 0.0f, true},
+                      Case{ModelType::Head, RenderType::Minimum, true, 0.1f, true},
+                      Case{ModelType::Head, RenderType::Average, true, 0.0f, true},
+                      Case{ModelType::Cone, RenderType::Maximum, false, 0.1f, true}));
 
 using SkippingTest = test::CoreTest;
 

@@ -9,6 +9,7 @@
 #include "base/messages.h"
 #include "geometry/orientation.h"
 #include "render/buffers.h"
+#include "render/display_map.h"
 #include "render/ray_driver.h"
 #include "render/user_settings.h"
 #include "render/weights.h"
@@ -23,6 +24,8 @@ inline void ResetUserSettings() {
     interpolate = false;
     gradientShading = true;
     stereo = false;
+    colourMap = ColourMap::Grey;
+    displayWindow = {};
 }
 
 // Restores every process-wide setting to its start-up value.

@@ -27,8 +27,12 @@ ViewState MovedView(const ViewVolume& volume) {
     interpolate = true;
     gradientShading = false;
     stereo = false;
+    colourMap = ColourMap::Hot;
+    displayWindow = {20, 200};
     ViewState view = CaptureView(volume);
     ResetOrientation();
+    colourMap = ColourMap::Grey;
+    displayWindow = {};
     return view;
 }
 
@@ -53,6 +57,8 @@ void ExpectSameView(const ViewState& a, const ViewState& b) {
     EXPECT_EQ(a.interpolate, b.interpolate);
     EXPECT_EQ(a.gradientShading, b.gradientShading);
     EXPECT_EQ(a.stereo, b.stereo);
+    EXPECT_EQ(a.colourMap, b.colourMap);
+    EXPECT_EQ(a.displayWindow, b.displayWindow);
 }
 
 TEST(ViewFile, ReadsBackEveryFloatBitForBit) {
@@ -87,7 +93,8 @@ TEST(ViewFile, NamesEachRenderTypeAndWritesAStrayValueAsSurface) {
     model.model = "ball";
     ViewState view = MovedView(model);
     std::string error;
-    for (const char* name : {"surface", "transparent", "slice"}) {
+    for (const RenderTypeName& row : kRenderTypes) {
+        const std::string name = row.name;
         view.renderType = *FindRenderType(name);
         const std::string text = WriteViewText(view);
         EXPECT_NE(text.find(std::string("\ntype ") + name + "\n"), std::string::npos) << text;
@@ -99,6 +106,50 @@ TEST(ViewFile, NamesEachRenderTypeAndWritesAStrayValueAsSurface) {
     EXPECT_NE(WriteViewText(view).find("\ntype surface\n"), std::string::npos);
     EXPECT_EQ(NameOf(static_cast<RenderType>(7)), std::string());
     EXPECT_EQ(FindRenderType("Surface"), std::nullopt);
+}
+
+TEST(ViewFile, NamesEachColourMap) {
+    ViewVolume model;
+    model.kind = ViewVolume::Kind::Model;
+    model.model = "ball";
+    ViewState view = MovedView(model);
+    std::string error;
+    for (const char* name : {"grey", "inverted", "hot", "bone", "viridis"}) {
+        view.colourMap = *FindColourMap(name);
+        view.displayWindow = {0, 1};
+        const std::string text = WriteViewText(view);
+        EXPECT_NE(text.find(std::string("\ncolormap ") + name + "\n"), std::string::npos);
+        EXPECT_NE(text.find("\ndisplay-window 0 1\n"), std::string::npos);
+        const auto read = ParseViewText(text, error);
+        ASSERT_TRUE(read) << error;
+        EXPECT_EQ(read->colourMap, view.colourMap);
+        EXPECT_EQ(read->displayWindow, view.displayWindow);
+    }
+}
+
+// A file written before colour maps existed: version 1, neither key.
+TEST(ViewFile, ReadsAnOlderFileAsThePlainGreyPicture) {
+    ViewVolume model;
+    model.kind = ViewVolume::Kind::Model;
+    model.model = "cone";
+    const ViewState written = MovedView(model);
+    std::string text = WriteViewText(written);
+    ASSERT_EQ(text.rfind("calyra-view 2\n", 0), 0u);
+    text.replace(0, std::strlen("calyra-view 2"), "calyra-view 1");
+    for (const char* key : {"colormap ", "display-window "}) {
+        const std::size_t at = text.find(std::string("\n") + key);
+        ASSERT_NE(at, std::string::npos);
+        text.erase(at + 1, text.find('\n', at + 1) - at);
+    }
+    std::string error;
+    const auto read = ParseViewText(text, error);
+    ASSERT_TRUE(read) << error;
+    EXPECT_EQ(read->colourMap, ColourMap::Grey);
+    EXPECT_EQ(read->displayWindow, (DisplayWindow{0, 255}));
+    EXPECT_EQ(read->renderType, written.renderType);
+    // Only the newer version requires them.
+    text.replace(0, std::strlen("calyra-view 1"), "calyra-view 2");
+    EXPECT_FALSE(ParseViewText(text, error));
 }
 
 TEST(ViewFile, KeepsTheImportAndOpenParameters) {
@@ -162,8 +213,8 @@ TEST_P(DamagedViewFile, IsRefusedWithAReason) {
 INSTANTIATE_TEST_SUITE_P(
     ViewFile, DamagedViewFile,
     ::testing::Values(
-        DamagedCase{"NewerVersion", "calyra-view 1", "calyra-view 2", "newer than this program"},
-        DamagedCase{"NotAViewFile", "calyra-view 1", "\x89PNG", "not a view file"},
+        DamagedCase{"NewerVersion", "calyra-view 2", "calyra-view 3", "newer than this program"},
+        DamagedCase{"NotAViewFile", "calyra-view 2", "\x89PNG", "not a view file"},
         DamagedCase{"PointLeftOut", "plane 3", "# plane 3", "missing 'plane 3'"},
         DamagedCase{"TextAfterTheEnd", "end\n", "end\nworld 0 0 0 0\n", "after 'end'"},
         DamagedCase{"NanPoint", "world 4 ", "world 4 nan 0 0 #", "finite numbers"},
@@ -171,7 +222,18 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"UnknownKey", "stereo 0", "stereo 0\nlighting 3", "unknown key 'lighting'"},
         DamagedCase{"RepeatedKey", "interp 1", "interp 1\ninterp 0", "given twice"},
         DamagedCase{"ThresholdOutOfRange", "threshold ", "threshold 0x1p+1\n#", "from 0 to 1"},
-        DamagedCase{"BadType", "type transparent", "type glass", "surface, transparent or slice"},
+        DamagedCase{"BadType", "type transparent", "type glass",
+                    "one of surface, transparent, slice, maximum, minimum, average"},
+        DamagedCase{"BadColourMap", "colormap hot", "colormap jet", "'colormap' is one of"},
+        DamagedCase{"ColourMapLeftOut", "colormap hot", "# colormap hot", "missing 'colormap'"},
+        DamagedCase{"WindowTheWrongWayRound", "display-window 20 200", "display-window 200 20",
+                    "0 <= LO < HI <= 255"},
+        DamagedCase{"WindowPastWhite", "display-window 20 200", "display-window 20 256",
+                    "0 <= LO < HI <= 255"},
+        DamagedCase{"WindowOfOneLevel", "display-window 20 200", "display-window 20 20",
+                    "0 <= LO < HI <= 255"},
+        DamagedCase{"WindowNotWhole", "display-window 20 200", "display-window 20 2e2",
+                    "0 <= LO < HI <= 255"},
         DamagedCase{"UnknownSource", "source model", "source teapot", "unknown source kind"}),
     test::kByLabel);
 

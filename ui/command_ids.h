@@ -3,7 +3,10 @@
 // name them from here and nowhere else spells out the numbers.
 #pragma once
 
+#include <optional>
+
 #include "geometry/orientation.h"
+#include "render/display_map.h"
 #include "render/render_type.h"
 #include "volume/model_type.h"
 
@@ -34,12 +37,24 @@ inline constexpr int kCmdGrabWorld = 724;
 inline constexpr int kCmdGrabViewPlane = 725;
 inline constexpr int kCmdThresholdPanel = 739;
 
-// Rendering types, menu items and View panel buttons alike, in RenderType order.
+// Rendering types: menu items, and for the first three the View panel
+// buttons too (713..715, the panel's radio group).
 inline constexpr int kCmdSurface = 713;
 inline constexpr int kCmdTransparent = 714;
 inline constexpr int kCmdSlice = 715;
-inline constexpr int kCmdRenderTypeFirst = kCmdSurface;
-inline constexpr int kCmdRenderTypeLast = kCmdSlice;
+inline constexpr int kCmdMaximum = 790;
+inline constexpr int kCmdMinimum = 791;
+inline constexpr int kCmdAverage = 792;
+inline constexpr int kCtlViewPanelFirst = kCmdSurface;
+inline constexpr int kCtlViewPanelLast = kCmdSlice;
+
+// Display > Colour Map, one item per map, and the display window's reset.
+inline constexpr int kCmdGreyMap = 9020;
+inline constexpr int kCmdInvertedMap = 9021;
+inline constexpr int kCmdHotMap = 9022;
+inline constexpr int kCmdBoneMap = 9023;
+inline constexpr int kCmdViridisMap = 9024;
+inline constexpr int kCmdResetDisplayWindow = 9025;
 
 // Display and Arrange menus.
 inline constexpr int kCmdRender = 741;
@@ -116,15 +131,77 @@ constexpr Face SnapPlaneFace(int id) {
     return static_cast<Face>(id - kCmdSnapPlaneFirst);
 }
 
+// The Rendering Type menu, one row per type in RenderType order.
+struct RenderTypeItem {
+    RenderType type;
+    int command;
+    const char* menuText;
+};
+inline constexpr RenderTypeItem kRenderTypeItems[] = {
+    {RenderType::Surface, kCmdSurface, "Sur&face"},
+    {RenderType::Transparent, kCmdTransparent, "&Transparent"},
+    {RenderType::Slice, kCmdSlice, "&Slice"},
+    {RenderType::Maximum, kCmdMaximum, "&Maximum"},
+    {RenderType::Minimum, kCmdMinimum, "M&inimum"},
+    {RenderType::Average, kCmdAverage, "&Average"},
+};
+
+// The Colour Map menu, one row per map in ColourMap order.
+struct ColourMapItem {
+    ColourMap map;
+    int command;
+    const char* menuText;
+};
+inline constexpr ColourMapItem kColourMapItems[] = {
+    {ColourMap::Grey, kCmdGreyMap, "Grey"},
+    {ColourMap::Inverted, kCmdInvertedMap, "Inverted Grey"},
+    {ColourMap::Hot, kCmdHotMap, "Hot"},
+    {ColourMap::Bone, kCmdBoneMap, "Bone"},
+    {ColourMap::Viridis, kCmdViridisMap, "Viridis"},
+};
+
+// Every type and every map has its row, row k for the value numbered k.
+constexpr bool MenuRowsInOrder() {
+    if (std::size(kRenderTypeItems) != kRenderTypeCount) return false;
+    if (std::size(kColourMapItems) != kColourMapCount) return false;
+    for (std::size_t k = 0; k < kRenderTypeCount; ++k) {
+        if (static_cast<std::size_t>(kRenderTypeItems[k].type) != k) return false;
+    }
+    for (std::size_t k = 0; k < kColourMapCount; ++k) {
+        if (static_cast<std::size_t>(kColourMapItems[k].map) != k) return false;
+    }
+    return true;
+}
+static_assert(MenuRowsInOrder(), "one menu row per rendering type and colour map, in enum order");
+
+// The row of a value (rows in value order, checked below).
+constexpr const RenderTypeItem& ItemOf(RenderType type) {
+    const auto k = static_cast<std::size_t>(type);
+    return kRenderTypeItems[k < std::size(kRenderTypeItems) ? k : 0];
+}
+constexpr const ColourMapItem& ItemOf(ColourMap map) {
+    const auto k = static_cast<std::size_t>(map);
+    return kColourMapItems[k < std::size(kColourMapItems) ? k : 0];
+}
+
 // The item of a rendering type and back.
 constexpr int RenderTypeCommand(RenderType type) {
-    return kCmdRenderTypeFirst + static_cast<int>(type);
+    return ItemOf(type).command;
 }
-constexpr bool IsRenderTypeCommand(int id) {
-    return id >= kCmdRenderTypeFirst && id <= kCmdRenderTypeLast;
+constexpr std::optional<RenderType> RenderTypeOfCommand(int id) {
+    for (const RenderTypeItem& item : kRenderTypeItems) {
+        if (item.command == id) return item.type;
+    }
+    return std::nullopt;
 }
-constexpr RenderType RenderTypeOf(int id) {
-    return static_cast<RenderType>(id - kCmdRenderTypeFirst);
+constexpr int ColourMapCommand(ColourMap map) {
+    return ItemOf(map).command;
+}
+constexpr std::optional<ColourMap> ColourMapOfCommand(int id) {
+    for (const ColourMapItem& item : kColourMapItems) {
+        if (item.command == id) return item.map;
+    }
+    return std::nullopt;
 }
 
 // The Model File items that build a model.

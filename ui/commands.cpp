@@ -78,8 +78,12 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             return 1;
         }
     }
-    if (IsRenderTypeCommand(id)) {
-        SelectRenderType(RenderTypeOf(id), ViewPanelButtons::Follow);
+    if (const std::optional<RenderType> type = RenderTypeOfCommand(id)) {
+        SelectRenderType(*type, ViewPanelButtons::Follow);
+        return 1;
+    }
+    if (const std::optional<ColourMap> map = ColourMapOfCommand(id)) {
+        SelectColourMap(*map);
         return 1;
     }
     switch (id) {
@@ -126,6 +130,9 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             return 1;
         case kCmdThresholdPanel:
             TogglePanel(slideBar, slideBarShown);
+            return 1;
+        case kCmdResetDisplayWindow:
+            SetDisplayWindow(DisplayWindow{});
             return 1;
         case kCmdGrabWorld:
         case kCmdGrabViewPlane:
@@ -199,13 +206,26 @@ void SelectRenderType(RenderType type, ViewPanelButtons viewPanelButtons) {
     CheckMenuItem(RenderTypeCommand(renderType), false);
     renderType = type;
     CheckMenuItem(RenderTypeCommand(type), true);
+    // A projection has no button: the panel then shows none checked.
     if (viewPanelButtons == ViewPanelButtons::Follow)
-        CheckRadioButton(viewPanel, kCmdRenderTypeFirst, kCmdRenderTypeLast,
-                         RenderTypeCommand(type));
+        CheckRadioButton(viewPanel, kCtlViewPanelFirst, kCtlViewPanelLast, RenderTypeCommand(type));
     RequestRender();
 }
 
+void SelectColourMap(ColourMap map) {
+    CheckMenuItem(ColourMapCommand(colourMap), false);
+    colourMap = map;
+    CheckMenuItem(ColourMapCommand(map), true);
+    RedrawRenderWindow();
+}
+
+void SetDisplayWindow(DisplayWindow window) {
+    displayWindow = window;
+    RedrawRenderWindow();
+}
+
 void StepRenderType(ViewPanelButtons viewPanelButtons) {
+    // From a projection the step leads back to Surface.
     SelectRenderType(NextRenderType(renderType), viewPanelButtons);
 }
 

@@ -30,6 +30,11 @@ void SelectRenderType(RenderType type, ViewPanelButtons viewPanelButtons);
 // The T key: the next type.
 void StepRenderType(ViewPanelButtons viewPanelButtons);
 
+// Makes map the colour map (moving the menu's check mark), or window the
+// display window; either redraws the shown image from its kept buffers.
+void SelectColourMap(ColourMap map);
+void SetDisplayWindow(DisplayWindow window);
+
 // The Parameters menu's check marks follow stereo, interpolate and gradientShading.
 void ShowParameterMarks();
 

@@ -43,12 +43,14 @@ void DemoStep() {
     }
 
     // The View panel's buttons follow the type; the menu's check mark does not.
-    if (IsRadioButtonChecked(viewPanel, kCmdSurface)) {
+    if (IsRadioButtonChecked(viewPanel, RenderTypeCommand(RenderType::Surface))) {
         renderType = RenderType::Transparent;
-        CheckRadioButton(viewPanel, kCmdSurface, kCmdSlice, kCmdTransparent);
+        CheckRadioButton(viewPanel, kCtlViewPanelFirst, kCtlViewPanelLast,
+                         RenderTypeCommand(renderType));
     } else {
         renderType = RenderType::Surface;
-        CheckRadioButton(viewPanel, kCmdSurface, kCmdSlice, kCmdSurface);
+        CheckRadioButton(viewPanel, kCtlViewPanelFirst, kCtlViewPanelLast,
+                         RenderTypeCommand(renderType));
     }
     PaintAtOnce(renderWindow);
     if (renderType == RenderType::Transparent) return;

@@ -72,6 +72,7 @@ FrameWindow::FrameWindow() {
     frameWindow = this;
     // The menu's check marks and the settings start consistent.
     dispatch(kCmdSurface, 0);
+    dispatch(ColourMapCommand(colourMap), 0);
     ShowParameterMarks();
 }
 

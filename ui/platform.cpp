@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QMdiArea>
@@ -151,10 +152,16 @@ void CheckRadioButton(QDialog* panel, int first, int last, int id) {
         auto* button = qobject_cast<QAbstractButton*>(DialogItem(panel, other));
         if (!button || !button->isChecked()) continue;
         const QSignalBlocker block(button);
+        // An exclusive group keeps one button checked: with no button of the
+        // range to check (a type the panel has none for), none stays checked.
+        QButtonGroup* group = button->group();
+        const bool groupExclusive = group && group->exclusive();
+        if (group) group->setExclusive(false);
         const bool exclusive = button->autoExclusive();
         button->setAutoExclusive(false);
         button->setChecked(false);
         button->setAutoExclusive(exclusive);
+        if (group) group->setExclusive(groupExclusive);
     }
 }
 

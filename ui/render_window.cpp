@@ -324,18 +324,73 @@ void RenderWindow::changeStereoParameter(char key) {
     if (stereo) RequestRender();
 }
 
+void RenderWindow::redrawCells() {
+    // Before the first render there is nothing to draw: the render to come
+    // uses the settings.
+    if (drawnCells_ <= 0) return;
+    if (stereo) {
+        RequestRender();
+        return;
+    }
+    const float cell = minSide / static_cast<float>(drawnCells_);
+    DrawImage(drawnCells_, nullptr, imageBitmap_, cell, imageLeft, imageTop,
+              DevicePalette(imagePalette_));
+    InvalidateWindow(this, Background::Keep);
+}
+
+void RedrawRenderWindow() {
+    if (auto* window = dynamic_cast<RenderWindow*>(renderWindow)) window->redrawCells();
+}
+
+bool RenderWindow::windowLevelPress(const QMouseEvent& event) {
+    const bool middle = event.button() == Qt::MiddleButton;
+    const bool ctrlLeft =
+        event.button() == Qt::LeftButton && (event.modifiers() & Qt::ControlModifier);
+    if (levelButton_ != Qt::NoButton || !(middle || ctrlLeft)) return false;
+    levelButton_ = event.button();
+    levelStart_ = event.position().toPoint();
+    levelStartWindow_ = displayWindow;
+    return true;
+}
+
+bool RenderWindow::windowLevelDrag(const QMouseEvent& event) {
+    if (levelButton_ == Qt::NoButton) return false;
+    // Right widens, up (towards smaller rows) raises the centre.
+    const QPoint at = event.position().toPoint();
+    const DisplayWindow moved =
+        DraggedWindow(levelStartWindow_, at.x() - levelStart_.x(), levelStart_.y() - at.y());
+    if (moved != displayWindow) SetDisplayWindow(moved);
+    return true;
+}
+
+bool RenderWindow::windowLevelRelease(const QMouseEvent& event) {
+    if (levelButton_ == Qt::NoButton || event.button() != levelButton_) return false;
+    levelButton_ = Qt::NoButton;
+    return true;
+}
+
+bool RenderWindow::windowLevelDoubleClick(const QMouseEvent& event) {
+    if (event.button() != Qt::MiddleButton) return false;
+    SetDisplayWindow(DisplayWindow{});
+    return true;
+}
+
 void RenderWindow::mousePressEvent(QMouseEvent* event) {
     event->accept();
+    windowLevelPress(*event);
 }
 void RenderWindow::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
+    windowLevelRelease(*event);
 }
 void RenderWindow::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
+    windowLevelDoubleClick(*event);
 }
 
 void RenderWindow::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
+    if (windowLevelDrag(*event)) return;
     // Without a mouse capture, movements outside the client area are not seen.
     const QPoint position = event->position().toPoint();
     if (!rect().contains(position)) return;

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
 #include <QWidget>
 #include <cstdint>
 
+#include "render/display_map.h"
 #include "ui/grey_palette.h"
 #include "ui/model_window.h"
 #include "ui/platform.h"
@@ -53,6 +55,11 @@ class RenderWindow : public ModelWindow, public PreparesPaint {
     // there is no image.
     QImage picture();
 
+    // Draws the cells of the last render again from the kept buffers, with
+    // the current display window and colour map (no ray is cast). A stereo
+    // pair is rendered again: the buffers hold its second image only.
+    void redrawCells();
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -74,6 +81,13 @@ class RenderWindow : public ModelWindow, public PreparesPaint {
     void renderStereoPair(QPainter* screen);
     void renderOnce();
     void changeStereoParameter(char key);
+    // The window/level drag: a middle-button drag, or Ctrl + left drag,
+    // moves the display window; a middle double-click resets it. Each says
+    // whether the event was its own.
+    bool windowLevelPress(const QMouseEvent& event);
+    bool windowLevelDrag(const QMouseEvent& event);
+    bool windowLevelRelease(const QMouseEvent& event);
+    bool windowLevelDoubleClick(const QMouseEvent& event);
 
     GreyPalette imagePalette_;
     QImage imageBitmap_;
@@ -83,7 +97,15 @@ class RenderWindow : public ModelWindow, public PreparesPaint {
     int drawnSecondRow_ = -1;
     // Cells per side of the image in the bitmaps; 0 before the first render.
     std::int32_t drawnCells_ = 0;
+    // The window/level drag under way: the button that moves it (NoButton
+    // when none does), where it started and the window it started from.
+    Qt::MouseButton levelButton_ = Qt::NoButton;
+    QPoint levelStart_;
+    DisplayWindow levelStartWindow_;
 };
+
+// redrawCells() of the render window, if there is one.
+void RedrawRenderWindow();
 
 // Moves the six ViewPlane points by stereoShift x |ViewPlane[1] - ViewPlane[0]|
 // along the plane's first edge (nothing when that edge has length 0).

@@ -104,6 +104,9 @@ void RememberRenderedView() {
 QString ShownViewText() {
     ViewState view = RenderedView() ? *RenderedView() : CaptureView(ViewVolume{});
     view.volume = ShownVolume();
+    // The colours change without a render: the picture shows the current ones.
+    view.colourMap = colourMap;
+    view.displayWindow = displayWindow;
     return QString::fromStdString(WriteViewText(view));
 }
 
@@ -147,6 +150,7 @@ bool ShowView(QWidget* frame, const ViewState& view) {
     ShownVolume() = view.volume;
     // After the build, which switched interpolation off.
     SelectRenderType(view.renderType, ViewPanelButtons::Follow);
+    SelectColourMap(view.colourMap);
     ApplyViewSettingsAndGeometry(view);
     ShowParameterMarks();
     InvalidateWindow(geometryWindow);

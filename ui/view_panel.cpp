@@ -13,15 +13,16 @@ int CheckedButton() {
 }
 
 bool OnCommand(int id) {
-    if (!IsRenderTypeCommand(id)) return false;
+    const std::optional<RenderType> type = RenderTypeOfCommand(id);
+    if (!type) return false;
     // The radio button has checked itself; the menu follows.
-    SelectRenderType(RenderTypeOf(id), ViewPanelButtons::Keep);
+    SelectRenderType(*type, ViewPanelButtons::Keep);
     return true;
 }
 
 }  // namespace
 
-const RadioPanel kViewPanel{viewPanelShown, kCmdRenderTypeFirst, kCmdRenderTypeLast,
-                            CheckedButton,  OnCommand,           nullptr};
+const RadioPanel kViewPanel{viewPanelShown, kCtlViewPanelFirst, kCtlViewPanelLast,
+                            CheckedButton,  OnCommand,          nullptr};
 
 }  // namespace calyra::ui

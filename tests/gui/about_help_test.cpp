@@ -154,6 +154,8 @@ class HelpTest : public MessageRecording {
     void SetUp() override {
         MessageRecording::SetUp();
         ASSERT_TRUE(dir.isValid());
+        // Found before the working folder changes: __FILE__ may be relative.
+        source = QFileInfo(SourceHelpFile()).absoluteFilePath();
         previous = QDir::currentPath();
         QDir::setCurrent(dir.path());
     }
@@ -164,11 +166,12 @@ class HelpTest : public MessageRecording {
     }
     QTemporaryDir dir;
     QString previous;
+    QString source;
     QWidget owner;
 };
 
 TEST_F(HelpTest, OpensAtContentsAndMovesToOtherTopics) {
-    ASSERT_TRUE(QFile::copy(SourceHelpFile(), dir.filePath("Calyra.HLP")));
+    ASSERT_TRUE(QFile::copy(source, dir.filePath("Calyra.HLP")));
     OpenHelp(&owner, "CONTENTS");
     EXPECT_TRUE(messages.empty());
     QTextBrowser* browser = HelpBrowser();

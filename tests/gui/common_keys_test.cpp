@@ -108,14 +108,24 @@ TEST_P(ModelWindowKeys, PanRenderAndDemonstrationKeys) {
     EXPECT_TRUE(renderPending);
 }
 
+TEST_P(ModelWindowKeys, TFromAProjectionSelectsSurface) {
+    for (RenderType projection : {RenderType::Maximum, RenderType::Minimum, RenderType::Average}) {
+        SelectRenderType(projection, ViewPanelButtons::Follow);
+        Type('t');
+        EXPECT_EQ(renderType, RenderType::Surface);
+        EXPECT_TRUE(IsMenuItemChecked(kCmdSurface));
+        EXPECT_FALSE(IsMenuItemChecked(RenderTypeCommand(projection)));
+    }
+}
+
 TEST_P(ModelWindowKeys, TCyclesTheRenderTypeWithOneCheckMarkAndTheViewPanelFollowing) {
     for (int press = 1; press <= 3; ++press) {
         renderPending = false;
         Type(press == 2 ? 'T' : 't');
         EXPECT_EQ(static_cast<int>(renderType), press % 3);
         int checked = 0;
-        for (int id = kCmdRenderTypeFirst; id <= kCmdRenderTypeLast; ++id)
-            checked += IsMenuItemChecked(id) ? 1 : 0;
+        for (const RenderTypeItem& item : kRenderTypeItems)
+            checked += IsMenuItemChecked(item.command) ? 1 : 0;
         EXPECT_EQ(checked, 1);
         EXPECT_TRUE(IsMenuItemChecked(RenderTypeCommand(renderType)));
         ASSERT_NE(viewPanel, nullptr);

@@ -99,7 +99,7 @@ TEST_F(DemoTest, StartingFromSliceTheFirstTickSwitchesToSurface) {
 }
 
 TEST_F(DemoTest, ASurfaceTickCutsHalfwayToTheTargetAndPutsThePlaneBack) {
-    CheckRadioButton(viewPanel, kCmdRenderTypeFirst, kCmdRenderTypeLast,
+    CheckRadioButton(viewPanel, kCtlViewPanelFirst, kCtlViewPanelLast,
                      kCmdTransparent);  // the next tick is a Surface tick
     Point3 world[kWorldPoints];
     Point3 plane[kViewPlanePoints];
@@ -120,7 +120,7 @@ TEST_F(DemoTest, ASurfaceTickCutsHalfwayToTheTargetAndPutsThePlaneBack) {
     // The same turns without the cut (a Transparent tick) end at the same plane.
     std::copy(std::begin(world), std::end(world), World);
     std::copy(std::begin(plane), std::end(plane), ViewPlane);
-    CheckRadioButton(viewPanel, kCmdRenderTypeFirst, kCmdRenderTypeLast, kCmdSurface);
+    CheckRadioButton(viewPanel, kCtlViewPanelFirst, kCtlViewPanelLast, kCmdSurface);
     DemoStep();
     for (int i = 0; i < kViewPlanePoints; ++i) {
         EXPECT_NEAR(ViewPlane[i].x, afterSurfaceTick[i].x, 1e-6f) << "point " << i;

@@ -103,7 +103,7 @@ TEST_F(FrameStartUp, BuildsTheMenuBarEntryByEntryFromTheMenuTable) {
     std::vector<Cursor> open;
     std::set<int> ids;
     // Start-up renders Surface with gradient shading on.
-    const std::set<int> checkedAtStart = {kCmdSurface, kCmdGradientShading};
+    const std::set<int> checkedAtStart = {kCmdSurface, kCmdGradientShading, kCmdGreyMap};
     int entryIndex = 0;
     for (const MenuEntry& entry : resources::MenuTable()) {
         SCOPED_TRACE(::testing::Message()
@@ -159,10 +159,18 @@ TEST_F(FrameStartUp, MenuBarSpotChecks) {
     for (QAction* action : bar->actions()) titles << action->text();
     EXPECT_EQ(titles,
               QStringList({"Model &File", "&Options", "&Display", "&Arrange", "&Parameters"}));
-    const std::map<int, QString> expected = {
-        {kCmdBallModel, "Development Ball Model"},   {kCmdExit, "E&xit"},
-        {SnapWorldCommand(Face::Bottom), "B&ottom"}, {kCmdSurface, "Sur&face"},
-        {kCmdGradientShading, "&Grad Shad\tON/OFF"}, {kCmdAbout, "&About..."}};
+    const std::map<int, QString> expected = {{kCmdBallModel, "Development Ball Model"},
+                                             {kCmdExit, "E&xit"},
+                                             {SnapWorldCommand(Face::Bottom), "B&ottom"},
+                                             {kCmdSurface, "Sur&face"},
+                                             {kCmdGradientShading, "&Grad Shad\tON/OFF"},
+                                             {kCmdAbout, "&About..."},
+                                             {kCmdMaximum, "&Maximum"},
+                                             {kCmdMinimum, "M&inimum"},
+                                             {kCmdAverage, "&Average"},
+                                             {kCmdInvertedMap, "Inverted Grey"},
+                                             {kCmdViridisMap, "Viridis"},
+                                             {kCmdResetDisplayWindow, "Reset Display &Window"}};
     for (const auto& [id, text] : expected) {
         ASSERT_NE(MenuItem(id), nullptr) << id;
         EXPECT_EQ(MenuItem(id)->text(), text) << id;
@@ -326,13 +334,18 @@ TEST_F(MenuCommands, CancelledLoadFileLeavesTheModelAndItsWindows) {
 }
 
 TEST_F(MenuCommands, RenderTypeCommandsMoveTheCheckMarkAndThePanelButton) {
-    for (int id : {kCmdSlice, kCmdSurface, kCmdTransparent, kCmdTransparent, kCmdSurface}) {
+    // A projection has no panel button: the panel then shows none checked.
+    for (int id : {kCmdSlice, kCmdSurface, kCmdMaximum, kCmdTransparent, kCmdTransparent,
+                   kCmdAverage, kCmdMinimum, kCmdSurface}) {
         DispatchCommand(frame, id);
-        EXPECT_EQ(renderType, RenderTypeOf(id));
-        for (int item = kCmdRenderTypeFirst; item <= kCmdRenderTypeLast; ++item) {
+        EXPECT_EQ(RenderTypeCommand(renderType), id);
+        for (const RenderTypeItem& row : kRenderTypeItems) {
+            const int item = row.command;
             EXPECT_EQ(IsMenuItemChecked(item), item == id) << "after " << id << ", item " << item;
-            if (viewPanel) {
-                EXPECT_EQ(IsRadioButtonChecked(viewPanel, item), item == id);
+        }
+        if (viewPanel) {
+            for (int button : {kCmdSurface, kCmdTransparent, kCmdSlice}) {
+                EXPECT_EQ(IsRadioButtonChecked(viewPanel, button), button == id);
             }
         }
         EXPECT_TRUE(renderPending);
