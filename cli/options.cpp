@@ -43,6 +43,9 @@ constexpr const char* kUsageText =
     "  --size N                draw the image into N x N pixels the way the render window\n"
     "                          lays out its cells in an N x N client area (needs --out)\n"
     "  --dump FILE             the exact buffers as text (\"-\" = standard output)\n"
+    "  --slices X Y Z          with --out: the axial, coronal and sagittal slices at the\n"
+    "                          cursor X Y Z (1..dim each) side by side, one pixel per\n"
+    "                          voxel, instead of a render (not with --size or --dump)\n"
     "  --dump-volume FILE      the voxel store, bytes voxels[x][y][z], z fastest\n"
     "  --save-view FILE        the view this command renders, to render it again later\n"
     "  --threads N             worker threads (default: all cores); output is identical\n"
@@ -191,16 +194,16 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
             o.model = argv[i + 1];
             o.modelGiven = true;
             consumed = 1;
-        } else if (arg == "--dims") {
+        } else if (arg == "--dims" || arg == "--slices") {
             if (!need(3)) return std::nullopt;
             std::vector<int> d(3);
             for (int k = 0; k < 3; ++k) {
                 if (!ParseInt(argv[i + 1 + k], d[k])) {
-                    error = std::string("not an integer for --dims: ") + argv[i + 1 + k];
+                    error = "not an integer for " + arg + ": " + argv[i + 1 + k];
                     return std::nullopt;
                 }
             }
-            o.dims = d;
+            (arg == "--dims" ? o.dims : o.slices) = d;
             consumed = 3;
         } else if (arg == "--bytes" || arg == "--header-bytes") {
             const std::optional<int> n = wholeNumber(INT_MIN, INT_MAX, "not an integer for " + arg);
@@ -307,6 +310,17 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
         return std::nullopt;
     }
     if (o.help || o.version) return o;
+    if (o.slices) {
+        // The slices are the output: no render, so nothing that shows one.
+        if (!o.out) {
+            error = "--slices needs --out";
+            return std::nullopt;
+        }
+        if (o.size > 0 || o.dump || o.repeat > 0) {
+            error = "--slices writes one pixel per voxel: not with --size, --dump or --repeat";
+            return std::nullopt;
+        }
+    }
     if (o.size > 0 && !o.out) {
         error = "--size needs --out";
         return std::nullopt;

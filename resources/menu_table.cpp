@@ -65,6 +65,9 @@ constexpr MenuEntry kMenu[] = {
     {Separator, 0, ""},
     {Item, kCmdShowViewPanel, "Show/Hide &View Control"},
     {Item, kCmdShowMapPanel, "Show/Hide &Map Control"},
+    {Separator, 0, ""},
+    {Item, kCmdSliceViews, "&Slice Views"},
+    {Item, kCmdSnapPlaneToCursor, "Snap ViewPlane to &Cursor"},
     {EndPopup, 0, ""},
 
     {Popup, 0, "&Arrange"},

@@ -15,6 +15,7 @@
 #include "ui/import_dialog.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
+#include "ui/slice_window.h"
 #include "ui/view_commands.h"
 #include "ui/volume_opener.h"
 #include "volume/volume_store.h"
@@ -127,6 +128,13 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
         case kCmdThresholdPanel:
             TogglePanel(slideBar, slideBarShown);
             return 1;
+        case kCmdSliceViews:
+            ShowSliceViews();
+            return 1;
+        case kCmdSnapPlaneToCursor:
+            grabTarget = 1;
+            SnapPlaneToSliceCursor();
+            return 1;
         case kCmdGrabWorld:
         case kCmdGrabViewPlane:
         case kCmdRender:
@@ -177,6 +185,7 @@ void RecreateModelWindows(QWidget* frame) {
     }
     CreateModelWindows(frame);
     TileModelWindows();
+    RefreshSliceViews();
 }
 
 void CreateModelWindows(QWidget* /*frame*/) {
