@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
@@ -229,8 +230,15 @@ void ShowSliceViews() {
         sliceWindow->setFocus();
         return;
     }
-    AddModelWindow([](QWidget* parent) { return new SliceWindow(parent); },
-                   QString::fromLatin1(kSliceWindowTitle), false);
+    QMdiSubWindow* sub = AddModelWindow([](QWidget* parent) { return new SliceWindow(parent); },
+                                        QString::fromLatin1(kSliceWindowTitle), false);
+    if (!sub || !mdiClient) return;
+    // Across the bottom part of the client, over the model windows; the
+    // other windows keep their places and sizes (a resize would cost a render).
+    const QSize client = mdiClient->viewport()->size();
+    const int height = std::max(client.height() * 2 / 5, 160);
+    sub->resize(std::max(client.width(), 320), height);
+    sub->move(0, std::max(client.height() - height, 0));
 }
 
 std::optional<Int3> SliceViewCursor() {
