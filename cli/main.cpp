@@ -15,6 +15,7 @@
 #include "render/ray_driver.h"
 #include "render/user_settings.h"
 #include "volume/file_open.h"
+#include "volume/volume_store.h"
 
 using namespace calyra;
 
@@ -39,6 +40,27 @@ void InstallDataSearchPath(const char* argv0) {
     const std::filesystem::path folder = program.parent_path();
     SetDataSearchPath(
         {folder.string(), (folder / CALYRA_SHARE_FROM_BIN).lexically_normal().string()});
+}
+
+// The slice picture instead of a render; a cursor outside the volume is refused.
+int WriteSlices(const cli::Options& options) {
+    const std::vector<int>& at = *options.slices;
+    const Int3 dims = VoxelVolume.dims;
+    const int extent[3] = {dims.x, dims.y, dims.z};
+    const char* axes[3] = {"X", "Y", "Z"};
+    for (int k = 0; k < 3; ++k) {
+        if (at[k] < 1 || at[k] > extent[k]) {
+            std::fprintf(stderr, "calyra-render: --slices %s = %d lies outside 1..%d\n", axes[k],
+                         at[k], extent[k]);
+            return kUsageError;
+        }
+    }
+    const std::string failure = cli::WriteSlicePicture(*options.out, {at[0], at[1], at[2]});
+    if (!failure.empty()) {
+        std::fprintf(stderr, "calyra-render: %s\n", failure.c_str());
+        return kFailure;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -85,6 +107,11 @@ int main(int argc, char** argv) {
     if (options->dumpVolume && !cli::WriteVolume(*options->dumpVolume)) {
         std::fprintf(stderr, "calyra-render: cannot write %s\n", options->dumpVolume->c_str());
         return kFailure;
+    }
+
+    if (options->slices) {
+        const int status = WriteSlices(*options);
+        return status != 0 ? status : (failed ? kFailure : 0);
     }
 
     const bool render = options->out || options->dump || options->repeat > 0;

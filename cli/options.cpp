@@ -144,14 +144,16 @@ bool SetModel(Reading& r) {
     return true;
 }
 
-bool SetDims(Reading& r) {
-    std::vector<int> d(3);
+// A handler that keeps three whole numbers.
+template <std::optional<std::vector<int>> Options::*field>
+bool SetThreeIntegers(Reading& r) {
+    std::vector<int> values(3);
     for (int k = 0; k < 3; ++k) {
         const std::optional<long long> n = ParseWholeNumber(r.Value(k), INT_MIN, INT_MAX);
-        if (!n) return r.Fail("not an integer for --dims: " + r.Value(k));
-        d[k] = static_cast<int>(*n);
+        if (!n) return r.Fail("not an integer for " + r.Arg() + ": " + r.Value(k));
+        values[k] = static_cast<int>(*n);
     }
-    r.o.dims = d;
+    r.o.*field = values;
     return true;
 }
 
@@ -231,7 +233,7 @@ constexpr OptionRow kOptionRows[] = {
      "{models}\n(head reads \"sm3dhead\" from the working directory)", SetModel},
     {"--raw", "FILE", Group::Volume,
      "import FILE; shape and type from FILE.inf unless given:", SetText<&Options::raw>},
-    {"--dims", "X Y Z", Group::Volume, "the import's dimensions", SetDims},
+    {"--dims", "X Y Z", Group::Volume, "the import's dimensions", SetThreeIntegers<&Options::dims>},
     {"--bytes", "N", Group::Volume, "bytes per voxel, 1 or 2", SetInteger<&Options::bytes>},
     {"--ascii", "", Group::Volume, "the file holds numbers as text", SetFlag<&Options::ascii>},
     {"--reverse", "", Group::Volume, "two-byte voxels in reverse byte order",
@@ -282,6 +284,10 @@ constexpr OptionRow kOptionRows[] = {
      SetSize},
     {"--dump", "FILE", Group::Output, "the exact buffers as text (\"-\" = standard output)",
      SetText<&Options::dump>},
+    {"--slices", "X Y Z", Group::Output,
+     "with --out: the axial, coronal and sagittal slices at the\ncursor X Y Z (1..dim each) side "
+     "by side, one pixel per\nvoxel, instead of a render (not with --size or --dump)",
+     SetThreeIntegers<&Options::slices>},
     {"--dump-volume", "FILE", Group::Output, "the voxel store, bytes voxels[x][y][z], z fastest",
      SetText<&Options::dumpVolume>},
     {"--save-view", "FILE", Group::Output,
@@ -356,6 +362,17 @@ bool CheckCombination(const Options& o, std::string& error) {
         return false;
     }
     if (o.help || o.version) return true;
+    if (o.slices) {
+        // The slices are the output: no render, so nothing that shows one.
+        if (!o.out) {
+            error = "--slices needs --out";
+            return false;
+        }
+        if (o.size > 0 || o.dump || o.repeat > 0) {
+            error = "--slices writes one pixel per voxel: not with --size, --dump or --repeat";
+            return false;
+        }
+    }
     if (o.size > 0 && !o.out) {
         error = "--size needs --out";
         return false;

@@ -55,6 +55,7 @@ struct Options {
     int size = 0;  // 0: one pixel per cell; else an N x N picture
     std::optional<std::string> dump;
     std::optional<std::string> dumpVolume;
+    std::optional<std::vector<int>> slices;  // cursor X Y Z, store indices
     std::optional<std::string> saveView;
     int threads = 0;  // 0: all cores
     int repeat = 0;

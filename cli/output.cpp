@@ -11,6 +11,7 @@
 #include "picture/picture_file.h"
 #include "render/buffers.h"
 #include "render/display_map.h"
+#include "render/slice_panes.h"
 #include "volume/volume_store.h"
 
 namespace calyra::cli {
@@ -78,6 +79,19 @@ std::string WritePicture(const std::string& path, int side, int size, const std:
     if (image.isNull())
         return "not enough memory for a picture of " + std::to_string(size) + " pixels a side";
     image.setText(QString::fromLatin1(picture::kViewTextKey), QString::fromStdString(viewText));
+    return picture::SavePicture(image, QString::fromStdString(path)).toStdString();
+}
+
+std::string WriteSlicePicture(const std::string& path, Int3 cursor) {
+    const SliceStrip strip = MakeSliceStrip(cursor);
+    QImage image(std::max(strip.width, 1), std::max(strip.height, 1), QImage::Format_RGB888);
+    if (image.isNull()) return "not enough memory for the slice picture";
+    image.fill(Qt::black);
+    const std::size_t rowBytes = 3 * static_cast<std::size_t>(strip.width);
+    for (std::int32_t y = 0; y < strip.height; ++y) {
+        std::copy_n(strip.rgb.data() + static_cast<std::size_t>(y) * rowBytes, rowBytes,
+                    image.scanLine(y));
+    }
     return picture::SavePicture(image, QString::fromStdString(path)).toStdString();
 }
 

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "base/int3.h"
+
 namespace calyra::cli {
 
 // The exact buffers as text ("-" = standard output). Returns false on a write error.
@@ -12,6 +14,9 @@ bool WriteDump(const std::string& path, int width, int height);
 // window's cell layout. The picture carries viewText (the view that made it)
 // where its format keeps text. Returns the reason of a failure, empty on success.
 std::string WritePicture(const std::string& path, int side, int size, const std::string& viewText);
+// The three slice panes at the cursor, one pixel per voxel, in the format
+// path's extension names. Returns the reason of a failure, empty on success.
+std::string WriteSlicePicture(const std::string& path, Int3 cursor);
 // voxels[x][y][z] for x 0..dimX, y 0..dimY, z 0..dimZ, z fastest.
 bool WriteVolume(const std::string& path);
 

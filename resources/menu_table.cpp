@@ -78,6 +78,9 @@ constexpr MenuEntry kMenu[] = {
     {Item, kCmdViridisMap, ItemOf(ColourMap::Viridis).menuText},
     {EndPopup, 0, ""},
     {Item, kCmdResetDisplayWindow, "Reset Display &Window"},
+    {Separator, 0, ""},
+    {Item, kCmdSliceViews, "&Slice Views"},
+    {Item, kCmdSnapPlaneToCursor, "Snap ViewPlane to &Cursor"},
     {EndPopup, 0, ""},
 
     {Popup, 0, "&Arrange"},

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -358,6 +360,137 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"--display-window 0 2.5 --out a.png", "0 <= LO < HI <= 255"},
         RefusalCase{"--display-window 0 --out a.png", "0 <= LO < HI <= 255"}));
 
+INSTANTIATE_TEST_SUITE_P(
+    Slices, RefusedOptions,
+    ::testing::Values(RefusalCase{"--slices 1 2 3", "--slices needs --out"},
+                      RefusalCase{"--slices 1 2 3 --out a.png --size 100", "not with --size"},
+                      RefusalCase{"--slices 1 2 3 --out a.png --dump a.txt", "--dump"},
+                      RefusalCase{"--slices 0 2 3 --out a.png", "X = 0 lies outside 1..64"},
+                      RefusalCase{"--slices 1 65 3 --out a.png", "Y = 65 lies outside 1..64"},
+                      RefusalCase{"--slices 1 2 -1 --out a.png", "Z = -1 lies outside 1..64"},
+                      RefusalCase{"--raw '" CALYRA_EXAMPLE_SCAN "' --slices 256 256 65 --out a.png",
+                                  "Z = 65 lies outside 1..64"},
+                      RefusalCase{"--slices 1 2 --out a.png", "not an integer for --slices"},
+                      RefusalCase{"--slices 1 2.5 3 --out a.png", "not an integer for --slices"},
+                      RefusalCase{"--out a.png --slices 1 2", "--slices needs 3 value(s)"}));
+
+// The pixels of an uncompressed BMP (24 or 32 bits, or 8 with a palette):
+// rgb[(y * width + x) * 3 + channel].
+struct Bitmap {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+};
+Bitmap ReadBmp(const std::string& bytes) {
+    Bitmap b;
+    if (bytes.size() < 54 || bytes.compare(0, 2, "BM") != 0) return b;
+    const auto word = [&bytes](std::size_t at, int n) {
+        long long v = 0;
+        for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+        return v;
+    };
+    const long long offset = word(10, 4), width = word(18, 4);
+    long long height = static_cast<std::int32_t>(word(22, 4));
+    const int bits = static_cast<int>(word(28, 2));
+    const std::size_t palette = 14 + static_cast<std::size_t>(word(14, 4));
+    const bool bottomUp = height > 0;
+    height = bottomUp ? height : -height;
+    const int bytesPer = bits / 8;
+    const long long stride = (width * bytesPer + 3) / 4 * 4;
+    if ((bytesPer != 1 && bytesPer < 3) ||
+        offset + stride * height > static_cast<long long>(bytes.size())) {
+        return b;
+    }
+    b.width = static_cast<int>(width);
+    b.height = static_cast<int>(height);
+    b.rgb.resize(static_cast<std::size_t>(width * height * 3));
+    for (long long y = 0; y < height; ++y) {
+        const long long row = offset + (bottomUp ? height - 1 - y : y) * stride;
+        for (long long x = 0; x < width; ++x) {
+            std::size_t at = static_cast<std::size_t>(row + x * bytesPer);
+            // Stored blue, green, red; a palette entry likewise.
+            if (bytesPer == 1) at = palette + 4 * static_cast<unsigned char>(bytes[at]);
+            for (int c = 0; c < 3; ++c) {
+                b.rgb[static_cast<std::size_t>((y * width + x) * 3 + c)] =
+                    static_cast<unsigned char>(bytes[at + 2 - static_cast<std::size_t>(c)]);
+            }
+        }
+    }
+    return b;
+}
+
+struct SliceCase {
+    const char* label;
+    const char* source;
+    int cursor[3];
+    int litPercent;  // at least this share of the pixels shows data
+};
+
+class SlicePicture : public ::testing::TestWithParam<SliceCase> {};
+
+// The three panes against the store itself: axial column x-1 row y-1 shows
+// [x][y][Z], coronal [x][Y][z], sagittal [X][y][z]; a mirrored store's
+// upper half reads the lower half's slices; black under the short panes.
+TEST_P(SlicePicture, ShowsTheDumpedStoreVoxelForVoxel) {
+    const SliceCase& c = GetParam();
+    const fs::path dir = FreshFolder("calyra_slices");
+    const std::string cursor = std::to_string(c.cursor[0]) + " " + std::to_string(c.cursor[1]) +
+                               " " + std::to_string(c.cursor[2]);
+    const RunResult run = RunRender(std::string(c.source) + " --slices " + cursor + " --out '" +
+                                        (dir / "s.bmp").string() + "' --dump-volume '" +
+                                        (dir / "v.bin").string() + "'",
+                                    fs::path(CALYRA_HEAD_FILE).parent_path());
+    ASSERT_EQ(run.status, 0) << run.out;
+    const RunResult header = RunRender(std::string(c.source) + " --dump - --type slice",
+                                       fs::path(CALYRA_HEAD_FILE).parent_path());
+    std::istringstream in(header.out);
+    std::string word;
+    int dx, dy, dz, size, mirror;
+    in >> word >> word >> word >> dx >> dy >> dz >> size >> word >> mirror;
+    ASSERT_TRUE(in) << header.out.substr(0, 200);
+
+    const std::string store = ReadBytes(dir / "v.bin");
+    ASSERT_EQ(store.size(), static_cast<std::size_t>(dx + 1) * (dy + 1) * (dz + 1));
+    const auto voxel = [&](int x, int y, int z) {
+        if (mirror && z > dz / 2) z = dz - 1 - z;
+        if (z < 0) return 0;
+        return int{static_cast<unsigned char>(
+            store[(static_cast<std::size_t>(x) * (dy + 1) + y) * (dz + 1) + z])};
+    };
+    const Bitmap p = ReadBmp(ReadBytes(dir / "s.bmp"));
+    ASSERT_EQ(p.width, dx + dx + dy);
+    ASSERT_EQ(p.height, std::max(dy, dz));
+    const int X = c.cursor[0], Y = c.cursor[1], Z = c.cursor[2];
+    int mismatches = 0, lit = 0;
+    for (int row = 0; row < p.height; ++row) {
+        for (int column = 0; column < p.width; ++column) {
+            int expected = 0;
+            if (column < dx) {
+                expected = row < dy ? voxel(column + 1, row + 1, Z) : 0;
+            } else if (column < 2 * dx) {
+                expected = row < dz ? voxel(column - dx + 1, Y, row + 1) : 0;
+            } else {
+                expected = row < dz ? voxel(X, column - 2 * dx + 1, row + 1) : 0;
+            }
+            const unsigned char* px =
+                &p.rgb[3 * (static_cast<std::size_t>(row) * p.width + column)];
+            lit += expected > 0;
+            if (px[0] != expected || px[1] != expected || px[2] != expected) ++mismatches;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GE(100 * lit, c.litPercent * p.width * p.height);
+    fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CalyraRender, SlicePicture,
+    ::testing::Values(
+        SliceCase{"ExampleScan", "--raw '" CALYRA_EXAMPLE_SCAN "'", {170, 61, 40}, 10},
+        SliceCase{"ExampleScanEdges", "--raw '" CALYRA_EXAMPLE_SCAN "'", {1, 256, 64}, 0},
+        SliceCase{"MirroredHead", "--model head", {40, 90, 100}, 10},
+        SliceCase{"Monkey", "--model monkey", {20, 50, 33}, 5}),
+    [](const ::testing::TestParamInfo<SliceCase>& c) { return std::string(c.param.label); });
+
 // An installed program finds the head data set in its share folder, from
 // any working directory.
 TEST(CalyraRender, FindsTheHeadInTheShareFolderBesideItsPrefix) {
@@ -456,49 +589,6 @@ TEST(CalyraRenderViews, DamagedOrNewerViewFilesAndTwoSourcesAreRefused) {
     fs::remove_all(dir);
 }
 
-// The pixels of an uncompressed BMP (24 or 32 bits, or 8 with a palette):
-// rgb[(y * width + x) * 3 + channel].
-struct Bitmap {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;
-};
-Bitmap ReadBmp(const std::string& bytes) {
-    Bitmap b;
-    if (bytes.size() < 54 || bytes.compare(0, 2, "BM") != 0) return b;
-    const auto word = [&bytes](std::size_t at, int n) {
-        long long v = 0;
-        for (int i = n - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
-        return v;
-    };
-    const long long offset = word(10, 4), width = word(18, 4);
-    long long height = static_cast<std::int32_t>(word(22, 4));
-    const int bits = static_cast<int>(word(28, 2));
-    const std::size_t palette = 14 + static_cast<std::size_t>(word(14, 4));
-    const bool bottomUp = height > 0;
-    height = bottomUp ? height : -height;
-    const int bytesPer = bits / 8;
-    const long long stride = (width * bytesPer + 3) / 4 * 4;
-    if ((bytesPer != 1 && bytesPer < 3) ||
-        offset + stride * height > static_cast<long long>(bytes.size())) {
-        return b;
-    }
-    b.width = static_cast<int>(width);
-    b.height = static_cast<int>(height);
-    b.rgb.resize(static_cast<std::size_t>(width * height * 3));
-    for (long long y = 0; y < height; ++y) {
-        const long long row = offset + (bottomUp ? height - 1 - y : y) * stride;
-        for (long long x = 0; x < width; ++x) {
-            std::size_t at = static_cast<std::size_t>(row + x * bytesPer);
-            // Stored blue, green, red; a palette entry likewise.
-            if (bytesPer == 1) at = palette + 4 * static_cast<unsigned char>(bytes[at]);
-            for (int c = 0; c < 3; ++c) {
-                b.rgb[static_cast<std::size_t>((y * width + x) * 3 + c)] =
-                    static_cast<unsigned char>(bytes[at + 2 - static_cast<std::size_t>(c)]);
-            }
-        }
-    }
-    return b;
-}
 
 // The image values and display maximum of a dump.
 struct DumpImage {

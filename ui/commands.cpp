@@ -15,6 +15,7 @@
 #include "ui/import_dialog.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
+#include "ui/slice_window.h"
 #include "ui/view_commands.h"
 #include "ui/volume_opener.h"
 #include "volume/volume_store.h"
@@ -134,6 +135,13 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
         case kCmdResetDisplayWindow:
             SetDisplayWindow(DisplayWindow{});
             return 1;
+        case kCmdSliceViews:
+            ShowSliceViews();
+            return 1;
+        case kCmdSnapPlaneToCursor:
+            grabTarget = 1;
+            SnapPlaneToSliceCursor();
+            return 1;
         case kCmdGrabWorld:
         case kCmdGrabViewPlane:
         case kCmdRender:
@@ -184,6 +192,7 @@ void RecreateModelWindows(QWidget* frame) {
     }
     CreateModelWindows(frame);
     TileModelWindows();
+    RefreshSliceViews();
 }
 
 void CreateModelWindows(QWidget* /*frame*/) {

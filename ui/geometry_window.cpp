@@ -10,6 +10,7 @@
 #include "render/user_settings.h"
 #include "ui/common_keys.h"
 #include "ui/platform.h"
+#include "ui/slice_window.h"
 
 namespace calyra::ui {
 namespace {
@@ -18,6 +19,8 @@ constexpr float kObjectScale = 0.75f;
 constexpr float kViewportFactor = 1.5f;
 const QColor kBoxColour(0, 190, 0);
 const QColor kPlaneColour(255, 0, 0);
+const QColor kCursorColour(255, 255, 0);
+constexpr int kCursorArm = 4;  // pixels from the centre of the cursor mark
 
 // Box edges: the front face, the back face, then the three joining edges.
 constexpr std::pair<int, int> kBoxEdges[] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {0, 4}, {4, 5},
@@ -84,6 +87,17 @@ void DrawViewPlane(QPainter& painter, const Point3* points, int width, int heigh
     DrawEdges(painter, points, kViewPlanePoints, width, height, kPlaneColour, kPlaneEdges);
 }
 
+void DrawCursorMark(QPainter& painter, const Point3& point, int width, int height) {
+    DisplayPoint shown;
+    ProjectForDisplay(&point, 1, width, height, eyeDistance, &shown);
+    if (!shown.visible) return;
+    painter.save();
+    painter.setPen(QPen(kCursorColour, 1));
+    painter.drawLine(shown.x - kCursorArm, shown.y, shown.x + kCursorArm, shown.y);
+    painter.drawLine(shown.x, shown.y - kCursorArm, shown.x, shown.y + kCursorArm);
+    painter.restore();
+}
+
 GeometryWindow::GeometryWindow(QWidget* parent) : ModelWindow(parent) {
     geometryWindow = this;
     setWindowTitle(QString::fromLatin1(kGeometryWindowTitle));
@@ -106,6 +120,9 @@ void GeometryWindow::paintEvent(QPaintEvent* /*event*/) {
     startPaint(painter);
     DrawWorldBox(painter, World, clientWidth_, clientHeight_);
     DrawViewPlane(painter, ViewPlane, clientWidth_, clientHeight_);
+    if (const std::optional<Int3> cursor = SliceViewCursor()) {
+        DrawCursorMark(painter, CursorScenePoint(*cursor), clientWidth_, clientHeight_);
+    }
 }
 
 void GeometryWindow::handleCharacter(char key) {

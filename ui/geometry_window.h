@@ -33,6 +33,9 @@ void DrawWorldBox(QPainter& painter, const Point3* points, int width, int height
 // The plane's outline and its centre-to-target line from the 6 ViewPlane points, red.
 void DrawViewPlane(QPainter& painter, const Point3* points, int width, int height);
 
+// A small cross at a scene point (the slice views' cursor), yellow.
+void DrawCursorMark(QPainter& painter, const Point3& point, int width, int height);
+
 class GeometryWindow : public ModelWindow {
   public:
     explicit GeometryWindow(QWidget* parent = nullptr);

@@ -1,0 +1,77 @@
+// The slice-view window: axial, coronal and sagittal slices of the store in
+// three equal columns, linked by one cursor. A click or drag in a pane moves
+// the cursor, the wheel steps that pane's slice, Page Up/Down by ten. It
+// draws from the store on paint only, so it never holds up a render.
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+#include <cstdint>
+#include <optional>
+
+#include "base/int3.h"
+#include "render/slice_panes.h"
+
+class QLabel;
+
+namespace calyra::ui {
+
+inline constexpr const char* kSliceWindowTitle = "Slice Views";
+
+class SliceWindow : public QWidget {
+  public:
+    explicit SliceWindow(QWidget* parent = nullptr);
+    ~SliceWindow() override;
+
+    // The cursor (store indices 1..dim); back at the centre after the
+    // volume changed.
+    Int3 cursor();
+    // The pane a click, wheel or key went to last; axial until then.
+    SlicePane lastPane();
+    void setCursor(Int3 cursor, SlicePane pane);
+
+    // Where a pane's voxels are drawn in the client area, square voxels,
+    // under its label.
+    QRect paneArea(SlicePane pane) const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void followVolume();
+    void moveTo(Int3 cursor, SlicePane pane);
+    void stepSlice(SlicePane pane, int steps);
+    std::optional<SlicePane> paneAt(QPoint point) const;
+    void moveToPoint(SlicePane pane, QPoint point);
+    void showCursorField();
+    void paintPane(class QPainter& painter, SlicePane pane);
+
+    Int3 cursor_;
+    SlicePane last_ = SlicePane::Axial;
+    std::optional<SlicePane> dragPane_;
+    Int3 dims_;
+    std::uint64_t generation_ = 0;
+    bool seen_ = false;
+};
+
+// The window while it exists, else null.
+extern SliceWindow* sliceWindow;
+
+// Opens the window, or shows and raises the one there is.
+void ShowSliceViews();
+// The cursor while the window exists.
+std::optional<Int3> SliceViewCursor();
+// Snaps the viewing plane through the cursor, facing along the last pane
+// used; without the window, through the centre of the volume, axially.
+void SnapPlaneToSliceCursor();
+// The volume was replaced: the window shows the new one.
+void RefreshSliceViews();
+
+// The frame's permanent status-bar field "(X, Y, Z) = V", made on first use.
+QLabel* CursorField();
+
+}  // namespace calyra::ui
