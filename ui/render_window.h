@@ -6,8 +6,10 @@
 #include <QImage>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 
 #include "ui/grey_palette.h"
+#include "ui/live_view.h"
 #include "ui/model_window.h"
 #include "ui/platform.h"
 
@@ -53,6 +55,10 @@ class RenderWindow : public ModelWindow, public PreparesPaint {
     // there is no image.
     QImage picture();
 
+    // Replaces a live frame that is not the exact image of the current view
+    // by an exact render now, so that what is saved matches its view.
+    void bringUpToDate();
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -61,6 +67,7 @@ class RenderWindow : public ModelWindow, public PreparesPaint {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     void buildChosenModel();
@@ -74,6 +81,12 @@ class RenderWindow : public ModelWindow, public PreparesPaint {
     void renderStereoPair(QPainter* screen);
     void renderOnce();
     void changeStereoParameter(char key);
+    // Live Update's bindings: a left-drag turns the plane, the wheel pans it.
+    void startTurn(const QPoint& at);
+    void turnByDrag(const QPoint& at);
+    void endTurn();
+    void panByWheel(int angleDelta);
+    void showLiveFrame(const LiveFrame& frame);
 
     GreyPalette imagePalette_;
     QImage imageBitmap_;
@@ -83,7 +96,15 @@ class RenderWindow : public ModelWindow, public PreparesPaint {
     int drawnSecondRow_ = -1;
     // Cells per side of the image in the bitmaps; 0 before the first render.
     std::int32_t drawnCells_ = 0;
+    // The pointer's last place during a turning drag; none while no drag.
+    bool turning_ = false;
+    QPoint turnFrom_;
+    int wheelRemainder_ = 0;  // angle delta short of a whole step
+    std::unique_ptr<LiveView> live_;
 };
+
+// The render window's bringUpToDate, if it exists.
+void BringImageUpToDate();
 
 // Moves the six ViewPlane points by stereoShift x |ViewPlane[1] - ViewPlane[0]|
 // along the plane's first edge (nothing when that edge has length 0).
