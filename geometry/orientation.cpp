@@ -123,6 +123,73 @@ void PanViewPlane(PanDirection direction) {
     for (Point3& p : ViewPlane) p = p + d;
 }
 
+namespace {
+
+struct Vector3d {
+    double x = 0.0, y = 0.0, z = 0.0;
+};
+
+Vector3d Widened(const Point3& p) {
+    return {p.x, p.y, p.z};
+}
+Vector3d Minus(const Vector3d& a, const Vector3d& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+double Dot(const Vector3d& a, const Vector3d& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+Vector3d Cross(const Vector3d& a, const Vector3d& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+// Turns the plane by angle about the unit axis through centre (right-handed).
+void TurnPlaneAbout(const Vector3d& centre, const Vector3d& axis, double angle) {
+    const double c = std::cos(angle), s = std::sin(angle);
+    for (Point3& p : ViewPlane) {
+        const Vector3d v = Minus(Widened(p), centre);
+        const Vector3d k = Cross(axis, v);
+        const double along = Dot(axis, v) * (1.0 - c);
+        p = Point3{static_cast<float>(centre.x + v.x * c + k.x * s + axis.x * along),
+                   static_cast<float>(centre.y + v.y * c + k.y * s + axis.y * along),
+                   static_cast<float>(centre.z + v.z * c + k.z * s + axis.z * along)};
+    }
+}
+
+// The unit vector along b - a; false when it has no length.
+bool UnitEdge(const Point3& a, const Point3& b, Vector3d& unit) {
+    const Vector3d d = Minus(Widened(b), Widened(a));
+    const double length = std::sqrt(Dot(d, d));
+    if (!(length > 0.0)) return false;
+    unit = {d.x / length, d.y / length, d.z / length};
+    return true;
+}
+
+}  // namespace
+
+void TurnViewPlane(double across, double down) {
+    Vector3d centre;
+    for (int k = 0; k < 8; ++k) {
+        centre.x += World[k].x;
+        centre.y += World[k].y;
+        centre.z += World[k].z;
+    }
+    centre = {centre.x / 8.0, centre.y / 8.0, centre.z / 8.0};
+    // Which way the image's axes turn depends on whether across x down points
+    // along the view or against it.
+    const auto handedness = [] {
+        const Vector3d normal = Cross(Minus(Widened(ViewPlane[1]), Widened(ViewPlane[0])),
+                                      Minus(Widened(ViewPlane[3]), Widened(ViewPlane[0])));
+        return Dot(normal, Minus(Widened(ViewPlane[5]), Widened(ViewPlane[4]))) < 0.0 ? -1.0 : 1.0;
+    };
+    Vector3d axis;
+    if (across != 0.0 && UnitEdge(ViewPlane[0], ViewPlane[3], axis)) {
+        TurnPlaneAbout(centre, axis, handedness() * across);
+    }
+    if (down != 0.0 && UnitEdge(ViewPlane[0], ViewPlane[1], axis)) {
+        TurnPlaneAbout(centre, axis, -handedness() * down);
+    }
+}
+
 void ApplyDrag(unsigned buttons, MousePoint previous, MousePoint current, std::int32_t clientWidth,
                std::int32_t clientHeight) {
     if (clientWidth == 0 || clientHeight == 0) return;  // no client area, no movement

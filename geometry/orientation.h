@@ -38,6 +38,11 @@ void RotateViewPlane(float angleY, float angleX);  // x rotation applied first
 void RotateViewPlaneXYZ(float angleX, float angleY, float angleZ);
 void TranslateViewPlane(float dx, float dy, float dz);
 void PanViewPlane(PanDirection direction);
+// Turns the plane about the box centre so that the side of the volume facing
+// the plane moves right by `across` and down by `down` radians as the image
+// shows it: first about the plane's row direction (its downward edge), then
+// about its column direction (its edge across). Computed in double, stored as float.
+void TurnViewPlane(double across, double down);
 
 // Mouse buttons held during a drag.
 inline constexpr unsigned kLeftButton = 1;

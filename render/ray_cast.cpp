@@ -14,10 +14,14 @@
 namespace calyra {
 
 VolumeSampler VolumeSampler::FromCurrentVolume() {
+    return FromStore(interpolate);
+}
+
+VolumeSampler VolumeSampler::FromStore(bool trilinear) {
     const VolumeStore& v = VoxelVolume;
     VolumeSampler s;
     s.mirror = v.mirrorZ != 0;
-    s.trilinear = interpolate;
+    s.trilinear = trilinear;
     s.weights = TrilinearWeights;
     const bool present = v.voxels && v.dims.x <= v.allocated.x && v.dims.y <= v.allocated.y &&
                          v.dims.z <= v.allocated.z && v.origin.x == 0 && v.origin.y == 0 &&
@@ -99,15 +103,19 @@ std::int32_t QuietLimit(float level) {
 }  // namespace
 
 RayContext MakeRayContext(RenderType type, const BrickMap* bricks) {
+    return MakeRayContext(type, bricks, threshold, interpolate);
+}
+
+RayContext MakeRayContext(RenderType type, const BrickMap* bricks, float level, bool trilinear) {
     const VolumeStore& v = VoxelVolume;
     RayContext c;
-    c.sampler = VolumeSampler::FromCurrentVolume();
+    c.sampler = VolumeSampler::FromStore(trilinear);
     c.bricks = bricks;
     c.type = type;
-    c.threshold = threshold;
-    c.plainSum = threshold == 0.0f;
+    c.threshold = level;
+    c.plainSum = level == 0.0f;
     const float maxValue = static_cast<float>(v.maxValue);
-    c.hitLevel = threshold * maxValue;
+    c.hitLevel = level * maxValue;
     c.shadeLevel = 0.1f * maxValue;
     c.k1 = static_cast<std::int64_t>(maxValue * 0.33333334f);
     c.k2 = static_cast<std::int64_t>(maxValue * 0.11111111f);

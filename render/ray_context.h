@@ -51,5 +51,7 @@ void PrepareDepthCue(RayContext& context, std::int32_t stepCount);
 
 // Reads the current store and settings; bricks may be null (no skipping).
 RayContext MakeRayContext(RenderType type, const BrickMap* bricks);
+// The same with the threshold and the sampling given, not read from the settings.
+RayContext MakeRayContext(RenderType type, const BrickMap* bricks, float threshold, bool trilinear);
 
 }  // namespace calyra

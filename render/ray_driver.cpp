@@ -54,19 +54,57 @@ std::int32_t DisplayMaximum(const std::uint32_t* image, int width, int height, f
     return scaled >= 2147483647.0 ? 2147483647 : static_cast<std::int32_t>(scaled);
 }
 
+// Copies each cast pixel (at multiples of block) over its block x block
+// square, clipped to the width x height image area.
+void FillStrideBlocks(std::uint32_t* image, std::int32_t* depth, int width, int height, int block) {
+    const int blockColumns = (width + block - 1) / block;
+    ParallelFor(blockColumns, [&](std::int32_t column) {
+        const int x0 = column * block;
+        const int x1 = std::min(x0 + block, width);
+        for (int y0 = 0; y0 < height; y0 += block) {
+            const int y1 = std::min(y0 + block, height);
+            const std::size_t from = static_cast<std::size_t>(x0) * kBufferSide + y0;
+            const std::uint32_t value = image[3 * from];
+            const std::int32_t d = depth[from];
+            for (int x = x0; x < x1; ++x) {
+                for (int y = y0; y < y1; ++y) {
+                    const std::size_t at = static_cast<std::size_t>(x) * kBufferSide + y;
+                    image[3 * at] = image[3 * at + 1] = image[3 * at + 2] = value;
+                    depth[at] = d;
+                }
+            }
+        }
+    });
+}
+
 }  // namespace
 
+RenderInputs CurrentRenderInputs(RenderType type) {
+    RenderInputs in;
+    std::copy(World, World + kWorldPoints, in.world);
+    std::copy(ViewPlane, ViewPlane + kViewPlanePoints, in.plane);
+    in.type = type;
+    in.threshold = threshold;
+    in.interpolate = interpolate;
+    in.gradientShading = gradientShading;
+    return in;
+}
+
 RayFrame PrepareRayFrame(int a, int b) {
+    return PrepareRayFrame(CurrentRenderInputs(renderType), a, b);
+}
+
+RayFrame PrepareRayFrame(const RenderInputs& in, int a, int b) {
     RayFrame f;
-    f.r = interpolate ? 2 : 1;
+    f.r = in.interpolate ? 2 : 1;
     const float size = static_cast<float>(VoxelVolume.size);
 
     // The volume's own axes, from the box corners.
-    const Point3 axisZ = NormalisedOrZero(World[4] - World[0]);
-    const Point3 axisY = NormalisedOrZero(World[3] - World[0]);
+    const Point3 axisZ = NormalisedOrZero(in.world[4] - in.world[0]);
+    const Point3 axisY = NormalisedOrZero(in.world[3] - in.world[0]);
 
     // The plane in the volume's frame, in voxel units (the box runs 0..size).
-    for (int k = 0; k < 6; ++k) f.plane[k] = ViewPlane[k];
+    for (int k = 0; k < 6; ++k) f.plane[k] = in.plane[k];
     WorldToView(f.plane, 6, Point3{}, axisZ, axisY);
     for (Point3& p : f.plane) {
         p.x = (p.x + 0.5f) * size;
@@ -84,7 +122,7 @@ RayFrame PrepareRayFrame(int a, int b) {
     f.lightHalfway = NormalisedOrZero(halfway);
 
     f.stepCount = VoxelVolume.size;
-    if (interpolate) {
+    if (in.interpolate) {
         f.stepCount = 2 * VoxelVolume.size;
         f.rayDir = Point3{f.rayDir.x * 0.5f, f.rayDir.y * 0.5f, f.rayDir.z * 0.5f};
     }
@@ -102,12 +140,26 @@ RayFrame PrepareRayFrame(int a, int b) {
 }
 
 void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScratch& scratch) {
-    const int r = interpolate ? 2 : 1;
+    RenderOutput out{image, DepthBuffer};
+    RenderFrame(CurrentRenderInputs(type), a, b, out, scratch);
+    displayMax = out.displayMax;
+}
+
+bool RenderFrame(const RenderInputs& in, int a, int b, RenderOutput& out, RenderScratch& scratch,
+                 RenderControl control) {
+    const RenderType type = in.type;
+    const int r = in.interpolate ? 2 : 1;
+    std::uint32_t* image = out.image;
+    std::int32_t* depth = out.depth;
+    const int stride = std::clamp(control.stride, 1, kBufferSide);
+    const auto cancelled = [&control] {
+        return control.cancel && control.cancel->load(std::memory_order_relaxed);
+    };
 
     // The image area must fit the 512 x 512 buffers.
     a = std::clamp(a, 0, kBufferSide / r);
     b = std::clamp(b, 0, kBufferSide / r);
-    const RayFrame f = PrepareRayFrame(a > 0 ? a : 1, b > 0 ? b : 1);
+    const RayFrame f = PrepareRayFrame(in, a > 0 ? a : 1, b > 0 ? b : 1);
 
     // Both whole buffers start at 0; 32 columns per task share the clearing.
     constexpr int kColumns = 32;
@@ -115,7 +167,7 @@ void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScra
         const std::size_t first = static_cast<std::size_t>(part) * kColumns * kBufferSide;
         const std::size_t count = static_cast<std::size_t>(kColumns) * kBufferSide;
         std::memset(image + 3 * first, 0, 3 * count * sizeof(std::uint32_t));
-        std::memset(DepthBuffer + first, 0, count * sizeof(std::int32_t));
+        std::memset(depth + first, 0, count * sizeof(std::int32_t));
     });
 
     // Row starts by the same float additions as one pass would make:
@@ -128,7 +180,8 @@ void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScra
     }
     BrickMap& bricks = scratch.bricks;
     const bool skip = emptySpaceSkipping && TraitsOf(type).skipsEmptySpace;
-    RayContext context = MakeRayContext(type, skip ? &bricks : nullptr);
+    RayContext context =
+        MakeRayContext(type, skip ? &bricks : nullptr, in.threshold, in.interpolate);
     PrepareDepthCue(context, f.stepCount);
     if (skip) {
         bricks.Build(context.sampler, VoxelVolume.generation);
@@ -137,18 +190,23 @@ void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScra
 
     const bool lanes = vectorRays && RayLanesSupported() && skip && RayLanesFit(context);
     const RayLanesPlan plan = lanes ? PlanRayLanes(context, f.rayDir) : RayLanesPlan{};
-    ParallelFor(b, [&](std::int32_t j) {
+    const int castRows = (b + stride - 1) / stride;
+    ParallelFor(castRows, [&](std::int32_t row) {
+        if (cancelled()) return;
+        const int j = row * stride;
         const int y = j * r;
-        // The ray origins of the row, each from the one before by one addition.
+        // The ray origins of the row, each from the one before by one addition;
+        // with a stride only every stride-th of them is cast.
         Point3 origins[kBufferSide];
         Point3 origin = rowStart[j];
+        int n = 0;
         for (int i = 0; i < a; ++i) {
             origin = origin + f.columnStep;
-            origins[i] = origin;
+            if (i % stride == 0) origins[n++] = origin;
         }
         RayResult rays[kRayLanes];
-        for (int first = 0; first < a; first += kRayLanes) {
-            const int count = std::min(kRayLanes, a - first);
+        for (int first = 0; first < n; first += kRayLanes) {
+            const int count = std::min(kRayLanes, n - first);
             if (lanes) {
                 CastRayLanes(context, plan, origins + first, count, f.rayDir, f.lightHalfway,
                              f.stepCount, rays);
@@ -159,21 +217,27 @@ void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScra
                 }
             }
             for (int k = 0; k < count; ++k) {
-                const int x = (first + k) * r;
-                DepthBuffer[x * kBufferSide + y] = rays[k].depth;
+                const int x = (first + k) * stride * r;
+                depth[x * kBufferSide + y] = rays[k].depth;
                 std::uint32_t* pixel = image + 3 * (x * kBufferSide + y);
                 pixel[0] = pixel[1] = pixel[2] = rays[k].value;
             }
         }
     });
+    if (cancelled()) return false;
 
-    if (r > 1) FillImageGaps(image, a, b, r);
-    if (TraitsOf(type).depthShading && gradientShading) {
-        if (r > 1) FillDepthGaps(DepthBuffer, a, b, r);
-        ShadeFromDepth(image, DepthBuffer, Int3{-36, -36, -36}, f.viewAxis, f.columnAxis, f.rowAxis,
-                       a, b, r, 1);
+    if (stride > 1) {
+        FillStrideBlocks(image, depth, a * r, b * r, stride * r);
+    } else if (r > 1) {
+        FillImageGaps(image, a, b, r);
     }
-    displayMax = DisplayMaximum(image, a * r, b * r, scratch.columnMax);
+    if (TraitsOf(type).depthShading && in.gradientShading) {
+        if (r > 1 && stride == 1) FillDepthGaps(depth, a, b, r);
+        ShadeFromDepth(image, depth, Int3{-36, -36, -36}, f.viewAxis, f.columnAxis, f.rowAxis, a, b,
+                       r, 1);
+    }
+    out.displayMax = DisplayMaximum(image, a * r, b * r, scratch.columnMax);
+    return true;
 }
 
 int RaysPerSide() {

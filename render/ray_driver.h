@@ -2,9 +2,11 @@
 // image passes and the display maximum.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "base/worker_pool.h"
+#include "geometry/orientation.h"
 #include "geometry/vector_math.h"
 #include "render/brick_map.h"
 #include "render/buffers.h"
@@ -25,7 +27,23 @@ struct RayFrame {
     Int3 viewAxis, columnAxis, rowAxis;
 };
 
-// Computes the per-render values from World, ViewPlane, size and interpolate.
+// What a render reads besides the store, copied, so that the program may
+// move the plane on while a render of an earlier view runs elsewhere.
+struct RenderInputs {
+    Point3 world[kWorldPoints];
+    Point3 plane[kViewPlanePoints];
+    RenderType type = RenderType::Surface;
+    float threshold = 0.0f;
+    bool interpolate = false;
+    bool gradientShading = false;
+    bool operator==(const RenderInputs&) const = default;
+};
+
+// The inputs as the program's settings and geometry hold them now.
+RenderInputs CurrentRenderInputs(RenderType type);
+
+// Computes the per-render values from the box, the plane, size and interpolation.
+RayFrame PrepareRayFrame(const RenderInputs& inputs, int a, int b);
 RayFrame PrepareRayFrame(int a, int b);
 
 // The working memory of a render beside the program's buffers. The skipping
@@ -39,8 +57,31 @@ struct RenderScratch {
 // The program's own scratch, used by RenderImage unless another is given.
 extern RenderScratch renderScratch;
 
-// Renders into ImageBuffer, DepthBuffer and displayMax. a, b: ray columns and
-// rows; the image area a*r x b*r is capped to the 512 x 512 buffers.
+// Where a render writes: two whole 512 x 512 buffers laid out as ImageBuffer
+// and DepthBuffer, and the display maximum of the image area.
+struct RenderOutput {
+    std::uint32_t* image = nullptr;
+    std::int32_t* depth = nullptr;
+    std::int32_t displayMax = 0;
+};
+
+// How much of a render to do. With a stride s > 1 only every s-th ray column
+// and row is cast (the same rays the whole render casts there), and each
+// fills its s x s block of cells. A render whose cancel flag is seen set stops
+// at its next row.
+struct RenderControl {
+    int stride = 1;
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+// Renders inputs into out. a, b: ray columns and rows; the image area
+// a*r x b*r is capped to the 512 x 512 buffers. False when cancelled, the
+// buffers then hold no usable image. Only one render may run at a time: all
+// use the worker pool and the store's skipping tables in scratch.
+bool RenderFrame(const RenderInputs& inputs, int a, int b, RenderOutput& out,
+                 RenderScratch& scratch, RenderControl control = {});
+
+// Renders the current settings into image, DepthBuffer and displayMax.
 void RenderImage(int a, int b, std::uint32_t* image, RenderType type,
                  RenderScratch& scratch = renderScratch);
 

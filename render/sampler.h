@@ -27,6 +27,8 @@ struct VolumeSampler {
 
     // Reads the current store, settings and weight table.
     static VolumeSampler FromCurrentVolume();
+    // The same with trilinear samples on or off, whatever the settings say.
+    static VolumeSampler FromStore(bool trilinear);
 
     struct Cell {
         std::int32_t ix, iy, iz;  // iz as mirrored

@@ -93,6 +93,7 @@ constexpr MenuEntry kMenu[] = {
     {Item, kCmdStereo, "&Stereo\tON/OFF"},
     {Item, kCmdInterpolate, "&Interp\tON/OFF"},
     {Item, kCmdGradientShading, "&Grad Shad\tON/OFF"},
+    {Item, kCmdLiveUpdate, "&Live Update"},
     {EndPopup, 0, ""},
 
     {Popup, 0, "\b&Help"},

@@ -70,6 +70,7 @@ inline constexpr int kCmdArrangeIcons = 202;
 inline constexpr int kCmdStereo = 9010;
 inline constexpr int kCmdInterpolate = 9011;
 inline constexpr int kCmdGradientShading = 9012;
+inline constexpr int kCmdLiveUpdate = 9013;
 inline constexpr int kCmdHelpContents = 905;
 inline constexpr int kCmdAbout = 900;
 

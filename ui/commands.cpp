@@ -13,6 +13,7 @@
 #include "ui/geometry_window.h"
 #include "ui/image_commands.h"
 #include "ui/import_dialog.h"
+#include "ui/live_view.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
 #include "ui/slice_window.h"
@@ -63,6 +64,9 @@ void TileModelWindows() {
 
 int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
     const int id = command & 0xFFFF;
+    // A command may replace the volume or render itself: no live render may
+    // be in flight while it runs.
+    StopLiveRender();
     if (IsSnapWorldCommand(id)) {
         grabTarget = 0;
         SnapWorld(SnapWorldFace(id));
@@ -162,6 +166,10 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             ShowParameterMarks();
             RequestRender();
             return 1;
+        case kCmdLiveUpdate:
+            liveUpdate = Toggled(liveUpdate);
+            ShowParameterMarks();
+            return 1;
         case kCmdGradientShading:
             gradientShading = Toggled(gradientShading);
             ShowParameterMarks();
@@ -209,6 +217,7 @@ void ShowParameterMarks() {
     CheckMenuItem(kCmdStereo, stereo);
     CheckMenuItem(kCmdInterpolate, interpolate);
     CheckMenuItem(kCmdGradientShading, gradientShading);
+    CheckMenuItem(kCmdLiveUpdate, liveUpdate);
 }
 
 void SelectRenderType(RenderType type, ViewPanelButtons viewPanelButtons) {

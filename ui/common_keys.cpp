@@ -3,6 +3,7 @@
 #include "base/repaint.h"
 #include "geometry/orientation.h"
 #include "ui/commands.h"
+#include "ui/live_view.h"
 #include "ui/platform.h"
 
 namespace calyra::ui {
@@ -22,6 +23,7 @@ bool HandleCommonKey(char key, KeyTaker taker) {
         case '-':
             PanViewPlane(key == '+' ? PanDirection::In : PanDirection::Out);
             InvalidateWindow(geometryWindow);
+            RenderLive(LiveView::Motion::Moving);
             return true;
         case 'P':
         case 'p':

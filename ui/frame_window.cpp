@@ -20,6 +20,7 @@
 #include "ui/app_paths.h"
 #include "ui/commands.h"
 #include "ui/demo.h"
+#include "ui/live_view.h"
 #include "ui/menu_builder.h"
 #include "ui/panels.h"
 #include "ui/platform.h"
@@ -70,6 +71,8 @@ FrameWindow::FrameWindow() {
     greetUser();
     createMdiClient();
     frameWindow = this;
+    AddFrameTimeField(this);
+    liveUpdate = true;
     // The menu's check marks and the settings start consistent.
     dispatch(kCmdSurface, 0);
     dispatch(ColourMapCommand(colourMap), 0);

@@ -9,6 +9,7 @@
 #include "base/repaint.h"
 #include "render/user_settings.h"
 #include "ui/common_keys.h"
+#include "ui/live_view.h"
 #include "ui/platform.h"
 #include "ui/slice_window.h"
 
@@ -154,6 +155,7 @@ void GeometryWindow::mouseMoveEvent(QMouseEvent* event) {
         ApplyDrag(kRightButton, previous_, current, clientWidth_, clientHeight_);
         previous_ = current;
         InvalidateWindow(this);
+        RenderLive(LiveView::Motion::Moving);
     }
 }
 
@@ -163,7 +165,7 @@ void GeometryWindow::mouseReleaseEvent(QMouseEvent* event) {
         previous_ = ClientPoint(event->position().toPoint());
         InvalidateWindow(this);
     } else if (event->button() == Qt::RightButton) {
-        RequestRender();
+        if (!RenderLive(LiveView::Motion::Stopped)) RequestRender();
     }
 }
 

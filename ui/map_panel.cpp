@@ -2,6 +2,7 @@
 #include "ui/command_ids.h"
 #include "ui/common_keys.h"
 #include "ui/dialog_builder.h"
+#include "ui/live_view.h"
 #include "ui/panels.h"
 #include "ui/platform.h"
 
@@ -11,6 +12,7 @@ namespace {
 void Pan(PanDirection direction) {
     PanViewPlane(direction);
     InvalidateWindow(geometryWindow);
+    RenderLive(LiveView::Motion::Moving);
 }
 
 void Snap(Face face) {

@@ -6,9 +6,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <limits>
+#include <numbers>
 
 #include "base/repaint.h"
 #include "geometry/orientation.h"
@@ -74,9 +78,12 @@ RenderWindow::RenderWindow(QWidget* parent) : ModelWindow(parent) {
     ShowParameterMarks();
     renderPending = true;
     imagePalette_ = BuildGreyPalette();
+    live_ = std::make_unique<LiveView>([this](const LiveFrame& frame) { showLiveFrame(frame); });
 }
 
 RenderWindow::~RenderWindow() {
+    // The render in flight stops and is joined before anything it may touch goes.
+    live_.reset();
     if (renderWindow == this) renderWindow = nullptr;
 }
 
@@ -177,6 +184,8 @@ void RenderWindow::preparePaint() {
 }
 
 void RenderWindow::renderPendingImage(QPainter* screen) {
+    // One render at a time: the live one in flight stops first.
+    live_->stop();
     SetWindowCaption(this, QString::fromLatin1(kRenderingCaption));
     renderPending = false;
     if (!screen) showCaptionNow();
@@ -188,6 +197,8 @@ void RenderWindow::renderPendingImage(QPainter* screen) {
     } else {
         renderMono(screen);
     }
+    // A pair leaves the plane moved by one shift: the view shown is the one after it.
+    live_->noteExactImage(CurrentRenderInputs(renderType));
     SetWindowCaption(this, QString::fromLatin1(kRenderWindowTitle));
 }
 
@@ -200,7 +211,18 @@ void RenderWindow::showCaptionNow() {
     sub->repaint(QRegion(sub->rect()).subtracted(QRegion(geometry())));
 }
 
+void RenderWindow::bringUpToDate() {
+    if (live_->upToDate()) return;
+    renderPending = true;
+    PaintNow(this);
+}
+
+void BringImageUpToDate() {
+    if (auto* window = dynamic_cast<RenderWindow*>(renderWindow)) window->bringUpToDate();
+}
+
 QImage RenderWindow::picture() {
+    bringUpToDate();
     if (renderPending) PaintNow(this);
     if (drawnCells_ <= 0 || minSide < 1.0f) return {};
     if (!stereo) return picture::MonoPicture(DeviceCoordinate(minSide), drawnCells_);
@@ -214,8 +236,26 @@ QImage RenderWindow::picture() {
 
 void RenderWindow::renderOnce() {
     BeginWaitCursor();
+    const auto start = std::chrono::steady_clock::now();
     RenderImage(RaysPerSide(), RaysPerSide(), ImageBuffer, renderType);
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    live_->noteExactTime(took.count());
+    ShowFrameTime(took.count(), 1);
     EndWaitCursor();
+}
+
+void RenderWindow::showLiveFrame(const LiveFrame& frame) {
+    std::memcpy(ImageBuffer, frame.image.data(), sizeof(ImageBuffer));
+    std::memcpy(DepthBuffer, frame.depth.data(), sizeof(DepthBuffer));
+    displayMax = frame.displayMax;
+    const std::int32_t cells = picture::CellsPerSide(frame.rays, frame.inputs.interpolate);
+    const float cell = cells > 0 ? minSide / static_cast<float>(cells) : 0.0f;
+    DrawImage(cells, nullptr, imageBitmap_, cell, imageLeft, imageTop,
+              DevicePalette(imagePalette_));
+    drawnCells_ = cells;
+    // The view saved with a picture is the one shown, when it still is the current one.
+    if (frame.inputs == CurrentRenderInputs(renderType)) RememberRenderedView();
+    update();
 }
 
 void RenderWindow::renderMono(QPainter* screen) {
@@ -377,11 +417,59 @@ bool RenderWindow::windowLevelDoubleClick(const QMouseEvent& event) {
 
 void RenderWindow::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    windowLevelPress(*event);
+    if (windowLevelPress(*event)) return;
+    if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ControlModifier)) {
+        startTurn(event->position().toPoint());
+    }
 }
 void RenderWindow::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    windowLevelRelease(*event);
+    if (windowLevelRelease(*event)) return;
+    if (event->button() == Qt::LeftButton) endTurn();
+}
+
+void RenderWindow::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    panByWheel(event->angleDelta().y());
+}
+
+void RenderWindow::startTurn(const QPoint& at) {
+    turning_ = liveUpdate;
+    turnFrom_ = at;
+}
+
+void RenderWindow::turnByDrag(const QPoint& at) {
+    if (!turning_ || !liveUpdate || clientWidth <= 0) return;
+    const QPoint moved = at - turnFrom_;
+    if (moved.isNull()) return;
+    turnFrom_ = at;
+    // Half a turn per client width, both ways.
+    const double perPixel = std::numbers::pi / static_cast<double>(clientWidth);
+    TurnViewPlane(perPixel * moved.x(), perPixel * moved.y());
+    InvalidateWindow(geometryWindow);
+    if (!RenderLive(LiveView::Motion::Moving)) RequestRender();
+}
+
+void RenderWindow::endTurn() {
+    if (!turning_) return;
+    turning_ = false;
+    if (liveUpdate) RenderLive(LiveView::Motion::Stopped);
+}
+
+void RenderWindow::panByWheel(int angleDelta) {
+    if (!liveUpdate) return;
+    // 120 units are one step; a finer wheel adds up to whole steps.
+    wheelRemainder_ += angleDelta;
+    bool moved = false;
+    for (; wheelRemainder_ >= 120; wheelRemainder_ -= 120, moved = true) {
+        PanViewPlane(PanDirection::In);
+    }
+    for (; wheelRemainder_ <= -120; wheelRemainder_ += 120, moved = true) {
+        PanViewPlane(PanDirection::Out);
+    }
+    if (!moved) return;
+    InvalidateWindow(geometryWindow);
+    if (!RenderLive(LiveView::Motion::Moving)) RequestRender();
 }
 void RenderWindow::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
@@ -394,6 +482,7 @@ void RenderWindow::mouseMoveEvent(QMouseEvent* event) {
     // Without a mouse capture, movements outside the client area are not seen.
     const QPoint position = event->position().toPoint();
     if (!rect().contains(position)) return;
+    if (event->buttons() & Qt::LeftButton) turnByDrag(position);
     if (!(event->buttons() & Qt::RightButton) || !stereo) return;
     stereoMovePending = 1;
     stereoSecondRow = static_cast<std::uint16_t>(position.y());

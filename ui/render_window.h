@@ -7,9 +7,11 @@
 #include <QPoint>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 
 #include "render/display_map.h"
 #include "ui/grey_palette.h"
+#include "ui/live_view.h"
 #include "ui/model_window.h"
 #include "ui/platform.h"
 
@@ -60,6 +62,10 @@ class RenderWindow : public ModelWindow, public PreparesPaint {
     // pair is rendered again: the buffers hold its second image only.
     void redrawCells();
 
+    // Replaces a live frame that is not the exact image of the current view
+    // by an exact render now, so that what is saved matches its view.
+    void bringUpToDate();
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -68,6 +74,7 @@ class RenderWindow : public ModelWindow, public PreparesPaint {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     void buildChosenModel();
@@ -89,6 +96,13 @@ class RenderWindow : public ModelWindow, public PreparesPaint {
     bool windowLevelRelease(const QMouseEvent& event);
     bool windowLevelDoubleClick(const QMouseEvent& event);
 
+    // Live Update's bindings: a left-drag turns the plane, the wheel pans it.
+    void startTurn(const QPoint& at);
+    void turnByDrag(const QPoint& at);
+    void endTurn();
+    void panByWheel(int angleDelta);
+    void showLiveFrame(const LiveFrame& frame);
+
     GreyPalette imagePalette_;
     QImage imageBitmap_;
     QImage stereoBitmap_;
@@ -102,10 +116,18 @@ class RenderWindow : public ModelWindow, public PreparesPaint {
     Qt::MouseButton levelButton_ = Qt::NoButton;
     QPoint levelStart_;
     DisplayWindow levelStartWindow_;
+    // The pointer's last place during a turning drag; none while no drag.
+    bool turning_ = false;
+    QPoint turnFrom_;
+    int wheelRemainder_ = 0;  // angle delta short of a whole step
+    std::unique_ptr<LiveView> live_;
 };
 
 // redrawCells() of the render window, if there is one.
 void RedrawRenderWindow();
+
+// The render window's bringUpToDate, if it exists.
+void BringImageUpToDate();
 
 // Moves the six ViewPlane points by stereoShift x |ViewPlane[1] - ViewPlane[0]|
 // along the plane's first edge (nothing when that edge has length 0).

@@ -12,6 +12,7 @@
 #include "render/user_settings.h"
 #include "ui/command_ids.h"
 #include "ui/dialog_builder.h"
+#include "ui/live_view.h"
 #include "ui/platform.h"
 
 namespace calyra::ui {
@@ -64,6 +65,16 @@ void HidePanel(QWidget* dialog) {
     slideBarShown = 0;
 }
 
+// A live scroll opens the edit period as the first Preview would.
+void PreviewScrolledThreshold() {
+    if (thresholdEditing == 0) {
+        thresholdSaved = threshold;
+        thresholdEditing = 1;
+    }
+    threshold = static_cast<float>(thresholdPercent) / 100.0f;
+    RenderLive(LiveView::Motion::Moving);
+}
+
 void OnCommand(TemplateDialog& dialog, int id) {
     // Any command opens the edit period, so CANCEL can return to this value.
     if (thresholdEditing == 0) {
@@ -81,6 +92,7 @@ void OnCommand(TemplateDialog& dialog, int id) {
             break;
         case kCtlThresholdCancel:
             threshold = thresholdSaved;
+            RenderLive(LiveView::Motion::Stopped);
             // Widened before scaling: a saved 0.35f (just below 0.35) shows as 34.
             thresholdPercent =
                 static_cast<std::int32_t>(static_cast<double>(thresholdSaved) * 100.0);
@@ -137,12 +149,15 @@ bool SlideBarProc(TemplateDialog& dialog, const DialogEvent& event) {
         case DialogMessage::Size:
             slideBarShown = event.minimised ? 0 : 1;
             return true;
-        case DialogMessage::HScroll:
-            // Scrolling alone never changes the threshold.
+        case DialogMessage::HScroll: {
+            // Without live renders scrolling alone never changes the threshold.
+            const std::int32_t before = thresholdPercent;
             thresholdPercent = ScrolledThresholdPercent(thresholdPercent, event.id, event.position);
             SetScrollPosition(thresholdPercent);
             ShowPercentText(&dialog);
+            if (thresholdPercent != before && LiveRendersPossible()) PreviewScrolledThreshold();
             return true;
+        }
         case DialogMessage::Command:
             OnCommand(dialog, event.id);
             return true;

@@ -10,7 +10,9 @@
 #include "render/user_settings.h"
 #include "ui/commands.h"
 #include "ui/file_chooser.h"
+#include "ui/live_view.h"
 #include "ui/platform.h"
+#include "ui/render_window.h"
 #include "volume/model_type.h"
 #include "volume/models.h"
 #include "volume/volume_store.h"
@@ -118,6 +120,8 @@ void SaveView(QWidget* frame) {
     }
     const QString path = ChooseFileFor(frame, FileUse::SaveView);
     if (path.isEmpty()) return;
+    // The view saved is that of an exact image on screen.
+    BringImageUpToDate();
     QSaveFile file(path);
     const QByteArray text = ShownViewText().toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
@@ -146,6 +150,7 @@ void OpenView(QWidget* frame) {
 }
 
 bool ShowView(QWidget* frame, const ViewState& view) {
+    StopLiveRender();
     if (!LoadViewVolume(frame, view.volume)) return false;
     ShownVolume() = view.volume;
     // After the build, which switched interpolation off.

@@ -10,6 +10,7 @@
 #include "ui/commands.h"
 #include "ui/frame_window.h"
 #include "ui/import_dialog.h"
+#include "ui/live_view.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
 #include "ui/view_commands.h"
@@ -65,6 +66,8 @@ void SetVolumePathChooser(VolumePathChooser chooser) {
 }
 
 bool OpenVolumePath(QWidget* frame, const QString& path) {
+    // The store is replaced: a live render of it stops first.
+    StopLiveRender();
     if (path.isEmpty()) return false;
     const std::string name = path.toStdString();
     if (formats::IsVolumeFile(name)) {

@@ -103,7 +103,8 @@ TEST_F(FrameStartUp, BuildsTheMenuBarEntryByEntryFromTheMenuTable) {
     std::vector<Cursor> open;
     std::set<int> ids;
     // Start-up renders Surface with gradient shading on.
-    const std::set<int> checkedAtStart = {kCmdSurface, kCmdGradientShading, kCmdGreyMap};
+    const std::set<int> checkedAtStart = {kCmdSurface, kCmdGradientShading, kCmdGreyMap,
+                                          kCmdLiveUpdate};
     int entryIndex = 0;
     for (const MenuEntry& entry : resources::MenuTable()) {
         SCOPED_TRACE(::testing::Message()

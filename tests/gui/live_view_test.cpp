@@ -1,0 +1,316 @@
+// Live Update: frames while the hand moves, the exact image when it stops.
+#include "ui/live_view.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "picture/cells.h"
+#include "render/ray_driver.h"
+#include "tests/gui/frame_fixture.h"
+#include "ui/commands.h"
+#include "ui/dialog_builder.h"
+#include "ui/panels.h"
+#include "ui/render_window.h"
+#include "ui/slide_bar.h"
+
+namespace calyra::ui::testing {
+namespace {
+
+TEST(FrameTimeText, SaysTheTimeAndTheKind) {
+    EXPECT_EQ(FrameTimeText(23.4, 1), "23 ms, exact");
+    EXPECT_EQ(FrameTimeText(8.6, 2), "9 ms, preview 1/2");
+    EXPECT_EQ(FrameTimeText(0.2, 8), "0 ms, preview 1/8");
+}
+
+struct StrideCase {
+    double exactMilliseconds;  // measured for a frame of 256 x 256 rays
+    int stride;                // the first stride expected to fit 40 ms
+};
+
+class BudgetStride : public ::testing::TestWithParam<StrideCase> {};
+
+TEST_P(BudgetStride, IsTheFinestThatFitsTheBudget) {
+    FrameBudget budget;
+    budget.Note(RenderType::Transparent, true, 1, 256, GetParam().exactMilliseconds);
+    EXPECT_EQ(budget.Stride(RenderType::Transparent, true, 256), GetParam().stride);
+}
+
+INSTANTIATE_TEST_SUITE_P(Times, BudgetStride,
+                         ::testing::Values(StrideCase{10.0, 1}, StrideCase{40.0, 1},
+                                           StrideCase{100.0, 2}, StrideCase{400.0, 4},
+                                           StrideCase{2000.0, 8}, StrideCase{90000.0, 8}));
+
+TEST(FrameBudget, KnowsNothingAtFirstAndJudgesEachKindByItsOwnTimes) {
+    FrameBudget budget;
+    EXPECT_EQ(budget.Stride(RenderType::Surface, false, 512), 1);
+    budget.Note(RenderType::Surface, false, 1, 256, 10.0);
+    budget.Note(RenderType::Transparent, false, 4, 256, 50.0);  // 800 ms for all the rays
+    EXPECT_EQ(budget.Stride(RenderType::Surface, false, 256), 1);
+    EXPECT_EQ(budget.Stride(RenderType::Transparent, false, 256), 8);
+    // A kind never measured borrows another's times rather than guessing.
+    EXPECT_GT(budget.Estimate(RenderType::Slice, false, 1, 256), 0.0);
+}
+
+class LiveViewTest : public FrameFixture {
+  protected:
+    void SetUp() override {
+        FrameFixture::SetUp();
+        liveRestMilliseconds = 30;
+        DispatchCommand(frame, kCmdBallModel);
+        window = dynamic_cast<RenderWindow*>(renderWindow);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(liveUpdate);
+        start = Paint(window);
+    }
+    void TearDown() override {
+        liveUpdate = true;
+        liveRestMilliseconds = 250;
+        frameBudgetMilliseconds = 40.0;
+        FrameFixture::TearDown();
+    }
+
+    static void Mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                      Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held,
+                          Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    }
+    static void Wheel(QWidget* target, int delta) {
+        const QPointF at(10, 10);
+        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &event);
+    }
+    QString FrameTimeShown() const {
+        auto* label = frame->statusBar()->findChild<QLabel*>(QStringLiteral("frameTime"));
+        return label ? label->text() : QString();
+    }
+    // Waits until the window shows a live frame different from before.
+    bool WaitForChange(const QImage& before) {
+        return QTest::qWaitFor([&] { return window->grab().toImage() != before; }, 5000);
+    }
+    // What a render of the current view and settings looks like when drawn
+    // as the window draws it, from the program's own buffers.
+    static QImage HeadlessPicture(int side) {
+        RenderImage(RaysPerSide(), RaysPerSide(), ImageBuffer, renderType);
+        return picture::MonoPicture(side, picture::CellsPerSide(RaysPerSide(), interpolate));
+    }
+
+    RenderWindow* window = nullptr;
+    QImage start;
+};
+
+TEST_F(LiveViewTest, TheMenuItemIsCheckedAtStartAndTogglesLiveUpdate) {
+    EXPECT_TRUE(IsMenuItemChecked(kCmdLiveUpdate));
+    DispatchCommand(frame, kCmdLiveUpdate);
+    EXPECT_FALSE(liveUpdate);
+    EXPECT_FALSE(IsMenuItemChecked(kCmdLiveUpdate));
+    DispatchCommand(frame, kCmdLiveUpdate);
+    EXPECT_TRUE(liveUpdate);
+}
+
+TEST_F(LiveViewTest, ALeftDragTurnsThePlaneAndTheImageChangesBeforeRelease) {
+    const Point3 before[2] = {ViewPlane[0], ViewPlane[4]};
+    Mouse(window, QEvent::MouseButtonPress, {40, 60}, Qt::LeftButton, Qt::LeftButton);
+    Mouse(window, QEvent::MouseMove, {70, 60}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_NE(ViewPlane[0], before[0]);
+    // The plane turns about the box centre: its distance from it stays.
+    EXPECT_NEAR(VectorLength(ViewPlane[4]), VectorLength(before[1]), 1e-5);
+    EXPECT_TRUE(WaitForChange(start));
+    EXPECT_FALSE(renderPending);
+    Mouse(window, QEvent::MouseButtonRelease, {70, 60}, Qt::LeftButton, Qt::NoButton);
+}
+
+TEST_F(LiveViewTest, AHorizontalDragOfTheClientWidthIsHalfATurn) {
+    const int width = window->width();
+    const int half = width / 2;
+    const Point3 before = ViewPlane[4];  // the box centre is the origin
+    Mouse(window, QEvent::MouseButtonPress, {0, 20}, Qt::LeftButton, Qt::LeftButton);
+    for (int x = 1; x < half; x += 7) {
+        Mouse(window, QEvent::MouseMove, {x, 20}, Qt::NoButton, Qt::LeftButton);
+    }
+    Mouse(window, QEvent::MouseMove, {half, 20}, Qt::NoButton, Qt::LeftButton);
+    Mouse(window, QEvent::MouseButtonRelease, {half, 20}, Qt::LeftButton, Qt::NoButton);
+    const Point3 after = ViewPlane[4];
+    const Point3 normal = CrossProduct(before, after);
+    const double angle =
+        std::atan2(VectorLength(normal), double{before.x} * after.x + double{before.y} * after.y +
+                                             double{before.z} * after.z);
+    EXPECT_NEAR(angle, std::numbers::pi * half / width, 1e-5);
+    EXPECT_NEAR(after.y, 0.0f, 1e-6f);  // a horizontal drag turns about the down edge only
+}
+
+TEST_F(LiveViewTest, TheNearSideFollowsThePointer) {
+    Mouse(window, QEvent::MouseButtonPress, {50, 50}, Qt::LeftButton, Qt::LeftButton);
+    Mouse(window, QEvent::MouseMove, {60, 50}, Qt::NoButton, Qt::LeftButton);
+    Mouse(window, QEvent::MouseButtonRelease, {60, 50}, Qt::LeftButton, Qt::NoButton);
+    // The near face's centre (World[12], the front face at z = -0.5) now
+    // lies right of the plane centre along the plane's across edge.
+    const Point3 across = ViewPlane[1] - ViewPlane[0];
+    const Point3 toNear = World[12] - ViewPlane[4];
+    EXPECT_GT(across.x * toNear.x + across.y * toNear.y + across.z * toNear.z, 0.0f);
+}
+
+TEST_F(LiveViewTest, ARightDragInTheGeometryWindowRendersWhileItMoves) {
+    QWidget* geometry = geometryWindow;
+    ASSERT_NE(geometry, nullptr);
+    Mouse(geometry, QEvent::MouseButtonPress, {100, 100}, Qt::RightButton, Qt::RightButton);
+    Mouse(geometry, QEvent::MouseMove, {130, 110}, Qt::NoButton, Qt::RightButton);
+    EXPECT_TRUE(WaitForChange(start));
+    EXPECT_FALSE(renderPending);
+    Mouse(geometry, QEvent::MouseButtonRelease, {130, 110}, Qt::RightButton, Qt::NoButton);
+}
+
+TEST_F(LiveViewTest, AfterTheHandStopsTheImageIsTheHeadlessRenderOfTheView) {
+    Mouse(window, QEvent::MouseButtonPress, {40, 60}, Qt::LeftButton, Qt::LeftButton);
+    for (int step = 1; step <= 5; ++step) {
+        Mouse(window, QEvent::MouseMove, {40 + 9 * step, 60 - 4 * step}, Qt::NoButton,
+              Qt::LeftButton);
+    }
+    Mouse(window, QEvent::MouseButtonRelease, {85, 40}, Qt::LeftButton, Qt::NoButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FrameTimeShown().endsWith("exact"); }, 5000));
+    QTest::qWait(50);  // nothing later may replace it
+    const QImage shown = window->picture();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown, HeadlessPicture(shown.width()));
+}
+
+TEST_F(LiveViewTest, SavingAfterAPreviewRendersTheExactImageFirst) {
+    // Every frame while the hand moves a preview: the saved picture must still be exact.
+    liveRestMilliseconds = 60000;
+    frameBudgetMilliseconds = 0.0;
+    interpolate = true;
+    RequestRender();
+    Paint(window);
+    Mouse(window, QEvent::MouseButtonPress, {40, 60}, Qt::LeftButton, Qt::LeftButton);
+    Mouse(window, QEvent::MouseMove, {60, 65}, Qt::NoButton, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FrameTimeShown().endsWith("preview 1/8"); }, 5000));
+    const QImage preview = window->grab().toImage();
+    const QImage shown = window->picture();
+    ASSERT_FALSE(shown.isNull());
+    const QImage headless = HeadlessPicture(shown.width());
+    EXPECT_EQ(shown.size(), headless.size());
+    EXPECT_EQ(shown.format(), headless.format());
+    EXPECT_TRUE(shown == headless);
+    EXPECT_NE(preview, window->grab().toImage());
+    EXPECT_TRUE(FrameTimeShown().endsWith("exact"));
+    Mouse(window, QEvent::MouseButtonRelease, {60, 65}, Qt::LeftButton, Qt::NoButton);
+}
+
+// The plane after n pan steps from where it is now (positive: in).
+std::vector<Point3> PannedPlane(int steps) {
+    Point3 saved[kViewPlanePoints];
+    std::copy(ViewPlane, ViewPlane + kViewPlanePoints, saved);
+    for (int k = 0; k < std::abs(steps); ++k) {
+        PanViewPlane(steps > 0 ? PanDirection::In : PanDirection::Out);
+    }
+    std::vector<Point3> panned(ViewPlane, ViewPlane + kViewPlanePoints);
+    std::copy(saved, saved + kViewPlanePoints, ViewPlane);
+    return panned;
+}
+
+std::vector<Point3> Plane() {
+    return {ViewPlane, ViewPlane + kViewPlanePoints};
+}
+
+TEST_F(LiveViewTest, TheWheelPansOneStepPer120Units) {
+    const std::vector<Point3> still = Plane();
+    Wheel(window, 60);
+    EXPECT_EQ(Plane(), still);  // half a step: nothing yet
+    const std::vector<Point3> oneIn = PannedPlane(1);
+    Wheel(window, 60);
+    EXPECT_EQ(Plane(), oneIn);
+    const std::vector<Point3> twoOut = PannedPlane(-2);
+    Wheel(window, -240);
+    EXPECT_EQ(Plane(), twoOut);
+    EXPECT_TRUE(WaitForChange(start));
+}
+
+TEST_F(LiveViewTest, MovingTheSlideBarPreviewsAtOnceAndCancelRestores) {
+    DispatchCommand(frame, kCmdThresholdPanel);
+    auto* bar = qobject_cast<QScrollBar*>(DialogItem(slideBar, kCtlThresholdScrollBar));
+    ASSERT_NE(bar, nullptr);
+    bar->setSliderPosition(60);
+    EXPECT_EQ(threshold, 0.6f);
+    EXPECT_EQ(thresholdEditing, 1);
+    EXPECT_EQ(thresholdSaved, 0.1f);
+    EXPECT_TRUE(WaitForChange(start));
+    const QImage moved = window->grab().toImage();
+    bar->setSliderPosition(70);
+    EXPECT_EQ(thresholdSaved, 0.1f);  // the period started once
+    qobject_cast<QAbstractButton*>(DialogItem(slideBar, kCtlThresholdCancel))->click();
+    EXPECT_EQ(threshold, 0.1f);
+    EXPECT_EQ(thresholdEditing, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->grab().toImage() == start; }, 5000));
+}
+
+TEST_F(LiveViewTest, WithLiveUpdateOffEverythingIsAsBefore) {
+    DispatchCommand(frame, kCmdLiveUpdate);
+    ASSERT_FALSE(liveUpdate);
+    const Point3 plane = ViewPlane[0];
+    Mouse(window, QEvent::MouseButtonPress, {40, 60}, Qt::LeftButton, Qt::LeftButton);
+    Mouse(window, QEvent::MouseMove, {90, 80}, Qt::NoButton, Qt::LeftButton);
+    Mouse(window, QEvent::MouseButtonRelease, {90, 80}, Qt::LeftButton, Qt::NoButton);
+    Wheel(window, 240);
+    EXPECT_EQ(ViewPlane[0], plane);
+
+    // A right-drag in the geometry window renders only on release.
+    QWidget* geometry = geometryWindow;
+    Mouse(geometry, QEvent::MouseButtonPress, {100, 100}, Qt::RightButton, Qt::RightButton);
+    Mouse(geometry, QEvent::MouseMove, {130, 110}, Qt::NoButton, Qt::RightButton);
+    QTest::qWait(100);
+    EXPECT_EQ(window->grab().toImage(), start);
+    EXPECT_FALSE(renderPending);
+    Mouse(geometry, QEvent::MouseButtonRelease, {130, 110}, Qt::RightButton, Qt::NoButton);
+    EXPECT_TRUE(renderPending);
+    Paint(window);
+
+    // Scrolling alone leaves the threshold.
+    DispatchCommand(frame, kCmdThresholdPanel);
+    auto* bar = qobject_cast<QScrollBar*>(DialogItem(slideBar, kCtlThresholdScrollBar));
+    bar->setSliderPosition(60);
+    EXPECT_EQ(threshold, 0.1f);
+    EXPECT_EQ(thresholdEditing, 0);
+}
+
+TEST_F(LiveViewTest, AFrameAskedForBeforeAStopIsNeverShown) {
+    const QImage before = window->grab().toImage();
+    TurnViewPlane(0.5, 0.0);
+    ASSERT_TRUE(RenderLive(LiveView::Motion::Stopped));
+    StopLiveRender();
+    QTest::qWait(100);
+    EXPECT_EQ(window->grab().toImage(), before);
+}
+
+TEST_F(LiveViewTest, AModelSwitchDuringADragShowsNoFrameOfTheOldVolume) {
+    Mouse(window, QEvent::MouseButtonPress, {40, 60}, Qt::LeftButton, Qt::LeftButton);
+    Mouse(window, QEvent::MouseMove, {70, 60}, Qt::NoButton, Qt::LeftButton);
+    DispatchCommand(frame, kCmdCone);
+    auto* cone = dynamic_cast<RenderWindow*>(renderWindow);
+    ASSERT_NE(cone, nullptr);
+    const QImage first = Paint(cone);
+    QTest::qWait(100);
+    EXPECT_EQ(cone->grab().toImage(), first);
+}
+
+TEST_F(LiveViewTest, EachFrameShowsItsTimeAndKindInTheStatusBar) {
+    EXPECT_TRUE(FrameTimeShown().endsWith(" ms, exact")) << FrameTimeShown().toStdString();
+    Mouse(window, QEvent::MouseButtonPress, {40, 60}, Qt::LeftButton, Qt::LeftButton);
+    Mouse(window, QEvent::MouseMove, {70, 60}, Qt::NoButton, Qt::LeftButton);
+    Mouse(window, QEvent::MouseButtonRelease, {70, 60}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(WaitForChange(start));
+    EXPECT_TRUE(FrameTimeShown().contains(" ms, ")) << FrameTimeShown().toStdString();
+}
+
+}  // namespace
+}  // namespace calyra::ui::testing
