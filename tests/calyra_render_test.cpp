@@ -589,7 +589,6 @@ TEST(CalyraRenderViews, DamagedOrNewerViewFilesAndTwoSourcesAreRefused) {
     fs::remove_all(dir);
 }
 
-
 // The image values and display maximum of a dump.
 struct DumpImage {
     int width = 0, height = 0;
