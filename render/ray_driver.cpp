@@ -10,6 +10,7 @@
 #include "render/ray_cast.h"
 #include "render/ray_context.h"
 #include "render/ray_lanes.h"
+#include "render/ray_tiles.h"
 #include "render/user_settings.h"
 #include "volume/volume_store.h"
 
@@ -136,37 +137,66 @@ void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScra
         bricks.SetQuietRule(context.quietLimit, context.flatIsQuiet);
     }
 
-    const bool lanes = vectorRays && RayLanesSupported() && skip && RayLanesFit(context);
-    const RayLanesPlan plan = lanes ? PlanRayLanes(context, f.rayDir) : RayLanesPlan{};
-    ParallelFor(b, [&](std::int32_t j) {
-        const int y = j * r;
-        // The ray origins of the row, each from the one before by one addition.
-        Point3 origins[kBufferSide];
+    const bool tiles = vectorRays && RayTilesFit(context);
+    const bool lanes = !tiles && vectorRays && RayLanesSupported() && skip && RayLanesFit(context);
+    const RayLanesPlan plan = lanes || tiles ? PlanRayLanes(context, f.rayDir) : RayLanesPlan{};
+    // The first `count` ray origins of row j, each from the one before by
+    // one addition.
+    auto rowOrigins = [&](int j, int count, Point3* origins) {
         Point3 origin = rowStart[j];
-        for (int i = 0; i < a; ++i) {
+        for (int i = 0; i < count; ++i) {
             origin = origin + f.columnStep;
             origins[i] = origin;
         }
-        RayResult rays[kRayLanes];
-        for (int first = 0; first < a; first += kRayLanes) {
-            const int count = std::min(kRayLanes, a - first);
-            if (lanes) {
-                CastRayLanes(context, plan, origins + first, count, f.rayDir, f.lightHalfway,
-                             f.stepCount, rays);
-            } else {
-                for (int k = 0; k < count; ++k) {
-                    rays[k] =
-                        CastRay(context, origins[first + k], f.rayDir, f.lightHalfway, f.stepCount);
+    };
+    auto store = [&](int i, int j, const RayResult& ray) {
+        const int x = i * r, y = j * r;
+        DepthBuffer[x * kBufferSide + y] = ray.depth;
+        std::uint32_t* pixel = image + 3 * (x * kBufferSide + y);
+        pixel[0] = pixel[1] = pixel[2] = ray.value;
+    };
+    if (tiles) {
+        // One task per tile: the rays of a tile share their cache.
+        const int bands = (b + kTileRows - 1) / kTileRows;
+        const int chunks = (a + kTileColumns - 1) / kTileColumns;
+        ParallelFor(bands * chunks, [&](std::int32_t t) {
+            const int top = t / chunks * kTileRows, first = t % chunks * kTileColumns;
+            const int rows = std::min(kTileRows, b - top);
+            const int columns = std::min(kTileColumns, a - first);
+            Point3 origins[kTileRows][kBufferSide];
+            const Point3* tile[kTileRows] = {};
+            for (int k = 0; k < rows; ++k) {
+                rowOrigins(top + k, first + columns, origins[k]);
+                tile[k] = origins[k] + first;
+            }
+            RayResult rays[kTileRows * kTileColumns];
+            CastRayTile(context, plan, tile, rows, columns, f.rayDir, f.stepCount, rays);
+            for (int k = 0; k < rows; ++k) {
+                for (int c = 0; c < columns; ++c) {
+                    store(first + c, top + k, rays[k * kTileColumns + c]);
                 }
             }
-            for (int k = 0; k < count; ++k) {
-                const int x = (first + k) * r;
-                DepthBuffer[x * kBufferSide + y] = rays[k].depth;
-                std::uint32_t* pixel = image + 3 * (x * kBufferSide + y);
-                pixel[0] = pixel[1] = pixel[2] = rays[k].value;
+        });
+    } else {
+        ParallelFor(b, [&](std::int32_t j) {
+            Point3 origins[kBufferSide];
+            rowOrigins(j, a, origins);
+            RayResult rays[kRayLanes];
+            for (int first = 0; first < a; first += kRayLanes) {
+                const int count = std::min(kRayLanes, a - first);
+                if (lanes) {
+                    CastRayLanes(context, plan, origins + first, count, f.rayDir, f.lightHalfway,
+                                 f.stepCount, rays);
+                } else {
+                    for (int k = 0; k < count; ++k) {
+                        rays[k] = CastRay(context, origins[first + k], f.rayDir, f.lightHalfway,
+                                          f.stepCount);
+                    }
+                }
+                for (int k = 0; k < count; ++k) store(first + k, j, rays[k]);
             }
-        }
-    });
+        });
+    }
 
     if (r > 1) FillImageGaps(image, a, b, r);
     if (type == RenderType::Surface && gradientShading) {
