@@ -140,13 +140,13 @@ void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScra
     const bool tiles = vectorRays && RayTilesFit(context);
     const bool lanes = !tiles && vectorRays && RayLanesSupported() && skip && RayLanesFit(context);
     const RayLanesPlan plan = lanes || tiles ? PlanRayLanes(context, f.rayDir) : RayLanesPlan{};
-    // The first `count` ray origins of row j, each from the one before by
-    // one addition.
-    auto rowOrigins = [&](int j, int count, Point3* origins) {
+    // The origins of rays from .. from + count - 1 of row j, each from the
+    // one before by one addition.
+    auto rowOrigins = [&](int j, int from, int count, Point3* origins) {
         Point3 origin = rowStart[j];
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < from + count; ++i) {
             origin = origin + f.columnStep;
-            origins[i] = origin;
+            if (i >= from) origins[i - from] = origin;
         }
     };
     auto store = [&](int i, int j, const RayResult& ray) {
@@ -163,11 +163,11 @@ void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScra
             const int top = t / chunks * kTileRows, first = t % chunks * kTileColumns;
             const int rows = std::min(kTileRows, b - top);
             const int columns = std::min(kTileColumns, a - first);
-            Point3 origins[kTileRows][kBufferSide];
+            Point3 origins[kTileRows][kTileColumns];
             const Point3* tile[kTileRows] = {};
             for (int k = 0; k < rows; ++k) {
-                rowOrigins(top + k, first + columns, origins[k]);
-                tile[k] = origins[k] + first;
+                rowOrigins(top + k, first, columns, origins[k]);
+                tile[k] = origins[k];
             }
             RayResult rays[kTileRows * kTileColumns];
             CastRayTile(context, plan, tile, rows, columns, f.rayDir, f.stepCount, rays);
@@ -180,7 +180,7 @@ void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScra
     } else {
         ParallelFor(b, [&](std::int32_t j) {
             Point3 origins[kBufferSide];
-            rowOrigins(j, a, origins);
+            rowOrigins(j, 0, a, origins);
             RayResult rays[kRayLanes];
             for (int first = 0; first < a; first += kRayLanes) {
                 const int count = std::min(kRayLanes, a - first);
