@@ -2,11 +2,11 @@
 // (300 files) against reading the same bytes raw: time to a usable store.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 
 #include "bench/bench_support.h"
+#include "bench/ct_phantom.h"
 #include "formats/open_volume.h"
 #include "tests/formats/fixture_writers.h"
 #include "volume/raw_reader.h"
@@ -24,23 +24,9 @@ const fs::path& Dir() {
     return dir;
 }
 
-// A smooth phantom with a noisy edge, values about -1000..2000 like a CT.
+// The CT-like phantom at the scan's size.
 const test::Volume& Scan() {
-    static const test::Volume v = [] {
-        test::Volume s;
-        s.nx = kX, s.ny = kY, s.nz = kZ;
-        s.type = test::PixelType::I16;
-        s.values.resize(std::size_t(kX) * kY * kZ);
-        std::size_t n = 0;
-        for (int k = 0; k < kZ; ++k)
-            for (int j = 0; j < kY; ++j)
-                for (int i = 0; i < kX; ++i, ++n) {
-                    const double r = std::hypot(i - 256.0, j - 256.0, (k - 150.0) * 1.5);
-                    s.values[n] =
-                        r < 200 ? 40 + (r > 180 ? 1500 : 0) + int(n * 2654435761u % 50) : -1000;
-                }
-        return s;
-    }();
+    static const test::Volume v = bench::CtPhantom(kX, kY, kZ, 1.0, 1.0, 1.0);
     return v;
 }
 

@@ -10,6 +10,7 @@
 #include "render/ray_cast.h"
 #include "render/ray_context.h"
 #include "render/ray_lanes.h"
+#include "render/ray_tiles.h"
 #include "render/user_settings.h"
 #include "volume/volume_store.h"
 
@@ -188,42 +189,76 @@ bool RenderFrame(const RenderInputs& in, int a, int b, RenderOutput& out, Render
         bricks.SetQuietRule(context.quietLimit, context.flatIsQuiet);
     }
 
-    const bool lanes = vectorRays && RayLanesSupported() && skip && RayLanesFit(context);
-    const RayLanesPlan plan = lanes ? PlanRayLanes(context, f.rayDir) : RayLanesPlan{};
-    const int castRows = (b + stride - 1) / stride;
-    ParallelFor(castRows, [&](std::int32_t row) {
-        if (cancelled()) return;
-        const int j = row * stride;
-        const int y = j * r;
-        // The ray origins of the row, each from the one before by one addition;
-        // with a stride only every stride-th of them is cast.
-        Point3 origins[kBufferSide];
-        Point3 origin = rowStart[j];
-        int n = 0;
-        for (int i = 0; i < a; ++i) {
-            origin = origin + f.columnStep;
-            if (i % stride == 0) origins[n++] = origin;
-        }
-        RayResult rays[kRayLanes];
-        for (int first = 0; first < n; first += kRayLanes) {
-            const int count = std::min(kRayLanes, n - first);
-            if (lanes) {
-                CastRayLanes(context, plan, origins + first, count, f.rayDir, f.lightHalfway,
-                             f.stepCount, rays);
-            } else {
-                for (int k = 0; k < count; ++k) {
-                    rays[k] =
-                        CastRay(context, origins[first + k], f.rayDir, f.lightHalfway, f.stepCount);
+    // Exact renders that take every sample march tiles of rays; the others,
+    // and every preview, go row by row.
+    const bool tiles = stride == 1 && vectorRays && RayTilesFit(context);
+    const bool lanes = !tiles && vectorRays && RayLanesSupported() && skip && RayLanesFit(context);
+    const RayLanesPlan plan = lanes || tiles ? PlanRayLanes(context, f.rayDir) : RayLanesPlan{};
+    // Ray column i of row j into the frame's buffers.
+    auto store = [&](int i, int j, const RayResult& ray) {
+        const int x = i * r, y = j * r;
+        depth[x * kBufferSide + y] = ray.depth;
+        std::uint32_t* pixel = image + 3 * (x * kBufferSide + y);
+        pixel[0] = pixel[1] = pixel[2] = ray.value;
+    };
+    if (tiles) {
+        // One task per tile: the rays of a tile share their cache.
+        const int bands = (b + kTileRows - 1) / kTileRows;
+        const int chunks = (a + kTileColumns - 1) / kTileColumns;
+        ParallelFor(bands * chunks, [&](std::int32_t t) {
+            if (cancelled()) return;
+            const int top = t / chunks * kTileRows, first = t % chunks * kTileColumns;
+            const int rows = std::min(kTileRows, b - top);
+            const int columns = std::min(kTileColumns, a - first);
+            Point3 origins[kTileRows][kTileColumns];
+            const Point3* tile[kTileRows] = {};
+            for (int k = 0; k < rows; ++k) {
+                // Each origin from the one before by one addition, from the row's start.
+                Point3 origin = rowStart[top + k];
+                for (int i = 0; i < first + columns; ++i) {
+                    origin = origin + f.columnStep;
+                    if (i >= first) origins[k][i - first] = origin;
+                }
+                tile[k] = origins[k];
+            }
+            RayResult rays[kTileRows * kTileColumns];
+            CastRayTile(context, plan, tile, rows, columns, f.rayDir, f.stepCount, rays);
+            for (int k = 0; k < rows; ++k) {
+                for (int c = 0; c < columns; ++c) {
+                    store(first + c, top + k, rays[k * kTileColumns + c]);
                 }
             }
-            for (int k = 0; k < count; ++k) {
-                const int x = (first + k) * stride * r;
-                depth[x * kBufferSide + y] = rays[k].depth;
-                std::uint32_t* pixel = image + 3 * (x * kBufferSide + y);
-                pixel[0] = pixel[1] = pixel[2] = rays[k].value;
+        });
+    } else {
+        const int castRows = (b + stride - 1) / stride;
+        ParallelFor(castRows, [&](std::int32_t row) {
+            if (cancelled()) return;
+            const int j = row * stride;
+            // The ray origins of the row, each from the one before by one addition;
+            // with a stride only every stride-th of them is cast.
+            Point3 origins[kBufferSide];
+            Point3 origin = rowStart[j];
+            int n = 0;
+            for (int i = 0; i < a; ++i) {
+                origin = origin + f.columnStep;
+                if (i % stride == 0) origins[n++] = origin;
             }
-        }
-    });
+            RayResult rays[kRayLanes];
+            for (int first = 0; first < n; first += kRayLanes) {
+                const int count = std::min(kRayLanes, n - first);
+                if (lanes) {
+                    CastRayLanes(context, plan, origins + first, count, f.rayDir, f.lightHalfway,
+                                 f.stepCount, rays);
+                } else {
+                    for (int k = 0; k < count; ++k) {
+                        rays[k] = CastRay(context, origins[first + k], f.rayDir, f.lightHalfway,
+                                          f.stepCount);
+                    }
+                }
+                for (int k = 0; k < count; ++k) store((first + k) * stride, j, rays[k]);
+            }
+        });
+    }
     if (cancelled()) return false;
 
     if (stride > 1) {

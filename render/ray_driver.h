@@ -89,8 +89,10 @@ void RenderImage(int a, int b, std::uint32_t* image, RenderType type,
 // the images are the same either way).
 extern bool emptySpaceSkipping;
 
-// Whether renders with skipping march eight rays at a time in vector lanes
-// where the processor can (on by default; the images are the same).
+// Whether renders march eight rays at a time in vector lanes where the
+// processor can: renders with skipping, and renders that take every sample
+// (in tiles of rays, render/ray_tiles.h). On by default; the images are
+// the same.
 extern bool vectorRays;
 
 // Rays per side as the render window asks for them: size, or 2 x size with

@@ -1,0 +1,98 @@
+// The AVX2 pieces shared by the vector-lane marches (render/ray_lanes.cpp,
+// render/ray_tiles.cpp): eight rays' positions, cells and skips at a time.
+#pragma once
+
+#include <cstdint>
+
+#include "render/brick_map.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CALYRA_RAY_LANES 1
+#endif
+
+#ifdef CALYRA_RAY_LANES
+
+namespace calyra::lanes {
+
+#define CALYRA_AVX2 __attribute__((target("avx2")))
+
+// Whether 1 <= index <= last + 1, as index - 1 <= last compared without sign.
+// Truncation gives 0x80000000 for NaN and for positions beyond the int
+// range, which fails the test as it should.
+CALYRA_AVX2 inline __m256i Within(__m256i index, __m256i last) {
+    const __m256i below = _mm256_sub_epi32(index, _mm256_set1_epi32(1));
+    return _mm256_cmpeq_epi32(_mm256_min_epu32(below, last), below);
+}
+
+// The half-voxel position along one axis, as the one-ray march computes it.
+CALYRA_AVX2 inline __m256i HalfVoxel(__m256 p, __m256i index) {
+    return _mm256_cvttps_epi32(
+        _mm256_mul_ps(_mm256_set1_ps(2.0f), _mm256_sub_ps(p, _mm256_cvtepi32_ps(index))));
+}
+
+// The brick of cells (ix, iy, iz) as BrickMap::Reach indexes it.
+CALYRA_AVX2 inline __m256i BrickIndex(__m256i ix, __m256i iy, __m256i iz, __m256i perX,
+                                      __m256i perY) {
+    constexpr int kShift = BrickMap::kShift;
+    const __m256i row = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(ix, kShift), perX),
+                                         _mm256_srai_epi32(iy, kShift));
+    return _mm256_add_epi32(_mm256_mullo_epi32(row, perY), _mm256_srai_epi32(iz, kShift));
+}
+
+// For lanes outside the volume, how many further steps certainly leave
+// each outside on this axis (0 for lanes inside its range, a large number for
+// lanes that never come in): the gap to the range less the rounding slack,
+// in steps of d, less one. Lanes farther out than `near` get 0.
+CALYRA_AVX2 inline __m256 EntrySteps(__m256 p, float d, __m256 high, float slack, float near) {
+    const __m256 low = _mm256_set1_ps(1.0f);
+    const __m256 below = _mm256_cmp_ps(p, low, _CMP_LT_OQ);
+    const __m256 above = _mm256_cmp_ps(p, high, _CMP_GE_OQ);
+    const __m256 never = _mm256_set1_ps(1.0e9f);
+    const __m256 s = _mm256_set1_ps(slack), one = _mm256_set1_ps(1.0f);
+    __m256 steps = _mm256_setzero_ps();
+    if (d > 0.0f) {
+        const __m256 up = _mm256_sub_ps(
+            _mm256_div_ps(_mm256_sub_ps(_mm256_sub_ps(low, p), s), _mm256_set1_ps(d)), one);
+        steps = _mm256_blendv_ps(_mm256_blendv_ps(steps, never, above), up, below);
+    } else if (d < 0.0f) {
+        const __m256 down = _mm256_sub_ps(
+            _mm256_div_ps(_mm256_sub_ps(_mm256_sub_ps(p, high), s), _mm256_set1_ps(-d)), one);
+        steps = _mm256_blendv_ps(_mm256_blendv_ps(steps, never, below), down, above);
+    } else if (d == 0.0f) {
+        steps = _mm256_blendv_ps(steps, never, _mm256_or_ps(below, above));
+    }
+    // Far out, the rounding of the additions is larger than the slack allows.
+    const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), p);
+    return _mm256_blendv_ps(steps, _mm256_setzero_ps(),
+                            _mm256_cmp_ps(magnitude, _mm256_set1_ps(near), _CMP_NLT_UQ));
+}
+
+// All ones in the lanes set in `lanes` (bit k for lane k), zero elsewhere.
+CALYRA_AVX2 inline __m256i LaneMask(unsigned lanes) {
+    const __m256i bit = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+    return _mm256_cmpeq_epi32(
+        _mm256_and_si256(_mm256_set1_epi32(static_cast<std::int32_t>(lanes)), bit), bit);
+}
+
+// The least value of the lanes set in `lanes` (bit k for lane k), values
+// below 2^31; 2^31 - 1 when no lane is set.
+CALYRA_AVX2 inline std::int32_t LeastActive(__m256i values, unsigned lanes) {
+    __m256i m = _mm256_blendv_epi8(_mm256_set1_epi32(0x7FFFFFFF), values, LaneMask(lanes));
+    m = _mm256_min_epi32(m, _mm256_permute2x128_si256(m, m, 1));
+    m = _mm256_min_epi32(m, _mm256_shuffle_epi32(m, 0x4E));
+    m = _mm256_min_epi32(m, _mm256_shuffle_epi32(m, 0xB1));
+    return _mm256_cvtsi256_si32(m);
+}
+
+// Lanes outside the volume that move away from it on this axis for good.
+CALYRA_AVX2 inline __m256 Leaving(__m256 p, float d, __m256 high) {
+    __m256 m = _mm256_setzero_ps();
+    if (d <= 0.0f) m = _mm256_or_ps(m, _mm256_cmp_ps(p, _mm256_set1_ps(1.0f), _CMP_LT_OQ));
+    if (d >= 0.0f) m = _mm256_or_ps(m, _mm256_cmp_ps(p, high, _CMP_GE_OQ));
+    return m;
+}
+
+}  // namespace calyra::lanes
+
+#endif

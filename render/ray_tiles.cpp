@@ -1,0 +1,310 @@
+#include "render/ray_tiles.h"
+
+#include <algorithm>
+
+#include "render/brick_map.h"
+#include "render/lane_math.h"
+#include "render/ray_context.h"
+
+namespace calyra {
+
+namespace {
+
+// Steps each vector takes before the next vector of the tile takes its
+// turn: the voxels of one slab of the tile stay in the second-level cache.
+constexpr std::int32_t kSlabSteps = 32;
+// How many steps ahead of the lanes their voxels are asked for.
+constexpr std::int32_t kPrefetch = 16;
+
+// The furthest byte a sample may read from its cell's first voxel, for the
+// 32-bit vector offsets.
+bool OffsetsFit(const VolumeSampler& s) {
+    const std::int64_t last = std::int64_t{s.dimX} * s.xStride + std::int64_t{s.dimY} * s.yStride +
+                              std::int64_t{s.dimZ} + 4;
+    return last < std::int64_t{0x7FFFFFFF};
+}
+
+}  // namespace
+
+bool RayTilesFit(const RayContext& c) {
+    const VolumeSampler& s = c.sampler;
+    const bool folds = c.type == RenderType::Transparent && c.plainSum;
+    return folds && s.base && s.dimX >= 2 && s.dimY >= 2 && s.dimZ >= 2 && OffsetsFit(s) &&
+           RayLanesSupported();
+}
+
+#ifdef CALYRA_RAY_LANES
+
+using namespace lanes;
+
+namespace {
+
+// How a type folds the samples of a ray into its value: Start() before the
+// first, Add(acc, sample) for each (0 for samples outside the inside cells
+// and for finished lanes), Result(acc) at the end.
+struct SumFold {
+    CALYRA_AVX2 static __m256i Start() { return _mm256_setzero_si256(); }
+    // Unsigned 32-bit sums wrap as the one-ray march's do.
+    CALYRA_AVX2 static __m256i Add(__m256i acc, __m256i sample) {
+        return _mm256_add_epi32(acc, sample);
+    }
+    static RayResult Result(std::uint32_t acc) { return {acc, 0}; }
+};
+
+// One vector of a tile: eight rays' positions, folded values and progress.
+struct Lanes {
+    __m256 px, py, pz;
+    __m256i acc;
+    std::int32_t i = 0;  // steps taken
+    std::int32_t nextSkipTry = 0;
+    unsigned active = 0;  // lanes still marching
+};
+
+// What every vector of a render shares.
+struct March {
+    const VolumeSampler& s;
+    const BrickMap* bricks;
+    const RayLanesPlan& plan;
+    Point3 d;
+    std::int32_t stepCount;
+};
+
+// The byte offsets of cells (ix, iy, iz) from the store's base, and the
+// lanes whose cell reads the mirrored half.
+struct CellOffsets {
+    __m256i offset, mirrored;
+};
+CALYRA_AVX2 inline CellOffsets Offsets(const VolumeSampler& s, __m256i ix, __m256i iy, __m256i iz) {
+    __m256i z = iz;
+    __m256i mirrored = _mm256_setzero_si256();
+    if (s.mirror) {
+        // The upper half reads the slices below the middle, turned round.
+        mirrored = _mm256_cmpgt_epi32(iz, _mm256_set1_epi32(s.halfZ));
+        z = _mm256_blendv_epi8(iz, _mm256_sub_epi32(_mm256_set1_epi32(s.dimZ - 1), iz), mirrored);
+    }
+    const __m256i offset = _mm256_add_epi32(
+        _mm256_add_epi32(
+            _mm256_mullo_epi32(ix, _mm256_set1_epi32(static_cast<std::int32_t>(s.xStride))),
+            _mm256_mullo_epi32(iy, _mm256_set1_epi32(static_cast<std::int32_t>(s.yStride)))),
+        z);
+    return {offset, mirrored};
+}
+
+// Asks the cache for the voxels of the cells at q, a few steps ahead of
+// the lanes: far apart in the store, they come too late when first read.
+CALYRA_AVX2 inline void Prefetch(const VolumeSampler& s, __m256 qx, __m256 qy, __m256 qz) {
+    const CellOffsets c =
+        Offsets(s, _mm256_cvttps_epi32(qx), _mm256_cvttps_epi32(qy), _mm256_cvttps_epi32(qz));
+    alignas(32) std::int32_t at[kRayLanes];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at), c.offset);
+    for (int k = 0; k < kRayLanes; ++k)
+        _mm_prefetch(reinterpret_cast<const char*>(s.base + at[k]), _MM_HINT_T0);
+}
+
+// The samples of the lanes set in `inside`, whose cells are (ix, iy, iz),
+// by the sampler's rules: the voxel itself, or the trilinear sum of the
+// cell's eight voxels at the half-voxel position.
+template <bool kTrilinear>
+CALYRA_AVX2 inline __m256i Samples(const VolumeSampler& s, __m256 px, __m256 py, __m256 pz,
+                                   __m256i ix, __m256i iy, __m256i iz, __m256i inside) {
+    const auto [offset, mirrored] = Offsets(s, ix, iy, iz);
+    const __m256i zero = _mm256_setzero_si256();
+    if (!kTrilinear) {
+        // Four bytes ending at the voxel: a cell inside has more than three
+        // bytes of the store before it.
+        const int* at = reinterpret_cast<const int*>(s.base - 3);
+        return _mm256_srli_epi32(_mm256_mask_i32gather_epi32(zero, at, offset, inside, 1), 24);
+    }
+    // Each gather brings the voxel pair (z, z + 1) of one of the cell's four
+    // z-rows in its two upper bytes.
+    const int* at = reinterpret_cast<const int*>(s.base - 2);
+    const __m256i dy = _mm256_set1_epi32(static_cast<std::int32_t>(s.yStride));
+    const __m256i dx = _mm256_set1_epi32(static_cast<std::int32_t>(s.xStride));
+    const __m256i r00 = _mm256_mask_i32gather_epi32(zero, at, offset, inside, 1);
+    const __m256i r01 =
+        _mm256_mask_i32gather_epi32(zero, at, _mm256_add_epi32(offset, dy), inside, 1);
+    const __m256i r10 =
+        _mm256_mask_i32gather_epi32(zero, at, _mm256_add_epi32(offset, dx), inside, 1);
+    const __m256i r11 = _mm256_mask_i32gather_epi32(
+        zero, at, _mm256_add_epi32(offset, _mm256_add_epi32(dx, dy)), inside, 1);
+    const __m256i two = _mm256_set1_epi32(2);
+    const __m256i fx = HalfVoxel(px, ix), fy = HalfVoxel(py, iy);
+    __m256i fz = HalfVoxel(pz, iz);
+    if (s.mirror) fz = _mm256_blendv_epi8(fz, _mm256_sub_epi32(two, fz), mirrored);
+    const __m256i byte = _mm256_set1_epi32(0xFF);
+    const __m256i z0 = _mm256_sub_epi32(two, fz), z1 = fz;
+    auto alongZ = [&](__m256i row) CALYRA_AVX2 {
+        return _mm256_add_epi32(
+            _mm256_mullo_epi32(z0, _mm256_and_si256(_mm256_srli_epi32(row, 16), byte)),
+            _mm256_mullo_epi32(z1, _mm256_srli_epi32(row, 24)));
+    };
+    auto blend = [&](__m256i f, __m256i a, __m256i b) CALYRA_AVX2 {
+        return _mm256_add_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(two, f), a),
+                                _mm256_mullo_epi32(f, b));
+    };
+    const __m256i y0 = blend(fy, alongZ(r00), alongZ(r01));
+    const __m256i y1 = blend(fy, alongZ(r10), alongZ(r11));
+    return _mm256_srli_epi32(blend(fx, y0, y1), 3);
+}
+
+// Marches the lanes on until they have taken `end` steps (or all of theirs),
+// folding every sample. Quiet stretches are passed by additions alone, as
+// the vector-lane march passes them.
+template <typename Fold, bool kTrilinear>
+CALYRA_AVX2 void MarchLanes(const March& m, Lanes& g, std::int32_t end) {
+    const VolumeSampler& s = m.s;
+    const __m256 dx = _mm256_set1_ps(m.d.x), dy = _mm256_set1_ps(m.d.y), dz = _mm256_set1_ps(m.d.z);
+    const __m256i lastX = _mm256_set1_epi32(s.dimX - 2), lastY = _mm256_set1_epi32(s.dimY - 2),
+                  lastZ = _mm256_set1_epi32(s.dimZ - 2);
+    const __m256 highX = _mm256_set1_ps(static_cast<float>(s.dimX)),
+                 highY = _mm256_set1_ps(static_cast<float>(s.dimY)),
+                 highZ = _mm256_set1_ps(static_cast<float>(s.dimZ));
+    __m256 px = g.px, py = g.py, pz = g.pz;
+    __m256i acc = g.acc;
+    std::int32_t i = g.i;
+    unsigned active = g.active;
+    __m256i activeLanes = LaneMask(active);
+    const std::int32_t stop = std::min(end, m.stepCount);
+    const __m256 ahead = _mm256_set1_ps(static_cast<float>(kPrefetch));
+    auto advance = [&](std::int32_t n) CALYRA_AVX2 {
+        for (std::int32_t k = 0; k < n; ++k) {
+            px = _mm256_add_ps(px, dx);
+            py = _mm256_add_ps(py, dy);
+            pz = _mm256_add_ps(pz, dz);
+        }
+        i += n > 0 ? n : 0;
+    };
+    for (; i < stop && active != 0; ++i) {
+        px = _mm256_add_ps(px, dx);
+        py = _mm256_add_ps(py, dy);
+        pz = _mm256_add_ps(pz, dz);
+        const __m256i ix = _mm256_cvttps_epi32(px), iy = _mm256_cvttps_epi32(py),
+                      iz = _mm256_cvttps_epi32(pz);
+        const __m256i inside = _mm256_and_si256(
+            _mm256_and_si256(_mm256_and_si256(Within(ix, lastX), Within(iy, lastY)),
+                             Within(iz, lastZ)),
+            activeLanes);
+        if (_mm256_testz_si256(inside, inside)) {
+            // Outside samples are 0; a lane moving away from the volume on
+            // some axis never comes back, and the others need not sample
+            // until one of them is inside on every axis.
+            const __m256 away =
+                _mm256_or_ps(_mm256_or_ps(Leaving(px, m.d.x, highX), Leaving(py, m.d.y, highY)),
+                             Leaving(pz, m.d.z, highZ));
+            active &= ~static_cast<unsigned>(_mm256_movemask_ps(away));
+            activeLanes = LaneMask(active);
+            if (active == 0) break;
+            const RayLanesPlan& plan = m.plan;
+            const __m256 entry =
+                _mm256_max_ps(_mm256_max_ps(EntrySteps(px, m.d.x, highX, plan.slack, plan.near),
+                                            EntrySteps(py, m.d.y, highY, plan.slack, plan.near)),
+                              EntrySteps(pz, m.d.z, highZ, plan.slack, plan.near));
+            const __m256 bounded =
+                _mm256_min_ps(_mm256_max_ps(entry, _mm256_setzero_ps()),
+                              _mm256_set1_ps(static_cast<float>(RayLanesPlan::kMostSkipped)));
+            advance(
+                std::min(LeastActive(_mm256_cvttps_epi32(bounded), active), m.stepCount - 1 - i));
+            continue;
+        }
+        Prefetch(s, _mm256_add_ps(px, _mm256_mul_ps(dx, ahead)),
+                 _mm256_add_ps(py, _mm256_mul_ps(dy, ahead)),
+                 _mm256_add_ps(pz, _mm256_mul_ps(dz, ahead)));
+        const __m256i sample = Samples<kTrilinear>(s, px, py, pz, ix, iy, iz, inside);
+        acc = Fold::Add(acc, sample);
+        if (!m.bricks || i < g.nextSkipTry || !_mm256_testz_si256(sample, sample) ||
+            !_mm256_testc_si256(inside, activeLanes)) {
+            continue;
+        }
+        // Every lane inside with a quiet sample: when all are among quiet
+        // bricks, run on by additions only.
+        const BrickMap& bricks = *m.bricks;
+        const __m256i reach = _mm256_and_si256(
+            _mm256_mask_i32gather_epi32(
+                _mm256_setzero_si256(), reinterpret_cast<const int*>(bricks.ReachTable()),
+                BrickIndex(ix, iy, iz, _mm256_set1_epi32(bricks.BricksPerX()),
+                           _mm256_set1_epi32(bricks.BricksPerY())),
+                inside, 1),
+            _mm256_set1_epi32(0xFF));
+        const std::int32_t n =
+            std::min(m.plan.skip[LeastActive(reach, active)], m.stepCount - 1 - i);
+        // After a miss the lanes are near a loud brick for a while.
+        if (n <= 0) g.nextSkipTry = i + 4;
+        advance(n);
+    }
+    g.px = px, g.py = py, g.pz = pz;
+    g.acc = acc;
+    g.i = i;
+    g.active = i < m.stepCount ? active : 0;
+}
+
+template <typename Fold, bool kTrilinear>
+CALYRA_AVX2 void CastTile(const March& m, const Point3* const* rowOrigins, int rows, int columns,
+                          RayResult* results) {
+    constexpr int kPerRow = kTileColumns / kRayLanes;
+    Lanes tile[kTileRows * kPerRow];
+    int count = 0;
+    for (int r = 0; r < rows; ++r) {
+        for (int first = 0; first < columns; first += kRayLanes) {
+            const int n = std::min(kRayLanes, columns - first);
+            alignas(32) float lx[kRayLanes], ly[kRayLanes], lz[kRayLanes];
+            for (int k = 0; k < kRayLanes; ++k) {
+                const Point3& o = rowOrigins[r][first + (k < n ? k : 0)];
+                lx[k] = o.x, ly[k] = o.y, lz[k] = o.z;
+            }
+            Lanes& g = tile[count++];
+            g.px = _mm256_load_ps(lx), g.py = _mm256_load_ps(ly), g.pz = _mm256_load_ps(lz);
+            g.acc = Fold::Start();
+            g.active = (1u << n) - 1u;
+        }
+    }
+    for (std::int32_t end = kSlabSteps;; end += kSlabSteps) {
+        bool marching = false;
+        for (int k = 0; k < count; ++k) {
+            if (tile[k].active == 0) continue;
+            MarchLanes<Fold, kTrilinear>(m, tile[k], end);
+            marching = marching || tile[k].active != 0;
+        }
+        if (!marching) break;
+    }
+    count = 0;
+    for (int r = 0; r < rows; ++r) {
+        for (int first = 0; first < columns; first += kRayLanes) {
+            alignas(32) std::uint32_t acc[kRayLanes];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(acc), tile[count++].acc);
+            const int n = std::min(kRayLanes, columns - first);
+            for (int k = 0; k < n; ++k)
+                results[r * kTileColumns + first + k] = Fold::Result(acc[k]);
+        }
+    }
+}
+
+}  // namespace
+
+void CastRayTile(const RayContext& c, const RayLanesPlan& plan, const Point3* const* rowOrigins,
+                 int rows, int columns, const Point3& rayDir, std::int32_t stepCount,
+                 RayResult* results) {
+    const March m{c.sampler, c.bricks && c.quietLimit >= 0 ? c.bricks : nullptr, plan, rayDir,
+                  stepCount};
+    if (c.sampler.trilinear) {
+        CastTile<SumFold, true>(m, rowOrigins, rows, columns, results);
+    } else {
+        CastTile<SumFold, false>(m, rowOrigins, rows, columns, results);
+    }
+}
+
+#else
+
+void CastRayTile(const RayContext& c, const RayLanesPlan&, const Point3* const* rowOrigins,
+                 int rows, int columns, const Point3& rayDir, std::int32_t stepCount,
+                 RayResult* results) {
+    for (int r = 0; r < rows; ++r) {
+        for (int k = 0; k < columns; ++k) {
+            results[r * kTileColumns + k] =
+                CastRay(c, rowOrigins[r][k], rayDir, Point3{}, stepCount);
+        }
+    }
+}
+
+#endif
+
+}  // namespace calyra

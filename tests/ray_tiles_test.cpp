@@ -1,0 +1,76 @@
+// Renders that take every sample, marched in tiles of rays a slab at a
+// time, against the plain one-ray march.
+#include "render/ray_tiles.h"
+
+#include <tuple>
+
+#include "base/worker_pool.h"
+#include "render/brick_map.h"
+#include "render/ray_context.h"
+#include "render/ray_driver.h"
+#include "render/ray_lanes.h"
+#include "render/user_settings.h"
+#include "test_support.h"
+#include "volume/models.h"
+
+namespace calyra {
+namespace {
+
+// model, interpolation, mirrored, rays left off the row ends.
+using Case = std::tuple<ModelType, bool, bool, int>;
+
+class RayTilesTest : public test::CoreTest, public ::testing::WithParamInterface<Case> {
+  protected:
+    void TearDown() override {
+        vectorRays = true;
+        emptySpaceSkipping = true;
+        SetWorkerThreads(2);
+        test::CoreTest::TearDown();
+    }
+};
+
+// The tiles give every buffer value of the one-ray march, with and without
+// skipping, on one thread and two, from views where rays enter and leave the
+// volume at every angle; trimmed rows leave partial tiles and vectors.
+TEST_P(RayTilesTest, MatchTheOneRayMarch) {
+    const auto [model, interp, mirrored, trim] = GetParam();
+    BuildModel(model);
+    VoxelVolume.mirrorZ = mirrored ? 1 : 0;
+    MarkVolumeChanged();
+    interpolate = interp;
+    threshold = 0.0f;
+    if (RayLanesSupported()) {
+        ASSERT_TRUE(RayTilesFit(MakeRayContext(RenderType::Transparent, nullptr)));
+    }
+    const std::pair<float, float> turns[] = {
+        {0.0f, 0.0f}, {0.5f, -0.35f}, {-1.2f, 0.7f}, {1.5707964f, 0.0f}, {2.3f, 2.9f}};
+    for (const auto& [ay, ax] : turns) {
+        ResetOrientation();
+        RotateViewPlane(ay, ax);
+        vectorRays = false;
+        emptySpaceSkipping = false;
+        const test::RenderOutputs plain = test::RenderOutputsOf(RenderType::Transparent, trim);
+        vectorRays = true;
+        const test::RenderOutputs tiles = test::RenderOutputsOf(RenderType::Transparent, trim);
+        emptySpaceSkipping = true;
+        const test::RenderOutputs skipping = test::RenderOutputsOf(RenderType::Transparent, trim);
+        SetWorkerThreads(1);
+        const test::RenderOutputs oneThread = test::RenderOutputsOf(RenderType::Transparent, trim);
+        SetWorkerThreads(2);
+        EXPECT_GT(plain.max, 0);
+        EXPECT_TRUE(plain == tiles) << ay << ' ' << ax;
+        EXPECT_TRUE(plain == skipping) << ay << ' ' << ax;
+        EXPECT_TRUE(plain == oneThread) << ay << ' ' << ax;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, RayTilesTest,
+                         ::testing::Values(Case{ModelType::Head, true, true, 0},
+                                           Case{ModelType::Head, false, false, 5},
+                                           Case{ModelType::Cone, true, false, 13},
+                                           Case{ModelType::Monkey, false, true, 0},
+                                           Case{ModelType::Combined, true, true, 3},
+                                           Case{ModelType::Ball, false, true, 9}));
+
+}  // namespace
+}  // namespace calyra
