@@ -188,8 +188,12 @@ void CheckPixelFormat(const gdcm::PixelFormat& pf, const std::string& name) {
     const unsigned allocated = pf.GetBitsAllocated();
     const unsigned stored = pf.GetBitsStored();
     const unsigned representation = pf.GetPixelRepresentation();
+    // It also asserts on a sample width it has no type for (12 and 24 bits
+    // have names there but no reading here).
+    const bool width =
+        allocated == 1 || allocated == 8 || allocated == 16 || allocated == 32 || allocated == 64;
     const bool usable =
-        stored <= allocated &&
+        width && stored <= allocated &&
         (representation <= 1 || (representation == 2 && allocated == 16) ||
          (representation == 3 && allocated == 32) || (representation == 4 && allocated == 64));
     if (!usable) {
@@ -199,20 +203,32 @@ void CheckPixelFormat(const gdcm::PixelFormat& pf, const std::string& name) {
     }
 }
 
-// 1-bit samples are unpacked to a byte each.
-constexpr SampleTypeCode<gdcm::PixelFormat::ScalarType> kScalarTypes[] = {
-    {gdcm::PixelFormat::UINT8, SampleType::U8},   {gdcm::PixelFormat::SINGLEBIT, SampleType::U8},
-    {gdcm::PixelFormat::INT8, SampleType::I8},    {gdcm::PixelFormat::UINT16, SampleType::U16},
-    {gdcm::PixelFormat::INT16, SampleType::I16},  {gdcm::PixelFormat::UINT32, SampleType::U32},
-    {gdcm::PixelFormat::INT32, SampleType::I32},  {gdcm::PixelFormat::FLOAT32, SampleType::F32},
-    {gdcm::PixelFormat::FLOAT64, SampleType::F64}};
-
+// The sample type of a checked pixel format, worked out here: the library's
+// own answer asserts on combinations its checks let through. 1-bit samples
+// are unpacked to a byte each.
 SampleType TypeOf(const gdcm::PixelFormat& pf) {
-    if (const std::optional<SampleType> type = FindSampleType(kScalarTypes, pf.GetScalarType())) {
-        return *type;
+    const unsigned representation = pf.GetPixelRepresentation();
+    const bool isSigned = representation == 1;
+    switch (pf.GetBitsAllocated()) {
+        case 1:
+            return SampleType::U8;
+        case 8:
+            return isSigned ? SampleType::I8 : SampleType::U8;
+        case 16:
+            if (representation == 2) break;
+            return isSigned ? SampleType::I16 : SampleType::U16;
+        case 32:
+            if (representation == 3) return SampleType::F32;
+            return isSigned ? SampleType::I32 : SampleType::U32;
+        case 64:
+            if (representation == 4) return SampleType::F64;
+            return isSigned ? SampleType::I64 : SampleType::U64;
+        default:
+            break;
     }
-    throw FormatError(std::string("its pixel format ") + pf.GetScalarTypeAsString() +
-                      " is not supported");
+    throw FormatError("its samples of " + std::to_string(pf.GetBitsAllocated()) +
+                      " bits with pixel representation " + std::to_string(representation) +
+                      " are not supported");
 }
 
 // Keeps the stored bits of integer samples (sign-extended when signed).
@@ -290,7 +306,7 @@ void DecodePixels(const Slice& s, const std::string& name, const DicomPixelData&
     if (!image.GetBuffer(binary ? packed.data() : reinterpret_cast<char*>(out))) {
         throw FormatError(name + ": its pixel data cannot be decoded");
     }
-    if (image.GetPixelFormat().GetScalarType() != s.format.GetScalarType()) {
+    if (TypeOf(image.GetPixelFormat()) != TypeOf(s.format)) {
         throw FormatError(name + ": its compressed pixel data differ in type from its header");
     }
     for (std::uint64_t i = 0; binary && i < count; ++i) out[i] = (packed[i / 8] >> (i % 8)) & 1;
@@ -366,12 +382,15 @@ gdcm::PixelFormat HeaderFormat(const Headers& h, const std::string& f) {
     const auto field = [&](const gdcm::Tag& t, long fallback) {
         return static_cast<unsigned short>(std::clamp(h.Number(f, t, fallback), 0L, 65535L));
     };
+    const std::string name = fs::path(f).filename().string();
+    // Read from the header: the library asserts on a count other than 1, 3 and 4.
+    if (h.Number(f, kSamplesPerPixel, 1) != 1)
+        throw FormatError(name + " holds colour, not grey values");
     const unsigned short allocated = field(kBitsAllocated, 0);
     const unsigned short stored = field(kBitsStored, 8);
     gdcm::PixelFormat pf(field(kSamplesPerPixel, 1), allocated, stored,
                          field(kHighBit, std::max(1, int(stored)) - 1),
                          field(kPixelRepresentation, 0));
-    const std::string name = fs::path(f).filename().string();
     CheckPixelFormat(pf, name);
     DicomPixelData px;
     DicomProblem(f, &px);
@@ -424,12 +443,12 @@ std::vector<Slice> GatherSlices(const Headers& h, const std::vector<std::string>
         const std::string pi = Trimmed(h.Text(f, kPhotometric));
         s.photometric = pi.empty() ? gdcm::PhotometricInterpretation::MONOCHROME2
                                    : gdcm::PhotometricInterpretation::GetPIType(pi.c_str());
-        if (s.format.GetSamplesPerPixel() != 1 ||
-            (s.photometric != gdcm::PhotometricInterpretation::MONOCHROME1 &&
-             s.photometric != gdcm::PhotometricInterpretation::MONOCHROME2)) {
+        if (s.photometric != gdcm::PhotometricInterpretation::MONOCHROME1 &&
+            s.photometric != gdcm::PhotometricInterpretation::MONOCHROME2) {
             throw FormatError(name + " holds colour, not grey values");
         }
-        if (s.format.GetScalarType() != format.GetScalarType())
+        if (TypeOf(s.format) != TypeOf(format) ||
+            (s.format.GetBitsAllocated() == 1) != (format.GetBitsAllocated() == 1))
             throw FormatError(name + " differs in type from the other slices");
         s.syntax = Trimmed(h.Text(f, kTransferSyntax));
         s.frames = std::max(1L, h.Number(f, kFrames, 1));
@@ -494,7 +513,7 @@ SourceVolume ReadDicomHere(const std::string& path, bool resample) {
     SetSpacing(v, h, first, slices.size(), SortSlices(slices, v.notes));
     CheckShape(v, first);
     v.type = TypeOf(slices.front().format);
-    v.binary = slices.front().format.GetScalarType() == gdcm::PixelFormat::SINGLEBIT;
+    v.binary = slices.front().format.GetBitsAllocated() == 1;
     ReserveSamples(v, resample, UINT64_MAX, false);
 
     std::uint64_t offset = 0;

@@ -20,7 +20,9 @@ namespace calyra::fuzz {
 // the bound, as the program refuses one past 2 GiB, instead of filling the
 // fuzzer's memory limit.
 // Files are read in this process, where the fuzzer sees the readers'
-// coverage (a child's is lost) and a fork costs nothing.
+// coverage (a child's is lost) and no fork is paid for. A library's
+// assertion then shows as a crash: each is a file the readers' own checks
+// should refuse before the library sees it.
 inline void SetUpFormats() {
     SetUpProcess();
     SetStoreBound(kQuickStoreBytes);

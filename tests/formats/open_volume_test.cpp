@@ -784,6 +784,18 @@ INSTANTIATE_TEST_SUITE_P(
         SampleCase{"implicit_u32_pointer", DicomSyntax::ImplicitLittle, 32, false, 1, true}),
     [](const ::testing::TestParamInfo<SampleCase>& p) { return p.param.name; });
 
+// A sample width without a type (found by the fuzz target: the library
+// asserts when asked for its type) is refused by name.
+TEST_F(FormatsTest, ADicomSampleWidthWithoutATypeIsRefused) {
+    HandDicom d;
+    d.columns = 2;
+    d.rows = 2;
+    d.bitsAllocated = 24;
+    d.samples = {1, 2, 3, 4};
+    WriteHandDicom(d, Path("wide.dcm"));
+    EXPECT_TRUE(Refused(Path("wide.dcm"), "wide.dcm has 24 bits stored of 24 allocated"));
+}
+
 // Two files of one series at one position are no scan: refused by name.
 TEST_F(FormatsTest, DicomFilesAtOnePositionAreRefused) {
     HandDicom d;
