@@ -3,6 +3,8 @@
 #   ./test.sh             the normal build, in build/
 #   ./test.sh --sanitize  the same suite under AddressSanitizer and
 #                         UndefinedBehaviorSanitizer, in build-sanitize/
+#   ./test.sh --tsan      the render, view-file and GUI tests under
+#                         ThreadSanitizer, in build-tsan/
 # CALYRA_BUILD_ROOT puts the build directories elsewhere (default: here).
 # CALYRA_STRICT=1 makes every warning an error and adds -Wshadow, as CI builds.
 set -euo pipefail
@@ -12,10 +14,18 @@ root=${CALYRA_BUILD_ROOT:-.}
 build=$root/build
 flags=()
 sanitize=0
+tsan=0
 if [[ "${1:-}" == "--sanitize" ]]; then
   sanitize=1
   build=$root/build-sanitize
   flags=(-DCALYRA_SANITIZE=ON -DCALYRA_BUILD_BENCH=OFF)
+elif [[ "${1:-}" == "--tsan" ]]; then
+  tsan=1
+  build=$root/build-tsan
+  flags=(-DCALYRA_TSAN=ON -DCALYRA_BUILD_BENCH=OFF)
+  # Races inside the uninstrumented system libraries only; the build runs
+  # Qt tools (the icons) under the sanitizer too.
+  export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp"
 fi
 
 # Said either way, so that an earlier strict configuration does not linger.
@@ -40,5 +50,12 @@ SUPP
   export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1:detect_leaks=1
   export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
   export LSAN_OPTIONS=suppressions=$PWD/lsan.supp:print_suppressions=0
+fi
+if [[ $tsan == 1 ]]; then
+  # The tests that run threads: renders (the worker pool), view files and the GUI.
+  QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" -L gui
+  QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" -L core \
+    -R 'Render|Ray|View|Worker|Thread|Stereo|Hostile'
+  exit 0
 fi
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"

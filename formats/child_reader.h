@@ -15,4 +15,9 @@ namespace calyra::formats {
 // here.
 SourceVolume ReadInChild(const std::function<SourceVolume()>& read, const char* library);
 
+// Off: ReadInChild runs read() here. For the fuzz targets, which see the
+// reader's coverage only in their own process and tell a library's abort
+// from one of ours themselves.
+void SetReadInChild(bool inChild);
+
 }  // namespace calyra::formats

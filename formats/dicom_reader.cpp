@@ -1,9 +1,10 @@
 // DICOM through GDCM: a folder's largest series, or the series of one file,
 // slices sorted by their position along the slice normal.
 #include <gdcmImage.h>
-#include <gdcmImageReader.h>
+#include <gdcmReader.h>
 #include <gdcmScanner.h>
 #include <gdcmTrace.h>
+#include <sys/types.h>
 
 #include <algorithm>
 #include <array>
@@ -19,6 +20,7 @@
 #include <type_traits>
 
 #include "formats/child_reader.h"
+#include "formats/dicom_walk.h"
 #include "formats/readers.h"
 #include "formats/sample_types.h"
 
@@ -36,254 +38,16 @@ const gdcm::Tag kRows(0x0028, 0x0010);
 const gdcm::Tag kColumns(0x0028, 0x0011);
 const gdcm::Tag kFrames(0x0028, 0x0008);
 const gdcm::Tag kBitsAllocated(0x0028, 0x0100);
+const gdcm::Tag kBitsStored(0x0028, 0x0101);
+const gdcm::Tag kHighBit(0x0028, 0x0102);
+const gdcm::Tag kPixelRepresentation(0x0028, 0x0103);
+const gdcm::Tag kPhotometric(0x0028, 0x0004);
 const gdcm::Tag kSamplesPerPixel(0x0028, 0x0002);
 const gdcm::Tag kPixelSpacing(0x0028, 0x0030);
 const gdcm::Tag kImagerPixelSpacing(0x0018, 0x1164);
 const gdcm::Tag kRescaleIntercept(0x0028, 0x1052);
 const gdcm::Tag kRescaleSlope(0x0028, 0x1053);
 const gdcm::Tag kTransferSyntax(0x0002, 0x0010);
-
-// "DICM" at byte 128, the mark of a DICOM file.
-bool HasDicomMark(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    char head[132];
-    const bool ok = std::fread(head, 1, sizeof head, f) == sizeof head &&
-                    std::memcmp(head + 128, "DICM", 4) == 0;
-    std::fclose(f);
-    return ok;
-}
-
-// Walks a DICOM file's elements without reading their values and names
-// what the library could not take:
-// - a file that ends inside its file meta information (group 0002 after
-//   "DICM") or right after it, inside the header of an element or inside a
-//   sequence: the library asserts, ending the program (Debian builds it
-//   with assertions);
-// - an element, item or sequence longer than the bytes left around it: the
-//   library allocates the length before it finds the bytes missing (1.5 GB
-//   for a file of a few hundred bytes);
-// - sequences nested more than 64 deep, which the library reads by
-//   recursion;
-// - a sequence, or encapsulated pixel data, holding anything but items and
-//   their delimiters: the library's reader gives up there and reads the
-//   file again with looser readers of its own, which take other bytes for
-//   lengths (4 GB for a 1,196-byte file).
-// An element without a VR in an explicit syntax is read as implicit, as the
-// library does. A deflated data set is not walked.
-class DicomWalk {
-  public:
-    explicit DicomWalk(const std::string& path)
-        : file_(std::fopen(path.c_str(), "rb"), &std::fclose),
-          size_(RegularFileBytes(path, "the file")) {}
-
-    // Empty when nothing is wrong.
-    std::string Problem() {
-        try {
-            WalkMeta();
-        } catch (const Stop&) {
-        }
-        return problem_;
-    }
-
-  private:
-    struct Stop {};
-    struct Encoding {
-        bool implicit = false;
-        bool bigEndian = false;
-    };
-    static constexpr std::uint32_t kUndefined = 0xffffffff;
-    static constexpr const char* kCutHeader = "it ends inside the header of an element";
-    static constexpr const char* kCutSequence = "it ends inside a sequence";
-    static constexpr const char* kBadSequence = "its sequences or pixel data fragments are damaged";
-    static constexpr int kDeepest = 64;
-
-    [[noreturn]] void Fail(const std::string& problem) {
-        problem_ = problem;
-        throw Stop{};
-    }
-
-    // n bytes at `at`; false past the end of the file.
-    bool Read(std::uint64_t at, unsigned char* out, std::size_t n) {
-        return file_ && at + n <= size_ && fseeko(file_.get(), off_t(at), SEEK_SET) == 0 &&
-               std::fread(out, 1, n, file_.get()) == n;
-    }
-
-    static std::uint32_t Number(const unsigned char* b, int n, bool big) {
-        std::uint32_t v = 0;
-        for (int i = 0; i < n; ++i) v |= std::uint32_t(b[big ? n - 1 - i : i]) << (8 * i);
-        return v;
-    }
-
-    static bool LongLength(const unsigned char* vr) {
-        for (const char* x :
-             {"OB", "OD", "OF", "OL", "OV", "OW", "SQ", "SV", "UC", "UN", "UR", "UT", "UV"}) {
-            if (x[0] == vr[0] && x[1] == vr[1]) return true;
-        }
-        return false;
-    }
-    static bool ShortLength(const unsigned char* vr) {
-        for (const char* x : {"AE", "AS", "AT", "CS", "DA", "DS", "DT", "FD", "FL", "IS", "LO",
-                              "LT", "PN", "SH", "SL", "SS", "ST", "TM", "UI", "UL", "US"}) {
-            if (x[0] == vr[0] && x[1] == vr[1]) return true;
-        }
-        return false;
-    }
-
-    static std::string TagName(std::uint32_t group, std::uint32_t element) {
-        char name[16];
-        std::snprintf(name, sizeof name, "(%04X,%04X)", group, element);
-        return name;
-    }
-
-    // Group 0002, explicit VR little endian, then the data set in the
-    // transfer syntax it names.
-    void WalkMeta() {
-        const auto cut = [this] {
-            Fail("its DICOM file meta information is cut short or damaged");
-        };
-        std::uint64_t at = 132;
-        std::string syntax;
-        for (;;) {
-            // The library reads the next tag, in the group or after it.
-            unsigned char e[12];
-            if (!Read(at, e, 4)) cut();
-            if (Number(e, 2, false) != 0x0002) break;
-            if (!Read(at + 4, e + 4, 4)) cut();
-            std::uint64_t length = Number(e + 6, 2, false);
-            std::uint64_t value = at + 8;
-            if (LongLength(e + 4)) {
-                if (!Read(at + 8, e + 8, 4)) cut();
-                length = Number(e + 8, 4, false);
-                value = at + 12;
-                if (length == kUndefined) cut();
-            } else if (!ShortLength(e + 4)) {
-                cut();
-            }
-            if (value + length > size_) cut();
-            if (Number(e + 2, 2, false) == 0x0010 && length <= 64) {
-                unsigned char uid[64];
-                if (!Read(value, uid, std::size_t(length))) cut();
-                syntax.assign(reinterpret_cast<char*>(uid), std::size_t(length));
-                while (!syntax.empty() && (syntax.back() == '\0' || syntax.back() == ' '))
-                    syntax.pop_back();
-            }
-            at = value + length;
-        }
-        Encoding e;
-        if (syntax == "1.2.840.10008.1.2") {
-            e.implicit = true;
-        } else if (syntax == "1.2.840.10008.1.2.2") {
-            e.bigEndian = true;
-        } else if (syntax == "1.2.840.10008.1.2.1.99") {
-            return;  // deflated: not walked
-        } else if (syntax.empty()) {
-            // No syntax named: guessed as the library does, from the first
-            // element: big endian when its group's first byte is the
-            // smaller (or, for group 0, its length's), explicit when two
-            // capitals stand where a VR would.
-            // A first element cut short is refused by the walk below.
-            unsigned char h[8] = {};
-            const std::uint64_t left = size_ - std::min(size_, at);
-            if (!Read(at, h, std::size_t(std::min<std::uint64_t>(left, 8)))) return;
-            e.bigEndian = h[0] < h[1] || (h[0] == 0 && h[1] == 0 && h[4] < h[7]);
-            e.implicit = !(std::isupper(h[4]) && std::isupper(h[5]));
-        }
-        WalkSet(at, size_, e, 0, false);
-    }
-
-    // Elements from `at` to `end`, or to the item delimiter when
-    // toDelimiter; returns where the walk ended.
-    std::uint64_t WalkSet(std::uint64_t at, std::uint64_t end, Encoding e, int depth,
-                          bool toDelimiter) {
-        while (at < end) {
-            unsigned char h[12];
-            // Fewer bytes than a tag: padding, where the library stops. A
-            // tag without the rest of its header makes it assert.
-            if (end - at < 4) break;
-            if (!Read(at, h, 8) || at + 8 > end) Fail(kCutHeader);
-            const std::uint32_t group = Number(h, 2, e.bigEndian);
-            const std::uint32_t element = Number(h + 2, 2, e.bigEndian);
-            if (group == 0xfffe) {
-                if (element != 0xe00d) Fail(kBadSequence);
-                if (toDelimiter) return at + 8;
-                // An item delimiter out of place: the library reads past it.
-                at += 8;
-                continue;
-            }
-            std::uint32_t length = 0;
-            std::uint64_t value = at + 8;
-            bool sequence = false;
-            if (e.implicit) {
-                length = Number(h + 4, 4, e.bigEndian);
-                sequence = length == kUndefined;
-            } else if (LongLength(h + 4)) {
-                if (!Read(at + 8, h + 8, 4) || at + 12 > end) Fail(kCutHeader);
-                length = Number(h + 8, 4, e.bigEndian);
-                value = at + 12;
-                sequence = h[4] == 'S' && h[5] == 'Q';
-            } else if (ShortLength(h + 4)) {
-                length = Number(h + 6, 2, e.bigEndian);
-            } else {
-                // No VR where the syntax puts one: the library reads the
-                // element as implicit (a 32-bit length) and goes on.
-                length = Number(h + 4, 4, e.bigEndian);
-                sequence = length == kUndefined;
-            }
-            const bool pixels = group == 0x7fe0 && element == 0x0010;
-            if (length == kUndefined) {
-                // Sequences, encapsulated pixel data, and UN (items in implicit VR).
-                Encoding inner = e;
-                if (!e.implicit && h[4] == 'U' && h[5] == 'N') inner = Encoding{true, false};
-                at = WalkItems(value, end, inner, depth + 1, pixels, false);
-                continue;
-            }
-            if (value + length > end) {
-                Fail("its element " + TagName(group, element) + " claims " +
-                     std::to_string(length) + " bytes, more than the " +
-                     std::to_string(end - std::min(end, value)) + " left");
-            }
-            if (sequence) WalkItems(value, value + length, e, depth + 1, false, true);
-            at = value + length;
-        }
-        if (toDelimiter) Fail(kCutSequence);
-        return at;
-    }
-
-    // Items of a sequence, or fragments of encapsulated pixel data, up to
-    // `end` when the length is defined, else to the sequence delimiter.
-    std::uint64_t WalkItems(std::uint64_t at, std::uint64_t end, Encoding e, int depth,
-                            bool fragments, bool defined) {
-        if (depth > kDeepest) Fail("its sequences nest more than 64 deep");
-        for (;;) {
-            if (defined && at == end) return at;
-            unsigned char h[8];
-            if (!Read(at, h, 8) || at + 8 > end) Fail(kCutSequence);
-            const std::uint32_t group = Number(h, 2, e.bigEndian);
-            const std::uint32_t element = Number(h + 2, 2, e.bigEndian);
-            const std::uint32_t length = Number(h + 4, 4, e.bigEndian);
-            if (group != 0xfffe) Fail(kBadSequence);
-            if (element == 0xe0dd && !defined) return at + 8;
-            if (element != 0xe000) Fail(kBadSequence);
-            if (length == kUndefined) {
-                if (fragments) Fail(kBadSequence);
-                at = WalkSet(at + 8, end, e, depth, true);
-                continue;
-            }
-            if (at + 8 + length > end) {
-                Fail("its " + std::string(fragments ? "pixel data fragment" : "sequence item") +
-                     " claims " + std::to_string(length) + " bytes, more than the " +
-                     std::to_string(end - at - 8) + " left");
-            }
-            if (!fragments) WalkSet(at + 8, at + 8 + length, e, depth, false);
-            at += 8 + length;
-        }
-    }
-
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
-    std::uint64_t size_;
-    std::string problem_;
-};
 
 std::vector<double> Numbers(const char* text) {
     std::vector<double> values;
@@ -315,6 +79,10 @@ struct Slice {
     double position = 0.0;  // along the normal
     bool placed = false;    // has position and orientation
     std::array<double, 3> normal{};
+    gdcm::PixelFormat format;
+    gdcm::PhotometricInterpretation::PIType photometric =
+        gdcm::PhotometricInterpretation::MONOCHROME2;
+    std::string syntax;
 };
 
 std::array<double, 3> Cross(const std::vector<double>& o) {
@@ -332,7 +100,7 @@ std::vector<std::string> DicomFilesIn(const fs::path& folder) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (it->is_regular_file(ec) && HasDicomMark(it->path().string()) &&
-            DicomWalk(it->path().string()).Problem().empty()) {
+            DicomProblem(it->path().string()).empty()) {
             files.push_back(it->path().string());
         }
     }
@@ -391,8 +159,17 @@ double SortSlices(std::vector<Slice>& slices, std::vector<std::string>& notes) {
                      [](const Slice& a, const Slice& b) { return a.position < b.position; });
     if (slices.size() < 2) return 0.0;
     std::vector<double> steps;
-    for (std::size_t i = 1; i < slices.size(); ++i)
-        steps.push_back(slices[i].position - slices[i - 1].position);
+    for (std::size_t i = 1; i < slices.size(); ++i) {
+        const double step = slices[i].position - slices[i - 1].position;
+        // Two files at one place: no order of them is the scan, and stacking
+        // both would show a volume that is not there.
+        if (step <= 1e-6 * std::max(1.0, std::fabs(slices[i].position))) {
+            throw FormatError("its files " + fs::path(slices[i - 1].file).filename().string() +
+                              " and " + fs::path(slices[i].file).filename().string() +
+                              " lie at the same position; open one of them alone in a folder");
+        }
+        steps.push_back(step);
+    }
     std::vector<double> sorted = steps;
     std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
     const double median = sorted[sorted.size() / 2];
@@ -411,8 +188,12 @@ void CheckPixelFormat(const gdcm::PixelFormat& pf, const std::string& name) {
     const unsigned allocated = pf.GetBitsAllocated();
     const unsigned stored = pf.GetBitsStored();
     const unsigned representation = pf.GetPixelRepresentation();
+    // It also asserts on a sample width it has no type for (12 and 24 bits
+    // have names there but no reading here).
+    const bool width =
+        allocated == 1 || allocated == 8 || allocated == 16 || allocated == 32 || allocated == 64;
     const bool usable =
-        stored <= allocated &&
+        width && stored <= allocated &&
         (representation <= 1 || (representation == 2 && allocated == 16) ||
          (representation == 3 && allocated == 32) || (representation == 4 && allocated == 64));
     if (!usable) {
@@ -422,20 +203,32 @@ void CheckPixelFormat(const gdcm::PixelFormat& pf, const std::string& name) {
     }
 }
 
-// 1-bit samples are unpacked to a byte each.
-constexpr SampleTypeCode<gdcm::PixelFormat::ScalarType> kScalarTypes[] = {
-    {gdcm::PixelFormat::UINT8, SampleType::U8},   {gdcm::PixelFormat::SINGLEBIT, SampleType::U8},
-    {gdcm::PixelFormat::INT8, SampleType::I8},    {gdcm::PixelFormat::UINT16, SampleType::U16},
-    {gdcm::PixelFormat::INT16, SampleType::I16},  {gdcm::PixelFormat::UINT32, SampleType::U32},
-    {gdcm::PixelFormat::INT32, SampleType::I32},  {gdcm::PixelFormat::FLOAT32, SampleType::F32},
-    {gdcm::PixelFormat::FLOAT64, SampleType::F64}};
-
+// The sample type of a checked pixel format, worked out here: the library's
+// own answer asserts on combinations its checks let through. 1-bit samples
+// are unpacked to a byte each.
 SampleType TypeOf(const gdcm::PixelFormat& pf) {
-    if (const std::optional<SampleType> type = FindSampleType(kScalarTypes, pf.GetScalarType())) {
-        return *type;
+    const unsigned representation = pf.GetPixelRepresentation();
+    const bool isSigned = representation == 1;
+    switch (pf.GetBitsAllocated()) {
+        case 1:
+            return SampleType::U8;
+        case 8:
+            return isSigned ? SampleType::I8 : SampleType::U8;
+        case 16:
+            if (representation == 2) break;
+            return isSigned ? SampleType::I16 : SampleType::U16;
+        case 32:
+            if (representation == 3) return SampleType::F32;
+            return isSigned ? SampleType::I32 : SampleType::U32;
+        case 64:
+            if (representation == 4) return SampleType::F64;
+            return isSigned ? SampleType::I64 : SampleType::U64;
+        default:
+            break;
     }
-    throw FormatError(std::string("its pixel format ") + pf.GetScalarTypeAsString() +
-                      " is not supported");
+    throw FormatError("its samples of " + std::to_string(pf.GetBitsAllocated()) +
+                      " bits with pixel representation " + std::to_string(representation) +
+                      " are not supported");
 }
 
 // Keeps the stored bits of integer samples (sign-extended when signed).
@@ -452,46 +245,105 @@ void KeepStoredBits(T* samples, std::size_t count, unsigned stored) {
     }
 }
 
-void ReadPixels(const Slice& slice, const gdcm::PixelFormat& expected, bool binary,
-                std::uint8_t* out, std::uint64_t bytes, std::int64_t columns, std::int64_t rows) {
-    gdcm::ImageReader reader;
-    reader.SetFileName(slice.file.c_str());
-    const std::string name = fs::path(slice.file).filename().string();
-    if (!reader.Read()) throw FormatError(name + " cannot be read as a DICOM image");
-    const gdcm::Image& image = reader.GetImage();
-    const gdcm::PixelFormat& pf = image.GetPixelFormat();
-    CheckPixelFormat(pf, name);
-    const auto pi = image.GetPhotometricInterpretation().GetType();
-    if (pf.GetSamplesPerPixel() != 1 || (pi != gdcm::PhotometricInterpretation::MONOCHROME1 &&
-                                         pi != gdcm::PhotometricInterpretation::MONOCHROME2)) {
-        throw FormatError(name + " holds colour, not grey values");
+// Native pixel data straight from the file: samples in its byte order (a
+// big-endian OW value in 16-bit words), 1-bit samples packed least
+// significant bit first. The library's own reading of big-endian samples
+// wider than 16 bits swaps them as words, which gives other values.
+void ReadNative(const Slice& s, const std::string& name, const DicomPixelData& px, bool binary,
+                std::uint8_t* out, std::uint64_t count) {
+    const std::size_t sampleBytes = binary ? 1 : std::max(1, s.format.GetBitsAllocated() / 8);
+    const std::size_t unit =
+        !px.bigEndian ? 1 : (binary || sampleBytes == 1 ? (px.words ? 2 : 1) : sampleBytes);
+    const std::uint64_t bytes = binary ? (count + 7) / 8 : count * sampleBytes;
+    const std::uint64_t span = (bytes + unit - 1) / unit * unit;
+    if (px.length < span) {
+        throw FormatError(name + " holds " + std::to_string(px.length) +
+                          " bytes of pixel data, less than the " + std::to_string(span) +
+                          " its header promises");
     }
-    const unsigned frames = image.GetNumberOfDimensions() > 2 ? image.GetDimension(2) : 1;
-    if (image.GetDimension(0) != columns || image.GetDimension(1) != rows ||
-        long(frames) != slice.frames || pf.GetScalarType() != expected.GetScalarType()) {
-        throw FormatError(name + " differs in size or type from the other slices");
+    std::vector<std::uint8_t> packed(binary || span != bytes ? span : 0);
+    std::uint8_t* to = packed.empty() ? out : packed.data();
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(s.file.c_str(), "rb"),
+                                                               &std::fclose);
+    if (!file || fseeko(file.get(), off_t(px.offset), SEEK_SET) != 0 ||
+        std::fread(to, 1, span, file.get()) != span) {
+        throw FormatError(name + ": its pixel data cannot be read");
     }
-    const std::uint64_t length = image.GetBufferLength();
-    std::vector<char> packed;
+    if (unit > 1) {
+        for (std::uint64_t i = 0; i < span; i += unit) std::reverse(to + i, to + i + unit);
+    }
     if (binary) {
-        packed.resize(length);
-    } else if (length != bytes) {
-        throw FormatError(name + " holds pixel data of an unexpected length");
+        for (std::uint64_t i = 0; i < count; ++i) out[i] = (to[i / 8] >> (i % 8)) & 1;
+    } else if (to != out) {
+        std::memcpy(out, to, bytes);
     }
+}
+
+// Compressed pixel data decoded by the library from the element alone: the
+// size and format come from the header as read here, so none of the
+// library's own header readings (which assert on some real files) run.
+void DecodePixels(const Slice& s, const std::string& name, const DicomPixelData& px, bool binary,
+                  std::uint8_t* out, std::uint64_t count, std::int64_t columns, std::int64_t rows) {
+    gdcm::Reader reader;
+    reader.SetFileName(s.file.c_str());
+    if (!reader.Read()) throw FormatError(name + " cannot be read as DICOM");
+    const gdcm::DataSet& set = reader.GetFile().GetDataSet();
+    const gdcm::Tag tag(0x7fe0, std::uint16_t(px.element));
+    if (!set.FindDataElement(tag)) throw FormatError(name + " holds no pixel data");
+    gdcm::Image image;
+    image.SetNumberOfDimensions(3);
+    image.SetDimension(0, unsigned(columns));
+    image.SetDimension(1, unsigned(rows));
+    image.SetDimension(2, unsigned(s.frames));
+    image.SetPixelFormat(s.format);
+    image.SetPhotometricInterpretation(s.photometric);
+    image.SetTransferSyntax(reader.GetFile().GetHeader().GetDataSetTransferSyntax());
+    image.SetDataElement(set.GetDataElement(tag));
+    const std::uint64_t length = image.GetBufferLength();
+    const std::uint64_t bytes = binary ? (count + 7) / 8 : count * s.format.GetPixelSize();
+    if (length != bytes) throw FormatError(name + " holds pixel data of an unexpected length");
+    std::vector<char> packed(binary ? length : 0);
     if (!image.GetBuffer(binary ? packed.data() : reinterpret_cast<char*>(out))) {
         throw FormatError(name + ": its pixel data cannot be decoded");
     }
-    if (binary) {
-        // One bit per pixel, least significant bit first.
-        if (length * 8 < bytes) throw FormatError(name + " holds too little pixel data");
-        for (std::uint64_t i = 0; i < bytes; ++i) out[i] = (packed[i / 8] >> (i % 8)) & 1;
-        return;
+    if (TypeOf(image.GetPixelFormat()) != TypeOf(s.format)) {
+        throw FormatError(name + ": its compressed pixel data differ in type from its header");
     }
-    const std::size_t count = bytes / pf.GetPixelSize();
-    const unsigned stored = pf.GetBitsStored();
-    if (unsigned(pf.GetHighBit()) + 1 != stored) return;
-    // 8-bit samples are kept as the library gives them.
-    DispatchType(TypeOf(pf), [&](auto zero) {
+    for (std::uint64_t i = 0; binary && i < count; ++i) out[i] = (packed[i / 8] >> (i % 8)) & 1;
+}
+
+constexpr const char* kDeflated = "1.2.840.10008.1.2.1.99";
+
+bool NativeSyntax(const std::string& ts) {
+    return ts.empty() || ts == "1.2.840.10008.1.2" || ts == "1.2.840.10008.1.2.1" ||
+           ts == "1.2.840.10008.1.2.2";
+}
+
+// One file's frames into out (count samples), at the series' type.
+void ReadPixels(const Slice& s, bool binary, std::uint8_t* out, std::uint64_t count,
+                std::int64_t columns, std::int64_t rows) {
+    const std::string name = fs::path(s.file).filename().string();
+    DicomPixelData px;
+    const std::string problem = DicomProblem(s.file, &px);
+    if (!problem.empty()) throw FormatError(name + ": " + problem);
+    if (s.syntax == kDeflated) {
+        // Not walked: the library inflates the data set and finds the pixel data.
+        px.found = px.encapsulated = true;
+        px.element = 0x0010;
+    }
+    if (!px.found) throw FormatError(name + " holds no pixel data");
+    if (NativeSyntax(s.syntax) != !px.encapsulated) {
+        throw FormatError(name + ": its pixel data are not stored as its transfer syntax says");
+    }
+    if (px.encapsulated) {
+        DecodePixels(s, name, px, binary, out, count, columns, rows);
+    } else {
+        ReadNative(s, name, px, binary, out, count);
+    }
+    const unsigned stored = s.format.GetBitsStored();
+    if (binary || unsigned(s.format.GetHighBit()) + 1 != stored) return;
+    // 8-bit samples are kept as they are.
+    DispatchType(TypeOf(s.format), [&](auto zero) {
         using T = decltype(zero);
         if constexpr (std::is_integral_v<T> && (sizeof(T) == 2 || sizeof(T) == 4)) {
             KeepStoredBits(reinterpret_cast<T*>(out), count, stored);
@@ -499,14 +351,56 @@ void ReadPixels(const Slice& slice, const gdcm::PixelFormat& expected, bool bina
     });
 }
 
-}  // namespace
+// The header values of the chosen files, read without their pixel data.
+class Headers {
+  public:
+    explicit Headers(const std::vector<std::string>& files) {
+        for (const gdcm::Tag& t :
+             {kSeriesUid, kSeriesNumber, kInstanceNumber, kPosition, kOrientation, kRows, kColumns,
+              kFrames, kBitsAllocated, kBitsStored, kHighBit, kPixelRepresentation,
+              kSamplesPerPixel, kPhotometric, kPixelSpacing, kImagerPixelSpacing, kRescaleIntercept,
+              kRescaleSlope, kTransferSyntax}) {
+            scanner_.AddTag(t);
+        }
+        if (!scanner_.Scan(files)) throw FormatError("its DICOM headers cannot be read");
+    }
+    const gdcm::Scanner& Scanner() const { return scanner_; }
+    const char* Text(const std::string& f, const gdcm::Tag& t) const {
+        return scanner_.GetValue(f.c_str(), t);
+    }
+    long Number(const std::string& f, const gdcm::Tag& t, long fallback) const {
+        return Integer(Text(f, t), fallback);
+    }
 
-namespace {
+  private:
+    gdcm::Scanner scanner_;
+};
 
-SourceVolume ReadDicomHere(const std::string& path, bool resample) {
-    gdcm::Trace::SetWarning(false);
-    gdcm::Trace::SetError(false);
-    gdcm::Trace::SetDebug(false);
+// The pixel format the header gives, with the library's defaults for the
+// tags it leaves out.
+gdcm::PixelFormat HeaderFormat(const Headers& h, const std::string& f) {
+    const auto field = [&](const gdcm::Tag& t, long fallback) {
+        return static_cast<unsigned short>(std::clamp(h.Number(f, t, fallback), 0L, 65535L));
+    };
+    const std::string name = fs::path(f).filename().string();
+    // Read from the header: the library asserts on a count other than 1, 3 and 4.
+    if (h.Number(f, kSamplesPerPixel, 1) != 1)
+        throw FormatError(name + " holds colour, not grey values");
+    const unsigned short allocated = field(kBitsAllocated, 0);
+    const unsigned short stored = field(kBitsStored, 8);
+    gdcm::PixelFormat pf(field(kSamplesPerPixel, 1), allocated, stored,
+                         field(kHighBit, std::max(1, int(stored)) - 1),
+                         field(kPixelRepresentation, 0));
+    CheckPixelFormat(pf, name);
+    DicomPixelData px;
+    DicomProblem(f, &px);
+    if (px.element == 0x0008) pf.SetScalarType(gdcm::PixelFormat::FLOAT32);
+    if (px.element == 0x0009) pf.SetScalarType(gdcm::PixelFormat::FLOAT64);
+    return pf;
+}
+
+// The files of the series to open: path's series, or the folder's largest.
+std::vector<std::string> SeriesFiles(const std::string& path, std::unique_ptr<Headers>& headers) {
     std::error_code ec;
     const bool folder = fs::is_directory(path, ec);
     const fs::path dir = folder ? fs::path(path) : fs::absolute(path, ec).parent_path();
@@ -515,52 +409,52 @@ SourceVolume ReadDicomHere(const std::string& path, bool resample) {
     if (!folder) {
         chosen = (dir / fs::path(path).filename()).string();
         if (std::find(files.begin(), files.end(), chosen) == files.end()) {
-            const std::string problem = HasDicomMark(chosen) ? DicomWalk(chosen).Problem() : "";
+            const std::string problem = HasDicomMark(chosen) ? DicomProblem(chosen) : "";
             if (!problem.empty()) throw FormatError(problem);
             throw FormatError("it is not a DICOM file");
         }
     } else if (files.empty()) {
         throw FormatError("the folder holds no DICOM file");
     }
-
     // Headers first: grouping, sizes and positions come before any pixel data.
-    gdcm::Scanner scanner;
-    for (const gdcm::Tag& t :
-         {kSeriesUid, kSeriesNumber, kInstanceNumber, kPosition, kOrientation, kRows, kColumns,
-          kFrames, kBitsAllocated, kSamplesPerPixel, kPixelSpacing, kImagerPixelSpacing,
-          kRescaleIntercept, kRescaleSlope, kTransferSyntax}) {
-        scanner.AddTag(t);
-    }
-    if (!scanner.Scan(files)) throw FormatError("its DICOM headers cannot be read");
-    const std::vector<std::string> series = ChooseSeries(scanner, files, chosen);
+    headers = std::make_unique<Headers>(files);
+    std::vector<std::string> series = ChooseSeries(headers->Scanner(), files, chosen);
     if (series.empty()) throw FormatError("it holds no DICOM image");
+    return series;
+}
 
+// One slice per file, in the series' order, each of the first file's size and type.
+std::vector<Slice> GatherSlices(const Headers& h, const std::vector<std::string>& series) {
     const std::string& first = series.front();
-    const auto value = [&](const std::string& f, const gdcm::Tag& t) {
-        return scanner.GetValue(f.c_str(), t);
-    };
-    SourceVolume v;
-    v.dims[0] = Integer(value(first, kColumns), 0);
-    v.dims[1] = Integer(value(first, kRows), 0);
-    const long bitsAllocated = Integer(value(first, kBitsAllocated), 0);
+    const gdcm::PixelFormat format = HeaderFormat(h, first);
     std::vector<Slice> slices;
     std::int64_t frames = 0;
     for (const std::string& f : series) {
-        if (Shape(scanner, f) != Shape(scanner, first) ||
-            Integer(value(f, kBitsAllocated), 0) != bitsAllocated) {
+        const std::string name = fs::path(f).filename().string();
+        if (Shape(h.Scanner(), f) != Shape(h.Scanner(), first) ||
+            h.Number(f, kBitsAllocated, 0) != h.Number(first, kBitsAllocated, 0)) {
             throw FormatError("its slices differ in size: " + fs::path(first).filename().string() +
-                              " is " + Shape(scanner, first) + ", " +
-                              fs::path(f).filename().string() + " is " + Shape(scanner, f));
-        }
-        if (Integer(value(f, kSamplesPerPixel), 1) != 1) {
-            throw FormatError(fs::path(f).filename().string() + " holds colour, not grey values");
+                              " is " + Shape(h.Scanner(), first) + ", " + name + " is " +
+                              Shape(h.Scanner(), f));
         }
         Slice s;
         s.file = f;
-        s.frames = std::max(1L, Integer(value(f, kFrames), 1));
-        s.instance = Integer(value(f, kInstanceNumber), 0);
-        const auto ipp = Numbers(value(f, kPosition));
-        const auto iop = Numbers(value(f, kOrientation));
+        s.format = HeaderFormat(h, f);
+        const std::string pi = Trimmed(h.Text(f, kPhotometric));
+        s.photometric = pi.empty() ? gdcm::PhotometricInterpretation::MONOCHROME2
+                                   : gdcm::PhotometricInterpretation::GetPIType(pi.c_str());
+        if (s.photometric != gdcm::PhotometricInterpretation::MONOCHROME1 &&
+            s.photometric != gdcm::PhotometricInterpretation::MONOCHROME2) {
+            throw FormatError(name + " holds colour, not grey values");
+        }
+        if (TypeOf(s.format) != TypeOf(format) ||
+            (s.format.GetBitsAllocated() == 1) != (format.GetBitsAllocated() == 1))
+            throw FormatError(name + " differs in type from the other slices");
+        s.syntax = Trimmed(h.Text(f, kTransferSyntax));
+        s.frames = std::max(1L, h.Number(f, kFrames, 1));
+        s.instance = h.Number(f, kInstanceNumber, 0);
+        const auto ipp = Numbers(h.Text(f, kPosition));
+        const auto iop = Numbers(h.Text(f, kOrientation));
         if (ipp.size() == 3 && iop.size() == 6) {
             s.normal = Cross(iop);
             s.position = ipp[0] * s.normal[0] + ipp[1] * s.normal[1] + ipp[2] * s.normal[2];
@@ -571,70 +465,65 @@ SourceVolume ReadDicomHere(const std::string& path, bool resample) {
         frames += s.frames;
         slices.push_back(std::move(s));
     }
-    v.dims[2] = frames;
-    const double zStep = SortSlices(slices, v.notes);
+    return slices;
+}
 
-    // Spacing: PixelSpacing (row, column), else ImagerPixelSpacing, else 1.
-    auto spacing = Numbers(value(first, kPixelSpacing));
-    if (spacing.size() < 2) spacing = Numbers(value(first, kImagerPixelSpacing));
+// Spacing: PixelSpacing (row, column), else ImagerPixelSpacing, else 1; z
+// from the slice step, none for a single slice.
+void SetSpacing(SourceVolume& v, const Headers& h, const std::string& first, std::size_t files,
+                double zStep) {
+    auto spacing = Numbers(h.Text(first, kPixelSpacing));
+    if (spacing.size() < 2) spacing = Numbers(h.Text(first, kImagerPixelSpacing));
     if (spacing.size() >= 2 && spacing[0] > 0 && spacing[1] > 0) {
         v.spacing[0] = spacing[1];
         v.spacing[1] = spacing[0];
     }
-    // A single slice has no z spacing: it keeps one slice.
-    v.spacing[2] = slices.size() > 1 && std::fabs(zStep) > 1e-9
-                       ? std::fabs(zStep)
-                       : std::min(v.spacing[0], v.spacing[1]);
+    v.spacing[2] = files > 1 && std::fabs(zStep) > 1e-9 ? std::fabs(zStep)
+                                                        : std::min(v.spacing[0], v.spacing[1]);
+}
 
-    // Native transfer syntaxes must hold what the header promises.
-    const std::uint64_t bytesPerSample =
-        bitsAllocated == 1 ? 1 : std::uint64_t(std::max(bitsAllocated, 8L) / 8);
-    for (const Slice& s : slices) {
-        const std::string ts = Trimmed(value(s.file, kTransferSyntax));
-        const bool native =
-            ts == "1.2.840.10008.1.2" || ts == "1.2.840.10008.1.2.1" || ts == "1.2.840.10008.1.2.2";
-        const std::uint64_t fileBytes = RegularFileBytes(s.file, "the file");
-        const std::uint64_t need = std::uint64_t(v.dims[0]) * std::uint64_t(v.dims[1]) *
-                                   std::uint64_t(s.frames) *
-                                   (bitsAllocated == 1 ? 1 : bytesPerSample * 8) / 8;
-        if (native && need > fileBytes) {
-            throw FormatError(fs::path(s.file).filename().string() + " promises " +
-                              std::to_string(need) + " bytes of pixel data but holds only " +
-                              std::to_string(fileBytes));
-        }
+// The series' shape against the store bound before anything is allocated.
+void CheckShape(const SourceVolume& v, const std::string& first) {
+    if (v.dims[0] < 1 || v.dims[1] < 1) {
+        throw FormatError(fs::path(first).filename().string() + " has no image size");
     }
+    PromisedBytes(v.dims, 1, SampleType::U64);
+    const std::uint64_t store =
+        StoreBytes(std::int32_t(std::min<std::int64_t>(v.dims[0], INT32_MAX)),
+                   std::int32_t(std::min<std::int64_t>(v.dims[1], INT32_MAX)),
+                   std::int32_t(std::min<std::int64_t>(v.dims[2], INT32_MAX)));
+    if (store > StoreBound())
+        throw FormatError("the series is too large for the " + StoreBoundText() + " store");
+}
 
-    // The type comes from the first slice's decoded pixel format.
-    gdcm::PixelFormat format;
-    {
-        gdcm::ImageReader probe;
-        probe.SetFileName(slices.front().file.c_str());
-        const std::string name = fs::path(slices.front().file).filename().string();
-        if (v.dims[0] < 1 || v.dims[1] < 1) throw FormatError(name + " has no image size");
-        PromisedBytes(v.dims, 1, SampleType::U64);
-        const std::uint64_t store =
-            StoreBytes(std::int32_t(std::min<std::int64_t>(v.dims[0], INT32_MAX)),
-                       std::int32_t(std::min<std::int64_t>(v.dims[1], INT32_MAX)),
-                       std::int32_t(std::min<std::int64_t>(v.dims[2], INT32_MAX)));
-        if (store > StoreBound())
-            throw FormatError("the series is too large for the " + StoreBoundText() + " store");
-        if (!probe.Read()) throw FormatError(name + " cannot be read as a DICOM image");
-        format = probe.GetImage().GetPixelFormat();
-        CheckPixelFormat(format, name);
-    }
-    v.type = TypeOf(format);
-    v.binary = format.GetScalarType() == gdcm::PixelFormat::SINGLEBIT;
+SourceVolume ReadDicomHere(const std::string& path, bool resample) {
+    gdcm::Trace::SetWarning(false);
+    gdcm::Trace::SetError(false);
+    gdcm::Trace::SetDebug(false);
+    std::unique_ptr<Headers> headers;
+    const std::vector<std::string> series = SeriesFiles(path, headers);
+    const Headers& h = *headers;
+    const std::string& first = series.front();
+    SourceVolume v;
+    v.dims[0] = h.Number(first, kColumns, 0);
+    v.dims[1] = h.Number(first, kRows, 0);
+    std::vector<Slice> slices = GatherSlices(h, series);
+    v.dims[2] = 0;
+    for (const Slice& s : slices) v.dims[2] += s.frames;
+    SetSpacing(v, h, first, slices.size(), SortSlices(slices, v.notes));
+    CheckShape(v, first);
+    v.type = TypeOf(slices.front().format);
+    v.binary = slices.front().format.GetBitsAllocated() == 1;
     ReserveSamples(v, resample, UINT64_MAX, false);
 
-    const std::uint64_t sliceBytes = v.SliceCount() * SampleBytes(v.type);
     std::uint64_t offset = 0;
     for (const Slice& s : slices) {
-        const std::uint64_t bytes = sliceBytes * std::uint64_t(s.frames);
-        ReadPixels(s, format, v.binary, v.data.get() + offset, bytes, v.dims[0], v.dims[1]);
-        offset += bytes;
+        const std::uint64_t count = v.SliceCount() * std::uint64_t(s.frames);
+        ReadPixels(s, v.binary, v.data.get() + offset, count, v.dims[0], v.dims[1]);
+        offset += count * SampleBytes(v.type);
         // Rescale applies to the stored integers of every frame of the file.
-        const auto slope = Numbers(value(s.file, kRescaleSlope));
-        const auto intercept = Numbers(value(s.file, kRescaleIntercept));
+        const auto slope = Numbers(h.Text(s.file, kRescaleSlope));
+        const auto intercept = Numbers(h.Text(s.file, kRescaleIntercept));
         const Rescale r{slope.empty() || slope[0] == 0.0 ? 1.0 : slope[0],
                         intercept.empty() ? 0.0 : intercept[0]};
         for (long f = 0; f < s.frames; ++f) v.rescale.push_back(r);

@@ -155,8 +155,8 @@ SourceVolume ReadMetaImageHere(const std::string& path, bool resample) {
         }
         io->SetIORegion(region);
         io->Read(v.data.get());
-    } catch (const itk::ExceptionObject& e) {
-        throw FormatError(e.GetDescription());
+    } catch (const itk::ExceptionObject&) {
+        throw FormatError("the MetaImage library cannot read its header or data");
     }
     return v;
 }

@@ -155,8 +155,10 @@ bool OpenVolume(const std::string& path, const OpenOptions& options) {
     } catch (const std::bad_alloc&) {
         ReportFailure(path, "there is not enough memory to read it");
         return false;
-    } catch (const std::exception& e) {
-        ReportFailure(path, e.what());
+    } catch (const std::exception&) {
+        // A library's own exception: its text (source lines, class names) is
+        // not for the user.
+        ReportFailure(path, kLibraryGaveUp);
         return false;
     }
 

@@ -21,6 +21,9 @@ class FormatError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The reason given when a library throws something of its own.
+inline constexpr const char* kLibraryGaveUp = "the library reading it gave up on it";
+
 enum class SampleType { U8, I8, U16, I16, U32, I32, U64, I64, F32, F64 };
 
 std::size_t SampleBytes(SampleType type);

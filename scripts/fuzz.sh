@@ -4,7 +4,7 @@
 # SECONDS per target (default 30); all targets unless named. Prints one line
 # per target (executions, executions per second, coverage, crashes) and keeps
 # the summary in the build directory; exits 1 if any target crashed.
-# fuzz_read_* parse and load only; fuzz_render_* also render (slow);
+# fuzz_read_* parse and load only (fuzz_read_view: the view-file reader); fuzz_render_* also render (slow);
 # fuzz_format_* open one standard format family each, parse and load only.
 # CALYRA_FUZZ_BUILD overrides the build directory (default build-fuzz);
 # CALYRA_STRICT=1 makes warnings errors, as in test.sh.
@@ -17,7 +17,8 @@ shift || true
 targets=("$@")
 if [[ ${#targets[@]} -eq 0 ]]; then
   targets=(fuzz_read_side_file fuzz_read_binary fuzz_read_ascii fuzz_read_head
-           fuzz_import_fields fuzz_cli_options fuzz_render_binary fuzz_render_ascii)
+           fuzz_read_view fuzz_import_fields fuzz_cli_options fuzz_render_binary
+           fuzz_render_ascii)
   # The standard formats, when their library is there.
   for f in fuzz/fuzz_format_*.cpp; do
     [[ -e $f ]] && targets+=("$(basename "$f" .cpp)")
@@ -36,7 +37,7 @@ cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
 # Bytes the readers take apart; head inputs are tiled up to their length byte.
 declare -A maxLength=([fuzz_read_side_file]=512 [fuzz_read_binary]=4096
-                      [fuzz_read_ascii]=8192 [fuzz_read_head]=4096
+                      [fuzz_read_ascii]=8192 [fuzz_read_head]=4096 [fuzz_read_view]=4096
                       [fuzz_import_fields]=512 [fuzz_cli_options]=1024
                       [fuzz_render_binary]=4096 [fuzz_render_ascii]=8192
                       [fuzz_format_nrrd_meta]=4096 [fuzz_format_nifti]=4096

@@ -4,9 +4,13 @@
 #include "formats/child_reader.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 namespace calyra::formats {
 namespace {
@@ -62,6 +66,46 @@ TEST(ChildReader, ALibraryThatAbortsIsARefusal) {
     } catch (const FormatError& e) {
         EXPECT_NE(std::strstr(e.what(), "DICOM library stopped"), nullptr) << e.what();
     }
+}
+
+// A library's own words on its way down (an assertion's source line) stay
+// out of the program's error output, and its foreign exceptions out of the
+// refusal.
+TEST(ChildReader, WhatALibraryPrintsOrThrowsIsNotShown) {
+    std::FILE* capture = std::tmpfile();
+    ASSERT_NE(capture, nullptr);
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    dup2(fileno(capture), STDERR_FILENO);
+    std::string refusal, thrown;
+    try {
+        ReadInChild(
+            []() -> SourceVolume {
+                std::fputs("lib.h:443: Assertion `x' failed.\n", stderr);
+                std::abort();
+            },
+            "DICOM");
+    } catch (const FormatError& e) {
+        refusal = e.what();
+    }
+    try {
+        ReadInChild([]() -> SourceVolume { throw std::logic_error("itkFoo.cxx:12: ITK ERROR"); },
+                    "MetaImage");
+    } catch (const FormatError& e) {
+        thrown = e.what();
+    }
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    std::rewind(capture);
+    char printed[256] = {};
+    const std::size_t n = std::fread(printed, 1, sizeof printed - 1, capture);
+    std::fclose(capture);
+    EXPECT_EQ(n, 0u) << printed;
+    EXPECT_EQ(refusal.find("Assertion"), std::string::npos) << refusal;
+    EXPECT_FALSE(refusal.empty());
+    EXPECT_EQ(thrown.find("itkFoo"), std::string::npos) << thrown;
+    EXPECT_FALSE(thrown.empty());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <zlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "formats/sample_types.h"
@@ -179,6 +180,106 @@ void WriteDicomSeries(const Volume& v, const std::string& folder,
             writer->Update();
         });
     }
+}
+
+namespace {
+
+// Elements in tag order into one byte string, in the file's encoding.
+class DicomBytes {
+  public:
+    DicomBytes(bool big, bool implicit) : big_(big), implicit_(implicit) {}
+    void Number(std::uint64_t v, int bytes) {
+        for (int b = 0; b < bytes; ++b) {
+            const int shift = 8 * (big_ ? bytes - 1 - b : b);
+            out_ += char((v >> shift) & 0xff);
+        }
+    }
+    void Element(std::uint16_t group, std::uint16_t element, const char* vr,
+                 const std::string& value) {
+        Number(group, 2);
+        Number(element, 2);
+        const bool longLength = vr[0] == 'O' || std::string(vr) == "UN";
+        if (implicit_) {
+            Number(value.size(), 4);
+        } else {
+            out_ += vr;
+            if (longLength) {
+                Number(0, 2);
+                Number(value.size(), 4);
+            } else {
+                Number(value.size(), 2);
+            }
+        }
+        out_ += value;
+    }
+    void Text(std::uint16_t group, std::uint16_t element, const char* vr, std::string value) {
+        if (value.size() % 2) value += std::string(vr) == "UI" ? '\0' : ' ';
+        Element(group, element, vr, value);
+    }
+    void Short(std::uint16_t group, std::uint16_t element, std::uint16_t v) {
+        DicomBytes b(big_, implicit_);
+        b.Number(v, 2);
+        Element(group, element, "US", b.out_);
+    }
+    std::string& Bytes() { return out_; }
+
+  private:
+    bool big_, implicit_;
+    std::string out_;
+};
+
+}  // namespace
+
+void WriteHandDicom(const HandDicom& d, const std::string& path) {
+    const bool big = d.syntax == DicomSyntax::ExplicitBig;
+    const char* syntax = d.syntax == DicomSyntax::ImplicitLittle ? "1.2.840.10008.1.2"
+                         : big                                   ? "1.2.840.10008.1.2.2"
+                                                                 : "1.2.840.10008.1.2.1";
+    const char* sopClass = "1.2.840.10008.5.1.4.1.1.481.2";
+    DicomBytes meta(false, false);
+    meta.Element(0x0002, 0x0001, "OB", std::string("\0\1", 2));
+    meta.Text(0x0002, 0x0002, "UI", sopClass);
+    meta.Text(0x0002, 0x0003, "UI", "1.2.826.0.1.3680043.2.1125.77.1");
+    meta.Text(0x0002, 0x0010, "UI", syntax);
+    DicomBytes group(false, false);
+    group.Number(0x0002, 2);
+    group.Number(0x0000, 2);
+    group.Bytes() += "UL";
+    group.Number(4, 2);
+    group.Number(meta.Bytes().size(), 4);
+
+    DicomBytes set(big, d.syntax == DicomSyntax::ImplicitLittle);
+    set.Text(0x0008, 0x0016, "UI", sopClass);
+    set.Text(0x0008, 0x0018, "UI", "1.2.826.0.1.3680043.2.1125.77.1");
+    set.Text(0x0008, 0x0060, "CS", "RTDOSE");
+    set.Text(0x0020, 0x000d, "UI", "1.2.826.0.1.3680043.2.1125.77.2");
+    set.Text(0x0020, 0x000e, "UI", "1.2.826.0.1.3680043.2.1125.77.3");
+    set.Text(0x0020, 0x0013, "IS", "1");
+    set.Text(0x0020, 0x0032, "DS", "0\\0\\0");
+    set.Text(0x0020, 0x0037, "DS", "1\\0\\0\\0\\1\\0");
+    set.Short(0x0028, 0x0002, 1);
+    set.Text(0x0028, 0x0004, "CS", "MONOCHROME2");
+    if (!d.pointerWithoutFrames) set.Text(0x0028, 0x0008, "IS", std::to_string(d.frames));
+    if (d.pointerWithoutFrames) {
+        DicomBytes at(big, false);
+        at.Number(0x3004, 2);
+        at.Number(0x000c, 2);
+        set.Element(0x0028, 0x0009, "AT", at.Bytes());
+    }
+    set.Short(0x0028, 0x0010, std::uint16_t(d.rows));
+    set.Short(0x0028, 0x0011, std::uint16_t(d.columns));
+    set.Short(0x0028, 0x0100, std::uint16_t(d.bitsAllocated));
+    set.Short(0x0028, 0x0101, std::uint16_t(d.bitsAllocated));
+    set.Short(0x0028, 0x0102, std::uint16_t(d.bitsAllocated - 1));
+    set.Short(0x0028, 0x0103, d.isSigned ? 1 : 0);
+    // Each sample whole in the file's byte order.
+    DicomBytes pixels(big, false);
+    for (const std::int64_t v : d.samples) pixels.Number(std::uint64_t(v), d.bitsAllocated / 8);
+    if (pixels.Bytes().size() % 2) pixels.Bytes() += '\0';
+    set.Element(0x7fe0, 0x0010, d.bitsAllocated == 8 ? "OB" : "OW", pixels.Bytes());
+
+    std::ofstream out(path, std::ios::binary);
+    out << std::string(128, '\0') << "DICM" << group.Bytes() << meta.Bytes() << set.Bytes();
 }
 
 }  // namespace calyra::test

@@ -35,4 +35,19 @@ void WriteDicomSeries(const Volume& v, const std::string& folder,
                       const std::vector<std::string>& names, const std::string& seriesUid,
                       int seriesNumber);
 
+// A DICOM file written byte by byte, without any library: one image of
+// `frames` frames of integer samples, in one of the uncompressed syntaxes.
+enum class DicomSyntax { ImplicitLittle, ExplicitLittle, ExplicitBig };
+struct HandDicom {
+    int columns = 1, rows = 1, frames = 1;
+    int bitsAllocated = 16;  // 8, 16 or 32
+    bool isSigned = false;
+    DicomSyntax syntax = DicomSyntax::ExplicitLittle;
+    // No NumberOfFrames, but a FrameIncrementPointer, as some single-frame
+    // dose files have.
+    bool pointerWithoutFrames = false;
+    std::vector<std::int64_t> samples;  // frame after frame, x fastest
+};
+void WriteHandDicom(const HandDicom& d, const std::string& path);
+
 }  // namespace calyra::test

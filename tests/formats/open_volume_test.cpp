@@ -716,5 +716,97 @@ TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
     EXPECT_FALSE(Open(Path("flat.nrrd")));
 }
 
+// Samples of every width in every uncompressed syntax, one frame or many,
+// give the file's values: a 32-bit sample is one number in the file's byte
+// order, not two 16-bit words.
+struct SampleCase {
+    const char* name;
+    DicomSyntax syntax;
+    int bits;
+    bool isSigned;
+    int frames;
+    bool pointerWithoutFrames = false;
+};
+
+class DicomSamples : public FormatsTest, public ::testing::WithParamInterface<SampleCase> {};
+
+TEST_P(DicomSamples, OpenWithTheFilesValues) {
+    const SampleCase& c = GetParam();
+    HandDicom d;
+    d.columns = 5;
+    d.rows = 4;
+    d.frames = c.frames;
+    d.bitsAllocated = c.bits;
+    d.isSigned = c.isSigned;
+    d.syntax = c.syntax;
+    d.pointerWithoutFrames = c.pointerWithoutFrames;
+    Volume v;
+    v.nx = d.columns;
+    v.ny = d.rows;
+    v.nz = d.frames;
+    v.type = c.bits == 8 && !c.isSigned ? PixelType::U8 : PixelType::I32;
+    const double range = std::ldexp(1.0, c.bits);
+    for (int n = 0; n < v.nx * v.ny * v.nz; ++n) {
+        // Spread over the whole width, high and low halves unlike each other.
+        const double u = std::fmod(double(n) * 2654435761.0 + 12345.0, range);
+        const double value = c.isSigned ? u - range / 2 : u;
+        d.samples.push_back(std::int64_t(value));
+        v.values.push_back(value);
+    }
+    const std::string folder = Path("dose");
+    fs::create_directories(folder);
+    WriteHandDicom(d, folder + "/dose.dcm");
+    formats::OpenOptions o;
+    o.resample = false;
+    for (const std::string& path : {folder, folder + "/dose.dcm"}) {
+        messages_.clear();
+        ASSERT_TRUE(Open(path, o)) << messages_.front().text;
+        ExpectStore(v, Expected(v));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Widths, DicomSamples,
+    ::testing::Values(
+        SampleCase{"big_u32_frames", DicomSyntax::ExplicitBig, 32, false, 3},
+        SampleCase{"big_i32_one", DicomSyntax::ExplicitBig, 32, true, 1},
+        SampleCase{"big_u16_frames", DicomSyntax::ExplicitBig, 16, false, 3},
+        SampleCase{"big_i16_one", DicomSyntax::ExplicitBig, 16, true, 1},
+        SampleCase{"big_u8_frames", DicomSyntax::ExplicitBig, 8, false, 3},
+        SampleCase{"little_u32_frames", DicomSyntax::ExplicitLittle, 32, false, 3},
+        SampleCase{"little_i32_one", DicomSyntax::ExplicitLittle, 32, true, 1},
+        SampleCase{"little_i16_frames", DicomSyntax::ExplicitLittle, 16, true, 3},
+        SampleCase{"little_i8_one", DicomSyntax::ExplicitLittle, 8, true, 1},
+        SampleCase{"implicit_u32_frames", DicomSyntax::ImplicitLittle, 32, false, 3},
+        SampleCase{"implicit_u16_one", DicomSyntax::ImplicitLittle, 16, false, 1},
+        // One frame, a frame pointer and no frame count: the library asserts on these.
+        SampleCase{"big_u32_pointer", DicomSyntax::ExplicitBig, 32, false, 1, true},
+        SampleCase{"implicit_u32_pointer", DicomSyntax::ImplicitLittle, 32, false, 1, true}),
+    [](const ::testing::TestParamInfo<SampleCase>& p) { return p.param.name; });
+
+// A sample width without a type (found by the fuzz target: the library
+// asserts when asked for its type) is refused by name.
+TEST_F(FormatsTest, ADicomSampleWidthWithoutATypeIsRefused) {
+    HandDicom d;
+    d.columns = 2;
+    d.rows = 2;
+    d.bitsAllocated = 24;
+    d.samples = {1, 2, 3, 4};
+    WriteHandDicom(d, Path("wide.dcm"));
+    EXPECT_TRUE(Refused(Path("wide.dcm"), "wide.dcm has 24 bits stored of 24 allocated"));
+}
+
+// Two files of one series at one position are no scan: refused by name.
+TEST_F(FormatsTest, DicomFilesAtOnePositionAreRefused) {
+    HandDicom d;
+    d.columns = 3;
+    d.rows = 2;
+    d.samples = {1, 2, 3, 4, 5, 6};
+    WriteHandDicom(d, Path("a.dcm"));
+    d.syntax = DicomSyntax::ExplicitBig;
+    WriteHandDicom(d, Path("b.dcm"));
+    EXPECT_TRUE(Refused(Path("a.dcm"), "a.dcm and b.dcm lie at the same position"));
+}
+
 }  // namespace
 }  // namespace calyra::test
