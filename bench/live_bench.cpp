@@ -67,10 +67,11 @@ void LiveArgs(benchmark::internal::Benchmark* b) {
     for (int stride : {1, 2, 4, 8}) {
         b->Args({kHead, static_cast<std::int64_t>(RenderType::Transparent), 1, stride});
     }
-    for (RenderType type : {RenderType::Surface, RenderType::Transparent, RenderType::Slice}) {
+    // Every render type the table holds.
+    for (const RenderTypeName& type : kRenderTypes) {
         for (int interp : {0, 1}) {
             for (int stride : {1, 2, 4, 8}) {
-                b->Args({kCt, static_cast<std::int64_t>(type), interp, stride});
+                b->Args({kCt, static_cast<std::int64_t>(type.value), interp, stride});
             }
         }
     }
