@@ -33,6 +33,22 @@ namespace fs = std::filesystem;
 
 enum class Format { Unknown, Nrrd, MetaImage, Nifti, Dicom, Tiff };
 
+// The names of each format's files: what a file without a known header is
+// read as, and what the file chooser offers.
+struct Extension {
+    Format format;
+    const char* suffix;
+    bool offered;  // listed in the chooser's filter
+};
+constexpr Extension kExtensions[] = {
+    {Format::Nrrd, ".nrrd", true},     {Format::Nrrd, ".nhdr", true},
+    {Format::MetaImage, ".mha", true}, {Format::MetaImage, ".mhd", true},
+    {Format::Nifti, ".nii", true},     {Format::Nifti, ".nii.gz", true},
+    {Format::Nifti, ".hdr", true},     {Format::Nifti, ".img", true},
+    {Format::Nifti, ".img.gz", false}, {Format::Dicom, ".dcm", true},
+    {Format::Tiff, ".tif", true},      {Format::Tiff, ".tiff", true},
+};
+
 bool EndsWith(std::string name, const char* suffix) {
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return std::tolower(c); });
@@ -96,13 +112,10 @@ Format DetectFormat(const std::string& path) {
         return Format::Nifti;
     }
     if (IsMetaImageHeader(head)) return Format::MetaImage;
-    if (EndsWith(path, ".nrrd") || EndsWith(path, ".nhdr")) return Format::Nrrd;
-    if (EndsWith(path, ".mha") || EndsWith(path, ".mhd")) return Format::MetaImage;
-    if (EndsWith(path, ".nii") || EndsWith(path, ".nii.gz") || EndsWith(path, ".hdr") ||
-        EndsWith(path, ".img") || EndsWith(path, ".img.gz")) {
-        return Format::Nifti;
+    // DICOM is known by its content alone.
+    for (const Extension& e : kExtensions) {
+        if (e.format != Format::Dicom && EndsWith(path, e.suffix)) return e.format;
     }
-    if (EndsWith(path, ".tif") || EndsWith(path, ".tiff")) return Format::Tiff;
     return Format::Unknown;
 }
 
@@ -177,6 +190,16 @@ bool OpenVolume(const std::string& path, const OpenOptions& options) {
             {path + ":\n" + note, "", MessageIcon::Information, MessageOwner::Frame, false});
     }
     return true;
+}
+
+std::string VolumeFilePatterns() {
+    std::string patterns;
+    for (const Extension& e : kExtensions) {
+        if (!e.offered) continue;
+        if (!patterns.empty()) patterns += ' ';
+        patterns += std::string("*") + e.suffix;
+    }
+    return patterns;
 }
 
 }  // namespace calyra::formats

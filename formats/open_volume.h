@@ -38,8 +38,8 @@ bool IsVolumeFile(const std::string& path);
 // reported as information.
 bool OpenVolume(const std::string& path, const OpenOptions& options);
 
-// Name patterns of the files OpenVolume reads, for a file chooser's filter.
-inline constexpr const char* kVolumeFilePatterns =
-    "*.nrrd *.nhdr *.mha *.mhd *.nii *.nii.gz *.hdr *.img *.dcm *.tif *.tiff";
+// Name patterns of the files OpenVolume reads, for a file chooser's filter
+// ("*.nrrd *.nhdr ...").
+std::string VolumeFilePatterns();
 
 }  // namespace calyra::formats

@@ -36,8 +36,8 @@ void NameOpenFile(QWidget* frame, const QString& path) {
 }  // namespace
 
 QString VolumeFilesFilter() {
-    return QStringLiteral("Volume Files (") + QString::fromLatin1(formats::kVolumeFilePatterns) +
-           QStringLiteral(" *.raw)");
+    return QStringLiteral("Volume Files (") +
+           QString::fromStdString(formats::VolumeFilePatterns()) + QStringLiteral(" *.raw)");
 }
 
 QString ChooseVolumePath(QWidget* owner) {
