@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <span>
 #include <sstream>
 #include <vector>
 
+#include "base/named_values.h"
 #include "base/parse_number.h"
 #include "render/user_settings.h"
 
@@ -105,6 +107,17 @@ class Reader {
             }
             values[i] = *v;
         }
+        return true;
+    }
+
+    // One word that names a row of table.
+    template <typename Value>
+    bool Named(const std::string& key, std::span<const NamedValue<Value>> table, Value& value) {
+        std::vector<std::string> w;
+        if (!Take(key, w, 1)) return false;
+        const std::optional<Value> found = FindNamed<Value>(table, w[0]);
+        if (!found) return Fail("'" + key + "' is one of " + JoinedNames<Value>(table, ", "));
+        value = *found;
         return true;
     }
 
@@ -336,14 +349,7 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
     }
     if (r.Has("program")) view.program = r.lines["program"].second;
     if (!ReadVolume(r, view.volume)) return std::nullopt;
-    std::vector<std::string> w;
-    if (!r.Take("type", w, 1)) return std::nullopt;
-    const std::optional<RenderType> type = FindRenderType(w[0]);
-    if (!type) {
-        r.Fail("'type' is one of " + JoinedNames<RenderType>(kRenderTypes, ", "));
-        return std::nullopt;
-    }
-    view.renderType = *type;
+    if (!r.Named<RenderType>("type", kRenderTypes, view.renderType)) return std::nullopt;
     if (!r.Floats("threshold", &view.threshold, 1)) return std::nullopt;
     if (!(view.threshold >= 0.0f && view.threshold <= 1.0f)) {
         r.Fail("'threshold' must lie from 0 to 1");
@@ -355,13 +361,8 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
     }
     // Version 1 files have neither key: they show the plain grey picture.
     if (version >= 2 || r.Has("colormap") || r.Has("display-window")) {
-        if (!r.Take("colormap", w, 1)) return std::nullopt;
-        const std::optional<ColourMap> map = FindColourMap(w[0]);
-        if (!map) {
-            r.Fail("'colormap' is one of " + JoinedNames<ColourMap>(kColourMaps, ", "));
-            return std::nullopt;
-        }
-        view.colourMap = *map;
+        if (!r.Named<ColourMap>("colormap", kColourMaps, view.colourMap)) return std::nullopt;
+        std::vector<std::string> w;
         std::optional<long long> lo, hi;
         if (r.Take("display-window", w, 2)) {
             lo = ParseWholeNumber(w[0], 0, 255);
