@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -27,6 +28,15 @@ inline std::optional<double> ParseDoubleNumber(const std::string& word) {
     char* end = nullptr;
     const double value = std::strtod(word.c_str(), &end);
     if (end == word.c_str() || *end != '\0') return std::nullopt;
+    return value;
+}
+
+// A finite number that strtod reads without leaving the range of double:
+// overflow and underflow (ERANGE) are refused, not rounded to infinity or zero.
+inline std::optional<double> ParseFiniteDoubleNumber(const std::string& word) {
+    errno = 0;
+    const std::optional<double> value = ParseDoubleNumber(word);
+    if (!value || errno == ERANGE || !std::isfinite(*value)) return std::nullopt;
     return value;
 }
 

@@ -26,7 +26,7 @@ struct Rgb8 {
     bool operator==(const Rgb8&) const = default;
 };
 
-// The process-wide settings, Grey and 0..255 at start.
+// The process-wide settings, from kStartupSettings (render/user_settings.h).
 extern ColourMap colourMap;
 extern DisplayWindow displayWindow;
 

@@ -25,6 +25,18 @@ CALYRA_AVX2 inline __m256i Within(__m256i index, __m256i last) {
     return _mm256_cmpeq_epi32(_mm256_min_epu32(below, last), below);
 }
 
+// n steps along (dx, dy, dz) by additions alone, as the one-ray march takes
+// them (none when n <= 0); i counts them.
+CALYRA_AVX2 inline void AddSteps(__m256& px, __m256& py, __m256& pz, __m256 dx, __m256 dy,
+                                 __m256 dz, std::int32_t n, std::int32_t& i) {
+    for (std::int32_t k = 0; k < n; ++k) {
+        px = _mm256_add_ps(px, dx);
+        py = _mm256_add_ps(py, dy);
+        pz = _mm256_add_ps(pz, dz);
+    }
+    i += n > 0 ? n : 0;
+}
+
 // The half-voxel position along one axis, as the one-ray march computes it.
 CALYRA_AVX2 inline __m256i HalfVoxel(__m256 p, __m256i index) {
     return _mm256_cvttps_epi32(

@@ -118,14 +118,7 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
 
     // Steps taken by additions alone, as many as n says (none when n <= 0).
     std::int32_t i = 0;
-    auto advance = [&](std::int32_t n) CALYRA_AVX2 {
-        for (std::int32_t k = 0; k < n; ++k) {
-            px = _mm256_add_ps(px, dx);
-            py = _mm256_add_ps(py, dy);
-            pz = _mm256_add_ps(pz, dz);
-        }
-        i += n > 0 ? n : 0;
-    };
+    auto advance = [&](std::int32_t n) CALYRA_AVX2 { AddSteps(px, py, pz, dx, dy, dz, n, i); };
     RayProgress progress[kRayLanes];
     std::int32_t nextSkipTry = 0;
     unsigned active = (1u << count) - 1u;

@@ -166,14 +166,7 @@ CALYRA_AVX2 void MarchLanes(const March& m, Lanes& g, std::int32_t end) {
     __m256i activeLanes = LaneMask(active);
     const std::int32_t stop = std::min(end, m.stepCount);
     const __m256 ahead = _mm256_set1_ps(static_cast<float>(kPrefetch));
-    auto advance = [&](std::int32_t n) CALYRA_AVX2 {
-        for (std::int32_t k = 0; k < n; ++k) {
-            px = _mm256_add_ps(px, dx);
-            py = _mm256_add_ps(py, dy);
-            pz = _mm256_add_ps(pz, dz);
-        }
-        i += n > 0 ? n : 0;
-    };
+    auto advance = [&](std::int32_t n) CALYRA_AVX2 { AddSteps(px, py, pz, dx, dy, dz, n, i); };
     for (; i < stop && active != 0; ++i) {
         px = _mm256_add_ps(px, dx);
         py = _mm256_add_ps(py, dy);

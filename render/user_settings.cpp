@@ -5,11 +5,11 @@
 
 namespace calyra {
 
-RenderType renderType = RenderType::Surface;
-float threshold = 0.1f;
-bool interpolate = false;
-bool gradientShading = true;
-bool stereo = false;
+RenderType renderType = kStartupSettings.renderType;
+float threshold = kStartupSettings.threshold;
+bool interpolate = kStartupSettings.interpolate;
+bool gradientShading = kStartupSettings.gradientShading;
+bool stereo = kStartupSettings.stereo;
 bool renderPending = false;
 
 namespace {

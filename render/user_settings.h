@@ -1,9 +1,23 @@
 // The rendering settings the user changes.
 #pragma once
 
+#include "render/display_map.h"
 #include "render/render_type.h"
 
 namespace calyra {
+
+// The settings as the program starts; the process-wide settings and a view
+// file's settings both begin from these.
+struct StartupSettings {
+    RenderType renderType = RenderType::Surface;
+    float threshold = 0.1f;
+    bool interpolate = false;
+    bool gradientShading = true;
+    bool stereo = false;
+    ColourMap colourMap = ColourMap::Grey;
+    DisplayWindow displayWindow;  // 0..255
+};
+inline constexpr StartupSettings kStartupSettings{};
 
 // RenderImage reads them once at its start.
 extern RenderType renderType;

@@ -1,6 +1,6 @@
 #include "resources/accelerator_table.h"
 
-#include "ui/command_ids.h"
+#include "resources/command_ids.h"
 
 namespace calyra::resources {
 namespace {

@@ -1,7 +1,7 @@
 #include "resources/menu_table.h"
 
 #include "geometry/orientation.h"
-#include "ui/command_ids.h"
+#include "resources/command_ids.h"
 
 namespace calyra::resources {
 namespace {

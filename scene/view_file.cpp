@@ -1,14 +1,16 @@
 #include "scene/view_file.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <span>
 #include <sstream>
 #include <vector>
 
+#include "base/named_values.h"
+#include "base/parse_number.h"
 #include "render/user_settings.h"
 
 namespace calyra {
@@ -43,26 +45,13 @@ std::vector<std::string> Words(const std::string& rest) {
     return words;
 }
 
-bool ParseDouble(const std::string& word, double& value) {
-    errno = 0;
-    char* end = nullptr;
-    value = std::strtod(word.c_str(), &end);
-    return errno == 0 && end != word.c_str() && *end == '\0' && std::isfinite(value);
-}
-
-bool ParseFloat(const std::string& word, float& value) {
-    double d = 0.0;
-    if (!ParseDouble(word, d) || std::fabs(d) > kLargestCoordinate) return false;
-    // strtof rounds once: a float written as %a comes back bit for bit.
-    value = std::strtof(word.c_str(), nullptr);
-    return std::isfinite(value);
-}
-
-bool ParseInt(const std::string& word, long long low, long long high, long long& value) {
-    errno = 0;
-    char* end = nullptr;
-    value = std::strtoll(word.c_str(), &end, 10);
-    return errno == 0 && end != word.c_str() && *end == '\0' && value >= low && value <= high;
+// A float no larger than kLargestCoordinate, read in double first so that
+// out-of-range words are refused; strtof then rounds once, so a float written
+// as %a comes back bit for bit.
+std::optional<float> ParseCoordinate(const std::string& word) {
+    const std::optional<double> d = ParseFiniteDoubleNumber(word);
+    if (!d || std::fabs(*d) > kLargestCoordinate) return std::nullopt;
+    return ParseFloatNumber(word);
 }
 
 class Reader {
@@ -92,11 +81,13 @@ class Reader {
     bool Int(const std::string& key, long long low, long long high, long long& value) {
         std::vector<std::string> w;
         if (!Take(key, w, 1)) return false;
-        if (!ParseInt(w[0], low, high, value)) {
+        const std::optional<long long> n = ParseWholeNumber(w[0], low, high);
+        if (!n) {
             return Fail("line " + std::to_string(lines[key].first) + ": '" + key +
                         "' must be a whole number from " + std::to_string(low) + " to " +
                         std::to_string(high));
         }
+        value = *n;
         return true;
     }
     bool Flag(const std::string& key, bool& value) {
@@ -109,11 +100,24 @@ class Reader {
         std::vector<std::string> w;
         if (!Take(key, w, count)) return false;
         for (std::size_t i = 0; i < count; ++i) {
-            if (!ParseFloat(w[i], values[i])) {
+            const std::optional<float> v = ParseCoordinate(w[i]);
+            if (!v) {
                 return Fail("line " + std::to_string(lines[key].first) + ": '" + key +
                             "' needs finite numbers of reasonable size, not " + w[i]);
             }
+            values[i] = *v;
         }
+        return true;
+    }
+
+    // One word that names a row of table.
+    template <typename Value>
+    bool Named(const std::string& key, std::span<const NamedValue<Value>> table, Value& value) {
+        std::vector<std::string> w;
+        if (!Take(key, w, 1)) return false;
+        const std::optional<Value> found = FindNamed<Value>(table, w[0]);
+        if (!found) return Fail("'" + key + "' is one of " + JoinedNames<Value>(table, ", "));
+        value = *found;
         return true;
     }
 
@@ -144,13 +148,12 @@ bool ReadVolume(Reader& r, ViewVolume& v) {
         if (!r.Flag("open-resample", v.resample)) return false;
         if (r.Has("open-window")) {
             std::vector<std::string> w;
-            double low = 0, high = 0;
             if (!r.Take("open-window", w, 2)) return false;
-            if (!ParseDouble(w[0], low) || !ParseDouble(w[1], high)) {
-                return r.Fail("'open-window' needs two finite numbers");
-            }
-            v.windowLow = low;
-            v.windowHigh = high;
+            const std::optional<double> low = ParseFiniteDoubleNumber(w[0]);
+            const std::optional<double> high = ParseFiniteDoubleNumber(w[1]);
+            if (!low || !high) return r.Fail("'open-window' needs two finite numbers");
+            v.windowLow = *low;
+            v.windowHigh = *high;
         }
         return true;
     }
@@ -159,9 +162,9 @@ bool ReadVolume(Reader& r, ViewVolume& v) {
     if (!r.Take("raw-shape", w, 3)) return false;
     std::int32_t* dims[3] = {&v.params.dimX, &v.params.dimY, &v.params.dimZ};
     for (int i = 0; i < 3; ++i) {
-        if (!ParseInt(w[i], 0, INT32_MAX, n))
-            return r.Fail("'raw-shape' needs three whole numbers");
-        *dims[i] = static_cast<std::int32_t>(n);
+        const std::optional<long long> dim = ParseWholeNumber(w[i], 0, INT32_MAX);
+        if (!dim) return r.Fail("'raw-shape' needs three whole numbers");
+        *dims[i] = static_cast<std::int32_t>(*dim);
     }
     float aspects[3] = {1, 1, 1};
     if (!r.Floats("raw-aspect", aspects, 3)) return false;
@@ -273,11 +276,14 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
             continue;
         }
         if (!sawMagic) {
-            if (key != kMagic || !ParseInt(rest, 1, INT32_MAX, version)) {
+            const std::optional<long long> magic =
+                key == kMagic ? ParseWholeNumber(rest, 1, INT32_MAX) : std::nullopt;
+            if (!magic) {
                 r.Fail(std::string("not a view file (it must start with \"") + kMagic + " " +
                        std::to_string(kViewFormatVersion) + "\")");
                 return std::nullopt;
             }
+            version = *magic;
             if (version > kViewFormatVersion) {
                 r.Fail("view format " + std::to_string(version) +
                        " is newer than this program reads (" + std::to_string(kViewFormatVersion) +
@@ -291,22 +297,24 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
             const std::vector<std::string> w = Words(rest);
             const bool world = key == "world";
             const int count = world ? kWorldPoints : kViewPlanePoints;
-            long long index = 0;
-            float xyz[3];
-            if (w.size() != 4 || !ParseInt(w[0], 0, count - 1, index) ||
-                !ParseFloat(w[1], xyz[0]) || !ParseFloat(w[2], xyz[1]) ||
-                !ParseFloat(w[3], xyz[2])) {
+            std::optional<long long> index;
+            std::optional<float> xyz[3];
+            if (w.size() == 4) {
+                index = ParseWholeNumber(w[0], 0, count - 1);
+                for (int i = 0; i < 3; ++i) xyz[i] = ParseCoordinate(w[1 + i]);
+            }
+            if (!index || !xyz[0] || !xyz[1] || !xyz[2]) {
                 r.Fail(where + "'" + key + "' takes an index 0.." + std::to_string(count - 1) +
                        " and three finite numbers of reasonable size");
                 return std::nullopt;
             }
-            bool& seen = world ? seenWorld[index] : seenPlane[index];
+            bool& seen = world ? seenWorld[*index] : seenPlane[*index];
             if (seen) {
-                r.Fail(where + key + " " + std::to_string(index) + " given twice");
+                r.Fail(where + key + " " + std::to_string(*index) + " given twice");
                 return std::nullopt;
             }
             seen = true;
-            (world ? view.world : view.plane)[index] = Point3{xyz[0], xyz[1], xyz[2]};
+            (world ? view.world : view.plane)[*index] = Point3{*xyz[0], *xyz[1], *xyz[2]};
             continue;
         }
         if (!KnownKey(key)) {
@@ -341,14 +349,7 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
     }
     if (r.Has("program")) view.program = r.lines["program"].second;
     if (!ReadVolume(r, view.volume)) return std::nullopt;
-    std::vector<std::string> w;
-    if (!r.Take("type", w, 1)) return std::nullopt;
-    const std::optional<RenderType> type = FindRenderType(w[0]);
-    if (!type) {
-        r.Fail("'type' is one of " + JoinedNames<RenderType>(kRenderTypes, ", "));
-        return std::nullopt;
-    }
-    view.renderType = *type;
+    if (!r.Named<RenderType>("type", kRenderTypes, view.renderType)) return std::nullopt;
     if (!r.Floats("threshold", &view.threshold, 1)) return std::nullopt;
     if (!(view.threshold >= 0.0f && view.threshold <= 1.0f)) {
         r.Fail("'threshold' must lie from 0 to 1");
@@ -360,21 +361,19 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
     }
     // Version 1 files have neither key: they show the plain grey picture.
     if (version >= 2 || r.Has("colormap") || r.Has("display-window")) {
-        if (!r.Take("colormap", w, 1)) return std::nullopt;
-        const std::optional<ColourMap> map = FindColourMap(w[0]);
-        if (!map) {
-            r.Fail("'colormap' is one of " + JoinedNames<ColourMap>(kColourMaps, ", "));
-            return std::nullopt;
+        if (!r.Named<ColourMap>("colormap", kColourMaps, view.colourMap)) return std::nullopt;
+        std::vector<std::string> w;
+        std::optional<long long> lo, hi;
+        if (r.Take("display-window", w, 2)) {
+            lo = ParseWholeNumber(w[0], 0, 255);
+            hi = ParseWholeNumber(w[1], 0, 255);
         }
-        view.colourMap = *map;
-        long long lo = 0, hi = 0;
-        if (!r.Take("display-window", w, 2) || !ParseInt(w[0], 0, 255, lo) ||
-            !ParseInt(w[1], 0, 255, hi) ||
-            !IsDisplayWindow(static_cast<std::int32_t>(lo), static_cast<std::int32_t>(hi))) {
+        if (!lo || !hi ||
+            !IsDisplayWindow(static_cast<std::int32_t>(*lo), static_cast<std::int32_t>(*hi))) {
             r.Fail("'display-window' takes two whole numbers LO HI with 0 <= LO < HI <= 255");
             return std::nullopt;
         }
-        view.displayWindow = {static_cast<std::int32_t>(lo), static_cast<std::int32_t>(hi)};
+        view.displayWindow = {static_cast<std::int32_t>(*lo), static_cast<std::int32_t>(*hi)};
     }
     return view;
 }

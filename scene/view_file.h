@@ -13,6 +13,7 @@
 #include "geometry/orientation.h"
 #include "render/display_map.h"
 #include "render/render_type.h"
+#include "render/user_settings.h"
 #include "volume/raw_reader.h"
 
 namespace calyra {
@@ -39,13 +40,13 @@ struct ViewVolume {
 
 struct ViewState {
     ViewVolume volume;
-    RenderType renderType = RenderType::Surface;
-    float threshold = 0.1f;
-    bool interpolate = false;
-    bool gradientShading = true;
-    bool stereo = false;
-    ColourMap colourMap = ColourMap::Grey;
-    DisplayWindow displayWindow;
+    RenderType renderType = kStartupSettings.renderType;
+    float threshold = kStartupSettings.threshold;
+    bool interpolate = kStartupSettings.interpolate;
+    bool gradientShading = kStartupSettings.gradientShading;
+    bool stereo = kStartupSettings.stereo;
+    ColourMap colourMap = kStartupSettings.colourMap;
+    DisplayWindow displayWindow = kStartupSettings.displayWindow;
     Point3 world[kWorldPoints];
     Point3 plane[kViewPlanePoints];
     float eyeDistance = 0.0f;

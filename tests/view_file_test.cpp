@@ -219,6 +219,9 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"TextAfterTheEnd", "end\n", "end\nworld 0 0 0 0\n", "after 'end'"},
         DamagedCase{"NanPoint", "world 4 ", "world 4 nan 0 0 #", "finite numbers"},
         DamagedCase{"HugePoint", "plane 0 ", "plane 0 1e30 0 0 #", "finite numbers"},
+        // Past the range of double either way: refused, not rounded to infinity or zero.
+        DamagedCase{"PointPastDouble", "plane 1 ", "plane 1 1e400 0 0 #", "finite numbers"},
+        DamagedCase{"PointBelowDouble", "world 2 ", "world 2 0 1e-400 0 #", "finite numbers"},
         DamagedCase{"UnknownKey", "stereo 0", "stereo 0\nlighting 3", "unknown key 'lighting'"},
         DamagedCase{"RepeatedKey", "interp 1", "interp 1\ninterp 0", "given twice"},
         DamagedCase{"ThresholdOutOfRange", "threshold ", "threshold 0x1p+1\n#", "from 0 to 1"},

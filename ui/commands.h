@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "ui/command_ids.h"
+#include "resources/command_ids.h"
 
 class QWidget;
 

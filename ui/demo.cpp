@@ -2,7 +2,7 @@
 
 #include "geometry/orientation.h"
 #include "render/user_settings.h"
-#include "ui/command_ids.h"
+#include "resources/command_ids.h"
 #include "ui/platform.h"
 
 namespace calyra::ui {

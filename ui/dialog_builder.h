@@ -7,8 +7,8 @@
 
 class QScrollBar;
 
+#include "resources/command_ids.h"
 #include "resources/dialog_templates.h"
-#include "ui/command_ids.h"
 #include "ui/dialog_controls.h"
 
 namespace calyra::ui {

@@ -6,7 +6,7 @@
 #include <QString>
 #include <functional>
 
-#include "ui/command_ids.h"
+#include "resources/command_ids.h"
 
 class QMdiSubWindow;
 class QTimer;

@@ -7,7 +7,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "ui/command_ids.h"
+#include "resources/command_ids.h"
 
 class QWidget;
 

@@ -1,5 +1,5 @@
 #include "geometry/orientation.h"
-#include "ui/command_ids.h"
+#include "resources/command_ids.h"
 #include "ui/common_keys.h"
 #include "ui/dialog_builder.h"
 #include "ui/live_view.h"

@@ -10,7 +10,7 @@
 
 #include "base/repaint.h"
 #include "render/user_settings.h"
-#include "ui/command_ids.h"
+#include "resources/command_ids.h"
 #include "ui/dialog_builder.h"
 #include "ui/live_view.h"
 #include "ui/platform.h"

@@ -1,5 +1,5 @@
 #include "render/user_settings.h"
-#include "ui/command_ids.h"
+#include "resources/command_ids.h"
 #include "ui/commands.h"
 #include "ui/dialog_builder.h"
 #include "ui/panels.h"

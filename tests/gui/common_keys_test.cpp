@@ -2,8 +2,8 @@
 // handler they all call: what differs between the takers is what matters.
 #include "ui/common_keys.h"
 
+#include "resources/command_ids.h"
 #include "tests/gui/frame_fixture.h"
-#include "ui/command_ids.h"
 #include "ui/commands.h"
 #include "ui/platform.h"
 
