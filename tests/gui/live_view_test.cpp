@@ -13,10 +13,12 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <numbers>
+#include <thread>
 #include <vector>
 
 #include "picture/cells.h"
@@ -357,8 +359,11 @@ class LiveStressTest : public LiveViewTest {
     RenderWindow* Current() const { return dynamic_cast<RenderWindow*>(renderWindow); }
 
     // Presses the left button and moves in steps, letting frames arrive in
-    // between, until a live frame is shown; the button stays down.
-    void DragWithoutRelease() {
+    // between, until a live frame is shown; the button stays down. With
+    // queueFrame the last frame asked for is given time to finish without
+    // events being handled, so that it waits, unshown, in the queue when
+    // the change comes; otherwise it is most likely still being rendered.
+    void DragWithoutRelease(bool queueFrame) {
         window = Current();
         ASSERT_NE(window, nullptr);
         const QImage before = Paint(window);
@@ -370,6 +375,7 @@ class LiveStressTest : public LiveViewTest {
         }
         ASSERT_TRUE(WaitForChange(before));
         Mouse(window, QEvent::MouseMove, {70, 72}, Qt::NoButton, Qt::LeftButton);
+        if (queueFrame) std::this_thread::sleep_for(std::chrono::milliseconds(150));
     }
     // Ends the drag if its window is still there.
     void Release(QWidget* dragged) {
@@ -430,10 +436,10 @@ TEST_F(LiveStressTest, SwitchesDuringADragNeverShowAnOldVolumeOrView) {
              DispatchCommand(frame, models[(round + 1) % 3]);
          }},
     };
-    for (int round = 0; round < 3; ++round) {
+    for (int round = 0; round < 4; ++round) {
         for (const auto& [what, change] : switches) {
             SCOPED_TRACE(::testing::Message() << "round " << round << ": " << what);
-            DragWithoutRelease();
+            DragWithoutRelease(round % 2 == 1);
             QWidget* dragged = window;
             change(round);
             Release(dragged);
