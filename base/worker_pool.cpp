@@ -134,6 +134,18 @@ int WorkerThreads() {
 }
 
 void ParallelFor(std::int32_t count, const std::function<void(std::int32_t)>& body) {
+    // The pool serves one loop at a time: a loop begun while another thread's
+    // loop holds it (a live frame while the window thread draws slices, say)
+    // runs on its caller alone, as do loops nested in a body. Results do not
+    // depend on the number of threads.
+    static std::atomic<bool> taken{false};
+    if (taken.exchange(true, std::memory_order_acquire)) {
+        for (std::int32_t i = 0; i < count; ++i) body(i);
+        return;
+    }
+    struct Release {
+        ~Release() { taken.store(false, std::memory_order_release); }
+    } release;
     WorkerPool& pool = Pool();
     pool.Resize(RequestedThreads() - 1);
     pool.Run(count, body);

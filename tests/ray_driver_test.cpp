@@ -1,9 +1,12 @@
 #include "render/ray_driver.h"
 
+#include <atomic>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "base/worker_pool.h"
 #include "render/ray_cast.h"
 #include "test_support.h"
 #include "volume/models.h"
@@ -206,6 +209,29 @@ INSTANTIATE_TEST_SUITE_P(
                       Scene{ModelType::Hyperboloid, RenderType::Transparent, true, 0.0f},
                       Scene{ModelType::Monkey, RenderType::Surface, false, -0.5f}),
     [](const auto& paramInfo) { return SceneName(paramInfo.param); });
+
+// Two threads running parallel loops at once (a live frame and a window's
+// own render): each loop visits each of its indices exactly once.
+TEST(WorkerThreads, LoopsFromTwoThreadsAtOnceEachVisitEveryIndexOnce) {
+    SetWorkerThreads(4);
+    constexpr int kCount = 64;
+    constexpr int kLoops = 2000;
+    const auto loops = [](std::vector<int>& visits) {
+        for (int loop = 0; loop < kLoops; ++loop) {
+            std::vector<std::atomic<int>> seen(kCount);
+            ParallelFor(kCount, [&](std::int32_t i) { seen[i].fetch_add(1); });
+            for (const std::atomic<int>& n : seen) visits.push_back(n.load());
+        }
+    };
+    std::vector<int> other;
+    std::thread second([&] { loops(other); });
+    std::vector<int> mine;
+    loops(mine);
+    second.join();
+    SetWorkerThreads(2);
+    EXPECT_EQ(mine, std::vector<int>(kCount * kLoops, 1));
+    EXPECT_EQ(other, std::vector<int>(kCount * kLoops, 1));
+}
 
 }  // namespace
 }  // namespace calyra

@@ -2,16 +2,23 @@
 #include "ui/live_view.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <numbers>
+#include <thread>
 #include <vector>
 
 #include "picture/cells.h"
@@ -22,6 +29,7 @@
 #include "ui/panels.h"
 #include "ui/render_window.h"
 #include "ui/slide_bar.h"
+#include "ui/volume_opener.h"
 
 namespace calyra::ui::testing {
 namespace {
@@ -310,6 +318,138 @@ TEST_F(LiveViewTest, EachFrameShowsItsTimeAndKindInTheStatusBar) {
     Mouse(window, QEvent::MouseButtonRelease, {70, 60}, Qt::LeftButton, Qt::NoButton);
     EXPECT_TRUE(WaitForChange(start));
     EXPECT_TRUE(FrameTimeShown().contains(" ms, ")) << FrameTimeShown().toStdString();
+}
+
+// A 9 x 8 x 7 unsigned 8-bit NRRD: a bright block in a dim box.
+void WriteBlockNrrd(const QString& path) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("NRRD0004\ntype: uchar\ndimension: 3\nsizes: 9 8 7\nencoding: raw\n\n");
+    for (int k = 0; k < 7; ++k) {
+        for (int j = 0; j < 8; ++j) {
+            for (int i = 0; i < 9; ++i) {
+                const bool inside = i > 2 && i < 7 && j > 1 && j < 6 && k > 1 && k < 5;
+                const char v = static_cast<char>(inside ? 200 + i : 20 + j);
+                f.write(&v, 1);
+            }
+        }
+    }
+}
+
+QString stressVolumePath;
+
+// Everything that replaces the volume, the view or the window while a drag
+// renders live, round after round: afterwards the window shows the exact
+// image of the current volume and view, and no frame asked for earlier
+// replaces it.
+class LiveStressTest : public LiveViewTest {
+  protected:
+    void SetUp() override {
+        LiveViewTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        stressVolumePath = dir.filePath("block.nrrd");
+        WriteBlockNrrd(stressVolumePath);
+        SetVolumePathChooser([](QWidget*) { return stressVolumePath; });
+    }
+    void TearDown() override {
+        SetVolumePathChooser(nullptr);
+        LiveViewTest::TearDown();
+    }
+
+    RenderWindow* Current() const { return dynamic_cast<RenderWindow*>(renderWindow); }
+
+    // Presses the left button and moves in steps, letting frames arrive in
+    // between, until a live frame is shown; the button stays down. With
+    // queueFrame the last frame asked for is given time to finish without
+    // events being handled, so that it waits, unshown, in the queue when
+    // the change comes; otherwise it is most likely still being rendered.
+    void DragWithoutRelease(bool queueFrame) {
+        window = Current();
+        ASSERT_NE(window, nullptr);
+        const QImage before = Paint(window);
+        Mouse(window, QEvent::MouseButtonPress, {40, 60}, Qt::LeftButton, Qt::LeftButton);
+        for (int step = 1; step <= 4; ++step) {
+            Mouse(window, QEvent::MouseMove, {40 + 6 * step, 60 + 2 * step}, Qt::NoButton,
+                  Qt::LeftButton);
+            QApplication::processEvents();
+        }
+        ASSERT_TRUE(WaitForChange(before));
+        Mouse(window, QEvent::MouseMove, {70, 72}, Qt::NoButton, Qt::LeftButton);
+        if (queueFrame) std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    // Ends the drag if its window is still there.
+    void Release(QWidget* dragged) {
+        if (dragged && dragged == renderWindow) {
+            Mouse(dragged, QEvent::MouseButtonRelease, {70, 72}, Qt::LeftButton, Qt::NoButton);
+        }
+    }
+    void ExpectTheExactImageOfTheCurrentView(const char* what) {
+        SCOPED_TRACE(what);
+        window = Current();
+        ASSERT_NE(window, nullptr);
+        auto* label = frame->statusBar()->findChild<QLabel*>(QStringLiteral("frameTime"));
+        ASSERT_NE(label, nullptr);
+        Paint(window);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return FrameTimeShown().endsWith("exact"); }, 10000));
+        // Room for the frame asked for once the hand rests, and for any
+        // stale one still in flight, to arrive.
+        QTest::qWait(3 * liveRestMilliseconds + 100);
+        const std::uint64_t generation = VoxelVolume.generation;
+        const QImage shown = window->grab().toImage();
+        // picture() renders again unless what is shown is already the exact
+        // image of this volume and view: nothing may change.
+        const QImage picture = window->picture();
+        EXPECT_EQ(window->grab().toImage(), shown);
+        ASSERT_FALSE(picture.isNull());
+        EXPECT_EQ(picture, HeadlessPicture(picture.width()));
+        QTest::qWait(100);
+        EXPECT_EQ(window->grab().toImage(), shown);
+        EXPECT_EQ(VoxelVolume.generation, generation);
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(LiveStressTest, SwitchesDuringADragNeverShowAnOldVolumeOrView) {
+    static constexpr int models[] = {kCmdCone, kCmdBallModel, kCmdHyperboloid};
+    const std::vector<std::pair<const char*, std::function<void(int)>>> switches = {
+        {"model", [this](int round) { DispatchCommand(frame, models[round % 3]); }},
+        {"open volume", [this](int) { EXPECT_EQ(DispatchCommand(frame, kCmdOpenVolume), 1); }},
+        {"slice views", [this](int) { DispatchCommand(frame, kCmdSliceViews); }},
+        {"stereo on and off",
+         [this](int) {
+             DispatchCommand(frame, kCmdStereo);
+             ASSERT_TRUE(stereo);
+             // The pair is rendered in full; no live frame may land on it.
+             const QImage pair = Paint(renderWindow);
+             QTest::qWait(50);
+             EXPECT_EQ(renderWindow->grab().toImage(), pair);
+             DispatchCommand(frame, kCmdStereo);
+             ASSERT_FALSE(stereo);
+         }},
+        {"close and reopen",
+         [this](int round) {
+             auto* sub = qobject_cast<QMdiSubWindow*>(renderWindow->parentWidget());
+             ASSERT_NE(sub, nullptr);
+             sub->close();
+             ASSERT_TRUE(QTest::qWaitFor([] { return renderWindow == nullptr; }, 5000));
+             DispatchCommand(frame, models[(round + 1) % 3]);
+         }},
+    };
+    for (int round = 0; round < 4; ++round) {
+        for (const auto& [what, change] : switches) {
+            SCOPED_TRACE(::testing::Message() << "round " << round << ": " << what);
+            DragWithoutRelease(round % 2 == 1);
+            QWidget* dragged = window;
+            change(round);
+            // Whatever the field said before, only a frame shown from now
+            // on may say "exact".
+            frame->statusBar()->findChild<QLabel*>(QStringLiteral("frameTime"))->clear();
+            Release(dragged);
+            ExpectTheExactImageOfTheCurrentView(what);
+            if (HasFatalFailure()) return;
+        }
+    }
 }
 
 }  // namespace
