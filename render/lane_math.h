@@ -37,6 +37,22 @@ CALYRA_AVX2 inline void AddSteps(__m256& px, __m256& py, __m256& pz, __m256 dx, 
     i += n > 0 ? n : 0;
 }
 
+// One step of every lane: the positions move on by one addition, ix, iy, iz
+// become their truncated cells, and the result says which lanes are inside
+// (Within on every axis).
+CALYRA_AVX2 inline __m256i StepAndLocate(__m256& px, __m256& py, __m256& pz, __m256 dx, __m256 dy,
+                                         __m256 dz, __m256i lastX, __m256i lastY, __m256i lastZ,
+                                         __m256i& ix, __m256i& iy, __m256i& iz) {
+    px = _mm256_add_ps(px, dx);
+    py = _mm256_add_ps(py, dy);
+    pz = _mm256_add_ps(pz, dz);
+    ix = _mm256_cvttps_epi32(px);
+    iy = _mm256_cvttps_epi32(py);
+    iz = _mm256_cvttps_epi32(pz);
+    return _mm256_and_si256(_mm256_and_si256(Within(ix, lastX), Within(iy, lastY)),
+                            Within(iz, lastZ));
+}
+
 // The half-voxel position along one axis, as the one-ray march computes it.
 CALYRA_AVX2 inline __m256i HalfVoxel(__m256 p, __m256i index) {
     return _mm256_cvttps_epi32(

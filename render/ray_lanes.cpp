@@ -123,13 +123,9 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
     std::int32_t nextSkipTry = 0;
     unsigned active = (1u << count) - 1u;
     for (; i < stepCount && active != 0; ++i) {
-        px = _mm256_add_ps(px, dx);
-        py = _mm256_add_ps(py, dy);
-        pz = _mm256_add_ps(pz, dz);
-        const __m256i ix = _mm256_cvttps_epi32(px), iy = _mm256_cvttps_epi32(py),
-                      iz = _mm256_cvttps_epi32(pz);
-        const __m256i inside = _mm256_and_si256(
-            _mm256_and_si256(Within(ix, lastX), Within(iy, lastY)), Within(iz, lastZ));
+        __m256i ix, iy, iz;
+        const __m256i inside =
+            StepAndLocate(px, py, pz, dx, dy, dz, lastX, lastY, lastZ, ix, iy, iz);
         const unsigned outside =
             ~static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(inside))) & active;
         if (outside == active) {

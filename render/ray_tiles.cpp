@@ -168,15 +168,9 @@ CALYRA_AVX2 void MarchLanes(const March& m, Lanes& g, std::int32_t end) {
     const __m256 ahead = _mm256_set1_ps(static_cast<float>(kPrefetch));
     auto advance = [&](std::int32_t n) CALYRA_AVX2 { AddSteps(px, py, pz, dx, dy, dz, n, i); };
     for (; i < stop && active != 0; ++i) {
-        px = _mm256_add_ps(px, dx);
-        py = _mm256_add_ps(py, dy);
-        pz = _mm256_add_ps(pz, dz);
-        const __m256i ix = _mm256_cvttps_epi32(px), iy = _mm256_cvttps_epi32(py),
-                      iz = _mm256_cvttps_epi32(pz);
+        __m256i ix, iy, iz;
         const __m256i inside = _mm256_and_si256(
-            _mm256_and_si256(_mm256_and_si256(Within(ix, lastX), Within(iy, lastY)),
-                             Within(iz, lastZ)),
-            activeLanes);
+            StepAndLocate(px, py, pz, dx, dy, dz, lastX, lastY, lastZ, ix, iy, iz), activeLanes);
         if (_mm256_testz_si256(inside, inside)) {
             // Outside samples are 0; a lane moving away from the volume on
             // some axis never comes back, and the others need not sample
