@@ -36,6 +36,14 @@ ViewState MovedView(const ViewVolume& volume) {
     return view;
 }
 
+// The moved view of the ball model.
+ViewState MovedBallView() {
+    ViewVolume model;
+    model.kind = ViewVolume::Kind::Model;
+    model.model = "ball";
+    return MovedView(model);
+}
+
 bool SameBits(float a, float b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
@@ -88,10 +96,7 @@ TEST(ViewFile, ReadsBackEveryFloatBitForBit) {
 }
 
 TEST(ViewFile, NamesEachRenderTypeAndWritesAStrayValueAsSurface) {
-    ViewVolume model;
-    model.kind = ViewVolume::Kind::Model;
-    model.model = "ball";
-    ViewState view = MovedView(model);
+    ViewState view = MovedBallView();
     std::string error;
     for (const RenderTypeName& row : kRenderTypes) {
         const std::string name = row.name;
@@ -109,10 +114,7 @@ TEST(ViewFile, NamesEachRenderTypeAndWritesAStrayValueAsSurface) {
 }
 
 TEST(ViewFile, NamesEachColourMap) {
-    ViewVolume model;
-    model.kind = ViewVolume::Kind::Model;
-    model.model = "ball";
-    ViewState view = MovedView(model);
+    ViewState view = MovedBallView();
     std::string error;
     for (const char* name : {"grey", "inverted", "hot", "bone", "viridis"}) {
         view.colourMap = *FindColourMap(name);
@@ -197,10 +199,7 @@ void PrintTo(const DamagedCase& c, std::ostream* os) {
 class DamagedViewFile : public ::testing::TestWithParam<DamagedCase> {};
 
 TEST_P(DamagedViewFile, IsRefusedWithAReason) {
-    ViewVolume model;
-    model.kind = ViewVolume::Kind::Model;
-    model.model = "ball";
-    std::string text = WriteViewText(MovedView(model));
+    std::string text = WriteViewText(MovedBallView());
     const DamagedCase& c = GetParam();
     const std::size_t at = text.find(c.from);
     ASSERT_NE(at, std::string::npos) << c.from;
