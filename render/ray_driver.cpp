@@ -189,9 +189,9 @@ bool RenderFrame(const RenderInputs& in, int a, int b, RenderOutput& out, Render
         bricks.SetQuietRule(context.quietLimit, context.flatIsQuiet);
     }
 
-    // Exact renders that take every sample march tiles of rays; the others,
-    // and every preview, go row by row.
-    const bool tiles = stride == 1 && vectorRays && RayTilesFit(context);
+    // Renders that take every sample march tiles of rays (a preview's tiles
+    // hold every stride-th ray of every stride-th row); the others go row by row.
+    const bool tiles = vectorRays && RayTilesFit(context);
     const bool lanes = !tiles && vectorRays && RayLanesSupported() && skip && RayLanesFit(context);
     const RayLanesPlan plan = lanes || tiles ? PlanRayLanes(context, f.rayDir) : RayLanesPlan{};
     // Ray column i of row j into the frame's buffers.
@@ -203,21 +203,24 @@ bool RenderFrame(const RenderInputs& in, int a, int b, RenderOutput& out, Render
     };
     if (tiles) {
         // One task per tile: the rays of a tile share their cache.
-        const int bands = (b + kTileRows - 1) / kTileRows;
-        const int chunks = (a + kTileColumns - 1) / kTileColumns;
+        const int castRows = (b + stride - 1) / stride, castColumns = (a + stride - 1) / stride;
+        const int bands = (castRows + kTileRows - 1) / kTileRows;
+        const int chunks = (castColumns + kTileColumns - 1) / kTileColumns;
         ParallelFor(bands * chunks, [&](std::int32_t t) {
             if (cancelled()) return;
             const int top = t / chunks * kTileRows, first = t % chunks * kTileColumns;
-            const int rows = std::min(kTileRows, b - top);
-            const int columns = std::min(kTileColumns, a - first);
+            const int rows = std::min(kTileRows, castRows - top);
+            const int columns = std::min(kTileColumns, castColumns - first);
             Point3 origins[kTileRows][kTileColumns];
             const Point3* tile[kTileRows] = {};
             for (int k = 0; k < rows; ++k) {
                 // Each origin from the one before by one addition, from the row's start.
-                Point3 origin = rowStart[top + k];
-                for (int i = 0; i < first + columns; ++i) {
+                Point3 origin = rowStart[(top + k) * stride];
+                const int last = (first + columns - 1) * stride;
+                for (int i = 0; i <= last; ++i) {
                     origin = origin + f.columnStep;
-                    if (i >= first) origins[k][i - first] = origin;
+                    if (i % stride == 0 && i >= first * stride)
+                        origins[k][i / stride - first] = origin;
                 }
                 tile[k] = origins[k];
             }
@@ -225,7 +228,7 @@ bool RenderFrame(const RenderInputs& in, int a, int b, RenderOutput& out, Render
             CastRayTile(context, plan, tile, rows, columns, f.rayDir, f.stepCount, rays);
             for (int k = 0; k < rows; ++k) {
                 for (int c = 0; c < columns; ++c) {
-                    store(first + c, top + k, rays[k * kTileColumns + c]);
+                    store((first + c) * stride, (top + k) * stride, rays[k * kTileColumns + c]);
                 }
             }
         });

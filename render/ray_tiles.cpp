@@ -1,6 +1,7 @@
 #include "render/ray_tiles.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "render/brick_map.h"
 #include "render/lane_math.h"
@@ -28,10 +29,32 @@ bool OffsetsFit(const VolumeSampler& s) {
 
 bool RayTilesFit(const RayContext& c) {
     const VolumeSampler& s = c.sampler;
-    const bool folds = c.type == RenderType::Transparent && c.plainSum;
+    // The projections count a sample above the threshold, which for the
+    // integer samples is a sample above the quiet limit; a threshold that is
+    // not a number counts none, which that test cannot say.
+    const bool projection = c.type == RenderType::Maximum || c.type == RenderType::Minimum ||
+                            c.type == RenderType::Average;
+    const bool folds = (c.type == RenderType::Transparent && c.plainSum) ||
+                       (projection && !std::isnan(c.hitLevel));
     return folds && s.base && s.dimX >= 2 && s.dimY >= 2 && s.dimZ >= 2 && OffsetsFit(s) &&
            RayLanesSupported();
 }
+
+namespace {
+
+// The tile's rays one by one, where the vectors cannot fold them.
+[[maybe_unused]] void CastEachRay(const RayContext& c, const Point3* const* rowOrigins, int rows,
+                                  int columns, const Point3& rayDir, std::int32_t stepCount,
+                                  RayResult* results) {
+    for (int r = 0; r < rows; ++r) {
+        for (int k = 0; k < columns; ++k) {
+            results[r * kTileColumns + k] =
+                CastRay(c, rowOrigins[r][k], rayDir, Point3{}, stepCount);
+        }
+    }
+}
+
+}  // namespace
 
 #ifdef CALYRA_RAY_LANES
 
@@ -39,22 +62,76 @@ using namespace lanes;
 
 namespace {
 
-// How a type folds the samples of a ray into its value: Start() before the
-// first, Add(acc, sample) for each (0 for samples outside the inside cells
-// and for finished lanes), Result(acc) at the end.
-struct SumFold {
-    CALYRA_AVX2 static __m256i Start() { return _mm256_setzero_si256(); }
-    // Unsigned 32-bit sums wrap as the one-ray march's do.
-    CALYRA_AVX2 static __m256i Add(__m256i acc, __m256i sample) {
-        return _mm256_add_epi32(acc, sample);
-    }
-    static RayResult Result(std::uint32_t acc) { return {acc, 0}; }
+// What a vector of rays has folded so far: the value, how many samples
+// counted and the depth the rays report.
+struct FoldState {
+    __m256i acc, count, depth;
 };
+
+// How a type folds the samples of a ray into its result. Add(state, sample,
+// counted, step) takes the samples of one step (0 outside the inside
+// cells); `counted` marks the lanes whose sample counts (inside and above
+// the quiet limit), `step` is the depth a sample there reports. Settled()
+// names the lanes no later sample can change; Result() gives one lane's.
+struct SumFold {
+    // Unsigned 32-bit sums wrap as the one-ray march's do.
+    CALYRA_AVX2 static void Add(FoldState& f, __m256i sample, __m256i, __m256i) {
+        f.acc = _mm256_add_epi32(f.acc, sample);
+    }
+    CALYRA_AVX2 static unsigned Settled(const FoldState&, std::int32_t) { return 0; }
+    static RayResult Result(std::uint32_t acc, std::uint32_t, std::int32_t) { return {acc, 0}; }
+};
+
+// Maximum and Minimum: the first counted sample, then each one beyond the
+// extreme so far, sets the value and the depth.
+template <bool kMaximum>
+struct ExtremeFold {
+    CALYRA_AVX2 static void Add(FoldState& f, __m256i sample, __m256i counted, __m256i step) {
+        const __m256i first = _mm256_cmpeq_epi32(f.count, _mm256_setzero_si256());
+        const __m256i beyond =
+            kMaximum ? _mm256_cmpgt_epi32(sample, f.acc) : _mm256_cmpgt_epi32(f.acc, sample);
+        const __m256i take = _mm256_and_si256(counted, _mm256_or_si256(first, beyond));
+        f.acc = _mm256_blendv_epi8(f.acc, sample, take);
+        f.depth = _mm256_blendv_epi8(f.depth, step, take);
+        f.count = _mm256_sub_epi32(f.count, counted);
+    }
+    // A maximum of 255 cannot grow; a minimum at the least counted value
+    // cannot shrink.
+    CALYRA_AVX2 static unsigned Settled(const FoldState& f, std::int32_t leastCounted) {
+        const __m256i some = _mm256_cmpgt_epi32(f.count, _mm256_setzero_si256());
+        const __m256i final = kMaximum
+                                  ? _mm256_cmpgt_epi32(f.acc, _mm256_set1_epi32(254))
+                                  : _mm256_cmpgt_epi32(_mm256_set1_epi32(leastCounted + 1), f.acc);
+        return static_cast<unsigned>(
+            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_and_si256(some, final))));
+    }
+    static RayResult Result(std::uint32_t acc, std::uint32_t, std::int32_t depth) {
+        return {acc, depth};
+    }
+};
+
+// Average: the counted samples' sum over their number, at the depth of the
+// first; the 32-bit sums cannot wrap within kMostAveragedSteps steps.
+struct AverageFold {
+    CALYRA_AVX2 static void Add(FoldState& f, __m256i sample, __m256i counted, __m256i step) {
+        const __m256i first =
+            _mm256_and_si256(counted, _mm256_cmpeq_epi32(f.count, _mm256_setzero_si256()));
+        f.depth = _mm256_blendv_epi8(f.depth, step, first);
+        f.acc = _mm256_add_epi32(f.acc, _mm256_and_si256(sample, counted));
+        f.count = _mm256_sub_epi32(f.count, counted);
+    }
+    CALYRA_AVX2 static unsigned Settled(const FoldState&, std::int32_t) { return 0; }
+    static RayResult Result(std::uint32_t acc, std::uint32_t count, std::int32_t depth) {
+        if (count == 0) return {0, 0};
+        return {acc / count, depth};
+    }
+};
+constexpr std::int32_t kMostAveragedSteps = 1 << 24;
 
 // One vector of a tile: eight rays' positions, folded values and progress.
 struct Lanes {
     __m256 px, py, pz;
-    __m256i acc;
+    FoldState fold;
     std::int32_t i = 0;  // steps taken
     std::int32_t nextSkipTry = 0;
     unsigned active = 0;  // lanes still marching
@@ -67,6 +144,8 @@ struct March {
     const RayLanesPlan& plan;
     Point3 d;
     std::int32_t stepCount;
+    std::int32_t quietLimit;
+    std::int32_t leastCounted;
 };
 
 // The byte offsets of cells (ix, iy, iz) from the store's base, and the
@@ -160,7 +239,8 @@ CALYRA_AVX2 void MarchLanes(const March& m, Lanes& g, std::int32_t end) {
                  highY = _mm256_set1_ps(static_cast<float>(s.dimY)),
                  highZ = _mm256_set1_ps(static_cast<float>(s.dimZ));
     __m256 px = g.px, py = g.py, pz = g.pz;
-    __m256i acc = g.acc;
+    FoldState fold = g.fold;
+    const __m256i quiet = _mm256_set1_epi32(m.quietLimit);
     std::int32_t i = g.i;
     unsigned active = g.active;
     __m256i activeLanes = LaneMask(active);
@@ -197,8 +277,9 @@ CALYRA_AVX2 void MarchLanes(const March& m, Lanes& g, std::int32_t end) {
                  _mm256_add_ps(py, _mm256_mul_ps(dy, ahead)),
                  _mm256_add_ps(pz, _mm256_mul_ps(dz, ahead)));
         const __m256i sample = Samples<kTrilinear>(s, px, py, pz, ix, iy, iz, inside);
-        acc = Fold::Add(acc, sample);
-        if (!m.bricks || i < g.nextSkipTry || !_mm256_testz_si256(sample, sample) ||
+        const __m256i counted = _mm256_and_si256(inside, _mm256_cmpgt_epi32(sample, quiet));
+        Fold::Add(fold, sample, counted, _mm256_set1_epi32(i + 1));
+        if (!m.bricks || i < g.nextSkipTry || !_mm256_testz_si256(counted, counted) ||
             !_mm256_testc_si256(inside, activeLanes)) {
             continue;
         }
@@ -219,8 +300,9 @@ CALYRA_AVX2 void MarchLanes(const March& m, Lanes& g, std::int32_t end) {
         advance(n);
     }
     g.px = px, g.py = py, g.pz = pz;
-    g.acc = acc;
+    g.fold = fold;
     g.i = i;
+    active &= ~Fold::Settled(fold, m.leastCounted);
     g.active = i < m.stepCount ? active : 0;
 }
 
@@ -240,7 +322,7 @@ CALYRA_AVX2 void CastTile(const March& m, const Point3* const* rowOrigins, int r
             }
             Lanes& g = tile[count++];
             g.px = _mm256_load_ps(lx), g.py = _mm256_load_ps(ly), g.pz = _mm256_load_ps(lz);
-            g.acc = Fold::Start();
+            g.fold = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
             g.active = (1u << n) - 1u;
         }
     }
@@ -256,12 +338,26 @@ CALYRA_AVX2 void CastTile(const March& m, const Point3* const* rowOrigins, int r
     count = 0;
     for (int r = 0; r < rows; ++r) {
         for (int first = 0; first < columns; first += kRayLanes) {
-            alignas(32) std::uint32_t acc[kRayLanes];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(acc), tile[count++].acc);
+            alignas(32) std::uint32_t acc[kRayLanes], counts[kRayLanes];
+            alignas(32) std::int32_t depth[kRayLanes];
+            const FoldState& f = tile[count++].fold;
+            _mm256_store_si256(reinterpret_cast<__m256i*>(acc), f.acc);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(counts), f.count);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(depth), f.depth);
             const int n = std::min(kRayLanes, columns - first);
             for (int k = 0; k < n; ++k)
-                results[r * kTileColumns + first + k] = Fold::Result(acc[k]);
+                results[r * kTileColumns + first + k] = Fold::Result(acc[k], counts[k], depth[k]);
         }
+    }
+}
+
+template <typename Fold>
+void CastTileOf(const March& m, bool trilinear, const Point3* const* rowOrigins, int rows,
+                int columns, RayResult* results) {
+    if (trilinear) {
+        CastTile<Fold, true>(m, rowOrigins, rows, columns, results);
+    } else {
+        CastTile<Fold, false>(m, rowOrigins, rows, columns, results);
     }
 }
 
@@ -270,13 +366,35 @@ CALYRA_AVX2 void CastTile(const March& m, const Point3* const* rowOrigins, int r
 void CastRayTile(const RayContext& c, const RayLanesPlan& plan, const Point3* const* rowOrigins,
                  int rows, int columns, const Point3& rayDir, std::int32_t stepCount,
                  RayResult* results) {
-    const March m{c.sampler, c.bricks && c.quietLimit >= 0 ? c.bricks : nullptr, plan, rayDir,
-                  stepCount};
-    if (c.sampler.trilinear) {
-        CastTile<SumFold, true>(m, rowOrigins, rows, columns, results);
-    } else {
-        CastTile<SumFold, false>(m, rowOrigins, rows, columns, results);
+    const March m{c.sampler,
+                  c.bricks && c.quietLimit >= 0 ? c.bricks : nullptr,
+                  plan,
+                  rayDir,
+                  stepCount,
+                  c.quietLimit,
+                  static_cast<std::int32_t>(std::clamp<std::int64_t>(c.leastCounted, -1, 256))};
+    const bool trilinear = c.sampler.trilinear;
+    switch (c.type) {
+        case RenderType::Maximum:
+            CastTileOf<ExtremeFold<true>>(m, trilinear, rowOrigins, rows, columns, results);
+            return;
+        case RenderType::Minimum:
+            CastTileOf<ExtremeFold<false>>(m, trilinear, rowOrigins, rows, columns, results);
+            return;
+        case RenderType::Average:
+            if (stepCount < kMostAveragedSteps) {
+                CastTileOf<AverageFold>(m, trilinear, rowOrigins, rows, columns, results);
+                return;
+            }
+            break;
+        case RenderType::Transparent:
+            CastTileOf<SumFold>(m, trilinear, rowOrigins, rows, columns, results);
+            return;
+        case RenderType::Surface:
+        case RenderType::Slice:
+            break;
     }
+    CastEachRay(c, rowOrigins, rows, columns, rayDir, stepCount, results);
 }
 
 #else
@@ -284,12 +402,7 @@ void CastRayTile(const RayContext& c, const RayLanesPlan& plan, const Point3* co
 void CastRayTile(const RayContext& c, const RayLanesPlan&, const Point3* const* rowOrigins,
                  int rows, int columns, const Point3& rayDir, std::int32_t stepCount,
                  RayResult* results) {
-    for (int r = 0; r < rows; ++r) {
-        for (int k = 0; k < columns; ++k) {
-            results[r * kTileColumns + k] =
-                CastRay(c, rowOrigins[r][k], rayDir, Point3{}, stepCount);
-        }
-    }
+    CastEachRay(c, rowOrigins, rows, columns, rayDir, stepCount, results);
 }
 
 #endif

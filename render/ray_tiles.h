@@ -1,11 +1,13 @@
 // Renders that take every sample of every ray (Transparent with threshold 0
-// sums them) read the whole volume once per ray. Here the rays of a tile,
+// sums them; the projections take the extreme or the mean of those above the
+// threshold) read the whole volume once per ray. Here the rays of a tile,
 // eight per vector, advance together through the volume a slab of steps at
 // a time, so the voxels neighbouring rays read are still in cache when the
 // next ray reads them. Each ray's positions are its own float sums, one
 // addition per step, as in the one-ray march, and its result folds the
 // same samples; only the order in which rays take their steps differs, and
-// the folds (integer sums) do not depend on it.
+// the folds (integer sums, extremes with the step where each was first met)
+// do not depend on it.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include "render/ray_tiles.h"
 
 #include <tuple>
+#include <vector>
 
 #include "base/worker_pool.h"
 #include "render/brick_map.h"
@@ -71,6 +72,79 @@ INSTANTIATE_TEST_SUITE_P(Models, RayTilesTest,
                                            Case{ModelType::Monkey, false, true, 0},
                                            Case{ModelType::Combined, true, true, 3},
                                            Case{ModelType::Ball, false, true, 9}));
+
+// The projections fold their counted samples in the tiles too: the same
+// value and first-met depth as the one-ray march, at thresholds that count
+// every sample inside, some, and none, with skipping and without.
+class RayTilesProjectionTest : public test::CoreTest {
+  protected:
+    void TearDown() override {
+        vectorRays = true;
+        emptySpaceSkipping = true;
+        test::CoreTest::TearDown();
+    }
+};
+
+TEST_F(RayTilesProjectionTest, MatchTheOneRayMarch) {
+    const RenderType types[] = {RenderType::Maximum, RenderType::Minimum, RenderType::Average};
+    const std::tuple<ModelType, bool, bool> cases[] = {{ModelType::Head, true, true},
+                                                       {ModelType::Combined, false, false},
+                                                       {ModelType::Cone, true, false}};
+    for (const auto& [model, interp, mirrored] : cases) {
+        BuildModel(model);
+        VoxelVolume.mirrorZ = mirrored ? 1 : 0;
+        MarkVolumeChanged();
+        interpolate = interp;
+        for (const float level : {0.0f, 0.3f, 1.5f}) {
+            threshold = level;
+            for (const RenderType type : types) {
+                if (RayLanesSupported()) {
+                    ASSERT_TRUE(RayTilesFit(MakeRayContext(type, nullptr)));
+                }
+                ResetOrientation();
+                RotateViewPlane(0.5f, -0.35f);
+                vectorRays = false;
+                emptySpaceSkipping = false;
+                const test::RenderOutputs plain = test::RenderOutputsOf(type, 7);
+                vectorRays = true;
+                const test::RenderOutputs tiles = test::RenderOutputsOf(type, 7);
+                emptySpaceSkipping = true;
+                const test::RenderOutputs skipping = test::RenderOutputsOf(type, 7);
+                EXPECT_EQ(plain.max > 0, level < 1.0f) << type << ' ' << level;
+                EXPECT_TRUE(plain == tiles) << type << ' ' << level;
+                EXPECT_TRUE(plain == skipping) << type << ' ' << level;
+            }
+        }
+    }
+}
+
+// A preview's tiles hold every stride-th ray of every stride-th row: the
+// buffers are those of the row-by-row preview, partial tiles included.
+TEST_F(RayTilesProjectionTest, APreviewInTilesIsTheRowByRowPreview) {
+    BuildModel(ModelType::Head);
+    interpolate = true;
+    threshold = 0.0f;
+    RotateViewPlane(-1.2f, 0.7f);
+    std::vector<std::uint32_t> image(kBufferSide * kBufferSide * 3);
+    std::vector<std::int32_t> depth(kBufferSide * kBufferSide);
+    const auto render = [&](RenderType type, int stride) {
+        RenderOutput out{image.data(), depth.data()};
+        EXPECT_TRUE(RenderFrame(CurrentRenderInputs(type), RaysPerSide() - 5, RaysPerSide(), out,
+                                renderScratch, RenderControl{stride, nullptr}));
+        return test::RenderOutputs{image, depth, out.displayMax};
+    };
+    for (const RenderType type :
+         {RenderType::Transparent, RenderType::Maximum, RenderType::Average}) {
+        for (const int stride : {2, 3, 8}) {
+            vectorRays = false;
+            const test::RenderOutputs rows = render(type, stride);
+            vectorRays = true;
+            const test::RenderOutputs tiles = render(type, stride);
+            EXPECT_GT(rows.max, 0);
+            EXPECT_TRUE(rows == tiles) << type << ' ' << stride;
+        }
+    }
+}
 
 }  // namespace
 }  // namespace calyra
