@@ -23,43 +23,46 @@ void BrickMap::Build(const VolumeSampler& s, std::uint64_t generation) {
 
     // Cells ix = 1..dimX-1 read voxels ix (and ix + 1 with trilinear samples).
     const std::int32_t extra = s.trilinear ? 1 : 0;
-    columns_.resize(static_cast<std::size_t>(nx + 1) * (ny + 1) * bz_);
-
-    // Step 1: per voxel column (x, y), the largest voxel read by the cells of
-    // each z brick. Cell iz reads slice m(iz) (and m(iz) + 1), m the mirror
-    // map: the identity up to halfZ, then iz -> dimZ - 1 - iz. Each brick's
-    // cells read one or two contiguous runs of slices.
+    // Cell iz reads slice m(iz) (and m(iz) + 1), m the mirror map: the
+    // identity up to halfZ, then iz -> dimZ - 1 - iz. Each brick's cells read
+    // one or two contiguous runs of slices.
     const std::int32_t half = s.mirror ? s.halfZ : nz;
     auto runMax = [](const std::uint8_t* column, std::int32_t from, std::int32_t to) {
         std::uint8_t m = 0;
         for (std::int32_t z = from; z <= to; ++z) m = column[z] > m ? column[z] : m;
         return m;
     };
-    ParallelFor(nx + 1, [&](std::int32_t x) {
-        for (std::int32_t y = 0; y <= ny; ++y) {
-            const std::uint8_t* column = s.Voxel(x, y, 0);
-            std::uint8_t* out = &columns_[(static_cast<std::size_t>(x) * (ny + 1) + y) * bz_];
-            for (std::int32_t bz = 0; bz < bz_; ++bz) {
-                const std::int32_t first = std::max(bz << kShift, 1);
-                const std::int32_t last = std::min((bz << kShift) + (1 << kShift) - 1, nz - 1);
-                std::uint8_t m = 0;
-                // Cells first..last up to half read themselves.
-                const std::int32_t lowEnd = std::min(last, half);
-                if (first <= lowEnd) m = std::max(m, runMax(column, first, lowEnd + extra));
-                // Cells above half read the mirrored slices.
-                const std::int32_t highStart = std::max(first, half + 1);
-                if (highStart <= last) {
-                    m = std::max(m, runMax(column, nz - 1 - last, nz - 1 - highStart + extra));
-                }
-                out[bz] = m;
-            }
-        }
-    });
-
-    // Step 2: bricks over x and y, each cell reading up to one voxel further.
+    // One slab of bricks along x at a time, so that the column maxima need
+    // only the slab's few voxel columns, not a table of the whole volume's.
     ParallelFor(bx_, [&](std::int32_t bx) {
         const std::int32_t x0 = bx << kShift;
         const std::int32_t x1 = std::min(x0 + (1 << kShift) - 1 + extra, nx);
+        if (x0 > x1) return;
+        // Per voxel column (x, y) of the slab, the largest voxel read by the
+        // cells of each z brick.
+        std::vector<std::uint8_t> columns(static_cast<std::size_t>(x1 - x0 + 1) * (ny + 1) * bz_);
+        for (std::int32_t x = x0; x <= x1; ++x) {
+            for (std::int32_t y = 0; y <= ny; ++y) {
+                const std::uint8_t* column = s.Voxel(x, y, 0);
+                std::uint8_t* out =
+                    &columns[(static_cast<std::size_t>(x - x0) * (ny + 1) + y) * bz_];
+                for (std::int32_t bz = 0; bz < bz_; ++bz) {
+                    const std::int32_t first = std::max(bz << kShift, 1);
+                    const std::int32_t last = std::min((bz << kShift) + (1 << kShift) - 1, nz - 1);
+                    std::uint8_t m = 0;
+                    // Cells first..last up to half read themselves.
+                    const std::int32_t lowEnd = std::min(last, half);
+                    if (first <= lowEnd) m = std::max(m, runMax(column, first, lowEnd + extra));
+                    // Cells above half read the mirrored slices.
+                    const std::int32_t highStart = std::max(first, half + 1);
+                    if (highStart <= last) {
+                        m = std::max(m, runMax(column, nz - 1 - last, nz - 1 - highStart + extra));
+                    }
+                    out[bz] = m;
+                }
+            }
+        }
+        // Bricks over x and y, each cell reading up to one voxel further.
         for (std::int32_t by = 0; by < by_; ++by) {
             const std::int32_t y0 = by << kShift;
             const std::int32_t y1 = std::min(y0 + (1 << kShift) - 1 + extra, ny);
@@ -67,7 +70,7 @@ void BrickMap::Build(const VolumeSampler& s, std::uint64_t generation) {
             for (std::int32_t x = x0; x <= x1; ++x) {
                 for (std::int32_t y = y0; y <= y1; ++y) {
                     const std::uint8_t* in =
-                        &columns_[(static_cast<std::size_t>(x) * (ny + 1) + y) * bz_];
+                        &columns[(static_cast<std::size_t>(x - x0) * (ny + 1) + y) * bz_];
                     for (std::int32_t bz = 0; bz < bz_; ++bz) out[bz] = std::max(out[bz], in[bz]);
                 }
             }

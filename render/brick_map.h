@@ -89,7 +89,6 @@ class BrickMap {
     std::int32_t bx_ = 0, by_ = 0, bz_ = 0;
     std::vector<std::uint8_t> max_;
     std::vector<std::uint8_t> reach_;
-    std::vector<std::uint8_t> columns_;  // per (x, y) voxel column and z brick
 };
 
 }  // namespace calyra
