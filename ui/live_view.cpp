@@ -21,6 +21,7 @@ namespace {
 
 // The live view of the one render window, while it exists.
 LiveView* activeLiveView = nullptr;
+std::uint64_t framesShown = 0;
 
 int KindKey(RenderType type, bool interpolated) {
     return static_cast<int>(type) * 2 + (interpolated ? 1 : 0);
@@ -237,6 +238,7 @@ void LiveView::receive(const std::shared_ptr<LiveFrame>& frame) {
     shownGeneration_ = frame->generation;
     show_(*frame);
     ShowFrameTime(frame->milliseconds, frame->stride);
+    ++framesShown;
 }
 
 QString FrameTimeText(double milliseconds, int stride) {
@@ -276,6 +278,14 @@ bool RenderLive(LiveView::Motion motion) {
 
 void StopLiveRender() {
     if (activeLiveView) activeLiveView->stop();
+}
+
+std::uint64_t LiveFramesShown() {
+    return framesShown;
+}
+
+bool LiveImageUpToDate() {
+    return activeLiveView && activeLiveView->upToDate();
 }
 
 }  // namespace calyra::ui

@@ -158,4 +158,11 @@ bool RenderLive(LiveView::Motion motion);
 // Stops and joins the render window's live render, if any.
 void StopLiveRender();
 
+// Live frames shown so far, and whether the last one was exact: what a
+// frame-rate measurement counts.
+std::uint64_t LiveFramesShown();
+// Whether the render window's live view shows the exact image of the
+// current view and volume.
+bool LiveImageUpToDate();
+
 }  // namespace calyra::ui
