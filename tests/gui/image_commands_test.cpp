@@ -12,7 +12,6 @@
 #include <QImageWriter>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,6 +19,7 @@
 #include "render/grey_map.h"
 #include "render/ray_driver.h"
 #include "tests/gui/frame_fixture.h"
+#include "tests/gui/run_program.h"
 #include "ui/commands.h"
 #include "ui/file_chooser.h"
 #include "ui/render_window.h"
@@ -238,11 +238,9 @@ TEST_F(ImageCommandsTest, TheBatchRendererDrawsTheSamePictureAtTheSameSize) {
     chosen = dir.filePath("gui.png");
     DispatchCommand(frame, kCmdSaveImage);
     const QString batch = dir.filePath("cli.png");
-    QProcess run;
-    run.start(QStringLiteral(CALYRA_RENDER_EXE),
-              {"--model", "ball", "--size", "150", "--out", batch});
-    ASSERT_TRUE(run.waitForFinished(120000));
-    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    const ProgramRun run = RunProgram(QStringLiteral(CALYRA_RENDER_EXE),
+                                      {"--model", "ball", "--size", "150", "--out", batch});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
     const QImage gui = QImage(chosen).convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(gui, QImage(batch).convertToFormat(QImage::Format_RGB32));
     EXPECT_GT(LitPixels(gui), 150 * 150 / 10);

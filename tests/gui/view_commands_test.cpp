@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "render/buffers.h"
 #include "render/user_settings.h"
 #include "tests/gui/frame_fixture.h"
+#include "tests/gui/run_program.h"
 #include "ui/commands.h"
 #include "ui/demo.h"
 #include "ui/file_chooser.h"
@@ -102,11 +102,10 @@ TEST_F(ViewCommandsTest, ASavedPictureRendersIdenticallyInBatchAndOpensAsAView) 
     ASSERT_FALSE(gui.isNull());
 
     const QString batch = dir.filePath("batch.png");
-    QProcess run;
-    run.start(QStringLiteral(CALYRA_RENDER_EXE),
-              {"--view", chosen, "--size", QString::number(gui.width()), "--out", batch});
-    ASSERT_TRUE(run.waitForFinished(120000));
-    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    const ProgramRun run =
+        RunProgram(QStringLiteral(CALYRA_RENDER_EXE),
+                   {"--view", chosen, "--size", QString::number(gui.width()), "--out", batch});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
     const QImage cli = QImage(batch).convertToFormat(QImage::Format_RGB32);
     const QImage g = gui.convertToFormat(QImage::Format_RGB32);
     int differ = 0;
