@@ -230,16 +230,17 @@ std::string WriteViewText(const ViewState& view) {
             }
             break;
     }
-    const char* type = NameOf(view.renderType);
+    const char* type = NameOf(view.settings.renderType);
     out << "type " << (*type ? type : NameOf(RenderType::Surface)) << "\n";
-    out << "threshold " << Hex(view.threshold) << "\n";
-    out << "interp " << (view.interpolate ? 1 : 0) << "\n";
-    out << "grad " << (view.gradientShading ? 1 : 0) << "\n";
-    out << "stereo " << (view.stereo ? 1 : 0) << "\n";
+    out << "threshold " << Hex(view.settings.threshold) << "\n";
+    out << "interp " << (view.settings.interpolate ? 1 : 0) << "\n";
+    out << "grad " << (view.settings.gradientShading ? 1 : 0) << "\n";
+    out << "stereo " << (view.settings.stereo ? 1 : 0) << "\n";
     out << "eye-distance " << Hex(view.eyeDistance) << "\n";
-    const char* map = NameOf(view.colourMap);
+    const char* map = NameOf(view.settings.colourMap);
     out << "colormap " << (*map ? map : NameOf(ColourMap::Grey)) << "\n";
-    out << "display-window " << view.displayWindow.lo << " " << view.displayWindow.hi << "\n";
+    out << "display-window " << view.settings.displayWindow.lo << " "
+        << view.settings.displayWindow.hi << "\n";
     for (int i = 0; i < kWorldPoints; ++i) out << PointLine("world", i, view.world[i]);
     for (int i = 0; i < kViewPlanePoints; ++i) out << PointLine("plane", i, view.plane[i]);
     // A file cut anywhere, even inside the last number, lacks this line.
@@ -349,19 +350,21 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
     }
     if (r.Has("program")) view.program = r.lines["program"].second;
     if (!ReadVolume(r, view.volume)) return std::nullopt;
-    if (!r.Named<RenderType>("type", kRenderTypes, view.renderType)) return std::nullopt;
-    if (!r.Floats("threshold", &view.threshold, 1)) return std::nullopt;
-    if (!(view.threshold >= 0.0f && view.threshold <= 1.0f)) {
+    if (!r.Named<RenderType>("type", kRenderTypes, view.settings.renderType)) return std::nullopt;
+    if (!r.Floats("threshold", &view.settings.threshold, 1)) return std::nullopt;
+    if (!(view.settings.threshold >= 0.0f && view.settings.threshold <= 1.0f)) {
         r.Fail("'threshold' must lie from 0 to 1");
         return std::nullopt;
     }
-    if (!r.Flag("interp", view.interpolate) || !r.Flag("grad", view.gradientShading) ||
-        !r.Flag("stereo", view.stereo) || !r.Floats("eye-distance", &view.eyeDistance, 1)) {
+    if (!r.Flag("interp", view.settings.interpolate) ||
+        !r.Flag("grad", view.settings.gradientShading) || !r.Flag("stereo", view.settings.stereo) ||
+        !r.Floats("eye-distance", &view.eyeDistance, 1)) {
         return std::nullopt;
     }
     // Version 1 files have neither key: they show the plain grey picture.
     if (version >= 2 || r.Has("colormap") || r.Has("display-window")) {
-        if (!r.Named<ColourMap>("colormap", kColourMaps, view.colourMap)) return std::nullopt;
+        if (!r.Named<ColourMap>("colormap", kColourMaps, view.settings.colourMap))
+            return std::nullopt;
         std::vector<std::string> w;
         std::optional<long long> lo, hi;
         if (r.Take("display-window", w, 2)) {
@@ -373,7 +376,8 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
             r.Fail("'display-window' takes two whole numbers LO HI with 0 <= LO < HI <= 255");
             return std::nullopt;
         }
-        view.displayWindow = {static_cast<std::int32_t>(*lo), static_cast<std::int32_t>(*hi)};
+        view.settings.displayWindow = {static_cast<std::int32_t>(*lo),
+                                       static_cast<std::int32_t>(*hi)};
     }
     return view;
 }
@@ -404,13 +408,7 @@ std::string ViewDataFileProblem(const ViewVolume& v) {
 ViewState CaptureView(const ViewVolume& volume) {
     ViewState view;
     view.volume = volume;
-    view.renderType = renderType;
-    view.threshold = threshold;
-    view.interpolate = interpolate;
-    view.gradientShading = gradientShading;
-    view.stereo = stereo;
-    view.colourMap = colourMap;
-    view.displayWindow = displayWindow;
+    view.settings = CurrentUserSettings();
     for (int i = 0; i < kWorldPoints; ++i) view.world[i] = World[i];
     for (int i = 0; i < kViewPlanePoints; ++i) view.plane[i] = ViewPlane[i];
     view.eyeDistance = eyeDistance;
@@ -419,13 +417,7 @@ ViewState CaptureView(const ViewVolume& volume) {
 }
 
 void ApplyViewSettingsAndGeometry(const ViewState& view) {
-    renderType = view.renderType;
-    threshold = view.threshold;
-    interpolate = view.interpolate;
-    gradientShading = view.gradientShading;
-    stereo = view.stereo;
-    colourMap = view.colourMap;
-    displayWindow = view.displayWindow;
+    ApplyUserSettings(view.settings);
     for (int i = 0; i < kWorldPoints; ++i) World[i] = view.world[i];
     for (int i = 0; i < kViewPlanePoints; ++i) ViewPlane[i] = view.plane[i];
     eyeDistance = view.eyeDistance;

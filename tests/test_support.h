@@ -19,13 +19,7 @@ namespace calyra::test {
 
 // The rendering settings the user changes, as at program start.
 inline void ResetUserSettings() {
-    renderType = RenderType::Surface;
-    threshold = 0.1f;
-    interpolate = false;
-    gradientShading = true;
-    stereo = false;
-    colourMap = ColourMap::Grey;
-    displayWindow = {};
+    ApplyUserSettings(kStartupSettings);
 }
 
 // Restores every process-wide setting to its start-up value.
