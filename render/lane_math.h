@@ -2,9 +2,13 @@
 // render/ray_tiles.cpp): eight rays' positions, cells and skips at a time.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
+#include "geometry/vector_math.h"
 #include "render/brick_map.h"
+#include "render/ray_lanes.h"
+#include "render/sampler.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -119,6 +123,79 @@ CALYRA_AVX2 inline __m256 Leaving(__m256 p, float d, __m256 high) {
     if (d <= 0.0f) m = _mm256_or_ps(m, _mm256_cmp_ps(p, _mm256_set1_ps(1.0f), _CMP_LT_OQ));
     if (d >= 0.0f) m = _mm256_or_ps(m, _mm256_cmp_ps(p, high, _CMP_GE_OQ));
     return m;
+}
+
+// The volume as the lanes test against it: the last cell index on each axis
+// (Within(index, last) for a cell inside) and the far bound of the positions
+// (the near bound is 1).
+struct LaneVolume {
+    __m256i lastX, lastY, lastZ;
+    __m256 highX, highY, highZ;
+};
+CALYRA_AVX2 inline LaneVolume LaneVolumeOf(const VolumeSampler& s) {
+    return {_mm256_set1_epi32(s.dimX - 2),
+            _mm256_set1_epi32(s.dimY - 2),
+            _mm256_set1_epi32(s.dimZ - 2),
+            _mm256_set1_ps(static_cast<float>(s.dimX)),
+            _mm256_set1_ps(static_cast<float>(s.dimY)),
+            _mm256_set1_ps(static_cast<float>(s.dimZ))};
+}
+
+// The positions of count <= kRayLanes rays from origins; the lanes past
+// count start where the first does.
+CALYRA_AVX2 inline void LoadOrigins(const Point3* origins, int count, __m256& px, __m256& py,
+                                    __m256& pz) {
+    alignas(32) float lx[kRayLanes], ly[kRayLanes], lz[kRayLanes];
+    for (int k = 0; k < kRayLanes; ++k) {
+        const Point3& o = origins[k < count ? k : 0];
+        lx[k] = o.x;
+        ly[k] = o.y;
+        lz[k] = o.z;
+    }
+    px = _mm256_load_ps(lx), py = _mm256_load_ps(ly), pz = _mm256_load_ps(lz);
+}
+
+// The lanes (bit k for lane k) outside the volume that move away from it on
+// some axis, and so never come back.
+CALYRA_AVX2 inline unsigned LeavingLanes(__m256 px, __m256 py, __m256 pz, const Point3& d,
+                                         const LaneVolume& v) {
+    const __m256 away =
+        _mm256_or_ps(_mm256_or_ps(Leaving(px, d.x, v.highX), Leaving(py, d.y, v.highY)),
+                     Leaving(pz, d.z, v.highZ));
+    return static_cast<unsigned>(_mm256_movemask_ps(away));
+}
+
+// Lanes all outside: none can reach a loud sample before it is inside on
+// every axis. The steps the lanes set in `active` may take by additions
+// alone for that, at most kMostSkipped and at most `left`.
+CALYRA_AVX2 inline std::int32_t StepsToEnter(__m256 px, __m256 py, __m256 pz, const Point3& d,
+                                             const LaneVolume& v, const RayLanesPlan& plan,
+                                             unsigned active, std::int32_t left) {
+    const __m256 entry =
+        _mm256_max_ps(_mm256_max_ps(EntrySteps(px, d.x, v.highX, plan.slack, plan.near),
+                                    EntrySteps(py, d.y, v.highY, plan.slack, plan.near)),
+                      EntrySteps(pz, d.z, v.highZ, plan.slack, plan.near));
+    const __m256 bounded =
+        _mm256_min_ps(_mm256_max_ps(entry, _mm256_setzero_ps()),
+                      _mm256_set1_ps(static_cast<float>(RayLanesPlan::kMostSkipped)));
+    return std::min(LeastActive(_mm256_cvttps_epi32(bounded), active), left);
+}
+
+// Lanes in cells (ix, iy, iz) none of whose samples matters: the steps the
+// lanes set in `active` may take by additions alone among the quiet bricks
+// around them (plan.skip of the least reach), at most `left`. Only the lanes
+// in `inside` read the reach table.
+CALYRA_AVX2 inline std::int32_t StepsQuiet(const BrickMap& bricks, const RayLanesPlan& plan,
+                                           __m256i ix, __m256i iy, __m256i iz, __m256i inside,
+                                           unsigned active, std::int32_t left) {
+    const __m256i reach = _mm256_and_si256(
+        _mm256_mask_i32gather_epi32(_mm256_setzero_si256(),
+                                    reinterpret_cast<const int*>(bricks.ReachTable()),
+                                    BrickIndex(ix, iy, iz, _mm256_set1_epi32(bricks.BricksPerX()),
+                                               _mm256_set1_epi32(bricks.BricksPerY())),
+                                    inside, 1),
+        _mm256_set1_epi32(0xFF));
+    return std::min(plan.skip[LeastActive(reach, active)], left);
 }
 
 }  // namespace calyra::lanes

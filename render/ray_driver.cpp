@@ -1,6 +1,7 @@
 #include "render/ray_driver.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -78,6 +79,116 @@ void FillStrideBlocks(std::uint32_t* image, std::int32_t* depth, int width, int 
     });
 }
 
+// Both whole buffers start at 0; 32 columns per task share the clearing.
+void ClearBuffers(std::uint32_t* image, std::int32_t* depth) {
+    constexpr int kColumns = 32;
+    ParallelFor(kBufferSide / kColumns, [&](std::int32_t part) {
+        const std::size_t first = static_cast<std::size_t>(part) * kColumns * kBufferSide;
+        const std::size_t count = static_cast<std::size_t>(kColumns) * kBufferSide;
+        std::memset(image + 3 * first, 0, 3 * count * sizeof(std::uint32_t));
+        std::memset(depth + first, 0, count * sizeof(std::int32_t));
+    });
+}
+
+// Row starts by the same float additions as one pass would make:
+// two row steps in, then one per row.
+void PlaceRowStarts(const RayFrame& f, int rows, Point3* rowStart) {
+    Point3 s = f.plane[0] + f.rowStep + f.rowStep;
+    for (int j = 0; j < rows; ++j) {
+        rowStart[j] = s;
+        s = s + f.rowStep;
+    }
+}
+
+// The rays of one frame: where each row starts, how its rays are cast and
+// where their results go. a rays per row, b rows; with a stride only every
+// stride-th ray of every stride-th row is cast.
+struct FrameMarch {
+    const RayFrame& f;
+    const RayContext& context;
+    const RayLanesPlan& plan;
+    const Point3* rowStart;
+    int a, b, r, stride;
+    std::uint32_t* image;
+    std::int32_t* depth;
+    const std::atomic<bool>* cancel;
+
+    bool Cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
+
+    // Ray column i of row j into the frame's buffers.
+    void Store(int i, int j, const RayResult& ray) const {
+        const int x = i * r, y = j * r;
+        depth[x * kBufferSide + y] = ray.depth;
+        std::uint32_t* pixel = image + 3 * (x * kBufferSide + y);
+        pixel[0] = pixel[1] = pixel[2] = ray.value;
+    }
+
+    // One task per tile: the rays of a tile share their cache.
+    void Tiles() const {
+        const int castRows = (b + stride - 1) / stride, castColumns = (a + stride - 1) / stride;
+        const int bands = (castRows + kTileRows - 1) / kTileRows;
+        const int chunks = (castColumns + kTileColumns - 1) / kTileColumns;
+        ParallelFor(bands * chunks, [&](std::int32_t t) {
+            if (Cancelled()) return;
+            const int top = t / chunks * kTileRows, first = t % chunks * kTileColumns;
+            const int rows = std::min(kTileRows, castRows - top);
+            const int columns = std::min(kTileColumns, castColumns - first);
+            Point3 origins[kTileRows][kTileColumns];
+            const Point3* tile[kTileRows] = {};
+            for (int k = 0; k < rows; ++k) {
+                // Each origin from the one before by one addition, from the row's start.
+                Point3 origin = rowStart[(top + k) * stride];
+                const int last = (first + columns - 1) * stride;
+                for (int i = 0; i <= last; ++i) {
+                    origin = origin + f.columnStep;
+                    if (i % stride == 0 && i >= first * stride)
+                        origins[k][i / stride - first] = origin;
+                }
+                tile[k] = origins[k];
+            }
+            RayResult rays[kTileRows * kTileColumns];
+            CastRayTile(context, plan, tile, rows, columns, f.rayDir, f.stepCount, rays);
+            for (int k = 0; k < rows; ++k) {
+                for (int c = 0; c < columns; ++c) {
+                    Store((first + c) * stride, (top + k) * stride, rays[k * kTileColumns + c]);
+                }
+            }
+        });
+    }
+
+    // One task per row, eight rays at a time in vector lanes where they fit.
+    void Rows(bool lanes) const {
+        const int castRows = (b + stride - 1) / stride;
+        ParallelFor(castRows, [&](std::int32_t row) {
+            if (Cancelled()) return;
+            const int j = row * stride;
+            // The ray origins of the row, each from the one before by one addition;
+            // with a stride only every stride-th of them is cast.
+            Point3 origins[kBufferSide];
+            Point3 origin = rowStart[j];
+            int n = 0;
+            for (int i = 0; i < a; ++i) {
+                origin = origin + f.columnStep;
+                if (i % stride == 0) origins[n++] = origin;
+            }
+            RayResult rays[kRayLanes];
+            for (int first = 0; first < n; first += kRayLanes) {
+                const int count = std::min(kRayLanes, n - first);
+                if (lanes) {
+                    CastRayLanes(context, plan, origins + first, count, f.rayDir, f.lightHalfway,
+                                 f.stepCount, rays);
+                } else {
+                    for (int k = 0; k < count; ++k) {
+                        rays[k] = CastRay(context, origins[first + k], f.rayDir, f.lightHalfway,
+                                          f.stepCount);
+                    }
+                }
+                for (int k = 0; k < count; ++k) Store((first + k) * stride, j, rays[k]);
+            }
+        });
+    }
+};
+
 }  // namespace
 
 RenderInputs CurrentRenderInputs(RenderType type) {
@@ -153,32 +264,14 @@ bool RenderFrame(const RenderInputs& in, int a, int b, RenderOutput& out, Render
     std::uint32_t* image = out.image;
     std::int32_t* depth = out.depth;
     const int stride = std::clamp(control.stride, 1, kBufferSide);
-    const auto cancelled = [&control] {
-        return control.cancel && control.cancel->load(std::memory_order_relaxed);
-    };
 
     // The image area must fit the 512 x 512 buffers.
     a = std::clamp(a, 0, kBufferSide / r);
     b = std::clamp(b, 0, kBufferSide / r);
     const RayFrame f = PrepareRayFrame(in, a > 0 ? a : 1, b > 0 ? b : 1);
+    ClearBuffers(image, depth);
+    PlaceRowStarts(f, b, scratch.rowStart);
 
-    // Both whole buffers start at 0; 32 columns per task share the clearing.
-    constexpr int kColumns = 32;
-    ParallelFor(kBufferSide / kColumns, [&](std::int32_t part) {
-        const std::size_t first = static_cast<std::size_t>(part) * kColumns * kBufferSide;
-        const std::size_t count = static_cast<std::size_t>(kColumns) * kBufferSide;
-        std::memset(image + 3 * first, 0, 3 * count * sizeof(std::uint32_t));
-        std::memset(depth + first, 0, count * sizeof(std::int32_t));
-    });
-
-    // Row starts by the same float additions as one pass would make:
-    // two row steps in, then one per row.
-    Point3* rowStart = scratch.rowStart;
-    Point3 s = f.plane[0] + f.rowStep + f.rowStep;
-    for (int j = 0; j < b; ++j) {
-        rowStart[j] = s;
-        s = s + f.rowStep;
-    }
     BrickMap& bricks = scratch.bricks;
     const bool skip = emptySpaceSkipping && TraitsOf(type).skipsEmptySpace;
     RayContext context =
@@ -194,75 +287,14 @@ bool RenderFrame(const RenderInputs& in, int a, int b, RenderOutput& out, Render
     const bool tiles = vectorRays && RayTilesFit(context);
     const bool lanes = !tiles && vectorRays && RayLanesSupported() && skip && RayLanesFit(context);
     const RayLanesPlan plan = lanes || tiles ? PlanRayLanes(context, f.rayDir) : RayLanesPlan{};
-    // Ray column i of row j into the frame's buffers.
-    auto store = [&](int i, int j, const RayResult& ray) {
-        const int x = i * r, y = j * r;
-        depth[x * kBufferSide + y] = ray.depth;
-        std::uint32_t* pixel = image + 3 * (x * kBufferSide + y);
-        pixel[0] = pixel[1] = pixel[2] = ray.value;
-    };
+    const FrameMarch march{f,      context, plan,  scratch.rowStart, a, b, r,
+                           stride, image,   depth, control.cancel};
     if (tiles) {
-        // One task per tile: the rays of a tile share their cache.
-        const int castRows = (b + stride - 1) / stride, castColumns = (a + stride - 1) / stride;
-        const int bands = (castRows + kTileRows - 1) / kTileRows;
-        const int chunks = (castColumns + kTileColumns - 1) / kTileColumns;
-        ParallelFor(bands * chunks, [&](std::int32_t t) {
-            if (cancelled()) return;
-            const int top = t / chunks * kTileRows, first = t % chunks * kTileColumns;
-            const int rows = std::min(kTileRows, castRows - top);
-            const int columns = std::min(kTileColumns, castColumns - first);
-            Point3 origins[kTileRows][kTileColumns];
-            const Point3* tile[kTileRows] = {};
-            for (int k = 0; k < rows; ++k) {
-                // Each origin from the one before by one addition, from the row's start.
-                Point3 origin = rowStart[(top + k) * stride];
-                const int last = (first + columns - 1) * stride;
-                for (int i = 0; i <= last; ++i) {
-                    origin = origin + f.columnStep;
-                    if (i % stride == 0 && i >= first * stride)
-                        origins[k][i / stride - first] = origin;
-                }
-                tile[k] = origins[k];
-            }
-            RayResult rays[kTileRows * kTileColumns];
-            CastRayTile(context, plan, tile, rows, columns, f.rayDir, f.stepCount, rays);
-            for (int k = 0; k < rows; ++k) {
-                for (int c = 0; c < columns; ++c) {
-                    store((first + c) * stride, (top + k) * stride, rays[k * kTileColumns + c]);
-                }
-            }
-        });
+        march.Tiles();
     } else {
-        const int castRows = (b + stride - 1) / stride;
-        ParallelFor(castRows, [&](std::int32_t row) {
-            if (cancelled()) return;
-            const int j = row * stride;
-            // The ray origins of the row, each from the one before by one addition;
-            // with a stride only every stride-th of them is cast.
-            Point3 origins[kBufferSide];
-            Point3 origin = rowStart[j];
-            int n = 0;
-            for (int i = 0; i < a; ++i) {
-                origin = origin + f.columnStep;
-                if (i % stride == 0) origins[n++] = origin;
-            }
-            RayResult rays[kRayLanes];
-            for (int first = 0; first < n; first += kRayLanes) {
-                const int count = std::min(kRayLanes, n - first);
-                if (lanes) {
-                    CastRayLanes(context, plan, origins + first, count, f.rayDir, f.lightHalfway,
-                                 f.stepCount, rays);
-                } else {
-                    for (int k = 0; k < count; ++k) {
-                        rays[k] = CastRay(context, origins[first + k], f.rayDir, f.lightHalfway,
-                                          f.stepCount);
-                    }
-                }
-                for (int k = 0; k < count; ++k) store((first + k) * stride, j, rays[k]);
-            }
-        });
+        march.Rows(lanes);
     }
-    if (cancelled()) return false;
+    if (march.Cancelled()) return false;
 
     if (stride > 1) {
         FillStrideBlocks(image, depth, a * r, b * r, stride * r);

@@ -92,29 +92,14 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
                               std::int32_t stepCount, RayResult* results) {
     const VolumeSampler& s = c.sampler;
     const BrickMap& bricks = *c.bricks;
-    alignas(32) float lx[kRayLanes], ly[kRayLanes], lz[kRayLanes];
-    for (int k = 0; k < kRayLanes; ++k) {
-        const Point3& o = origins[k < count ? k : 0];
-        lx[k] = o.x;
-        ly[k] = o.y;
-        lz[k] = o.z;
-    }
-    __m256 px = _mm256_load_ps(lx), py = _mm256_load_ps(ly), pz = _mm256_load_ps(lz);
+    __m256 px, py, pz;
+    LoadOrigins(origins, count, px, py, pz);
     const __m256 dx = _mm256_set1_ps(rayDir.x), dy = _mm256_set1_ps(rayDir.y),
                  dz = _mm256_set1_ps(rayDir.z);
-
-    const __m256i lastX = _mm256_set1_epi32(s.dimX - 2), lastY = _mm256_set1_epi32(s.dimY - 2),
-                  lastZ = _mm256_set1_epi32(s.dimZ - 2);
+    const LaneVolume volume = LaneVolumeOf(s);
     const __m256i strideX = _mm256_set1_epi32(static_cast<std::int32_t>(bricks.CellStrideX()));
     const __m256i strideY = _mm256_set1_epi32(bricks.CellStrideY());
     const int* table = reinterpret_cast<const int*>(bricks.CellTable());
-    const __m256 highX = _mm256_set1_ps(static_cast<float>(s.dimX)),
-                 highY = _mm256_set1_ps(static_cast<float>(s.dimY)),
-                 highZ = _mm256_set1_ps(static_cast<float>(s.dimZ));
-
-    const int* reachTable = reinterpret_cast<const int*>(bricks.ReachTable());
-    const __m256i perX = _mm256_set1_epi32(bricks.BricksPerX()),
-                  perY = _mm256_set1_epi32(bricks.BricksPerY());
 
     // Steps taken by additions alone, as many as n says (none when n <= 0).
     std::int32_t i = 0;
@@ -124,37 +109,22 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
     unsigned active = (1u << count) - 1u;
     for (; i < stepCount && active != 0; ++i) {
         __m256i ix, iy, iz;
-        const __m256i inside =
-            StepAndLocate(px, py, pz, dx, dy, dz, lastX, lastY, lastZ, ix, iy, iz);
+        const __m256i inside = StepAndLocate(px, py, pz, dx, dy, dz, volume.lastX, volume.lastY,
+                                             volume.lastZ, ix, iy, iz);
         const unsigned outside =
             ~static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(inside))) & active;
         if (outside == active) {
-            // Outside samples are 0 and change nothing; a lane that moves
-            // away from the volume on some axis never comes back. Lanes are
-            // only let go here, when none is inside: until then the others
-            // march on anyway.
-            const __m256 away = _mm256_or_ps(
-                _mm256_or_ps(Leaving(px, rayDir.x, highX), Leaving(py, rayDir.y, highY)),
-                Leaving(pz, rayDir.z, highZ));
-            const unsigned gone = static_cast<unsigned>(_mm256_movemask_ps(away)) & outside;
+            // Outside samples are 0 and change nothing. Lanes are only let
+            // go here, when none is inside: until then the others march on
+            // anyway.
+            const unsigned gone = LeavingLanes(px, py, pz, rayDir, volume) & outside;
             for (unsigned m = gone; m != 0; m &= m - 1) {
                 const int k = __builtin_ctz(m);
                 results[k] = RayEnd(c, progress[k]);
             }
             active &= ~gone;
             if (active == 0) break;
-            // None can reach a loud sample before it is inside on every
-            // axis: run on by additions as long as every lane stays outside.
-            const __m256 entry =
-                _mm256_max_ps(_mm256_max_ps(EntrySteps(px, rayDir.x, highX, plan.slack, plan.near),
-                                            EntrySteps(py, rayDir.y, highY, plan.slack, plan.near)),
-                              EntrySteps(pz, rayDir.z, highZ, plan.slack, plan.near));
-            const __m256 bounded =
-                _mm256_min_ps(_mm256_max_ps(entry, _mm256_setzero_ps()),
-                              _mm256_set1_ps(static_cast<float>(RayLanesPlan::kMostSkipped)));
-            const std::int32_t n =
-                std::min(LeastActive(_mm256_cvttps_epi32(bounded), active), stepCount - 1 - i);
-            advance(n);
+            advance(StepsToEnter(px, py, pz, rayDir, volume, plan, active, stepCount - 1 - i));
             continue;
         }
         const __m256i index = _mm256_add_epi32(
@@ -165,14 +135,9 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
         if (_mm256_testz_si256(bytes, bytes)) {
             if (outside != 0 || i < nextSkipTry) continue;
             // Every lane inside and quiet: when all are among quiet bricks,
-            // run on by additions only.
-            // Finished lanes march on anywhere: only the inside ones read.
-            const __m256i reach = _mm256_and_si256(
-                _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reachTable,
-                                            BrickIndex(ix, iy, iz, perX, perY), inside, 1),
-                _mm256_set1_epi32(0xFF));
-            const std::int32_t least = LeastActive(reach, active);
-            const std::int32_t n = std::min(plan.skip[least], stepCount - 1 - i);
+            // run on by additions only. Finished lanes march on anywhere.
+            const std::int32_t n =
+                StepsQuiet(bricks, plan, ix, iy, iz, inside, active, stepCount - 1 - i);
             // After a miss the lanes are near a loud brick for a while.
             if (n <= 0) nextSkipTry = i + 4;
             advance(n);
@@ -190,6 +155,7 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
                                   _mm256_castsi256_ps(_mm256_slli_epi32(bits, 31)))) &
                               active;
         if (loud == 0) continue;
+        alignas(32) float lx[kRayLanes], ly[kRayLanes], lz[kRayLanes];
         _mm256_store_ps(lx, px);
         _mm256_store_ps(ly, py);
         _mm256_store_ps(lz, pz);

@@ -233,11 +233,7 @@ template <typename Fold, bool kTrilinear>
 CALYRA_AVX2 void MarchLanes(const March& m, Lanes& g, std::int32_t end) {
     const VolumeSampler& s = m.s;
     const __m256 dx = _mm256_set1_ps(m.d.x), dy = _mm256_set1_ps(m.d.y), dz = _mm256_set1_ps(m.d.z);
-    const __m256i lastX = _mm256_set1_epi32(s.dimX - 2), lastY = _mm256_set1_epi32(s.dimY - 2),
-                  lastZ = _mm256_set1_epi32(s.dimZ - 2);
-    const __m256 highX = _mm256_set1_ps(static_cast<float>(s.dimX)),
-                 highY = _mm256_set1_ps(static_cast<float>(s.dimY)),
-                 highZ = _mm256_set1_ps(static_cast<float>(s.dimZ));
+    const LaneVolume volume = LaneVolumeOf(s);
     __m256 px = g.px, py = g.py, pz = g.pz;
     FoldState fold = g.fold;
     const __m256i quiet = _mm256_set1_epi32(m.quietLimit);
@@ -249,28 +245,17 @@ CALYRA_AVX2 void MarchLanes(const March& m, Lanes& g, std::int32_t end) {
     auto advance = [&](std::int32_t n) CALYRA_AVX2 { AddSteps(px, py, pz, dx, dy, dz, n, i); };
     for (; i < stop && active != 0; ++i) {
         __m256i ix, iy, iz;
-        const __m256i inside = _mm256_and_si256(
-            StepAndLocate(px, py, pz, dx, dy, dz, lastX, lastY, lastZ, ix, iy, iz), activeLanes);
+        const __m256i inside =
+            _mm256_and_si256(StepAndLocate(px, py, pz, dx, dy, dz, volume.lastX, volume.lastY,
+                                           volume.lastZ, ix, iy, iz),
+                             activeLanes);
         if (_mm256_testz_si256(inside, inside)) {
-            // Outside samples are 0; a lane moving away from the volume on
-            // some axis never comes back, and the others need not sample
-            // until one of them is inside on every axis.
-            const __m256 away =
-                _mm256_or_ps(_mm256_or_ps(Leaving(px, m.d.x, highX), Leaving(py, m.d.y, highY)),
-                             Leaving(pz, m.d.z, highZ));
-            active &= ~static_cast<unsigned>(_mm256_movemask_ps(away));
+            // Outside samples are 0: the lanes that leave for good stop, the
+            // others need not sample until one of them enters.
+            active &= ~LeavingLanes(px, py, pz, m.d, volume);
             activeLanes = LaneMask(active);
             if (active == 0) break;
-            const RayLanesPlan& plan = m.plan;
-            const __m256 entry =
-                _mm256_max_ps(_mm256_max_ps(EntrySteps(px, m.d.x, highX, plan.slack, plan.near),
-                                            EntrySteps(py, m.d.y, highY, plan.slack, plan.near)),
-                              EntrySteps(pz, m.d.z, highZ, plan.slack, plan.near));
-            const __m256 bounded =
-                _mm256_min_ps(_mm256_max_ps(entry, _mm256_setzero_ps()),
-                              _mm256_set1_ps(static_cast<float>(RayLanesPlan::kMostSkipped)));
-            advance(
-                std::min(LeastActive(_mm256_cvttps_epi32(bounded), active), m.stepCount - 1 - i));
+            advance(StepsToEnter(px, py, pz, m.d, volume, m.plan, active, m.stepCount - 1 - i));
             continue;
         }
         Prefetch(s, _mm256_add_ps(px, _mm256_mul_ps(dx, ahead)),
@@ -285,16 +270,8 @@ CALYRA_AVX2 void MarchLanes(const March& m, Lanes& g, std::int32_t end) {
         }
         // Every lane inside with a quiet sample: when all are among quiet
         // bricks, run on by additions only.
-        const BrickMap& bricks = *m.bricks;
-        const __m256i reach = _mm256_and_si256(
-            _mm256_mask_i32gather_epi32(
-                _mm256_setzero_si256(), reinterpret_cast<const int*>(bricks.ReachTable()),
-                BrickIndex(ix, iy, iz, _mm256_set1_epi32(bricks.BricksPerX()),
-                           _mm256_set1_epi32(bricks.BricksPerY())),
-                inside, 1),
-            _mm256_set1_epi32(0xFF));
         const std::int32_t n =
-            std::min(m.plan.skip[LeastActive(reach, active)], m.stepCount - 1 - i);
+            StepsQuiet(*m.bricks, m.plan, ix, iy, iz, inside, active, m.stepCount - 1 - i);
         // After a miss the lanes are near a loud brick for a while.
         if (n <= 0) g.nextSkipTry = i + 4;
         advance(n);
@@ -315,13 +292,8 @@ CALYRA_AVX2 void CastTile(const March& m, const Point3* const* rowOrigins, int r
     for (int r = 0; r < rows; ++r) {
         for (int first = 0; first < columns; first += kRayLanes) {
             const int n = std::min(kRayLanes, columns - first);
-            alignas(32) float lx[kRayLanes], ly[kRayLanes], lz[kRayLanes];
-            for (int k = 0; k < kRayLanes; ++k) {
-                const Point3& o = rowOrigins[r][first + (k < n ? k : 0)];
-                lx[k] = o.x, ly[k] = o.y, lz[k] = o.z;
-            }
             Lanes& g = tile[count++];
-            g.px = _mm256_load_ps(lx), g.py = _mm256_load_ps(ly), g.pz = _mm256_load_ps(lz);
+            LoadOrigins(rowOrigins[r] + first, n, g.px, g.py, g.pz);
             g.fold = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
             g.active = (1u << n) - 1u;
         }

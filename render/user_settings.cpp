@@ -12,6 +12,20 @@ bool gradientShading = kStartupSettings.gradientShading;
 bool stereo = kStartupSettings.stereo;
 bool renderPending = false;
 
+UserSettings CurrentUserSettings() {
+    return {renderType, threshold, interpolate, gradientShading, stereo, colourMap, displayWindow};
+}
+
+void ApplyUserSettings(const UserSettings& settings) {
+    renderType = settings.renderType;
+    threshold = settings.threshold;
+    interpolate = settings.interpolate;
+    gradientShading = settings.gradientShading;
+    stereo = settings.stereo;
+    colourMap = settings.colourMap;
+    displayWindow = settings.displayWindow;
+}
+
 namespace {
 
 // Geometry moves and volume builds reach these settings through hooks, so

@@ -184,6 +184,98 @@ bool ReadVolume(Reader& r, ViewVolume& v) {
     return true;
 }
 
+// The first line: the magic word and a format version this program reads.
+bool ReadMagic(Reader& r, const std::string& key, const std::string& rest, long long& version) {
+    const std::optional<long long> magic =
+        key == kMagic ? ParseWholeNumber(rest, 1, INT32_MAX) : std::nullopt;
+    if (!magic) {
+        return r.Fail(std::string("not a view file (it must start with \"") + kMagic + " " +
+                      std::to_string(kViewFormatVersion) + "\")");
+    }
+    version = *magic;
+    if (version > kViewFormatVersion) {
+        return r.Fail("view format " + std::to_string(version) +
+                      " is newer than this program reads (" + std::to_string(kViewFormatVersion) +
+                      "); use a newer version of the program");
+    }
+    return true;
+}
+
+// The World and ViewPlane points a file has given so far.
+struct SeenPoints {
+    bool world[kWorldPoints] = {};
+    bool plane[kViewPlanePoints] = {};
+};
+
+// A "world" or "plane" line (where names it): an index and three
+// coordinates, each point once.
+bool ReadPoint(Reader& r, const std::string& where, const std::string& key, const std::string& rest,
+               ViewState& view, SeenPoints& seen) {
+    const std::vector<std::string> w = Words(rest);
+    const bool world = key == "world";
+    const int count = world ? kWorldPoints : kViewPlanePoints;
+    std::optional<long long> index;
+    std::optional<float> xyz[3];
+    if (w.size() == 4) {
+        index = ParseWholeNumber(w[0], 0, count - 1);
+        for (int i = 0; i < 3; ++i) xyz[i] = ParseCoordinate(w[1 + i]);
+    }
+    if (!index || !xyz[0] || !xyz[1] || !xyz[2]) {
+        return r.Fail(where + "'" + key + "' takes an index 0.." + std::to_string(count - 1) +
+                      " and three finite numbers of reasonable size");
+    }
+    bool& given = world ? seen.world[*index] : seen.plane[*index];
+    if (given) return r.Fail(where + key + " " + std::to_string(*index) + " given twice");
+    given = true;
+    (world ? view.world : view.plane)[*index] = Point3{*xyz[0], *xyz[1], *xyz[2]};
+    return true;
+}
+
+// The whole file was there: its first and last lines and every point.
+bool CheckComplete(Reader& r, bool sawMagic, bool sawEnd, const SeenPoints& seen) {
+    if (!sawMagic) return r.Fail("empty file: not a view file");
+    if (!sawEnd) return r.Fail("the file is cut short (its last line 'end' is missing)");
+    for (int i = 0; i < kWorldPoints; ++i) {
+        if (!seen.world[i]) {
+            return r.Fail("missing 'world " + std::to_string(i) + "' (the file may be cut short)");
+        }
+    }
+    for (int i = 0; i < kViewPlanePoints; ++i) {
+        if (!seen.plane[i]) {
+            return r.Fail("missing 'plane " + std::to_string(i) + "' (the file may be cut short)");
+        }
+    }
+    return true;
+}
+
+// The settings and the eye distance from their keys.
+bool ReadSettings(Reader& r, long long version, UserSettings& settings, float& eyeDistance) {
+    if (!r.Named<RenderType>("type", kRenderTypes, settings.renderType)) return false;
+    if (!r.Floats("threshold", &settings.threshold, 1)) return false;
+    if (!(settings.threshold >= 0.0f && settings.threshold <= 1.0f)) {
+        return r.Fail("'threshold' must lie from 0 to 1");
+    }
+    if (!r.Flag("interp", settings.interpolate) || !r.Flag("grad", settings.gradientShading) ||
+        !r.Flag("stereo", settings.stereo) || !r.Floats("eye-distance", &eyeDistance, 1)) {
+        return false;
+    }
+    // Version 1 files have neither key: they show the plain grey picture.
+    if (version < 2 && !r.Has("colormap") && !r.Has("display-window")) return true;
+    if (!r.Named<ColourMap>("colormap", kColourMaps, settings.colourMap)) return false;
+    std::vector<std::string> w;
+    std::optional<long long> lo, hi;
+    if (r.Take("display-window", w, 2)) {
+        lo = ParseWholeNumber(w[0], 0, 255);
+        hi = ParseWholeNumber(w[1], 0, 255);
+    }
+    if (!lo || !hi ||
+        !IsDisplayWindow(static_cast<std::int32_t>(*lo), static_cast<std::int32_t>(*hi))) {
+        return r.Fail("'display-window' takes two whole numbers LO HI with 0 <= LO < HI <= 255");
+    }
+    settings.displayWindow = {static_cast<std::int32_t>(*lo), static_cast<std::int32_t>(*hi)};
+    return true;
+}
+
 const char* const kKnownKeys[] = {
     "program",          "source",       "file-bytes", "open-resample", "open-window",
     "raw-shape",        "raw-aspect",   "raw-type",   "raw-bytes",     "raw-reverse",
@@ -230,16 +322,18 @@ std::string WriteViewText(const ViewState& view) {
             }
             break;
     }
-    const char* type = NameOf(view.renderType);
+    const UserSettings& settings = view.settings;
+    const char* type = NameOf(settings.renderType);
     out << "type " << (*type ? type : NameOf(RenderType::Surface)) << "\n";
-    out << "threshold " << Hex(view.threshold) << "\n";
-    out << "interp " << (view.interpolate ? 1 : 0) << "\n";
-    out << "grad " << (view.gradientShading ? 1 : 0) << "\n";
-    out << "stereo " << (view.stereo ? 1 : 0) << "\n";
+    out << "threshold " << Hex(settings.threshold) << "\n";
+    out << "interp " << (settings.interpolate ? 1 : 0) << "\n";
+    out << "grad " << (settings.gradientShading ? 1 : 0) << "\n";
+    out << "stereo " << (settings.stereo ? 1 : 0) << "\n";
     out << "eye-distance " << Hex(view.eyeDistance) << "\n";
-    const char* map = NameOf(view.colourMap);
+    const char* map = NameOf(settings.colourMap);
     out << "colormap " << (*map ? map : NameOf(ColourMap::Grey)) << "\n";
-    out << "display-window " << view.displayWindow.lo << " " << view.displayWindow.hi << "\n";
+    out << "display-window " << settings.displayWindow.lo << " " << settings.displayWindow.hi
+        << "\n";
     for (int i = 0; i < kWorldPoints; ++i) out << PointLine("world", i, view.world[i]);
     for (int i = 0; i < kViewPlanePoints; ++i) out << PointLine("plane", i, view.plane[i]);
     // A file cut anywhere, even inside the last number, lacks this line.
@@ -255,8 +349,7 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
     int number = 0;
     bool sawMagic = false;
     bool sawEnd = false;
-    bool seenWorld[kWorldPoints] = {};
-    bool seenPlane[kViewPlanePoints] = {};
+    SeenPoints seen;
     long long version = 0;
     ViewState view;
     while (std::getline(in, line)) {
@@ -276,45 +369,12 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
             continue;
         }
         if (!sawMagic) {
-            const std::optional<long long> magic =
-                key == kMagic ? ParseWholeNumber(rest, 1, INT32_MAX) : std::nullopt;
-            if (!magic) {
-                r.Fail(std::string("not a view file (it must start with \"") + kMagic + " " +
-                       std::to_string(kViewFormatVersion) + "\")");
-                return std::nullopt;
-            }
-            version = *magic;
-            if (version > kViewFormatVersion) {
-                r.Fail("view format " + std::to_string(version) +
-                       " is newer than this program reads (" + std::to_string(kViewFormatVersion) +
-                       "); use a newer version of the program");
-                return std::nullopt;
-            }
+            if (!ReadMagic(r, key, rest, version)) return std::nullopt;
             sawMagic = true;
             continue;
         }
         if (key == "world" || key == "plane") {
-            const std::vector<std::string> w = Words(rest);
-            const bool world = key == "world";
-            const int count = world ? kWorldPoints : kViewPlanePoints;
-            std::optional<long long> index;
-            std::optional<float> xyz[3];
-            if (w.size() == 4) {
-                index = ParseWholeNumber(w[0], 0, count - 1);
-                for (int i = 0; i < 3; ++i) xyz[i] = ParseCoordinate(w[1 + i]);
-            }
-            if (!index || !xyz[0] || !xyz[1] || !xyz[2]) {
-                r.Fail(where + "'" + key + "' takes an index 0.." + std::to_string(count - 1) +
-                       " and three finite numbers of reasonable size");
-                return std::nullopt;
-            }
-            bool& seen = world ? seenWorld[*index] : seenPlane[*index];
-            if (seen) {
-                r.Fail(where + key + " " + std::to_string(*index) + " given twice");
-                return std::nullopt;
-            }
-            seen = true;
-            (world ? view.world : view.plane)[*index] = Point3{*xyz[0], *xyz[1], *xyz[2]};
+            if (!ReadPoint(r, where, key, rest, view, seen)) return std::nullopt;
             continue;
         }
         if (!KnownKey(key)) {
@@ -327,53 +387,10 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
         }
         r.lines[key] = {number, rest};
     }
-    if (!sawMagic) {
-        r.Fail("empty file: not a view file");
-        return std::nullopt;
-    }
-    if (!sawEnd) {
-        r.Fail("the file is cut short (its last line 'end' is missing)");
-        return std::nullopt;
-    }
-    for (int i = 0; i < kWorldPoints; ++i) {
-        if (!seenWorld[i]) {
-            r.Fail("missing 'world " + std::to_string(i) + "' (the file may be cut short)");
-            return std::nullopt;
-        }
-    }
-    for (int i = 0; i < kViewPlanePoints; ++i) {
-        if (!seenPlane[i]) {
-            r.Fail("missing 'plane " + std::to_string(i) + "' (the file may be cut short)");
-            return std::nullopt;
-        }
-    }
+    if (!CheckComplete(r, sawMagic, sawEnd, seen)) return std::nullopt;
     if (r.Has("program")) view.program = r.lines["program"].second;
-    if (!ReadVolume(r, view.volume)) return std::nullopt;
-    if (!r.Named<RenderType>("type", kRenderTypes, view.renderType)) return std::nullopt;
-    if (!r.Floats("threshold", &view.threshold, 1)) return std::nullopt;
-    if (!(view.threshold >= 0.0f && view.threshold <= 1.0f)) {
-        r.Fail("'threshold' must lie from 0 to 1");
+    if (!ReadVolume(r, view.volume) || !ReadSettings(r, version, view.settings, view.eyeDistance)) {
         return std::nullopt;
-    }
-    if (!r.Flag("interp", view.interpolate) || !r.Flag("grad", view.gradientShading) ||
-        !r.Flag("stereo", view.stereo) || !r.Floats("eye-distance", &view.eyeDistance, 1)) {
-        return std::nullopt;
-    }
-    // Version 1 files have neither key: they show the plain grey picture.
-    if (version >= 2 || r.Has("colormap") || r.Has("display-window")) {
-        if (!r.Named<ColourMap>("colormap", kColourMaps, view.colourMap)) return std::nullopt;
-        std::vector<std::string> w;
-        std::optional<long long> lo, hi;
-        if (r.Take("display-window", w, 2)) {
-            lo = ParseWholeNumber(w[0], 0, 255);
-            hi = ParseWholeNumber(w[1], 0, 255);
-        }
-        if (!lo || !hi ||
-            !IsDisplayWindow(static_cast<std::int32_t>(*lo), static_cast<std::int32_t>(*hi))) {
-            r.Fail("'display-window' takes two whole numbers LO HI with 0 <= LO < HI <= 255");
-            return std::nullopt;
-        }
-        view.displayWindow = {static_cast<std::int32_t>(*lo), static_cast<std::int32_t>(*hi)};
     }
     return view;
 }
@@ -404,13 +421,7 @@ std::string ViewDataFileProblem(const ViewVolume& v) {
 ViewState CaptureView(const ViewVolume& volume) {
     ViewState view;
     view.volume = volume;
-    view.renderType = renderType;
-    view.threshold = threshold;
-    view.interpolate = interpolate;
-    view.gradientShading = gradientShading;
-    view.stereo = stereo;
-    view.colourMap = colourMap;
-    view.displayWindow = displayWindow;
+    view.settings = CurrentUserSettings();
     for (int i = 0; i < kWorldPoints; ++i) view.world[i] = World[i];
     for (int i = 0; i < kViewPlanePoints; ++i) view.plane[i] = ViewPlane[i];
     view.eyeDistance = eyeDistance;
@@ -419,13 +430,7 @@ ViewState CaptureView(const ViewVolume& volume) {
 }
 
 void ApplyViewSettingsAndGeometry(const ViewState& view) {
-    renderType = view.renderType;
-    threshold = view.threshold;
-    interpolate = view.interpolate;
-    gradientShading = view.gradientShading;
-    stereo = view.stereo;
-    colourMap = view.colourMap;
-    displayWindow = view.displayWindow;
+    ApplyUserSettings(view.settings);
     for (int i = 0; i < kWorldPoints; ++i) World[i] = view.world[i];
     for (int i = 0; i < kViewPlanePoints; ++i) ViewPlane[i] = view.plane[i];
     eyeDistance = view.eyeDistance;

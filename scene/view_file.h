@@ -40,13 +40,7 @@ struct ViewVolume {
 
 struct ViewState {
     ViewVolume volume;
-    RenderType renderType = kStartupSettings.renderType;
-    float threshold = kStartupSettings.threshold;
-    bool interpolate = kStartupSettings.interpolate;
-    bool gradientShading = kStartupSettings.gradientShading;
-    bool stereo = kStartupSettings.stereo;
-    ColourMap colourMap = kStartupSettings.colourMap;
-    DisplayWindow displayWindow = kStartupSettings.displayWindow;
+    UserSettings settings = kStartupSettings;
     Point3 world[kWorldPoints];
     Point3 plane[kViewPlanePoints];
     float eyeDistance = 0.0f;

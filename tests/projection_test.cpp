@@ -52,26 +52,21 @@ Projected ModelRay(Point3 p, const Point3& d, std::int32_t steps, RenderType typ
 
 // A small volume with air, a noisy body, a bright rod and a dark hole.
 void FillSmallVolume(int n, std::uint32_t seed) {
-    ASSERT_EQ(AllocateVolume(n, n, n), 1);
-    PublishShape(n, n, n, n);
     std::uint32_t state = seed;
     auto next = [&state] {
         state = state * 1103515245u + 12345u;
         return (state >> 16) & 0xFF;
     };
-    for (int x = 1; x <= n; ++x)
-        for (int y = 1; y <= n; ++y)
-            for (int z = 1; z <= n; ++z) {
-                const int cx = x - n / 2, cy = y - n / 2, cz = z - n / 2;
-                const int r2 = cx * cx + cy * cy + cz * cz;
-                std::uint32_t v = next() % 4;
-                if (r2 < n * n / 6) v = 40 + next() % 120;
-                if (cx == 1 && cy == -1) v = 255;
-                if (r2 < 4) v = 3;
-                VoxelVolume.voxels[x][y][z] = static_cast<std::uint8_t>(v);
-            }
-    VoxelVolume.maxValue = 255;
-    MarkVolumeChanged();
+    // The rod's 255 is the largest value.
+    test::FillCube(n, [&](int x, int y, int z) {
+        const int cx = x - n / 2, cy = y - n / 2, cz = z - n / 2;
+        const int r2 = cx * cx + cy * cy + cz * cz;
+        std::uint32_t v = next() % 4;
+        if (r2 < n * n / 6) v = 40 + next() % 120;
+        if (cx == 1 && cy == -1) v = 255;
+        if (r2 < 4) v = 3;
+        return v;
+    });
 }
 
 // type, interpolation, threshold, mirrored, view turn (ay, ax).

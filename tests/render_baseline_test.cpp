@@ -131,28 +131,23 @@ TEST(RenderBaseline, EverySceneHashesToItsRecordedValue) {
 
     std::ostringstream table;
     int differing = 0;
-    for (const Scene& s : kScenes) {
+    // Records the hash in the new table; false, and a failure that says so
+    // (and where to look), when it is not the recorded one.
+    auto matches = [&](const std::string& name, std::uint64_t value, const std::string& look) {
         char text[32];
-        std::snprintf(text, sizeof text, "%016llx",
-                      static_cast<unsigned long long>(RenderAndHash(s)));
-        table << s.name << ' ' << text << '\n';
-        if (recorded[s.name] != text) {
-            ++differing;
-            ADD_FAILURE() << s.name << ": recorded " << recorded[s.name] << ", now " << text
-                          << "; see baseline-" << s.name << ".pgm and .dump";
-            WriteSceneFiles(s);
-        }
+        std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+        table << name << ' ' << text << '\n';
+        if (recorded[name] == text) return true;
+        ++differing;
+        ADD_FAILURE() << name << ": recorded " << recorded[name] << ", now " << text << look;
+        return false;
+    };
+    for (const Scene& s : kScenes) {
+        const std::string look = std::string("; see baseline-") + s.name + ".pgm and .dump";
+        if (!matches(s.name, RenderAndHash(s), look)) WriteSceneFiles(s);
     }
     for (const ModelName& m : BuiltInModels()) {
-        const std::string name = std::string("store-") + m.name;
-        char text[32];
-        std::snprintf(text, sizeof text, "%016llx",
-                      static_cast<unsigned long long>(BuildAndHashStore(m.value)));
-        table << name << ' ' << text << '\n';
-        if (recorded[name] != text) {
-            ++differing;
-            ADD_FAILURE() << name << ": recorded " << recorded[name] << ", now " << text;
-        }
+        matches(std::string("store-") + m.name, BuildAndHashStore(m.value), "");
     }
     test::ResetProgramState();
     if (differing) std::ofstream("render_baseline.new.txt") << table.str();

@@ -22,30 +22,21 @@ namespace {
 // A noisy CT-like volume: air with a little noise, a box of tissue with
 // noise, a bright bar and a uniform block; the same for every run.
 void FillNoisyVolume(int n, std::uint32_t seed) {
-    ASSERT_EQ(AllocateVolume(n, n, n), 1);
-    PublishShape(n, n, n, n);
     std::uint32_t state = seed;
     auto next = [&state] {
         state = state * 1664525u + 1013904223u;
         return state >> 24;
     };
-    std::uint8_t largest = 0;
-    for (int x = 1; x <= n; ++x)
-        for (int y = 1; y <= n; ++y)
-            for (int z = 1; z <= n; ++z) {
-                const bool body = x > n / 4 && x < 3 * n / 4 && y > n / 5 && y < 4 * n / 5;
-                const bool bar =
-                    body && x > n / 2 && x < n / 2 + 3 && y > n / 2 - 2 && y < n / 2 + 2;
-                const bool block = body && z > n / 2 && x < n / 2 && y < n / 2;
-                std::uint32_t v = next() % 6;
-                if (body) v = 60 + next() % 40;
-                if (bar) v = 230;
-                if (block) v = 120;
-                VoxelVolume.voxels[x][y][z] = static_cast<std::uint8_t>(v);
-                largest = std::max(largest, static_cast<std::uint8_t>(v));
-            }
-    VoxelVolume.maxValue = largest;
-    MarkVolumeChanged();
+    test::FillCube(n, [&](int x, int y, int z) {
+        const bool body = x > n / 4 && x < 3 * n / 4 && y > n / 5 && y < 4 * n / 5;
+        const bool bar = body && x > n / 2 && x < n / 2 + 3 && y > n / 2 - 2 && y < n / 2 + 2;
+        const bool block = body && z > n / 2 && x < n / 2 && y < n / 2;
+        std::uint32_t v = next() % 6;
+        if (body) v = 60 + next() % 40;
+        if (bar) v = 230;
+        if (block) v = 120;
+        return v;
+    });
 }
 
 // model (none: the noisy volume), type, interpolation, threshold, mirrored.

@@ -39,11 +39,16 @@ int StoredZ(int z, Int3 d, bool mirror) {
 
 constexpr Int3 kDims{4, 6, 5};  // 5 x 7 x 6 stored voxels: under 256 codes
 
-class PaneVoxels : public ::testing::TestWithParam<std::tuple<SlicePane, bool>> {
-  protected:
-    void SetUp() override { test::ResetProgramState(); }
-    void TearDown() override { test::ResetProgramState(); }
-};
+// A pane and a flag (mirrored, or a turned world), from a clean state.
+class PaneTest : public test::CoreTest,
+                 public ::testing::WithParamInterface<std::tuple<SlicePane, bool>> {};
+
+// Every pane, each with the flag off and on.
+auto EveryPaneBothWays() {
+    return ::testing::Combine(::testing::ValuesIn(kSlicePanes), ::testing::Bool());
+}
+
+class PaneVoxels : public PaneTest {};
 
 TEST_P(PaneVoxels, EachPixelShowsTheVoxelItsPaneNames) {
     const auto [pane, mirror] = GetParam();
@@ -84,10 +89,7 @@ TEST_P(PaneVoxels, InsideTheBoxAPixelIsWhatTheRendererSamplesThere) {
             }
 }
 
-INSTANTIATE_TEST_SUITE_P(SlicePanes, PaneVoxels,
-                         ::testing::Combine(::testing::Values(SlicePane::Axial, SlicePane::Coronal,
-                                                              SlicePane::Sagittal),
-                                            ::testing::Bool()));
+INSTANTIATE_TEST_SUITE_P(SlicePanes, PaneVoxels, EveryPaneBothWays());
 
 TEST(SlicePanes, AMirroredTopSliceHasNoStoredImageAndShowsBlack) {
     test::ResetProgramState();
@@ -185,11 +187,7 @@ TEST(SlicePanes, TheCursorMarkSitsAtTheVoxelCentreInTheBox) {
 // every lit cell's code names a voxel of that slice. The rays start two rows
 // in, so all of the slice but its first row along the plane's down edge is
 // seen.
-class SnapToCursor : public ::testing::TestWithParam<std::tuple<SlicePane, bool>> {
-  protected:
-    void SetUp() override { test::ResetProgramState(); }
-    void TearDown() override { test::ResetProgramState(); }
-};
+class SnapToCursor : public PaneTest {};
 
 TEST_P(SnapToCursor, ASliceRenderThenShowsTheCursorsSliceOfItsPane) {
     const auto [pane, turnedWorld] = GetParam();
@@ -243,10 +241,7 @@ TEST_P(SnapToCursor, WithInterpolationTheFirstSamplesStayInTheSlice) {
     EXPECT_EQ(most, 60u) << SlicePaneName(pane);
 }
 
-INSTANTIATE_TEST_SUITE_P(SlicePanes, SnapToCursor,
-                         ::testing::Combine(::testing::Values(SlicePane::Axial, SlicePane::Coronal,
-                                                              SlicePane::Sagittal),
-                                            ::testing::Bool()));
+INSTANTIATE_TEST_SUITE_P(SlicePanes, SnapToCursor, EveryPaneBothWays());
 
 }  // namespace
 }  // namespace calyra

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,13 +21,7 @@ namespace calyra::test {
 
 // The rendering settings the user changes, as at program start.
 inline void ResetUserSettings() {
-    renderType = RenderType::Surface;
-    threshold = 0.1f;
-    interpolate = false;
-    gradientShading = true;
-    stereo = false;
-    colourMap = ColourMap::Grey;
-    displayWindow = {};
+    ApplyUserSettings(kStartupSettings);
 }
 
 // Restores every process-wide setting to its start-up value.
@@ -43,6 +39,25 @@ inline void ResetProgramState() {
     VoxelVolume.mirrorZ = 1;
     VoxelVolume.source = VolumeSource::Ball;
     SetMessageSink({});
+}
+
+// An n x n x n volume (box side n) whose voxel at store indices x, y, z in
+// 1..n is voxel(x, y, z), visited x, then y, then z fastest; maxValue is the
+// largest of them.
+template <typename Voxel>
+void FillCube(int n, Voxel voxel) {
+    ASSERT_EQ(AllocateVolume(n, n, n), 1);
+    PublishShape(n, n, n, n);
+    std::uint8_t largest = 0;
+    for (int x = 1; x <= n; ++x)
+        for (int y = 1; y <= n; ++y)
+            for (int z = 1; z <= n; ++z) {
+                const auto v = static_cast<std::uint8_t>(voxel(x, y, z));
+                VoxelVolume.voxels[x][y][z] = v;
+                largest = std::max(largest, v);
+            }
+    VoxelVolume.maxValue = largest;
+    MarkVolumeChanged();
 }
 
 // Collects the messages the core reports while it lives.

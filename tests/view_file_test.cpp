@@ -22,13 +22,12 @@ ViewState MovedView(const ViewVolume& volume) {
     PanViewPlane(PanDirection::In);
     TranslateViewPlane(0.01f, -0.02f, 0.3f);
     ScaleEyeDistance(EyeStep::Farther, EyeLimit::Clamped);
-    renderType = RenderType::Transparent;
-    threshold = 0.1f;
-    interpolate = true;
-    gradientShading = false;
-    stereo = false;
-    colourMap = ColourMap::Hot;
-    displayWindow = {20, 200};
+    // Every setting but the threshold and stereo away from its start value.
+    ApplyUserSettings({.renderType = RenderType::Transparent,
+                       .interpolate = true,
+                       .gradientShading = false,
+                       .colourMap = ColourMap::Hot,
+                       .displayWindow = {20, 200}});
     ViewState view = CaptureView(volume);
     ResetOrientation();
     colourMap = ColourMap::Grey;
@@ -60,13 +59,13 @@ void ExpectSameView(const ViewState& a, const ViewState& b) {
             << "plane " << i;
     }
     EXPECT_TRUE(SameBits(a.eyeDistance, b.eyeDistance));
-    EXPECT_TRUE(SameBits(a.threshold, b.threshold));
-    EXPECT_EQ(a.renderType, b.renderType);
-    EXPECT_EQ(a.interpolate, b.interpolate);
-    EXPECT_EQ(a.gradientShading, b.gradientShading);
-    EXPECT_EQ(a.stereo, b.stereo);
-    EXPECT_EQ(a.colourMap, b.colourMap);
-    EXPECT_EQ(a.displayWindow, b.displayWindow);
+    EXPECT_TRUE(SameBits(a.settings.threshold, b.settings.threshold));
+    EXPECT_EQ(a.settings.renderType, b.settings.renderType);
+    EXPECT_EQ(a.settings.interpolate, b.settings.interpolate);
+    EXPECT_EQ(a.settings.gradientShading, b.settings.gradientShading);
+    EXPECT_EQ(a.settings.stereo, b.settings.stereo);
+    EXPECT_EQ(a.settings.colourMap, b.settings.colourMap);
+    EXPECT_EQ(a.settings.displayWindow, b.settings.displayWindow);
 }
 
 TEST(ViewFile, ReadsBackEveryFloatBitForBit) {
@@ -100,14 +99,14 @@ TEST(ViewFile, NamesEachRenderTypeAndWritesAStrayValueAsSurface) {
     std::string error;
     for (const RenderTypeName& row : kRenderTypes) {
         const std::string name = row.name;
-        view.renderType = *FindRenderType(name);
+        view.settings.renderType = *FindRenderType(name);
         const std::string text = WriteViewText(view);
         EXPECT_NE(text.find(std::string("\ntype ") + name + "\n"), std::string::npos) << text;
         const auto read = ParseViewText(text, error);
         ASSERT_TRUE(read) << error;
-        EXPECT_EQ(read->renderType, view.renderType);
+        EXPECT_EQ(read->settings.renderType, view.settings.renderType);
     }
-    view.renderType = static_cast<RenderType>(7);
+    view.settings.renderType = static_cast<RenderType>(7);
     EXPECT_NE(WriteViewText(view).find("\ntype surface\n"), std::string::npos);
     EXPECT_EQ(NameOf(static_cast<RenderType>(7)), std::string());
     EXPECT_EQ(FindRenderType("Surface"), std::nullopt);
@@ -117,15 +116,15 @@ TEST(ViewFile, NamesEachColourMap) {
     ViewState view = MovedBallView();
     std::string error;
     for (const char* name : {"grey", "inverted", "hot", "bone", "viridis"}) {
-        view.colourMap = *FindColourMap(name);
-        view.displayWindow = {0, 1};
+        view.settings.colourMap = *FindColourMap(name);
+        view.settings.displayWindow = {0, 1};
         const std::string text = WriteViewText(view);
         EXPECT_NE(text.find(std::string("\ncolormap ") + name + "\n"), std::string::npos);
         EXPECT_NE(text.find("\ndisplay-window 0 1\n"), std::string::npos);
         const auto read = ParseViewText(text, error);
         ASSERT_TRUE(read) << error;
-        EXPECT_EQ(read->colourMap, view.colourMap);
-        EXPECT_EQ(read->displayWindow, view.displayWindow);
+        EXPECT_EQ(read->settings.colourMap, view.settings.colourMap);
+        EXPECT_EQ(read->settings.displayWindow, view.settings.displayWindow);
     }
 }
 
@@ -146,9 +145,9 @@ TEST(ViewFile, ReadsAnOlderFileAsThePlainGreyPicture) {
     std::string error;
     const auto read = ParseViewText(text, error);
     ASSERT_TRUE(read) << error;
-    EXPECT_EQ(read->colourMap, ColourMap::Grey);
-    EXPECT_EQ(read->displayWindow, (DisplayWindow{0, 255}));
-    EXPECT_EQ(read->renderType, written.renderType);
+    EXPECT_EQ(read->settings.colourMap, ColourMap::Grey);
+    EXPECT_EQ(read->settings.displayWindow, (DisplayWindow{0, 255}));
+    EXPECT_EQ(read->settings.renderType, written.settings.renderType);
     // Only the newer version requires them.
     text.replace(0, std::strlen("calyra-view 1"), "calyra-view 2");
     EXPECT_FALSE(ParseViewText(text, error));

@@ -60,6 +60,69 @@ void TileModelWindows() {
     if (mdiClient) mdiClient->tileSubWindows();
 }
 
+// The commands that are rows of a table (a snap face, a model, a rendering
+// type, a colour map); false for any other id.
+bool DispatchRowCommand(QWidget* frame, int id) {
+    if (IsSnapWorldCommand(id)) {
+        grabTarget = 0;
+        SnapWorld(SnapWorldFace(id));
+        return true;
+    }
+    if (IsSnapPlaneCommand(id)) {
+        grabTarget = 1;
+        SnapViewPlane(SnapPlaneFace(id));
+        return true;
+    }
+    for (const ModelCommand& m : kModelCommands) {
+        if (m.command == id) {
+            ChooseModel(frame, m.model);
+            return true;
+        }
+    }
+    if (const std::optional<RenderType> type = RenderTypeOfCommand(id)) {
+        SelectRenderType(*type, ViewPanelButtons::Follow);
+        return true;
+    }
+    if (const std::optional<ColourMap> map = ColourMapOfCommand(id)) {
+        SelectColourMap(*map);
+        return true;
+    }
+    return false;
+}
+
+// The Parameters menu's switches: each toggles, shows its check mark and asks
+// for the render it changes.
+void ToggleOption(int id) {
+    switch (id) {
+        case kCmdStereo:
+            stereo = Toggled(stereo);
+            ShowParameterMarks();
+            RequestRender();
+            return;
+        case kCmdInterpolate:
+            interpolate = Toggled(interpolate);
+            ShowParameterMarks();
+            RequestRender();
+            return;
+        case kCmdLiveUpdate:
+            liveUpdate = Toggled(liveUpdate);
+            ShowParameterMarks();
+            return;
+        case kCmdGradientShading:
+            gradientShading = Toggled(gradientShading);
+            ShowParameterMarks();
+            // Only a Surface image depends on it; the others repaint the stored image.
+            if (renderType == RenderType::Surface) {
+                RequestRender();
+            } else {
+                InvalidateWindow(renderWindow);
+            }
+            return;
+        default:
+            return;
+    }
+}
+
 }  // namespace
 
 int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
@@ -67,30 +130,7 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
     // A command may replace the volume or render itself: no live render may
     // be in flight while it runs.
     StopLiveRender();
-    if (IsSnapWorldCommand(id)) {
-        grabTarget = 0;
-        SnapWorld(SnapWorldFace(id));
-        return 1;
-    }
-    if (IsSnapPlaneCommand(id)) {
-        grabTarget = 1;
-        SnapViewPlane(SnapPlaneFace(id));
-        return 1;
-    }
-    for (const ModelCommand& m : kModelCommands) {
-        if (m.command == id) {
-            ChooseModel(frame, m.model);
-            return 1;
-        }
-    }
-    if (const std::optional<RenderType> type = RenderTypeOfCommand(id)) {
-        SelectRenderType(*type, ViewPanelButtons::Follow);
-        return 1;
-    }
-    if (const std::optional<ColourMap> map = ColourMapOfCommand(id)) {
-        SelectColourMap(*map);
-        return 1;
-    }
+    if (DispatchRowCommand(frame, id)) return 1;
     switch (id) {
         case kCmdExit:
             PostQuitMessage(0);
@@ -157,28 +197,10 @@ int DispatchCommand(QWidget* frame, int command, int /*detail*/) {
             OpenHelp(frame, QStringLiteral("CONTENTS"));
             return 1;
         case kCmdStereo:
-            stereo = Toggled(stereo);
-            ShowParameterMarks();
-            RequestRender();
-            return 1;
         case kCmdInterpolate:
-            interpolate = Toggled(interpolate);
-            ShowParameterMarks();
-            RequestRender();
-            return 1;
         case kCmdLiveUpdate:
-            liveUpdate = Toggled(liveUpdate);
-            ShowParameterMarks();
-            return 1;
         case kCmdGradientShading:
-            gradientShading = Toggled(gradientShading);
-            ShowParameterMarks();
-            // Only a Surface image depends on it; the others repaint the stored image.
-            if (renderType == RenderType::Surface) {
-                RequestRender();
-            } else {
-                InvalidateWindow(renderWindow);
-            }
+            ToggleOption(id);
             return 1;
         default:
             return 0;

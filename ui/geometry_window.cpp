@@ -101,9 +101,7 @@ void DrawCursorMark(QPainter& painter, const Point3& point, int width, int heigh
 
 GeometryWindow::GeometryWindow(QWidget* parent) : ModelWindow(parent) {
     geometryWindow = this;
-    setWindowTitle(QString::fromLatin1(kGeometryWindowTitle));
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
+    PrepareDrawnWindow(this, kGeometryWindowTitle);
 }
 
 GeometryWindow::~GeometryWindow() {

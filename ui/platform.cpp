@@ -217,6 +217,12 @@ void SetWindowCaption(QWidget* window, const QString& caption) {
         sub->setWindowTitle(caption);
 }
 
+void PrepareDrawnWindow(QWidget* window, const char* title) {
+    window->setWindowTitle(QString::fromLatin1(title));
+    window->setAttribute(Qt::WA_OpaquePaintEvent);
+    window->setFocusPolicy(Qt::StrongFocus);
+}
+
 void BeginWaitCursor() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }

@@ -97,6 +97,11 @@ bool TakeEraseRequest(QWidget* window);
 // Sets the caption of a window; for an MDI child, its sub-window's title too.
 void SetWindowCaption(QWidget* window, const QString& caption);
 
+// The start of a window that paints every pixel itself and takes the
+// keyboard (render, geometry and slice windows): its title, no background
+// erased by Qt before a paint, and focus by click and by tab.
+void PrepareDrawnWindow(QWidget* window, const char* title);
+
 // The wait cursor around long operations; calls nest.
 void BeginWaitCursor();
 void EndWaitCursor();

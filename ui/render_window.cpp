@@ -69,10 +69,7 @@ std::int32_t CellsPerSide(int rays) {
 
 RenderWindow::RenderWindow(QWidget* parent) : ModelWindow(parent) {
     renderWindow = this;
-    setWindowTitle(QString::fromLatin1(kRenderWindowTitle));
-    // The paint handler draws every pixel itself.
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
+    PrepareDrawnWindow(this, kRenderWindowTitle);
     buildChosenModel();
     // A build switches interpolation off: the menu shows it.
     ShowParameterMarks();

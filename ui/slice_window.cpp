@@ -50,9 +50,7 @@ QImage PaneImage(SlicePane pane, Int3 cursor) {
 
 SliceWindow::SliceWindow(QWidget* parent) : QWidget(parent) {
     sliceWindow = this;
-    setWindowTitle(QString::fromLatin1(kSliceWindowTitle));
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
+    PrepareDrawnWindow(this, kSliceWindowTitle);
     followVolume();
     showCursorField();
     InvalidateGeometryWindow();

@@ -107,8 +107,8 @@ QString ShownViewText() {
     ViewState view = RenderedView() ? *RenderedView() : CaptureView(ViewVolume{});
     view.volume = ShownVolume();
     // The colours change without a render: the picture shows the current ones.
-    view.colourMap = colourMap;
-    view.displayWindow = displayWindow;
+    view.settings.colourMap = colourMap;
+    view.settings.displayWindow = displayWindow;
     return QString::fromStdString(WriteViewText(view));
 }
 
@@ -154,8 +154,8 @@ bool ShowView(QWidget* frame, const ViewState& view) {
     if (!LoadViewVolume(frame, view.volume)) return false;
     ShownVolume() = view.volume;
     // After the build, which switched interpolation off.
-    SelectRenderType(view.renderType, ViewPanelButtons::Follow);
-    SelectColourMap(view.colourMap);
+    SelectRenderType(view.settings.renderType, ViewPanelButtons::Follow);
+    SelectColourMap(view.settings.colourMap);
     ApplyViewSettingsAndGeometry(view);
     ShowParameterMarks();
     InvalidateWindow(geometryWindow);

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "tests/test_support.h"
 #include "ui/frame_window.h"
 #include "ui/platform.h"
+#include "ui/volume_opener.h"
 #include "volume/volume_store.h"
 
 namespace calyra::ui::testing {
@@ -106,6 +108,29 @@ class FrameFixture : public MessageRecording {
     }
 
     FrameWindow* frame = nullptr;
+};
+
+// A file in a temporary folder which Open Volume's chooser answers with while
+// this lives; the test writes the file.
+class ChosenVolumeFile {
+  public:
+    explicit ChosenVolumeFile(const char* name) : path(dir.filePath(QString::fromLatin1(name))) {
+        Chosen() = path;
+        SetVolumePathChooser([](QWidget*) { return Chosen(); });
+    }
+    ~ChosenVolumeFile() { SetVolumePathChooser(nullptr); }
+    ChosenVolumeFile(const ChosenVolumeFile&) = delete;
+    ChosenVolumeFile& operator=(const ChosenVolumeFile&) = delete;
+
+    QTemporaryDir dir;
+    const QString path;
+
+  private:
+    // The chooser is a plain function: the path it answers lives here.
+    static QString& Chosen() {
+        static QString chosen;
+        return chosen;
+    }
 };
 
 }  // namespace calyra::ui::testing

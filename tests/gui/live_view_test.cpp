@@ -9,7 +9,6 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
@@ -336,8 +335,6 @@ void WriteBlockNrrd(const QString& path) {
     }
 }
 
-QString stressVolumePath;
-
 // Everything that replaces the volume, the view or the window while a drag
 // renders live, round after round: afterwards the window shows the exact
 // image of the current volume and view, and no frame asked for earlier
@@ -346,14 +343,8 @@ class LiveStressTest : public LiveViewTest {
   protected:
     void SetUp() override {
         LiveViewTest::SetUp();
-        ASSERT_TRUE(dir.isValid());
-        stressVolumePath = dir.filePath("block.nrrd");
-        WriteBlockNrrd(stressVolumePath);
-        SetVolumePathChooser([](QWidget*) { return stressVolumePath; });
-    }
-    void TearDown() override {
-        SetVolumePathChooser(nullptr);
-        LiveViewTest::TearDown();
+        ASSERT_TRUE(volumeFile.dir.isValid());
+        WriteBlockNrrd(volumeFile.path);
     }
 
     RenderWindow* Current() const { return dynamic_cast<RenderWindow*>(renderWindow); }
@@ -407,7 +398,7 @@ class LiveStressTest : public LiveViewTest {
         EXPECT_EQ(VoxelVolume.generation, generation);
     }
 
-    QTemporaryDir dir;
+    ChosenVolumeFile volumeFile{"block.nrrd"};
 };
 
 TEST_F(LiveStressTest, SwitchesDuringADragNeverShowAnOldVolumeOrView) {

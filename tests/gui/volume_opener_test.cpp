@@ -5,7 +5,6 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <algorithm>
 
@@ -29,20 +28,13 @@ void WriteNrrd(const QString& path) {
     }
 }
 
-QString chosenPath;
-
 class VolumeOpenerTest : public FrameFixture {
   protected:
     void SetUp() override {
         FrameFixture::SetUp();
-        ASSERT_TRUE(dir.isValid());
-        path = dir.filePath("scan.nrrd");
-        WriteNrrd(path);
+        ASSERT_TRUE(scan.dir.isValid());
+        WriteNrrd(scan.path);
         messages.clear();
-    }
-    void TearDown() override {
-        SetVolumePathChooser(nullptr);
-        FrameFixture::TearDown();
     }
     void ExpectScanShown() {
         ASSERT_NE(renderWindow, nullptr);
@@ -57,8 +49,8 @@ class VolumeOpenerTest : public FrameFixture {
         EXPECT_TRUE(messages.empty());
     }
 
-    QTemporaryDir dir;
-    QString path;
+    ChosenVolumeFile scan{"scan.nrrd"};
+    const QString& path = scan.path;
 };
 
 TEST_F(VolumeOpenerTest, CommandLinePathOpensAtStartUp) {
@@ -67,8 +59,6 @@ TEST_F(VolumeOpenerTest, CommandLinePathOpensAtStartUp) {
 }
 
 TEST_F(VolumeOpenerTest, OpenVolumeOpensTheChosenFile) {
-    chosenPath = path;
-    SetVolumePathChooser([](QWidget*) { return chosenPath; });
     DispatchCommand(frame, kCmdBallModel);  // a model first: its windows are replaced
     EXPECT_EQ(DispatchCommand(frame, kCmdOpenVolume), 1);
     ExpectScanShown();
@@ -88,7 +78,7 @@ TEST_F(VolumeOpenerTest, ADroppedFileOpens) {
 TEST_F(VolumeOpenerTest, AFailedOpenLeavesTheVolumeAndWindowsAndSaysWhy) {
     OpenCommandLinePath(frame, {QStringLiteral("calyra"), path});
     QWidget* const shown = renderWindow;
-    const QString broken = dir.filePath("broken.nrrd");
+    const QString broken = scan.dir.filePath("broken.nrrd");
     QFile f(broken);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("NRRD0004\ntype: short\ndimension: 3\nsizes: 600 500 400\nencoding: raw\n\n12");
