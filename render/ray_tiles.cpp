@@ -25,19 +25,31 @@ bool OffsetsFit(const VolumeSampler& s) {
     return last < std::int64_t{0x7FFFFFFF};
 }
 
+// Whether the rays of the context's type fold every sample, in any order.
+bool FoldsEverySample(const RayContext& c) {
+    switch (c.type) {
+        case RenderType::Transparent:
+            return c.plainSum;
+        case RenderType::Maximum:
+        case RenderType::Minimum:
+        case RenderType::Average:
+            // A sample counts above the threshold, which for the integer
+            // samples is above the quiet limit; a threshold that is not a
+            // number counts none, which that test cannot say.
+            return !std::isnan(c.hitLevel);
+        case RenderType::Surface:
+        case RenderType::Slice:
+            return false;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool RayTilesFit(const RayContext& c) {
     const VolumeSampler& s = c.sampler;
-    // The projections count a sample above the threshold, which for the
-    // integer samples is a sample above the quiet limit; a threshold that is
-    // not a number counts none, which that test cannot say.
-    const bool projection = c.type == RenderType::Maximum || c.type == RenderType::Minimum ||
-                            c.type == RenderType::Average;
-    const bool folds = (c.type == RenderType::Transparent && c.plainSum) ||
-                       (projection && !std::isnan(c.hitLevel));
-    return folds && s.base && s.dimX >= 2 && s.dimY >= 2 && s.dimZ >= 2 && OffsetsFit(s) &&
-           RayLanesSupported();
+    return FoldsEverySample(c) && s.base && s.dimX >= 2 && s.dimY >= 2 && s.dimZ >= 2 &&
+           OffsetsFit(s) && RayLanesSupported();
 }
 
 namespace {
