@@ -20,9 +20,9 @@ namespace calyra::fuzz {
 // the bound, as the program refuses one past 2 GiB, instead of filling the
 // fuzzer's memory limit.
 // Files are read in this process, where the fuzzer sees the readers'
-// coverage (a child's is lost) and no fork is paid for. A library's
-// assertion then shows as a crash: each is a file the readers' own checks
-// should refuse before the library sees it.
+// coverage and no fork is paid for. A library's assertion then shows as a
+// crash: each is a file the readers' own checks should refuse before the
+// library sees it. (The DICOM target reads in a worker: reader_worker.h.)
 inline void SetUpFormats() {
     SetUpProcess();
     SetStoreBound(kQuickStoreBytes);
@@ -56,32 +56,33 @@ inline void RemoveOtherFiles(std::initializer_list<const char*> names,
     }
 }
 
-// Opens path as calyra-render and the window do. A failed open leaves the
-// store as it was; an opened volume has a shape within the bound, a
-// rendering cube of its largest dim, and voxels within 0..maxValue <= 255
-// with index 0 empty.
-inline bool OpenAndCheck(const std::string& path, const formats::OpenOptions& options) {
+// Opens path as calyra-render and the window do, and says whether all came
+// out as it must: a failed open leaves the store as it was; an opened volume
+// has a shape within the bound, a rendering cube of its largest dim, and
+// voxels within 0..maxValue <= 255 with index 0 empty.
+inline bool OpensConsistently(const std::string& path, const formats::OpenOptions& options) {
     const VolumeStore& v = VoxelVolume;
     const std::uint64_t generation = v.generation;
     const Int3 before = v.dims;
     if (!formats::OpenVolume(path, options)) {
-        if (v.generation != generation || v.dims.x != before.x || v.dims.y != before.y ||
-            v.dims.z != before.z) {
-            std::abort();
-        }
-        return false;
+        return v.generation == generation && v.dims.x == before.x && v.dims.y == before.y &&
+               v.dims.z == before.z;
     }
     const Int3 d = v.dims;
-    if (d.x < 1 || d.y < 1 || d.z < 1 || StoreBytes(d.x, d.y, d.z) > StoreBound()) std::abort();
-    if (v.size != std::max({d.x, d.y, d.z}) || v.maxValue > 255 || v.mirrorZ != 0) std::abort();
+    if (d.x < 1 || d.y < 1 || d.z < 1 || StoreBytes(d.x, d.y, d.z) > StoreBound()) return false;
+    if (v.size != std::max({d.x, d.y, d.z}) || v.maxValue > 255 || v.mirrorZ != 0) return false;
     for (std::uint32_t k = 0; k < 16; ++k) {
         const std::int32_t x = static_cast<std::int32_t>(k * 2654435761u % std::uint32_t(d.x)) + 1;
         const std::int32_t y = static_cast<std::int32_t>(k * 40503u % std::uint32_t(d.y)) + 1;
         const std::int32_t z = static_cast<std::int32_t>(k * 97u % std::uint32_t(d.z)) + 1;
-        if (v.voxels[x][y][z] > v.maxValue || v.voxels[0][y][z] != 0) std::abort();
+        if (v.voxels[x][y][z] > v.maxValue || v.voxels[0][y][z] != 0) return false;
     }
-    if (v.voxels[d.x][d.y][d.z] > v.maxValue) std::abort();
-    return true;
+    return v.voxels[d.x][d.y][d.z] <= v.maxValue;
+}
+
+// The same, ending the process when anything came out wrong.
+inline void OpenAndCheck(const std::string& path, const formats::OpenOptions& options) {
+    if (!OpensConsistently(path, options)) std::abort();
 }
 
 }  // namespace calyra::fuzz

@@ -7,39 +7,80 @@
 // Every file but the last is preceded by a word giving its length.
 #include <filesystem>
 
+#include "formats/dicom_walk.h"
 #include "fuzz/format_support.h"
+#include "fuzz/reader_worker.h"
 
 using namespace calyra;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::SetUpFormats();
-    // The imaging library's JPEG decoder asserts on some damaged streams that
-    // no header check can tell apart: read in a child, as the program does,
-    // so that such a file is the refusal the user gets, not a crash here.
-    formats::SetReadInChild(true);
-    static const bool made = std::filesystem::create_directories("series");
-    (void)made;
+namespace {
+
+const char* const kNames[3] = {"series/s0.dcm", "series/s1.dcm", "series/s2.dcm"};
+
+// What an input opens, and how.
+struct Input {
+    std::string path;
+    formats::OpenOptions options;
+    int files = 0;
+};
+
+// Reads the input's leading bytes; with `write`, writes its files too.
+Input Take(const std::uint8_t* data, std::size_t size, bool write) {
     fuzz::ByteReader in(data, size);
     const std::uint8_t flags = in.Byte();
-    const formats::OpenOptions options = fuzz::ChooseOptions(flags, in);
-    const int files = std::max(1, flags >> 2 & 3);
-    const bool folder = (flags & 16) != 0;
+    Input input;
+    input.options = fuzz::ChooseOptions(flags, in);
+    input.files = std::max(1, flags >> 2 & 3);
+    input.path = (flags & 16) != 0 ? "series" : kNames[0];
+    if (!write) return input;
     const bool asTheyAre = (flags & 32) != 0;
-
-    const char* const names[3] = {"series/s0.dcm", "series/s1.dcm", "series/s2.dcm"};
     static std::string file;
     for (int i = 0; i < 3; ++i) {
-        if (i >= files) {
-            std::remove(names[i]);
+        if (i >= input.files) {
+            std::remove(kNames[i]);
             continue;
         }
         const std::size_t length =
-            i + 1 < files ? std::min<std::size_t>(in.Word(), in.RestSize()) : in.RestSize();
+            i + 1 < input.files ? std::min<std::size_t>(in.Word(), in.RestSize()) : in.RestSize();
         file.assign(asTheyAre ? "" : std::string(128, '\0') + "DICM");
         file.append(reinterpret_cast<const char*>(in.Rest()), length);
-        fuzz::WriteBytes(names[i], reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
+        fuzz::WriteBytes(kNames[i], reinterpret_cast<const std::uint8_t*>(file.data()),
+                         file.size());
         in.Skip(length);
     }
-    fuzz::OpenAndCheck(folder ? "series" : names[0], options);
+    return input;
+}
+
+// In the worker: the files as written, opened with the reading in this process.
+bool OpenInWorker(const std::uint8_t* data, std::size_t size) {
+    const Input input = Take(data, size, false);
+    formats::SetReadInChild(false);
+    return fuzz::OpensConsistently(input.path, input.options);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::SetUpFormats();
+    static const bool made = std::filesystem::create_directories("series");
+    (void)made;
+    const Input input = Take(data, size, true);
+    // Our own walk of each file's elements, here where the fuzzer sees its
+    // comparisons too.
+    for (int i = 0; i < input.files; ++i) formats::DicomProblem(kNames[i]);
+    // The imaging library's JPEG decoder asserts on some damaged streams that
+    // no header check can tell apart: the worker reads, as the program's
+    // child does, so that such a file is the refusal the user gets, not a
+    // crash here.
+    switch (fuzz::RunInWorker(&OpenInWorker, data, size)) {
+        case fuzz::WorkerEnd::Done:
+        case fuzz::WorkerEnd::Aborted:
+            break;
+        case fuzz::WorkerEnd::Broken:
+        case fuzz::WorkerEnd::Fault:
+            // Again here, where the checks and the sanitizers report it.
+            fuzz::OpenAndCheck(input.path, input.options);
+            std::abort();
+    }
     return 0;
 }
