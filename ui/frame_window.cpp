@@ -171,14 +171,6 @@ void FrameWindow::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
-void FrameWindow::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-}
-
-void FrameWindow::mouseReleaseEvent(QMouseEvent* event) {
-    event->accept();
-}
-
 void FrameWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls() && event->mimeData()->urls().front().isLocalFile()) {
         event->acceptProposedAction();

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "resources/command_ids.h"
+#include "ui/mouse_window.h"
 
 class QMdiSubWindow;
 class QTimer;
@@ -27,7 +28,7 @@ inline constexpr const char* kWelcomeText =
     "\t   a demonstration; pressing 'D' will then stop it.\n";
 inline constexpr const char* kNoTablesText = "No tables loaded";
 
-class FrameWindow : public QMainWindow {
+class FrameWindow : public MouseWindow<QMainWindow> {
   public:
     // Creating the frame greets the user (before the frame is visible),
     // creates the MDI client, records frameWindow and selects Surface.
@@ -43,9 +44,9 @@ class FrameWindow : public QMainWindow {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The frame keeps every mouse event to itself and does nothing with it.
+    void mouseMessage(MouseMessage, const QMouseEvent&) override {}
     // A file or folder dropped on the frame opens like Open Volume's choice.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -128,21 +128,35 @@ void GeometryWindow::handleCharacter(char key) {
     HandleCommonKey(key, KeyTaker::ModelWindow);
 }
 
-void GeometryWindow::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
-        previous_ = ClientPoint(event->position().toPoint());
+void GeometryWindow::mouseMessage(MouseMessage message, const QMouseEvent& event) {
+    switch (message) {
+        case MouseMessage::Press:
+        case MouseMessage::DoubleClick:
+            if (event.button() == Qt::LeftButton || event.button() == Qt::RightButton) {
+                previous_ = ClientPoint(event.position().toPoint());
+            }
+            return;
+        case MouseMessage::Move:
+            mouseMoved(event);
+            return;
+        case MouseMessage::Release:
+            if (event.button() == Qt::LeftButton) {
+                previous_ = ClientPoint(event.position().toPoint());
+                InvalidateWindow(this);
+            } else if (event.button() == Qt::RightButton) {
+                if (!RenderLive(LiveView::Motion::Stopped)) RequestRender();
+            }
+            return;
     }
 }
 
-void GeometryWindow::mouseMoveEvent(QMouseEvent* event) {
-    event->accept();
+void GeometryWindow::mouseMoved(const QMouseEvent& event) {
     // Without a mouse capture, movements outside the client area are not seen;
     // the next one inside continues from the last stored position.
-    const QPoint position = event->position().toPoint();
+    const QPoint position = event.position().toPoint();
     if (!rect().contains(position)) return;
     const MousePoint current = ClientPoint(position);
-    const Qt::MouseButtons held = event->buttons();
+    const Qt::MouseButtons held = event.buttons();
     if (held & Qt::LeftButton) {
         const unsigned buttons = kLeftButton | ((held & Qt::RightButton) ? kRightButton : 0u);
         ApplyDrag(buttons, previous_, current, clientWidth_, clientHeight_);
@@ -154,16 +168,6 @@ void GeometryWindow::mouseMoveEvent(QMouseEvent* event) {
         previous_ = current;
         InvalidateWindow(this);
         RenderLive(LiveView::Motion::Moving);
-    }
-}
-
-void GeometryWindow::mouseReleaseEvent(QMouseEvent* event) {
-    event->accept();
-    if (event->button() == Qt::LeftButton) {
-        previous_ = ClientPoint(event->position().toPoint());
-        InvalidateWindow(this);
-    } else if (event->button() == Qt::RightButton) {
-        if (!RenderLive(LiveView::Motion::Stopped)) RequestRender();
     }
 }
 

@@ -46,11 +46,13 @@ class GeometryWindow : public ModelWindow {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMessage(MouseMessage message, const QMouseEvent& event) override;
 
   private:
+    // A move with the left button turns the box and the plane, with the right
+    // the plane alone (rendering live).
+    void mouseMoved(const QMouseEvent& event);
+
     std::int32_t clientWidth_ = 0;
     std::int32_t clientHeight_ = 0;
     MousePoint previous_;

@@ -5,13 +5,15 @@
 
 #include <QWidget>
 
+#include "ui/mouse_window.h"
+
 class QPainter;
 
 namespace calyra::ui {
 
-class ModelWindow : public QWidget {
+class ModelWindow : public MouseWindow<QWidget> {
   public:
-    using QWidget::QWidget;
+    using MouseWindow::MouseWindow;
 
     // One typed character, as the keyboard delivers it.
     virtual void handleCharacter(char key) = 0;

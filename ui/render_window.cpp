@@ -412,17 +412,25 @@ bool RenderWindow::windowLevelDoubleClick(const QMouseEvent& event) {
     return true;
 }
 
-void RenderWindow::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-    if (windowLevelPress(*event)) return;
-    if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ControlModifier)) {
-        startTurn(event->position().toPoint());
+void RenderWindow::mouseMessage(MouseMessage message, const QMouseEvent& event) {
+    switch (message) {
+        case MouseMessage::Press:
+            if (windowLevelPress(event)) return;
+            if (event.button() == Qt::LeftButton && !(event.modifiers() & Qt::ControlModifier)) {
+                startTurn(event.position().toPoint());
+            }
+            return;
+        case MouseMessage::Release:
+            if (windowLevelRelease(event)) return;
+            if (event.button() == Qt::LeftButton) endTurn();
+            return;
+        case MouseMessage::DoubleClick:
+            windowLevelDoubleClick(event);
+            return;
+        case MouseMessage::Move:
+            mouseMoved(event);
+            return;
     }
-}
-void RenderWindow::mouseReleaseEvent(QMouseEvent* event) {
-    event->accept();
-    if (windowLevelRelease(*event)) return;
-    if (event->button() == Qt::LeftButton) endTurn();
 }
 
 void RenderWindow::wheelEvent(QWheelEvent* event) {
@@ -468,19 +476,13 @@ void RenderWindow::panByWheel(int angleDelta) {
     InvalidateWindow(geometryWindow);
     if (!RenderLive(LiveView::Motion::Moving)) RequestRender();
 }
-void RenderWindow::mouseDoubleClickEvent(QMouseEvent* event) {
-    event->accept();
-    windowLevelDoubleClick(*event);
-}
-
-void RenderWindow::mouseMoveEvent(QMouseEvent* event) {
-    event->accept();
-    if (windowLevelDrag(*event)) return;
+void RenderWindow::mouseMoved(const QMouseEvent& event) {
+    if (windowLevelDrag(event)) return;
     // Without a mouse capture, movements outside the client area are not seen.
-    const QPoint position = event->position().toPoint();
+    const QPoint position = event.position().toPoint();
     if (!rect().contains(position)) return;
-    if (event->buttons() & Qt::LeftButton) turnByDrag(position);
-    if (!(event->buttons() & Qt::RightButton) || !stereo) return;
+    if (event.buttons() & Qt::LeftButton) turnByDrag(position);
+    if (!(event.buttons() & Qt::RightButton) || !stereo) return;
     stereoMovePending = 1;
     stereoSecondRow = static_cast<std::uint16_t>(position.y());
     shownSecondRow = stereoSecondRow;

@@ -70,11 +70,8 @@ class RenderWindow : public ModelWindow, public PreparesPaint {
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mouseMessage(MouseMessage message, const QMouseEvent& event) override;
 
   private:
     void buildChosenModel();
@@ -96,6 +93,8 @@ class RenderWindow : public ModelWindow, public PreparesPaint {
     bool windowLevelRelease(const QMouseEvent& event);
     bool windowLevelDoubleClick(const QMouseEvent& event);
 
+    // A move: the window/level drag, a turn, or the second stereo image's row.
+    void mouseMoved(const QMouseEvent& event);
     // Live Update's bindings: a left-drag turns the plane, the wheel pans it.
     void startTurn(const QPoint& at);
     void turnByDrag(const QPoint& at);

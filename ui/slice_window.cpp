@@ -48,7 +48,7 @@ QImage PaneImage(SlicePane pane, Int3 cursor) {
 
 }  // namespace
 
-SliceWindow::SliceWindow(QWidget* parent) : QWidget(parent) {
+SliceWindow::SliceWindow(QWidget* parent) : MouseWindow(parent) {
     sliceWindow = this;
     PrepareDrawnWindow(this, kSliceWindowTitle);
     followVolume();
@@ -180,21 +180,23 @@ void SliceWindow::paintEvent(QPaintEvent* /*event*/) {
     for (SlicePane pane : kSlicePanes) paintPane(painter, pane);
 }
 
-void SliceWindow::mousePressEvent(QMouseEvent* event) {
-    event->accept();
+void SliceWindow::mouseMessage(MouseMessage message, const QMouseEvent& event) {
     followVolume();
-    if (event->button() != Qt::LeftButton) return;
-    const QPoint point = event->position().toPoint();
-    dragPane_ = paneAt(point);
-    if (dragPane_) moveToPoint(*dragPane_, point);
-}
-
-void SliceWindow::mouseMoveEvent(QMouseEvent* event) {
-    event->accept();
-    followVolume();
-    // A drag stays with the pane it started in, clamped to its edges.
-    if (!(event->buttons() & Qt::LeftButton) || !dragPane_) return;
-    moveToPoint(*dragPane_, event->position().toPoint());
+    const QPoint point = event.position().toPoint();
+    switch (message) {
+        case MouseMessage::Press:
+        case MouseMessage::DoubleClick:
+            if (event.button() != Qt::LeftButton) return;
+            dragPane_ = paneAt(point);
+            if (dragPane_) moveToPoint(*dragPane_, point);
+            return;
+        case MouseMessage::Move:
+            // A drag stays with the pane it started in, clamped to its edges.
+            if ((event.buttons() & Qt::LeftButton) && dragPane_) moveToPoint(*dragPane_, point);
+            return;
+        case MouseMessage::Release:
+            return;
+    }
 }
 
 void SliceWindow::wheelEvent(QWheelEvent* event) {

@@ -11,6 +11,7 @@
 
 #include "base/int3.h"
 #include "render/slice_panes.h"
+#include "ui/mouse_window.h"
 
 class QLabel;
 
@@ -18,7 +19,7 @@ namespace calyra::ui {
 
 inline constexpr const char* kSliceWindowTitle = "Slice Views";
 
-class SliceWindow : public QWidget {
+class SliceWindow : public MouseWindow<QWidget> {
   public:
     explicit SliceWindow(QWidget* parent = nullptr);
     ~SliceWindow() override;
@@ -36,10 +37,9 @@ class SliceWindow : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseMessage(MouseMessage message, const QMouseEvent& event) override;
 
   private:
     void followVolume();
