@@ -5,6 +5,7 @@
 
 #include "render/brick_map.h"
 #include "render/lane_math.h"
+#include "render/lane_samples.h"
 #include "render/ray_context.h"
 #include "render/ray_sample.h"
 
@@ -105,6 +106,17 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
     std::int32_t i = 0;
     auto advance = [&](std::int32_t n) CALYRA_AVX2 { AddSteps(px, py, pz, dx, dy, dz, n, i); };
     RayProgress progress[kRayLanes];
+    // Transparent rays with trilinear samples take theirs eight at a time,
+    // with their state here instead of in progress.
+    const bool vectorSamples = TransparentLanesFit(c);
+    TransparentLanes state;
+    for (int k = 0; k < kRayLanes; ++k) {
+        state.t[k] = progress[k].t;
+        state.acc[k] = progress[k].acc;
+    }
+    auto end = [&](int k) {
+        return vectorSamples ? RayResult{state.acc[k], 0} : RayEnd(c, progress[k]);
+    };
     std::int32_t nextSkipTry = 0;
     unsigned active = (1u << count) - 1u;
     for (; i < stepCount && active != 0; ++i) {
@@ -120,7 +132,7 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
             const unsigned gone = LeavingLanes(px, py, pz, rayDir, volume) & outside;
             for (unsigned m = gone; m != 0; m &= m - 1) {
                 const int k = __builtin_ctz(m);
-                results[k] = RayEnd(c, progress[k]);
+                results[k] = end(k);
             }
             active &= ~gone;
             if (active == 0) break;
@@ -155,6 +167,10 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
                                   _mm256_castsi256_ps(_mm256_slli_epi32(bits, 31)))) &
                               active;
         if (loud == 0) continue;
+        if (vectorSamples && TransparentSamples(c, state, px, py, pz, ix, iy, iz, corner, loud,
+                                                lightHalfway, i, stepCount, active, results)) {
+            continue;
+        }
         alignas(32) float lx[kRayLanes], ly[kRayLanes], lz[kRayLanes];
         _mm256_store_ps(lx, px);
         _mm256_store_ps(ly, py);
@@ -164,17 +180,19 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
         _mm256_store_si256(reinterpret_cast<__m256i*>(cy), iy);
         _mm256_store_si256(reinterpret_cast<__m256i*>(cz), iz);
         _mm256_store_si256(reinterpret_cast<__m256i*>(cc), corner);
-        for (unsigned m = loud; m != 0; m &= m - 1) {
+        for (unsigned m = loud & active; m != 0; m &= m - 1) {
             const int k = __builtin_ctz(m);
+            if (vectorSamples) progress[k].t = state.t[k], progress[k].acc = state.acc[k];
             if (TakeSample(c, progress[k], Point3{lx[k], ly[k], lz[k]}, cx[k], cy[k], cz[k], cc[k],
                            lightHalfway, static_cast<std::uint32_t>(i), stepCount, results[k])) {
                 active &= ~(1u << k);
             }
+            if (vectorSamples) state.t[k] = progress[k].t, state.acc[k] = progress[k].acc;
         }
     }
     for (unsigned m = active; m != 0; m &= m - 1) {
         const int k = __builtin_ctz(m);
-        results[k] = RayEnd(c, progress[k]);
+        results[k] = end(k);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "render/brick_map.h"
 #include "render/buffers.h"
+#include "render/ray_cast.h"
 #include "render/ray_context.h"
 #include "render/ray_driver.h"
 #include "render/ray_lanes.h"
@@ -189,6 +190,55 @@ TEST_F(SkippingTest, AChangedVolumeRebuildsTheTable) {
     emptySpaceSkipping = true;
     EXPECT_TRUE(cached == full);
     EXPECT_NE(before, full.max);
+}
+
+// Where a brightness leaves the range in which the eight-lane samples agree
+// with the one-lane ones (here half the depth-cue table pushed past 2^31),
+// the lanes take those samples one at a time and still give the one-ray
+// results, mirrored or not.
+TEST_F(SkippingTest, LanesPastTheExactRangesFollowTheOneRayRules) {
+    if (!RayLanesSupported()) GTEST_SKIP() << "no vector lanes on this processor";
+    FillNoisyVolume(40, 5u);
+    interpolate = true;
+    threshold = 0.3f;
+    ResetOrientation();
+    RotateViewPlane(0.5f, -0.35f);
+    const int rays = RaysPerSide();
+    const RayFrame f = PrepareRayFrame(rays, rays);
+    for (const bool mirror : {false, true}) {
+        VoxelVolume.mirrorZ = mirror ? 1 : 0;
+        MarkVolumeChanged();
+        BrickMap bricks;
+        RayContext c = MakeRayContext(RenderType::Transparent, &bricks);
+        bricks.Build(c.sampler, VoxelVolume.generation);
+        bricks.SetQuietRule(c.quietLimit, c.flatIsQuiet);
+        PrepareDepthCue(c, f.stepCount);
+        const RayContext plain = c;
+        for (std::size_t k = 0; k < c.sumCue.size(); k += 2) c.sumCue[k] += std::int64_t{3} << 30;
+        ASSERT_TRUE(RayLanesFit(c));
+        const RayLanesPlan plan = PlanRayLanes(c, f.rayDir);
+        int changed = 0;
+        for (int j = 0; j < rays; j += 5) {
+            Point3 origins[kRayLanes];
+            Point3 origin = f.plane[0] + static_cast<float>(j + 2) * f.rowStep;
+            for (int first = 0; first + kRayLanes <= rays; first += kRayLanes) {
+                for (Point3& o : origins) o = origin = origin + f.columnStep;
+                RayResult lanes[kRayLanes];
+                CastRayLanes(c, plan, origins, kRayLanes, f.rayDir, f.lightHalfway, f.stepCount,
+                             lanes);
+                for (int k = 0; k < kRayLanes; ++k) {
+                    const RayResult one =
+                        CastRay(c, origins[k], f.rayDir, f.lightHalfway, f.stepCount);
+                    ASSERT_EQ(lanes[k].value, one.value) << mirror << ' ' << j << ' ' << first + k;
+                    ASSERT_EQ(lanes[k].depth, one.depth) << mirror << ' ' << j << ' ' << first + k;
+                    const RayResult usual =
+                        CastRay(plain, origins[k], f.rayDir, f.lightHalfway, f.stepCount);
+                    changed += usual.value != one.value;
+                }
+            }
+        }
+        EXPECT_GT(changed, 50) << mirror;
+    }
 }
 
 }  // namespace
