@@ -45,9 +45,10 @@ struct LaneVoxels {
 };
 
 CALYRA_AVX2 inline LaneVoxels GatherVoxels(const VolumeSampler& s, __m256i offset, __m256i lanes) {
-    // Every inside cell lies at least one x step into the store, so two bytes
-    // before it are still in it.
-    const int* base = reinterpret_cast<const int*>(s.base - 2);
+    // Every inside cell lies at least one x step into the store, so the word
+    // from two bytes before it is still in it.
+    const int* base = reinterpret_cast<const int*>(s.base);
+    offset = _mm256_sub_epi32(offset, _mm256_set1_epi32(2));
     const __m256i ys = _mm256_set1_epi32(static_cast<std::int32_t>(s.yStride));
     const __m256i xs = _mm256_set1_epi32(static_cast<std::int32_t>(s.xStride));
     const __m256i zero = _mm256_setzero_si256(), low = _mm256_set1_epi32(0xFF);
