@@ -59,8 +59,12 @@ std::uint64_t LocalDataOffset(const std::string& path) {
 // says: NDims = 4.4e95 kept it reading for ever. It copies field names,
 // and values such as Name and Comment, into buffers of 255 characters
 // without looking at their length: a longer one ends the program (the
-// C library's overflow check) or overwrites memory. Checked first, up to the
-// ElementDataFile line, whose value (a path) the library keeps whole.
+// C library's overflow check) or overwrites memory. A name with no = or :
+// after it on its line takes its value from after the next one, a line
+// further on, so that the library no longer reads the header line by line:
+// it could take the ElementDataFile line for a value and read the data as
+// header. Checked first, up to the ElementDataFile line, whose value (a
+// path) the library keeps whole.
 void CheckHeaderLines(const std::string& path) {
     constexpr std::size_t kBuffer = 255;
     const auto trimmed = [](const std::string& text) {
@@ -71,6 +75,12 @@ void CheckHeaderLines(const std::string& path) {
     const auto end = HeaderEnd(path, [&](const std::string& line) {
         const std::size_t separator = line.find_first_of("=:");
         const std::string key = trimmed(line.substr(0, separator));
+        // The library ends a name at a carriage return too.
+        if ((separator == std::string::npos && !key.empty()) ||
+            key.find('\r') != std::string::npos) {
+            throw FormatError("its header line \"" + key.substr(0, 40) +
+                              "\" has no = sign after its name");
+        }
         const std::string value =
             separator == std::string::npos ? std::string() : trimmed(line.substr(separator + 1));
         if (key.size() >= kBuffer) {

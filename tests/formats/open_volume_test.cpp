@@ -536,13 +536,25 @@ TEST_F(FormatsTest, AMetaImageFieldTooLongForTheLibrarysBuffersIsRefused) {
     for (const Field& f :
          {Field{long300 + " = 1", "its header has a field name of 300 characters"},
           Field{"Comment = " + long300, "its header field Comment has a value of 300 characters"},
-          Field{"Name = " + long300, "its header field Name has a value of 300 characters"}}) {
+          Field{"Name = " + long300, "its header field Name has a value of 300 characters"},
+          // A name without = takes the next line's value (see below).
+          Field{"Stray", "its header line \"Stray\" has no = sign after its name"},
+          Field{"Stray\rNDims = 3",
+                "its header line \"Stray\rNDims\" has no = sign after its name"}}) {
         std::ofstream(Path("long.mha"), std::ios::binary) << f.line << "\n"
                                                           << body << "ElementDataFile = LOCAL\n"
                                                           << std::string(8, '\1');
         messages_.clear();
         EXPECT_TRUE(Refused(Path("long.mha"), f.message));
     }
+    // Found by fuzzing: a name alone on the line before ElementDataFile
+    // took that line's value, and the library read the data as header, a
+    // name too long for its buffer among them.
+    std::ofstream(Path("stray.mha"), std::ios::binary) << body << "Stray\nElementDataFile = LOCAL\n"
+                                                       << std::string(300, '\xff');
+    messages_.clear();
+    EXPECT_TRUE(
+        Refused(Path("stray.mha"), "its header line \"Stray\" has no = sign after its name"));
     // The header scan stops at 16 MiB, here inside a line, and the library
     // would read the unchecked rest.
     std::ofstream(Path("endless.mha"), std::ios::binary)
