@@ -74,13 +74,8 @@ CALYRA_AVX2 inline bool TransparentSamples(const RayContext& c, TransparentLanes
                                            std::int32_t stepCount, unsigned& active,
                                            RayResult* results) {
     const VolumeSampler& s = c.sampler;
-    // A ray whose opacity had run out ends at this step. (Lanes stop at the
-    // step after it runs out, so none arrives here with it spent.)
-    const __m256 before = _mm256_load_ps(state.t);
-    const unsigned spentBefore = static_cast<unsigned>(_mm256_movemask_ps(
-                                     _mm256_cmp_ps(before, _mm256_setzero_ps(), _CMP_LT_OQ))) &
-                                 loud;
-    loud &= ~spentBefore;
+    // No lane arrives with its opacity spent: a lane stops at the sample
+    // that spends it, here or in the one-lane rules.
     const __m256i lanes = LaneMask(loud);
     const __m256i one = _mm256_set1_epi32(1), two = _mm256_set1_epi32(2);
 
@@ -210,11 +205,6 @@ CALYRA_AVX2 inline bool TransparentSamples(const RayContext& c, TransparentLanes
     const unsigned out = static_cast<unsigned>(_mm256_movemask_ps(
                              _mm256_cmp_ps(newT, _mm256_setzero_ps(), _CMP_LT_OQ))) &
                          loud;
-    for (unsigned m = spentBefore; m != 0; m &= m - 1) {
-        const int k = __builtin_ctz(m);
-        results[k] = {state.acc[k], static_cast<std::int32_t>(i + 1)};
-    }
-    active &= ~spentBefore;
     const bool nextStep = static_cast<std::int64_t>(i) + 1 < stepCount;
     for (unsigned m = out; m != 0; m &= m - 1) {
         const int k = __builtin_ctz(m);

@@ -110,10 +110,8 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
     // with their state here instead of in progress.
     const bool vectorSamples = TransparentLanesFit(c);
     TransparentLanes state;
-    for (int k = 0; k < kRayLanes; ++k) {
-        state.t[k] = progress[k].t;
-        state.acc[k] = progress[k].acc;
-    }
+    std::fill(std::begin(state.t), std::end(state.t), RayProgress{}.t);
+    std::fill(std::begin(state.acc), std::end(state.acc), RayProgress{}.acc);
     auto end = [&](int k) {
         return vectorSamples ? RayResult{state.acc[k], 0} : RayEnd(c, progress[k]);
     };
@@ -180,7 +178,7 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
         _mm256_store_si256(reinterpret_cast<__m256i*>(cy), iy);
         _mm256_store_si256(reinterpret_cast<__m256i*>(cz), iz);
         _mm256_store_si256(reinterpret_cast<__m256i*>(cc), corner);
-        for (unsigned m = loud & active; m != 0; m &= m - 1) {
+        for (unsigned m = loud; m != 0; m &= m - 1) {
             const int k = __builtin_ctz(m);
             if (vectorSamples) progress[k].t = state.t[k], progress[k].acc = state.acc[k];
             if (TakeSample(c, progress[k], Point3{lx[k], ly[k], lz[k]}, cx[k], cy[k], cz[k], cc[k],
