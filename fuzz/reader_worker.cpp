@@ -64,22 +64,22 @@ void SanitizerDied() {
     KeepCounters();
 }
 
-bool ReadByte(int fd, std::uint8_t& byte) {
+// One byte through a pipe, tried again when a signal interrupted it; false
+// at the pipe's end or on an error.
+template <typename Transfer>
+bool OneByte(Transfer transfer) {
     for (;;) {
-        const ssize_t n = read(fd, &byte, 1);
+        const ssize_t n = transfer();
         if (n == 1) return true;
         if (n < 0 && errno == EINTR) continue;
         return false;
     }
 }
-
+bool ReadByte(int fd, std::uint8_t& byte) {
+    return OneByte([&] { return read(fd, &byte, 1); });
+}
 bool WriteByte(int fd, std::uint8_t byte) {
-    for (;;) {
-        const ssize_t n = write(fd, &byte, 1);
-        if (n == 1) return true;
-        if (n < 0 && errno == EINTR) continue;
-        return false;
-    }
+    return OneByte([&] { return write(fd, &byte, 1); });
 }
 
 [[noreturn]] void Serve(int go, int done, bool (*run)(const std::uint8_t*, std::size_t)) {
