@@ -6,14 +6,24 @@
 namespace calyra {
 namespace {
 
+// The front-end's two hooks: where messages go and what stands for the wait
+// cursor. Process-wide because a message may come from any layer.
+struct Reporter {
+    MessageSink sink;
+    BusyHook busy;
+};
+
+Reporter& TheReporter() {
+    static Reporter reporter;
+    return reporter;
+}
+
 MessageSink& Sink() {
-    static MessageSink sink;
-    return sink;
+    return TheReporter().sink;
 }
 
 BusyHook& Busy() {
-    static BusyHook hook;
-    return hook;
+    return TheReporter().busy;
 }
 
 }  // namespace

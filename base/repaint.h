@@ -1,10 +1,10 @@
-// Repaint and render requests from the core to windows that may not exist.
+// Repaint requests from a document to windows that may not exist.
 //
-// The window side fills the repaint hooks in when its windows exist; the
-// renderer's settings install the render-request hook (it sets
-// renderPending), so that the geometry can ask for an image without knowing
-// the renderer. With no hooks every request does nothing.
+// The window side fills the hooks in while its windows exist; with no hooks
+// every request does nothing (calyra-render, tests).
 #pragma once
+
+#include <functional>
 
 namespace calyra {
 
@@ -13,18 +13,15 @@ namespace calyra {
 enum class Background { Erase, Keep };
 
 struct RepaintHooks {
-    void (*invalidateGeometryWindow)(Background background) = nullptr;
-    void (*invalidateRenderWindow)(Background background) = nullptr;
+    std::function<void(Background)> invalidateGeometryWindow;
+    std::function<void(Background)> invalidateRenderWindow;
+
+    void InvalidateGeometryWindow(Background background = Background::Erase) const {
+        if (invalidateGeometryWindow) invalidateGeometryWindow(background);
+    }
+    void InvalidateRenderWindow(Background background = Background::Erase) const {
+        if (invalidateRenderWindow) invalidateRenderWindow(background);
+    }
 };
-
-extern RepaintHooks repaintHooks;
-
-// Installed once by the owner of renderPending.
-void SetRenderRequestHook(void (*markRenderPending)());
-
-void InvalidateGeometryWindow(Background background = Background::Erase);
-void InvalidateRenderWindow(Background background = Background::Erase);
-// Sets renderPending and invalidates the render window.
-void RequestRender(Background background = Background::Erase);
 
 }  // namespace calyra

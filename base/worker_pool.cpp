@@ -4,12 +4,19 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace calyra {
 namespace {
+
+int DefaultThreads() {
+    const unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : static_cast<int>(std::min(n, 64u));
+}
 
 class WorkerPool {
   public:
@@ -52,16 +59,31 @@ class WorkerPool {
         lock.lock();
         done_.wait(lock, [this] { return active_ == 0; });
         body_ = nullptr;
+        if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
     }
 
     int Helpers() const { return static_cast<int>(threads_.size()); }
 
+    // Threads a loop uses, the caller included.
+    std::atomic<int> requested{DefaultThreads()};
+    // The pool serves one loop at a time.
+    std::atomic<bool> taken{false};
+
   private:
+    // A body that throws (memory that ran short) ends the loop: the indices
+    // left are given up and the caller gets the exception, as if the loop
+    // had run on its thread alone; a worker thread must never end with one.
     void Drain() {
         for (;;) {
             const std::int32_t i = next_.fetch_add(1);
             if (i >= count_) return;
-            (*body_)(i);
+            try {
+                (*body_)(i);
+            } catch (...) {
+                next_.store(count_);
+                std::lock_guard<std::mutex> lock(failureMutex_);
+                if (!failure_) failure_ = std::current_exception();
+            }
         }
     }
 
@@ -87,6 +109,8 @@ class WorkerPool {
     std::int32_t count_ = 0;
     std::atomic<std::int32_t> next_{0};
     std::atomic<int> active_{0};
+    std::mutex failureMutex_;
+    std::exception_ptr failure_;  // the first a body threw in this loop
     std::uint64_t generation_ = 0;
     // generation_ for the short spins, which read it without the lock.
     std::atomic<std::uint64_t> published_{0};
@@ -108,29 +132,20 @@ class WorkerPool {
     bool stopping_ = false;
 };
 
-int DefaultThreads() {
-    const unsigned n = std::thread::hardware_concurrency();
-    return n == 0 ? 1 : static_cast<int>(std::min(n, 64u));
-}
-
+// The one pool of the process: its threads serve every render and build.
 WorkerPool& Pool() {
     static WorkerPool pool;
     return pool;
 }
 
-int& RequestedThreads() {
-    static int threads = DefaultThreads();
-    return threads;
-}
-
 }  // namespace
 
 void SetWorkerThreads(int count) {
-    RequestedThreads() = std::clamp(count, 1, 64);
+    Pool().requested = std::clamp(count, 1, 64);
 }
 
 int WorkerThreads() {
-    return RequestedThreads();
+    return Pool().requested;
 }
 
 void ParallelFor(std::int32_t count, const std::function<void(std::int32_t)>& body) {
@@ -138,16 +153,16 @@ void ParallelFor(std::int32_t count, const std::function<void(std::int32_t)>& bo
     // loop holds it (a live frame while the window thread draws slices, say)
     // runs on its caller alone, as do loops nested in a body. Results do not
     // depend on the number of threads.
-    static std::atomic<bool> taken{false};
-    if (taken.exchange(true, std::memory_order_acquire)) {
+    WorkerPool& pool = Pool();
+    if (pool.taken.exchange(true, std::memory_order_acquire)) {
         for (std::int32_t i = 0; i < count; ++i) body(i);
         return;
     }
     struct Release {
+        std::atomic<bool>& taken;
         ~Release() { taken.store(false, std::memory_order_release); }
-    } release;
-    WorkerPool& pool = Pool();
-    pool.Resize(RequestedThreads() - 1);
+    } release{pool.taken};
+    pool.Resize(pool.requested.load() - 1);
     pool.Run(count, body);
 }
 

@@ -4,8 +4,7 @@
 #include <cstdint>
 
 #include "base/worker_pool.h"
-#include "volume/models.h"
-#include "volume/volume_store.h"
+#include "render/session.h"
 
 namespace {
 
@@ -15,9 +14,10 @@ using namespace calyra;
 void BM_BuildVolume(benchmark::State& state) {
     const int previous = WorkerThreads();
     if (state.range(1) > 0) SetWorkerThreads(static_cast<int>(state.range(1)));
+    Session session;
     for (auto _ : state) {
-        BuildModel(static_cast<ModelType>(state.range(0)));
-        benchmark::DoNotOptimize(VoxelVolume.voxels);
+        BuildModel(session, static_cast<ModelType>(state.range(0)));
+        benchmark::DoNotOptimize(session.volume().voxels);
     }
     SetWorkerThreads(previous);
 }

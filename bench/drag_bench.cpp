@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "render/user_settings.h"
 #include "resources/command_ids.h"
 #include "ui/commands.h"
+#include "ui/document.h"
 #include "ui/frame_window.h"
 #include "ui/live_view.h"
 #include "ui/platform.h"
@@ -86,7 +86,7 @@ void DragEveryType(const char* scene, double seconds, int rounds) {
     for (const RenderTypeItem& item : kRenderTypeItems) {
         for (const bool interp : {false, true}) {
             DispatchCommand(frameWindow, item.command);
-            interpolate = interp;
+            ProgramSession().settings.interpolate = interp;
             std::vector<double> fps, exact;
             for (int r = 0; r < rounds; ++r) {
                 const Drag d = DragOnce(seconds);

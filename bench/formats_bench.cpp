@@ -65,24 +65,28 @@ const std::string& RawFile() {
 // Opens the file or folder that source makes, again and again.
 void BM_Open(benchmark::State& state, const std::string& (*source)()) {
     const std::string& path = source();
+    const VolumeStore previous;
     for (auto _ : state) {
-        if (!formats::OpenVolume(path, {})) state.SkipWithError("open failed");
-        benchmark::DoNotOptimize(VoxelVolume.maxValue);
+        const std::shared_ptr<VolumeStore> store = formats::OpenVolume(path, {}, previous);
+        if (!store) state.SkipWithError("open failed");
+        benchmark::DoNotOptimize(store);
     }
 }
 BENCHMARK_CAPTURE(BM_Open, Nifti, &NiftiFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Open, DicomSeries, &DicomFolder)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ReadSameBytesRaw(benchmark::State& state) {
-    volumePath = RawFile();
+    const std::string path = RawFile();
+    const VolumeStore previous;
     ImportParams params;
     params.dimX = kX, params.dimY = kY, params.dimZ = kZ;
     ImportOptions options;
     options.bytesPerVoxel = 2;
     options.reverseBytes = 1;  // little-endian file
     for (auto _ : state) {
-        LoadRawVolume(RawFormat::Binary, params, options);
-        benchmark::DoNotOptimize(VoxelVolume.maxValue);
+        const std::shared_ptr<VolumeStore> store =
+            LoadRawVolume(path, RawFormat::Binary, params, options, previous);
+        benchmark::DoNotOptimize(store);
     }
 }
 BENCHMARK(BM_ReadSameBytesRaw)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -10,12 +10,7 @@
 #include <vector>
 
 #include "formats/open_volume.h"
-#include "geometry/orientation.h"
-#include "render/buffers.h"
-#include "render/ray_driver.h"
-#include "render/user_settings.h"
-#include "volume/models.h"
-#include "volume/volume_store.h"
+#include "render/session.h"
 
 namespace {
 
@@ -23,15 +18,19 @@ using namespace calyra;
 
 enum Scene : std::int64_t { kHead = 0, kCt = 1 };
 
-// Builds or reads the scene once; false when it cannot be had.
-bool Prepare(Scene scene) {
+// One session for the run: the scene is built or read once; false when it
+// cannot be had.
+bool Prepare(Session& session, Scene scene) {
     static int built = -1;
     if (built == scene) return true;
     if (scene == kHead) {
-        BuildModel(ModelType::Head);
+        BuildModel(session, ModelType::Head);
     } else {
         const char* path = std::getenv("CALYRA_CT");
-        if (!path || !formats::OpenVolume(path, formats::OpenOptions{})) return false;
+        std::shared_ptr<VolumeStore> store =
+            path ? formats::OpenVolume(path, formats::OpenOptions{}, session.volume()) : nullptr;
+        if (!store) return false;
+        session.ReplaceVolume(std::move(store));
     }
     built = static_cast<int>(scene);
     return true;
@@ -39,24 +38,27 @@ bool Prepare(Scene scene) {
 
 // Arguments: scene, render type, interpolate, stride.
 void BM_LiveFrame(benchmark::State& state) {
+    static Session session;
     const auto scene = static_cast<Scene>(state.range(0));
-    if (!Prepare(scene)) {
+    if (!Prepare(session, scene)) {
         state.SkipWithError("set CALYRA_CT to a CT volume file");
         return;
     }
-    ResetOrientation();
-    RotateViewPlane(0.5f, 0.3f);
-    interpolate = state.range(2) != 0;
-    threshold = 0.1f;
-    gradientShading = true;
-    const RenderInputs inputs = CurrentRenderInputs(static_cast<RenderType>(state.range(1)));
+    session.orientation = Orientation();
+    RotateViewPlane(session.orientation, 0.5f, 0.3f);
+    session.settings.interpolate = state.range(2) != 0;
+    session.settings.threshold = 0.1f;
+    session.settings.gradientShading = true;
+    const RenderInputs inputs =
+        CurrentRenderInputs(session, static_cast<RenderType>(state.range(1)));
     const int stride = static_cast<int>(state.range(3));
     std::vector<std::uint32_t> image(static_cast<std::size_t>(kBufferSide) * kBufferSide * 3);
     std::vector<std::int32_t> depth(static_cast<std::size_t>(kBufferSide) * kBufferSide);
     RenderOutput out{image.data(), depth.data()};
-    const int rays = RaysPerSide();
+    const int rays = RaysPerSide(session);
     for (auto _ : state) {
-        RenderFrame(inputs, rays, rays, out, renderScratch, RenderControl{stride, nullptr});
+        RenderFrame(session.volume(), inputs, rays, rays, out, session.renderScratch,
+                    RenderControl{stride, nullptr});
         benchmark::DoNotOptimize(out.displayMax);
     }
     state.counters["rays"] = rays * rays;

@@ -61,13 +61,14 @@ const std::string& AsciiFile() {
 }
 
 void Load(const std::string& path, RawFormat format, int n, benchmark::State& state) {
-    volumePath = path;
     ImportParams params;
     params.dimX = params.dimY = params.dimZ = n;
     ImportOptions options;
+    const VolumeStore previous;
     for (auto _ : state) {
-        LoadRawVolume(format, params, options);
-        benchmark::DoNotOptimize(VoxelVolume.maxValue);
+        const std::shared_ptr<VolumeStore> store =
+            LoadRawVolume(path, format, params, options, previous);
+        benchmark::DoNotOptimize(store->maxValue);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(fs::file_size(path)));
@@ -81,15 +82,15 @@ void BM_ReadAscii(benchmark::State& state) {
 }
 
 // What a load of a new shape costs before any voxel is read: a fresh block
-// for 256^3 voxels, zeroed, so every page is touched for the first time. The
-// reader benchmarks above reuse the block of their first load.
+// for 256^3 voxels, zeroed, so every page is touched for the first time.
 void BM_NewStoreFirstTouch(benchmark::State& state) {
     for (auto _ : state) {
+        VolumeStore store;
+        AllocateVolume(store, 256, 256, 256);
+        benchmark::DoNotOptimize(store.voxels);
         state.PauseTiming();
-        AllocateVolume(1, 1, 1);  // gives the large block back
+        AllocateVolume(store, 0, 0, 0);  // gives the large block back
         state.ResumeTiming();
-        AllocateVolume(256, 256, 256);
-        benchmark::DoNotOptimize(VoxelVolume.voxels);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(StoreBytes(256, 256, 256)));

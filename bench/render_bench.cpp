@@ -5,39 +5,38 @@
 #include <cstdint>
 #include <optional>
 
-#include "geometry/orientation.h"
-#include "render/buffers.h"
-#include "render/ray_driver.h"
-#include "render/user_settings.h"
-#include "volume/models.h"
-#include "volume/volume_store.h"
+#include "base/worker_pool.h"
+#include "render/session.h"
 
 namespace {
 
 using namespace calyra;
 
-void Prepare(ModelType model) {
+// One session for the benchmark run: a model is built once for all its cases.
+Session& Prepare(ModelType model) {
+    static Session session;
     static std::optional<ModelType> built;
     if (built != model) {
-        BuildModel(model);
+        BuildModel(session, model);
         built = model;
     }
-    ResetOrientation();
+    session.orientation = Orientation();
+    return session;
 }
 
 // Arguments: model, render type, interpolate, threads (0 = all).
 void BM_RenderImage(benchmark::State& state) {
-    Prepare(static_cast<ModelType>(state.range(0)));
+    Session& session = Prepare(static_cast<ModelType>(state.range(0)));
     const auto type = static_cast<RenderType>(state.range(1));
-    interpolate = state.range(2) != 0;
-    threshold = 0.1f;
+    session.settings.interpolate = state.range(2) != 0;
+    session.settings.threshold = 0.1f;
     const int threads = static_cast<int>(state.range(3));
     const int previous = WorkerThreads();
     if (threads > 0) SetWorkerThreads(threads);
-    const int rays = RaysPerSide();
+    const int rays = RaysPerSide(session);
     for (auto _ : state) {
-        RenderImage(rays, rays, ImageBuffer, type);
-        benchmark::DoNotOptimize(displayMax);
+        RenderImage(session, rays, rays, session.buffers.ImageBuffer.data(), type);
+        benchmark::DoNotOptimize(session.buffers.displayMax);
     }
     SetWorkerThreads(previous);
     state.counters["rays"] = rays * rays;

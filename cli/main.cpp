@@ -1,26 +1,31 @@
 // calyra-render: renders the windowed program's images without a display.
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 #include <vector>
 
+#include "base/file_writer.h"
 #include "base/messages.h"
+#include "base/worker_pool.h"
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/scene.h"
-#include "render/buffers.h"
-#include "render/ray_driver.h"
-#include "render/user_settings.h"
+#include "cli/turntable.h"
+#include "movie/movie_encoder.h"
+#include "render/session.h"
+#include "scene/transfer_function_file.h"
 #include "volume/file_open.h"
-#include "volume/volume_store.h"
 
 using namespace calyra;
 
 namespace {
 
+// Both are 2, as the batch renderer has always exited: kept apart so that a
+// reader sees which kind each exit is.
 constexpr int kUsageError = 2;
 constexpr int kFailure = 2;
 
@@ -43,9 +48,9 @@ void InstallDataSearchPath(const char* argv0) {
 }
 
 // The slice picture instead of a render; a cursor outside the volume is refused.
-int WriteSlices(const cli::Options& options) {
+int WriteSlices(const Session& session, const cli::Options& options) {
     const std::vector<int>& at = *options.slices;
-    const Int3 dims = VoxelVolume.dims;
+    const Int3 dims = session.volume().dims;
     const int extent[3] = {dims.x, dims.y, dims.z};
     const char* axes[3] = {"X", "Y", "Z"};
     for (int k = 0; k < 3; ++k) {
@@ -55,7 +60,8 @@ int WriteSlices(const cli::Options& options) {
             return kUsageError;
         }
     }
-    const std::string failure = cli::WriteSlicePicture(*options.out, {at[0], at[1], at[2]});
+    const std::string failure =
+        cli::WriteSlicePicture(session, *options.out, {at[0], at[1], at[2]});
     if (!failure.empty()) {
         std::fprintf(stderr, "calyra-render: %s\n", failure.c_str());
         return kFailure;
@@ -82,6 +88,7 @@ int main(int argc, char** argv) {
     }
 
     InstallDataSearchPath(argv[0]);
+    movie::QuietLibraryLog();
 
     // Every message box of the windowed program becomes a line on stderr.
     bool failed = false;
@@ -92,37 +99,59 @@ int main(int argc, char** argv) {
     });
     if (options->threads > 0) SetWorkerThreads(options->threads);
 
-    if (!cli::BuildSceneVolume(*options)) return kFailure;
-    cli::ApplySettingsAndGeometry(*options);
+    Session session;
+    if (!cli::BuildScene(session, *options)) return kFailure;
+    const auto written = [](const std::string& failure) {
+        if (failure.empty()) return true;
+        std::fprintf(stderr, "calyra-render: %s\n", failure.c_str());
+        return false;
+    };
 
-    if (options->saveView) {
-        std::ofstream view(*options->saveView, std::ios::binary);
-        view << cli::SceneViewText();
-        if (!view.flush()) {
-            std::fprintf(stderr, "calyra-render: cannot write %s\n", options->saveView->c_str());
-            return kFailure;
-        }
+    if (options->saveView &&
+        !written(WriteFileAtomically(*options->saveView, cli::SceneViewText(session)))) {
+        return kFailure;
     }
-
-    if (options->dumpVolume && !cli::WriteVolume(*options->dumpVolume)) {
-        std::fprintf(stderr, "calyra-render: cannot write %s\n", options->dumpVolume->c_str());
+    if (options->saveTf &&
+        !written(WriteFileAtomically(*options->saveTf,
+                                     TransferFunctionText(session.settings.transferFunction)))) {
+        return kFailure;
+    }
+    if (options->dumpVolume && !written(cli::WriteVolume(session, *options->dumpVolume))) {
         return kFailure;
     }
 
+    if (options->dumpFine && !written(cli::WriteFine(session, *options->dumpFine))) {
+        return kFailure;
+    }
+
+    if (options->turntable > 0) {
+        // A volume that came with a failure (a missing head file) makes no movie.
+        if (failed) return kFailure;
+        cli::TurntableRequest request;
+        request.out = *options->out;
+        request.frames = options->turntable;
+        request.axis = options->turnAxis.value_or(TurnAxis::Horizontal);
+        request.fps = options->fps.value_or(request.fps);
+        request.size = options->size;
+        request.progress = ::isatty(STDERR_FILENO) != 0;
+        if (!written(cli::WriteTurntable(session, request))) return kFailure;
+        return failed ? kFailure : 0;
+    }
+
     if (options->slices) {
-        const int status = WriteSlices(*options);
+        const int status = WriteSlices(session, *options);
         return status != 0 ? status : (failed ? kFailure : 0);
     }
 
     const bool render = options->out || options->dump || options->repeat > 0;
     if (render) {
-        const int rays = RaysPerSide();
-        const int r = interpolate ? 2 : 1;
+        const int rays = RaysPerSide(session);
+        const int r = session.settings.interpolate ? 2 : 1;
         const int runs = std::max(1, options->repeat);
         std::vector<double> times;
         for (int run = 0; run < runs; ++run) {
             const auto start = std::chrono::steady_clock::now();
-            RenderImage(rays, rays, ImageBuffer, renderType);
+            RenderImage(session, rays, rays);
             const std::chrono::duration<double, std::milli> took =
                 std::chrono::steady_clock::now() - start;
             times.push_back(took.count());
@@ -134,17 +163,12 @@ int main(int argc, char** argv) {
                          WorkerThreads());
         }
         const int side = rays * r;
-        if (options->dump && !cli::WriteDump(*options->dump, side, side)) {
-            std::fprintf(stderr, "calyra-render: cannot write %s\n", options->dump->c_str());
+        if (options->dump && !written(cli::WriteDump(session, *options->dump, side, side))) {
             return kFailure;
         }
-        if (options->out) {
-            const std::string failure =
-                cli::WritePicture(*options->out, side, options->size, cli::SceneViewText());
-            if (!failure.empty()) {
-                std::fprintf(stderr, "calyra-render: %s\n", failure.c_str());
-                return kFailure;
-            }
+        if (options->out && !written(cli::WritePicture(session, *options->out, side, options->size,
+                                                       cli::SceneViewText(session)))) {
+            return kFailure;
         }
     }
     return failed ? kFailure : 0;

@@ -5,10 +5,14 @@
 #include <climits>
 #include <cmath>
 #include <span>
+#include <vector>
 
 #include "base/named_values.h"
 #include "base/parse_number.h"
+#include "movie/movie_encoder.h"
+#include "movie/movie_kind.h"
 #include "picture/picture_file.h"
+#include "render/transfer_function_presets.h"
 #include "volume/model_type.h"
 
 namespace calyra::cli {
@@ -82,7 +86,8 @@ constexpr Heading kHeadings[] = {
 // One option: its name, the words of its values as usage shows them (their
 // count is the number of values it takes), its group, its help text and
 // what it does. In the help texts {models}, {types}, {maps} and {faces} stand for
-// the lists of the name tables, so that a new model or type shows up by itself.
+// the lists of the name tables, so that a new model or type shows up by itself;
+// {tfs} for the transfer-function presets.
 struct OptionRow {
     const char* name;
     const char* values;
@@ -176,41 +181,6 @@ bool SetAspect(Reading& r) {
     return true;
 }
 
-bool SetType(Reading& r) {
-    r.o.type = FindRenderType(r.Value());
-    return r.o.type ? true : r.Fail("unknown --type " + r.Value());
-}
-
-bool SetColourMap(Reading& r) {
-    r.o.colourMap = FindColourMap(r.Value());
-    if (r.o.colourMap) return true;
-    return r.Fail("unknown --colormap " + r.Value() + " (the maps are " +
-                  JoinedNames<ColourMap>(kColourMaps, ", ") + ")");
-}
-
-bool SetDisplayWindow(Reading& r) {
-    const std::optional<long long> lo = ParseWholeNumber(r.Value(0), INT_MIN, INT_MAX);
-    const std::optional<long long> hi = ParseWholeNumber(r.Value(1), INT_MIN, INT_MAX);
-    if (!lo || !hi ||
-        !IsDisplayWindow(static_cast<std::int32_t>(*lo), static_cast<std::int32_t>(*hi))) {
-        return r.Fail(std::string("--display-window LO HI takes whole numbers with ") +
-                      "0 <= LO < HI <= 255: " + r.Value(0) + " " + r.Value(1));
-    }
-    r.o.displayWindow =
-        DisplayWindow{static_cast<std::int32_t>(*lo), static_cast<std::int32_t>(*hi)};
-    return true;
-}
-
-bool SetThreshold(Reading& r) {
-    float t = 0;
-    if (!r.Floats(1, &t)) return false;
-    if (t < 0.0f || t > 1.0f) {
-        return r.Fail("--threshold must lie between 0 and 1: " + r.Value());
-    }
-    r.o.threshold = t;
-    return true;
-}
-
 bool SetPan(Reading& r) {
     GeometryOp op{GeometryOp::Pan};
     if (r.Value() != "in" && r.Value() != "out") return r.Fail("--pan takes in or out");
@@ -219,11 +189,53 @@ bool SetPan(Reading& r) {
     return true;
 }
 
+bool AddCutAtPlane(Reading& r) {
+    r.o.geometry.push_back(GeometryOp{GeometryOp::CutAtPlane});
+    return true;
+}
+
+// A --clip replaces the plane of every earlier --cut-at-plane.
+void DropEarlierCuts(Options& o) {
+    std::erase_if(o.geometry,
+                  [](const GeometryOp& op) { return op.kind == GeometryOp::CutAtPlane; });
+}
+
 bool SetSize(Reading& r) {
     const std::optional<int> n =
         r.WholeNumber(1, kMaxPictureSide,
                       "--size takes a whole number from 1 to " + std::to_string(kMaxPictureSide));
     if (n) r.o.size = *n;
+    return n.has_value();
+}
+
+// The longest turntable: a frame a tenth of a degree apart, and more than
+// any movie of it would want.
+constexpr int kMaxTurntableFrames = 3600;
+
+bool SetTurntable(Reading& r) {
+    const std::optional<int> n = r.WholeNumber(
+        1, kMaxTurntableFrames,
+        "--turntable takes a whole number from 1 to " + std::to_string(kMaxTurntableFrames));
+    if (n) r.o.turntable = *n;
+    return n.has_value();
+}
+
+bool SetTurnAxis(Reading& r) {
+    if (r.Value() == "horizontal") {
+        r.o.turnAxis = TurnAxis::Horizontal;
+    } else if (r.Value() == "vertical") {
+        r.o.turnAxis = TurnAxis::Vertical;
+    } else {
+        return r.Fail("--turn-axis takes horizontal or vertical");
+    }
+    return true;
+}
+
+bool SetFps(Reading& r) {
+    const std::optional<int> n =
+        r.WholeNumber(1, movie::kMaxFps,
+                      "--fps takes a whole number from 1 to " + std::to_string(movie::kMaxFps));
+    if (n) r.o.fps = *n;
     return n.has_value();
 }
 
@@ -251,18 +263,9 @@ constexpr OptionRow kOptionRows[] = {
      "a view file, or a picture saved with one: its volume,\nsettings and geometry; the options "
      "below still apply",
      SetText<&Options::view>},
-    {"--type", "{types}", Group::Settings, "the rendering type (default surface)", SetType},
-    {"--threshold", "F", Group::Settings, "a fraction from 0 to 1 of the largest value",
-     SetThreshold},
-    {"--interp", "", Group::Settings, "interpolation on: twice the rays, trilinear samples",
-     SetFlag<&Options::interp>},
-    {"--no-grad", "", Group::Settings, "gradient shading off", SetFlag<&Options::noGrad>},
-    {"--colormap", "{maps}", Group::Settings,
-     "how the grey levels are shown (default grey):\nin --out and --size pictures, never in --dump",
-     SetColourMap},
-    {"--display-window", "LO HI", Group::Settings,
-     "grey levels LO..HI stretched to the full range,\n0 <= LO < HI <= 255 (default 0 255)",
-     SetDisplayWindow},
+    {"--tf", "PRESET|FILE.json", Group::Settings,
+     "Composite's transfer function: a preset ({tfs})\nor a file (default ramp)",
+     SetText<&Options::tf>},
     {"--snap-world", "FACE", Group::Geometry, "FACE: {faces}", AddSnap<GeometryOp::SnapWorld>},
     {"--snap-plane", "FACE", Group::Geometry, "the same faces", AddSnap<GeometryOp::SnapPlane>},
     {"--rotate-world", "AY AX", Group::Geometry, "turn the box and the plane, in degrees",
@@ -274,6 +277,10 @@ constexpr OptionRow kOptionRows[] = {
     {"--translate-plane", "DX DY DZ", Group::Geometry, "move the plane",
      AddMove<GeometryOp::TranslatePlane, 3>},
     {"--pan", "in|out", Group::Geometry, "move the plane along its normal", SetPan},
+    {"--cut-at-plane", "", Group::Geometry,
+     "cut the volume where the plane stands now: keep what lies\nbeyond it, wherever the plane "
+     "moves next",
+     AddCutAtPlane},
     {"--out", "FILE", Group::Output,
      "the image as the render window shows it, one pixel per cell;\nthe format follows the "
      "extension: .png, .jpg/.jpeg,\n.tif/.tiff, .bmp (a name without one gets .png)",
@@ -282,6 +289,14 @@ constexpr OptionRow kOptionRows[] = {
      "draw the image into N x N pixels the way the render window\nlays out its cells in an N x "
      "N client area (needs --out)",
      SetSize},
+    {"--turntable", "N", Group::Output,
+     "with --out: N frames of a whole turn of the view about the\nbox centre, as a drag turns it, "
+     "frame k by k x 360 / N\ndegrees; --out names .mp4, .webm, .gif, or a PNG frame\nseries "
+     "with one %d or %0Nd (turn_%03d.png, from 0)",
+     SetTurntable},
+    {"--turn-axis", "horizontal|vertical", Group::Output,
+     "with --turntable: turn as a horizontal drag (default) or\na vertical one", SetTurnAxis},
+    {"--fps", "N", Group::Output, "with --turntable: frames a second (default 25)", SetFps},
     {"--dump", "FILE", Group::Output, "the exact buffers as text (\"-\" = standard output)",
      SetText<&Options::dump>},
     {"--slices", "X Y Z", Group::Output,
@@ -290,6 +305,12 @@ constexpr OptionRow kOptionRows[] = {
      SetThreeIntegers<&Options::slices>},
     {"--dump-volume", "FILE", Group::Output, "the voxel store, bytes voxels[x][y][z], z fastest",
      SetText<&Options::dumpVolume>},
+    {"--dump-fine", "FILE", Group::Output,
+     "the fine store and its value mapping as text: its file\nvalues at 16 bits, z fastest",
+     SetText<&Options::dumpFine>},
+    {"--save-tf", "FILE.json", Group::Output,
+     "the transfer function in use, as a file that reads back\nto the same function",
+     SetText<&Options::saveTf>},
     {"--save-view", "FILE", Group::Output,
      "the view this command renders, to render it again later", SetText<&Options::saveView>},
     {"--threads", "N", Group::Output, "worker threads (default: all cores); output is identical",
@@ -302,10 +323,31 @@ constexpr OptionRow kOptionRows[] = {
 };
 
 // How many values the usage words of an option stand for ("{types}" is one).
-int ValueCount(const OptionRow& row) {
-    const std::string_view words = row.values;
+int ValueCount(std::string_view words) {
     if (words.empty()) return 0;
     return static_cast<int>(std::count(words.begin(), words.end(), ' ')) + 1;
+}
+
+// A setting's option: its words (or a flag's fixed word), checked by the
+// setting's own reader, kept for after the volume is built.
+bool ReadSettingOption(const SettingRow& row, char** argv, int i, Options& o, std::string& error) {
+    SettingWords given{row.setting, {}};
+    if (*row.flagWord) {
+        given.words.push_back(row.flagWord);
+    } else {
+        for (int k = 0; k < ValueCount(row.optionWords); ++k)
+            given.words.push_back(argv[i + 1 + k]);
+    }
+    UserSettings trial;
+    const std::string reason = row.read(given.words, trial);
+    if (!reason.empty()) {
+        std::string shown;
+        for (const std::string& w : given.words) shown += " " + w;
+        error = std::string(row.option) + " " + reason + ":" + shown;
+        return false;
+    }
+    o.settings.push_back(std::move(given));
+    return true;
 }
 
 // The names of a table's entries, joined by separator.
@@ -323,16 +365,16 @@ std::string Joined(const Table& table, const char* separator, Name name) {
 std::string WithNameLists(std::string text) {
     const std::pair<std::string_view, std::string> lists[] = {
         {"{models}", Joined(BuiltInModels(), " | ", [](const ModelName& m) { return m.name; })},
-        {"{types}", JoinedNames<RenderType>(kRenderTypes, "|")},
-        {"{maps}", JoinedNames<ColourMap>(kColourMaps, "|")},
         {"{faces}", Joined(kFaceNames, " ", [](const char* name) { return name; })},
+        {"{tfs}",
+         Joined(kTfPresets, " ", [](const TfPresetRow& p) { return std::string(p.name); })},
     };
     for (const auto& [placeholder, list] : lists) {
         for (std::size_t at; (at = text.find(placeholder)) != std::string::npos;) {
             text.replace(at, placeholder.size(), list);
         }
     }
-    return text;
+    return WithSettingNameLists(text);
 }
 
 const OptionRow* FindOption(std::string_view name) {
@@ -340,6 +382,28 @@ const OptionRow* FindOption(std::string_view name) {
         if (name == row.name) return &row;
     }
     return nullptr;
+}
+
+// A turntable writes its frames to --out as a movie or a frame series, and
+// renders nothing else.
+bool CheckTurntable(const Options& o, std::string& error) {
+    if (o.turntable == 0) {
+        if (o.turnAxis || o.fps) {
+            error = "--turn-axis and --fps go with --turntable";
+            return false;
+        }
+        return true;
+    }
+    if (!o.out) {
+        error = "--turntable needs --out";
+        return false;
+    }
+    if (o.dump || o.slices || o.repeat > 0) {
+        error = "--turntable writes frames to --out: not with --dump, --slices or --repeat";
+        return false;
+    }
+    // Refused before any work: a wrong name never costs a render.
+    return movie::MovieKindOf(*o.out, error).has_value();
 }
 
 // The rules between options, once all are read.
@@ -373,11 +437,19 @@ bool CheckCombination(const Options& o, std::string& error) {
             return false;
         }
     }
+    const bool sliceWindow =
+        std::any_of(o.settings.begin(), o.settings.end(),
+                    [](const SettingWords& w) { return w.setting == Setting::SliceWindow; });
+    if (sliceWindow && !o.slices) {
+        error = "--slice-window goes with --slices";
+        return false;
+    }
     if (o.size > 0 && !o.out) {
         error = "--size needs --out";
         return false;
     }
-    if (o.out) {
+    if (!CheckTurntable(o, error)) return false;
+    if (o.out && o.turntable == 0) {
         // Refused before any work: a wrong name never costs a render.
         const QString reason = picture::CheckPictureFormat(QString::fromStdString(*o.out));
         if (!reason.isEmpty()) {
@@ -399,20 +471,29 @@ bool CheckCombination(const Options& o, std::string& error) {
 std::string Usage() {
     // Help starts in this column; a longer option line leaves three blanks.
     constexpr std::size_t kHelpColumn = 26;
+    const auto entry = [](const char* name, const char* values, const char* helpText) {
+        std::string line = std::string("  ") + name;
+        if (*values) line += std::string(" ") + WithNameLists(values);
+        line += line.size() + 3 <= kHelpColumn ? std::string(kHelpColumn - line.size(), ' ')
+                                               : std::string(3, ' ');
+        std::string help = WithNameLists(helpText);
+        for (std::size_t at = 0; (at = help.find('\n', at)) != std::string::npos; ++at) {
+            help.insert(at + 1, kHelpColumn, ' ');
+        }
+        return line + help + "\n";
+    };
     std::string text = "calyra-render [OPTIONS]\n";
     for (const Heading& heading : kHeadings) {
         text += std::string("\n") + heading.text + "\n";
+        // The settings' options come from the settings table.
+        if (heading.group == Group::Settings) {
+            for (const SettingRow& row : kSettingRows) {
+                if (*row.option) text += entry(row.option, row.optionWords, row.help);
+            }
+        }
         for (const OptionRow& row : kOptionRows) {
             if (row.group != heading.group || !*row.help) continue;
-            std::string line = std::string("  ") + row.name;
-            if (*row.values) line += std::string(" ") + WithNameLists(row.values);
-            line += line.size() + 3 <= kHelpColumn ? std::string(kHelpColumn - line.size(), ' ')
-                                                   : std::string(3, ' ');
-            std::string help = WithNameLists(row.help);
-            for (std::size_t at = 0; (at = help.find('\n', at)) != std::string::npos; ++at) {
-                help.insert(at + 1, kHelpColumn, ' ');
-            }
-            text += line + help + "\n";
+            text += entry(row.name, row.values, row.help);
         }
     }
     return text;
@@ -421,12 +502,23 @@ std::string Usage() {
 std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
     Options o;
     for (int i = 1; i < argc; ++i) {
+        if (const SettingRow* setting = FindSettingOption(argv[i])) {
+            const int count = *setting->flagWord ? 0 : ValueCount(setting->optionWords);
+            if (i + count >= argc) {
+                error = std::string(argv[i]) + " needs " + std::to_string(count) + " value(s)";
+                return std::nullopt;
+            }
+            if (!ReadSettingOption(*setting, argv, i, o, error)) return std::nullopt;
+            if (setting->setting == Setting::Clip) DropEarlierCuts(o);
+            i += count;
+            continue;
+        }
         const OptionRow* row = FindOption(argv[i]);
         if (!row) {
             error = std::string("unknown option ") + argv[i];
             return std::nullopt;
         }
-        const int count = ValueCount(*row);
+        const int count = ValueCount(row->values);
         if (i + count >= argc) {
             error = std::string(argv[i]) + " needs " + std::to_string(count) + " value(s)";
             return std::nullopt;

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "geometry/orientation.h"
+#include "geometry/turntable.h"
 #include "render/display_map.h"
 #include "render/render_type.h"
+#include "render/setting_table.h"
 
 namespace calyra::cli {
 
@@ -20,12 +22,18 @@ struct GeometryOp {
         RotatePlane,
         RotatePlaneXYZ,
         TranslatePlane,
-        Pan
+        Pan,
+        CutAtPlane  // the clip plane where the viewing plane stands
     };
     Kind kind;
     float v[3] = {0, 0, 0};
     Face face = Face::Front;
     bool panIn = true;
+};
+
+struct SettingWords {
+    Setting setting;
+    std::vector<std::string> words;
 };
 
 struct Options {
@@ -42,23 +50,28 @@ struct Options {
     bool noResample = false;
     std::optional<int> headerBytes;
     std::optional<std::string> view;  // a view file, or a picture that carries one
+    std::optional<std::string> tf;    // a transfer-function preset's name or a file
 
-    std::optional<RenderType> type;
-    std::optional<float> threshold;
-    bool interp = false;
-    bool noGrad = false;
-    std::optional<ColourMap> colourMap;
-    std::optional<DisplayWindow> displayWindow;
+    // The settings given, in order: each row's words (render/setting_table.h),
+    // already checked.
+    std::vector<SettingWords> settings;
+    // The geometry operations in order; a --clip drops the cuts at the plane
+    // given before it, so that the last of them sets the plane.
     std::vector<GeometryOp> geometry;
 
     std::optional<std::string> out;
     int size = 0;  // 0: one pixel per cell; else an N x N picture
     std::optional<std::string> dump;
     std::optional<std::string> dumpVolume;
+    std::optional<std::string> dumpFine;
     std::optional<std::vector<int>> slices;  // cursor X Y Z, store indices
     std::optional<std::string> saveView;
+    std::optional<std::string> saveTf;
     int threads = 0;  // 0: all cores
     int repeat = 0;
+    int turntable = 0;  // frames of a full turn written to out; 0: one picture
+    std::optional<TurnAxis> turnAxis;
+    std::optional<int> fps;
     bool help = false;
     bool version = false;
 };

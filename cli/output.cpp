@@ -7,27 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "base/file_writer.h"
 #include "picture/cells.h"
 #include "picture/picture_file.h"
 #include "render/buffers.h"
 #include "render/display_map.h"
+#include "render/session.h"
 #include "render/slice_panes.h"
 #include "volume/volume_store.h"
 
 namespace calyra::cli {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const {
-        if (f != stdout) std::fclose(f);
-    }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-File Open(const std::string& path, const char* mode) {
-    if (path == "-") return File(stdout);
-    return File(std::fopen(path.c_str(), mode));
-}
 
 void AppendNumber(std::string& line, long long value) {
     char text[24];
@@ -37,7 +27,7 @@ void AppendNumber(std::string& line, long long value) {
 
 // One line per row y: value(x, y) for each column x, separated by spaces.
 template <typename Value>
-void WriteGrid(std::FILE* f, int width, int height, Value value) {
+void WriteGrid(AtomicFile& f, int width, int height, Value value) {
     std::string line;
     for (int y = 0; y < height; ++y) {
         line.clear();
@@ -46,44 +36,67 @@ void WriteGrid(std::FILE* f, int width, int height, Value value) {
             AppendNumber(line, value(x, y));
         }
         line += '\n';
-        std::fputs(line.c_str(), f);
+        if (!f.Write(line)) return;
     }
 }
 
 }  // namespace
 
-bool WriteDump(const std::string& path, int width, int height) {
-    File f = Open(path, "w");
-    if (!f) return false;
-    const VolumeStore& v = VoxelVolume;
-    std::fprintf(f.get(), "calyra-dump 1\nvolume %d %d %d %d %u %d\nimage %d %d %d\n", v.dims.x,
-                 v.dims.y, v.dims.z, v.size, v.maxValue, v.mirrorZ, width, height, displayMax);
-    WriteGrid(f.get(), width, height, [](int x, int y) { return ImageAt(x, y); });
-    std::fprintf(f.get(), "depth %d %d\n", width, height);
-    WriteGrid(f.get(), width, height, [](int x, int y) { return DepthAt(x, y); });
-    return std::fflush(f.get()) == 0 && !std::ferror(f.get());
+std::string WriteDump(const Session& session, const std::string& path, int width, int height) {
+    AtomicFile f(path);
+    const VolumeStore& v = session.volume();
+    const RenderBuffers& b = session.buffers;
+    char header[200];
+    std::snprintf(header, sizeof header,
+                  "calyra-dump %d\nvolume %d %d %d %d %u %d\nimage %d %d %d\n", b.rgb ? 2 : 1,
+                  v.dims.x, v.dims.y, v.dims.z, v.size, v.maxValue, v.mirrorZ, width, height,
+                  b.displayMax);
+    f.Write(header);
+    // The image block holds the first component (red in a colour image).
+    WriteGrid(f, width, height, [&b](int x, int y) { return b.ImageAt(x, y); });
+    const std::string shape = " " + std::to_string(width) + " " + std::to_string(height) + "\n";
+    f.Write("depth" + shape);
+    WriteGrid(f, width, height, [&b](int x, int y) { return b.DepthAt(x, y); });
+    if (b.rgb) {
+        f.Write("green" + shape);
+        WriteGrid(f, width, height, [&b](int x, int y) { return b.PixelAt(x, y)[1]; });
+        f.Write("blue" + shape);
+        WriteGrid(f, width, height, [&b](int x, int y) { return b.PixelAt(x, y)[2]; });
+    }
+    if (f.ok()) f.Commit();
+    return f.Error();
 }
 
-std::string WritePicture(const std::string& path, int side, int size, const std::string& viewText) {
+QImage PictureOf(const Session& session, int side, int size, const std::string& viewText) {
     QImage image;
+    const RenderBuffers& b = session.buffers;
     if (size > 0) {
-        image = picture::MonoPicture(size, side);
+        image = picture::MonoPicture(b, session.settings, size, side);
     } else {
         // One pixel per cell; an empty image area still makes a valid picture.
-        image = picture::MonoPicture(side > 0 ? side : 1, side);
+        image = picture::MonoPicture(b, session.settings, side > 0 ? side : 1, side);
         // A grey map keeps the grey picture format.
-        if (colourMap == ColourMap::Grey || colourMap == ColourMap::Inverted) {
+        const ColourMap map = session.settings.colourMap;
+        if (!b.rgb && (map == ColourMap::Grey || map == ColourMap::Inverted)) {
             image = image.convertToFormat(QImage::Format_Grayscale8);
         }
     }
+    if (!image.isNull()) {
+        image.setText(QString::fromLatin1(picture::kViewTextKey), QString::fromStdString(viewText));
+    }
+    return image;
+}
+
+std::string WritePicture(const Session& session, const std::string& path, int side, int size,
+                         const std::string& viewText) {
+    const QImage image = PictureOf(session, side, size, viewText);
     if (image.isNull())
         return "not enough memory for a picture of " + std::to_string(size) + " pixels a side";
-    image.setText(QString::fromLatin1(picture::kViewTextKey), QString::fromStdString(viewText));
     return picture::SavePicture(image, QString::fromStdString(path)).toStdString();
 }
 
-std::string WriteSlicePicture(const std::string& path, Int3 cursor) {
-    const SliceStrip strip = MakeSliceStrip(cursor);
+std::string WriteSlicePicture(const Session& session, const std::string& path, Int3 cursor) {
+    const SliceStrip strip = MakeSliceStrip(session.volume(), session.settings, cursor);
     QImage image(std::max(strip.width, 1), std::max(strip.height, 1), QImage::Format_RGB888);
     if (image.isNull()) return "not enough memory for the slice picture";
     image.fill(Qt::black);
@@ -95,10 +108,9 @@ std::string WriteSlicePicture(const std::string& path, Int3 cursor) {
     return picture::SavePicture(image, QString::fromStdString(path)).toStdString();
 }
 
-bool WriteVolume(const std::string& path) {
-    File f = Open(path, "wb");
-    if (!f) return false;
-    const VolumeStore& v = VoxelVolume;
+std::string WriteVolume(const Session& session, const std::string& path) {
+    AtomicFile f(path);
+    const VolumeStore& v = session.volume();
     const std::size_t zCount = static_cast<std::size_t>(v.dims.z) + 1;
     std::vector<std::uint8_t> row(zCount, 0);
     for (std::int32_t x = 0; x <= v.dims.x; ++x) {
@@ -111,10 +123,42 @@ bool WriteVolume(const std::string& path) {
             } else {
                 std::fill(row.begin(), row.end(), 0);
             }
-            if (std::fwrite(row.data(), 1, zCount, f.get()) != zCount) return false;
+            if (!f.Write(std::string_view(reinterpret_cast<const char*>(row.data()), zCount))) {
+                return f.Error();
+            }
         }
     }
-    return std::fflush(f.get()) == 0;
+    if (f.ok()) f.Commit();
+    return f.Error();
+}
+
+std::string WriteFine(const Session& session, const std::string& path) {
+    AtomicFile f(path);
+    const VolumeStore& v = session.volume();
+    char line[160];
+    std::snprintf(line, sizeof line, "calyra-fine 1\nvolume %d %d %d\nrange %.17g %.17g", v.dims.x,
+                  v.dims.y, v.dims.z, v.mapping.lo, v.mapping.hi);
+    std::string head = line;
+    if (!v.mapping.unit.empty()) head += " " + v.mapping.unit;
+    f.Write(head + "\n");
+    // Published dims never pass the allocation; a store without fine values reads 0.
+    const bool present = v.fine && v.dims.x <= v.allocated.x && v.dims.y <= v.allocated.y &&
+                         v.dims.z <= v.allocated.z;
+    std::string text;
+    for (std::int32_t x = 1; x <= v.dims.x && f.ok(); ++x) {
+        for (std::int32_t y = 1; y <= v.dims.y; ++y) {
+            text.clear();
+            const std::uint16_t* row = present ? v.FineRow(x, y) : nullptr;
+            for (std::int32_t z = 1; z <= v.dims.z; ++z) {
+                if (z > 1) text += ' ';
+                AppendNumber(text, row ? row[z] : 0);
+            }
+            text += '\n';
+            if (!f.Write(text)) return f.Error();
+        }
+    }
+    if (f.ok()) f.Commit();
+    return f.Error();
 }
 
 }  // namespace calyra::cli

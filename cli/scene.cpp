@@ -5,21 +5,18 @@
 #include <optional>
 
 #include "base/messages.h"
-#include "formats/open_volume.h"
-#include "geometry/orientation.h"
+#include "formats/volume_loading.h"
 #include "picture/picture_file.h"
-#include "render/display_map.h"
-#include "render/user_settings.h"
+#include "render/setting_table.h"
+#include "render/transfer_function_presets.h"
+#include "render/volume_cut.h"
+#include "scene/transfer_function_file.h"
+#include "scene/view_file.h"
 #include "volume/file_open.h"
-#include "volume/models.h"
 #include "volume/raw_reader.h"
-#include "volume/volume_store.h"
 
 namespace calyra::cli {
 namespace {
-
-ViewVolume sceneVolume;
-std::optional<ViewState> sceneView;
 
 void Fail(const std::string& text) {
     ReportMessage({text, "", MessageIcon::Warning, MessageOwner::None});
@@ -39,97 +36,41 @@ std::optional<std::string> ReadViewText(const std::string& path) {
     return text.toStdString();
 }
 
-bool ImportRawAs(const ViewVolume& v) {
-    volumePath = v.path;
-    const std::string refusal = ImportRefusalReason(v.params, v.options, v.format);
-    if (!refusal.empty()) {
-        Fail(RefusalMessage(refusal));
-        return false;
-    }
-    return LoadRawVolume(v.format, v.params, v.options);
-}
-
-bool BuildNamedModel(const std::string& name) {
-    const std::optional<ModelType> model = FindModel(name);
-    if (!model) {
-        Fail("unknown model " + name + " in the view");
-        return false;
-    }
-    ++loadCount;
-    BuildModel(*model);
-    sceneVolume = {};
-    sceneVolume.kind = ViewVolume::Kind::Model;
-    sceneVolume.model = name;
-    return true;
-}
-
-// Opens a standard volume file (or DICOM folder) as v describes it.
-bool OpenAs(const ViewVolume& v) {
-    if (!formats::OpenVolume(v.path,
-                             formats::MakeOpenOptions(v.windowLow, v.windowHigh, v.resample))) {
-        return false;
-    }
-    std::error_code ec;
-    sceneVolume = v;
-    sceneVolume.path = std::filesystem::absolute(v.path, ec).string();
-    sceneVolume.fileBytes = ViewDataFileBytes(v.path);
-    return true;
-}
-
-bool BuildFromView(const std::string& path) {
+// The view of --view, read and its volume loaded.
+std::optional<ViewState> BuildFromView(Session& session, const std::string& path) {
     const std::optional<std::string> text = ReadViewText(path);
-    if (!text) return false;
+    if (!text) return std::nullopt;
     std::string error;
-    sceneView = ParseViewText(*text, error);
-    if (!sceneView) {
+    std::optional<ViewState> view = ParseViewText(*text, error);
+    if (!view) {
         Fail(path + ": " + error);
-        return false;
+        return std::nullopt;
     }
-    const ViewVolume& v = sceneView->volume;
-    const std::string problem = ViewDataFileProblem(v);
-    if (!problem.empty()) {
-        Fail(problem);
-        return false;
-    }
-    switch (v.kind) {
-        case ViewVolume::Kind::Model:
-            return BuildNamedModel(v.model);
-        case ViewVolume::Kind::Raw:
-            if (!ImportRawAs(v)) return false;
-            sceneVolume = v;
-            return true;
-        case ViewVolume::Kind::Open:
-            return OpenAs(v);
-        default:
-            Fail(path + ": this program cannot open the view's volume");
-            return false;
-    }
+    if (!formats::LoadViewVolume(session, view->volume)) return std::nullopt;
+    return view;
 }
 
-bool ImportRaw(const Options& o) {
-    volumePath = *o.raw;
+bool ImportRaw(Session& session, const Options& o) {
+    const std::string& path = *o.raw;
     // The data file first: a missing one is named as the data file, not as
     // its missing side file.
-    if (!OpenDataFile(volumePath, "rb")) {
-        ReportMessage({FormatWithName(kCouldNotReadFile, volumePath), "", MessageIcon::Warning,
-                       MessageOwner::None});
+    if (!OpenDataFile(path, "rb")) {
+        Fail(FormatWithName(kCouldNotReadFile, path));
         return false;
     }
     ImportParams params;
     ImportOptions options;
-    ImportStartValues(volumePath, params, options);
+    ImportStartValues(path, params, options);
     int fileType = 1;
-    const std::string sideFile = volumePath + ".inf";
+    const std::string sideFile = path + ".inf";
     std::error_code ec;
     if (std::filesystem::is_regular_file(sideFile, ec)) {
-        fileType = ReadInfFile(params, options);
+        fileType = ReadInfFile(path, params, options);
     } else if (!o.dims) {
-        ReportMessage(
-            {FormatWithName(kCouldNotReadFile, sideFile) +
-                 "Without the side file, give the shape with --dims X Y Z (and --bytes N, "
-                 "--ascii, --reverse, --header-bytes N as the file needs), or write " +
-                 sideFile + " (see --help).",
-             "", MessageIcon::Warning, MessageOwner::None});
+        Fail(FormatWithName(kCouldNotReadFile, sideFile) +
+             "Without the side file, give the shape with --dims X Y Z (and --bytes N, "
+             "--ascii, --reverse, --header-bytes N as the file needs), or write " +
+             sideFile + " (see --help).");
         return false;
     }
     RawFormat format = SideFileFormat(fileType);
@@ -147,27 +88,79 @@ bool ImportRaw(const Options& o) {
         params.aspectY = (*o.aspect)[1];
         params.aspectZ = (*o.aspect)[2];
     }
-    const std::string refusal = ImportRefusalReason(params, options, format);
-    if (!refusal.empty()) {
-        ReportMessage({RefusalMessage(refusal), "", MessageIcon::Warning, MessageOwner::Dialog});
+    return formats::ImportRawVolume(session, path, format, params, options);
+}
+
+// One geometry operation; false, with the message reported, when the plane
+// has no direction to cut at.
+bool ApplyGeometry(Session& session, const GeometryOp& op) {
+    Orientation& o = session.orientation;
+    switch (op.kind) {
+        case GeometryOp::SnapWorld:
+            SnapWorld(o, op.face);
+            break;
+        case GeometryOp::SnapPlane:
+            SnapViewPlane(o, op.face);
+            break;
+        case GeometryOp::RotateWorld:
+            RotateWorld(o, op.v[0], op.v[1]);
+            break;
+        case GeometryOp::RotatePlane:
+            RotateViewPlane(o, op.v[0], op.v[1]);
+            break;
+        case GeometryOp::RotatePlaneXYZ:
+            RotateViewPlaneXYZ(o, op.v[0], op.v[1], op.v[2]);
+            break;
+        case GeometryOp::TranslatePlane:
+            TranslateViewPlane(o, op.v[0], op.v[1], op.v[2]);
+            break;
+        case GeometryOp::Pan:
+            PanViewPlane(o, op.panIn ? PanDirection::In : PanDirection::Out);
+            break;
+        case GeometryOp::CutAtPlane: {
+            const std::optional<ClipPlane> plane = ClipAtViewPlane(o, session.volume().size);
+            if (!plane) {
+                Fail("--cut-at-plane: the viewing plane has no direction to cut at");
+                return false;
+            }
+            session.settings.clip = *plane;
+            break;
+        }
+    }
+    return true;
+}
+
+// --tf: a preset made for the volume's range (it follows the volume from
+// then on), or a file read against that range. A refused file names itself
+// and its reason; notes on what was read otherwise go to stderr.
+bool ApplyTransferFunction(Session& session, const std::string& name) {
+    const ValueMapping& m = session.volume().mapping;
+    if (std::optional<TransferFunction> preset = PresetTransferFunction(name, m.lo, m.hi)) {
+        session.settings.transferFunction = std::move(*preset);
+        return true;
+    }
+    std::vector<std::string> notes;
+    std::string error;
+    std::optional<TransferFunction> tf = ReadTransferFunctionFile(name, m.lo, m.hi, notes, error);
+    if (!tf) {
+        Fail(error);
         return false;
     }
-    if (!LoadRawVolume(format, params, options)) return false;
-    sceneVolume = {};
-    sceneVolume.kind = ViewVolume::Kind::Raw;
-    sceneVolume.path = std::filesystem::absolute(volumePath, ec).string();
-    sceneVolume.params = params;
-    sceneVolume.options = options;
-    sceneVolume.format = format;
-    sceneVolume.fileBytes = ViewDataFileBytes(volumePath);
+    for (const std::string& note : notes) {
+        ReportMessage(
+            {name + ": " + note, "", MessageIcon::Information, MessageOwner::None, false});
+    }
+    session.settings.transferFunction = std::move(*tf);
     return true;
 }
 
 }  // namespace
 
-bool BuildSceneVolume(const Options& o) {
-    if (o.raw) return ImportRaw(o);
-    if (o.open) {
+bool BuildScene(Session& session, const Options& o) {
+    std::optional<ViewState> view;
+    if (o.raw) {
+        if (!ImportRaw(session, o)) return false;
+    } else if (o.open) {
         ViewVolume v;
         v.kind = ViewVolume::Kind::Open;
         v.path = *o.open;
@@ -176,50 +169,33 @@ bool BuildSceneVolume(const Options& o) {
             v.windowHigh = (*o.window)[1];
         }
         v.resample = !o.noResample;
-        return OpenAs(v);
+        if (!formats::OpenStandardVolume(session, v)) return false;
+    } else if (o.view) {
+        view = BuildFromView(session, *o.view);
+        if (!view) return false;
+    } else if (!formats::BuildNamedModel(session, o.model)) {
+        return false;
     }
-    if (o.view) return BuildFromView(*o.view);
-    return BuildNamedModel(o.model);
-}
-
-std::string SceneViewText() {
-    return WriteViewText(CaptureView(sceneVolume));
-}
-
-void ApplySettingsAndGeometry(const Options& o) {
-    // The view first: the build switched interpolation off.
-    if (sceneView) ApplyViewSettingsAndGeometry(*sceneView);
-    if (o.type) renderType = *o.type;
-    if (o.threshold) threshold = *o.threshold;
-    if (o.interp) interpolate = true;
-    if (o.noGrad) gradientShading = false;
-    if (o.colourMap) colourMap = *o.colourMap;
-    if (o.displayWindow) displayWindow = *o.displayWindow;
+    // The view's settings after the build, which switched interpolation off.
+    if (view) ApplyViewSettingsAndGeometry(session, *view);
+    for (const SettingWords& given : o.settings) {
+        RowOf(given.setting).read(given.words, session.settings);
+    }
+    if (o.tf && !ApplyTransferFunction(session, *o.tf)) return false;
+    // A crop box past this volume's dims is refused before anything is written.
+    if (const std::string reason = CheckForVolume(session.settings, session.volume());
+        !reason.empty()) {
+        Fail("the settings do not fit the volume: " + reason);
+        return false;
+    }
     for (const GeometryOp& op : o.geometry) {
-        switch (op.kind) {
-            case GeometryOp::SnapWorld:
-                SnapWorld(op.face);
-                break;
-            case GeometryOp::SnapPlane:
-                SnapViewPlane(op.face);
-                break;
-            case GeometryOp::RotateWorld:
-                RotateWorld(op.v[0], op.v[1]);
-                break;
-            case GeometryOp::RotatePlane:
-                RotateViewPlane(op.v[0], op.v[1]);
-                break;
-            case GeometryOp::RotatePlaneXYZ:
-                RotateViewPlaneXYZ(op.v[0], op.v[1], op.v[2]);
-                break;
-            case GeometryOp::TranslatePlane:
-                TranslateViewPlane(op.v[0], op.v[1], op.v[2]);
-                break;
-            case GeometryOp::Pan:
-                PanViewPlane(op.panIn ? PanDirection::In : PanDirection::Out);
-                break;
-        }
+        if (!ApplyGeometry(session, op)) return false;
     }
+    return true;
+}
+
+std::string SceneViewText(const Session& session) {
+    return WriteViewText(CaptureView(session));
 }
 
 }  // namespace calyra::cli

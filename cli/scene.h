@@ -4,17 +4,17 @@
 #include <string>
 
 #include "cli/options.h"
-#include "scene/view_file.h"
+#include "render/session.h"
 
 namespace calyra::cli {
 
-// Builds or imports the volume. Returns false when the import cannot go on
+// Builds or imports the volume into the session, then applies the view's
+// settings and geometry (with --view), then the explicit settings, then the
+// geometry operations in order. Returns false when the volume cannot be had
 // (a usage error or a refusal); its message has been reported.
-bool BuildSceneVolume(const Options& options);
-// Applies the view's settings and geometry (with --view), then the explicit
-// settings, then the geometry operations in order.
-void ApplySettingsAndGeometry(const Options& options);
-// The view of the scene as it stands, as a view file's text.
-std::string SceneViewText();
+bool BuildScene(Session& session, const Options& options);
+
+// The view of the session as it stands, as a view file's text.
+std::string SceneViewText(const Session& session);
 
 }  // namespace calyra::cli

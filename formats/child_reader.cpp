@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <string>
 
 #ifdef __unix__
@@ -27,8 +28,12 @@ void SetReadInChild(bool inChild) {
 namespace {
 
 // The child's answer on the pipe: a status byte, then either a message or
-// the volume's fields, its samples, rescales and notes.
-enum : std::uint8_t { kVolume = 0, kRefusal = 1 };
+// the volume's fields, its samples, rescales and notes; or only the byte
+// when the child ran out of memory.
+enum : std::uint8_t { kVolume = 0, kRefusal = 1, kNoMemory = 2 };
+
+// What reading the child's volume came to.
+enum class Received { Whole, Broken, NoMemory };
 
 // Repeats a read or a write until every byte went through; false on an
 // error or at the end of the pipe.
@@ -82,22 +87,10 @@ bool WriteVolume(int fd, const SourceVolume& v) {
     for (const Rescale& r : v.rescale) ok = ok && WriteValue(fd, r);
     ok = ok && WriteValue(fd, std::uint64_t{v.notes.size()});
     for (const std::string& note : v.notes) ok = ok && WriteText(fd, note);
-    return ok;
+    return ok && WriteText(fd, v.unit);
 }
 
-bool ReadVolume(int fd, SourceVolume& v) {
-    if (!ReadAll(fd, v.dims, sizeof v.dims) || !ReadAll(fd, v.spacing, sizeof v.spacing) ||
-        !ReadValue(fd, v.volumes) || !ReadValue(fd, v.type) || !ReadValue(fd, v.binary)) {
-        return false;
-    }
-    // The child checked the shape against the store bound before reading.
-    for (const std::int64_t d : v.dims) {
-        if (d < 1 || d > INT32_MAX) return false;
-    }
-    const std::uint64_t bytes = v.Count() * SampleBytes(v.type);
-    if (bytes > 16 * StoreBound()) return false;
-    v.data.reset(static_cast<std::uint8_t*>(std::malloc(bytes == 0 ? 1 : bytes)));
-    if (!v.data || !ReadAll(fd, v.data.get(), bytes)) return false;
+bool ReadTail(int fd, SourceVolume& v) {
     std::uint64_t count = 0;
     if (!ReadValue(fd, count) || count > (std::uint64_t{1} << 31)) return false;
     v.rescale.resize(static_cast<std::size_t>(count));
@@ -109,7 +102,29 @@ bool ReadVolume(int fd, SourceVolume& v) {
     for (std::string& note : v.notes) {
         if (!ReadText(fd, note)) return false;
     }
-    return true;
+    return ReadText(fd, v.unit) && v.unit.size() <= 64;
+}
+
+Received ReadVolume(int fd, SourceVolume& v) {
+    if (!ReadAll(fd, v.dims, sizeof v.dims) || !ReadAll(fd, v.spacing, sizeof v.spacing) ||
+        !ReadValue(fd, v.volumes) || !ReadValue(fd, v.type) || !ReadValue(fd, v.binary)) {
+        return Received::Broken;
+    }
+    // The child checked the shape against the store bound before reading.
+    for (const std::int64_t d : v.dims) {
+        if (d < 1 || d > INT32_MAX) return Received::Broken;
+    }
+    const std::uint64_t bytes = v.Count() * SampleBytes(v.type);
+    if (bytes > 16 * StoreBound()) return Received::Broken;
+    v.data.reset(static_cast<std::uint8_t*>(std::malloc(bytes == 0 ? 1 : bytes)));
+    // The child had room for the samples and this process has not.
+    if (!v.data) return Received::NoMemory;
+    if (!ReadAll(fd, v.data.get(), bytes)) return Received::Broken;
+    try {
+        return ReadTail(fd, v) ? Received::Whole : Received::Broken;
+    } catch (const std::bad_alloc&) {
+        return Received::NoMemory;
+    }
 }
 
 [[noreturn]] void RunChild(int fd, const std::function<SourceVolume()>& read) {
@@ -128,6 +143,9 @@ bool ReadVolume(int fd, SourceVolume& v) {
         ok = WriteVolume(fd, v);
     } catch (const FormatError& e) {
         ok = WriteValue(fd, kRefusal) && WriteText(fd, e.what());
+    } catch (const std::bad_alloc&) {
+        // The parent says so in its own words; the child has no memory for any.
+        ok = WriteValue(fd, kNoMemory);
     } catch (const std::exception&) {
         ok = WriteValue(fd, kRefusal) && WriteText(fd, kLibraryGaveUp);
     }
@@ -156,13 +174,19 @@ SourceVolume ReadInChild(const std::function<SourceVolume()>& read, const char* 
     std::uint8_t status = 0xFF;
     std::string message;
     bool complete = ReadValue(fds[0], status);
-    if (complete && status == kVolume) complete = ReadVolume(fds[0], v);
+    Received received = Received::Whole;
+    if (complete && status == kVolume) {
+        received = ReadVolume(fds[0], v);
+        complete = received == Received::Whole;
+    }
     if (complete && status == kRefusal) complete = ReadText(fds[0], message);
     close(fds[0]);
     int wstatus = 0;
     while (waitpid(child, &wstatus, 0) < 0 && errno == EINTR) {
     }
+    if (received == Received::NoMemory) throw std::bad_alloc();
     const bool exited = WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0;
+    if (complete && exited && status == kNoMemory) throw std::bad_alloc();
     if (!complete || !exited || (status != kVolume && status != kRefusal)) {
         throw FormatError(
             std::string("the ") + library +

@@ -1,10 +1,13 @@
 // NRRD (.nrrd, .nhdr with detached data) through the library's NrrdIO.
 #include <NrrdIO.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <new>
 
 #include "formats/readers.h"
 #include "formats/sample_types.h"
@@ -133,12 +136,23 @@ void CheckGzipData(const std::string& path, const NrrdIoState& nio, std::uint64_
     }
 }
 
-NrrdPtr Load(const std::string& path, bool skipData, IoStatePtr& nio) {
+// Reads the header, and with dataBytes > 0 the samples too.
+NrrdPtr Load(const std::string& path, std::uint64_t dataBytes, IoStatePtr& nio) {
     NrrdPtr n(nrrdNew());
     nio.reset(nrrdIoStateNew());
     if (!n || !nio) throw std::bad_alloc();
-    nrrdIoStateSet(nio.get(), nrrdIoStateSkipData, skipData ? AIR_TRUE : AIR_FALSE);
-    if (nrrdLoad(n.get(), path.c_str(), nio.get())) throw FormatError(TakeLibraryError());
+    nrrdIoStateSet(nio.get(), nrrdIoStateSkipData, dataBytes == 0 ? AIR_TRUE : AIR_FALSE);
+    if (nrrdLoad(n.get(), path.c_str(), nio.get())) {
+        const std::string error = TakeLibraryError();
+        // The library failed to allocate the samples: memory ran short, the
+        // file may be sound.
+        if (dataBytes > 0) {
+            void* const room = std::malloc(static_cast<std::size_t>(dataBytes));
+            std::free(room);
+            if (!room) throw std::bad_alloc();
+        }
+        throw FormatError(error);
+    }
     return n;
 }
 
@@ -147,7 +161,7 @@ NrrdPtr Load(const std::string& path, bool skipData, IoStatePtr& nio) {
 SourceVolume ReadNrrd(const std::string& path, bool resample) {
     SourceVolume v;
     IoStatePtr nio;
-    NrrdPtr header = Load(path, true, nio);
+    NrrdPtr header = Load(path, 0, nio);
     const unsigned dim = header->dim;
     if (dim < 1) throw FormatError("it has no axes");
     if (IsComponentAxis(header->axis[0])) {
@@ -155,6 +169,7 @@ SourceVolume ReadNrrd(const std::string& path, bool resample) {
                           " components per voxel, not one value");
     }
     v.type = TypeOf(header->type);
+    if (header->sampleUnits) v.unit = header->sampleUnits;
     for (unsigned a = 0; a < dim; ++a) {
         const auto size = static_cast<std::int64_t>(header->axis[a].size);
         if (a < 3) {
@@ -170,7 +185,7 @@ SourceVolume ReadNrrd(const std::string& path, bool resample) {
     const std::uint64_t bytes = CheckSamples(v, resample, available, compressed);
     CheckGzipData(path, *nio, bytes);
 
-    NrrdPtr full = Load(path, false, nio);
+    NrrdPtr full = Load(path, std::max<std::uint64_t>(bytes, 1), nio);
     if (full->type != header->type ||
         nrrdElementNumber(full.get()) * nrrdElementSize(full.get()) != bytes || !full->data) {
         throw FormatError("the file changed while it was read");

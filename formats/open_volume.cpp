@@ -148,7 +148,8 @@ bool IsVolumeFile(const std::string& path) {
     return DetectFormat(path) != Format::Unknown;
 }
 
-bool OpenVolume(const std::string& path, const OpenOptions& options) {
+std::shared_ptr<VolumeStore> OpenVolume(const std::string& path, const OpenOptions& options,
+                                        const VolumeStore& previous) {
     struct Busy {
         Busy() { SetBusy(true); }
         ~Busy() { SetBusy(false); }
@@ -164,32 +165,38 @@ bool OpenVolume(const std::string& path, const OpenOptions& options) {
         mapping = ChooseMapping(source, options);
     } catch (const FormatError& e) {
         ReportFailure(path, e.what());
-        return false;
+        return nullptr;
     } catch (const std::bad_alloc&) {
-        ReportFailure(path, "there is not enough memory to read it");
-        return false;
+        ReportAllocationFailure(path);
+        return nullptr;
     } catch (const std::exception&) {
         // A library's own exception: its text (source lines, class names) is
         // not for the user.
         ReportFailure(path, kLibraryGaveUp);
-        return false;
+        return nullptr;
     }
 
-    // Everything is read and checked: only now is the current volume replaced.
-    if (!AllocateVolume(dims.x, dims.y, dims.z)) {
-        ReportAllocationFailure();
-        return false;
+    // Everything is read and checked: only now is a store made for it.
+    std::shared_ptr<VolumeStore> store = NewStoreAfter(previous);
+    if (!AllocateVolume(*store, dims.x, dims.y, dims.z)) {
+        ReportAllocationFailure(path);
+        return nullptr;
     }
-    const std::uint32_t largest = FillStore(source, mapping, dims);
-    PublishShape(dims.x, dims.y, dims.z, std::max({dims.x, dims.y, dims.z}));
-    VoxelVolume.maxValue = largest;
-    VoxelVolume.mirrorZ = 0;
-    interpolate = false;
+    std::uint32_t largest = 0;
+    try {
+        largest = FillStores(*store, source, mapping, dims);
+    } catch (const std::bad_alloc&) {
+        ReportAllocationFailure(path);
+        return nullptr;
+    }
+    PublishShape(*store, dims.x, dims.y, dims.z, std::max({dims.x, dims.y, dims.z}));
+    store->maxValue = largest;
+    store->mirrorZ = 0;
     for (const std::string& note : source.notes) {
         ReportMessage(
             {path + ":\n" + note, "", MessageIcon::Information, MessageOwner::Frame, false});
     }
-    return true;
+    return store;
 }
 
 std::string VolumeFilePatterns() {

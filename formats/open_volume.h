@@ -9,8 +9,11 @@
 // that fails leaves the current volume as it was.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
+
+#include "volume/volume_store.h"
 
 namespace calyra::formats {
 
@@ -32,11 +35,12 @@ OpenOptions MakeOpenOptions(std::optional<double> windowLow, std::optional<doubl
 // else by its extension); raw files and unknown formats give false.
 bool IsVolumeFile(const std::string& path);
 
-// Reads PATH into the store. On failure reports a message naming the file
-// and the reason, leaves the store unchanged and returns false. Notes about
-// a file that did load (a 4-D file's first volume, uneven slice gaps) are
-// reported as information.
-bool OpenVolume(const std::string& path, const OpenOptions& options);
+// Reads PATH into a new store (after previous, NewStoreAfter). On failure
+// reports a message naming the file and the reason and returns null. Notes
+// about a file that did load (a 4-D file's first volume, uneven slice gaps)
+// are reported as information.
+std::shared_ptr<VolumeStore> OpenVolume(const std::string& path, const OpenOptions& options,
+                                        const VolumeStore& previous);
 
 // Name patterns of the files OpenVolume reads, for a file chooser's filter
 // ("*.nrrd *.nhdr ...").

@@ -51,6 +51,7 @@ struct SourceVolume {
     // Empty: values as stored. One entry: for every slice. dims[2] entries: per slice.
     std::vector<Rescale> rescale;
     std::vector<std::string> notes;  // told to the user after a successful load
+    std::string unit;                // of the (rescaled) values, "" when the file names none
 
     std::uint64_t Count() const { return std::uint64_t(dims[0]) * dims[1] * dims[2]; }
     std::uint64_t SliceCount() const { return std::uint64_t(dims[0]) * dims[1]; }

@@ -5,27 +5,15 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <new>
 #include <vector>
 
+#include "base/page_block.h"
 #include "formats/sample_types.h"
+#include "formats/slice_mapping.h"
 
 namespace calyra::formats {
 namespace {
-
-template <class T>
-const T* SliceSamples(const SourceVolume& v, std::int64_t k) {
-    return reinterpret_cast<const T*>(v.data.get()) + std::uint64_t(k) * v.SliceCount();
-}
-
-// The rescale of slice k, or none.
-const Rescale* SliceRescale(const SourceVolume& v, std::int64_t k) {
-    if (v.rescale.empty()) return nullptr;
-    return &v.rescale[v.rescale.size() == 1 ? 0 : std::size_t(k)];
-}
-
-inline double Rescaled(double raw, const Rescale* r) {
-    return r ? raw * r->slope + r->intercept : raw;
-}
 
 struct Range {
     double lo = std::numeric_limits<double>::infinity();
@@ -68,107 +56,6 @@ void AddRange(const SourceVolume& v, Range& range) {
     for (std::int64_t k = 0; k < v.dims[2]; ++k) AddSliceRange<T>(v, k, range);
 }
 
-// Maps slice k into out (dims[0] x dims[1] bytes, x fastest). Types of at
-// most 16 bits go through a table per rescale, built from the same MapValue.
-class SliceMapper {
-  public:
-    SliceMapper(const SourceVolume& v, const IntensityMapping& m) : v_(v), m_(m) {}
-
-    void Map(std::int64_t k, std::uint8_t* out) {
-        DispatchType(v_.type, [&](auto zero) { MapTyped<decltype(zero)>(k, out); });
-    }
-
-  private:
-    template <class T>
-    void MapTyped(std::int64_t k, std::uint8_t* out) {
-        const T* s = SliceSamples<T>(v_, k);
-        const std::uint64_t n = v_.SliceCount();
-        if (m_.identity) {
-            std::memcpy(out, s, n);
-            return;
-        }
-        const Rescale* r = SliceRescale(v_, k);
-        if constexpr (std::is_integral_v<T> && sizeof(T) <= 2) {
-            using U = std::make_unsigned_t<T>;
-            if (table_.empty() || !SameRescale(r)) BuildTable<T>(r);
-            for (std::uint64_t i = 0; i < n; ++i) out[i] = table_[static_cast<U>(s[i])];
-        } else {
-            for (std::uint64_t i = 0; i < n; ++i) out[i] = MapValue(Rescaled(double(s[i]), r), m_);
-        }
-    }
-
-    bool SameRescale(const Rescale* r) const {
-        if (!r || !tableRescale_) return !r && !tableRescale_;
-        return r->slope == tableRescale_->slope && r->intercept == tableRescale_->intercept;
-    }
-
-    template <class T>
-    void BuildTable(const Rescale* r) {
-        using U = std::make_unsigned_t<T>;
-        table_.assign(std::size_t{1} << (8 * sizeof(T)), 0);
-        for (std::size_t u = 0; u < table_.size(); ++u) {
-            const T raw = static_cast<T>(static_cast<U>(u));
-            table_[u] = MapValue(Rescaled(double(raw), r), m_);
-        }
-        tableRescale_ = r;
-    }
-
-    const SourceVolume& v_;
-    const IntensityMapping& m_;
-    std::vector<std::uint8_t> table_;
-    const Rescale* tableRescale_ = nullptr;
-};
-
-// Collects mapped slices and writes them into z-rows a run at a time, so
-// that each row is touched once per run rather than once per slice.
-class SlabWriter {
-  public:
-    using RowAt = std::function<std::uint8_t*(std::int64_t i, std::int64_t j)>;
-
-    SlabWriter(std::int64_t nx, std::int64_t ny, RowAt rowAt)
-        : nx_(nx), ny_(ny), slice_(std::size_t(nx * ny)), rowAt_(std::move(rowAt)) {
-        capacity_ = std::max<std::size_t>(1, (std::size_t{8} << 20) / slice_);
-        capacity_ = std::min<std::size_t>(capacity_, 256);
-        slab_.resize(capacity_ * slice_);
-    }
-
-    std::uint8_t* NextSlice() { return slab_.data() + count_ * slice_; }
-
-    void Commit() {
-        largest_ = std::max(largest_, *std::max_element(NextSlice(), NextSlice() + slice_));
-        if (++count_ == capacity_) Flush();
-    }
-
-    void Flush() {
-        constexpr std::int64_t kTile = 64;
-        std::uint8_t* rows[kTile];
-        for (std::int64_t j = 0; j < ny_; ++j) {
-            for (std::int64_t i0 = 0; i0 < nx_; i0 += kTile) {
-                const std::int64_t width = std::min(kTile, nx_ - i0);
-                for (std::int64_t t = 0; t < width; ++t) rows[t] = rowAt_(i0 + t, j) + firstZ_;
-                const std::uint8_t* in = slab_.data() + std::size_t(j * nx_ + i0);
-                for (std::size_t k = 0; k < count_; ++k, in += slice_) {
-                    for (std::int64_t t = 0; t < width; ++t) rows[t][k] = in[t];
-                }
-            }
-        }
-        firstZ_ += count_;
-        count_ = 0;
-    }
-
-    std::uint8_t Largest() const { return largest_; }
-
-  private:
-    std::int64_t nx_, ny_;
-    std::size_t slice_;
-    RowAt rowAt_;
-    std::size_t capacity_ = 1;
-    std::vector<std::uint8_t> slab_;
-    std::size_t count_ = 0;
-    std::size_t firstZ_ = 0;
-    std::uint8_t largest_ = 0;
-};
-
 // Input position of output voxel c: (c + 0.5) n / m - 0.5, clamped to the grid.
 struct Tap {
     std::int64_t i0, i1;
@@ -186,41 +73,82 @@ std::vector<Tap> Taps(std::int64_t n, std::int64_t m) {
     return taps;
 }
 
-// a + f (b - a): exactly a when b equals a, so constant data stay constant.
+// An axis kept at its count: every output voxel is its input voxel.
+bool Identity(const std::vector<Tap>& taps) {
+    for (std::size_t c = 0; c < taps.size(); ++c) {
+        if (taps[c].i0 != std::int64_t(c) || taps[c].f != 0.0) return false;
+    }
+    return true;
+}
+
+// a + f (b - a): exactly a when b equals a, so constant data stay constant
+// (and exactly a when f is 0).
 inline double Lerp(double a, double b, double f) {
     return a + f * (b - a);
 }
 
-// Trilinear resampling of the mapped grid (z-rows of nz bytes, row (i, j)
-// at grid + (i ny + j) nz) into the store.
-std::uint8_t Resample(const std::vector<std::uint8_t>& grid, const std::int64_t n[3], Int3 d) {
+// The file's values mapped into z-rows at the file's grid (row (i, j) at
+// (i ny + j) nz), both for the store (bytes) and the fine store.
+template <class Out>
+struct Grid {
+    PageBlock block;
+    const std::int64_t* n;
+    Out* Row(std::int64_t i, std::int64_t j) const {
+        return reinterpret_cast<Out*>(block.get()) + std::size_t((i * n[1] + j) * n[2]);
+    }
+    // The planes below input x are done with: their memory goes back.
+    void ReleaseBelow(std::int64_t i) {
+        block.Release(0, std::size_t(i * n[1] * n[2]) * sizeof(Out));
+    }
+};
+
+// Trilinear resampling of a grid into z-rows at rowAt(x, y) (store indices
+// from 1), the grid given back plane by plane as x moves past it. Lerps in
+// double along z, then y, then x; where x and y keep their counts their
+// lerps are exact, so they are left out. Returns the largest value stored.
+template <class Out, class RowAt>
+Out Resample(Grid<Out>& grid, Int3 d, RowAt rowAt) {
+    const std::int64_t* n = grid.n;
     const auto tx = Taps(n[0], d.x), ty = Taps(n[1], d.y), tz = Taps(n[2], d.z);
-    const auto row = [&](std::int64_t i, std::int64_t j) {
-        return grid.data() + std::size_t((i * n[1] + j) * n[2]);
-    };
-    std::uint8_t largest = 0;
+    const bool zOnly = Identity(tx) && Identity(ty);
+    Out largest = 0;
     for (std::int32_t x = 0; x < d.x; ++x) {
         const Tap& a = tx[std::size_t(x)];
+        grid.ReleaseBelow(a.i0);
         for (std::int32_t y = 0; y < d.y; ++y) {
             const Tap& b = ty[std::size_t(y)];
-            const std::uint8_t* r00 = row(a.i0, b.i0);
-            const std::uint8_t* r01 = row(a.i0, b.i1);
-            const std::uint8_t* r10 = row(a.i1, b.i0);
-            const std::uint8_t* r11 = row(a.i1, b.i1);
-            std::uint8_t* out = VoxelVolume.voxels[x + 1][y + 1] + 1;
+            const Out* r00 = grid.Row(a.i0, b.i0);
+            const Out* r01 = grid.Row(a.i0, b.i1);
+            const Out* r10 = grid.Row(a.i1, b.i0);
+            const Out* r11 = grid.Row(a.i1, b.i1);
+            Out* out = rowAt(x + 1, y + 1) + 1;
             for (std::int32_t z = 0; z < d.z; ++z) {
                 const Tap& c = tz[std::size_t(z)];
-                const double v0 =
-                    Lerp(Lerp(r00[c.i0], r00[c.i1], c.f), Lerp(r01[c.i0], r01[c.i1], c.f), b.f);
-                const double v1 =
-                    Lerp(Lerp(r10[c.i0], r10[c.i1], c.f), Lerp(r11[c.i0], r11[c.i1], c.f), b.f);
-                const auto value = static_cast<std::uint8_t>(Lerp(v0, v1, a.f) + 0.5);
-                out[z] = value;
-                largest = std::max(largest, value);
+                double value;
+                if (zOnly) {
+                    value = Lerp(r00[c.i0], r00[c.i1], c.f);
+                } else {
+                    const double v0 =
+                        Lerp(Lerp(r00[c.i0], r00[c.i1], c.f), Lerp(r01[c.i0], r01[c.i1], c.f), b.f);
+                    const double v1 =
+                        Lerp(Lerp(r10[c.i0], r10[c.i1], c.f), Lerp(r11[c.i0], r11[c.i1], c.f), b.f);
+                    value = Lerp(v0, v1, a.f);
+                }
+                out[z] = static_cast<Out>(value + 0.5);
+                largest = std::max(largest, out[z]);
             }
         }
     }
     return largest;
+}
+
+// The file's values are whole numbers: an integer type rescaled, if at all,
+// by whole numbers.
+bool IntegerValues(const SourceVolume& v) {
+    const bool integral = v.type != SampleType::F32 && v.type != SampleType::F64;
+    return integral && std::all_of(v.rescale.begin(), v.rescale.end(), [](const Rescale& r) {
+               return std::floor(r.slope) == r.slope && std::floor(r.intercept) == r.intercept;
+           });
 }
 
 }  // namespace
@@ -245,6 +173,22 @@ std::uint8_t MapValue(double v, const IntensityMapping& m) {
     if (!(t > 0.0)) return 0;
     if (t >= 255.0) return 255;
     return static_cast<std::uint8_t>(t);
+}
+
+std::uint16_t MapFine(double v, const IntensityMapping& m) {
+    if (!std::isfinite(v)) return 0;
+    // Outside the range (a window, or a table entry the file does not use).
+    if (v < m.lo) return 0;
+    if (v > m.hi) return 65535;
+    if (m.hi == m.lo) return 0;
+    // Left to right: ((v - lo) x 65535) / (hi - lo), truncated.
+    double t = ((v - m.lo) * 65535.0) / (m.hi - m.lo);
+    if (std::isinf(m.hi - m.lo)) {
+        t = ((v * 0.5 - m.lo * 0.5) / (m.hi * 0.5 - m.lo * 0.5)) * 65535.0;
+    }
+    if (!(t > 0.0)) return 0;
+    if (t >= 65535.0) return 65535;
+    return static_cast<std::uint16_t>(t);
 }
 
 IntensityMapping ChooseMapping(const SourceVolume& v, const OpenOptions& options) {
@@ -273,27 +217,56 @@ IntensityMapping ChooseMapping(const SourceVolume& v, const OpenOptions& options
     return m;
 }
 
-std::uint32_t FillStore(const SourceVolume& v, const IntensityMapping& m, Int3 d) {
+std::uint32_t FillStores(VolumeStore& store, SourceVolume& v, const IntensityMapping& m, Int3 d) {
+    store.mapping = m.identity ? ValueMapping{0.0, 255.0, v.unit, true}
+                               : ValueMapping{m.lo, m.hi, v.unit, IntegerValues(v)};
     const std::int64_t* n = v.dims;
+    SliceMapper<std::uint8_t> bytes(v, m);
+    SliceMapper<std::uint16_t> fine(v, m);
+    const auto storeRow = [&store](std::int64_t i, std::int64_t j) { return store.voxels[i][j]; };
+    const auto fineRow = [&store](std::int64_t i, std::int64_t j) {
+        return store.FineRow(static_cast<std::int32_t>(i), static_cast<std::int32_t>(j));
+    };
     const bool resample = d.x != n[0] || d.y != n[1] || d.z != n[2];
-    SliceMapper mapper(v, m);
-    std::vector<std::uint8_t> grid;
-    SlabWriter::RowAt rowAt;
-    if (resample) {
-        grid.resize(std::size_t(v.Count()));
-        rowAt = [&grid, n](std::int64_t i, std::int64_t j) {
-            return grid.data() + std::size_t((i * n[1] + j) * n[2]);
-        };
-    } else {
-        rowAt = [](std::int64_t i, std::int64_t j) { return VoxelVolume.voxels[i + 1][j + 1] + 1; };
+    if (!resample) {
+        SlabWriter<std::uint8_t> byteWriter(
+            n[0], n[1], [&](std::int64_t i, std::int64_t j) { return storeRow(i + 1, j + 1) + 1; });
+        SlabWriter<std::uint16_t> fineWriter(
+            n[0], n[1], [&](std::int64_t i, std::int64_t j) { return fineRow(i + 1, j + 1) + 1; });
+        for (std::int64_t k = 0; k < n[2]; ++k) {
+            bytes.Map(k, byteWriter.NextSlice());
+            byteWriter.Commit();
+            fine.Map(k, fineWriter.NextSlice());
+            fineWriter.Commit();
+        }
+        byteWriter.Flush();
+        fineWriter.Flush();
+        return byteWriter.Largest();
     }
-    SlabWriter writer(n[0], n[1], rowAt);
-    for (std::int64_t k = 0; k < n[2]; ++k) {
-        mapper.Map(k, writer.NextSlice());
-        writer.Commit();
+    // Mapped at the file's grid first; then the file's samples go, and each
+    // grid goes back plane by plane as the resampling passes it, so the
+    // memory needed never holds the samples, both grids and both stores.
+    Grid<std::uint8_t> byteGrid{PageBlock(std::size_t(v.Count())), n};
+    Grid<std::uint16_t> fineGrid{PageBlock(std::size_t(v.Count()) * 2), n};
+    if (!byteGrid.block || !fineGrid.block) throw std::bad_alloc();
+    {
+        SlabWriter<std::uint8_t> byteWriter(
+            n[0], n[1], [&byteGrid](std::int64_t i, std::int64_t j) { return byteGrid.Row(i, j); });
+        SlabWriter<std::uint16_t> fineWriter(
+            n[0], n[1], [&fineGrid](std::int64_t i, std::int64_t j) { return fineGrid.Row(i, j); });
+        for (std::int64_t k = 0; k < n[2]; ++k) {
+            bytes.Map(k, byteWriter.NextSlice());
+            byteWriter.Commit();
+            fine.Map(k, fineWriter.NextSlice());
+            fineWriter.Commit();
+        }
+        byteWriter.Flush();
+        fineWriter.Flush();
     }
-    writer.Flush();
-    return resample ? Resample(grid, n, d) : writer.Largest();
+    v.data.reset();
+    const std::uint8_t largest = Resample(byteGrid, d, storeRow);
+    Resample(fineGrid, d, fineRow);
+    return largest;
 }
 
 }  // namespace calyra::formats

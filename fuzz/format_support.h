@@ -57,17 +57,15 @@ inline void RemoveOtherFiles(std::initializer_list<const char*> names,
 }
 
 // Opens path as calyra-render and the window do, and says whether all came
-// out as it must: a failed open leaves the store as it was; an opened volume
+// out as it must: a failed open makes no store; an opened volume
 // has a shape within the bound, a rendering cube of its largest dim, and
 // voxels within 0..maxValue <= 255 with index 0 empty.
 inline bool OpensConsistently(const std::string& path, const formats::OpenOptions& options) {
-    const VolumeStore& v = VoxelVolume;
-    const std::uint64_t generation = v.generation;
-    const Int3 before = v.dims;
-    if (!formats::OpenVolume(path, options)) {
-        return v.generation == generation && v.dims.x == before.x && v.dims.y == before.y &&
-               v.dims.z == before.z;
-    }
+    // A failed open makes no store; a volume that opened is a store of its own.
+    const VolumeStore previous;
+    const std::shared_ptr<VolumeStore> opened = formats::OpenVolume(path, options, previous);
+    if (!opened) return true;
+    const VolumeStore& v = *opened;
     const Int3 d = v.dims;
     if (d.x < 1 || d.y < 1 || d.z < 1 || StoreBytes(d.x, d.y, d.z) > StoreBound()) return false;
     if (v.size != std::max({d.x, d.y, d.z}) || v.maxValue > 255 || v.mirrorZ != 0) return false;

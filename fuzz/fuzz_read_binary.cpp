@@ -8,7 +8,7 @@ using namespace calyra;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::SetUpProcess();
-    fuzz::ImportCase c{fuzz::ByteReader(data, size), {}, {}};
+    fuzz::ImportCase c{fuzz::ByteReader(data, size), {}, {}, {}};
     // Up to 600 wide: slices larger than any old read block.
     c.params.dimX = c.in.Word() % 601;
     c.params.dimY = c.in.Byte() % 97;
@@ -31,11 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (!ImportRefusalReason(c.params, c.options, RawFormat::Binary).empty()) return 0;
     if (StoreBytes(c.params.dimX, c.params.dimY, c.params.dimZ) > fuzz::kQuickStoreBytes) return 0;
-    volumePath = "volume.raw";
-    fuzz::WriteTiled(volumePath, content, count, length);
-    if (!LoadRawVolume(RawFormat::Binary, c.params, c.options)) std::abort();
-    fuzz::CheckPublishedShape(c.params);
-    if (VoxelVolume.mirrorZ != 0 || VoxelVolume.size != c.params.dimX) std::abort();
+    c.session.volumePath = "volume.raw";
+    fuzz::WriteTiled(c.session.volumePath, content, count, length);
+    if (!LoadRawIntoSession(c.session, RawFormat::Binary, c.params, c.options)) std::abort();
+    fuzz::CheckPublishedShape(c.session, c.params);
+    const VolumeStore& v = c.session.volume();
+    if (v.mirrorZ != 0 || v.size != c.params.dimX) std::abort();
 
     if (c.options.bytesPerVoxel == 1) {
         // Voxel n is file byte header + n, or 0 past the end of the file.
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::int32_t y = static_cast<std::int32_t>(n / c.params.dimX % c.params.dimY) + 1;
             const std::int32_t z =
                 static_cast<std::int32_t>(n / (std::size_t(c.params.dimX) * c.params.dimY)) + 1;
-            if (VoxelVolume.voxels[x][y][z] != fileByte(std::size_t(c.options.headerBytes) + n)) {
+            if (v.voxels[x][y][z] != fileByte(std::size_t(c.options.headerBytes) + n)) {
                 std::abort();
             }
         }

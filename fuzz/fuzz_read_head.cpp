@@ -26,10 +26,11 @@ constexpr std::size_t kFull = kSlice * kSide;
 // Loads through BuildVolume and checks maxValue and 64 voxels against the file.
 void LoadAndCheck(const std::uint8_t* content, std::size_t count, std::size_t length, bool missing,
                   std::size_t seed) {
-    VoxelVolume.source = VolumeSource::Head;
-    BuildVolume();
+    VolumeStore v;
+    v.source = VolumeSource::Head;
+    BuildVolume(v, ModelType::Head);
     // The head is a 128 cube whatever the file held.
-    if (VoxelVolume.dims.x != kSide || VoxelVolume.maxValue > 255) std::abort();
+    if (v.dims.x != kSide || v.maxValue > 255) std::abort();
     // Whole blocks of two slices are read; a short last block is not.
     const std::size_t bytes = missing ? 0 : std::min(length / (2 * kSlice) * 2 * kSlice, kFull);
     const auto fileByte = [&](std::size_t offset) -> std::uint8_t {
@@ -38,11 +39,11 @@ void LoadAndCheck(const std::uint8_t* content, std::size_t count, std::size_t le
     std::uint8_t largest = 0;
     for (std::size_t i = 0; i < std::min(bytes, count); ++i)
         largest = std::max(largest, content[i]);
-    if (VoxelVolume.maxValue != largest) std::abort();
+    if (v.maxValue != largest) std::abort();
     for (std::size_t k = 0; k < 64; ++k) {
         const std::size_t n = (k * 2654435761u + seed) % (bytes ? bytes : kFull);
         const std::size_t x = n % kSide, y = n / kSide % kSide, z = n / kSlice;
-        if (VoxelVolume.voxels[x + 1][y + 1][z + 1] != fileByte(n)) std::abort();
+        if (v.voxels[x + 1][y + 1][z + 1] != fileByte(n)) std::abort();
     }
 }
 
@@ -52,13 +53,14 @@ void LoadIntoTooSmallStore(int axis) {
     const std::int32_t x = axis == 0 ? kSide - 1 : kSide;
     const std::int32_t y = axis == 1 ? kSide - 1 : kSide;
     const std::int32_t z = axis == 2 ? kSide - 1 : kSide;
-    if (!AllocateVolume(x, y, z)) std::abort();
-    LoadHeadVolume();
-    if (VoxelVolume.maxValue != 0) std::abort();
-    if (VoxelVolume.voxels[x][y][z] != 0 || VoxelVolume.voxels[1][1][1] != 0) std::abort();
+    VolumeStore v;
+    if (!AllocateVolume(v, x, y, z)) std::abort();
+    LoadHeadVolume(v);
+    if (v.maxValue != 0) std::abort();
+    if (v.voxels[x][y][z] != 0 || v.voxels[1][1][1] != 0) std::abort();
     // z = 128 of a 127-deep store lies in the rows' spare half, which the
     // address sanitizer cannot tell from voxels.
-    if (axis == 2 && VoxelVolume.voxels[x][y][kSide] != 0) std::abort();
+    if (axis == 2 && v.voxels[x][y][kSide] != 0) std::abort();
 }
 
 }  // namespace

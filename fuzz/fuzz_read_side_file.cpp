@@ -27,7 +27,8 @@ void WriteDataFileOnce(const std::string& path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::SetUpProcess();
-    volumePath = "volume.dat";
+    Session session;
+    const std::string& volumePath = session.volumePath = "volume.dat";
     WriteDataFileOnce(volumePath);
     fuzz::WriteBytes(volumePath + ".inf", data, size);
 
@@ -35,12 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ImportParams params;
     ImportOptions options;
     ImportStartValues(volumePath, params, options);
-    const RawFormat format = SideFileFormat(ReadInfFile(params, options));
+    const RawFormat format = SideFileFormat(ReadInfFile(volumePath, params, options));
 
     const std::string refusal = ImportRefusalReason(params, options, format);
     if (!refusal.empty()) return 0;
     if (StoreBytes(params.dimX, params.dimY, params.dimZ) > fuzz::kQuickStoreBytes) return 0;
-    if (!LoadRawVolume(format, params, options)) std::abort();  // the data file is there
-    fuzz::CheckPublishedShape(params);
+    // The data file is there.
+    if (!LoadRawIntoSession(session, format, params, options)) std::abort();
+    fuzz::CheckPublishedShape(session, params);
     return 0;
 }

@@ -5,7 +5,8 @@
 using namespace calyra;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::ImportCase c = fuzz::StartSmallImport(data, size);
+    fuzz::ImportCase c{fuzz::ByteReader(data, size), {}, {}, {}};
+    fuzz::StartSmallImport(c);
     const std::uint8_t flags = c.in.Byte();
     // The ASCII reader ignores these, but they pass through the checks.
     c.options.bytesPerVoxel = flags % 4;
@@ -13,10 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::TakeAspects(c);
     const fuzz::ViewBytes view = fuzz::TakeViewBytes(c.in);
 
-    volumePath = "volume.txt";
-    fuzz::WriteBytes(volumePath, c.in.Rest(), c.in.RestSize());
+    c.session.volumePath = "volume.txt";
+    fuzz::WriteBytes(c.session.volumePath, c.in.Rest(), c.in.RestSize());
     if (!fuzz::LoadSmallImport(RawFormat::Ascii, c)) return 0;
-    fuzz::ChooseView(view);
-    fuzz::RenderEveryType(24);
+    fuzz::ChooseView(c.session, view);
+    fuzz::RenderEveryType(c.session, 24);
     return 0;
 }

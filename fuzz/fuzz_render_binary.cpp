@@ -20,7 +20,8 @@ std::int32_t SpecialDim(std::uint8_t b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::ImportCase c = fuzz::StartSmallImport(data, size);
+    fuzz::ImportCase c{fuzz::ByteReader(data, size), {}, {}, {}};
+    fuzz::StartSmallImport(c);
     const std::uint8_t flags = c.in.Byte();
     c.options.bytesPerVoxel = 1 + flags % 3;
     c.options.reverseBytes = (flags & 4) ? 1 : 0;
@@ -37,10 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t blocks = c.in.Byte() % 4;
     const std::size_t length = blocks * 131072 + c.in.Word();
 
-    volumePath = "volume.raw";
-    fuzz::WriteTiled(volumePath, c.in.Rest(), c.in.RestSize(), length);
-    if (!fuzz::LoadSmallImport(RawFormat::Binary, c) || VoxelVolume.size > 96) return 0;
-    fuzz::ChooseView(view);
-    fuzz::RenderEveryType(64);
+    c.session.volumePath = "volume.raw";
+    fuzz::WriteTiled(c.session.volumePath, c.in.Rest(), c.in.RestSize(), length);
+    if (!fuzz::LoadSmallImport(RawFormat::Binary, c) || c.session.volume().size > 96) return 0;
+    fuzz::ChooseView(c.session, view);
+    fuzz::RenderEveryType(c.session, 64);
     return 0;
 }

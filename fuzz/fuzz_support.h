@@ -19,10 +19,7 @@
 
 #include "base/messages.h"
 #include "base/worker_pool.h"
-#include "geometry/orientation.h"
-#include "render/buffers.h"
-#include "render/ray_driver.h"
-#include "render/user_settings.h"
+#include "render/session.h"
 #include "volume/raw_reader.h"
 #include "volume/volume_store.h"
 
@@ -112,8 +109,8 @@ inline void WriteBytes(const std::string& path, const std::uint8_t* bytes, std::
 inline constexpr std::uint64_t kQuickStoreBytes = std::uint64_t{256} << 10;
 
 // After a load that succeeded, the store shows exactly the shape that was asked for.
-inline void CheckPublishedShape(const ImportParams& p) {
-    const VolumeStore& v = VoxelVolume;
+inline void CheckPublishedShape(const Session& session, const ImportParams& p) {
+    const VolumeStore& v = session.volume();
     if (v.dims.x != p.dimX || v.dims.y != p.dimY || v.dims.z != p.dimZ) std::abort();
     if (v.origin.x != 0 || v.origin.y != 0 || v.origin.z != 0) std::abort();
 }
@@ -133,21 +130,20 @@ inline std::int32_t SmallDim(std::uint8_t b) {
     return b % 49;
 }
 
-// A raw import as the leading bytes describe it.
+// A raw import as the leading bytes describe it, into a fresh session.
 struct ImportCase {
     ByteReader in;
     ImportParams params;
     ImportOptions options;
+    Session session;
 };
 
 // Sets the process up and takes three bytes of small dims, aspect 1:1:1.
-inline ImportCase StartSmallImport(const std::uint8_t* data, std::size_t size) {
+inline void StartSmallImport(ImportCase& c) {
     SetUpProcess();
-    ImportCase c{ByteReader(data, size), {}, {}};
     c.params.dimX = SmallDim(c.in.Byte());
     c.params.dimY = SmallDim(c.in.Byte());
     c.params.dimZ = SmallDim(c.in.Byte());
-    return c;
 }
 
 // Three bytes of aspect factors, x, y and z.
@@ -171,32 +167,33 @@ inline ViewBytes TakeViewBytes(ByteReader& in) {
 }
 
 // Sets threshold and geometry from two bytes, before the renders.
-inline void ChooseView(ViewBytes bytes) {
+inline void ChooseView(Session& session, ViewBytes bytes) {
     const std::uint8_t thresholdByte = bytes.threshold;
     const std::uint8_t viewByte = bytes.view;
     const float thresholds[8] = {0.1f, 0.0f, 0.5f, 1.0f, 0.01f, 0.9f, 0.3f, 0.1f};
-    threshold = thresholds[thresholdByte % 8];
-    gradientShading = (thresholdByte & 8) == 0;
-    ResetOrientation();
+    session.settings.threshold = thresholds[thresholdByte % 8];
+    session.settings.gradientShading = (thresholdByte & 8) == 0;
+    Orientation& o = session.orientation;
+    o = Orientation();
     const int face = viewByte % 8;
-    if (face < kFaceCount) SnapViewPlane(static_cast<Face>(face));
-    if (viewByte & 8) RotateViewPlane(0.5f, 0.35f);
-    if (viewByte & 16) RotateWorld(0.8f, 0.2f);
-    if (viewByte & 32) PanViewPlane(PanDirection::In);
-    if (viewByte & 64) RotateViewPlaneXYZ(0.5f, 0.5f, 0.5f);
+    if (face < kFaceCount) SnapViewPlane(o, static_cast<Face>(face));
+    if (viewByte & 8) RotateViewPlane(o, 0.5f, 0.35f);
+    if (viewByte & 16) RotateWorld(o, 0.8f, 0.2f);
+    if (viewByte & 32) PanViewPlane(o, PanDirection::In);
+    if (viewByte & 64) RotateViewPlaneXYZ(o, 0.5f, 0.5f, 0.5f);
 }
 
 // Renders what was loaded in each type, with and without interpolation, with
 // the rays the render window asks for, at most maxRays per side: the 128-cube
 // volumes would otherwise cost seconds per execution. Each render must return.
-inline void RenderEveryType(int maxRays) {
+inline void RenderEveryType(Session& session, int maxRays) {
+    bool& interpolate = session.settings.interpolate;
     const bool loadedInterpolate = interpolate;
     for (int interp = 0; interp < 2; ++interp) {
         interpolate = interp != 0;
         for (const RenderTypeTraits& row : kRenderTypeTraits) {
-            const RenderType type = row.type;
-            const int rays = RaysPerSide() < maxRays ? RaysPerSide() : maxRays;
-            RenderImage(rays, rays, ImageBuffer, type);
+            const int rays = std::min(RaysPerSide(session), maxRays);
+            RenderImage(session, rays, rays, session.buffers.ImageBuffer.data(), row.type);
         }
     }
     interpolate = loadedInterpolate;
@@ -205,12 +202,12 @@ inline void RenderEveryType(int maxRays) {
 // Loads an import the reader accepts; false when it refuses it, or when its
 // store passes 4 MiB: the reader and renderer are the same for larger
 // shapes, which the hostile-input tests cover, and each execution stays short.
-inline bool LoadSmallImport(RawFormat format, const ImportCase& c) {
+inline bool LoadSmallImport(RawFormat format, ImportCase& c) {
     if (!ImportParametersAccepted(c.params, c.options, format)) return false;
     if (StoreBytes(c.params.dimX, c.params.dimY, c.params.dimZ) > (std::uint64_t{4} << 20)) {
         return false;
     }
-    return LoadRawVolume(format, c.params, c.options);
+    return LoadRawIntoSession(c.session, format, c.params, c.options);
 }
 
 }  // namespace calyra::fuzz

@@ -1,8 +1,8 @@
 #include "geometry/orientation.h"
 
+#include <algorithm>
 #include <cmath>
-
-#include "base/repaint.h"
+#include <iterator>
 
 namespace calyra {
 
@@ -54,73 +54,62 @@ void Rotate(Point3* points, int count, void (*make)(Matrix4&, float), float angl
 
 }  // namespace
 
-// Filled from the start-up values before main runs.
-Point3 World[kWorldPoints];
-Point3 ViewPlane[kViewPlanePoints];
-float eyeDistance = 4.0f;
-
-void ResetOrientation() {
-    for (int i = 0; i < kWorldPoints; ++i) World[i] = kInitialWorld[i];
-    for (int i = 0; i < kViewPlanePoints; ++i) ViewPlane[i] = kInitialViewPlane[i];
-    eyeDistance = 4.0f;
+Orientation::Orientation() {
+    std::copy(std::begin(kInitialWorld), std::end(kInitialWorld), World);
+    std::copy(std::begin(kInitialViewPlane), std::end(kInitialViewPlane), ViewPlane);
 }
 
-namespace {
-[[maybe_unused]] const bool kOrientationInitialised = (ResetOrientation(), true);
-}  // namespace
-
-void SnapWorld(Face face) {
+bool SnapWorld(Orientation& o, Face face) {
     const FaceRule* found = RuleOf(face);
-    if (!found) return;
+    if (!found) return false;
     const FaceRule& rule = *found;
-    const Point3 normal = Normalised(World[rule.normalTo] - World[rule.normalFrom]);
-    const Point3 up = Normalised(World[rule.upTo] - World[rule.upFrom]);
+    const Point3 normal = Normalised(o.World[rule.normalTo] - o.World[rule.normalFrom]);
+    const Point3 up = Normalised(o.World[rule.upTo] - o.World[rule.upFrom]);
     const Point3 origin{};
-    WorldToView(World, kWorldPoints, origin, normal, up);
-    WorldToView(ViewPlane, kViewPlanePoints, origin, normal, up);
-    InvalidateGeometryWindow();
+    WorldToView(o.World, kWorldPoints, origin, normal, up);
+    WorldToView(o.ViewPlane, kViewPlanePoints, origin, normal, up);
+    return true;
 }
 
-void SnapViewPlane(Face face) {
+bool SnapViewPlane(Orientation& o, Face face) {
     const FaceRule* found = RuleOf(face);
-    if (!found) return;
+    if (!found) return false;
     const FaceRule& rule = *found;
-    ViewPlane[5] = Point3{0.0f, 0.0f, 0.0f};
-    for (int k = 0; k < 4; ++k) ViewPlane[k] = World[rule.corners[k]];
-    ViewPlane[4] = World[rule.centre];
-    InvalidateGeometryWindow();
-    RequestRender();
+    o.ViewPlane[5] = Point3{0.0f, 0.0f, 0.0f};
+    for (int k = 0; k < 4; ++k) o.ViewPlane[k] = o.World[rule.corners[k]];
+    o.ViewPlane[4] = o.World[rule.centre];
+    return true;
 }
 
-void RotateWorld(float angleY, float angleX) {
-    Rotate(World, kWorldPoints, MakeRotationX, angleX);
-    Rotate(World, kWorldPoints, MakeRotationY, angleY);
+void RotateWorld(Orientation& o, float angleY, float angleX) {
+    Rotate(o.World, kWorldPoints, MakeRotationX, angleX);
+    Rotate(o.World, kWorldPoints, MakeRotationY, angleY);
 }
 
-void RotateViewPlane(float angleY, float angleX) {
-    Rotate(ViewPlane, kViewPlanePoints, MakeRotationX, angleX);
-    Rotate(ViewPlane, kViewPlanePoints, MakeRotationY, angleY);
+void RotateViewPlane(Orientation& o, float angleY, float angleX) {
+    Rotate(o.ViewPlane, kViewPlanePoints, MakeRotationX, angleX);
+    Rotate(o.ViewPlane, kViewPlanePoints, MakeRotationY, angleY);
 }
 
-void RotateViewPlaneXYZ(float angleX, float angleY, float angleZ) {
-    Rotate(ViewPlane, kViewPlanePoints, MakeRotationX, angleX);
-    Rotate(ViewPlane, kViewPlanePoints, MakeRotationY, angleY);
-    Rotate(ViewPlane, kViewPlanePoints, MakeRotationZ, angleZ);
+void RotateViewPlaneXYZ(Orientation& o, float angleX, float angleY, float angleZ) {
+    Rotate(o.ViewPlane, kViewPlanePoints, MakeRotationX, angleX);
+    Rotate(o.ViewPlane, kViewPlanePoints, MakeRotationY, angleY);
+    Rotate(o.ViewPlane, kViewPlanePoints, MakeRotationZ, angleZ);
 }
 
-void TranslateViewPlane(float dx, float dy, float dz) {
+void TranslateViewPlane(Orientation& o, float dx, float dy, float dz) {
     Matrix4 m;
     MakeTranslation(m, dx, dy, dz);
-    TransformPoints(m, ViewPlane, kViewPlanePoints);
+    TransformPoints(m, o.ViewPlane, kViewPlanePoints);
 }
 
-void PanViewPlane(PanDirection direction) {
+void PanViewPlane(Orientation& o, PanDirection direction) {
     // One tenth of the centre-to-target vector, computed in double, stored as float.
-    Point3 d{static_cast<float>(0.1 * (double{ViewPlane[5].x} - ViewPlane[4].x)),
-             static_cast<float>(0.1 * (double{ViewPlane[5].y} - ViewPlane[4].y)),
-             static_cast<float>(0.1 * (double{ViewPlane[5].z} - ViewPlane[4].z))};
+    Point3 d{static_cast<float>(0.1 * (double{o.ViewPlane[5].x} - o.ViewPlane[4].x)),
+             static_cast<float>(0.1 * (double{o.ViewPlane[5].y} - o.ViewPlane[4].y)),
+             static_cast<float>(0.1 * (double{o.ViewPlane[5].z} - o.ViewPlane[4].z))};
     if (direction == PanDirection::Out) d = -d;
-    for (Point3& p : ViewPlane) p = p + d;
+    for (Point3& p : o.ViewPlane) p = p + d;
 }
 
 namespace {
@@ -143,9 +132,9 @@ Vector3d Cross(const Vector3d& a, const Vector3d& b) {
 }
 
 // Turns the plane by angle about the unit axis through centre (right-handed).
-void TurnPlaneAbout(const Vector3d& centre, const Vector3d& axis, double angle) {
+void TurnPlaneAbout(Orientation& o, const Vector3d& centre, const Vector3d& axis, double angle) {
     const double c = std::cos(angle), s = std::sin(angle);
-    for (Point3& p : ViewPlane) {
+    for (Point3& p : o.ViewPlane) {
         const Vector3d v = Minus(Widened(p), centre);
         const Vector3d k = Cross(axis, v);
         const double along = Dot(axis, v) * (1.0 - c);
@@ -166,53 +155,54 @@ bool UnitEdge(const Point3& a, const Point3& b, Vector3d& unit) {
 
 }  // namespace
 
-void TurnViewPlane(double across, double down) {
+void TurnViewPlane(Orientation& o, double across, double down) {
     Vector3d centre;
     for (int k = 0; k < 8; ++k) {
-        centre.x += World[k].x;
-        centre.y += World[k].y;
-        centre.z += World[k].z;
+        centre.x += o.World[k].x;
+        centre.y += o.World[k].y;
+        centre.z += o.World[k].z;
     }
     centre = {centre.x / 8.0, centre.y / 8.0, centre.z / 8.0};
     // Which way the image's axes turn depends on whether across x down points
     // along the view or against it.
-    const auto handedness = [] {
-        const Vector3d normal = Cross(Minus(Widened(ViewPlane[1]), Widened(ViewPlane[0])),
-                                      Minus(Widened(ViewPlane[3]), Widened(ViewPlane[0])));
-        return Dot(normal, Minus(Widened(ViewPlane[5]), Widened(ViewPlane[4]))) < 0.0 ? -1.0 : 1.0;
+    const auto handedness = [&o] {
+        const Vector3d normal = Cross(Minus(Widened(o.ViewPlane[1]), Widened(o.ViewPlane[0])),
+                                      Minus(Widened(o.ViewPlane[3]), Widened(o.ViewPlane[0])));
+        return Dot(normal, Minus(Widened(o.ViewPlane[5]), Widened(o.ViewPlane[4]))) < 0.0 ? -1.0
+                                                                                          : 1.0;
     };
     Vector3d axis;
-    if (across != 0.0 && UnitEdge(ViewPlane[0], ViewPlane[3], axis)) {
-        TurnPlaneAbout(centre, axis, handedness() * across);
+    if (across != 0.0 && UnitEdge(o.ViewPlane[0], o.ViewPlane[3], axis)) {
+        TurnPlaneAbout(o, centre, axis, handedness() * across);
     }
-    if (down != 0.0 && UnitEdge(ViewPlane[0], ViewPlane[1], axis)) {
-        TurnPlaneAbout(centre, axis, -handedness() * down);
+    if (down != 0.0 && UnitEdge(o.ViewPlane[0], o.ViewPlane[1], axis)) {
+        TurnPlaneAbout(o, centre, axis, -handedness() * down);
     }
 }
 
-void ApplyDrag(unsigned buttons, MousePoint previous, MousePoint current, std::int32_t clientWidth,
-               std::int32_t clientHeight) {
+void ApplyDrag(Orientation& o, unsigned buttons, MousePoint previous, MousePoint current,
+               std::int32_t clientWidth, std::int32_t clientHeight) {
     if (clientWidth == 0 || clientHeight == 0) return;  // no client area, no movement
     const float angleY = 3.0f * static_cast<float>(int{previous.x} - int{current.x}) /
                          static_cast<float>(clientWidth);
     const float angleX = 3.0f * static_cast<float>(int{current.y} - int{previous.y}) /
                          static_cast<float>(clientHeight);
     if (buttons & kLeftButton) {
-        RotateWorld(angleY, angleX);
-        RotateViewPlane(angleY, angleX);
+        RotateWorld(o, angleY, angleX);
+        RotateViewPlane(o, angleY, angleX);
     } else if (buttons & kRightButton) {
-        RotateViewPlane(angleY, angleX);
+        RotateViewPlane(o, angleY, angleX);
     }
 }
 
-void ScaleEyeDistance(EyeStep step, EyeLimit limit) {
+void ScaleEyeDistance(Orientation& o, EyeStep step, EyeLimit limit) {
     const bool clamp = limit == EyeLimit::Clamped;
     if (step == EyeStep::Farther) {
-        eyeDistance = eyeDistance * 1.1f;
-        if (clamp && eyeDistance > 5.5f) eyeDistance = 5.5f;
+        o.eyeDistance = o.eyeDistance * 1.1f;
+        if (clamp && o.eyeDistance > 5.5f) o.eyeDistance = 5.5f;
     } else {
-        eyeDistance = eyeDistance * 0.9f;
-        if (clamp && eyeDistance < 2.5f) eyeDistance = 2.5f;
+        o.eyeDistance = o.eyeDistance * 0.9f;
+        if (clamp && o.eyeDistance < 2.5f) o.eyeDistance = 2.5f;
     }
 }
 

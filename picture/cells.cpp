@@ -7,6 +7,7 @@
 #include "render/buffers.h"
 #include "render/display_map.h"
 #include "render/grey_map.h"
+#include "render/user_settings.h"
 
 namespace calyra::picture {
 namespace {
@@ -41,22 +42,28 @@ CellRect CellRectangle(float x, float y, float cell) {
             DeviceCoordinate(bottom + 0.5)};
 }
 
-void DrawCells(std::int32_t D, QImage& image, float cell, float left, float top,
-               const GreyMap* greyMap) {
+void DrawCells(const RenderBuffers& buffers, const UserSettings& settings, std::int32_t D,
+               QImage& image, float cell, float left, float top, const GreyMap* greyMap) {
     if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
     image.fill(Qt::black);
 
-    if (displayMax == 0) displayMax = 1;
-    const float k = GreyScale(displayMax);
+    const float k = GreyScale(buffers.displayMax == 0 ? 1 : buffers.displayMax);
 
     const int cells = std::clamp<std::int32_t>(D, 0, kBufferSide);
     float y = top;
     for (int j = 0; j < cells; ++j) {
         float x = left;
         for (int i = 0; i < cells; ++i) {
-            // The three components are equal: the first stands for all.
-            const std::uint8_t grey = GreyLevel(ImageAt(i, j), k);
-            Rgb8 c = DisplayColour(grey, colourMap, displayWindow);
+            Rgb8 c;
+            if (buffers.rgb) {
+                // Components of 0..255, shown as they are: no window, no map.
+                const std::uint32_t* v = buffers.PixelAt(i, j);
+                c = {GreyLevel(v[0], k), GreyLevel(v[1], k), GreyLevel(v[2], k)};
+            } else {
+                // The three components are equal: the first stands for all.
+                const std::uint8_t grey = GreyLevel(buffers.ImageAt(i, j), k);
+                c = DisplayColour(grey, settings.colourMap, settings.displayWindow);
+            }
             if (greyMap) {
                 // A grey ramp palette shows greys only: a colour map shows
                 // its brightness there (integer luma weights 77, 150, 29).
@@ -75,12 +82,13 @@ std::int32_t CellsPerSide(std::int32_t rays, bool interpolated) {
     return rays * (interpolated ? 2 : 1);
 }
 
-QImage MonoPicture(int side, std::int32_t D) {
+QImage MonoPicture(const RenderBuffers& buffers, const UserSettings& settings, int side,
+                   std::int32_t D) {
     QImage image(std::max(side, 1), std::max(side, 1), QImage::Format_RGB32);
     if (image.isNull()) return image;
     // The cell edge is computed as the render window computes it from minSide.
     const float cell = D > 0 ? static_cast<float>(side) / static_cast<float>(D) : 0.0f;
-    DrawCells(D, image, cell, 0.0f, 0.0f);
+    DrawCells(buffers, settings, D, image, cell, 0.0f, 0.0f);
     return image;
 }
 

@@ -1,10 +1,14 @@
 #include "picture/picture_file.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
-#include <QSaveFile>
+#include <string>
+#include <string_view>
+
+#include "base/file_writer.h"
 
 namespace calyra::picture {
 namespace {
@@ -61,26 +65,29 @@ QString ViewTextOf(const QString& path) {
     return image.isNull() ? QString() : image.text(QString::fromLatin1(kViewTextKey));
 }
 
-QString SavePicture(const QImage& image, const QString& path) {
-    const QString name = PictureFileName(path);
+QString EncodePicture(const QImage& image, const QString& name, QByteArray& bytes) {
     if (QString reason = CheckPictureFormat(name); !reason.isEmpty()) return reason;
     if (image.isNull()) return QStringLiteral("There is no image to save.");
-
-    // Written beside the target and renamed into place only when complete.
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return QStringLiteral("Cannot write %1: %2").arg(name, file.errorString());
-    }
-    QImageWriter writer(&file, PictureFormat(name));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, PictureFormat(name));
     if (writer.format() == "jpeg") writer.setQuality(kJpegQuality);
     if (!writer.write(image)) {
-        file.cancelWriting();
         return QStringLiteral("Cannot write %1: %2").arg(name, writer.errorString());
     }
-    if (!file.commit()) {
-        return QStringLiteral("Cannot write %1: %2").arg(name, file.errorString());
-    }
     return {};
+}
+
+QString SavePicture(const QImage& image, const QString& path) {
+    const QString name = PictureFileName(path);
+    // Encoded in memory, then written by the one writer: the file appears
+    // whole or not at all, and an existing one stays until then.
+    QByteArray bytes;
+    if (QString reason = EncodePicture(image, name, bytes); !reason.isEmpty()) return reason;
+    const std::string failure = WriteFileAtomically(
+        name.toStdString(),
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return QString::fromStdString(failure);
 }
 
 }  // namespace calyra::picture

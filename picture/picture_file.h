@@ -30,6 +30,11 @@ inline constexpr const char* kViewTextKey = "calyra-view";
 // when path is neither (or cannot be read).
 QString ViewTextOf(const QString& path);
 
+// The bytes of image in the format name's extension names (the name as
+// PictureFileName leaves it). Returns the reason when the format is unknown
+// or the image cannot be encoded, else an empty string.
+QString EncodePicture(const QImage& image, const QString& name, QByteArray& bytes);
+
 // Writes image to path (".png" added when the name has no extension). The
 // file appears only when the whole picture was written: a failure leaves no
 // file behind and returns the reason; success returns an empty string.

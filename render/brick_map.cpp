@@ -4,16 +4,21 @@
 #include <cmath>
 
 #include "base/worker_pool.h"
+#include "volume/volume_store.h"
 
 namespace calyra {
 
-void BrickMap::Build(const VolumeSampler& s, std::uint64_t generation) {
-    const Key key{generation, s.base, s.dimX, s.dimY, s.dimZ, s.mirror, s.trilinear};
+void BrickMap::Build(const VolumeSampler& s, const VolumeStore& volume) {
+    const Key key{volume.identity, volume.generation, s.base,     s.dimX, s.dimY,
+                  s.dimZ,          s.mirror,          s.trilinear};
     if (key == key_) return;
     key_ = key;
     sampler_ = s;
+    sampler_.cut = {};  // the tables describe the whole volume
     limit_ = -2;
     cells_.clear();
+    fineMin_.clear();
+    fineMax_.clear();
     const std::int32_t nx = std::max(s.dimX, 0), ny = std::max(s.dimY, 0), nz = std::max(s.dimZ, 0);
     bx_ = (nx >> kShift) + 1;
     by_ = (ny >> kShift) + 1;
@@ -81,6 +86,83 @@ void BrickMap::Build(const VolumeSampler& s, std::uint64_t generation) {
 }  // namespace calyra
 
 namespace calyra {
+
+void BrickMap::BuildFine(const std::uint16_t* fine, std::int64_t xStride, std::int64_t yStride) {
+    if (!fineMin_.empty() || max_.empty()) return;
+    const VolumeSampler& s = sampler_;
+    fineMin_.assign(max_.size(), 0xFFFF);
+    fineMax_.assign(max_.size(), 0);
+    const std::int32_t nx = std::max(s.dimX, 0), ny = std::max(s.dimY, 0), nz = std::max(s.dimZ, 0);
+    if (!fine || nx < 2 || ny < 2 || nz < 2) return;
+    // The cells of a brick and the voxels their samples read, as Build
+    // counts them: cell iz reads slice m(iz) (and the next with trilinear
+    // samples), m the mirror map.
+    const std::int32_t extra = s.trilinear ? 1 : 0;
+    const std::int32_t half = s.mirror ? s.halfZ : nz;
+    ParallelFor(bx_, [&](std::int32_t bx) {
+        const std::int32_t cx0 = std::max(bx << kShift, 1);
+        const std::int32_t cx1 = std::min((bx << kShift) + (1 << kShift) - 1, nx - 1);
+        if (cx0 > cx1) return;
+        for (std::int32_t by = 0; by < by_; ++by) {
+            const std::int32_t cy0 = std::max(by << kShift, 1);
+            const std::int32_t cy1 = std::min((by << kShift) + (1 << kShift) - 1, ny - 1);
+            if (cy0 > cy1) continue;
+            const std::size_t row = (static_cast<std::size_t>(bx) * by_ + by) * bz_;
+            for (std::int32_t bz = 0; bz < bz_; ++bz) {
+                const std::int32_t cz0 = std::max(bz << kShift, 1);
+                const std::int32_t cz1 = std::min((bz << kShift) + (1 << kShift) - 1, nz - 1);
+                if (cz0 > cz1) continue;
+                std::uint16_t lo = 0xFFFF, hi = 0;
+                auto run = [&](std::int32_t from, std::int32_t to) {
+                    for (std::int32_t x = cx0; x <= cx1 + extra; ++x) {
+                        for (std::int32_t y = cy0; y <= cy1 + extra; ++y) {
+                            const std::uint16_t* column = fine + x * xStride + y * yStride;
+                            for (std::int32_t z = from; z <= to; ++z) {
+                                lo = std::min(lo, column[z]);
+                                hi = std::max(hi, column[z]);
+                            }
+                        }
+                    }
+                };
+                const std::int32_t lowEnd = std::min(cz1, half);
+                if (cz0 <= lowEnd) run(cz0, lowEnd + extra);
+                const std::int32_t highStart = std::max(cz0, half + 1);
+                if (highStart <= cz1) run(nz - 1 - cz1, nz - 1 - highStart + extra);
+                fineMin_[row + bz] = lo;
+                fineMax_[row + bz] = hi;
+            }
+        }
+    });
+}
+
+void BrickMap::SetOpacityRule(const float* opacity) {
+    constexpr int kEntries = 4096;
+    std::vector<std::uint64_t> opaque(kEntries / 64, 0);
+    for (int e = 0; e < kEntries; ++e) {
+        if (opacity[e] > 0.0f)
+            opaque[static_cast<std::size_t>(e / 64)] |= std::uint64_t{1} << (e % 64);
+    }
+    if (limit_ == kOpacityRule && opaque == opaqueEntries_ && reach_.size() == max_.size() + kPad) {
+        return;
+    }
+    limit_ = kOpacityRule;
+    opaqueEntries_ = std::move(opaque);
+    cells_.clear();
+    // How many opaque entries lie below each entry: a range holds one when
+    // the counts at its ends differ.
+    std::vector<std::int32_t> below(kEntries + 1, 0);
+    for (int e = 0; e < kEntries; ++e) below[e + 1] = below[e] + (opacity[e] > 0.0f ? 1 : 0);
+    loud_.assign(max_.size(), 0);
+    if (fineMin_.size() == max_.size()) {
+        for (std::size_t k = 0; k < max_.size(); ++k) {
+            if (fineMin_[k] > fineMax_[k]) continue;  // no cell
+            loud_[k] = below[(fineMax_[k] >> 4) + 1] > below[fineMin_[k] >> 4];
+        }
+    } else {
+        std::fill(loud_.begin(), loud_.end(), 1);
+    }
+    SetReach();
+}
 
 void BrickMap::BuildCells(const VolumeSampler& s, std::int32_t limit, bool flatIsQuiet) {
     cells_.clear();
@@ -173,6 +255,10 @@ void BrickMap::SetQuietRule(std::int32_t limit, bool flatIsQuiet) {
     limit_ = limit;
     flatIsQuiet_ = flatIsQuiet;
     BuildCells(sampler_, limit, flatIsQuiet);
+    SetReach();
+}
+
+void BrickMap::SetReach() {
     reach_.assign(max_.size() + kPad, 0);
     constexpr auto kFar = static_cast<std::uint8_t>(kFarReach);
     for (std::size_t k = 0; k < max_.size(); ++k) reach_[k] = loud_[k] ? 0 : kFar;
@@ -210,12 +296,16 @@ void BrickMap::SetQuietRule(std::int32_t limit, bool flatIsQuiet) {
 namespace calyra {
 
 std::int64_t BrickMap::QuietSteps(const Point3& origin, const Point3& step, std::int64_t steps,
-                                  std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) const {
+                                  const Point3& low, const Point3& high) const {
     if (steps <= 0) return 0;
     if (reach_.size() != max_.size() + kPad || max_.empty()) return 0;
     const double o[3] = {origin.x, origin.y, origin.z};
     const double d[3] = {step.x, step.y, step.z};
-    const std::int32_t dims[3] = {dimX, dimY, dimZ};
+    const double lows[3] = {low.x, low.y, low.z};
+    const double highs[3] = {high.x, high.y, high.z};
+    const std::int32_t lastCells[3] = {static_cast<std::int32_t>(high.x),
+                                       static_cast<std::int32_t>(high.y),
+                                       static_cast<std::int32_t>(high.z)};
     const double n = static_cast<double>(steps);
     // The float sums stray from the exact line by at most half an ulp per
     // addition; every coordinate on the way stays below `reach` in size.
@@ -228,11 +318,11 @@ std::int64_t BrickMap::QuietSteps(const Point3& origin, const Point3& step, std:
     if (eps > 0.25) return 0;
     constexpr std::int32_t kBrick = 1 << kShift;
 
-    // The part of the line inside the inside cells [1, dim), widened by eps.
+    // The part of the line inside the kept positions [low, high), widened by eps.
     double enter = 1.0, leave = n;
     double inverse[3];
     for (int a = 0; a < 3; ++a) {
-        const double lo = 1.0 - eps, hi = dims[a] + eps;
+        const double lo = lows[a] - eps, hi = highs[a] + eps;
         inverse[a] = d[a] != 0.0 ? 1.0 / d[a] : 0.0;
         if (d[a] == 0.0) {
             if (o[a] < lo || o[a] >= hi) return steps;  // never inside
@@ -253,8 +343,8 @@ std::int64_t BrickMap::QuietSteps(const Point3& origin, const Point3& step, std:
         std::int32_t cell[3];
         for (int a = 0; a < 3; ++a) {
             q[a] = o[a] + k * d[a];
-            // q >= 1 - eps > 0, so truncation is the floor.
-            cell[a] = std::clamp(static_cast<std::int32_t>(q[a]), 0, dims[a]);
+            // q >= low - eps > 0 (low is 1 or more), so truncation is the floor.
+            cell[a] = std::clamp(static_cast<std::int32_t>(q[a]), 0, lastCells[a]);
         }
         const std::int32_t r = Reach(cell[0], cell[1], cell[2]);
         if (r == 0) return static_cast<std::int64_t>(k) - 1;

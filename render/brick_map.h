@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "render/sampler.h"
@@ -18,7 +19,7 @@ class BrickMap {
 
     // Rebuilds the table for the sampler's volume (reusing its memory),
     // unless it was built for the same store contents and sampling already.
-    void Build(const VolumeSampler& sampler, std::uint64_t generation);
+    void Build(const VolumeSampler& sampler, const VolumeStore& volume);
 
     // Sets what changes nothing in this render: a sample at or below limit
     // and, with flatIsQuiet, a sample whose gradient is zero. Each cell gets
@@ -31,6 +32,16 @@ class BrickMap {
     void SetQuietRule(std::int32_t limit, bool flatIsQuiet);
 
     static constexpr std::size_t kMaxCellBytes = std::size_t{64} << 20;
+
+    // For Composite, after Build: the smallest and largest fine value any
+    // sample of each brick can read (fine (x, y, z) at fine + x * xStride +
+    // y * yStride + z), kept while Build keeps its tables.
+    void BuildFine(const std::uint16_t* fine, std::int64_t xStride, std::int64_t yStride);
+    // Marks a brick loud when some table entry from its smallest to its
+    // largest fine value (each >> 4) has an opacity above 0, with no cell
+    // bytes: a sample blends values between those, so a quiet brick holds no
+    // sample that adds anything. opacity: the 4096 entries of the render's table.
+    void SetOpacityRule(const float* opacity);
 
     // Whether the sample Locate gave as c may change the result; c must be
     // inside the volume.
@@ -62,15 +73,18 @@ class BrickMap {
 
     // How many leading samples of the ray (origin + k * step, k = 1..steps,
     // each position accumulated by float additions) certainly fall in a quiet
-    // brick or outside the inside cells of a dimX x dimY x dimZ volume: all
-    // samples 1..result are quiet; steps means the whole ray is.
+    // brick or outside the kept positions [low, high) on some axis (the
+    // inside cells [1, dim), or a crop box within them): all samples
+    // 1..result are quiet; steps means the whole ray is.
     std::int64_t QuietSteps(const Point3& origin, const Point3& step, std::int64_t steps,
-                            std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) const;
+                            const Point3& low, const Point3& high) const;
 
   private:
     // Spare bytes after the tables read by vectors, four bytes at a time.
     static constexpr std::size_t kPad = 3;
     struct Key {
+        // Kept alive here, so no later store can have the same token.
+        std::shared_ptr<const int> identity;
         std::uint64_t generation = ~std::uint64_t{0};
         const std::uint8_t* base = nullptr;
         std::int32_t dimX = -1, dimY = -1, dimZ = -1;
@@ -79,6 +93,12 @@ class BrickMap {
     };
     Key key_;
     void BuildCells(const VolumeSampler& s, std::int32_t limit, bool flatIsQuiet);
+    // reach_ from loud_.
+    void SetReach();
+    // limit_ while the opacity rule is set: no quiet rule has it.
+    static constexpr std::int32_t kOpacityRule = -3;
+    std::vector<std::uint64_t> opaqueEntries_;  // the opacity rule set: entries above 0, a bit each
+    std::vector<std::uint16_t> fineMin_, fineMax_;
 
     VolumeSampler sampler_;
     std::int32_t limit_ = -2;

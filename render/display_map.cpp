@@ -4,12 +4,8 @@
 #include <array>
 
 #include "render/display_map_tables.h"
-#include "render/user_settings.h"
 
 namespace calyra {
-
-ColourMap colourMap = kStartupSettings.colourMap;
-DisplayWindow displayWindow = kStartupSettings.displayWindow;
 
 std::uint8_t WindowedGrey(std::uint8_t grey, DisplayWindow window) {
     const std::int32_t g = grey;

@@ -26,10 +26,6 @@ struct Rgb8 {
     bool operator==(const Rgb8&) const = default;
 };
 
-// The process-wide settings, from kStartupSettings (render/user_settings.h).
-extern ColourMap colourMap;
-extern DisplayWindow displayWindow;
-
 // Names as view files and calyra-render's --colormap spell them.
 using ColourMapName = NamedValue<ColourMap>;
 inline constexpr ColourMapName kColourMaps[] = {

@@ -5,7 +5,6 @@
 #include "base/worker_pool.h"
 #include "render/buffers.h"
 #include "render/weights.h"
-#include "volume/volume_store.h"
 
 namespace calyra {
 namespace {
@@ -46,22 +45,27 @@ inline int Sign(std::int32_t v) {
 
 }  // namespace
 
-void FillImageGaps(std::uint32_t* image, int a, int b, int r) {
-    if (r <= 1) return;
-    // The three components of every pixel are equal: fill the first, copy it.
+namespace {
+
+// One component of the gap filling: component k, or all three alike.
+void FillComponentGaps(std::uint32_t* image, int a, int b, int r, int k, bool alike) {
     auto get = [&](int x, int y) {
-        return static_cast<std::int32_t>(image[3 * (x * kBufferSide + y)]);
+        return static_cast<std::int32_t>(image[3 * (x * kBufferSide + y) + k]);
     };
     auto set = [&](int x, int y, std::int32_t value) {
         std::uint32_t* pixel = image + 3 * (x * kBufferSide + y);
-        pixel[0] = pixel[1] = pixel[2] = static_cast<std::uint32_t>(value);
+        if (alike) {
+            pixel[0] = pixel[1] = pixel[2] = static_cast<std::uint32_t>(value);
+        } else {
+            pixel[k] = static_cast<std::uint32_t>(value);
+        }
     };
     // With every ray value below 2^29 no weighted sum wraps, so the block
     // corners come out unchanged and the rows of blocks are independent.
     bool small = true;
     for (int x = 0; x < a * r && small; x += r) {
         for (int y = 0; y < b * r; y += r) {
-            if (image[3 * (x * kBufferSide + y)] >= (1u << 29)) {
+            if (image[3 * (x * kBufferSide + y) + k] >= (1u << 29)) {
                 small = false;
                 break;
             }
@@ -89,20 +93,32 @@ void FillImageGaps(std::uint32_t* image, int a, int b, int r) {
     });
 }
 
+}  // namespace
+
+void FillImageGaps(std::uint32_t* image, int a, int b, int r, int components) {
+    if (r <= 1) return;
+    if (components != 3) {
+        FillComponentGaps(image, a, b, r, 0, true);
+        return;
+    }
+    for (int k = 0; k < 3; ++k) FillComponentGaps(image, a, b, r, k, false);
+}
+
 void FillDepthGaps(std::int32_t* depth, int a, int b, int r) {
     auto get = [&](int x, int y) { return depth[x * kBufferSide + y]; };
     auto set = [&](int x, int y, std::int32_t value) { depth[x * kBufferSide + y] = value; };
     FillGaps(a, b, r, get, set);
 }
 
-void ShadeFromDepth(std::uint32_t* image, const std::int32_t* depth, Int3 L, Int3 viewAxis,
-                    Int3 columnAxis, Int3 rowAxis, int a, int b, int r, int h) {
+void ShadeFromDepth(std::uint32_t* image, const std::int32_t* depth, std::uint32_t volumeMax,
+                    Int3 L, Int3 viewAxis, Int3 columnAxis, Int3 rowAxis, int a, int b, int r,
+                    int h) {
     // Neighbours outside the buffers read as misses.
     auto depthAt = [&](int x, int y) -> std::int32_t {
         if (x < 0 || y < 0 || x >= kBufferSide || y >= kBufferSide) return 0;
         return depth[x * kBufferSide + y];
     };
-    const float maxValue = static_cast<float>(VoxelVolume.maxValue);
+    const float maxValue = static_cast<float>(volumeMax);
     const int width = a * r, height = b * r;
     // Pixels only read depths and write their own value: rows run in parallel.
     ParallelFor(height > r ? height - r : 0, [&](std::int32_t row) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 
 #include "geometry/vector_math.h"
 #include "render/brick_map.h"
@@ -41,22 +42,6 @@ CALYRA_AVX2 inline void AddSteps(__m256& px, __m256& py, __m256& pz, __m256 dx, 
     i += n > 0 ? n : 0;
 }
 
-// One step of every lane: the positions move on by one addition, ix, iy, iz
-// become their truncated cells, and the result says which lanes are inside
-// (Within on every axis).
-CALYRA_AVX2 inline __m256i StepAndLocate(__m256& px, __m256& py, __m256& pz, __m256 dx, __m256 dy,
-                                         __m256 dz, __m256i lastX, __m256i lastY, __m256i lastZ,
-                                         __m256i& ix, __m256i& iy, __m256i& iz) {
-    px = _mm256_add_ps(px, dx);
-    py = _mm256_add_ps(py, dy);
-    pz = _mm256_add_ps(pz, dz);
-    ix = _mm256_cvttps_epi32(px);
-    iy = _mm256_cvttps_epi32(py);
-    iz = _mm256_cvttps_epi32(pz);
-    return _mm256_and_si256(_mm256_and_si256(Within(ix, lastX), Within(iy, lastY)),
-                            Within(iz, lastZ));
-}
-
 // The half-voxel position along one axis, as the one-ray march computes it.
 CALYRA_AVX2 inline __m256i HalfVoxel(__m256 p, __m256i index) {
     return _mm256_cvttps_epi32(
@@ -73,11 +58,11 @@ CALYRA_AVX2 inline __m256i BrickIndex(__m256i ix, __m256i iy, __m256i iz, __m256
 }
 
 // For lanes outside the volume, how many further steps certainly leave
-// each outside on this axis (0 for lanes inside its range, a large number for
-// lanes that never come in): the gap to the range less the rounding slack,
-// in steps of d, less one. Lanes farther out than `near` get 0.
-CALYRA_AVX2 inline __m256 EntrySteps(__m256 p, float d, __m256 high, float slack, float near) {
-    const __m256 low = _mm256_set1_ps(1.0f);
+// each outside on this axis (0 for lanes inside its range [low, high), a
+// large number for lanes that never come in): the gap to the range less the
+// rounding slack, in steps of d, less one. Lanes farther out than `near` get 0.
+CALYRA_AVX2 inline __m256 EntrySteps(__m256 p, float d, __m256 low, __m256 high, float slack,
+                                     float near) {
     const __m256 below = _mm256_cmp_ps(p, low, _CMP_LT_OQ);
     const __m256 above = _mm256_cmp_ps(p, high, _CMP_GE_OQ);
     const __m256 never = _mm256_set1_ps(1.0e9f);
@@ -118,9 +103,9 @@ CALYRA_AVX2 inline std::int32_t LeastActive(__m256i values, unsigned lanes) {
 }
 
 // Lanes outside the volume that move away from it on this axis for good.
-CALYRA_AVX2 inline __m256 Leaving(__m256 p, float d, __m256 high) {
+CALYRA_AVX2 inline __m256 Leaving(__m256 p, float d, __m256 low, __m256 high) {
     __m256 m = _mm256_setzero_ps();
-    if (d <= 0.0f) m = _mm256_or_ps(m, _mm256_cmp_ps(p, _mm256_set1_ps(1.0f), _CMP_LT_OQ));
+    if (d <= 0.0f) m = _mm256_or_ps(m, _mm256_cmp_ps(p, low, _CMP_LT_OQ));
     if (d >= 0.0f) m = _mm256_or_ps(m, _mm256_cmp_ps(p, high, _CMP_GE_OQ));
     return m;
 }
@@ -131,6 +116,14 @@ CALYRA_AVX2 inline __m256 Leaving(__m256 p, float d, __m256 high) {
 struct LaneVolume {
     __m256i lastX, lastY, lastZ;
     __m256 highX, highY, highZ;
+    CALYRA_AVX2 __m256i Inside(__m256i ix, __m256i iy, __m256i iz) const {
+        return _mm256_and_si256(_mm256_and_si256(Within(ix, lastX), Within(iy, lastY)),
+                                Within(iz, lastZ));
+    }
+    CALYRA_AVX2 static __m256 Low() { return _mm256_set1_ps(1.0f); }
+    CALYRA_AVX2 __m256 LowX() const { return Low(); }
+    CALYRA_AVX2 __m256 LowY() const { return Low(); }
+    CALYRA_AVX2 __m256 LowZ() const { return Low(); }
 };
 CALYRA_AVX2 inline LaneVolume LaneVolumeOf(const VolumeSampler& s) {
     return {_mm256_set1_epi32(s.dimX - 2),
@@ -139,6 +132,78 @@ CALYRA_AVX2 inline LaneVolume LaneVolumeOf(const VolumeSampler& s) {
             _mm256_set1_ps(static_cast<float>(s.dimX)),
             _mm256_set1_ps(static_cast<float>(s.dimY)),
             _mm256_set1_ps(static_cast<float>(s.dimZ))};
+}
+
+// Whether below < index < end (truncation's 0x80000000 for NaN and far
+// positions is below every bound).
+CALYRA_AVX2 inline __m256i Between(__m256i index, __m256i below, __m256i end) {
+    return _mm256_and_si256(_mm256_cmpgt_epi32(index, below), _mm256_cmpgt_epi32(end, index));
+}
+
+// The crop box as the lanes test against it: cells below < index < end,
+// compared with sign so that an empty range keeps nothing, and the kept
+// positions [low, high).
+struct CutLaneVolume {
+    __m256i belowX, belowY, belowZ, endX, endY, endZ;
+    __m256 lowX, lowY, lowZ, highX, highY, highZ;
+    CALYRA_AVX2 __m256i Inside(__m256i ix, __m256i iy, __m256i iz) const {
+        return _mm256_and_si256(
+            _mm256_and_si256(Between(ix, belowX, endX), Between(iy, belowY, endY)),
+            Between(iz, belowZ, endZ));
+    }
+    CALYRA_AVX2 __m256 LowX() const { return lowX; }
+    CALYRA_AVX2 __m256 LowY() const { return lowY; }
+    CALYRA_AVX2 __m256 LowZ() const { return lowZ; }
+};
+CALYRA_AVX2 inline CutLaneVolume CutLaneVolumeOf(const VolumeSampler& s) {
+    const SampleCut& c = s.cut;
+    return {_mm256_set1_epi32(c.first.x - 1), _mm256_set1_epi32(c.first.y - 1),
+            _mm256_set1_epi32(c.first.z - 1), _mm256_set1_epi32(c.end.x),
+            _mm256_set1_epi32(c.end.y),       _mm256_set1_epi32(c.end.z),
+            _mm256_set1_ps(c.low.x),          _mm256_set1_ps(c.low.y),
+            _mm256_set1_ps(c.low.z),          _mm256_set1_ps(c.high.x),
+            _mm256_set1_ps(c.high.y),         _mm256_set1_ps(c.high.z)};
+}
+
+// The bounds of a march without a cut (the volume) or with one (the box).
+template <bool kCut>
+using LaneBounds = std::conditional_t<kCut, CutLaneVolume, LaneVolume>;
+template <bool kCut>
+CALYRA_AVX2 inline LaneBounds<kCut> LaneBoundsOf(const VolumeSampler& s) {
+    if constexpr (kCut) {
+        return CutLaneVolumeOf(s);
+    } else {
+        return LaneVolumeOf(s);
+    }
+}
+
+// One step of every lane: the positions move on by one addition, ix, iy, iz
+// become their truncated cells, and the result says which lanes are inside
+// the bounds.
+template <typename Bounds>
+CALYRA_AVX2 inline __m256i StepAndLocate(__m256& px, __m256& py, __m256& pz, __m256 dx, __m256 dy,
+                                         __m256 dz, const Bounds& v, __m256i& ix, __m256i& iy,
+                                         __m256i& iz) {
+    px = _mm256_add_ps(px, dx);
+    py = _mm256_add_ps(py, dy);
+    pz = _mm256_add_ps(pz, dz);
+    ix = _mm256_cvttps_epi32(px);
+    iy = _mm256_cvttps_epi32(py);
+    iz = _mm256_cvttps_epi32(pz);
+    return v.Inside(ix, iy, iz);
+}
+
+// The lanes whose positions lie in the clip plane's kept half: the same
+// float operations in the same order as SampleCut::KeepsPlane.
+CALYRA_AVX2 inline __m256 PlaneKeeps(__m256 px, __m256 py, __m256 pz, const SampleCut& c) {
+    const __m256 ax =
+        _mm256_mul_ps(_mm256_set1_ps(c.normal.x), _mm256_sub_ps(px, _mm256_set1_ps(c.origin.x)));
+    const __m256 ay =
+        _mm256_mul_ps(_mm256_set1_ps(c.normal.y), _mm256_sub_ps(py, _mm256_set1_ps(c.origin.y)));
+    const __m256 az =
+        _mm256_mul_ps(_mm256_set1_ps(c.normal.z), _mm256_sub_ps(pz, _mm256_set1_ps(c.origin.z)));
+    const __m256 d = _mm256_add_ps(_mm256_add_ps(ax, ay), az);
+    return _mm256_cmp_ps(d, _mm256_setzero_ps(), _CMP_GE_OQ);
 }
 
 // The positions of count <= kRayLanes rays from origins; the lanes past
@@ -155,26 +220,28 @@ CALYRA_AVX2 inline void LoadOrigins(const Point3* origins, int count, __m256& px
     px = _mm256_load_ps(lx), py = _mm256_load_ps(ly), pz = _mm256_load_ps(lz);
 }
 
-// The lanes (bit k for lane k) outside the volume that move away from it on
-// some axis, and so never come back.
+// The lanes (bit k for lane k) outside the bounds that move away from them
+// on some axis, and so never come back.
+template <typename Bounds>
 CALYRA_AVX2 inline unsigned LeavingLanes(__m256 px, __m256 py, __m256 pz, const Point3& d,
-                                         const LaneVolume& v) {
-    const __m256 away =
-        _mm256_or_ps(_mm256_or_ps(Leaving(px, d.x, v.highX), Leaving(py, d.y, v.highY)),
-                     Leaving(pz, d.z, v.highZ));
+                                         const Bounds& v) {
+    const __m256 away = _mm256_or_ps(
+        _mm256_or_ps(Leaving(px, d.x, v.LowX(), v.highX), Leaving(py, d.y, v.LowY(), v.highY)),
+        Leaving(pz, d.z, v.LowZ(), v.highZ));
     return static_cast<unsigned>(_mm256_movemask_ps(away));
 }
 
-// Lanes all outside: none can reach a loud sample before it is inside on
-// every axis. The steps the lanes set in `active` may take by additions
-// alone for that, at most kMostSkipped and at most `left`.
+// Lanes all outside (the volume, or the crop box): none can reach a loud
+// sample before it is inside on every axis. The steps the lanes set in `active` may take by
+// additions alone for that, at most kMostSkipped and at most `left`.
+template <typename Bounds>
 CALYRA_AVX2 inline std::int32_t StepsToEnter(__m256 px, __m256 py, __m256 pz, const Point3& d,
-                                             const LaneVolume& v, const RayLanesPlan& plan,
+                                             const Bounds& v, const RayLanesPlan& plan,
                                              unsigned active, std::int32_t left) {
     const __m256 entry =
-        _mm256_max_ps(_mm256_max_ps(EntrySteps(px, d.x, v.highX, plan.slack, plan.near),
-                                    EntrySteps(py, d.y, v.highY, plan.slack, plan.near)),
-                      EntrySteps(pz, d.z, v.highZ, plan.slack, plan.near));
+        _mm256_max_ps(_mm256_max_ps(EntrySteps(px, d.x, v.LowX(), v.highX, plan.slack, plan.near),
+                                    EntrySteps(py, d.y, v.LowY(), v.highY, plan.slack, plan.near)),
+                      EntrySteps(pz, d.z, v.LowZ(), v.highZ, plan.slack, plan.near));
     const __m256 bounded =
         _mm256_min_ps(_mm256_max_ps(entry, _mm256_setzero_ps()),
                       _mm256_set1_ps(static_cast<float>(RayLanesPlan::kMostSkipped)));

@@ -49,9 +49,8 @@ inline std::int64_t StepCue(const RayContext& c, std::uint32_t i, std::int32_t s
 // Fills the brightness tables for rays of stepCount steps.
 void PrepareDepthCue(RayContext& context, std::int32_t stepCount);
 
-// Reads the current store and settings; bricks may be null (no skipping).
-RayContext MakeRayContext(RenderType type, const BrickMap* bricks);
-// The same with the threshold and the sampling given, not read from the settings.
-RayContext MakeRayContext(RenderType type, const BrickMap* bricks, float threshold, bool trilinear);
+// The context of a render of v; bricks may be null (no skipping).
+RayContext MakeRayContext(const VolumeStore& v, RenderType type, const BrickMap* bricks,
+                          float threshold, bool trilinear);
 
 }  // namespace calyra

@@ -8,18 +8,13 @@
 #include "geometry/orientation.h"
 #include "render/brick_map.h"
 #include "render/buffers.h"
+#include "render/composite_march.h"
 #include "render/ray_cast.h"
 #include "render/ray_context.h"
 #include "render/ray_lanes.h"
 #include "render/ray_tiles.h"
-#include "render/user_settings.h"
-#include "volume/volume_store.h"
 
 namespace calyra {
-
-bool emptySpaceSkipping = true;
-bool vectorRays = true;
-RenderScratch renderScratch;
 
 namespace {
 
@@ -66,12 +61,15 @@ void FillStrideBlocks(std::uint32_t* image, std::int32_t* depth, int width, int 
         for (int y0 = 0; y0 < height; y0 += block) {
             const int y1 = std::min(y0 + block, height);
             const std::size_t from = static_cast<std::size_t>(x0) * kBufferSide + y0;
-            const std::uint32_t value = image[3 * from];
+            const std::uint32_t r = image[3 * from], g = image[3 * from + 1],
+                                b = image[3 * from + 2];
             const std::int32_t d = depth[from];
             for (int x = x0; x < x1; ++x) {
                 for (int y = y0; y < y1; ++y) {
                     const std::size_t at = static_cast<std::size_t>(x) * kBufferSide + y;
-                    image[3 * at] = image[3 * at + 1] = image[3 * at + 2] = value;
+                    image[3 * at] = r;
+                    image[3 * at + 1] = g;
+                    image[3 * at + 2] = b;
                     depth[at] = d;
                 }
             }
@@ -116,6 +114,14 @@ struct FrameMarch {
     bool Cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
 
     // Ray column i of row j into the frame's buffers.
+    void Store(int i, int j, const RgbRay& ray) const {
+        const int x = i * r, y = j * r;
+        depth[x * kBufferSide + y] = ray.depth;
+        std::uint32_t* pixel = image + 3 * (x * kBufferSide + y);
+        pixel[0] = ray.rgb[0];
+        pixel[1] = ray.rgb[1];
+        pixel[2] = ray.rgb[2];
+    }
     void Store(int i, int j, const RayResult& ray) const {
         const int x = i * r, y = j * r;
         depth[x * kBufferSide + y] = ray.depth;
@@ -156,6 +162,33 @@ struct FrameMarch {
         });
     }
 
+    // Composite rays in square tiles, one task each: neighbouring rays
+    // read much the same voxels, so a tile's rays find them in the cache.
+    void CompositeTiles(const CompositeContext& composite) const {
+        constexpr int kSide = 16;
+        const int castRows = (b + stride - 1) / stride, castColumns = (a + stride - 1) / stride;
+        const int bands = (castRows + kSide - 1) / kSide;
+        const int chunks = (castColumns + kSide - 1) / kSide;
+        ParallelFor(bands * chunks, [&](std::int32_t t) {
+            if (Cancelled()) return;
+            const int top = t / chunks * kSide, first = t % chunks * kSide;
+            const int rows = std::min(kSide, castRows - top);
+            const int last = (first + std::min(kSide, castColumns - first) - 1) * stride;
+            for (int k = 0; k < rows; ++k) {
+                const int j = (top + k) * stride;
+                // Each origin from the one before by one addition, from the row's start.
+                Point3 origin = rowStart[j];
+                for (int i = 0; i <= last; ++i) {
+                    origin = origin + f.columnStep;
+                    if (i % stride != 0 || i < first * stride) continue;
+                    Store(
+                        i, j,
+                        CastCompositeRay(composite, origin, f.rayDir, f.lightHalfway, f.stepCount));
+                }
+            }
+        });
+    }
+
     // One task per row, eight rays at a time in vector lanes where they fit.
     void Rows(bool lanes) const {
         const int castRows = (b + stride - 1) / stride;
@@ -172,6 +205,7 @@ struct FrameMarch {
                 if (i % stride == 0) origins[n++] = origin;
             }
             RayResult rays[kRayLanes];
+            const RayMarch cast = RayMarchOf(context);
             for (int first = 0; first < n; first += kRayLanes) {
                 const int count = std::min(kRayLanes, n - first);
                 if (lanes) {
@@ -179,8 +213,8 @@ struct FrameMarch {
                                  f.stepCount, rays);
                 } else {
                     for (int k = 0; k < count; ++k) {
-                        rays[k] = CastRay(context, origins[first + k], f.rayDir, f.lightHalfway,
-                                          f.stepCount);
+                        rays[k] = cast(context, origins[first + k], f.rayDir, f.lightHalfway,
+                                       f.stepCount);
                     }
                 }
                 for (int k = 0; k < count; ++k) Store((first + k) * stride, j, rays[k]);
@@ -189,40 +223,49 @@ struct FrameMarch {
     }
 };
 
+// The rays and gap filling of a Composite render, into cleared buffers
+// whose row starts are placed.
+bool RenderComposite(const VolumeStore& volume, const RenderInputs& in, const RayFrame& f, int a,
+                     int b, RenderOutput& out, RenderScratch& scratch, RenderControl control) {
+    const int r = f.r;
+    const int stride = std::clamp(control.stride, 1, kBufferSide);
+    TfTables& tables = scratch.tfTables;
+    BuildTfTables(in.transferFunction, volume.mapping.lo, volume.mapping.hi, in.interpolate,
+                  tables);
+    CompositeContext composite;
+    composite.sampler = VolumeSampler::FromStore(volume, in.interpolate);
+    composite.fine = FineVoxels::FromStore(volume);
+    composite.tables = &tables;
+    composite.shade = in.gradientShading && tables.shading;
+    if (control.emptySpaceSkipping && composite.fine.base) {
+        BrickMap& bricks = scratch.bricks;
+        bricks.Build(composite.sampler, volume);
+        bricks.BuildFine(composite.fine.base, composite.fine.xStride, composite.fine.yStride);
+        bricks.SetOpacityRule(tables.opacity);
+        composite.bricks = &bricks;
+    }
+    // The skipping tables hold the whole volume; the cut narrows the lookup.
+    composite.sampler.CutBy(in.crop, in.clip);
+    const RayLanesPlan plan;
+    const FrameMarch march{f,      RayContext{}, plan,      scratch.rowStart, a, b, r,
+                           stride, out.image,    out.depth, control.cancel};
+    march.CompositeTiles(composite);
+    if (march.Cancelled()) return false;
+    if (stride > 1) {
+        FillStrideBlocks(out.image, out.depth, a * r, b * r, stride * r);
+    } else if (r > 1) {
+        FillImageGaps(out.image, a, b, r, 3);
+    }
+    return true;
+}
+
 }  // namespace
 
-RenderInputs CurrentRenderInputs(RenderType type) {
-    RenderInputs in;
-    std::copy(World, World + kWorldPoints, in.world);
-    std::copy(ViewPlane, ViewPlane + kViewPlanePoints, in.plane);
-    in.type = type;
-    in.threshold = threshold;
-    in.interpolate = interpolate;
-    in.gradientShading = gradientShading;
-    return in;
-}
-
-RayFrame PrepareRayFrame(int a, int b) {
-    return PrepareRayFrame(CurrentRenderInputs(renderType), a, b);
-}
-
-RayFrame PrepareRayFrame(const RenderInputs& in, int a, int b) {
+RayFrame PrepareRayFrame(const RenderInputs& in, std::int32_t volumeSize, int a, int b) {
     RayFrame f;
     f.r = in.interpolate ? 2 : 1;
-    const float size = static_cast<float>(VoxelVolume.size);
-
-    // The volume's own axes, from the box corners.
-    const Point3 axisZ = NormalisedOrZero(in.world[4] - in.world[0]);
-    const Point3 axisY = NormalisedOrZero(in.world[3] - in.world[0]);
-
     // The plane in the volume's frame, in voxel units (the box runs 0..size).
-    for (int k = 0; k < 6; ++k) f.plane[k] = in.plane[k];
-    WorldToView(f.plane, 6, Point3{}, axisZ, axisY);
-    for (Point3& p : f.plane) {
-        p.x = (p.x + 0.5f) * size;
-        p.y = (p.y + 0.5f) * size;
-        p.z = (p.z + 0.5f) * size;
-    }
+    PlaneInStoreCoordinates(in.world, in.plane, volumeSize, f.plane);
 
     f.rayDir = NormalisedOrZero(f.plane[5] - f.plane[4]);
 
@@ -233,9 +276,9 @@ RayFrame PrepareRayFrame(const RenderInputs& in, int a, int b) {
                          static_cast<float>(-(f.rayDir.z + c))};
     f.lightHalfway = NormalisedOrZero(halfway);
 
-    f.stepCount = VoxelVolume.size;
+    f.stepCount = volumeSize;
     if (in.interpolate) {
-        f.stepCount = 2 * VoxelVolume.size;
+        f.stepCount = 2 * volumeSize;
         f.rayDir = Point3{f.rayDir.x * 0.5f, f.rayDir.y * 0.5f, f.rayDir.z * 0.5f};
     }
 
@@ -251,14 +294,8 @@ RayFrame PrepareRayFrame(const RenderInputs& in, int a, int b) {
     return f;
 }
 
-void RenderImage(int a, int b, std::uint32_t* image, RenderType type, RenderScratch& scratch) {
-    RenderOutput out{image, DepthBuffer};
-    RenderFrame(CurrentRenderInputs(type), a, b, out, scratch);
-    displayMax = out.displayMax;
-}
-
-bool RenderFrame(const RenderInputs& in, int a, int b, RenderOutput& out, RenderScratch& scratch,
-                 RenderControl control) {
+bool RenderFrame(const VolumeStore& volume, const RenderInputs& in, int a, int b, RenderOutput& out,
+                 RenderScratch& scratch, RenderControl control) {
     const RenderType type = in.type;
     const int r = in.interpolate ? 2 : 1;
     std::uint32_t* image = out.image;
@@ -268,24 +305,33 @@ bool RenderFrame(const RenderInputs& in, int a, int b, RenderOutput& out, Render
     // The image area must fit the 512 x 512 buffers.
     a = std::clamp(a, 0, kBufferSide / r);
     b = std::clamp(b, 0, kBufferSide / r);
-    const RayFrame f = PrepareRayFrame(in, a > 0 ? a : 1, b > 0 ? b : 1);
+    const RayFrame f = PrepareRayFrame(in, volume.size, a > 0 ? a : 1, b > 0 ? b : 1);
     ClearBuffers(image, depth);
     PlaceRowStarts(f, b, scratch.rowStart);
 
+    if (TraitsOf(type).rgb) {
+        if (!RenderComposite(volume, in, f, a, b, out, scratch, control)) return false;
+        out.displayMax = 255;
+        return true;
+    }
+
     BrickMap& bricks = scratch.bricks;
-    const bool skip = emptySpaceSkipping && TraitsOf(type).skipsEmptySpace;
+    const bool skip = control.emptySpaceSkipping && TraitsOf(type).skipsEmptySpace;
     RayContext context =
-        MakeRayContext(type, skip ? &bricks : nullptr, in.threshold, in.interpolate);
+        MakeRayContext(volume, type, skip ? &bricks : nullptr, in.threshold, in.interpolate);
     PrepareDepthCue(context, f.stepCount);
     if (skip) {
-        bricks.Build(context.sampler, VoxelVolume.generation);
+        bricks.Build(context.sampler, volume);
         bricks.SetQuietRule(context.quietLimit, context.flatIsQuiet);
     }
+    // The skipping tables hold the whole volume; the cut narrows the lookup.
+    context.sampler.CutBy(in.crop, in.clip);
 
     // Renders that take every sample march tiles of rays (a preview's tiles
     // hold every stride-th ray of every stride-th row); the others go row by row.
-    const bool tiles = vectorRays && RayTilesFit(context);
-    const bool lanes = !tiles && vectorRays && RayLanesSupported() && skip && RayLanesFit(context);
+    const bool vectors = control.vectorRays;
+    const bool tiles = vectors && RayTilesFit(context);
+    const bool lanes = !tiles && vectors && RayLanesSupported() && skip && RayLanesFit(context);
     const RayLanesPlan plan = lanes || tiles ? PlanRayLanes(context, f.rayDir) : RayLanesPlan{};
     const FrameMarch march{f,      context, plan,  scratch.rowStart, a, b, r,
                            stride, image,   depth, control.cancel};
@@ -303,17 +349,11 @@ bool RenderFrame(const RenderInputs& in, int a, int b, RenderOutput& out, Render
     }
     if (TraitsOf(type).depthShading && in.gradientShading) {
         if (r > 1 && stride == 1) FillDepthGaps(depth, a, b, r);
-        ShadeFromDepth(image, depth, Int3{-36, -36, -36}, f.viewAxis, f.columnAxis, f.rowAxis, a, b,
-                       r, 1);
+        ShadeFromDepth(image, depth, volume.maxValue, Int3{-36, -36, -36}, f.viewAxis, f.columnAxis,
+                       f.rowAxis, a, b, r, 1);
     }
     out.displayMax = DisplayMaximum(image, a * r, b * r, scratch.columnMax);
     return true;
-}
-
-int RaysPerSide() {
-    const int r = interpolate ? 2 : 1;
-    const int rays = interpolate ? 2 * VoxelVolume.size : VoxelVolume.size;
-    return std::clamp(rays, 0, kBufferSide / r);
 }
 
 }  // namespace calyra

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 #include "base/worker_pool.h"
 #include "geometry/orientation.h"
@@ -12,6 +13,10 @@
 #include "render/buffers.h"
 #include "render/image_passes.h"
 #include "render/render_type.h"
+#include "render/tf_tables.h"
+#include "render/transfer_function.h"
+#include "render/volume_cut.h"
+#include "volume/volume_store.h"
 
 namespace calyra {
 
@@ -36,15 +41,18 @@ struct RenderInputs {
     float threshold = 0.0f;
     bool interpolate = false;
     bool gradientShading = false;
+    // Cut positions sample as 0 and count for nothing (render/volume_cut.h).
+    std::optional<CropBox> crop;
+    std::optional<ClipPlane> clip;
+    // Composite's colours and opacities (empty for the other types, whose
+    // images it does not change).
+    TransferFunction transferFunction;
     bool operator==(const RenderInputs&) const = default;
 };
 
-// The inputs as the program's settings and geometry hold them now.
-RenderInputs CurrentRenderInputs(RenderType type);
-
-// Computes the per-render values from the box, the plane, size and interpolation.
-RayFrame PrepareRayFrame(const RenderInputs& inputs, int a, int b);
-RayFrame PrepareRayFrame(int a, int b);
+// Computes the per-render values from the box, the plane, the volume's size
+// (the box edge in voxels) and interpolation.
+RayFrame PrepareRayFrame(const RenderInputs& inputs, std::int32_t size, int a, int b);
 
 // The working memory of a render beside the program's buffers. The skipping
 // tables in it are kept while the volume and the levels stay the same, so
@@ -53,9 +61,8 @@ struct RenderScratch {
     Point3 rowStart[kBufferSide];  // first point of each ray row
     float columnMax[kBufferSide];  // largest value of each image column
     BrickMap bricks;
+    TfTables tfTables;  // Composite's, made for each render
 };
-// The program's own scratch, used by RenderImage unless another is given.
-extern RenderScratch renderScratch;
 
 // Where a render writes: two whole 512 x 512 buffers laid out as ImageBuffer
 // and DepthBuffer, and the display maximum of the image area.
@@ -68,35 +75,23 @@ struct RenderOutput {
 // How much of a render to do. With a stride s > 1 only every s-th ray column
 // and row is cast (the same rays the whole render casts there), and each
 // fills its s x s block of cells. A render whose cancel flag is seen set stops
-// at its next row.
+// at its next row. Skipping and vector lanes change no bit of the image.
 struct RenderControl {
     int stride = 1;
     const std::atomic<bool>* cancel = nullptr;
+    bool emptySpaceSkipping = true;
+    bool vectorRays = true;
 };
 
-// Renders inputs into out. a, b: ray columns and rows; the image area
-// a*r x b*r is capped to the 512 x 512 buffers. False when cancelled, the
-// buffers then hold no usable image. Only one render may run at a time: all
-// use the worker pool and the store's skipping tables in scratch.
-bool RenderFrame(const RenderInputs& inputs, int a, int b, RenderOutput& out,
-                 RenderScratch& scratch, RenderControl control = {});
-
-// Renders the current settings into image, DepthBuffer and displayMax.
-void RenderImage(int a, int b, std::uint32_t* image, RenderType type,
-                 RenderScratch& scratch = renderScratch);
-
-// Whether renders skip blocks that cannot change the image (on by default;
-// the images are the same either way).
-extern bool emptySpaceSkipping;
-
-// Whether renders march eight rays at a time in vector lanes where the
-// processor can: renders with skipping, and renders that take every sample
-// (in tiles of rays, render/ray_tiles.h). On by default; the images are
-// the same.
-extern bool vectorRays;
-
-// Rays per side as the render window asks for them: size, or 2 x size with
-// interpolation, capped so the image area fits 512.
-int RaysPerSide();
+// Renders inputs over volume into out. a, b: ray columns and rows; the image
+// area a*r x b*r is capped to the 512 x 512 buffers. False when cancelled, the
+// buffers then hold no usable image. Renders sharing a scratch must not run at
+// once (its skipping tables); renders with scratches of their own may.
+// Skipping passes over blocks that cannot change the image; vector rays
+// march eight rays at a time in vector lanes where the processor can
+// (renders with skipping, and renders that take every sample in tiles of
+// rays, render/ray_tiles.h).
+bool RenderFrame(const VolumeStore& volume, const RenderInputs& inputs, int a, int b,
+                 RenderOutput& out, RenderScratch& scratch, RenderControl control = {});
 
 }  // namespace calyra

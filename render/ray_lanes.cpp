@@ -59,7 +59,9 @@ namespace {
 
 // Takes the sample of a lane that may matter, in cell (ix, iy, iz) at
 // half-voxel position `corner`, by the one-ray rules. True when the ray is
-// finished, with its result set.
+// finished, with its result set. One copy for each march, so that each
+// march has its own, called once and inlined there.
+template <bool kCut>
 bool TakeSample(const RayContext& c, RayProgress& progress, const Point3& p, std::int32_t ix,
                 std::int32_t iy, std::int32_t iz, std::int32_t corner, const Point3& lightHalfway,
                 std::uint32_t i, std::int32_t stepCount, RayResult& result) {
@@ -86,18 +88,19 @@ bool TakeSample(const RayContext& c, RayProgress& progress, const Point3& p, std
     return true;
 }
 
-}  // namespace
-
-CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, const Point3* origins,
-                              int count, const Point3& rayDir, const Point3& lightHalfway,
-                              std::int32_t stepCount, RayResult* results) {
+// The lanes' march; with kCut the crop box bounds the lanes and the clip
+// plane drops the samples it cuts.
+template <bool kCut>
+CALYRA_AVX2 void MarchLanes(const RayContext& c, const RayLanesPlan& plan, const Point3* origins,
+                            int count, const Point3& rayDir, const Point3& lightHalfway,
+                            std::int32_t stepCount, RayResult* results) {
     const VolumeSampler& s = c.sampler;
     const BrickMap& bricks = *c.bricks;
     __m256 px, py, pz;
     LoadOrigins(origins, count, px, py, pz);
     const __m256 dx = _mm256_set1_ps(rayDir.x), dy = _mm256_set1_ps(rayDir.y),
                  dz = _mm256_set1_ps(rayDir.z);
-    const LaneVolume volume = LaneVolumeOf(s);
+    const LaneBounds<kCut> volume = LaneBoundsOf<kCut>(s);
     const __m256i strideX = _mm256_set1_epi32(static_cast<std::int32_t>(bricks.CellStrideX()));
     const __m256i strideY = _mm256_set1_epi32(bricks.CellStrideY());
     const int* table = reinterpret_cast<const int*>(bricks.CellTable());
@@ -119,8 +122,7 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
     unsigned active = (1u << count) - 1u;
     for (; i < stepCount && active != 0; ++i) {
         __m256i ix, iy, iz;
-        const __m256i inside = StepAndLocate(px, py, pz, dx, dy, dz, volume.lastX, volume.lastY,
-                                             volume.lastZ, ix, iy, iz);
+        const __m256i inside = StepAndLocate(px, py, pz, dx, dy, dz, volume, ix, iy, iz);
         const unsigned outside =
             ~static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(inside))) & active;
         if (outside == active) {
@@ -161,9 +163,16 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
                                      HalfVoxel(pz, iz));
             bits = _mm256_srlv_epi32(bits, corner);
         }
-        const unsigned loud = static_cast<unsigned>(_mm256_movemask_ps(
-                                  _mm256_castsi256_ps(_mm256_slli_epi32(bits, 31)))) &
-                              active;
+        unsigned loud = static_cast<unsigned>(
+                            _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_slli_epi32(bits, 31)))) &
+                        active;
+        // The few samples that may matter are tested against the clip plane;
+        // a cut one is 0 and changes nothing, as the quiet ones.
+        if constexpr (kCut) {
+            if (loud != 0 && s.cut.clip) {
+                loud &= static_cast<unsigned>(_mm256_movemask_ps(PlaneKeeps(px, py, pz, s.cut)));
+            }
+        }
         if (loud == 0) continue;
         if (vectorSamples && TransparentSamples(c, state, px, py, pz, ix, iy, iz, corner, loud,
                                                 lightHalfway, i, stepCount, active, results)) {
@@ -181,8 +190,9 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
         for (unsigned m = loud; m != 0; m &= m - 1) {
             const int k = __builtin_ctz(m);
             if (vectorSamples) progress[k].t = state.t[k], progress[k].acc = state.acc[k];
-            if (TakeSample(c, progress[k], Point3{lx[k], ly[k], lz[k]}, cx[k], cy[k], cz[k], cc[k],
-                           lightHalfway, static_cast<std::uint32_t>(i), stepCount, results[k])) {
+            if (TakeSample<kCut>(c, progress[k], Point3{lx[k], ly[k], lz[k]}, cx[k], cy[k], cz[k],
+                                 cc[k], lightHalfway, static_cast<std::uint32_t>(i), stepCount,
+                                 results[k])) {
                 active &= ~(1u << k);
             }
             if (vectorSamples) state.t[k] = progress[k].t, state.acc[k] = progress[k].acc;
@@ -191,6 +201,18 @@ CALYRA_AVX2 void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, con
     for (unsigned m = active; m != 0; m &= m - 1) {
         const int k = __builtin_ctz(m);
         results[k] = end(k);
+    }
+}
+
+}  // namespace
+
+void CastRayLanes(const RayContext& c, const RayLanesPlan& plan, const Point3* origins, int count,
+                  const Point3& rayDir, const Point3& lightHalfway, std::int32_t stepCount,
+                  RayResult* results) {
+    if (c.sampler.cut.active) {
+        MarchLanes<true>(c, plan, origins, count, rayDir, lightHalfway, stepCount, results);
+    } else {
+        MarchLanes<false>(c, plan, origins, count, rayDir, lightHalfway, stepCount, results);
     }
 }
 

@@ -140,6 +140,9 @@ inline bool ApplySample(const RayContext& c, RayProgress& r, std::uint32_t sampl
             // Counted: inside and above the threshold, compared as Surface does.
             if (!inside || !(static_cast<float>(sample) > c.hitLevel)) return false;
             return Project(c, r, sample, i, result);
+        case RenderType::Composite:
+            // Its rays are render/composite_march.h's: nothing of the byte samples.
+            return false;
     }
     return false;
 }

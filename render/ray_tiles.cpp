@@ -39,6 +39,7 @@ bool FoldsEverySample(const RayContext& c) {
             return !std::isnan(c.hitLevel);
         case RenderType::Surface:
         case RenderType::Slice:
+        case RenderType::Composite:
             return false;
     }
     return false;
@@ -241,11 +242,13 @@ CALYRA_AVX2 inline __m256i Samples(const VolumeSampler& s, __m256 px, __m256 py,
 // Marches the lanes on until they have taken `end` steps (or all of theirs),
 // folding every sample. Quiet stretches are passed by additions alone, as
 // the vector-lane march passes them.
-template <typename Fold, bool kTrilinear>
+// With kCut the crop box bounds the lanes and the clip plane takes the
+// samples it cuts out of `inside`.
+template <typename Fold, bool kTrilinear, bool kCut>
 CALYRA_AVX2 void MarchLanes(const March& m, Lanes& g, std::int32_t end) {
     const VolumeSampler& s = m.s;
     const __m256 dx = _mm256_set1_ps(m.d.x), dy = _mm256_set1_ps(m.d.y), dz = _mm256_set1_ps(m.d.z);
-    const LaneVolume volume = LaneVolumeOf(s);
+    const LaneBounds<kCut> volume = LaneBoundsOf<kCut>(s);
     __m256 px = g.px, py = g.py, pz = g.pz;
     FoldState fold = g.fold;
     const __m256i quiet = _mm256_set1_epi32(m.quietLimit);
@@ -257,10 +260,14 @@ CALYRA_AVX2 void MarchLanes(const March& m, Lanes& g, std::int32_t end) {
     auto advance = [&](std::int32_t n) CALYRA_AVX2 { AddSteps(px, py, pz, dx, dy, dz, n, i); };
     for (; i < stop && active != 0; ++i) {
         __m256i ix, iy, iz;
-        const __m256i inside =
-            _mm256_and_si256(StepAndLocate(px, py, pz, dx, dy, dz, volume.lastX, volume.lastY,
-                                           volume.lastZ, ix, iy, iz),
-                             activeLanes);
+        __m256i inside = _mm256_and_si256(StepAndLocate(px, py, pz, dx, dy, dz, volume, ix, iy, iz),
+                                          activeLanes);
+        if constexpr (kCut) {
+            if (s.cut.clip) {
+                inside =
+                    _mm256_and_si256(inside, _mm256_castps_si256(PlaneKeeps(px, py, pz, s.cut)));
+            }
+        }
         if (_mm256_testz_si256(inside, inside)) {
             // Outside samples are 0: the lanes that leave for good stop, the
             // others need not sample until one of them enters.
@@ -295,7 +302,7 @@ CALYRA_AVX2 void MarchLanes(const March& m, Lanes& g, std::int32_t end) {
     g.active = i < m.stepCount ? active : 0;
 }
 
-template <typename Fold, bool kTrilinear>
+template <typename Fold, bool kTrilinear, bool kCut>
 CALYRA_AVX2 void CastTile(const March& m, const Point3* const* rowOrigins, int rows, int columns,
                           RayResult* results) {
     constexpr int kPerRow = kTileColumns / kRayLanes;
@@ -314,7 +321,7 @@ CALYRA_AVX2 void CastTile(const March& m, const Point3* const* rowOrigins, int r
         bool marching = false;
         for (int k = 0; k < count; ++k) {
             if (tile[k].active == 0) continue;
-            MarchLanes<Fold, kTrilinear>(m, tile[k], end);
+            MarchLanes<Fold, kTrilinear, kCut>(m, tile[k], end);
             marching = marching || tile[k].active != 0;
         }
         if (!marching) break;
@@ -338,10 +345,13 @@ CALYRA_AVX2 void CastTile(const March& m, const Point3* const* rowOrigins, int r
 template <typename Fold>
 void CastTileOf(const March& m, bool trilinear, const Point3* const* rowOrigins, int rows,
                 int columns, RayResult* results) {
+    const bool cut = m.s.cut.active;
     if (trilinear) {
-        CastTile<Fold, true>(m, rowOrigins, rows, columns, results);
+        if (cut) return CastTile<Fold, true, true>(m, rowOrigins, rows, columns, results);
+        CastTile<Fold, true, false>(m, rowOrigins, rows, columns, results);
     } else {
-        CastTile<Fold, false>(m, rowOrigins, rows, columns, results);
+        if (cut) return CastTile<Fold, false, true>(m, rowOrigins, rows, columns, results);
+        CastTile<Fold, false, false>(m, rowOrigins, rows, columns, results);
     }
 }
 
@@ -376,6 +386,7 @@ void CastRayTile(const RayContext& c, const RayLanesPlan& plan, const Point3* co
             return;
         case RenderType::Surface:
         case RenderType::Slice:
+        case RenderType::Composite:
             break;
     }
     CastEachRay(c, rowOrigins, rows, columns, rayDir, stepCount, results);

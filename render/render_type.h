@@ -20,6 +20,8 @@ enum class RenderType : std::int32_t {
     Maximum = 3,  // the largest counted sample along the ray
     Minimum = 4,  // the smallest counted sample
     Average = 5,  // the mean of the counted samples
+    // Colour and opacity from the transfer function, composited front to back.
+    Composite = 6,
 };
 
 // What the renderer needs to know of a type beside its sample rule.
@@ -34,15 +36,19 @@ struct RenderTypeTraits {
     bool depthShading;
     // One of the types the T key steps through.
     bool stepped;
+    // The image's three components are red, green and blue from 0 to 255,
+    // shown as they are; the other types' are three equal values.
+    bool rgb;
 };
 
 inline constexpr RenderTypeTraits kRenderTypeTraits[] = {
-    {RenderType::Surface, true, true, true, true},
-    {RenderType::Transparent, true, true, false, true},
-    {RenderType::Slice, false, false, false, true},
-    {RenderType::Maximum, true, true, false, false},
-    {RenderType::Minimum, true, true, false, false},
-    {RenderType::Average, true, true, false, false},
+    {RenderType::Surface, true, true, true, true, false},
+    {RenderType::Transparent, true, true, false, true, false},
+    {RenderType::Slice, false, false, false, true, false},
+    {RenderType::Maximum, true, true, false, false, false},
+    {RenderType::Minimum, true, true, false, false, false},
+    {RenderType::Average, true, true, false, false, false},
+    {RenderType::Composite, true, false, false, false, true},
 };
 
 inline constexpr std::size_t kRenderTypeCount = std::size(kRenderTypeTraits);
@@ -51,9 +57,10 @@ inline constexpr std::size_t kRenderTypeCount = std::size(kRenderTypeTraits);
 using RenderTypeName = NamedValue<RenderType>;
 
 inline constexpr RenderTypeName kRenderTypes[] = {
-    {RenderType::Surface, "surface"}, {RenderType::Transparent, "transparent"},
-    {RenderType::Slice, "slice"},     {RenderType::Maximum, "maximum"},
-    {RenderType::Minimum, "minimum"}, {RenderType::Average, "average"},
+    {RenderType::Surface, "surface"},     {RenderType::Transparent, "transparent"},
+    {RenderType::Slice, "slice"},         {RenderType::Maximum, "maximum"},
+    {RenderType::Minimum, "minimum"},     {RenderType::Average, "average"},
+    {RenderType::Composite, "composite"},
 };
 
 // Every table lists every type once, in enum order.

@@ -1,9 +1,11 @@
 #include "render/slice_panes.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
-#include "base/repaint.h"
 #include "render/sampler.h"
+#include "render/session.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -14,11 +16,16 @@ struct PaneRule {
     const char* name;
     char axis;
 };
-constexpr PaneRule kPaneRules[kSlicePaneCount] = {
-    {"Axial", 'Z'}, {"Coronal", 'Y'}, {"Sagittal", 'X'}};
-
-const PaneRule& RuleOf(SlicePane pane) {
-    return kPaneRules[static_cast<int>(pane)];
+PaneRule RuleOf(SlicePane pane) {
+    switch (pane) {
+        case SlicePane::Axial:
+            return {"Axial", 'Z'};
+        case SlicePane::Coronal:
+            return {"Coronal", 'Y'};
+        case SlicePane::Sagittal:
+            return {"Sagittal", 'X'};
+    }
+    return {"Axial", 'Z'};
 }
 
 std::int32_t ClampIndex(std::int32_t index, std::int32_t dim) {
@@ -39,14 +46,36 @@ Int3 VoxelOfPixel(SlicePane pane, Int3 cursor, std::int32_t column, std::int32_t
     return cursor;
 }
 
-// Voxel (x, y, z) through the sampler's view of the store: its mirror, and
-// nothing outside 0..dim or without a store.
+// The stored index of voxel (x, y, z) as the sampler reads the store: its
+// mirror, and none (-1) outside 0..dim or without a store.
+std::int32_t StoredZ(const VolumeSampler& s, std::int32_t x, std::int32_t y, std::int32_t z) {
+    if (!s.base) return -1;
+    if (x < 0 || y < 0 || z < 0 || x > s.dimX || y > s.dimY || z > s.dimZ) return -1;
+    return s.Mirrored(z, Lookup::Sample) ? s.dimZ - 1 - z : z;
+}
+
 std::uint8_t StoreVoxel(const VolumeSampler& s, std::int32_t x, std::int32_t y, std::int32_t z) {
-    if (!s.base) return 0;
-    if (x < 0 || y < 0 || z < 0 || x > s.dimX || y > s.dimY || z > s.dimZ) return 0;
-    const std::int32_t stored = s.Mirrored(z, Lookup::Sample) ? s.dimZ - 1 - z : z;
-    if (stored < 0) return 0;
-    return *s.Voxel(x, y, stored);
+    const std::int32_t stored = StoredZ(s, x, y, z);
+    return stored < 0 ? 0 : *s.Voxel(x, y, stored);
+}
+
+// The fine value at the same place; a store without fine values reads 0.
+std::uint16_t FineVoxel(const VolumeStore& v, const VolumeSampler& s, std::int32_t x,
+                        std::int32_t y, std::int32_t z) {
+    const std::int32_t stored = StoredZ(s, x, y, z);
+    if (stored < 0 || !v.fine) return 0;
+    return v.FineRow(x, y)[stored];
+}
+
+// Every pixel of a pane at the cursor, row by row: at(column, row, voxel).
+template <typename Visit>
+void ForEachPanePixel(Int3 dims, SlicePane pane, Int3 cursor, Visit at) {
+    const PaneSize size = SlicePaneSize(pane, dims);
+    for (std::int32_t row = 0; row < size.height; ++row) {
+        for (std::int32_t column = 0; column < size.width; ++column) {
+            at(column, row, VoxelOfPixel(pane, cursor, column, row));
+        }
+    }
 }
 
 }  // namespace
@@ -128,46 +157,76 @@ PanePixel PanePixelOfCursor(SlicePane pane, Int3 cursor) {
     return {};
 }
 
-std::uint8_t SliceVoxel(std::int32_t x, std::int32_t y, std::int32_t z) {
-    return StoreVoxel(VolumeSampler::FromCurrentVolume(), x, y, z);
+std::uint8_t SliceVoxel(const VolumeStore& v, std::int32_t x, std::int32_t y, std::int32_t z) {
+    return StoreVoxel(VolumeSampler::FromStore(v, false), x, y, z);
 }
 
-std::vector<std::uint8_t> PaneValues(SlicePane pane, Int3 cursor) {
-    const VolumeSampler s = VolumeSampler::FromCurrentVolume();
-    const PaneSize size = SlicePaneSize(pane, VoxelVolume.dims);
-    std::vector<std::uint8_t> values(static_cast<std::size_t>(size.width) *
-                                     static_cast<std::size_t>(size.height));
-    std::size_t k = 0;
-    for (std::int32_t row = 0; row < size.height; ++row) {
-        for (std::int32_t column = 0; column < size.width; ++column) {
-            const Int3 v = VoxelOfPixel(pane, cursor, column, row);
-            values[k++] = StoreVoxel(s, v.x, v.y, v.z);
-        }
-    }
+std::uint16_t SliceFineValue(const VolumeStore& v, std::int32_t x, std::int32_t y, std::int32_t z) {
+    return FineVoxel(v, VolumeSampler::FromStore(v, false), x, y, z);
+}
+
+std::vector<std::uint8_t> PaneValues(const VolumeStore& v, SlicePane pane, Int3 cursor) {
+    const VolumeSampler s = VolumeSampler::FromStore(v, false);
+    std::vector<std::uint8_t> values;
+    ForEachPanePixel(v.dims, pane, cursor, [&](std::int32_t, std::int32_t, Int3 at) {
+        values.push_back(StoreVoxel(s, at.x, at.y, at.z));
+    });
     return values;
 }
 
-Rgb8 PaneColour(std::uint8_t value) {
-    return DisplayColour(value, colourMap, displayWindow);
+std::vector<std::uint8_t> PaneGreys(const VolumeStore& v, const WindowLevel& window, SlicePane pane,
+                                    Int3 cursor) {
+    const VolumeSampler s = VolumeSampler::FromStore(v, false);
+    const std::vector<std::uint8_t> grey = FineGreyTable(v.mapping, window);
+    std::vector<std::uint8_t> values;
+    ForEachPanePixel(v.dims, pane, cursor, [&](std::int32_t, std::int32_t, Int3 at) {
+        values.push_back(grey[FineVoxel(v, s, at.x, at.y, at.z)]);
+    });
+    return values;
 }
 
-void WritePaneRgb(SlicePane pane, Int3 cursor, std::uint8_t* rgb, std::size_t rowBytes) {
-    const PaneSize size = SlicePaneSize(pane, VoxelVolume.dims);
-    const std::vector<std::uint8_t> values = PaneValues(pane, cursor);
-    const std::uint8_t* value = values.data();
-    for (std::int32_t row = 0; row < size.height; ++row) {
-        std::uint8_t* out = rgb + static_cast<std::size_t>(row) * rowBytes;
-        for (std::int32_t column = 0; column < size.width; ++column) {
-            const Rgb8 c = PaneColour(*value++);
-            *out++ = c.r;
-            *out++ = c.g;
-            *out++ = c.b;
-        }
+Rgb8 PaneColour(const UserSettings& settings, std::uint8_t grey) {
+    return DisplayColour(grey, settings.colourMap, settings.displayWindow);
+}
+
+void WritePaneRgb(const VolumeStore& v, const UserSettings& settings, SlicePane pane, Int3 cursor,
+                  std::uint8_t* rgb, std::size_t rowBytes) {
+    const std::vector<std::uint8_t> greys = PaneGreys(v, settings.sliceWindow, pane, cursor);
+    const std::int32_t width = SlicePaneSize(pane, v.dims).width;
+    for (std::size_t k = 0; k < greys.size(); ++k) {
+        const std::size_t row = k / static_cast<std::size_t>(width);
+        const std::size_t column = k % static_cast<std::size_t>(width);
+        const Rgb8 c = PaneColour(settings, greys[k]);
+        std::uint8_t* out = rgb + row * rowBytes + 3 * column;
+        out[0] = c.r;
+        out[1] = c.g;
+        out[2] = c.b;
     }
 }
 
-SliceStrip MakeSliceStrip(Int3 cursor) {
-    const Int3 dims = VoxelVolume.dims;
+std::string FileValueText(const ValueMapping& m, std::uint16_t fine) {
+    const double value = FileValue(m, fine);
+    char text[64];
+    if (m.integers && std::fabs(value) < 9.0e15) {
+        // Half away from zero; + 0.0 shows a rounded -0.4 as 0.
+        std::snprintf(text, sizeof text, "%.0f", std::round(value) + 0.0);
+    } else {
+        std::snprintf(text, sizeof text, "%.4g", value);
+    }
+    return text;
+}
+
+std::string VoxelReadout(const VolumeStore& v, Int3 at) {
+    std::string text = "(" + std::to_string(at.x) + ", " + std::to_string(at.y) + ", " +
+                       std::to_string(at.z) +
+                       ") = " + std::to_string(SliceVoxel(v, at.x, at.y, at.z)) + "   " +
+                       FileValueText(v.mapping, SliceFineValue(v, at.x, at.y, at.z));
+    if (!v.mapping.unit.empty()) text += " " + v.mapping.unit;
+    return text;
+}
+
+SliceStrip MakeSliceStrip(const VolumeStore& v, const UserSettings& settings, Int3 cursor) {
+    const Int3 dims = v.dims;
     SliceStrip strip;
     for (SlicePane pane : kSlicePanes) {
         const PaneSize size = SlicePaneSize(pane, dims);
@@ -178,14 +237,15 @@ SliceStrip MakeSliceStrip(Int3 cursor) {
     strip.rgb.assign(rowBytes * static_cast<std::size_t>(strip.height), 0);
     std::size_t left = 0;
     for (SlicePane pane : kSlicePanes) {
-        WritePaneRgb(pane, cursor, strip.rgb.data() + 3 * left, rowBytes);
+        WritePaneRgb(v, settings, pane, cursor, strip.rgb.data() + 3 * left, rowBytes);
         left += static_cast<std::size_t>(SlicePaneSize(pane, dims).width);
     }
     return strip;
 }
 
-Point3 CursorScenePoint(Int3 cursor) {
-    const float size = static_cast<float>(VoxelVolume.size);
+Point3 CursorScenePoint(const Orientation& o, std::int32_t volumeSize, Int3 cursor) {
+    const Point3* World = o.World;
+    const float size = static_cast<float>(volumeSize);
     if (!(size > 0.0f)) return World[0];
     auto along = [size](std::int32_t index, const Point3& edge) {
         return ((static_cast<float>(index) + 0.5f) / size) * edge;
@@ -206,8 +266,10 @@ Face SnapFaceOf(SlicePane pane) {
     return Face::Front;
 }
 
-void SnapViewPlaneToCursor(SlicePane pane, Int3 cursor) {
-    const float size = static_cast<float>(VoxelVolume.size);
+void SnapViewPlaneToCursor(Session& session, SlicePane pane, Int3 cursor) {
+    Orientation& o = session.orientation;
+    const Point3* World = o.World;
+    const float size = static_cast<float>(session.volume().size);
     // The box edge along the pane's normal, and the cursor's index on it.
     Point3 edge = World[4] - World[0];
     std::int32_t index = cursor.z;
@@ -218,15 +280,15 @@ void SnapViewPlaneToCursor(SlicePane pane, Int3 cursor) {
         edge = World[1] - World[0];
         index = cursor.x;
     }
-    SnapViewPlane(SnapFaceOf(pane));
+    SnapViewPlane(session, SnapFaceOf(pane));
     if (!(size > 0.0f)) return;
     // A ray's first sample lies one step (a voxel, or half of one with
     // interpolation) past the plane: 0.375 voxel short of the slice puts it
     // 0.625 or 0.125 into the slice, clear of both of its faces.
     const Point3 move = ((static_cast<float>(index) - 0.375f) / size) * edge;
-    TranslateViewPlane(move.x, move.y, move.z);
-    InvalidateGeometryWindow();
-    RequestRender();
+    TranslateViewPlane(o, move.x, move.y, move.z);
+    session.repaint.InvalidateGeometryWindow();
+    RequestRender(session);
 }
 
 }  // namespace calyra

@@ -8,6 +8,7 @@
 #include "geometry/orientation.h"
 #include "render/display_map.h"
 #include "render/render_type.h"
+#include "render/setting_table.h"
 #include "volume/model_type.h"
 
 namespace calyra::ui {
@@ -25,6 +26,14 @@ inline constexpr int kCmdSaveImage = 747;
 inline constexpr int kCmdCopyImage = 748;
 inline constexpr int kCmdSaveView = 760;
 inline constexpr int kCmdOpenView = 761;
+inline constexpr int kCmdSaveMovie = 9034;
+// Open Recent: the last volumes and views opened, most recent first.
+inline constexpr int kCmdRecentFirst = 9040;
+inline constexpr int kCmdRecentLast = 9047;
+inline constexpr int kRecentCount = kCmdRecentLast - kCmdRecentFirst + 1;
+constexpr bool IsRecentCommand(int id) {
+    return id >= kCmdRecentFirst && id <= kCmdRecentLast;
+}
 inline constexpr int kCmdExit = 105;
 
 // Options menu and Map panel. The snap ids run in Face order: Front, Back,
@@ -37,23 +46,8 @@ inline constexpr int kCmdGrabWorld = 724;
 inline constexpr int kCmdGrabViewPlane = 725;
 inline constexpr int kCmdThresholdPanel = 739;
 
-// Rendering types: menu items, and for the first three the View panel
-// buttons too (713..715, the panel's radio group).
-inline constexpr int kCmdSurface = 713;
-inline constexpr int kCmdTransparent = 714;
-inline constexpr int kCmdSlice = 715;
-inline constexpr int kCmdMaximum = 790;
-inline constexpr int kCmdMinimum = 791;
-inline constexpr int kCmdAverage = 792;
-inline constexpr int kCtlViewPanelFirst = kCmdSurface;
-inline constexpr int kCtlViewPanelLast = kCmdSlice;
-
-// Display > Colour Map, one item per map, and the display window's reset.
-inline constexpr int kCmdGreyMap = 9020;
-inline constexpr int kCmdInvertedMap = 9021;
-inline constexpr int kCmdHotMap = 9022;
-inline constexpr int kCmdBoneMap = 9023;
-inline constexpr int kCmdViridisMap = 9024;
+// The rendering types' and colour maps' items are rows of their tables
+// below; the display window's reset.
 inline constexpr int kCmdResetDisplayWindow = 9025;
 
 // Display and Arrange menus.
@@ -62,6 +56,10 @@ inline constexpr int kCmdShowViewPanel = 722;
 inline constexpr int kCmdShowMapPanel = 723;
 inline constexpr int kCmdSliceViews = 742;
 inline constexpr int kCmdSnapPlaneToCursor = 743;
+inline constexpr int kCmdTransferFunction = 9030;
+inline constexpr int kCmdCropPanel = 9031;
+inline constexpr int kCmdCutAtViewPlane = 9032;
+inline constexpr int kCmdRemoveCut = 9033;
 inline constexpr int kCmdCascade = 200;
 inline constexpr int kCmdTile = 201;
 inline constexpr int kCmdArrangeIcons = 202;
@@ -134,19 +132,19 @@ constexpr Face SnapPlaneFace(int id) {
     return static_cast<Face>(id - kCmdSnapPlaneFirst);
 }
 
-// The Rendering Type menu, one row per type in RenderType order.
+// The Rendering Type menu, one row per type in RenderType order; the first
+// three are the View panel's buttons too (713..715, its radio group). Never
+// derive an id by arithmetic: 713 + 3 is the ball model's 716.
 struct RenderTypeItem {
     RenderType type;
     int command;
     const char* menuText;
 };
 inline constexpr RenderTypeItem kRenderTypeItems[] = {
-    {RenderType::Surface, kCmdSurface, "Sur&face"},
-    {RenderType::Transparent, kCmdTransparent, "&Transparent"},
-    {RenderType::Slice, kCmdSlice, "&Slice"},
-    {RenderType::Maximum, kCmdMaximum, "&Maximum"},
-    {RenderType::Minimum, kCmdMinimum, "M&inimum"},
-    {RenderType::Average, kCmdAverage, "&Average"},
+    {RenderType::Surface, 713, "Sur&face"},     {RenderType::Transparent, 714, "&Transparent"},
+    {RenderType::Slice, 715, "&Slice"},         {RenderType::Maximum, 790, "&Maximum"},
+    {RenderType::Minimum, 791, "M&inimum"},     {RenderType::Average, 792, "&Average"},
+    {RenderType::Composite, 793, "&Composite"},
 };
 
 // The Colour Map menu, one row per map in ColourMap order.
@@ -156,12 +154,34 @@ struct ColourMapItem {
     const char* menuText;
 };
 inline constexpr ColourMapItem kColourMapItems[] = {
-    {ColourMap::Grey, kCmdGreyMap, "Grey"},
-    {ColourMap::Inverted, kCmdInvertedMap, "Inverted Grey"},
-    {ColourMap::Hot, kCmdHotMap, "Hot"},
-    {ColourMap::Bone, kCmdBoneMap, "Bone"},
-    {ColourMap::Viridis, kCmdViridisMap, "Viridis"},
+    {ColourMap::Grey, 9020, "Grey"},       {ColourMap::Inverted, 9021, "Inverted Grey"},
+    {ColourMap::Hot, 9022, "Hot"},         {ColourMap::Bone, 9023, "Bone"},
+    {ColourMap::Viridis, 9024, "Viridis"},
 };
+
+// The Slice Window menu's presets for CT (level, width in HU); the last is
+// the volume's whole range, the window it starts with.
+struct SliceWindowPreset {
+    int command;
+    const char* menuText;
+    double level;
+    double width;
+    bool fullRange;
+};
+inline constexpr SliceWindowPreset kSliceWindowPresets[] = {
+    {9035, "&Brain", 40.0, 80.0, false},    {9036, "&Soft Tissue", 40.0, 400.0, false},
+    {9037, "&Lung", -600.0, 1500.0, false}, {9038, "B&one", 400.0, 1800.0, false},
+    {9039, "&Full Range", 0.0, 0.0, true},
+};
+// The unit the presets are offered for.
+inline constexpr const char* kSliceWindowPresetUnit = "HU";
+
+constexpr const SliceWindowPreset* SliceWindowPresetOfCommand(int id) {
+    for (const SliceWindowPreset& preset : kSliceWindowPresets) {
+        if (preset.command == id) return &preset;
+    }
+    return nullptr;
+}
 
 // Every type and every map has its row, row k for the value numbered k.
 constexpr bool MenuRowsInOrder() {
@@ -200,9 +220,47 @@ constexpr std::optional<RenderType> RenderTypeOfCommand(int id) {
 constexpr int ColourMapCommand(ColourMap map) {
     return ItemOf(map).command;
 }
+// The View panel's radio group: the items of the types the T key steps.
+inline constexpr int kCtlViewPanelFirst = RenderTypeCommand(RenderType::Surface);
+inline constexpr int kCtlViewPanelLast = RenderTypeCommand(RenderType::Slice);
+
 constexpr std::optional<ColourMap> ColourMapOfCommand(int id) {
     for (const ColourMapItem& item : kColourMapItems) {
         if (item.command == id) return item.map;
+    }
+    return std::nullopt;
+}
+
+// The menu items of the settings that toggle (render/setting_table.h): one
+// row each, keyed by the setting; the types and maps have their rows above.
+struct SettingItem {
+    Setting setting;
+    int command;
+};
+inline constexpr SettingItem kSettingItems[] = {
+    {Setting::Stereo, kCmdStereo},
+    {Setting::Interpolate, kCmdInterpolate},
+    {Setting::GradientShading, kCmdGradientShading},
+};
+
+// Every row names a toggle of the settings table.
+constexpr bool SettingItemsToggle() {
+    for (const SettingItem& item : kSettingItems) {
+        if (RowOf(item.setting).toggle == nullptr) return false;
+    }
+    for (const SettingRow& row : kSettingRows) {
+        if (row.toggle == nullptr) continue;
+        bool found = false;
+        for (const SettingItem& item : kSettingItems) found = found || item.setting == row.setting;
+        if (!found) return false;
+    }
+    return true;
+}
+static_assert(SettingItemsToggle(), "one menu item per toggled setting");
+
+constexpr std::optional<Setting> ToggledSettingOfCommand(int id) {
+    for (const SettingItem& item : kSettingItems) {
+        if (item.command == id) return item.setting;
     }
     return std::nullopt;
 }

@@ -13,9 +13,10 @@ constexpr std::uint32_t kEdit = kTabStop | kBorder;
 
 constexpr ControlTemplate kView2Controls[] = {
     {126, K::GroupBox, "Render Type", 3, 7, 59, 73, kNoStyle},
-    {kCmdSurface, K::RadioButton, "Surf", 7, 24, 27, 10, kButton | kGroup},
-    {kCmdTransparent, K::RadioButton, "Trans", 7, 44, 30, 10, kButton},
-    {kCmdSlice, K::RadioButton, "Slice", 7, 64, 30, 10, kButton},
+    {RenderTypeCommand(RenderType::Surface), K::RadioButton, "Surf", 7, 24, 27, 10,
+     kButton | kGroup},
+    {RenderTypeCommand(RenderType::Transparent), K::RadioButton, "Trans", 7, 44, 30, 10, kButton},
+    {RenderTypeCommand(RenderType::Slice), K::RadioButton, "Slice", 7, 64, 30, 10, kButton},
     {122, K::Icon, "surf", 38, 17, 18, 20, kNoStyle},
     {120, K::Icon, "tran", 38, 38, 18, 20, kNoStyle},
     {124, K::Icon, "slice", 38, 57, 18, 20, kNoStyle},

@@ -24,6 +24,9 @@ struct MenuEntry {
 // right end of the menu bar.
 inline constexpr char kRightJustify = '\b';
 
+// The whole menu. The Rendering Type and Colour Map items are made from the
+// rows of their tables (resources/command_ids.h), so a new type or map needs
+// no entry here.
 std::span<const MenuEntry> MenuTable();
 
 }  // namespace calyra::resources

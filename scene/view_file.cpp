@@ -9,9 +9,10 @@
 #include <sstream>
 #include <vector>
 
+#include "base/hex_number.h"
 #include "base/named_values.h"
 #include "base/parse_number.h"
-#include "render/user_settings.h"
+#include "render/setting_table.h"
 
 namespace calyra {
 namespace {
@@ -19,18 +20,6 @@ namespace {
 constexpr const char* kMagic = "calyra-view";
 // Geometry far past anything the moves produce is a damaged file.
 constexpr double kLargestCoordinate = 1e9;
-
-// %a keeps every bit of a float: strtof gives the same value back.
-std::string Hex(float value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%a", static_cast<double>(value));
-    return text;
-}
-std::string Hex(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%a", value);
-    return text;
-}
 
 std::string PointLine(const char* key, int index, const Point3& p) {
     return std::string(key) + " " + std::to_string(index) + " " + Hex(p.x) + " " + Hex(p.y) + " " +
@@ -68,11 +57,12 @@ class Reader {
 
     bool Has(const std::string& key) const { return lines.count(key) != 0; }
 
+    // The words of key's line; count of them unless kAnyWords.
     bool Take(const std::string& key, std::vector<std::string>& words, std::size_t count) {
         const auto it = lines.find(key);
         if (it == lines.end()) return Fail("missing '" + key + "'");
         words = Words(it->second.second);
-        if (words.size() != count) {
+        if (count != kAnyWords && words.size() != count) {
             return Fail("line " + std::to_string(it->second.first) + ": '" + key + "' takes " +
                         std::to_string(count) + " values");
         }
@@ -107,17 +97,6 @@ class Reader {
             }
             values[i] = *v;
         }
-        return true;
-    }
-
-    // One word that names a row of table.
-    template <typename Value>
-    bool Named(const std::string& key, std::span<const NamedValue<Value>> table, Value& value) {
-        std::vector<std::string> w;
-        if (!Take(key, w, 1)) return false;
-        const std::optional<Value> found = FindNamed<Value>(table, w[0]);
-        if (!found) return Fail("'" + key + "' is one of " + JoinedNames<Value>(table, ", "));
-        value = *found;
         return true;
     }
 
@@ -227,7 +206,8 @@ bool ReadPoint(Reader& r, const std::string& where, const std::string& key, cons
     bool& given = world ? seen.world[*index] : seen.plane[*index];
     if (given) return r.Fail(where + key + " " + std::to_string(*index) + " given twice");
     given = true;
-    (world ? view.world : view.plane)[*index] = Point3{*xyz[0], *xyz[1], *xyz[2]};
+    (world ? view.orientation.World : view.orientation.ViewPlane)[*index] =
+        Point3{*xyz[0], *xyz[1], *xyz[2]};
     return true;
 }
 
@@ -248,43 +228,37 @@ bool CheckComplete(Reader& r, bool sawMagic, bool sawEnd, const SeenPoints& seen
     return true;
 }
 
-// The settings and the eye distance from their keys.
+// The settings from their keys, and the eye distance. A key newer than the
+// file's version may be left out: the setting keeps its start value. An
+// optional key left out reads as no words.
 bool ReadSettings(Reader& r, long long version, UserSettings& settings, float& eyeDistance) {
-    if (!r.Named<RenderType>("type", kRenderTypes, settings.renderType)) return false;
-    if (!r.Floats("threshold", &settings.threshold, 1)) return false;
-    if (!(settings.threshold >= 0.0f && settings.threshold <= 1.0f)) {
-        return r.Fail("'threshold' must lie from 0 to 1");
+    for (const SettingRow& row : kSettingRows) {
+        if (version < row.viewVersion && !r.Has(row.viewKey)) continue;
+        std::vector<std::string> words;
+        if (row.optionalKey && !r.Has(row.viewKey)) {
+            row.read(words, settings);
+            continue;
+        }
+        if (!r.Take(row.viewKey, words, row.words)) return false;
+        const std::string reason = row.read(words, settings);
+        if (!reason.empty()) {
+            return r.Fail("line " + std::to_string(r.lines[row.viewKey].first) + ": '" +
+                          row.viewKey + "' " + reason);
+        }
     }
-    if (!r.Flag("interp", settings.interpolate) || !r.Flag("grad", settings.gradientShading) ||
-        !r.Flag("stereo", settings.stereo) || !r.Floats("eye-distance", &eyeDistance, 1)) {
-        return false;
-    }
-    // Version 1 files have neither key: they show the plain grey picture.
-    if (version < 2 && !r.Has("colormap") && !r.Has("display-window")) return true;
-    if (!r.Named<ColourMap>("colormap", kColourMaps, settings.colourMap)) return false;
-    std::vector<std::string> w;
-    std::optional<long long> lo, hi;
-    if (r.Take("display-window", w, 2)) {
-        lo = ParseWholeNumber(w[0], 0, 255);
-        hi = ParseWholeNumber(w[1], 0, 255);
-    }
-    if (!lo || !hi ||
-        !IsDisplayWindow(static_cast<std::int32_t>(*lo), static_cast<std::int32_t>(*hi))) {
-        return r.Fail("'display-window' takes two whole numbers LO HI with 0 <= LO < HI <= 255");
-    }
-    settings.displayWindow = {static_cast<std::int32_t>(*lo), static_cast<std::int32_t>(*hi)};
-    return true;
+    return r.Floats("eye-distance", &eyeDistance, 1);
 }
 
-const char* const kKnownKeys[] = {
-    "program",          "source",       "file-bytes", "open-resample", "open-window",
-    "raw-shape",        "raw-aspect",   "raw-type",   "raw-bytes",     "raw-reverse",
-    "raw-header-bytes", "type",         "threshold",  "interp",        "grad",
-    "stereo",           "eye-distance", "colormap",   "display-window"};
-
 bool KnownKey(const std::string& key) {
-    for (const char* k : kKnownKeys) {
+    constexpr std::string_view kOtherKeys[] = {"program",       "source",           "file-bytes",
+                                               "open-resample", "open-window",      "raw-shape",
+                                               "raw-aspect",    "raw-type",         "raw-bytes",
+                                               "raw-reverse",   "raw-header-bytes", "eye-distance"};
+    for (const std::string_view k : kOtherKeys) {
         if (key == k) return true;
+    }
+    for (const SettingRow& row : kSettingRows) {
+        if (key == row.viewKey) return true;
     }
     return false;
 }
@@ -322,20 +296,15 @@ std::string WriteViewText(const ViewState& view) {
             }
             break;
     }
-    const UserSettings& settings = view.settings;
-    const char* type = NameOf(settings.renderType);
-    out << "type " << (*type ? type : NameOf(RenderType::Surface)) << "\n";
-    out << "threshold " << Hex(settings.threshold) << "\n";
-    out << "interp " << (settings.interpolate ? 1 : 0) << "\n";
-    out << "grad " << (settings.gradientShading ? 1 : 0) << "\n";
-    out << "stereo " << (settings.stereo ? 1 : 0) << "\n";
-    out << "eye-distance " << Hex(view.eyeDistance) << "\n";
-    const char* map = NameOf(settings.colourMap);
-    out << "colormap " << (*map ? map : NameOf(ColourMap::Grey)) << "\n";
-    out << "display-window " << settings.displayWindow.lo << " " << settings.displayWindow.hi
-        << "\n";
-    for (int i = 0; i < kWorldPoints; ++i) out << PointLine("world", i, view.world[i]);
-    for (int i = 0; i < kViewPlanePoints; ++i) out << PointLine("plane", i, view.plane[i]);
+    for (const SettingRow& row : kSettingRows) {
+        const std::string words = row.write(view.settings);
+        if (row.optionalKey && words.empty()) continue;
+        out << row.viewKey << " " << words << "\n";
+    }
+    const Orientation& o = view.orientation;
+    out << "eye-distance " << Hex(o.eyeDistance) << "\n";
+    for (int i = 0; i < kWorldPoints; ++i) out << PointLine("world", i, o.World[i]);
+    for (int i = 0; i < kViewPlanePoints; ++i) out << PointLine("plane", i, o.ViewPlane[i]);
     // A file cut anywhere, even inside the last number, lacks this line.
     out << "end\n";
     return out.str();
@@ -389,51 +358,29 @@ std::optional<ViewState> ParseViewText(const std::string& text, std::string& err
     }
     if (!CheckComplete(r, sawMagic, sawEnd, seen)) return std::nullopt;
     if (r.Has("program")) view.program = r.lines["program"].second;
-    if (!ReadVolume(r, view.volume) || !ReadSettings(r, version, view.settings, view.eyeDistance)) {
+    if (!ReadVolume(r, view.volume) ||
+        !ReadSettings(r, version, view.settings, view.orientation.eyeDistance)) {
         return std::nullopt;
     }
     return view;
 }
 
-std::uint64_t ViewDataFileBytes(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return 0;
-    const std::uintmax_t bytes = std::filesystem::file_size(path, ec);
-    return ec ? 0 : static_cast<std::uint64_t>(bytes);
-}
-
-std::string ViewDataFileProblem(const ViewVolume& v) {
-    if (v.kind != ViewVolume::Kind::Raw && v.kind != ViewVolume::Kind::Open) return {};
-    std::error_code ec;
-    if (!std::filesystem::exists(v.path, ec)) {
-        return "The view's data file " + v.path + " is missing.";
-    }
-    if (std::filesystem::is_directory(v.path, ec)) return {};
-    const std::uint64_t bytes = ViewDataFileBytes(v.path);
-    if (bytes != v.fileBytes) {
-        return "The view's data file " + v.path + " has changed: it held " +
-               std::to_string(v.fileBytes) + " bytes when the view was saved, " +
-               std::to_string(bytes) + " now.";
-    }
-    return {};
-}
-
-ViewState CaptureView(const ViewVolume& volume) {
+ViewState CaptureView(const Session& session, const ViewVolume& volume) {
     ViewState view;
     view.volume = volume;
-    view.settings = CurrentUserSettings();
-    for (int i = 0; i < kWorldPoints; ++i) view.world[i] = World[i];
-    for (int i = 0; i < kViewPlanePoints; ++i) view.plane[i] = ViewPlane[i];
-    view.eyeDistance = eyeDistance;
+    view.settings = session.settings;
+    view.orientation = session.orientation;
     view.program = CALYRA_VERSION;
     return view;
 }
 
-void ApplyViewSettingsAndGeometry(const ViewState& view) {
-    ApplyUserSettings(view.settings);
-    for (int i = 0; i < kWorldPoints; ++i) World[i] = view.world[i];
-    for (int i = 0; i < kViewPlanePoints; ++i) ViewPlane[i] = view.plane[i];
-    eyeDistance = view.eyeDistance;
+ViewState CaptureView(const Session& session) {
+    return CaptureView(session, session.shownVolume);
+}
+
+void ApplyViewSettingsAndGeometry(Session& session, const ViewState& view) {
+    session.settings = view.settings;
+    session.orientation = view.orientation;
 }
 
 }  // namespace calyra

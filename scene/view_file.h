@@ -13,38 +13,23 @@
 #include "geometry/orientation.h"
 #include "render/display_map.h"
 #include "render/render_type.h"
+#include "render/session.h"
 #include "render/user_settings.h"
-#include "volume/raw_reader.h"
+#include "volume/view_volume.h"
 
 namespace calyra {
 
 // The newest format this program writes and reads. Version 2 added the
 // colour map and the display window; a version 1 file shows grey, 0..255.
-inline constexpr int kViewFormatVersion = 2;
-
-struct ViewVolume {
-    enum class Kind { None, Model, Raw, Open };
-    Kind kind = Kind::None;
-    std::string model;  // Model: a model name ("cone")
-    std::string path;   // Raw, Open: the data file or folder
-    // Raw: the import as it was accepted.
-    ImportParams params;
-    ImportOptions options;
-    RawFormat format = RawFormat::Binary;
-    // Open: the intensity window and whether unequal spacings were resampled.
-    std::optional<double> windowLow, windowHigh;
-    bool resample = true;
-    // Raw, Open: the data file's size when the view was saved (0: a folder).
-    std::uint64_t fileBytes = 0;
-};
+// Version 3 added the slice window, the crop box and clip plane and the
+// transfer function; older files read as the start window, uncut, ramp.
+inline constexpr int kViewFormatVersion = 3;
 
 struct ViewState {
     ViewVolume volume;
-    UserSettings settings = kStartupSettings;
-    Point3 world[kWorldPoints];
-    Point3 plane[kViewPlanePoints];
-    float eyeDistance = 0.0f;
-    std::string program;  // the version that wrote it
+    UserSettings settings;
+    Orientation orientation;  // World, ViewPlane, eyeDistance
+    std::string program;      // the version that wrote it
 };
 
 // The text of a view file.
@@ -55,17 +40,12 @@ std::string WriteViewText(const ViewState& view);
 // or out of range, a newer format version). Nothing is half-read.
 std::optional<ViewState> ParseViewText(const std::string& text, std::string& error);
 
-// Why the view's data file cannot serve it: missing, or of another size
-// than when the view was saved (a folder counts by its presence alone).
-// Empty when it can, and for models.
-std::string ViewDataFileProblem(const ViewVolume& volume);
-// The size to record for a data file: its bytes, 0 for a folder.
-std::uint64_t ViewDataFileBytes(const std::string& path);
-
-// The settings and geometry the program holds now, with volume as given.
-ViewState CaptureView(const ViewVolume& volume);
-// Sets the render settings and puts World, ViewPlane and eyeDistance where
-// the view has them.
-void ApplyViewSettingsAndGeometry(const ViewState& view);
+// The session's settings, geometry and where its volume came from.
+ViewState CaptureView(const Session& session);
+// The same with the volume as given.
+ViewState CaptureView(const Session& session, const ViewVolume& volume);
+// Sets the session's render settings and puts World, ViewPlane and
+// eyeDistance where the view has them.
+void ApplyViewSettingsAndGeometry(Session& session, const ViewState& view);
 
 }  // namespace calyra

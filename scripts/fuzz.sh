@@ -4,7 +4,9 @@
 # SECONDS per target (default 30); all targets unless named. Prints one line
 # per target (executions, executions per second, coverage, crashes) and keeps
 # the summary in the build directory; exits 1 if any target crashed.
-# fuzz_read_* parse and load only (fuzz_read_view: the view-file reader); fuzz_render_* also render (slow);
+# fuzz_read_* parse and load only (fuzz_read_view: the view-file reader; fuzz_read_tf: the
+# transfer-function reader, which also builds the tables); fuzz_render_* also render (slow;
+# fuzz_render_view puts a view file on a small volume);
 # fuzz_format_* open one standard format family each, parse and load only.
 # CALYRA_FUZZ_BUILD overrides the build directory (default build-fuzz);
 # CALYRA_STRICT=1 makes warnings errors, as in test.sh.
@@ -17,8 +19,8 @@ shift || true
 targets=("$@")
 if [[ ${#targets[@]} -eq 0 ]]; then
   targets=(fuzz_read_side_file fuzz_read_binary fuzz_read_ascii fuzz_read_head
-           fuzz_read_view fuzz_import_fields fuzz_cli_options fuzz_render_binary
-           fuzz_render_ascii)
+           fuzz_read_view fuzz_read_tf fuzz_import_fields fuzz_cli_options fuzz_render_binary
+           fuzz_render_ascii fuzz_render_view)
   # The standard formats, when their library is there.
   for f in fuzz/fuzz_format_*.cpp; do
     [[ -e $f ]] && targets+=("$(basename "$f" .cpp)")
@@ -38,10 +40,14 @@ cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 # Bytes the readers take apart; head inputs are tiled up to their length byte.
 declare -A maxLength=([fuzz_read_side_file]=512 [fuzz_read_binary]=4096
                       [fuzz_read_ascii]=8192 [fuzz_read_head]=4096 [fuzz_read_view]=4096
+                      [fuzz_read_tf]=8192
                       [fuzz_import_fields]=512 [fuzz_cli_options]=1024
-                      [fuzz_render_binary]=4096 [fuzz_render_ascii]=8192
+                      [fuzz_render_binary]=4096 [fuzz_render_ascii]=8192 [fuzz_render_view]=4096
                       [fuzz_format_nrrd_meta]=4096 [fuzz_format_nifti]=4096
                       [fuzz_format_dicom]=8192 [fuzz_format_tiff]=8192)
+
+# Words of the text formats, which random bytes rarely spell.
+declare -A dictionary=([fuzz_read_view]=view [fuzz_render_view]=view [fuzz_read_tf]=tf)
 
 failed=0
 summary=()
@@ -59,13 +65,15 @@ for t in "${targets[@]}"; do
   # grown corpus (minimised with -merge=1) stay as committed.
   grown=()
   [[ -d "$root/fuzz/grown/$t" ]] && grown=("$root/fuzz/grown/$t")
+  words=()
+  [[ -n ${dictionary[$t]:-} ]] && words=(-dict="$root/fuzz/dict/${dictionary[$t]}.dict")
   # Known leaks inside the IO libraries are listed in fuzz/lsan.supp.
   ASAN_OPTIONS=${ASAN_OPTIONS:-abort_on_error=0} \
   LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/fuzz/lsan.supp} \
   UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
     "$build/fuzz/$t" "$work" "$root/fuzz/corpus/$t" "${grown[@]}" \
       -max_total_time="$seconds" -max_len="${maxLength[$t]:-4096}" -timeout=60 \
-      -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$artifacts/" \
+      -rss_limit_mb=4096 -print_final_stats=1 -artifact_prefix="$artifacts/" "${words[@]}" \
       >"$log" 2>&1 || status=$?
   execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || true)
   last=$(grep -E '^#[0-9]+' "$log" | tail -1 || true)

@@ -8,8 +8,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libglx-dev
   qt6-qpa-plugins qt6-image-formats-plugins
-  xvfb xauth
+  xvfb xauth xdotool
   libinsighttoolkit5-dev libnifti2-dev libgdcm-dev libtiff-dev zlib1g-dev
+  nlohmann-json3-dev
+  libavformat-dev libavcodec-dev libavfilter-dev libswscale-dev libavutil-dev
   desktop-file-utils dpkg-dev clang-format
 )
 if [[ "${CALYRA_FUZZ:-0}" == 1 ]]; then

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -14,30 +15,20 @@
 #include <vector>
 
 #include "render/render_type.h"
+#include "tests/address_space_limit.h"
+#include "tests/file_contents.h"
+#include "tests/full_disk.h"
+#include "tests/run_render.h"
+#include "tests/sparse_volume.h"
+#include "tests/temp_folder.h"
 #include "volume/model_type.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-    int status;
-    std::string out;
-};
-
-// Runs calyra-render with args in dir; stdout captured, stderr to stdout.
-RunResult RunRender(const std::string& args, const fs::path& dir = fs::temp_directory_path(),
-                    const fs::path& program = CALYRA_RENDER_EXE) {
-    const std::string command =
-        "cd '" + dir.string() + "' && '" + program.string() + "' " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+using calyra::test::RunRender;
+using calyra::test::RunResult;
 
 TEST(CalyraRender, DumpsTheBuffersInTheDocumentedFormat) {
     const RunResult run = RunRender("--model ball --type slice --dump -");
@@ -65,11 +56,11 @@ TEST(CalyraRender, DumpsTheBuffersInTheDocumentedFormat) {
 }
 
 TEST(CalyraRender, WritesTheWholeStoreZFastest) {
-    const fs::path file = fs::temp_directory_path() / "calyra_store.bin";
+    const calyra::test::TempFolder fileFolder("calyra_store");
+    const fs::path file = fileFolder / "calyra_store.bin";
     const RunResult run = RunRender("--model monkey --dump-volume '" + file.string() + "'");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(fs::file_size(file), 65u * 65 * 65);
-    fs::remove(file);
 }
 
 TEST(CalyraRender, InterpolationDoublesTheRaysAndThePixelStep) {
@@ -80,8 +71,8 @@ TEST(CalyraRender, InterpolationDoublesTheRaysAndThePixelStep) {
 }
 
 TEST(CalyraRender, AMissingHeadFileIsAFailureWithItsMessage) {
-    const fs::path dir = fs::temp_directory_path() / "calyra_no_head";
-    fs::create_directories(dir);
+    const calyra::test::TempFolder dirFolder("calyra_no_head");
+    const fs::path& dir = dirFolder.path();
     const RunResult run = RunRender("--model head --dump /dev/null", dir);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.out.find("Could not read file sm3dhead"), std::string::npos);
@@ -124,7 +115,7 @@ TEST(CalyraRender, HelpListsEveryModelAndTypeTheOptionsTake) {
     EXPECT_EQ(ListAfter(help.out, "--type", "|"), types) << help.out;
     EXPECT_NE(help.out.find("ball | monkey | combined | head | hyperboloid | cone\n"),
               std::string::npos);
-    EXPECT_NE(help.out.find("--type surface|transparent|slice|maximum|minimum|average "),
+    EXPECT_NE(help.out.find("--type surface|transparent|slice|maximum|minimum|average|composite "),
               std::string::npos);
     EXPECT_NE(help.out.find("--colormap grey|inverted|hot|bone|viridis "), std::string::npos);
     EXPECT_NE(help.out.find("FACE: front back top bottom left right\n"), std::string::npos);
@@ -175,7 +166,8 @@ TEST(CalyraRender, ManPageAndHelpFileNameEveryOption) {
 }
 
 TEST(CalyraRender, RefusedImportParametersGiveTheRefusalMessage) {
-    const fs::path data = fs::temp_directory_path() / "calyra_cube.raw";
+    const calyra::test::TempFolder dataFolder("calyra_cube");
+    const fs::path data = dataFolder / "calyra_cube.raw";
     std::ofstream(data, std::ios::binary) << std::string(8, '\x10');
     const RunResult big =
         RunRender("--raw '" + data.string() + "' --dims 301 300 300 --dump /dev/null");
@@ -194,7 +186,6 @@ TEST(CalyraRender, RefusedImportParametersGiveTheRefusalMessage) {
     EXPECT_EQ(wide.status, 2);
     EXPECT_NE(wide.out.find("bytes per voxel 3: binary files take 1 or 2"), std::string::npos)
         << wide.out;
-    fs::remove(data);
 }
 
 TEST(CalyraRender, NamesAMissingDataFileAsTheDataFile) {
@@ -206,7 +197,8 @@ TEST(CalyraRender, NamesAMissingDataFileAsTheDataFile) {
 }
 
 TEST(CalyraRender, ShortAndLongFilesLoadWithANoteAndSucceed) {
-    const fs::path data = fs::temp_directory_path() / "calyra_short.raw";
+    const calyra::test::TempFolder dataFolder("calyra_short");
+    const fs::path data = dataFolder / "calyra_short.raw";
     std::ofstream(data, std::ios::binary) << std::string(1000, '\x40');
     const RunResult shortRun =
         RunRender("--raw '" + data.string() + "' --dims 10 10 20 --dump /dev/null");
@@ -222,7 +214,6 @@ TEST(CalyraRender, ShortAndLongFilesLoadWithANoteAndSucceed) {
                                        "' --dims 10 10 9 --header-bytes 100 --dump /dev/null");
     EXPECT_EQ(header.status, 0);
     EXPECT_TRUE(header.out.empty()) << header.out;
-    fs::remove(data);
 }
 
 TEST(CalyraRender, ImportsTheExampleScanIntoAPictureThatIsNotBlank) {
@@ -257,13 +248,6 @@ TEST(CalyraRender, OutputIsTheSameForAnyThreadCount) {
     EXPECT_EQ(one.out, three.out);
 }
 
-// A new empty folder of its own for each test, which ctest may run in parallel.
-fs::path FreshFolder(const std::string& stem) {
-    std::string name = (fs::temp_directory_path() / (stem + "_XXXXXX")).string();
-    if (!mkdtemp(name.data())) return fs::temp_directory_path();
-    return name;
-}
-
 std::string ReadBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -281,14 +265,14 @@ std::pair<unsigned, unsigned> PngSize(const std::string& bytes) {
 }
 
 TEST(CalyraRender, SizeDrawsTheCellsIntoASquareOfThatSide) {
-    const fs::path file = FreshFolder("calyra_size") / "size.png";
+    const calyra::test::TempFolder fileFolder("calyra_size");
+    const fs::path file = fileFolder / "size.png";
     const RunResult run = RunRender("--model ball --size 300 --out '" + file.string() + "'");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(PngSize(ReadBytes(file)), (std::pair{300u, 300u}));
     const RunResult cells = RunRender("--model ball --out '" + file.string() + "'");
     ASSERT_EQ(cells.status, 0) << cells.out;
     EXPECT_EQ(PngSize(ReadBytes(file)), (std::pair{64u, 64u}));  // one pixel per cell
-    fs::remove_all(file.parent_path());
 }
 
 struct ExtensionCase {
@@ -301,14 +285,14 @@ class OutputFormat : public ::testing::TestWithParam<ExtensionCase> {};
 
 TEST_P(OutputFormat, FollowsTheExtension) {
     const ExtensionCase& c = GetParam();
-    const fs::path dir = FreshFolder("calyra_formats");
+    const calyra::test::TempFolder dirFolder("calyra_formats");
+    const fs::path& dir = dirFolder.path();
     const fs::path written = dir / c.written;
     const RunResult run = RunRender(std::string("--model ball --size 40 --out ") + c.name, dir);
     if (run.status != 0 && run.out.find("qt6-image-formats-plugins") != std::string::npos)
         GTEST_SKIP() << run.out;
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(ReadBytes(written).substr(0, c.magic.size()), c.magic);
-    fs::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(Extensions, OutputFormat,
@@ -328,21 +312,21 @@ struct RefusalCase {
 class RefusedOptions : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(RefusedOptions, ExitWithTwoAndTheReasonBeforeWritingAnything) {
-    const fs::path dir = FreshFolder("calyra_refused");
+    const calyra::test::TempFolder dirFolder("calyra_refused");
+    const fs::path& dir = dirFolder.path();
     const RunResult run = RunRender(std::string(GetParam().args), dir);
     EXPECT_EQ(run.status, 2) << run.out;
     EXPECT_NE(run.out.find(GetParam().reason), std::string::npos) << run.out;
     EXPECT_TRUE(fs::is_empty(dir));
-    fs::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, RefusedOptions,
     ::testing::Values(
-        RefusalCase{"--threshold 1.5 --out a.png", "between 0 and 1"},
-        RefusalCase{"--threshold -0.01 --out a.png", "between 0 and 1"},
-        RefusalCase{"--threshold nan --out a.png", "not a finite number"},
-        RefusalCase{"--threshold inf --out a.png", "not a finite number"},
+        RefusalCase{"--threshold 1.5 --out a.png", "from 0 to 1"},
+        RefusalCase{"--threshold -0.01 --out a.png", "from 0 to 1"},
+        RefusalCase{"--threshold nan --out a.png", "needs a finite number"},
+        RefusalCase{"--threshold inf --out a.png", "needs a finite number"},
         RefusalCase{"--rotate-world nan 0 --out a.png", "not a finite number for --rotate-world"},
         RefusalCase{"--rotate-plane 0 inf --out a.png", "not a finite number"},
         RefusalCase{"--rotate-plane-xyz 0 0 -inf --out a.png", "not a finite number"},
@@ -359,6 +343,37 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"--display-window 0 256 --out a.png", "0 <= LO < HI <= 255"},
         RefusalCase{"--display-window 0 2.5 --out a.png", "0 <= LO < HI <= 255"},
         RefusalCase{"--display-window 0 --out a.png", "0 <= LO < HI <= 255"}));
+
+// A turntable's name, size and options are checked before any frame is rendered.
+INSTANTIATE_TEST_SUITE_P(
+    Turntable, RefusedOptions,
+    ::testing::Values(
+        RefusalCase{"--turntable 36", "--turntable needs --out"},
+        RefusalCase{"--turntable 0 --out a.mp4", "--turntable takes a whole number"},
+        RefusalCase{"--turntable 36 --out a.mp4 --dump a.txt", "not with --dump"},
+        RefusalCase{"--turntable 36 --out a.mp4 --repeat 3", "--repeat"},
+        RefusalCase{"--turntable 36 --out a.mp4 --slices 1 2 3", "--slices"},
+        RefusalCase{"--turntable 36 --out a.png", "cannot tell what kind of file"},
+        RefusalCase{"--turntable 36 --out a_%d_%d.png", "2 frame numbers"},
+        RefusalCase{"--turntable 36 --out a.mp4 --turn-axis sideways", "horizontal or vertical"},
+        RefusalCase{"--turntable 36 --out a.mp4 --fps 0", "--fps takes"},
+        RefusalCase{"--turntable 36 --out a.gif --fps 60", "GIF movies play at 1 to 50"},
+        RefusalCase{"--fps 30 --out a.png", "go with --turntable"},
+        RefusalCase{"--turn-axis vertical --out a.png", "go with --turntable"},
+        RefusalCase{"--turntable 36 --size 65 --out a.mp4", "even width and height"},
+        RefusalCase{"--turntable 36 --size 99 --out a.webm", "even width and height"},
+        RefusalCase{"--model head --turntable 4 --out a.mp4", "Could not read file sm3dhead"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Cuts, RefusedOptions,
+    ::testing::Values(RefusalCase{"--crop 0 10 1 10 1 10 --out a.png", "1 <= X0 <= X1"},
+                      RefusalCase{"--crop 5 4 1 10 1 10 --out a.png", "1 <= X0 <= X1"},
+                      RefusalCase{"--crop 1 2 3 --out a.png", "--crop needs 6 value(s)"},
+                      RefusalCase{"--crop 1 64 1 65 1 64 --out a.png --save-view a.view",
+                                  "crop lies outside the volume's 1..64, 1..64, 1..64"},
+                      RefusalCase{"--clip 1 1 1 0 0 0 --out a.png", "N not zero"},
+                      RefusalCase{"--clip 1 nan 1 0 0 1 --out a.png", "six finite numbers"},
+                      RefusalCase{"--clip 1 1 1 0 0 1e39 --out a.png", "six finite numbers"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Slices, RefusedOptions,
@@ -432,7 +447,8 @@ class SlicePicture : public ::testing::TestWithParam<SliceCase> {};
 // upper half reads the lower half's slices; black under the short panes.
 TEST_P(SlicePicture, ShowsTheDumpedStoreVoxelForVoxel) {
     const SliceCase& c = GetParam();
-    const fs::path dir = FreshFolder("calyra_slices");
+    const calyra::test::TempFolder dirFolder("calyra_slices");
+    const fs::path& dir = dirFolder.path();
     const std::string cursor = std::to_string(c.cursor[0]) + " " + std::to_string(c.cursor[1]) +
                                " " + std::to_string(c.cursor[2]);
     const RunResult run = RunRender(std::string(c.source) + " --slices " + cursor + " --out '" +
@@ -479,7 +495,6 @@ TEST_P(SlicePicture, ShowsTheDumpedStoreVoxelForVoxel) {
     }
     EXPECT_EQ(mismatches, 0);
     EXPECT_GE(100 * lit, c.litPercent * p.width * p.height);
-    fs::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -494,7 +509,8 @@ INSTANTIATE_TEST_SUITE_P(
 // An installed program finds the head data set in its share folder, from
 // any working directory.
 TEST(CalyraRender, FindsTheHeadInTheShareFolderBesideItsPrefix) {
-    const fs::path prefix = FreshFolder("calyra_prefix");
+    const calyra::test::TempFolder prefixFolder("calyra_prefix");
+    const fs::path& prefix = prefixFolder.path();
     fs::create_directories(prefix / "bin");
     fs::create_directories(prefix / "share" / "calyra");
     fs::copy_file(CALYRA_RENDER_EXE, prefix / "bin" / "calyra-render");
@@ -505,7 +521,6 @@ TEST(CalyraRender, FindsTheHeadInTheShareFolderBesideItsPrefix) {
         RunRender("--model head --dump -", elsewhere, prefix / "bin" / "calyra-render");
     EXPECT_EQ(run.status, 0) << run.out.substr(0, 300);
     EXPECT_NE(run.out.find("volume 128 128 128 128"), std::string::npos) << run.out.substr(0, 300);
-    fs::remove_all(prefix);
 }
 
 }  // namespace
@@ -529,8 +544,8 @@ void ExpectTheSavedViewRendersTheSame(const std::string& args, const std::string
 }
 
 TEST(CalyraRenderViews, AViewRendersTheSameBuffersAgainFromTheFileAndFromThePicture) {
-    const fs::path dir = fs::temp_directory_path() / "calyra_views";
-    fs::create_directories(dir);
+    const calyra::test::TempFolder dirFolder("calyra_views");
+    const fs::path& dir = dirFolder.path();
     const std::string scene =
         "--model cone --interp --type transparent --threshold 0.1 --snap-world left "
         "--rotate-plane 0.5 -0.35 --pan in --rotate-world 0.3 0.1 --translate-plane 0.01 0 0.2";
@@ -547,12 +562,11 @@ TEST(CalyraRenderViews, AViewRendersTheSameBuffersAgainFromTheFileAndFromThePict
     const RunResult direct = RunRender(scene + " --type surface --pan out --dump d.txt", dir);
     ASSERT_EQ(direct.status, 0);
     EXPECT_EQ(ReadAll(dir / "s.txt"), ReadAll(dir / "d.txt"));
-    fs::remove_all(dir);
 }
 
 TEST(CalyraRenderViews, ARawViewNeedsItsDataFileUnchanged) {
-    const fs::path dir = fs::temp_directory_path() / "calyra_raw_view";
-    fs::create_directories(dir);
+    const calyra::test::TempFolder dirFolder("calyra_raw_view");
+    const fs::path& dir = dirFolder.path();
     std::ofstream(dir / "cube.raw", std::ios::binary) << std::string(1000, '\x50');
     ASSERT_NO_FATAL_FAILURE(ExpectTheSavedViewRendersTheSame(
         "--raw cube.raw --dims 10 10 10 --header-bytes 0 --type slice", "cube.view", dir));
@@ -567,12 +581,11 @@ TEST(CalyraRenderViews, ARawViewNeedsItsDataFileUnchanged) {
     const RunResult missing = RunRender("--view cube.view --dump /dev/null", dir);
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.out.find("is missing"), std::string::npos) << missing.out;
-    fs::remove_all(dir);
 }
 
 TEST(CalyraRenderViews, DamagedOrNewerViewFilesAndTwoSourcesAreRefused) {
-    const fs::path dir = fs::temp_directory_path() / "calyra_bad_views";
-    fs::create_directories(dir);
+    const calyra::test::TempFolder dirFolder("calyra_bad_views");
+    const fs::path& dir = dirFolder.path();
     ASSERT_EQ(RunRender("--model ball --save-view good.view", dir).status, 0);
     std::string text = ReadAll(dir / "good.view");
     std::ofstream(dir / "newer.view") << "calyra-view 7\n" << text.substr(text.find('\n') + 1);
@@ -586,7 +599,6 @@ TEST(CalyraRenderViews, DamagedOrNewerViewFilesAndTwoSourcesAreRefused) {
     EXPECT_NE(RunRender("--view newer.view", dir).out.find("newer than this program"),
               std::string::npos);
     EXPECT_EQ(RunRender("--view good.view --model cone", dir).status, 2);
-    fs::remove_all(dir);
 }
 
 // The image values and display maximum of a dump.
@@ -617,7 +629,8 @@ int InvertedWindowedGrey(long long v, long long displayMax, int lo, int hi) {
 }
 
 TEST(CalyraRenderColours, AnInvertedWindowFollowsTheRuleForEveryPixel) {
-    const fs::path dir = FreshFolder("calyra_colours");
+    const calyra::test::TempFolder dirFolder("calyra_colours");
+    const fs::path& dir = dirFolder.path();
     const std::string scene = "--model cone --type maximum --rotate-plane 0.4 -0.2 --threshold 0";
     for (const auto& [lo, hi] : {std::pair{30, 140}, std::pair{0, 255}, std::pair{200, 201}}) {
         const std::string window =
@@ -649,13 +662,13 @@ TEST(CalyraRenderColours, AnInvertedWindowFollowsTheRuleForEveryPixel) {
         ASSERT_EQ(plain.status, 0);
         EXPECT_EQ(ReadAll(dir / "d.txt"), ReadAll(dir / "plain.txt"));
     }
-    fs::remove_all(dir);
 }
 
 // Hot runs from black through red and yellow to white: no pixel has more
 // green than red or more blue than green, and the bright ones are coloured.
 TEST(CalyraRenderColours, HotPicturesAreRedBeforeTheyAreYellow) {
-    const fs::path dir = FreshFolder("calyra_hot");
+    const calyra::test::TempFolder dirFolder("calyra_hot");
+    const fs::path& dir = dirFolder.path();
     const RunResult run =
         RunRender("--model combined --type average --threshold 0 --colormap hot --out p.bmp", dir);
     ASSERT_EQ(run.status, 0) << run.out;
@@ -668,13 +681,13 @@ TEST(CalyraRenderColours, HotPicturesAreRedBeforeTheyAreYellow) {
         coloured += r > g;
     }
     EXPECT_GT(coloured, 0);
-    fs::remove_all(dir);
 }
 
 // A Maximum of the head in Hot, saved as a picture, comes back from the
 // picture alone: the same buffers and the same picture.
 TEST(CalyraRenderViews, AProjectionInColourRendersAgainFromItsPicture) {
-    const fs::path dir = FreshFolder("calyra_head_view");
+    const calyra::test::TempFolder dirFolder("calyra_head_view");
+    const fs::path& dir = dirFolder.path();
     fs::copy_file(CALYRA_HEAD_FILE, dir / "sm3dhead");
     const std::string scene =
         "--model head --interp --rotate-plane 0.6 -0.3 --type maximum --threshold 0.05 "
@@ -694,7 +707,395 @@ TEST(CalyraRenderViews, AProjectionInColourRendersAgainFromItsPicture) {
         RunRender("--view first.png --colormap grey --out grey.png --size 256", dir);
     ASSERT_EQ(grey.status, 0);
     EXPECT_NE(ReadAll(dir / "first.png"), ReadAll(dir / "grey.png"));
-    fs::remove_all(dir);
+}
+
+// The words of a view file's line that starts with key.
+std::string ViewLine(const fs::path& view, const std::string& key) {
+    std::istringstream lines(ReadAll(view));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind(key + " ", 0) == 0) return line.substr(key.size() + 1);
+    }
+    return {};
+}
+
+std::string Repeated(const std::string& words, int times) {
+    std::string text;
+    for (int k = 0; k < times; ++k) text += " " + words;
+    return text;
+}
+
+// --cut-at-plane is a move among the others: the plane it sets is where the
+// viewing plane stood, and of it and --clip the last one given counts.
+TEST(CalyraRenderCuts, ACutAtThePlaneIsTheClipWhereThePlaneStood) {
+    const calyra::test::TempFolder dirFolder("calyra_cut_at_plane");
+    const fs::path& dir = dirFolder.path();
+    fs::copy_file(CALYRA_HEAD_FILE, dir / "sm3dhead");
+    const std::string in = Repeated("--pan in", 8), out = Repeated("--pan out", 8);
+    const std::string cut = "--model head --type transparent --threshold 0.2" + in +
+                            " --cut-at-plane" + out + " --rotate-plane 0.4 0.2";
+    ASSERT_EQ(RunRender(cut + " --save-view cut.view --dump cut.txt", dir).status, 0);
+    const std::string plane = ViewLine(dir / "cut.view", "clip");
+    ASSERT_EQ(std::count(plane.begin(), plane.end(), ' '), 5) << plane;
+    const std::string clipped = "--model head --type transparent --threshold 0.2 --clip " + plane +
+                                in + out + " --rotate-plane 0.4 0.2";
+    ASSERT_EQ(RunRender(clipped + " --dump clip.txt", dir).status, 0);
+    EXPECT_EQ(ReadAll(dir / "cut.txt"), ReadAll(dir / "clip.txt"));
+    ASSERT_EQ(RunRender("--model head --dump plain.txt", dir).status, 0);
+    EXPECT_NE(ReadAll(dir / "cut.txt"), ReadAll(dir / "plain.txt"));
+
+    const std::string other = "--clip 1 2 3 0 0 1";
+    ASSERT_EQ(
+        RunRender("--model head" + in + " --cut-at-plane " + other + " --save-view a.view", dir)
+            .status,
+        0);
+    EXPECT_EQ(ViewLine(dir / "a.view", "clip"), "0x1p+0 0x1p+1 0x1.8p+1 0x0p+0 0x0p+0 0x1p+0");
+    ASSERT_EQ(
+        RunRender("--model head " + other + in + " --cut-at-plane --save-view b.view", dir).status,
+        0);
+    const std::string planeAfterPans = ViewLine(dir / "b.view", "clip");
+    ASSERT_EQ(RunRender("--model head" + in + " --cut-at-plane --save-view c.view", dir).status, 0);
+    EXPECT_EQ(planeAfterPans, ViewLine(dir / "c.view", "clip"));
+}
+
+// A cut view renders the same again; a view whose box does not fit its
+// volume is refused with a message and writes nothing.
+TEST(CalyraRenderCuts, CutViewsRenderAgainAndABoxPastTheVolumeIsRefused) {
+    const calyra::test::TempFolder dirFolder("calyra_cut_views");
+    const fs::path& dir = dirFolder.path();
+    fs::copy_file(CALYRA_HEAD_FILE, dir / "sm3dhead");
+    ASSERT_NO_FATAL_FAILURE(ExpectTheSavedViewRendersTheSame(
+        "--model head --type maximum --interp --crop 20 100 1 128 65 128 --clip 64 64 64 1 1 0 "
+        "--rotate-plane 0.5 -0.35",
+        "cut.view", dir));
+    EXPECT_EQ(ViewLine(dir / "cut.view", "crop"), "20 100 1 128 65 128");
+    std::string text = ReadAll(dir / "cut.view");
+    const std::size_t at = text.find("crop 20 100");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, std::string("crop 20 100").size(), "crop 20 129");
+    std::ofstream(dir / "past.view") << text;
+    const RunResult run = RunRender("--view past.view --out past.png --save-view again.view", dir);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.out.find("crop lies outside the volume's 1..128"), std::string::npos) << run.out;
+    EXPECT_FALSE(fs::exists(dir / "past.png"));
+    EXPECT_FALSE(fs::exists(dir / "again.view"));
+}
+
+}  // namespace
+
+// A CT-like NRRD of signed 16-bit values -1024..3071 at unit spacing.
+std::vector<int> WriteCtNrrd(const fs::path& path, int nx, int ny, int nz) {
+    std::vector<int> values;
+    for (int k = 0; k < nz; ++k)
+        for (int j = 0; j < ny; ++j)
+            for (int i = 0; i < nx; ++i)
+                values.push_back((i * 171 + j * 13 + k * 503) % 4096 - 1024);
+    std::ofstream out(path, std::ios::binary);
+    out << "NRRD0004\ntype: short\ndimension: 3\nsizes: " << nx << ' ' << ny << ' ' << nz
+        << "\nencoding: raw\nendian: little\n\n";
+    for (int v : values) out.put(char(v & 0xFF)).put(char((v >> 8) & 0xFF));
+    return values;
+}
+
+// The fine value of v over lo..hi, and the grey of its file value in the
+// window L, W: the rules in plain arithmetic.
+int FineOf(double v, double lo, double hi) {
+    return static_cast<int>(std::trunc(((v - lo) * 65535.0) / (hi - lo)));
+}
+int WindowGreyOf(int fine, double lo, double hi, double level, double width) {
+    const double f = lo + (static_cast<double>(fine) * (hi - lo)) / 65535.0;
+    const double low = level - width / 2.0;
+    if (f <= low) return 0;
+    if (f >= level + width / 2.0) return 255;
+    return static_cast<int>(std::trunc(((f - low) * 255.0) / width));
+}
+
+TEST(CalyraRenderFine, TheFineDumpFollowsItsFormatForAModelAndAFile) {
+    const calyra::test::TempFolder dirFolder("calyra_fine_dump");
+    const fs::path& dir = dirFolder.path();
+    // A model: 257 x its stored bytes, range 0 255 without a unit.
+    ASSERT_EQ(RunRender("--model monkey --dump-volume v.bin --dump-fine f.txt", dir).status, 0);
+    const std::string bytes = ReadBytes(dir / "v.bin");
+    std::istringstream model(ReadAll(dir / "f.txt"));
+    std::string line;
+    std::getline(model, line);
+    EXPECT_EQ(line, "calyra-fine 1");
+    std::getline(model, line);
+    EXPECT_EQ(line, "volume 64 64 64");
+    std::getline(model, line);
+    EXPECT_EQ(line, "range 0 255");
+    std::size_t wrong = 0;
+    for (int x = 1; x <= 64; ++x)
+        for (int y = 1; y <= 64; ++y)
+            for (int z = 1; z <= 64; ++z) {
+                int f = -1;
+                model >> f;
+                wrong +=
+                    f != 257 * std::uint8_t(bytes[(std::size_t(x) * 65 + std::size_t(y)) * 65 + z]);
+            }
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_FALSE(model >> line);
+
+    // A file: its range, and each value by the rule, one line per x, y.
+    const std::vector<int> values = WriteCtNrrd(dir / "ct.nrrd", 5, 4, 3);
+    ASSERT_EQ(RunRender("--open ct.nrrd --dump-fine ct.txt", dir).status, 0);
+    const double lo = *std::min_element(values.begin(), values.end());
+    const double hi = *std::max_element(values.begin(), values.end());
+    std::istringstream file(ReadAll(dir / "ct.txt"));
+    std::getline(file, line);
+    std::getline(file, line);
+    EXPECT_EQ(line, "volume 5 4 3");
+    std::getline(file, line);
+    char range[80];
+    std::snprintf(range, sizeof range, "range %.17g %.17g", lo, hi);
+    EXPECT_EQ(line, range);
+    for (int x = 0; x < 5; ++x)
+        for (int y = 0; y < 4; ++y) {
+            std::getline(file, line);
+            std::string want;
+            for (int z = 0; z < 3; ++z) {
+                want += (z ? " " : "") +
+                        std::to_string(FineOf(values[std::size_t((z * 4 + y) * 5 + x)], lo, hi));
+            }
+            EXPECT_EQ(line, want) << x << " " << y;
+        }
+}
+
+// --slices through the brain window: every pixel of the axial pane by the
+// rule; without a window the panes show the stored bytes.
+TEST(CalyraRenderFine, TheBrainWindowShowsHounsfieldUnitsPixelForPixel) {
+    const calyra::test::TempFolder dirFolder("calyra_brain");
+    const fs::path& dir = dirFolder.path();
+    const int nx = 24, ny = 20, nz = 6;
+    const std::vector<int> values = WriteCtNrrd(dir / "ct.nrrd", nx, ny, nz);
+    const double lo = *std::min_element(values.begin(), values.end());
+    const double hi = *std::max_element(values.begin(), values.end());
+    const RunResult run =
+        RunRender("--open ct.nrrd --slices 3 4 5 --slice-window 40 80 --out s.bmp", dir);
+    ASSERT_EQ(run.status, 0) << run.out;
+    const Bitmap strip = ReadBmp(ReadBytes(dir / "s.bmp"));
+    ASSERT_EQ(strip.width, nx + nx + ny);
+    int between = 0;
+    for (int y = 0; y < ny; ++y)
+        for (int x = 0; x < nx; ++x) {
+            const int fine = FineOf(values[std::size_t((4 * ny + y) * nx + x)], lo, hi);
+            const int want = WindowGreyOf(fine, lo, hi, 40.0, 80.0);
+            between += want > 0 && want < 255;
+            ASSERT_EQ(strip.rgb[std::size_t(y * strip.width + x) * 3], want) << x << " " << y;
+        }
+    EXPECT_GT(between, 0);
+
+    // The start window: a model's panes are its bytes.
+    ASSERT_EQ(
+        RunRender("--model monkey --slices 30 31 32 --out m.bmp --dump-volume m.bin", dir).status,
+        0);
+    const Bitmap model = ReadBmp(ReadBytes(dir / "m.bmp"));
+    const std::string bytes = ReadBytes(dir / "m.bin");
+    const int d = 64;
+    std::size_t wrong = 0;
+    for (int y = 1; y <= d; ++y)
+        for (int x = 1; x <= d; ++x)
+            wrong +=
+                model.rgb[std::size_t((y - 1) * model.width + (x - 1)) * 3] !=
+                std::uint8_t(bytes[(std::size_t(x) * (d + 1) + std::size_t(y)) * (d + 1) + 32]);
+    EXPECT_EQ(wrong, 0u);
+}
+
+TEST(CalyraRenderFine, ASliceWindowNeedsSlicesAndAPositiveFiniteWidth) {
+    const calyra::test::TempFolder dirFolder("calyra_slice_window");
+    const fs::path& dir = dirFolder.path();
+    for (const char* refused :
+         {"--slices 1 1 1 --out s.png --slice-window 40 0",
+          "--slices 1 1 1 --out s.png --slice-window 40 -5",
+          "--slices 1 1 1 --out s.png --slice-window nan 80",
+          "--slices 1 1 1 --out s.png --slice-window 40 inf",
+          "--slices 1 1 1 --out s.png --slice-window 40", "--slice-window 40 80 --out s.png"}) {
+        const RunResult run = RunRender(refused, dir);
+        EXPECT_EQ(run.status, 2) << refused;
+        EXPECT_NE(run.out.find("--slice"), std::string::npos) << refused << ": " << run.out;
+        EXPECT_FALSE(fs::exists(dir / "s.png")) << refused;
+    }
+}
+
+namespace {
+
+// The dump of a Composite render: version 2, the image block holding red,
+// then depth, green and blue, each W x H values; and the same picture by
+// --view again.
+TEST(CalyraRenderComposite, DumpsThreeComponentsAndReRendersItsPictureFromTheView) {
+    const calyra::test::TempFolder dirFolder("calyra_composite");
+    const fs::path& dir = dirFolder.path();
+    const RunResult run = RunRender(
+        "--model monkey --type composite --tf pet-hot --rotate-plane 20 10 --dump d.txt "
+        "--out p.bmp --save-view v.txt",
+        dir);
+    ASSERT_EQ(run.status, 0) << run.out;
+    std::istringstream dump(ReadAll(dir / "d.txt"));
+    std::string line;
+    std::getline(dump, line);
+    EXPECT_EQ(line, "calyra-dump 2");
+    std::getline(dump, line);
+    std::getline(dump, line);
+    EXPECT_EQ(line, "image 64 64 255");
+    std::vector<std::vector<int>> blocks(4, std::vector<int>(64 * 64));
+    const char* names[] = {"", "depth", "green", "blue"};
+    for (int k = 0; k < 4; ++k) {
+        if (k > 0) {
+            std::getline(dump >> std::ws, line);
+            EXPECT_EQ(line, std::string(names[k]) + " 64 64");
+        }
+        for (int& v : blocks[k]) ASSERT_TRUE(dump >> v) << names[k];
+    }
+    EXPECT_FALSE(dump >> line);
+    // A colour image: somewhere the components differ, and the picture shows them.
+    const Bitmap picture = ReadBmp(ReadBytes(dir / "p.bmp"));
+    ASSERT_EQ(picture.width, 64);
+    int coloured = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const std::size_t at = std::size_t(y) * 64 + x;
+            coloured += blocks[0][at] != blocks[2][at];
+            ASSERT_EQ(picture.rgb[at * 3], blocks[0][at]);
+            ASSERT_EQ(picture.rgb[at * 3 + 1], blocks[2][at]);
+            ASSERT_EQ(picture.rgb[at * 3 + 2], blocks[3][at]);
+        }
+    EXPECT_GT(coloured, 0);
+    ASSERT_EQ(RunRender("--view v.txt --out again.bmp", dir).status, 0);
+    EXPECT_EQ(ReadBytes(dir / "again.bmp"), ReadBytes(dir / "p.bmp"));
+}
+
+TEST(CalyraRenderComposite, ASavedTransferFunctionReadsBackToTheSameImage) {
+    const calyra::test::TempFolder dirFolder("calyra_save_tf");
+    const fs::path& dir = dirFolder.path();
+    ASSERT_EQ(RunRender("--model cone --type composite --tf pet-hot --interp --save-tf t.json "
+                        "--dump a.txt",
+                        dir)
+                  .status,
+              0);
+    const RunResult again =
+        RunRender("--model cone --type composite --tf t.json --interp --dump b.txt", dir);
+    ASSERT_EQ(again.status, 0) << again.out;
+    EXPECT_EQ(ReadAll(dir / "a.txt"), ReadAll(dir / "b.txt"));
+    // Other types keep the first version.
+    ASSERT_EQ(RunRender("--model cone --tf t.json --dump c.txt", dir).status, 0);
+    EXPECT_EQ(ReadAll(dir / "c.txt").rfind("calyra-dump 1\n", 0), 0u);
+}
+
+TEST(CalyraRenderComposite, ABadTransferFunctionFileIsRefusedWithItsNameAndNothingWritten) {
+    const calyra::test::TempFolder dirFolder("calyra_bad_tf");
+    const fs::path& dir = dirFolder.path();
+    const std::pair<const char*, const char*> files[] = {
+        {"truncated.json", "[{\"Points\": [0, 0, 0.5, 0"},
+        {"nan.json", "[{\"Points\": [0, NaN, 0.5, 0]}]"},
+        {"unsorted.json", "[{\"Points\": [10, 0, 0.5, 0, 5, 1, 0.5, 0]}]"},
+        {"types.json", "[{\"Points\": \"many\"}]"},
+        {"opacity.json", "[{\"Points\": [0, 2, 0.5, 0]}]"},
+    };
+    for (const auto& [name, text] : files) {
+        std::ofstream(dir / name) << text;
+        const RunResult run = RunRender(
+            std::string("--model ball --type composite --tf ") + name + " --dump d.txt", dir);
+        EXPECT_EQ(run.status, 2) << name;
+        EXPECT_NE(run.out.find(name), std::string::npos) << run.out;
+        EXPECT_FALSE(fs::exists(dir / "d.txt")) << name;
+    }
+    EXPECT_EQ(RunRender("--model ball --type composite --tf missing.json", dir).status, 2);
+}
+
+// Every file calyra-render writes, written where it cannot be: the run exits
+// 2 naming the file and the reason, an old file of that name stays byte for
+// byte and no temporary is left beside it.
+struct WrittenFile {
+    const char* what;
+    const char* options;  // the file's path follows them
+    const char* name;
+};
+constexpr WrittenFile kWrittenFiles[] = {
+    {"picture", "--model ball --out", "out.png"},
+    {"dump", "--model ball --dump", "out.dump"},
+    {"view", "--model ball --save-view", "out.view"},
+    {"store", "--model ball --dump-volume", "out.bin"},
+    {"fine store", "--model ball --dump-fine", "out.fine"},
+    {"slice picture", "--model ball --slices 32 32 32 --out", "slices.png"},
+};
+
+RunResult Write(const WrittenFile& file, const fs::path& path) {
+    return RunRender(std::string(file.options) + " '" + path.string() + "'");
+}
+
+TEST(CalyraRenderFiles, EachFileReplacesAnOldOneWhole) {
+    for (const WrittenFile& file : kWrittenFiles) {
+        SCOPED_TRACE(file.what);
+        const calyra::test::TempFolder dir("calyra_written");
+        calyra::test::WriteFileBytes(dir / file.name, "old");
+        const RunResult run = Write(file, dir / file.name);
+        EXPECT_EQ(run.status, 0) << run.out;
+        EXPECT_GT(fs::file_size(dir / file.name), 3u);
+        EXPECT_EQ(calyra::test::FolderNames(dir.path()), std::vector<std::string>{file.name});
+    }
+}
+
+TEST(CalyraRenderFiles, AFullDiskKeepsTheOldFileAndLeavesNoTemporary) {
+    for (const WrittenFile& file : kWrittenFiles) {
+        SCOPED_TRACE(file.what);
+        const calyra::test::FullDisk disk;
+        if (!disk.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (it needs root)";
+        const std::string old(3000, 'o');
+        calyra::test::WriteFileBytes(disk / file.name, old);
+        disk.FillUp();
+        const RunResult run = Write(file, disk / file.name);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(
+            run.out.find("Cannot write " + disk.File(file.name) + ": No space left on device"),
+            std::string::npos)
+            << run.out;
+        EXPECT_EQ(calyra::test::FileBytes(disk / file.name), old);
+        EXPECT_EQ(calyra::test::FolderNames(disk.path()),
+                  calyra::test::SortedNames({"filler", file.name}));
+    }
+}
+
+TEST(CalyraRenderFiles, AMissingFolderOrAFileForAFolderIsRefusedByName) {
+    const calyra::test::TempFolder dir("calyra_written");
+    calyra::test::WriteFileBytes(dir / "plain", "a file, not a folder");
+    const struct {
+        const char* folder;
+        const char* reason;
+    } kPlaces[] = {{"missing", "No such file or directory"}, {"plain", "Not a directory"}};
+    for (const WrittenFile& file : kWrittenFiles) {
+        for (const auto& place : kPlaces) {
+            SCOPED_TRACE(std::string(file.what) + " in " + place.folder);
+            const fs::path path = dir / place.folder / file.name;
+            const RunResult run = Write(file, path);
+            EXPECT_EQ(run.status, 2);
+            EXPECT_NE(run.out.find("Cannot write " + path.string() + ": " + place.reason),
+                      std::string::npos)
+                << run.out;
+        }
+    }
+    EXPECT_EQ(calyra::test::FileBytes(dir / "plain"), "a file, not a folder");
+    EXPECT_EQ(calyra::test::FolderNames(dir.path()), std::vector<std::string>{"plain"});
+}
+
+// Under `ulimit -v` (in the release build: the sanitizers reserve too much
+// address space for one) a limit that lets the program run but not hold the
+// volume: exit 2 with D1's message and the file's name.
+TEST(CalyraRenderMemory, AVolumeThatDoesNotFitExitsTwoNamingTheFile) {
+    if (!calyra::test::AddressSpaceLimit::Possible())
+        GTEST_SKIP() << "the sanitizers reserve memory";
+    const calyra::test::TempFolder dir("calyra_memory");
+    // 320 MB of samples, then two stores of 642 MB.
+    const fs::path big = dir / "big.nrrd";
+    ASSERT_TRUE(calyra::test::WriteSparseVolume(big.string(), calyra::test::SparseFormat::Nrrd, 800,
+                                                800, 500));
+    const std::string limit = "ulimit -v 700000 && ";
+    const RunResult ball =
+        RunRender("--model ball --dump /dev/null", dir.path(), CALYRA_RENDER_EXE, limit);
+    ASSERT_EQ(ball.status, 0) << "the limit leaves no room for the program: " << ball.out;
+    const RunResult run = RunRender("--open '" + big.string() + "' --dump /dev/null", dir.path(),
+                                    CALYRA_RENDER_EXE, limit);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.out.find("Not enough memory for the volume.\n" + big.string()), std::string::npos)
+        << run.out;
 }
 
 }  // namespace

@@ -14,18 +14,22 @@
 #include "render/ray_driver.h"
 #include "render/user_settings.h"
 #include "test_support.h"
+#include "tests/temp_folder.h"
 #include "volume/raw_reader.h"
 
 namespace calyra {
 namespace {
+
+using test::Store;
 
 namespace fs = std::filesystem;
 
 // A store of the given dims holding an ellipsoid of `value` that fills the
 // part of the store inside the rendering cube (or, for a volume two voxels
 // thin, the whole sampled layer).
-void BuildBallVolume(Int3 dims, std::int32_t size, std::uint8_t value, bool mirror) {
-    ASSERT_EQ(AllocateVolume(dims.x, dims.y, dims.z), 1);
+void BuildBallVolume(Session& session, Int3 dims, std::int32_t size, std::uint8_t value,
+                     bool mirror) {
+    ASSERT_EQ(AllocateVolume(Store(session), dims.x, dims.y, dims.z), 1);
     const float cx = std::min(dims.x, size) / 2.0f, cy = std::min(dims.y, size) / 2.0f,
                 cz = std::min(dims.z, size) / 2.0f;
     const bool thin = dims.x <= 2 || dims.y <= 2 || dims.z <= 2;
@@ -34,30 +38,30 @@ void BuildBallVolume(Int3 dims, std::int32_t size, std::uint8_t value, bool mirr
             for (int z = 1; z < dims.z; ++z) {
                 const float dx = (x - cx) / cx, dy = (y - cy) / cy, dz = (z - cz) / cz;
                 if (thin || dx * dx + dy * dy + dz * dz <= 1.0f)
-                    VoxelVolume.voxels[x][y][z] = value;
+                    Store(session).voxels[x][y][z] = value;
             }
         }
     }
-    PublishShape(dims.x, dims.y, dims.z, size);
-    VoxelVolume.maxValue = value;
-    VoxelVolume.mirrorZ = mirror ? 1 : 0;
+    PublishShape(Store(session), dims.x, dims.y, dims.z, size);
+    Store(session).maxValue = value;
+    Store(session).mirrorZ = mirror ? 1 : 0;
 }
 
 // Nothing outside the a x r square may be written, in the image or the depths.
-void ExpectOnlyTheAreaWritten(int side) {
+void ExpectOnlyTheAreaWritten(const Session& session, int side) {
     for (int x = 0; x < kBufferSide; ++x) {
         for (int y = 0; y < kBufferSide; ++y) {
             if (x < side && y < side) continue;
-            ASSERT_EQ(ImageAt(x, y), 0u) << x << ", " << y;
-            ASSERT_EQ(DepthAt(x, y), 0) << x << ", " << y;
+            ASSERT_EQ(session.buffers.ImageAt(x, y), 0u) << x << ", " << y;
+            ASSERT_EQ(session.buffers.DepthAt(x, y), 0) << x << ", " << y;
         }
     }
 }
 
-int HitCount(int side) {
+int HitCount(const Session& session, int side) {
     int hits = 0;
     for (int x = 0; x < side; ++x) {
-        for (int y = 0; y < side; ++y) hits += DepthAt(x, y) != 0;
+        for (int y = 0; y < side; ++y) hits += session.buffers.DepthAt(x, y) != 0;
     }
     return hits;
 }
@@ -80,25 +84,25 @@ class ExtremeRender : public test::CoreTest, public ::testing::WithParamInterfac
 
 TEST_P(ExtremeRender, StaysInTheBuffersAndShowsWhatIsThere) {
     const ExtremeCase& c = GetParam();
-    BuildBallVolume(c.dims, c.size, 200, c.mirror);
-    interpolate = c.interp;
-    const int rays = RaysPerSide();
+    BuildBallVolume(session, c.dims, c.size, 200, c.mirror);
+    session.settings.interpolate = c.interp;
+    const int rays = RaysPerSide(session);
     EXPECT_EQ(rays, c.raysPerSide);
     const int side = rays * (c.interp ? 2 : 1);
     ASSERT_LE(side, kBufferSide);
     for (RenderType type : {RenderType::Surface, RenderType::Transparent, RenderType::Slice}) {
-        RenderImage(rays, rays, ImageBuffer, type);
-        ExpectOnlyTheAreaWritten(side);
+        RenderImage(session, rays, rays, session.buffers.ImageBuffer.data(), type);
+        ExpectOnlyTheAreaWritten(session, side);
         // With interpolation the first sample lies half a voxel in, in cell 0,
         // which is never inside: a Slice then shows nothing.
         const bool sampled =
             type == RenderType::Surface || (type == RenderType::Slice && !c.interp);
         if (c.seen && sampled) {
-            EXPECT_GT(HitCount(side), 0) << "type " << type;
-            EXPECT_GT(displayMax, 0) << "type " << type;
+            EXPECT_GT(HitCount(session, side), 0) << "type " << type;
+            EXPECT_GT(session.buffers.displayMax, 0) << "type " << type;
         }
         if (!c.seen) {
-            EXPECT_EQ(displayMax, 0) << "type " << type;
+            EXPECT_EQ(session.buffers.displayMax, 0) << "type " << type;
         }
     }
 }
@@ -130,41 +134,42 @@ class HugeMaxValue : public test::CoreTest {
   protected:
     void SetUp() override {
         test::CoreTest::SetUp();
-        path_ = fs::temp_directory_path() / ("calyra_huge_max_" + std::to_string(getpid()));
+        path_ = folder_ / "huge.txt";
         std::ofstream out(path_);
         for (int k = 0; k < 40 * 40 * 40; ++k) {
             out << (k % 7 == 0 ? 2147483647 : 2147483520 + k % 100) << ' ';
         }
-        volumePath = path_.string();
+        session.volumePath = path_.string();
     }
     void TearDown() override {
-        std::error_code ec;
-        fs::remove(path_, ec);
-        volumePath.clear();
+        session.volumePath.clear();
         test::CoreTest::TearDown();
     }
+    test::TempFolder folder_{"calyra_huge_max"};
     fs::path path_;
 };
 
 TEST_F(HugeMaxValue, RendersEveryTypeWithoutOverflow) {
     const ImportParams params{40, 40, 40, 1.0f, 1.0f, 1.0f};
     ASSERT_TRUE(ImportParametersAccepted(params, {}, RawFormat::Ascii));
-    LoadRawVolume(RawFormat::Ascii, params, {});
-    ASSERT_EQ(VoxelVolume.maxValue, 2147483647u);
-    EXPECT_EQ(VoxelVolume.voxels[1][1][1], 255);
+    session.ReplaceVolume(
+        LoadRawVolume(session.volumePath, RawFormat::Ascii, params, {}, session.volume()));
+    ASSERT_EQ(Store(session).maxValue, 2147483647u);
+    EXPECT_EQ(Store(session).voxels[1][1][1], 255);
     for (float level : {0.0f, 0.1f, 1.0f}) {
-        threshold = level;
+        session.settings.threshold = level;
         for (bool interp : {false, true}) {
-            interpolate = interp;
-            const int rays = RaysPerSide();
+            session.settings.interpolate = interp;
+            const int rays = RaysPerSide(session);
             const int side = rays * (interp ? 2 : 1);
             for (RenderType type :
                  {RenderType::Surface, RenderType::Transparent, RenderType::Slice}) {
-                RenderImage(rays, rays, ImageBuffer, type);
-                ExpectOnlyTheAreaWritten(side);
+                RenderImage(session, rays, rays, session.buffers.ImageBuffer.data(), type);
+                ExpectOnlyTheAreaWritten(session, side);
                 // Voxels of at most 255 never pass a tenth of a scale of 2^31.
                 const bool hits = type == RenderType::Slice ? !interp : level == 0.0f;
-                EXPECT_EQ(displayMax > 0, hits) << "type " << type << " threshold " << level;
+                EXPECT_EQ(session.buffers.displayMax > 0, hits)
+                    << "type " << type << " threshold " << level;
             }
         }
     }

@@ -4,31 +4,19 @@
 #include <fstream>
 
 #include "test_support.h"
+#include "tests/temp_folder.h"
 #include "volume/models.h"
 
 namespace calyra {
 namespace {
+
+using test::Store;
 
 namespace fs = std::filesystem;
 
 // Runs each test in a fresh working directory.
 class HeadLoaderTest : public test::CoreTest {
   protected:
-    void SetUp() override {
-        test::CoreTest::SetUp();
-        previous_ = fs::current_path();
-        dir_ = fs::temp_directory_path() /
-               ("calyra_head_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
-    }
-    void TearDown() override {
-        fs::current_path(previous_);
-        fs::remove_all(dir_);
-        test::CoreTest::TearDown();
-    }
-
     // Writes n bytes; byte k has the value pattern(k).
     template <typename Pattern>
     void WriteHead(std::size_t n, Pattern pattern) {
@@ -37,11 +25,11 @@ class HeadLoaderTest : public test::CoreTest {
     }
 
     void Build() {
-        VoxelVolume.source = VolumeSource::Head;
-        BuildVolume();
+        Store(session).source = VolumeSource::Head;
+        BuildVolume(Store(session), session.modelType);
     }
 
-    fs::path previous_, dir_;
+    test::InTempFolder dir_{"calyra_head"};
 };
 
 std::uint8_t Pattern(std::size_t k) {
@@ -51,7 +39,7 @@ std::uint8_t Pattern(std::size_t k) {
 TEST_F(HeadLoaderTest, AFullFileFillsOneToOneHundredTwentyEight) {
     WriteHead(2097152, Pattern);
     Build();
-    const VolumeStore& v = VoxelVolume;
+    const VolumeStore& v = Store(session);
     EXPECT_EQ(v.dims.z, 128);
     EXPECT_EQ(v.size, 128);
     EXPECT_EQ(v.mirrorZ, 1);
@@ -75,7 +63,7 @@ TEST_F(HeadLoaderTest, AFullFileFillsOneToOneHundredTwentyEight) {
 TEST_F(HeadLoaderTest, EveryVoxelOfAFullFileLandsWhereItBelongs) {
     WriteHead(2097152, Pattern);
     Build();
-    const VolumeStore& v = VoxelVolume;
+    const VolumeStore& v = Store(session);
     int wrong = 0;
     for (std::size_t z = 0; z < 128; ++z) {
         for (std::size_t y = 0; y < 128; ++y) {
@@ -94,50 +82,50 @@ TEST_F(HeadLoaderTest, EveryVoxelOfAFullFileLandsWhereItBelongs) {
 TEST_F(HeadLoaderTest, BytesPastTheFullFileAreIgnored) {
     WriteHead(2097152 + 40000, [](std::size_t k) { return k < 2097152 ? Pattern(k) : 251; });
     Build();
-    EXPECT_EQ(VoxelVolume.maxValue, 250u);
-    EXPECT_EQ(VoxelVolume.voxels[128][128][128], Pattern(2097151));
+    EXPECT_EQ(Store(session).maxValue, 250u);
+    EXPECT_EQ(Store(session).voxels[128][128][128], Pattern(2097151));
 }
 
 TEST_F(HeadLoaderTest, TheMaximumCountsOnlyWholeBlocks) {
     // 40,000 bytes: one block of 32,768, then a short one with the largest byte.
     WriteHead(40000, [](std::size_t k) { return k < 32768 ? 17 : 200; });
     Build();
-    EXPECT_EQ(VoxelVolume.maxValue, 17u);
+    EXPECT_EQ(Store(session).maxValue, 17u);
 }
 
 TEST_F(HeadLoaderTest, AStoreTooSmallForTheHeadIsLeftBlank) {
     WriteHead(2097152, [](std::size_t) { return 99; });
     for (const Int3 dims : {Int3{127, 128, 128}, Int3{128, 127, 128}, Int3{128, 128, 127}}) {
-        ASSERT_EQ(AllocateVolume(dims.x, dims.y, dims.z), 1);
-        LoadHeadVolume();
-        EXPECT_EQ(VoxelVolume.maxValue, 0u);
-        EXPECT_EQ(VoxelVolume.voxels[1][1][1], 0);
-        EXPECT_EQ(VoxelVolume.voxels[dims.x][dims.y][dims.z], 0);
+        ASSERT_EQ(AllocateVolume(Store(session), dims.x, dims.y, dims.z), 1);
+        LoadHeadVolume(Store(session));
+        EXPECT_EQ(Store(session).maxValue, 0u);
+        EXPECT_EQ(Store(session).voxels[1][1][1], 0);
+        EXPECT_EQ(Store(session).voxels[dims.x][dims.y][dims.z], 0);
         // z = 128 of a 127-deep store is in the rows' spare half.
-        EXPECT_EQ(VoxelVolume.voxels[dims.x][dims.y][128], 0);
+        EXPECT_EQ(Store(session).voxels[dims.x][dims.y][128], 0);
     }
 }
 
 TEST_F(HeadLoaderTest, HalfAFileFillsTheLowerSixtyFourSlices) {
     WriteHead(1048576, [](std::size_t) { return 9; });
     Build();
-    EXPECT_EQ(VoxelVolume.voxels[10][10][64], 9);
-    EXPECT_EQ(VoxelVolume.voxels[10][10][65], 0);
-    EXPECT_EQ(VoxelVolume.voxels[10][10][128], 0);
+    EXPECT_EQ(Store(session).voxels[10][10][64], 9);
+    EXPECT_EQ(Store(session).voxels[10][10][65], 0);
+    EXPECT_EQ(Store(session).voxels[10][10][128], 0);
 }
 
 TEST_F(HeadLoaderTest, AShortFinalBlockIsDiscarded) {
     WriteHead(40000, [](std::size_t) { return 17; });
     Build();
-    EXPECT_EQ(VoxelVolume.voxels[128][128][2], 17);
-    EXPECT_EQ(VoxelVolume.voxels[1][1][3], 0);
-    EXPECT_EQ(VoxelVolume.maxValue, 17u);
+    EXPECT_EQ(Store(session).voxels[128][128][2], 17);
+    EXPECT_EQ(Store(session).voxels[1][1][3], 0);
+    EXPECT_EQ(Store(session).maxValue, 17u);
 }
 
 TEST_F(HeadLoaderTest, AnAllZeroFileLeavesMaxValueZero) {
     WriteHead(2097152, [](std::size_t) { return 0; });
     Build();
-    EXPECT_EQ(VoxelVolume.maxValue, 0u);
+    EXPECT_EQ(Store(session).maxValue, 0u);
 }
 
 TEST_F(HeadLoaderTest, AMissingFileIsReportedAndLeavesABlankVolume) {
@@ -146,9 +134,9 @@ TEST_F(HeadLoaderTest, AMissingFileIsReportedAndLeavesABlankVolume) {
     ASSERT_EQ(recorder.messages.size(), 1u);
     EXPECT_EQ(recorder.messages[0].text, "Could not read file sm3dhead\n");
     EXPECT_EQ(recorder.messages[0].icon, MessageIcon::Warning);
-    EXPECT_EQ(VoxelVolume.maxValue, 0u);
-    EXPECT_EQ(VoxelVolume.dims.x, 128);
-    EXPECT_EQ(VoxelVolume.voxels[64][64][64], 0);
+    EXPECT_EQ(Store(session).maxValue, 0u);
+    EXPECT_EQ(Store(session).dims.x, 128);
+    EXPECT_EQ(Store(session).voxels[64][64][64], 0);
 }
 
 TEST_F(HeadLoaderTest, ADirectoryNamedLikeTheFileCannotBeRead) {
@@ -157,13 +145,13 @@ TEST_F(HeadLoaderTest, ADirectoryNamedLikeTheFileCannotBeRead) {
     Build();
     ASSERT_EQ(recorder.messages.size(), 1u);
     EXPECT_EQ(recorder.messages[0].text, "Could not read file sm3dhead\n");
-    EXPECT_EQ(VoxelVolume.maxValue, 0u);
+    EXPECT_EQ(Store(session).maxValue, 0u);
 }
 
 TEST_F(HeadLoaderTest, TheGeneratedPhantomLoads) {
     fs::copy_file(CALYRA_HEAD_FILE, "sm3dhead");
     Build();
-    EXPECT_GT(VoxelVolume.maxValue, 200u);
+    EXPECT_GT(Store(session).maxValue, 200u);
 }
 
 }  // namespace

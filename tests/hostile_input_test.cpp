@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <climits>
 #include <cmath>
@@ -20,12 +21,24 @@
 #include "render/ray_driver.h"
 #include "render/user_settings.h"
 #include "test_support.h"
+#include "tests/temp_folder.h"
 #include "volume/head_loader.h"
 #include "volume/models.h"
 #include "volume/raw_reader.h"
 
 namespace calyra {
 namespace {
+
+// Every render type after each hostile input, nearest and interpolated.
+// ThreadSanitizer, which runs every test and makes these sweeps its slowest,
+// tries the interpolated march alone: both share the same workers and tiles.
+#ifdef __SANITIZE_THREAD__
+constexpr std::array kInterpolations{true};
+#else
+constexpr std::array kInterpolations{false, true};
+#endif
+
+using test::Store;
 
 constexpr RawFormat kBinary = RawFormat::Binary;
 constexpr RawFormat kAscii = RawFormat::Ascii;
@@ -41,21 +54,11 @@ class HostileInput : public test::CoreTest {
   protected:
     void SetUp() override {
         test::CoreTest::SetUp();
-        previous_ = fs::current_path();
-        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::replace(name.begin(), name.end(), '/', '_');
-        dir_ =
-            fs::temp_directory_path() / ("calyra_hostile_" + name + "_" + std::to_string(getpid()));
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
         recorder_ = std::make_unique<test::MessageRecorder>();
     }
     void TearDown() override {
         recorder_.reset();
-        volumePath.clear();
-        fs::current_path(previous_);
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
+        session.volumePath.clear();
         test::CoreTest::TearDown();
     }
 
@@ -76,9 +79,9 @@ class HostileInput : public test::CoreTest {
     // previous volume.
     bool Import(const std::string& data, ImportParams params, ImportOptions options,
                 RawFormat format) {
-        volumePath = data;
+        session.volumePath = data;
         if (!ImportParametersAccepted(params, options, format)) return false;
-        return LoadRawVolume(format, params, options);
+        return LoadRawIntoSession(session, format, params, options);
     }
     // Short and long files load with a note; nothing else may be said.
     bool OnlyNotes() const {
@@ -88,32 +91,33 @@ class HostileInput : public test::CoreTest {
 
     // Renders every type as the render window would; each must return, keep
     // to its image area and give a display maximum that is not negative.
-    static void ExpectRendersStillWork() {
-        for (bool interp : {false, true}) {
-            interpolate = interp;
+    void ExpectRendersStillWork() {
+        for (bool interp : kInterpolations) {
+            session.settings.interpolate = interp;
             for (const RenderTypeTraits& row : kRenderTypeTraits) {
                 const RenderType type = row.type;
-                const int rays = RaysPerSide();
+                const int rays = RaysPerSide(session);
                 const int side = rays * (interp ? 2 : 1);
                 ASSERT_LE(side, kBufferSide);
-                std::fill_n(ImageBuffer, kBufferSide * kBufferSide * 3, 0xABCDu);
-                RenderImage(rays, rays, ImageBuffer, type);
-                EXPECT_GE(displayMax, 0);
+                std::fill_n(session.buffers.ImageBuffer.data(), kBufferSide * kBufferSide * 3,
+                            0xABCDu);
+                RenderImage(session, rays, rays, session.buffers.ImageBuffer.data(), type);
+                EXPECT_GE(session.buffers.displayMax, 0);
                 for (int x = 0; x < kBufferSide; ++x) {
                     for (int y = 0; y < kBufferSide; ++y) {
                         if (x < side && y < side) continue;
-                        ASSERT_EQ(ImageAt(x, y), 0u) << "outside the area at " << x << ", " << y;
+                        ASSERT_EQ(session.buffers.ImageAt(x, y), 0u)
+                            << "outside the area at " << x << ", " << y;
                     }
                 }
             }
         }
-        interpolate = false;
+        session.settings.interpolate = false;
     }
 
-    fs::path dir_;
+    test::InTempFolder dir_{"calyra_hostile"};
 
   private:
-    fs::path previous_;
     std::unique_ptr<test::MessageRecorder> recorder_;
 };
 
@@ -140,11 +144,11 @@ class CorpusFile : public HostileInput, public ::testing::WithParamInterface<std
 TEST_P(CorpusFile, ReadsAsASideFileWithoutHarm) {
     const std::string data = Write("volume.dat", Bytes());
     Write("volume.dat.inf", Bytes());
-    volumePath = data;
+    session.volumePath = data;
     ImportParams params;
     ImportOptions options;
     ImportStartValues(data, params, options);
-    const RawFormat format = SideFileFormat(ReadInfFile(params, options));
+    const RawFormat format = SideFileFormat(ReadInfFile(session.volumePath, params, options));
     EXPECT_TRUE(Messages().empty());
     // Shapes past a few megabytes are the limit tests' business.
     if (StoreBytes(params.dimX, params.dimY, params.dimZ) <= (std::uint64_t{16} << 20)) {
@@ -158,8 +162,8 @@ TEST_P(CorpusFile, ReadsAsBinaryDataOfOneAndTwoBytes) {
     const std::string data = Write("volume.raw", Bytes());
     for (const ImportOptions options : {ImportOptions{1, 0}, ImportOptions{2, 1}}) {
         ASSERT_TRUE(Import(data, {8, 8, 8, 1.0f, 1.0f, 1.0f}, options, kBinary));
-        EXPECT_EQ(VoxelVolume.dims.x, 8);
-        EXPECT_LE(VoxelVolume.maxValue, 255u);
+        EXPECT_EQ(Store(session).dims.x, 8);
+        EXPECT_LE(Store(session).maxValue, 255u);
         ExpectRendersStillWork();
     }
     EXPECT_TRUE(OnlyNotes());
@@ -168,17 +172,17 @@ TEST_P(CorpusFile, ReadsAsBinaryDataOfOneAndTwoBytes) {
 TEST_P(CorpusFile, ReadsAsAsciiData) {
     const std::string data = Write("volume.txt", Bytes());
     ASSERT_TRUE(Import(data, {6, 5, 4, 1.0f, 1.0f, 1.0f}, {}, kAscii));
-    EXPECT_EQ(VoxelVolume.dims.z, 4);
-    EXPECT_EQ(VoxelVolume.size, 128);
+    EXPECT_EQ(Store(session).dims.z, 4);
+    EXPECT_EQ(Store(session).size, 128);
     EXPECT_TRUE(Messages().empty());
     ExpectRendersStillWork();
 }
 
 TEST_P(CorpusFile, ReadsAsTheHeadFile) {
     Write(kHeadFileName, Bytes());
-    VoxelVolume.source = VolumeSource::Head;
-    BuildVolume();
-    EXPECT_EQ(VoxelVolume.dims.x, 128);
+    Store(session).source = VolumeSource::Head;
+    BuildVolume(Store(session), session.modelType);
+    EXPECT_EQ(Store(session).dims.x, 128);
     EXPECT_TRUE(Messages().empty());
     ExpectRendersStillWork();
 }
@@ -211,18 +215,18 @@ class ImportLimits : public HostileInput, public ::testing::WithParamInterface<L
 TEST_P(ImportLimits, RefuseOrLoadAndTheProgramStillRenders) {
     const LimitCase& c = GetParam();
     // The previous volume, which a refusal must leave in place.
-    VoxelVolume.source = VolumeSource::Ball;
-    BuildVolume();
+    Store(session).source = VolumeSource::Ball;
+    BuildVolume(Store(session), session.modelType);
     const ImportParams params{c.dimX, c.dimY, c.dimZ, c.aspect, c.aspect, c.aspect};
     EXPECT_EQ(ImportParametersAccepted(params, {}, c.format), c.accepted);
     // Stores past 64 MB are only checked, not filled: the bound is what matters.
     if (c.accepted && StoreBytes(c.dimX, c.dimY, c.dimZ) <= (std::uint64_t{64} << 20)) {
         const std::string data = Write("limits.dat", "5 6 7\n");
         ASSERT_TRUE(Import(data, params, {}, c.format));
-        EXPECT_EQ(VoxelVolume.dims.x, c.dimX);
+        EXPECT_EQ(Store(session).dims.x, c.dimX);
         EXPECT_TRUE(OnlyNotes());
     } else if (!c.accepted) {
-        EXPECT_EQ(VoxelVolume.dims.x, 64);
+        EXPECT_EQ(Store(session).dims.x, 64);
     }
     ExpectRendersStillWork();
 }
@@ -254,8 +258,8 @@ TEST_F(HostileInput, DimsWhoseStoreSizePassesSixtyFourBitsAreRefused) {
     const ImportParams params{INT_MAX, INT_MAX, INT_MAX, 0.0f, 0.0f, 0.0f};
     EXPECT_FALSE(ImportParametersAccepted(params, {}, kBinary));
     EXPECT_FALSE(ImportParametersAccepted(params, {}, kAscii));
-    EXPECT_EQ(AllocateVolume(INT_MAX, INT_MAX, INT_MAX), 0);
-    EXPECT_EQ(VoxelVolume.dims.x, 0);
+    EXPECT_EQ(AllocateVolume(Store(session), INT_MAX, INT_MAX, INT_MAX), 0);
+    EXPECT_EQ(Store(session).dims.x, 0);
     ExpectRendersStillWork();
 }
 
@@ -311,16 +315,16 @@ INSTANTIATE_TEST_SUITE_P(Hostile, AspectText,
 // --- side files that are not side files ---------------------------------------
 
 TEST_F(HostileInput, SideFilesThatAreEmptyBinaryOrHugeKeepTheStartValues) {
-    volumePath = Write("scan.raw", std::string(64, '\x40'));  // start values 4, 4, 4
-    const std::string side = volumePath + ".inf";
+    session.volumePath = Write("scan.raw", std::string(64, '\x40'));  // start values 4, 4, 4
+    const std::string side = session.volumePath + ".inf";
     std::string binary;
     for (int k = 0; k < 4096; ++k) binary += static_cast<char>(k * 131 % 256);
     for (const std::string& content : {std::string(), binary, std::string(1, '\0')}) {
         Write("scan.raw.inf", content);
         ImportParams params;
         ImportOptions options;
-        ImportStartValues(volumePath, params, options);
-        EXPECT_EQ(ReadInfFile(params, options), 1);
+        ImportStartValues(session.volumePath, params, options);
+        EXPECT_EQ(ReadInfFile(session.volumePath, params, options), 1);
         EXPECT_EQ(params.dimX, 4);
         EXPECT_EQ(params.dimY, 4);
     }
@@ -332,21 +336,22 @@ TEST_F(HostileInput, SideFilesThatAreEmptyBinaryOrHugeKeepTheStartValues) {
     }
     ImportParams params{9, 9, 9};
     ImportOptions options;
-    EXPECT_EQ(ReadInfFile(params, options), 1);
+    EXPECT_EQ(ReadInfFile(session.volumePath, params, options), 1);
     EXPECT_EQ(params.dimZ, 9);
     EXPECT_TRUE(Messages().empty());
     ExpectRendersStillWork();
 }
 
 TEST_F(HostileInput, SideFileThatIsADirectoryIsReportedAsUnreadable) {
-    volumePath = Write("scan.raw", "");
-    fs::create_directory(volumePath + ".inf");
+    session.volumePath = Write("scan.raw", "");
+    fs::create_directory(session.volumePath + ".inf");
     ImportParams params{3, 4, 5};
     ImportOptions options{2, 1};
-    EXPECT_EQ(ReadInfFile(params, options), 1);
+    EXPECT_EQ(ReadInfFile(session.volumePath, params, options), 1);
     EXPECT_EQ(params.dimY, 4);
     EXPECT_EQ(options.bytesPerVoxel, 2);
-    EXPECT_EQ(Texts(), std::vector<std::string>{"Could not read file " + volumePath + ".inf\n"});
+    EXPECT_EQ(Texts(),
+              std::vector<std::string>{"Could not read file " + session.volumePath + ".inf\n"});
     ExpectRendersStillWork();
 }
 
@@ -363,12 +368,12 @@ TEST_F(HostileInput, DataPathsThatCannotBeReadGiveTheMessageAndKeepTheVolume) {
     }
     for (const std::string& path : paths) {
         for (const RawFormat format : {kBinary, kAscii}) {
-            VoxelVolume.source = VolumeSource::Ball;
-            BuildVolume();
-            const std::int32_t builtX = VoxelVolume.dims.x;
+            Store(session).source = VolumeSource::Ball;
+            BuildVolume(Store(session), session.modelType);
+            const std::int32_t builtX = Store(session).dims.x;
             test::MessageRecorder recorder;
             EXPECT_FALSE(Import(path, {4, 4, 4, 1.0f, 1.0f, 1.0f}, {}, format));
-            EXPECT_EQ(VoxelVolume.dims.x, builtX) << path;
+            EXPECT_EQ(Store(session).dims.x, builtX) << path;
             ASSERT_EQ(recorder.messages.size(), 1u) << path;
             EXPECT_EQ(recorder.messages[0].text, "Could not read file " + path + "\n");
             ExpectRendersStillWork();
@@ -389,9 +394,9 @@ TEST_F(HostileInput, TwoByteFilesOfOddLengthStoreOnlyWholeVoxels) {
     for (const auto& c : cases) {
         const std::string data = Write("odd.raw", c.bytes);
         ASSERT_TRUE(Import(data, {16, 16, 8, 1.0f, 1.0f, 1.0f}, {2, 0}, kBinary));
-        EXPECT_EQ(VoxelVolume.dims.z, 8);
-        EXPECT_EQ(VoxelVolume.maxValue, c.maxValue) << c.bytes.size() << " bytes";
-        EXPECT_EQ(VoxelVolume.mirrorZ, 0);
+        EXPECT_EQ(Store(session).dims.z, 8);
+        EXPECT_EQ(Store(session).maxValue, c.maxValue) << c.bytes.size() << " bytes";
+        EXPECT_EQ(Store(session).mirrorZ, 0);
         ExpectRendersStillWork();
     }
     EXPECT_EQ(Messages().size(), 3u);
@@ -414,8 +419,8 @@ class AsciiText : public HostileInput, public ::testing::WithParamInterface<Asci
 TEST_P(AsciiText, StoresWhatItCanAndRepeatsTheRest) {
     const AsciiCase& c = GetParam();
     ASSERT_TRUE(Import(Write("values.txt", c.text), {1, 1, 4, 1.0f, 1.0f, 1.0f}, {}, kAscii));
-    for (int z = 1; z <= 4; ++z) EXPECT_EQ(VoxelVolume.voxels[1][1][z], c.stored[z - 1]) << z;
-    EXPECT_EQ(VoxelVolume.maxValue, c.maxValue);
+    for (int z = 1; z <= 4; ++z) EXPECT_EQ(Store(session).voxels[1][1][z], c.stored[z - 1]) << z;
+    EXPECT_EQ(Store(session).maxValue, c.maxValue);
     EXPECT_TRUE(Messages().empty());
     ExpectRendersStillWork();
 }

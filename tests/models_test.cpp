@@ -6,6 +6,8 @@
 namespace calyra {
 namespace {
 
+using test::Store;
+
 using ModelsTest = test::CoreTest;
 
 // Corner values picked per corner of the unit cell at the origin.
@@ -50,19 +52,19 @@ TEST_F(ModelsTest, ImplicitFunctionsHaveTheirSurfaces) {
 }
 
 // Every build switches interpolation off.
-void BuildWithInterpolationOn(ModelType model) {
-    interpolate = true;
-    BuildModel(model);
+void BuildWithInterpolationOn(Session& session, ModelType model) {
+    session.settings.interpolate = true;
+    BuildModel(session, model);
 }
 
 TEST_F(ModelsTest, BallHasAHeadShellWithEyesAndEarOpenings) {
-    BuildWithInterpolationOn(ModelType::Ball);
-    const VolumeStore& v = VoxelVolume;
+    BuildWithInterpolationOn(session, ModelType::Ball);
+    const VolumeStore& v = Store(session);
     EXPECT_EQ(v.dims.x, 64);
     EXPECT_EQ(v.size, 64);
     EXPECT_EQ(v.maxValue, 256u);
     EXPECT_EQ(v.mirrorZ, 0);
-    EXPECT_FALSE(interpolate);
+    EXPECT_FALSE(session.settings.interpolate);
     // Along the x axis through the centre the head shell runs from 6 to 59.
     EXPECT_EQ(v.voxels[5][32][32], 0);
     EXPECT_EQ(v.voxels[6][32][32], 150);
@@ -91,8 +93,8 @@ TEST_F(ModelsTest, BallHasAHeadShellWithEyesAndEarOpenings) {
 
 TEST_F(ModelsTest, HyperboloidAndConeLeaveTheLastTwoIndicesEmpty) {
     for (ModelType model : {ModelType::Hyperboloid, ModelType::Cone}) {
-        BuildWithInterpolationOn(model);
-        const VolumeStore& v = VoxelVolume;
+        BuildWithInterpolationOn(session, model);
+        const VolumeStore& v = Store(session);
         ASSERT_EQ(v.dims.x, 128);
         EXPECT_EQ(v.maxValue, 256u);
         int nonzero = 0;
@@ -109,8 +111,8 @@ TEST_F(ModelsTest, HyperboloidAndConeLeaveTheLastTwoIndicesEmpty) {
 }
 
 TEST_F(ModelsTest, StoredValuesAreZeroOrInTheValueRange) {
-    BuildWithInterpolationOn(ModelType::Monkey);
-    const VolumeStore& v = VoxelVolume;
+    BuildWithInterpolationOn(session, ModelType::Monkey);
+    const VolumeStore& v = Store(session);
     int surface = 0;
     for (int x = 0; x <= 64; ++x)
         for (int y = 0; y <= 64; ++y)
@@ -123,20 +125,20 @@ TEST_F(ModelsTest, StoredValuesAreZeroOrInTheValueRange) {
 }
 
 TEST_F(ModelsTest, CombinedKeepsTheSaddleWhereTheConePassGivesZero) {
-    BuildWithInterpolationOn(ModelType::Monkey);
+    BuildWithInterpolationOn(session, ModelType::Monkey);
     std::vector<std::uint8_t> saddle(65 * 65 * 65);
     for (int x = 0; x <= 64; ++x)
         for (int y = 0; y <= 64; ++y)
             for (int z = 0; z <= 64; ++z)
-                saddle[(x * 65 + y) * 65 + z] = VoxelVolume.voxels[x][y][z];
-    modelType = ModelType::Combined;
-    BuildVolume();
+                saddle[(x * 65 + y) * 65 + z] = Store(session).voxels[x][y][z];
+    session.modelType = ModelType::Combined;
+    BuildVolume(Store(session), session.modelType);
     int kept = 0, replaced = 0;
     for (int x = 0; x < 64; ++x)
         for (int y = 0; y < 64; ++y)
             for (int z = 0; z < 64; ++z) {
                 const int before = saddle[(x * 65 + y) * 65 + z];
-                const int after = VoxelVolume.voxels[x][y][z];
+                const int after = Store(session).voxels[x][y][z];
                 const float dx = 60.0f / 64.0f;
                 const int cone = ClassifyCell(x * dx - 30.0f, y * dx - 30.0f, z * dx - 30.0f, dx,
                                               dx, dx, 75, 255, ConeFunction);

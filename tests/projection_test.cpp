@@ -15,15 +15,18 @@
 namespace calyra {
 namespace {
 
+using test::Store;
+
 struct Projected {
     std::uint32_t value = 0;
     std::int32_t depth = 0;
 };
 
 // One ray by the rules, every sample taken, nothing skipped.
-Projected ModelRay(Point3 p, const Point3& d, std::int32_t steps, RenderType type) {
-    const float level = threshold * static_cast<float>(VoxelVolume.maxValue);
-    const Int3 dims = VoxelVolume.dims;
+Projected ModelRay(Session& session, Point3 p, const Point3& d, std::int32_t steps,
+                   RenderType type) {
+    const float level = session.settings.threshold * static_cast<float>(Store(session).maxValue);
+    const Int3 dims = Store(session).dims;
     bool any = false;
     std::uint32_t best = 0;
     std::uint64_t sum = 0, count = 0;
@@ -34,7 +37,7 @@ Projected ModelRay(Point3 p, const Point3& d, std::int32_t steps, RenderType typ
                             p.x < static_cast<float>(dims.x) && p.y < static_cast<float>(dims.y) &&
                             p.z < static_cast<float>(dims.z);
         if (!inside) continue;
-        const std::uint32_t v = SampleVolume(p);
+        const std::uint32_t v = SampleVolume(session, p);
         if (!(static_cast<float>(v) > level)) continue;
         const bool better = type == RenderType::Maximum ? v > best : v < best;
         if (!any || (type != RenderType::Average && better)) {
@@ -50,25 +53,6 @@ Projected ModelRay(Point3 p, const Point3& d, std::int32_t steps, RenderType typ
     return {best, depth};
 }
 
-// A small volume with air, a noisy body, a bright rod and a dark hole.
-void FillSmallVolume(int n, std::uint32_t seed) {
-    std::uint32_t state = seed;
-    auto next = [&state] {
-        state = state * 1103515245u + 12345u;
-        return (state >> 16) & 0xFF;
-    };
-    // The rod's 255 is the largest value.
-    test::FillCube(n, [&](int x, int y, int z) {
-        const int cx = x - n / 2, cy = y - n / 2, cz = z - n / 2;
-        const int r2 = cx * cx + cy * cy + cz * cz;
-        std::uint32_t v = next() % 4;
-        if (r2 < n * n / 6) v = 40 + next() % 120;
-        if (cx == 1 && cy == -1) v = 255;
-        if (r2 < 4) v = 3;
-        return v;
-    });
-}
-
 // type, interpolation, threshold, mirrored, view turn (ay, ax).
 using Case = std::tuple<RenderType, bool, float, bool, float, float>;
 
@@ -76,18 +60,19 @@ class ProjectionTest : public test::CoreTest, public ::testing::WithParamInterfa
 
 TEST_P(ProjectionTest, EveryRayFollowsThePlainRules) {
     const auto [type, interp, level, mirrored, ay, ax] = GetParam();
-    FillSmallVolume(18, 5u);
-    VoxelVolume.mirrorZ = mirrored ? 1 : 0;
-    MarkVolumeChanged();
-    interpolate = interp;
-    threshold = level;
-    RotateViewPlane(ay, ax);
-    const int rays = RaysPerSide();
+    test::FillSmallVolume(session, 18, 5u);
+    Store(session).mirrorZ = mirrored ? 1 : 0;
+    MarkVolumeChanged(Store(session));
+    session.settings.interpolate = interp;
+    session.settings.threshold = level;
+    RotateViewPlane(session.orientation, ay, ax);
+    const int rays = RaysPerSide(session);
     const int r = interp ? 2 : 1;
     for (bool skipping : {false, true}) {
-        emptySpaceSkipping = skipping;
-        RenderImage(rays, rays, ImageBuffer, type);
-        const RayFrame f = PrepareRayFrame(rays, rays);
+        session.emptySpaceSkipping = skipping;
+        RenderImage(session, rays, rays, session.buffers.ImageBuffer.data(), type);
+        const RayFrame f =
+            PrepareRayFrame(CurrentRenderInputs(session), session.volume().size, rays, rays);
         // Ray origins: two row steps in, then a row step per row; a column
         // step before each ray of the row.
         Point3 row = f.plane[0] + f.rowStep + f.rowStep;
@@ -96,10 +81,12 @@ TEST_P(ProjectionTest, EveryRayFollowsThePlainRules) {
             Point3 origin = row;
             for (int i = 0; i < rays; ++i) {
                 origin = origin + f.columnStep;
-                const Projected want = ModelRay(origin, f.rayDir, f.stepCount, type);
+                const Projected want = ModelRay(session, origin, f.rayDir, f.stepCount, type);
                 const int x = i * r, y = j * r;
-                ASSERT_EQ(ImageAt(x, y), want.value) << i << ' ' << j << ' ' << skipping;
-                ASSERT_EQ(DepthBuffer[x * kBufferSide + y], want.depth) << i << ' ' << j;
+                ASSERT_EQ(session.buffers.ImageAt(x, y), want.value)
+                    << i << ' ' << j << ' ' << skipping;
+                ASSERT_EQ(session.buffers.DepthBuffer[x * kBufferSide + y], want.depth)
+                    << i << ' ' << j;
                 counted += want.depth != 0;
             }
         }
@@ -107,7 +94,7 @@ TEST_P(ProjectionTest, EveryRayFollowsThePlainRules) {
         EXPECT_GT(counted, 0);
         EXPECT_LT(counted, rays * rays);
     }
-    emptySpaceSkipping = true;
+    session.emptySpaceSkipping = true;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -127,30 +114,30 @@ using ProjectionRayTest = test::CoreTest;
 // Along a straight line through known voxels: the first occurrence gives
 // the depth, and a sample equal to the threshold level does not count.
 TEST_F(ProjectionRayTest, DepthIsTheFirstOccurrenceAndTheLevelItselfDoesNotCount) {
-    ASSERT_EQ(AllocateVolume(8, 8, 8), 1);
-    PublishShape(8, 8, 8, 8);
-    VoxelVolume.mirrorZ = 0;
+    ASSERT_EQ(AllocateVolume(Store(session), 8, 8, 8), 1);
+    PublishShape(Store(session), 8, 8, 8, 8);
+    Store(session).mirrorZ = 0;
     const std::uint8_t line[8] = {0, 50, 100, 100, 20, 50, 20, 0};  // x = 1..8 at y = z = 4
-    for (int x = 1; x <= 8; ++x) VoxelVolume.voxels[x][4][4] = line[x - 1];
-    VoxelVolume.maxValue = 100;
-    MarkVolumeChanged();
-    threshold = 0.5f;  // level 50: the 50s do not count
+    for (int x = 1; x <= 8; ++x) Store(session).voxels[x][4][4] = line[x - 1];
+    Store(session).maxValue = 100;
+    MarkVolumeChanged(Store(session));
+    session.settings.threshold = 0.5f;  // level 50: the 50s do not count
     const Point3 start{0.5f, 4.5f, 4.5f}, step{1.0f, 0.0f, 0.0f};
     // Steps 1..7 sample x = 1.5 .. 7.5, voxels 1..7.
-    const RayResult max = CastRay(start, step, Point3{}, 7, RenderType::Maximum);
+    const RayResult max = CastRay(session, start, step, Point3{}, 7, RenderType::Maximum);
     EXPECT_EQ(max.value, 100u);
     EXPECT_EQ(max.depth, 3);
-    const RayResult min = CastRay(start, step, Point3{}, 7, RenderType::Minimum);
+    const RayResult min = CastRay(session, start, step, Point3{}, 7, RenderType::Minimum);
     EXPECT_EQ(min.value, 100u);
     EXPECT_EQ(min.depth, 3);
-    threshold = 0.1f;  // level 10: 50 100 100 20 50 20 count
-    EXPECT_EQ(CastRay(start, step, Point3{}, 7, RenderType::Minimum).depth, 5);
-    const RayResult mean = CastRay(start, step, Point3{}, 7, RenderType::Average);
+    session.settings.threshold = 0.1f;  // level 10: 50 100 100 20 50 20 count
+    EXPECT_EQ(CastRay(session, start, step, Point3{}, 7, RenderType::Minimum).depth, 5);
+    const RayResult mean = CastRay(session, start, step, Point3{}, 7, RenderType::Average);
     EXPECT_EQ(mean.value, (50u + 100 + 100 + 20 + 50 + 20) / 6);
     EXPECT_EQ(mean.depth, 2);
-    threshold = 1.0f;  // nothing counts
-    EXPECT_EQ(CastRay(start, step, Point3{}, 7, RenderType::Average).value, 0u);
-    EXPECT_EQ(CastRay(start, step, Point3{}, 7, RenderType::Maximum).depth, 0);
+    session.settings.threshold = 1.0f;  // nothing counts
+    EXPECT_EQ(CastRay(session, start, step, Point3{}, 7, RenderType::Average).value, 0u);
+    EXPECT_EQ(CastRay(session, start, step, Point3{}, 7, RenderType::Maximum).depth, 0);
 }
 
 }  // namespace

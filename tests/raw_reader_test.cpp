@@ -17,6 +17,7 @@
 #include "base/messages.h"
 #include "render/user_settings.h"
 #include "test_support.h"
+#include "tests/temp_folder.h"
 #include "volume/volume_store.h"
 
 namespace calyra {
@@ -24,6 +25,7 @@ namespace {
 
 constexpr RawFormat kBinary = RawFormat::Binary;
 constexpr RawFormat kAscii = RawFormat::Ascii;
+using test::Store;
 
 namespace fs = std::filesystem;
 
@@ -31,21 +33,14 @@ namespace fs = std::filesystem;
 class RawReaderFiles : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::replace(name.begin(), name.end(), '/', '_');
-        dir_ = fs::temp_directory_path() /
-               ("calyra_raw_" + name + "_" + std::to_string(std::random_device{}()));
-        fs::create_directories(dir_);
         SetMessageSink([this](const Message& m) { messages_.push_back(m); });
         SetBusyHook([this](bool busy) { busy_.push_back(busy); });
-        interpolate = true;
+        session.settings.interpolate = true;
     }
     void TearDown() override {
         SetMessageSink({});
         SetBusyHook({});
-        volumePath.clear();
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
+        session.volumePath.clear();
     }
 
     std::string Write(const std::string& name, const std::string& bytes) {
@@ -54,23 +49,24 @@ class RawReaderFiles : public ::testing::Test {
         return path;
     }
     // Writes the data file and points volumePath at it.
-    void UseData(const std::string& bytes) { volumePath = Write("volume.raw", bytes); }
+    void UseData(const std::string& bytes) { session.volumePath = Write("volume.raw", bytes); }
 
     static std::string Bytes(std::size_t n, const std::function<std::uint8_t(std::size_t)>& at) {
         std::string out(n, '\0');
         for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<char>(at(i));
         return out;
     }
-    static std::uint8_t V(int x, int y, int z) { return VoxelVolume.voxels[x][y][z]; }
-    static std::size_t NonZeroStoreBytes() {
-        const VolumeStore& v = VoxelVolume;
+    std::uint8_t V(int x, int y, int z) { return Store(session).voxels[x][y][z]; }
+    std::size_t NonZeroStoreBytes() {
+        const VolumeStore& v = Store(session);
         const std::size_t n = std::size_t(v.allocated.x + 1) * (v.allocated.y + 1) * v.rowLength;
         return n - std::size_t(std::count(v.block.get(), v.block.get() + n, 0));
     }
 
-    fs::path dir_;
+    test::TempFolder dir_{"calyra_raw"};
     std::vector<Message> messages_;
     std::vector<bool> busy_;
+    Session session;
 };
 
 // --- the side file -----------------------------------------------------------
@@ -90,11 +86,11 @@ class InfFile : public RawReaderFiles, public ::testing::WithParamInterface<InfC
 
 TEST_P(InfFile, SetsTheFieldsItCanReadAndKeepsTheOthers) {
     const InfCase& c = GetParam();
-    volumePath = (dir_ / "scan.raw").string();
+    session.volumePath = (dir_ / "scan.raw").string();
     Write("scan.raw.inf", c.content);
     ImportParams params{11, 12, 13, 3.0f, 4.0f, 5.0f};
     ImportOptions options{7, 8};
-    EXPECT_EQ(ReadInfFile(params, options), c.result);
+    EXPECT_EQ(ReadInfFile(session.volumePath, params, options), c.result);
     EXPECT_EQ(params.dimX, c.dimX);
     EXPECT_EQ(params.dimY, c.dimY);
     EXPECT_EQ(params.dimZ, c.dimZ);
@@ -127,12 +123,12 @@ INSTANTIATE_TEST_SUITE_P(
     test::kByLabel);
 
 TEST_F(RawReaderFiles, MissingSideFileIsReportedAndChangesNothing) {
-    volumePath = (dir_ / "scan.raw").string();
+    session.volumePath = (dir_ / "scan.raw").string();
     ImportParams params{11, 12, 13};
     ImportOptions options{2, 1};
-    EXPECT_EQ(ReadInfFile(params, options), 1);
+    EXPECT_EQ(ReadInfFile(session.volumePath, params, options), 1);
     ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(messages_[0].text, "Could not read file " + volumePath + ".inf\n");
+    EXPECT_EQ(messages_[0].text, "Could not read file " + session.volumePath + ".inf\n");
     EXPECT_EQ(messages_[0].caption, "");
     EXPECT_EQ(messages_[0].icon, MessageIcon::Warning);
     EXPECT_EQ(messages_[0].owner, MessageOwner::None);
@@ -141,21 +137,21 @@ TEST_F(RawReaderFiles, MissingSideFileIsReportedAndChangesNothing) {
 }
 
 TEST_F(RawReaderFiles, DirectoryAsSideFileCountsAsUnreadable) {
-    volumePath = (dir_ / "scan.raw").string();
-    fs::create_directory(volumePath + ".inf");
+    session.volumePath = (dir_ / "scan.raw").string();
+    fs::create_directory(session.volumePath + ".inf");
     ImportParams params;
     ImportOptions options;
-    EXPECT_EQ(ReadInfFile(params, options), 1);
+    EXPECT_EQ(ReadInfFile(session.volumePath, params, options), 1);
     EXPECT_EQ(messages_.size(), 1u);
 }
 
 TEST_F(RawReaderFiles, EndlessSideFileStillFinishes) {
     if (!fs::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero";
-    volumePath = (dir_ / "scan.raw").string();
-    fs::create_symlink("/dev/zero", volumePath + ".inf");
+    session.volumePath = (dir_ / "scan.raw").string();
+    fs::create_symlink("/dev/zero", session.volumePath + ".inf");
     ImportParams params{11, 12, 13};
     ImportOptions options{7, 8};
-    EXPECT_EQ(ReadInfFile(params, options), 1);
+    EXPECT_EQ(ReadInfFile(session.volumePath, params, options), 1);
     EXPECT_EQ(params.dimX, 11);
     EXPECT_EQ(options.reverseBytes, 8);
 }
@@ -285,8 +281,13 @@ void PrintTo(const BinaryCase& c, std::ostream* os) {
 
 class BinaryFiles : public RawReaderFiles, public ::testing::WithParamInterface<BinaryCase> {
   protected:
-    // The store the rule gives for these file bytes.
-    static std::vector<std::uint8_t> Expected(const BinaryCase& c, const std::string& file) {
+    // The store and the fine store the rules give for these file bytes.
+    struct Stores {
+        std::vector<std::uint8_t> bytes;
+        std::vector<std::uint16_t> fine;
+        std::uint32_t vmax = 0;
+    };
+    static Stores Expected(const BinaryCase& c, const std::string& file) {
         const std::size_t voxels = std::size_t(c.dimX) * c.dimY * c.dimZ;
         std::vector<std::uint32_t> raw(voxels, 0);
         std::vector<bool> present(voxels, false);
@@ -304,11 +305,17 @@ class BinaryFiles : public RawReaderFiles, public ::testing::WithParamInterface<
             present[n] = true;
             vmax = std::max(vmax, raw[n]);
         }
-        std::vector<std::uint8_t> out(voxels, 0);
+        Stores out{std::vector<std::uint8_t>(voxels, 0), std::vector<std::uint16_t>(voxels, 0),
+                   vmax};
         for (std::size_t n = 0; n < voxels; ++n) {
             if (!present[n]) continue;
-            out[n] = c.bytesPerVoxel == 1 ? std::uint8_t(raw[n])
-                                          : (vmax ? std::uint8_t(raw[n] * 255 / vmax) : 0);
+            if (c.bytesPerVoxel == 1) {
+                out.bytes[n] = std::uint8_t(raw[n]);
+                out.fine[n] = std::uint16_t(257 * raw[n]);
+            } else if (vmax) {
+                out.bytes[n] = std::uint8_t(raw[n] * 255 / vmax);
+                out.fine[n] = std::uint16_t(std::uint64_t(raw[n]) * 65535 / vmax);
+            }
         }
         return out;
     }
@@ -324,28 +331,34 @@ TEST_P(BinaryFiles, StoreEveryVoxelOnceAtItsPlace) {
     UseData(Bytes(size, [&](std::size_t) { return std::uint8_t(random()); }));
     std::string file;
     {
-        std::ifstream in(volumePath, std::ios::binary);
+        std::ifstream in(session.volumePath, std::ios::binary);
         file.assign(std::istreambuf_iterator<char>(in), {});
     }
-    ASSERT_TRUE(LoadRawVolume(kBinary, {c.dimX, c.dimY, c.dimZ},
-                              {c.bytesPerVoxel, c.reverse ? 1 : 0, c.headerBytes}));
-    const std::vector<std::uint8_t> expected = Expected(c, file);
+    ASSERT_TRUE(LoadRawIntoSession(session, kBinary, {c.dimX, c.dimY, c.dimZ},
+                                   {c.bytesPerVoxel, c.reverse ? 1 : 0, c.headerBytes}));
+    const Stores stores = Expected(c, file);
+    const std::vector<std::uint8_t>& expected = stores.bytes;
     std::uint8_t largest = 0;
     std::size_t n = 0;
     for (int z = 1; z <= c.dimZ; ++z)
         for (int y = 1; y <= c.dimY; ++y)
             for (int x = 1; x <= c.dimX; ++x, ++n) {
                 ASSERT_EQ(V(x, y, z), expected[n]) << x << " " << y << " " << z;
+                ASSERT_EQ(Store(session).FineRow(x, y)[z], stores.fine[n])
+                    << x << " " << y << " " << z;
                 largest = std::max(largest, expected[n]);
             }
+    // One byte: 257 x the byte over 0..255; two: over 0..vmax.
+    const ValueMapping want{0.0, c.bytesPerVoxel == 1 ? 255.0 : double(stores.vmax), "", true};
+    EXPECT_EQ(Store(session).mapping, want);
     // Nothing else in the store: index 0 on every axis and the rows' spare halves stay 0.
     EXPECT_EQ(NonZeroStoreBytes(), std::size_t(std::count_if(expected.begin(), expected.end(),
                                                              [](auto v) { return v; })));
-    EXPECT_EQ(VoxelVolume.maxValue, largest);
-    EXPECT_EQ(VoxelVolume.mirrorZ, 0);
-    EXPECT_EQ(VoxelVolume.size, c.dimX);
-    EXPECT_EQ(VoxelVolume.dims.z, c.dimZ);
-    EXPECT_FALSE(interpolate);
+    EXPECT_EQ(Store(session).maxValue, largest);
+    EXPECT_EQ(Store(session).mirrorZ, 0);
+    EXPECT_EQ(Store(session).size, c.dimX);
+    EXPECT_EQ(Store(session).dims.z, c.dimZ);
+    EXPECT_FALSE(session.settings.interpolate);
     EXPECT_EQ(busy_, (std::vector<bool>{true, false}));
 
     // A file of the wrong size says so, with both sizes in bytes; it is no failure.
@@ -355,7 +368,7 @@ TEST_P(BinaryFiles, StoreEveryVoxelOnceAtItsPlace) {
         ASSERT_EQ(messages_.size(), 1u);
         const std::string& text = messages_[0].text;
         EXPECT_FALSE(messages_[0].failure);
-        EXPECT_NE(text.find(volumePath), std::string::npos) << text;
+        EXPECT_NE(text.find(session.volumePath), std::string::npos) << text;
         EXPECT_NE(text.find("holds " + std::to_string(size) + " bytes"), std::string::npos) << text;
         EXPECT_NE(text.find("needs " + std::to_string(needed) + " bytes"), std::string::npos)
             << text;
@@ -398,29 +411,29 @@ TEST_F(RawReaderFiles, TwoByteSliceKLandsAtZKPlusOneOnly) {
         }
     }
     UseData(bytes);
-    ASSERT_TRUE(LoadRawVolume(kBinary, {256, 256, 4}, {2, 0}));
+    ASSERT_TRUE(LoadRawIntoSession(session, kBinary, {256, 256, 4}, {2, 0}));
     for (int k = 0; k < 4; ++k) EXPECT_EQ(V(17, 200, k + 1), 1000 * (k + 1) * 255 / 4000) << k;
     EXPECT_EQ(V(17, 200, 5), 0);
 }
 
 TEST_F(RawReaderFiles, AllZeroTwoByteFileStaysBlank) {
     UseData(std::string(256 * 256 * 4, '\0'));
-    ASSERT_TRUE(LoadRawVolume(kBinary, {256, 256, 2}, {2, 0}));
+    ASSERT_TRUE(LoadRawIntoSession(session, kBinary, {256, 256, 2}, {2, 0}));
     EXPECT_EQ(NonZeroStoreBytes(), 0u);
-    EXPECT_EQ(VoxelVolume.maxValue, 0u);
+    EXPECT_EQ(Store(session).maxValue, 0u);
 }
 
 TEST_F(RawReaderFiles, SideFileSeventhLineGivesTheHeaderBytes) {
-    volumePath = (dir_ / "scan.raw").string();
+    session.volumePath = (dir_ / "scan.raw").string();
     ImportParams params;
     ImportOptions options;
     Write("scan.raw.inf", "X= 4\nY= 5\nZ= 6\nbinary\n1\n0\n352\n");
-    EXPECT_EQ(ReadInfFile(params, options), 1);
+    EXPECT_EQ(ReadInfFile(session.volumePath, params, options), 1);
     EXPECT_EQ(options.headerBytes, 352);
     // Six lines: the header bytes keep what they held.
     Write("scan.raw.inf", "X= 4\nY= 5\nZ= 6\nbinary\n1\n0\n");
     options.headerBytes = 0;
-    ReadInfFile(params, options);
+    ReadInfFile(session.volumePath, params, options);
     EXPECT_EQ(options.headerBytes, 0);
 }
 
@@ -506,12 +519,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(RawReaderFiles, UnreadableDataFileLeavesTheCurrentVolume) {
     UseData(std::string(8 * 8 * 8, '\x09'));
-    ASSERT_TRUE(LoadRawVolume(kBinary, {8, 8, 8}, {1, 0}));
-    volumePath = (dir_ / "missing.raw").string();
-    EXPECT_FALSE(LoadRawVolume(kBinary, {4, 4, 4}, {1, 0}));
+    ASSERT_TRUE(LoadRawIntoSession(session, kBinary, {8, 8, 8}, {1, 0}));
+    session.volumePath = (dir_ / "missing.raw").string();
+    EXPECT_FALSE(LoadRawIntoSession(session, kBinary, {4, 4, 4}, {1, 0}));
     ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(messages_[0].text, "Could not read file " + volumePath + "\n");
-    EXPECT_EQ(VoxelVolume.dims.x, 8);
+    EXPECT_EQ(messages_[0].text, "Could not read file " + session.volumePath + "\n");
+    EXPECT_EQ(Store(session).dims.x, 8);
     EXPECT_EQ(V(8, 8, 8), 9);
 }
 
@@ -521,13 +534,16 @@ TEST_F(RawReaderFiles, ReadsAsciiWithZFastest) {
     std::string text;
     for (int i = 1; i <= 24; ++i) text += std::to_string(i) + (i % 5 ? " \t" : "\r\n");
     UseData(text);
-    LoadRawVolume(kAscii, {2, 3, 4}, {1, 0});
+    LoadRawIntoSession(session, kAscii, {2, 3, 4}, {1, 0});
     for (int x = 1; x <= 2; ++x)
         for (int y = 1; y <= 3; ++y)
-            for (int z = 1; z <= 4; ++z) EXPECT_EQ(V(x, y, z), ((x - 1) * 3 + (y - 1)) * 4 + z);
-    EXPECT_EQ(VoxelVolume.maxValue, 24u);
-    EXPECT_EQ(VoxelVolume.size, 128);
-    EXPECT_EQ(VoxelVolume.mirrorZ, 0);
+            for (int z = 1; z <= 4; ++z) {
+                EXPECT_EQ(V(x, y, z), ((x - 1) * 3 + (y - 1)) * 4 + z);
+                EXPECT_EQ(Store(session).FineRow(x, y)[z], 257 * V(x, y, z));
+            }
+    EXPECT_EQ(Store(session).maxValue, 24u);
+    EXPECT_EQ(Store(session).size, 128);
+    EXPECT_EQ(Store(session).mirrorZ, 0);
 }
 
 struct AsciiCase {
@@ -546,9 +562,9 @@ class AsciiValues : public RawReaderFiles, public ::testing::WithParamInterface<
 TEST_P(AsciiValues, StoreLowBitsOfMagnitudesAndRepeatAfterFailures) {
     UseData(GetParam().text);
     const std::vector<int>& stored = GetParam().stored;
-    LoadRawVolume(kAscii, {1, 1, std::int32_t(stored.size())}, {1, 0});
+    LoadRawIntoSession(session, kAscii, {1, 1, std::int32_t(stored.size())}, {1, 0});
     for (std::size_t z = 1; z <= stored.size(); ++z) EXPECT_EQ(V(1, 1, int(z)), stored[z - 1]) << z;
-    EXPECT_EQ(VoxelVolume.maxValue, GetParam().maxValue);
+    EXPECT_EQ(Store(session).maxValue, GetParam().maxValue);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -570,10 +586,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(RawReaderFiles, RepeatsTheLastAsciiValueThroughTheRemainingRows) {
     UseData("1 2 3 4 x 9 9");
-    LoadRawVolume(kAscii, {2, 2, 3}, {1, 0});
+    LoadRawIntoSession(session, kAscii, {2, 2, 3}, {1, 0});
     EXPECT_EQ(V(1, 1, 3), 3);
     for (int z = 1; z <= 3; ++z) EXPECT_EQ(V(1, 2, z) + V(2, 1, z) + V(2, 2, z), 12) << z;
-    EXPECT_EQ(VoxelVolume.maxValue, 4u);
+    EXPECT_EQ(Store(session).maxValue, 4u);
 }
 
 TEST_F(RawReaderFiles, ReadsAsciiNumbersOfAFileLargerThanTheReadBuffer) {
@@ -582,13 +598,13 @@ TEST_F(RawReaderFiles, ReadsAsciiNumbersOfAFileLargerThanTheReadBuffer) {
     std::string text;
     for (int i = 0; i < count; ++i) text += std::to_string(value(i)) + ' ';
     UseData(text);
-    LoadRawVolume(kAscii, {1, 1, count}, {1, 0});
+    LoadRawIntoSession(session, kAscii, {1, 1, count}, {1, 0});
     std::uint32_t largest = 0;
     for (int i = 0; i < count; ++i) {
         ASSERT_EQ(V(1, 1, i + 1), value(i) & 0xff) << i;
         largest = std::max(largest, value(i));
     }
-    EXPECT_EQ(VoxelVolume.maxValue, largest);
+    EXPECT_EQ(Store(session).maxValue, largest);
 }
 
 // --- failures ------------------------------------------------------------------
@@ -597,12 +613,12 @@ TEST_F(RawReaderFiles, MissingDataFileLeavesABlankVolume) {
     for (const RawFormat format : {kBinary, kAscii}) {
         messages_.clear();
         busy_.clear();
-        volumePath = (dir_ / "nothing.raw").string();
-        ASSERT_EQ(AllocateVolume(8, 8, 8), 1);
-        ReadRawVolume(format, {8, 8, 8}, {1, 0});
-        EXPECT_EQ(VoxelVolume.dims.x + VoxelVolume.dims.y + VoxelVolume.dims.z, 0);
+        session.volumePath = (dir_ / "nothing.raw").string();
+        ASSERT_EQ(AllocateVolume(Store(session), 8, 8, 8), 1);
+        ReadRawVolume(Store(session), session.volumePath, format, {8, 8, 8}, {1, 0});
+        EXPECT_EQ(Store(session).dims.x + Store(session).dims.y + Store(session).dims.z, 0);
         ASSERT_EQ(messages_.size(), 1u);
-        EXPECT_EQ(messages_[0].text, "Could not read file " + volumePath + "\n");
+        EXPECT_EQ(messages_[0].text, "Could not read file " + session.volumePath + "\n");
         EXPECT_EQ(messages_[0].icon, MessageIcon::Warning);
         EXPECT_EQ(messages_[0].owner, MessageOwner::None);
         EXPECT_EQ(busy_, (std::vector<bool>{true, false}));
@@ -611,15 +627,15 @@ TEST_F(RawReaderFiles, MissingDataFileLeavesABlankVolume) {
 
 TEST_F(RawReaderFiles, NeverWritesPastTheAllocatedStore) {
     UseData(std::string(8 * 8 * 8, '\x01'));
-    ASSERT_EQ(AllocateVolume(4, 4, 4), 1);
-    ReadRawVolume(kBinary, {8, 8, 8}, {1, 0});
-    EXPECT_EQ(VoxelVolume.dims.x, 0);
+    ASSERT_EQ(AllocateVolume(Store(session), 4, 4, 4), 1);
+    ReadRawVolume(Store(session), session.volumePath, kBinary, {8, 8, 8}, {1, 0});
+    EXPECT_EQ(Store(session).dims.x, 0);
     EXPECT_EQ(NonZeroStoreBytes(), 0u);
 }
 
 TEST_F(RawReaderFiles, ReportsAStoreThatCannotBeAllocated) {
     UseData("");
-    LoadRawVolume(kBinary, {2000, 2000, 300}, {1, 0});
+    LoadRawIntoSession(session, kBinary, {2000, 2000, 300}, {1, 0});
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0].text, kNotEnoughMemoryForVolume);
 }

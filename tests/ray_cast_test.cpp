@@ -7,16 +7,18 @@
 namespace calyra {
 namespace {
 
+using test::Store;
+
 // A small hand-made volume: dims n^3, all zeros unless a test writes voxels.
 class RayCastTest : public test::CoreTest {
   protected:
     void Make(int n, std::uint32_t maxValue = 256, int mirror = 0) {
-        ASSERT_EQ(AllocateVolume(n, n, n), 1);
-        PublishShape(n, n, n, n);
-        VoxelVolume.maxValue = maxValue;
-        VoxelVolume.mirrorZ = mirror;
+        ASSERT_EQ(AllocateVolume(Store(session), n, n, n), 1);
+        PublishShape(Store(session), n, n, n, n);
+        Store(session).maxValue = maxValue;
+        Store(session).mirrorZ = mirror;
     }
-    std::uint8_t& At(int x, int y, int z) { return VoxelVolume.voxels[x][y][z]; }
+    std::uint8_t& At(int x, int y, int z) { return Store(session).voxels[x][y][z]; }
 };
 
 TEST_F(RayCastTest, TrilinearWeightsSumToEight) {
@@ -47,23 +49,23 @@ TEST_F(RayCastTest, OnlyCellsStrictlyInsideAreSampled) {
     for (int x = 0; x <= 8; ++x)
         for (int y = 0; y <= 8; ++y)
             for (int z = 0; z <= 8; ++z) At(x, y, z) = 9;
-    EXPECT_EQ(SampleVolume({1.0f, 1.0f, 1.0f}), 9u);
-    EXPECT_EQ(SampleVolume({7.9f, 7.9f, 7.9f}), 9u);
-    EXPECT_EQ(SampleVolume({0.9f, 4, 4}), 0u);
-    EXPECT_EQ(SampleVolume({-0.5f, 4, 4}), 0u);  // truncates to 0: outside
-    EXPECT_EQ(SampleVolume({4, 8.0f, 4}), 0u);
-    EXPECT_EQ(SampleVolume({4, 4, 1e30f}), 0u);
-    EXPECT_EQ(VolumeGradient({0.5f, 4, 4}).x, 0);
+    EXPECT_EQ(SampleVolume(session, {1.0f, 1.0f, 1.0f}), 9u);
+    EXPECT_EQ(SampleVolume(session, {7.9f, 7.9f, 7.9f}), 9u);
+    EXPECT_EQ(SampleVolume(session, {0.9f, 4, 4}), 0u);
+    EXPECT_EQ(SampleVolume(session, {-0.5f, 4, 4}), 0u);  // truncates to 0: outside
+    EXPECT_EQ(SampleVolume(session, {4, 8.0f, 4}), 0u);
+    EXPECT_EQ(SampleVolume(session, {4, 4, 1e30f}), 0u);
+    EXPECT_EQ(VolumeGradient(session, {0.5f, 4, 4}).x, 0);
 }
 
 TEST_F(RayCastTest, InterpolationAtTheLowerCornerReturnsTheVoxel) {
     Make(8);
     At(3, 4, 5) = 80;
     At(4, 4, 5) = 160;
-    interpolate = true;
-    EXPECT_EQ(SampleVolume({3.2f, 4.1f, 5.4f}), 80u);
+    session.settings.interpolate = true;
+    EXPECT_EQ(SampleVolume(session, {3.2f, 4.1f, 5.4f}), 80u);
     // Halfway along x: (4 * 80 + 4 * 160) / 8.
-    EXPECT_EQ(SampleVolume({3.5f, 4.1f, 5.4f}), 120u);
+    EXPECT_EQ(SampleVolume(session, {3.5f, 4.1f, 5.4f}), 120u);
 }
 
 TEST_F(RayCastTest, MirroringFoldsTheUpperHalf) {
@@ -72,10 +74,10 @@ TEST_F(RayCastTest, MirroringFoldsTheUpperHalf) {
     At(10, 10, 64) = 64;
     At(10, 10, 65) = 65;
     // Samples read slice 64 itself and slice 65 from slice 62.
-    EXPECT_EQ(SampleVolume({10, 10, 64.5f}), 64u);
-    EXPECT_EQ(SampleVolume({10, 10, 65.5f}), 62u);
+    EXPECT_EQ(SampleVolume(session, {10, 10, 64.5f}), 64u);
+    EXPECT_EQ(SampleVolume(session, {10, 10, 65.5f}), 62u);
     // The gradient already mirrors 64 to 63 and works along the stored slices.
-    const Int3 g = VolumeGradient({10, 10, 64.5f});
+    const Int3 g = VolumeGradient(session, {10, 10, 64.5f});
     EXPECT_EQ(g.z, 64 - 62);
 }
 
@@ -83,14 +85,14 @@ TEST_F(RayCastTest, TheMirroredLastSliceReadsItsMissingNeighbourAsZero) {
     Make(16, 256, 1);
     At(5, 5, 1) = 30;
     // iz = 15 mirrors to slice 0; its lower neighbour is outside the store.
-    EXPECT_EQ(VolumeGradient({5, 5, 15.2f}).z, 30);
+    EXPECT_EQ(VolumeGradient(session, {5, 5, 15.2f}).z, 30);
 }
 
 TEST_F(RayCastTest, InterpolatedGradientUsesHalfVoxelDifferences) {
     Make(8);
     At(3, 3, 3) = 8;
-    interpolate = true;
-    const Int3 g = VolumeGradient({3.1f, 3.1f, 3.1f});
+    session.settings.interpolate = true;
+    const Int3 g = VolumeGradient(session, {3.1f, 3.1f, 3.1f});
     // S0 = 8 * 8; Sx with fx = 1 halves the weight of the lower voxel.
     EXPECT_EQ(g.x, 4 * 8 - 8 * 8);
     EXPECT_EQ(g.y, 4 * 8 - 8 * 8);
@@ -104,7 +106,7 @@ class SurfaceRayTest : public RayCastTest {
         Make(64);
     }
     RayResult Shoot(float z0) {
-        return CastRay({10.5f, 20.5f, z0}, {0, 0, 1}, {0, 0, -1}, 64, RenderType::Surface);
+        return CastRay(session, {10.5f, 20.5f, z0}, {0, 0, 1}, {0, 0, -1}, 64, RenderType::Surface);
     }
 };
 
@@ -127,7 +129,7 @@ TEST_F(SurfaceRayTest, LaterHitsGetTheDepthCuedBrightness) {
 }
 
 TEST_F(SurfaceRayTest, ASampleEqualToTheThresholdDoesNotHit) {
-    threshold = 0.5f;  // level 128
+    session.settings.threshold = 0.5f;  // level 128
     At(10, 20, 1) = 128;
     EXPECT_EQ(Shoot(0.0f).depth, 0);
     EXPECT_EQ(Shoot(0.0f).value, 0u);
@@ -137,17 +139,19 @@ TEST_F(SurfaceRayTest, ASampleEqualToTheThresholdDoesNotHit) {
 
 TEST_F(RayCastTest, BrightnessMatchesTheWorkedExample) {
     Make(64);
-    EXPECT_EQ(DepthCuedBrightness(10, {20.5f, 30.2f, 11.0f}, 64), 197u);
+    EXPECT_EQ(DepthCuedBrightness(session, 10, {20.5f, 30.2f, 11.0f}, 64), 197u);
     // Beyond three times the size the brightness would be negative: 0.
-    EXPECT_EQ(DepthCuedBrightness(60, {100, 100, 100}, 64), 0u);
+    EXPECT_EQ(DepthCuedBrightness(session, 60, {100, 100, 100}, 64), 0u);
 }
 
 // The per-render tables give the formula's brightness at every position
 // sum and step, the edges of the tables and the positions past them too.
 TEST_F(RayCastTest, BrightnessTablesMatchTheFormula) {
     Make(64);
-    VoxelVolume.maxValue = 200;
-    const RayContext plain = MakeRayContext(RenderType::Surface, nullptr);
+    Store(session).maxValue = 200;
+    const RayContext plain =
+        MakeRayContext(session.volume(), RenderType::Surface, nullptr, session.settings.threshold,
+                       session.settings.interpolate);
     RayContext cued = plain;
     PrepareDepthCue(cued, 128);
     ASSERT_FALSE(cued.sumCue.empty());
@@ -164,34 +168,36 @@ TEST_F(RayCastTest, BrightnessTablesMatchTheFormula) {
 TEST_F(RayCastTest, SliceAlwaysStopsAtTheFirstSample) {
     Make(16);
     At(4, 4, 1) = 42;
-    const RayResult r = CastRay({4.5f, 4.5f, 0.0f}, {0, 0, 1}, {0, 0, -1}, 16, RenderType::Slice);
+    const RayResult r =
+        CastRay(session, {4.5f, 4.5f, 0.0f}, {0, 0, 1}, {0, 0, -1}, 16, RenderType::Slice);
     EXPECT_EQ(r.value, 42u);
     EXPECT_EQ(r.depth, 1);
     const RayResult empty =
-        CastRay({4.5f, 4.5f, 5.0f}, {0, 0, 1}, {0, 0, -1}, 16, RenderType::Slice);
+        CastRay(session, {4.5f, 4.5f, 5.0f}, {0, 0, 1}, {0, 0, -1}, 16, RenderType::Slice);
     EXPECT_EQ(empty.value, 0u);
     EXPECT_EQ(empty.depth, 1);
 }
 
 TEST_F(RayCastTest, TransparentWithThresholdZeroIsThePlainSum) {
     Make(16);
-    threshold = 0.0f;
+    session.settings.threshold = 0.0f;
     for (int z = 1; z < 16; ++z) At(4, 4, z) = static_cast<std::uint8_t>(z);
     const RayResult r =
-        CastRay({4.5f, 4.5f, 0.0f}, {0, 0, 1}, {0, 0, -1}, 16, RenderType::Transparent);
+        CastRay(session, {4.5f, 4.5f, 0.0f}, {0, 0, 1}, {0, 0, -1}, 16, RenderType::Transparent);
     EXPECT_EQ(r.value, 120u);  // 1 + ... + 15
     EXPECT_EQ(r.depth, 0);
 }
 
 TEST_F(RayCastTest, TransparentStopsOnceTheTransparencyIsUsedUp) {
     Make(16);
-    threshold = 1.0f;
+    session.settings.threshold = 1.0f;
     // A slab whose value grows with z: every slab sample has a gradient along the ray.
     for (int x = 0; x <= 16; ++x)
         for (int y = 0; y <= 16; ++y)
             for (int z = 5; z <= 16; ++z) At(x, y, z) = static_cast<std::uint8_t>(40 + 10 * z);
     const Point3 light{0, 0, -1};
-    const RayResult r = CastRay({4.5f, 4.5f, 0.0f}, {0, 0, 1}, light, 16, RenderType::Transparent);
+    const RayResult r =
+        CastRay(session, {4.5f, 4.5f, 0.0f}, {0, 0, 1}, light, 16, RenderType::Transparent);
     // z = 5 (step 4): G faces the light, w = 1, T = 1 - 1 = 0; T = 0 does not stop.
     // z = 6 (step 5): w = 1 again, T = -1. Step 6 stops: depth 7.
     EXPECT_EQ(r.depth, 7);
@@ -200,7 +206,7 @@ TEST_F(RayCastTest, TransparentStopsOnceTheTransparencyIsUsedUp) {
 
 TEST_F(RayCastTest, AnEmptyVolumeNeverHits) {
     for (RenderType type : {RenderType::Surface, RenderType::Transparent, RenderType::Slice}) {
-        const RayResult r = CastRay({1, 1, 1}, {0.3f, 0.3f, 0.9f}, {0, 0, -1}, 64, type);
+        const RayResult r = CastRay(session, {1, 1, 1}, {0.3f, 0.3f, 0.9f}, {0, 0, -1}, 64, type);
         EXPECT_EQ(r.value, 0u);
     }
 }

@@ -14,14 +14,16 @@
 namespace calyra {
 namespace {
 
+using test::Store;
+
 class RayDriverTest : public test::CoreTest {
   protected:
-    void Build(ModelType model) { BuildModel(model); }
+    void Build(ModelType model) { BuildModel(session, model); }
 };
 
 TEST_F(RayDriverTest, TheDefaultOrientationMapsThePlaneOntoTheFrontFace) {
     Build(ModelType::Ball);
-    const RayFrame f = PrepareRayFrame(64, 64);
+    const RayFrame f = PrepareRayFrame(CurrentRenderInputs(session), session.volume().size, 64, 64);
     EXPECT_EQ(f.plane[0], (Point3{0, 0, 0}));
     EXPECT_EQ(f.plane[1], (Point3{64, 0, 0}));
     EXPECT_EQ(f.plane[2], (Point3{64, 64, 0}));
@@ -43,8 +45,8 @@ TEST_F(RayDriverTest, TheDefaultOrientationMapsThePlaneOntoTheFrontFace) {
 
 TEST_F(RayDriverTest, IntegerAxesTurnANegativeLargestYOrZRound) {
     Build(ModelType::Ball);
-    SnapViewPlane(Face::Back);  // view along -z of the volume
-    const RayFrame f = PrepareRayFrame(64, 64);
+    SnapViewPlane(session.orientation, Face::Back);  // view along -z of the volume
+    const RayFrame f = PrepareRayFrame(CurrentRenderInputs(session), session.volume().size, 64, 64);
     EXPECT_EQ(f.rayDir, (Point3{0, 0, -1}));
     EXPECT_EQ(f.viewAxis.z, 6);
     EXPECT_EQ(f.columnAxis.x, -6);  // a largest x keeps its sign
@@ -52,71 +54,73 @@ TEST_F(RayDriverTest, IntegerAxesTurnANegativeLargestYOrZRound) {
 
 TEST_F(RayDriverTest, InterpolationHalvesTheStepAndDoublesTheCount) {
     Build(ModelType::Ball);
-    interpolate = true;
-    const RayFrame f = PrepareRayFrame(128, 128);
+    session.settings.interpolate = true;
+    const RayFrame f =
+        PrepareRayFrame(CurrentRenderInputs(session), session.volume().size, 128, 128);
     EXPECT_EQ(f.rayDir, (Point3{0, 0, 0.5f}));
     EXPECT_EQ(f.stepCount, 128);
-    EXPECT_EQ(RaysPerSide(), 128);
+    EXPECT_EQ(RaysPerSide(session), 128);
 }
 
 TEST_F(RayDriverTest, RayIJStartsOneColumnAndTwoRowsIn) {
     Build(ModelType::Ball);
     // Slice shows the first sample: voxel (i + 1, j + 2, 1) for ray (i, j).
-    ASSERT_EQ(AllocateVolume(64, 64, 64), 1);
-    PublishShape(64, 64, 64, 64);
-    VoxelVolume.maxValue = 256;
-    VoxelVolume.voxels[6][9][1] = 77;
-    RenderImage(64, 64, ImageBuffer, RenderType::Slice);
-    EXPECT_EQ(ImageAt(5, 7), 77u);
-    EXPECT_EQ(DepthAt(5, 7), 1);
-    EXPECT_EQ(displayMax, static_cast<std::int32_t>(77 * 1.1));
+    ASSERT_EQ(AllocateVolume(Store(session), 64, 64, 64), 1);
+    PublishShape(Store(session), 64, 64, 64, 64);
+    Store(session).maxValue = 256;
+    Store(session).voxels[6][9][1] = 77;
+    RenderImage(session, 64, 64, session.buffers.ImageBuffer.data(), RenderType::Slice);
+    EXPECT_EQ(session.buffers.ImageAt(5, 7), 77u);
+    EXPECT_EQ(session.buffers.DepthAt(5, 7), 1);
+    EXPECT_EQ(session.buffers.displayMax, static_cast<std::int32_t>(77 * 1.1));
 }
 
 TEST_F(RayDriverTest, TheLastColumnAndTwoRowsLieOutsideTheVolume) {
     Build(ModelType::Ball);
-    ASSERT_EQ(AllocateVolume(64, 64, 64), 1);
-    PublishShape(64, 64, 64, 64);
-    VoxelVolume.maxValue = 256;
+    ASSERT_EQ(AllocateVolume(Store(session), 64, 64, 64), 1);
+    PublishShape(Store(session), 64, 64, 64, 64);
+    Store(session).maxValue = 256;
     for (int x = 0; x <= 64; ++x)
         for (int y = 0; y <= 64; ++y)
-            for (int z = 0; z <= 64; ++z) VoxelVolume.voxels[x][y][z] = 50;
-    threshold = 0.0f;
-    RenderImage(64, 64, ImageBuffer, RenderType::Transparent);
+            for (int z = 0; z <= 64; ++z) Store(session).voxels[x][y][z] = 50;
+    session.settings.threshold = 0.0f;
+    RenderImage(session, 64, 64, session.buffers.ImageBuffer.data(), RenderType::Transparent);
     for (int k = 0; k < 62; ++k) {
-        EXPECT_EQ(ImageAt(63, k), 0u) << k;
-        EXPECT_EQ(ImageAt(k, 62), 0u) << k;
-        EXPECT_EQ(ImageAt(k, 63), 0u) << k;
+        EXPECT_EQ(session.buffers.ImageAt(63, k), 0u) << k;
+        EXPECT_EQ(session.buffers.ImageAt(k, 62), 0u) << k;
+        EXPECT_EQ(session.buffers.ImageAt(k, 63), 0u) << k;
     }
-    EXPECT_EQ(ImageAt(62, 61), 50u * 63);  // samples at z = 1..63
+    EXPECT_EQ(session.buffers.ImageAt(62, 61), 50u * 63);  // samples at z = 1..63
 }
 
 TEST_F(RayDriverTest, AnEmptyVolumeRendersBlackWithDisplayMaxZero) {
     for (const RenderTypeTraits& row : kRenderTypeTraits) {
-        RenderImage(64, 64, ImageBuffer, row.type);
-        EXPECT_EQ(displayMax, 0);
-        for (int k = 0; k < 64 * 64; ++k) ASSERT_EQ(ImageAt(k / 64, k % 64), 0u);
+        RenderImage(session, 64, 64, session.buffers.ImageBuffer.data(), row.type);
+        // A colour image's components are shown as they are.
+        EXPECT_EQ(session.buffers.displayMax, row.rgb ? 255 : 0);
+        for (int k = 0; k < 64 * 64; ++k) ASSERT_EQ(session.buffers.ImageAt(k / 64, k % 64), 0u);
     }
 }
 
 TEST_F(RayDriverTest, InterpolatedRendersLeaveTheLastColumnAndRowBlack) {
     Build(ModelType::Ball);
-    interpolate = true;
-    threshold = 0.0f;
-    RenderImage(128, 128, ImageBuffer, RenderType::Transparent);
+    session.settings.interpolate = true;
+    session.settings.threshold = 0.0f;
+    RenderImage(session, 128, 128, session.buffers.ImageBuffer.data(), RenderType::Transparent);
     for (int k = 0; k < 256; ++k) {
-        EXPECT_EQ(ImageAt(255, k), 0u);
-        EXPECT_EQ(ImageAt(k, 255), 0u);
+        EXPECT_EQ(session.buffers.ImageAt(255, k), 0u);
+        EXPECT_EQ(session.buffers.ImageAt(k, 255), 0u);
     }
-    EXPECT_GT(ImageAt(128, 128), 0u);
+    EXPECT_GT(session.buffers.ImageAt(128, 128), 0u);
 }
 
 TEST_F(RayDriverTest, RaysPerSideIsCappedToTheBuffers) {
-    VoxelVolume.size = 300;
-    interpolate = true;
-    EXPECT_EQ(RaysPerSide(), 256);
-    interpolate = false;
-    VoxelVolume.size = 600;
-    EXPECT_EQ(RaysPerSide(), 512);
+    Store(session).size = 300;
+    session.settings.interpolate = true;
+    EXPECT_EQ(RaysPerSide(session), 256);
+    session.settings.interpolate = false;
+    Store(session).size = 600;
+    EXPECT_EQ(RaysPerSide(session), 512);
 }
 
 struct Scene {
@@ -142,14 +146,14 @@ class RenderDeterminismTest : public RayDriverTest, public ::testing::WithParamI
 TEST_P(RenderDeterminismTest, ResultsDoNotDependOnThreadsOrRepetition) {
     const Scene s = GetParam();
     Build(s.model);
-    interpolate = s.interp;
-    threshold = s.threshold;
-    RotateViewPlane(0.4f, -0.7f);
+    session.settings.interpolate = s.interp;
+    session.settings.threshold = s.threshold;
+    RotateViewPlane(session.orientation, 0.4f, -0.7f);
     SetWorkerThreads(1);
-    const test::RenderOutputs one = test::RenderOutputsOf(s.type);
-    const test::RenderOutputs again = test::RenderOutputsOf(s.type);
+    const test::RenderOutputs one = test::RenderOutputsOf(session, s.type);
+    const test::RenderOutputs again = test::RenderOutputsOf(session, s.type);
     SetWorkerThreads(4);
-    const test::RenderOutputs four = test::RenderOutputsOf(s.type);
+    const test::RenderOutputs four = test::RenderOutputsOf(session, s.type);
     SetWorkerThreads(2);
     EXPECT_TRUE(one == again);
     EXPECT_TRUE(one == four);
@@ -159,36 +163,36 @@ TEST_P(RenderDeterminismTest, ResultsDoNotDependOnThreadsOrRepetition) {
 TEST_P(RenderDeterminismTest, SkippingEmptySpaceChangesNothing) {
     const Scene s = GetParam();
     Build(s.model);
-    interpolate = s.interp;
-    threshold = s.threshold;
-    RotateViewPlane(-0.9f, 0.3f);
-    PanViewPlane(PanDirection::In);
-    emptySpaceSkipping = false;
-    const test::RenderOutputs full = test::RenderOutputsOf(s.type);
-    emptySpaceSkipping = true;
-    const test::RenderOutputs skipped = test::RenderOutputsOf(s.type);
+    session.settings.interpolate = s.interp;
+    session.settings.threshold = s.threshold;
+    RotateViewPlane(session.orientation, -0.9f, 0.3f);
+    PanViewPlane(session.orientation, PanDirection::In);
+    session.emptySpaceSkipping = false;
+    const test::RenderOutputs full = test::RenderOutputsOf(session, s.type);
+    session.emptySpaceSkipping = true;
+    const test::RenderOutputs skipped = test::RenderOutputsOf(session, s.type);
     EXPECT_TRUE(full == skipped);
 }
 
 TEST_F(RayDriverTest, SkippingKeepsTheMirroredHalfExact) {
     // A mirrored volume with one bright voxel in the lower half: the upper
     // half shows it folded, so its bricks must not count as empty.
-    ASSERT_EQ(AllocateVolume(40, 40, 40), 1);
-    PublishShape(40, 40, 40, 40);
-    VoxelVolume.maxValue = 200;
-    VoxelVolume.mirrorZ = 1;
-    VoxelVolume.voxels[20][20][3] = 200;
-    VoxelVolume.voxels[21][20][4] = 150;
-    SnapViewPlane(Face::Back);
+    ASSERT_EQ(AllocateVolume(Store(session), 40, 40, 40), 1);
+    PublishShape(Store(session), 40, 40, 40, 40);
+    Store(session).maxValue = 200;
+    Store(session).mirrorZ = 1;
+    Store(session).voxels[20][20][3] = 200;
+    Store(session).voxels[21][20][4] = 150;
+    SnapViewPlane(session.orientation, Face::Back);
     for (bool interp : {false, true}) {
-        interpolate = interp;
+        session.settings.interpolate = interp;
         for (RenderType type : {RenderType::Surface, RenderType::Transparent}) {
             for (float t : {0.0f, 0.3f}) {
-                threshold = t;
-                emptySpaceSkipping = false;
-                const test::RenderOutputs full = test::RenderOutputsOf(type);
-                emptySpaceSkipping = true;
-                EXPECT_TRUE(full == test::RenderOutputsOf(type)) << interp << type << t;
+                session.settings.threshold = t;
+                session.emptySpaceSkipping = false;
+                const test::RenderOutputs full = test::RenderOutputsOf(session, type);
+                session.emptySpaceSkipping = true;
+                EXPECT_TRUE(full == test::RenderOutputsOf(session, type)) << interp << type << t;
                 if (type == RenderType::Surface) {
                     EXPECT_GT(full.max, 0);
                 }

@@ -17,14 +17,16 @@
 namespace calyra {
 namespace {
 
+using test::Store;
+
 // model, interpolation, mirrored, rays left off the row ends.
 using Case = std::tuple<ModelType, bool, bool, int>;
 
 class RayTilesTest : public test::CoreTest, public ::testing::WithParamInterface<Case> {
   protected:
     void TearDown() override {
-        vectorRays = true;
-        emptySpaceSkipping = true;
+        session.vectorRays = true;
+        session.emptySpaceSkipping = true;
         SetWorkerThreads(2);
         test::CoreTest::TearDown();
     }
@@ -35,28 +37,34 @@ class RayTilesTest : public test::CoreTest, public ::testing::WithParamInterface
 // volume at every angle; trimmed rows leave partial tiles and vectors.
 TEST_P(RayTilesTest, MatchTheOneRayMarch) {
     const auto [model, interp, mirrored, trim] = GetParam();
-    BuildModel(model);
-    VoxelVolume.mirrorZ = mirrored ? 1 : 0;
-    MarkVolumeChanged();
-    interpolate = interp;
-    threshold = 0.0f;
+    BuildModel(session, model);
+    Store(session).mirrorZ = mirrored ? 1 : 0;
+    MarkVolumeChanged(Store(session));
+    session.settings.interpolate = interp;
+    session.settings.threshold = 0.0f;
     if (RayLanesSupported()) {
-        ASSERT_TRUE(RayTilesFit(MakeRayContext(RenderType::Transparent, nullptr)));
+        ASSERT_TRUE(
+            RayTilesFit(MakeRayContext(session.volume(), RenderType::Transparent, nullptr,
+                                       session.settings.threshold, session.settings.interpolate)));
     }
     const std::pair<float, float> turns[] = {
         {0.0f, 0.0f}, {0.5f, -0.35f}, {-1.2f, 0.7f}, {1.5707964f, 0.0f}, {2.3f, 2.9f}};
     for (const auto& [ay, ax] : turns) {
-        ResetOrientation();
-        RotateViewPlane(ay, ax);
-        vectorRays = false;
-        emptySpaceSkipping = false;
-        const test::RenderOutputs plain = test::RenderOutputsOf(RenderType::Transparent, trim);
-        vectorRays = true;
-        const test::RenderOutputs tiles = test::RenderOutputsOf(RenderType::Transparent, trim);
-        emptySpaceSkipping = true;
-        const test::RenderOutputs skipping = test::RenderOutputsOf(RenderType::Transparent, trim);
+        session.orientation = Orientation();
+        RotateViewPlane(session.orientation, ay, ax);
+        session.vectorRays = false;
+        session.emptySpaceSkipping = false;
+        const test::RenderOutputs plain =
+            test::RenderOutputsOf(session, RenderType::Transparent, trim);
+        session.vectorRays = true;
+        const test::RenderOutputs tiles =
+            test::RenderOutputsOf(session, RenderType::Transparent, trim);
+        session.emptySpaceSkipping = true;
+        const test::RenderOutputs skipping =
+            test::RenderOutputsOf(session, RenderType::Transparent, trim);
         SetWorkerThreads(1);
-        const test::RenderOutputs oneThread = test::RenderOutputsOf(RenderType::Transparent, trim);
+        const test::RenderOutputs oneThread =
+            test::RenderOutputsOf(session, RenderType::Transparent, trim);
         SetWorkerThreads(2);
         EXPECT_GT(plain.max, 0);
         EXPECT_TRUE(plain == tiles) << ay << ' ' << ax;
@@ -79,8 +87,8 @@ INSTANTIATE_TEST_SUITE_P(Models, RayTilesTest,
 class RayTilesProjectionTest : public test::CoreTest {
   protected:
     void TearDown() override {
-        vectorRays = true;
-        emptySpaceSkipping = true;
+        session.vectorRays = true;
+        session.emptySpaceSkipping = true;
         test::CoreTest::TearDown();
     }
 };
@@ -91,25 +99,27 @@ TEST_F(RayTilesProjectionTest, MatchTheOneRayMarch) {
                                                        {ModelType::Combined, false, false},
                                                        {ModelType::Cone, true, false}};
     for (const auto& [model, interp, mirrored] : cases) {
-        BuildModel(model);
-        VoxelVolume.mirrorZ = mirrored ? 1 : 0;
-        MarkVolumeChanged();
-        interpolate = interp;
+        BuildModel(session, model);
+        Store(session).mirrorZ = mirrored ? 1 : 0;
+        MarkVolumeChanged(Store(session));
+        session.settings.interpolate = interp;
         for (const float level : {0.0f, 0.3f, 1.5f}) {
-            threshold = level;
+            session.settings.threshold = level;
             for (const RenderType type : types) {
                 if (RayLanesSupported()) {
-                    ASSERT_TRUE(RayTilesFit(MakeRayContext(type, nullptr)));
+                    ASSERT_TRUE(RayTilesFit(MakeRayContext(session.volume(), type, nullptr,
+                                                           session.settings.threshold,
+                                                           session.settings.interpolate)));
                 }
-                ResetOrientation();
-                RotateViewPlane(0.5f, -0.35f);
-                vectorRays = false;
-                emptySpaceSkipping = false;
-                const test::RenderOutputs plain = test::RenderOutputsOf(type, 7);
-                vectorRays = true;
-                const test::RenderOutputs tiles = test::RenderOutputsOf(type, 7);
-                emptySpaceSkipping = true;
-                const test::RenderOutputs skipping = test::RenderOutputsOf(type, 7);
+                session.orientation = Orientation();
+                RotateViewPlane(session.orientation, 0.5f, -0.35f);
+                session.vectorRays = false;
+                session.emptySpaceSkipping = false;
+                const test::RenderOutputs plain = test::RenderOutputsOf(session, type, 7);
+                session.vectorRays = true;
+                const test::RenderOutputs tiles = test::RenderOutputsOf(session, type, 7);
+                session.emptySpaceSkipping = true;
+                const test::RenderOutputs skipping = test::RenderOutputsOf(session, type, 7);
                 EXPECT_EQ(plain.max > 0, level < 1.0f) << type << ' ' << level;
                 EXPECT_TRUE(plain == tiles) << type << ' ' << level;
                 EXPECT_TRUE(plain == skipping) << type << ' ' << level;
@@ -121,24 +131,25 @@ TEST_F(RayTilesProjectionTest, MatchTheOneRayMarch) {
 // A preview's tiles hold every stride-th ray of every stride-th row: the
 // buffers are those of the row-by-row preview, partial tiles included.
 TEST_F(RayTilesProjectionTest, APreviewInTilesIsTheRowByRowPreview) {
-    BuildModel(ModelType::Head);
-    interpolate = true;
-    threshold = 0.0f;
-    RotateViewPlane(-1.2f, 0.7f);
+    BuildModel(session, ModelType::Head);
+    session.settings.interpolate = true;
+    session.settings.threshold = 0.0f;
+    RotateViewPlane(session.orientation, -1.2f, 0.7f);
     std::vector<std::uint32_t> image(kBufferSide * kBufferSide * 3);
     std::vector<std::int32_t> depth(kBufferSide * kBufferSide);
     const auto render = [&](RenderType type, int stride) {
         RenderOutput out{image.data(), depth.data()};
-        EXPECT_TRUE(RenderFrame(CurrentRenderInputs(type), RaysPerSide() - 5, RaysPerSide(), out,
-                                renderScratch, RenderControl{stride, nullptr}));
+        EXPECT_TRUE(RenderFrame(session.volume(), CurrentRenderInputs(session, type),
+                                RaysPerSide(session) - 5, RaysPerSide(session), out,
+                                session.renderScratch, RenderControl{stride, nullptr}));
         return test::RenderOutputs{image, depth, out.displayMax};
     };
     for (const RenderType type :
          {RenderType::Transparent, RenderType::Maximum, RenderType::Average}) {
         for (const int stride : {2, 3, 8}) {
-            vectorRays = false;
+            session.vectorRays = false;
             const test::RenderOutputs rows = render(type, stride);
-            vectorRays = true;
+            session.vectorRays = true;
             const test::RenderOutputs tiles = render(type, stride);
             EXPECT_GT(rows.max, 0);
             EXPECT_TRUE(rows == tiles) << type << ' ' << stride;

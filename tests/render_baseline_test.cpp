@@ -16,6 +16,8 @@
 namespace calyra {
 namespace {
 
+using test::Store;
+
 struct Scene {
     const char* name;
     ModelType model;
@@ -23,27 +25,27 @@ struct Scene {
     bool interp;
     float threshold;
     bool grad;
-    void (*geometry)();
+    void (*geometry)(Session&);
 };
 
-void None() {}
-void TurnedPlane() {
-    RotateViewPlane(0.35f, -0.6f);
+void None(Session&) {}
+void TurnedPlane(Session& session) {
+    RotateViewPlane(session.orientation, 0.35f, -0.6f);
 }
-void SideView() {
-    SnapWorld(Face::Top);
-    SnapViewPlane(Face::Left);
-    PanViewPlane(PanDirection::In);
+void SideView(Session& session) {
+    SnapWorld(session.orientation, Face::Top);
+    SnapViewPlane(session.orientation, Face::Left);
+    PanViewPlane(session.orientation, PanDirection::In);
 }
-void DeepCut() {
-    SnapViewPlane(Face::Back);
-    for (int i = 0; i < 7; ++i) PanViewPlane(PanDirection::In);
-    RotateViewPlaneXYZ(0.1f, 0.2f, 0.3f);
+void DeepCut(Session& session) {
+    SnapViewPlane(session.orientation, Face::Back);
+    for (int i = 0; i < 7; ++i) PanViewPlane(session.orientation, PanDirection::In);
+    RotateViewPlaneXYZ(session.orientation, 0.1f, 0.2f, 0.3f);
 }
-void Shifted() {
-    RotateWorld(0.7f, 0.2f);
-    RotateViewPlane(1.1f, 0.4f);
-    TranslateViewPlane(0.05f, -0.1f, 0.02f);
+void Shifted(Session& session) {
+    RotateWorld(session.orientation, 0.7f, 0.2f);
+    RotateViewPlane(session.orientation, 1.1f, 0.4f);
+    TranslateViewPlane(session.orientation, 0.05f, -0.1f, 0.02f);
 }
 
 const Scene kScenes[] = {
@@ -77,44 +79,47 @@ std::uint64_t Fnv(std::uint64_t h, const void* data, std::size_t n) {
 
 // What a person looks at when a scene changed: the image as the render window
 // shows it (grey levels, column x of the buffer across) and the exact buffers.
-void WriteSceneFiles(const Scene& s) {
-    const int side = RaysPerSide() * (s.interp ? 2 : 1);
-    const float k = GreyScale(displayMax);
+void WriteSceneFiles(Session& session, const Scene& s) {
+    const int side = RaysPerSide(session) * (s.interp ? 2 : 1);
+    const float k = GreyScale(session.buffers.displayMax);
     std::ofstream pgm(std::string("baseline-") + s.name + ".pgm", std::ios::binary);
     pgm << "P5\n" << side << ' ' << side << "\n255\n";
     for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x) pgm.put(static_cast<char>(GreyLevel(ImageAt(x, y), k)));
+        for (int x = 0; x < side; ++x)
+            pgm.put(static_cast<char>(GreyLevel(session.buffers.ImageAt(x, y), k)));
     std::ofstream dump(std::string("baseline-") + s.name + ".dump");
-    dump << "side " << side << " displayMax " << displayMax << "\n";
+    dump << "side " << side << " displayMax " << session.buffers.displayMax << "\n";
     for (int y = 0; y < side; ++y) {
-        for (int x = 0; x < side; ++x) dump << ImageAt(x, y) << '/' << DepthAt(x, y) << ' ';
+        for (int x = 0; x < side; ++x)
+            dump << session.buffers.ImageAt(x, y) << '/' << session.buffers.DepthAt(x, y) << ' ';
         dump << '\n';
     }
 }
 
-std::uint64_t RenderAndHash(const Scene& s) {
-    test::ResetProgramState();
-    BuildModel(s.model);
-    interpolate = s.interp;
-    threshold = s.threshold;
-    gradientShading = s.grad;
-    s.geometry();
-    const int rays = RaysPerSide();
-    RenderImage(rays, rays, ImageBuffer, s.type);
+// Each scene renders in a fresh session, left for a look when it differs.
+std::uint64_t RenderAndHash(Session& session, const Scene& s) {
+    BuildModel(session, s.model);
+    session.settings.interpolate = s.interp;
+    session.settings.threshold = s.threshold;
+    session.settings.gradientShading = s.grad;
+    s.geometry(session);
+    const int rays = RaysPerSide(session);
+    RenderImage(session, rays, rays, session.buffers.ImageBuffer.data(), s.type);
     const int side = rays * (s.interp ? 2 : 1);
     std::uint64_t h = 1469598103934665603ull;
     for (int x = 0; x < side; ++x) {
-        h = Fnv(h, &ImageBuffer[3 * x * kBufferSide], sizeof(std::uint32_t) * 3 * side);
-        h = Fnv(h, &DepthBuffer[x * kBufferSide], sizeof(std::int32_t) * side);
+        h = Fnv(h, &session.buffers.ImageBuffer[3 * x * kBufferSide],
+                sizeof(std::uint32_t) * 3 * side);
+        h = Fnv(h, &session.buffers.DepthBuffer[x * kBufferSide], sizeof(std::int32_t) * side);
     }
-    return Fnv(h, &displayMax, sizeof displayMax);
+    return Fnv(h, &session.buffers.displayMax, sizeof session.buffers.displayMax);
 }
 
 // The whole store of a built model, voxels[x][y][z] for every index.
 std::uint64_t BuildAndHashStore(ModelType model) {
-    test::ResetProgramState();
-    BuildModel(model);
-    const VolumeStore& v = VoxelVolume;
+    Session session;
+    BuildModel(session, model);
+    const VolumeStore& v = Store(session);
     std::uint64_t h = 1469598103934665603ull;
     for (int x = 0; x <= v.dims.x; ++x)
         for (int y = 0; y <= v.dims.y; ++y) h = Fnv(h, v.voxels[x][y], std::size_t(v.dims.z) + 1);
@@ -144,12 +149,12 @@ TEST(RenderBaseline, EverySceneHashesToItsRecordedValue) {
     };
     for (const Scene& s : kScenes) {
         const std::string look = std::string("; see baseline-") + s.name + ".pgm and .dump";
-        if (!matches(s.name, RenderAndHash(s), look)) WriteSceneFiles(s);
+        Session session;
+        if (!matches(s.name, RenderAndHash(session, s), look)) WriteSceneFiles(session, s);
     }
     for (const ModelName& m : BuiltInModels()) {
         matches(std::string("store-") + m.name, BuildAndHashStore(m.value), "");
     }
-    test::ResetProgramState();
     if (differing) std::ofstream("render_baseline.new.txt") << table.str();
 }
 

@@ -27,11 +27,11 @@ class RenderFrameTest : public test::CoreTest, public ::testing::WithParamInterf
   protected:
     void SetUp() override {
         test::CoreTest::SetUp();
-        BuildModel(GetParam().model);
-        interpolate = GetParam().interpolated;
-        gradientShading = GetParam().shading;
-        renderType = GetParam().type;
-        RotateViewPlane(0.4f, -0.3f);
+        BuildModel(session, GetParam().model);
+        session.settings.interpolate = GetParam().interpolated;
+        session.settings.gradientShading = GetParam().shading;
+        session.settings.renderType = GetParam().type;
+        RotateViewPlane(session.orientation, 0.4f, -0.3f);
     }
     struct Frame {
         std::vector<std::uint32_t> image =
@@ -39,19 +39,21 @@ class RenderFrameTest : public test::CoreTest, public ::testing::WithParamInterf
         std::vector<std::int32_t> depth = std::vector<std::int32_t>(kBufferSide * kBufferSide);
         RenderOutput out{image.data(), depth.data()};
     };
-    static bool Render(const RenderInputs& inputs, Frame& frame, RenderControl control = {}) {
-        return RenderFrame(inputs, RaysPerSide(), RaysPerSide(), frame.out, renderScratch, control);
+    bool Render(const RenderInputs& inputs, Frame& frame, RenderControl control = {}) {
+        return RenderFrame(session.volume(), inputs, RaysPerSide(session), RaysPerSide(session),
+                           frame.out, session.renderScratch, control);
     }
 };
 
 TEST_P(RenderFrameTest, ACopiedViewRendersAsTheSettingsDidWhenItWasTaken) {
-    const RenderInputs taken = CurrentRenderInputs(renderType);
-    const test::RenderOutputs expected = test::RenderOutputsOf(renderType);
+    const RenderInputs taken = CurrentRenderInputs(session, session.settings.renderType);
+    const test::RenderOutputs expected =
+        test::RenderOutputsOf(session, session.settings.renderType);
     // Everything the copy holds changes before the render of it.
-    RotateViewPlane(1.0f, 0.5f);
-    RotateWorld(0.2f, 0.1f);
-    threshold = 0.5f;
-    gradientShading = !gradientShading;
+    RotateViewPlane(session.orientation, 1.0f, 0.5f);
+    RotateWorld(session.orientation, 0.2f, 0.1f);
+    session.settings.threshold = 0.5f;
+    session.settings.gradientShading = !session.settings.gradientShading;
     Frame frame;
     ASSERT_TRUE(Render(taken, frame));
     EXPECT_EQ(frame.image, expected.image);
@@ -60,11 +62,11 @@ TEST_P(RenderFrameTest, ACopiedViewRendersAsTheSettingsDidWhenItWasTaken) {
 }
 
 TEST_P(RenderFrameTest, APreviewRayIsTheWholeRendersRayAndFillsItsBlock) {
-    const RenderInputs inputs = CurrentRenderInputs(renderType);
+    const RenderInputs inputs = CurrentRenderInputs(session, session.settings.renderType);
     Frame exact;
     ASSERT_TRUE(Render(inputs, exact));
-    const int r = interpolate ? 2 : 1;
-    const int side = RaysPerSide() * r;
+    const int r = session.settings.interpolate ? 2 : 1;
+    const int side = RaysPerSide(session) * r;
     for (const int stride : {2, 4, 8}) {
         Frame preview;
         ASSERT_TRUE(Render(inputs, preview, RenderControl{stride, nullptr}));
@@ -80,7 +82,8 @@ TEST_P(RenderFrameTest, APreviewRayIsTheWholeRendersRayAndFillsItsBlock) {
                 // shading of a Surface image reads neighbours, so only depths).
                 if (at == corner) {
                     ASSERT_EQ(preview.depth[at], exact.depth[at]) << x << "," << y;
-                    const bool shaded = renderType == RenderType::Surface && gradientShading;
+                    const bool shaded = session.settings.renderType == RenderType::Surface &&
+                                        session.settings.gradientShading;
                     if (!shaded) {
                         ASSERT_EQ(preview.image[3 * at], exact.image[3 * at]);
                     }
@@ -98,13 +101,15 @@ TEST_P(RenderFrameTest, APreviewRayIsTheWholeRendersRayAndFillsItsBlock) {
 TEST_P(RenderFrameTest, ARenderSeenCancelledStopsAndSaysSo) {
     std::atomic<bool> cancel{true};
     Frame frame;
-    EXPECT_FALSE(Render(CurrentRenderInputs(renderType), frame, RenderControl{1, &cancel}));
+    EXPECT_FALSE(Render(CurrentRenderInputs(session, session.settings.renderType), frame,
+                        RenderControl{1, &cancel}));
     cancel = false;
-    EXPECT_TRUE(Render(CurrentRenderInputs(renderType), frame, RenderControl{1, &cancel}));
+    EXPECT_TRUE(Render(CurrentRenderInputs(session, session.settings.renderType), frame,
+                       RenderControl{1, &cancel}));
 }
 
 TEST_P(RenderFrameTest, TheSameOnAnyNumberOfThreads) {
-    const RenderInputs inputs = CurrentRenderInputs(renderType);
+    const RenderInputs inputs = CurrentRenderInputs(session, session.settings.renderType);
     Frame one, many;
     const int threads = WorkerThreads();
     SetWorkerThreads(1);
@@ -142,26 +147,28 @@ struct TurnCase {
 class TurnViewPlaneTest : public test::CoreTest, public ::testing::WithParamInterface<TurnCase> {};
 
 TEST_P(TurnViewPlaneTest, TurnsRigidlyAboutTheBoxCentreAndTheNearSideFollows) {
-    RotateWorld(0.3f, 0.2f);
-    SnapViewPlane(GetParam().face);
+    RotateWorld(session.orientation, 0.3f, 0.2f);
+    SnapViewPlane(session.orientation, GetParam().face);
     Point3 before[kViewPlanePoints];
-    std::copy(ViewPlane, ViewPlane + kViewPlanePoints, before);
-    TurnViewPlane(GetParam().across, GetParam().down);
+    std::copy(session.orientation.ViewPlane, session.orientation.ViewPlane + kViewPlanePoints,
+              before);
+    TurnViewPlane(session.orientation, GetParam().across, GetParam().down);
     // The box centre is the origin: every point keeps its distance, the
     // plane's edges their lengths.
     for (int k = 0; k < kViewPlanePoints; ++k) {
-        EXPECT_NEAR(VectorLength(ViewPlane[k]), VectorLength(before[k]), 1e-5) << k;
+        EXPECT_NEAR(VectorLength(session.orientation.ViewPlane[k]), VectorLength(before[k]), 1e-5)
+            << k;
     }
-    EXPECT_NEAR(VectorLength(ViewPlane[1] - ViewPlane[0]), VectorLength(before[1] - before[0]),
-                1e-5);
-    const double turned = AngleBetween(before[4], ViewPlane[4]);
+    EXPECT_NEAR(VectorLength(session.orientation.ViewPlane[1] - session.orientation.ViewPlane[0]),
+                VectorLength(before[1] - before[0]), 1e-5);
+    const double turned = AngleBetween(before[4], session.orientation.ViewPlane[4]);
     EXPECT_NEAR(turned, std::hypot(GetParam().across, GetParam().down), 1e-4);
     // The point of the box that faced the plane's centre now lies right of
     // it (across > 0) and below it (down > 0) in the image.
     const Point3 near = before[4];
-    const Point3 toNear = near - ViewPlane[4];
-    const Point3 across = ViewPlane[1] - ViewPlane[0];
-    const Point3 down = ViewPlane[3] - ViewPlane[0];
+    const Point3 toNear = near - session.orientation.ViewPlane[4];
+    const Point3 across = session.orientation.ViewPlane[1] - session.orientation.ViewPlane[0];
+    const Point3 down = session.orientation.ViewPlane[3] - session.orientation.ViewPlane[0];
     const double right =
         double{across.x} * toNear.x + double{across.y} * toNear.y + double{across.z} * toNear.z;
     const double below =
@@ -183,17 +190,19 @@ INSTANTIATE_TEST_SUITE_P(Turns, TurnViewPlaneTest,
                          test::kByLabel);
 
 TEST(TurnViewPlane, AWholeTurnInTwoHalvesComesBack) {
-    ResetOrientation();
+    Session session;
+    session.orientation = Orientation();
     Point3 before[kViewPlanePoints];
-    std::copy(ViewPlane, ViewPlane + kViewPlanePoints, before);
-    TurnViewPlane(std::numbers::pi, 0.0);
-    EXPECT_NEAR(ViewPlane[4].z, -before[4].z, 1e-6);  // now behind the box
-    TurnViewPlane(std::numbers::pi, 0.0);
+    std::copy(session.orientation.ViewPlane, session.orientation.ViewPlane + kViewPlanePoints,
+              before);
+    TurnViewPlane(session.orientation, std::numbers::pi, 0.0);
+    EXPECT_NEAR(session.orientation.ViewPlane[4].z, -before[4].z, 1e-6);  // now behind the box
+    TurnViewPlane(session.orientation, std::numbers::pi, 0.0);
     for (int k = 0; k < kViewPlanePoints; ++k) {
-        EXPECT_NEAR(ViewPlane[k].x, before[k].x, 1e-6);
-        EXPECT_NEAR(ViewPlane[k].z, before[k].z, 1e-6);
+        EXPECT_NEAR(session.orientation.ViewPlane[k].x, before[k].x, 1e-6);
+        EXPECT_NEAR(session.orientation.ViewPlane[k].z, before[k].z, 1e-6);
     }
-    ResetOrientation();
+    session.orientation = Orientation();
 }
 
 }  // namespace

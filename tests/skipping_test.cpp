@@ -20,15 +20,17 @@
 namespace calyra {
 namespace {
 
+using test::Store;
+
 // A noisy CT-like volume: air with a little noise, a box of tissue with
 // noise, a bright bar and a uniform block; the same for every run.
-void FillNoisyVolume(int n, std::uint32_t seed) {
+void FillNoisyVolume(Session& session, int n, std::uint32_t seed) {
     std::uint32_t state = seed;
     auto next = [&state] {
         state = state * 1664525u + 1013904223u;
         return state >> 24;
     };
-    test::FillCube(n, [&](int x, int y, int z) {
+    test::FillCube(session, n, [&](int x, int y, int z) {
         const bool body = x > n / 4 && x < 3 * n / 4 && y > n / 5 && y < 4 * n / 5;
         const bool bar = body && x > n / 2 && x < n / 2 + 3 && y > n / 2 - 2 && y < n / 2 + 2;
         const bool block = body && z > n / 2 && x < n / 2 && y < n / 2;
@@ -48,14 +50,14 @@ class CellTableTest : public test::CoreTest, public ::testing::WithParamInterfac
     void SetUpVolume() {
         const auto [model, type, interp, level, mirrored] = GetParam();
         if (!model) {
-            FillNoisyVolume(40, 7u + static_cast<std::uint32_t>(type));
+            FillNoisyVolume(session, 40, 7u + static_cast<std::uint32_t>(type));
         } else {
-            BuildModel(*model);
+            BuildModel(session, *model);
         }
-        VoxelVolume.mirrorZ = mirrored ? 1 : 0;
-        MarkVolumeChanged();
-        interpolate = interp;
-        threshold = level;
+        Store(session).mirrorZ = mirrored ? 1 : 0;
+        MarkVolumeChanged(Store(session));
+        session.settings.interpolate = interp;
+        session.settings.threshold = level;
     }
 };
 
@@ -65,8 +67,9 @@ TEST_P(CellTableTest, EveryBitMatchesItsSample) {
     SetUpVolume();
     const RenderType type = std::get<1>(GetParam());
     BrickMap bricks;
-    const RayContext context = MakeRayContext(type, &bricks);
-    bricks.Build(context.sampler, VoxelVolume.generation);
+    const RayContext context = MakeRayContext(
+        session.volume(), type, &bricks, session.settings.threshold, session.settings.interpolate);
+    bricks.Build(context.sampler, session.volume());
     bricks.SetQuietRule(context.quietLimit, context.flatIsQuiet);
     // The vector lanes take every render that has a cell table.
     EXPECT_EQ(RayLanesFit(context), context.quietLimit >= 0);
@@ -101,15 +104,15 @@ TEST_P(CellTableTest, RendersMatchTakingEverySample) {
     const std::pair<float, float> turns[] = {{0.0f, 0.0f}, {0.5f, -0.35f}, {-1.2f, 0.7f}};
     int trim = 0;
     for (const auto& [ay, ax] : turns) {
-        ResetOrientation();
-        RotateViewPlane(ay, ax);
-        emptySpaceSkipping = false;
-        const test::RenderOutputs full = test::RenderOutputsOf(type, trim);
-        emptySpaceSkipping = true;
-        vectorRays = false;
-        const test::RenderOutputs skipped = test::RenderOutputsOf(type, trim);
-        vectorRays = true;
-        const test::RenderOutputs lanes = test::RenderOutputsOf(type, trim);
+        session.orientation = Orientation();
+        RotateViewPlane(session.orientation, ay, ax);
+        session.emptySpaceSkipping = false;
+        const test::RenderOutputs full = test::RenderOutputsOf(session, type, trim);
+        session.emptySpaceSkipping = true;
+        session.vectorRays = false;
+        const test::RenderOutputs skipped = test::RenderOutputsOf(session, type, trim);
+        session.vectorRays = true;
+        const test::RenderOutputs lanes = test::RenderOutputsOf(session, type, trim);
         EXPECT_TRUE(full == skipped) << ay << ' ' << ax;
         EXPECT_TRUE(full == lanes) << ay << ' ' << ax;
         EXPECT_GT(full.max, 0);
@@ -147,9 +150,9 @@ using SkippingTest = test::CoreTest;
 // full weighted sums half a voxel apart, for every cell position and both
 // halves of a mirrored volume.
 TEST_F(SkippingTest, TrilinearGradientsEqualDifferencesOfWeightedSums) {
-    FillNoisyVolume(24, 11u);
-    interpolate = true;
-    VolumeSampler s = VolumeSampler::FromCurrentVolume();
+    FillNoisyVolume(session, 24, 11u);
+    session.settings.interpolate = true;
+    VolumeSampler s = VolumeSampler::FromStore(session.volume(), session.settings.interpolate);
     int nonZero = 0;
     for (bool mirror : {false, true}) {
         s.mirror = mirror;
@@ -176,18 +179,18 @@ TEST_F(SkippingTest, TrilinearGradientsEqualDifferencesOfWeightedSums) {
 TEST_F(SkippingTest, AChangedVolumeRebuildsTheTable) {
     // The cache follows the store's generation: a voxel written after a
     // render is seen by the next one.
-    FillNoisyVolume(32, 3u);
-    interpolate = true;
-    threshold = 0.5f;
-    test::RenderOutputsOf(RenderType::Transparent);
-    const std::int32_t before = displayMax;
-    for (int z = 1; z <= 32; ++z) VoxelVolume.voxels[8][8][z] = 255;
-    VoxelVolume.maxValue = 255;
-    MarkVolumeChanged();
-    const test::RenderOutputs cached = test::RenderOutputsOf(RenderType::Transparent);
-    emptySpaceSkipping = false;
-    const test::RenderOutputs full = test::RenderOutputsOf(RenderType::Transparent);
-    emptySpaceSkipping = true;
+    FillNoisyVolume(session, 32, 3u);
+    session.settings.interpolate = true;
+    session.settings.threshold = 0.5f;
+    test::RenderOutputsOf(session, RenderType::Transparent);
+    const std::int32_t before = session.buffers.displayMax;
+    for (int z = 1; z <= 32; ++z) Store(session).voxels[8][8][z] = 255;
+    Store(session).maxValue = 255;
+    MarkVolumeChanged(Store(session));
+    const test::RenderOutputs cached = test::RenderOutputsOf(session, RenderType::Transparent);
+    session.emptySpaceSkipping = false;
+    const test::RenderOutputs full = test::RenderOutputsOf(session, RenderType::Transparent);
+    session.emptySpaceSkipping = true;
     EXPECT_TRUE(cached == full);
     EXPECT_NE(before, full.max);
 }
@@ -198,19 +201,21 @@ TEST_F(SkippingTest, AChangedVolumeRebuildsTheTable) {
 // results, mirrored or not.
 TEST_F(SkippingTest, LanesPastTheExactRangesFollowTheOneRayRules) {
     if (!RayLanesSupported()) GTEST_SKIP() << "no vector lanes on this processor";
-    FillNoisyVolume(40, 5u);
-    interpolate = true;
-    threshold = 0.3f;
-    ResetOrientation();
-    RotateViewPlane(0.5f, -0.35f);
-    const int rays = RaysPerSide();
-    const RayFrame f = PrepareRayFrame(rays, rays);
+    FillNoisyVolume(session, 40, 5u);
+    session.settings.interpolate = true;
+    session.settings.threshold = 0.3f;
+    session.orientation = Orientation();
+    RotateViewPlane(session.orientation, 0.5f, -0.35f);
+    const int rays = RaysPerSide(session);
+    const RayFrame f =
+        PrepareRayFrame(CurrentRenderInputs(session), session.volume().size, rays, rays);
     for (const bool mirror : {false, true}) {
-        VoxelVolume.mirrorZ = mirror ? 1 : 0;
-        MarkVolumeChanged();
+        Store(session).mirrorZ = mirror ? 1 : 0;
+        MarkVolumeChanged(Store(session));
         BrickMap bricks;
-        RayContext c = MakeRayContext(RenderType::Transparent, &bricks);
-        bricks.Build(c.sampler, VoxelVolume.generation);
+        RayContext c = MakeRayContext(session.volume(), RenderType::Transparent, &bricks,
+                                      session.settings.threshold, session.settings.interpolate);
+        bricks.Build(c.sampler, session.volume());
         bricks.SetQuietRule(c.quietLimit, c.flatIsQuiet);
         PrepareDepthCue(c, f.stepCount);
         const RayContext plain = c;

@@ -12,6 +12,8 @@
 namespace calyra {
 namespace {
 
+using test::Store;
+
 bool Same(Int3 a, Int3 b) {
     return a.x == b.x && a.y == b.y && a.z == b.z;
 }
@@ -21,14 +23,15 @@ bool Same(Int3 a, Int3 b) {
 std::uint8_t Code(int x, int y, int z, Int3 d) {
     return static_cast<std::uint8_t>(1 + x + (d.x + 1) * (y + (d.y + 1) * z));
 }
-void FillCoded(Int3 d, std::int32_t size, std::int32_t mirror) {
-    ASSERT_EQ(AllocateVolume(d.x, d.y, d.z), 1);
+void FillCoded(Session& session, Int3 d, std::int32_t size, std::int32_t mirror) {
+    ASSERT_EQ(AllocateVolume(Store(session), d.x, d.y, d.z), 1);
     for (int x = 0; x <= d.x; ++x)
         for (int y = 0; y <= d.y; ++y)
-            for (int z = 0; z <= d.z; ++z) VoxelVolume.voxels[x][y][z] = Code(x, y, z, d);
-    PublishShape(d.x, d.y, d.z, size);
-    VoxelVolume.mirrorZ = mirror;
-    MarkVolumeChanged();
+            for (int z = 0; z <= d.z; ++z) Store(session).voxels[x][y][z] = Code(x, y, z, d);
+    PublishShape(Store(session), d.x, d.y, d.z, size);
+    Store(session).mirrorZ = mirror;
+    FineFromBytes(Store(session));
+    MarkVolumeChanged(Store(session));
 }
 
 // The stored slice a pane shows for slice z: the upper half of a mirrored
@@ -52,10 +55,10 @@ class PaneVoxels : public PaneTest {};
 
 TEST_P(PaneVoxels, EachPixelShowsTheVoxelItsPaneNames) {
     const auto [pane, mirror] = GetParam();
-    FillCoded(kDims, 8, mirror ? 1 : 0);
+    FillCoded(session, kDims, 8, mirror ? 1 : 0);
     for (const Int3 cursor : {Int3{1, 1, 1}, Int3{4, 2, 3}, Int3{2, 6, 4}, Int3{3, 5, 5}}) {
         const PaneSize size = SlicePaneSize(pane, kDims);
-        const std::vector<std::uint8_t> values = PaneValues(pane, cursor);
+        const std::vector<std::uint8_t> values = PaneValues(session.volume(), pane, cursor);
         ASSERT_EQ(values.size(), static_cast<std::size_t>(size.width * size.height));
         for (int row = 0; row < size.height; ++row) {
             for (int column = 0; column < size.width; ++column) {
@@ -74,7 +77,7 @@ TEST_P(PaneVoxels, EachPixelShowsTheVoxelItsPaneNames) {
 
 TEST_P(PaneVoxels, InsideTheBoxAPixelIsWhatTheRendererSamplesThere) {
     const auto [pane, mirror] = GetParam();
-    FillCoded(kDims, 8, mirror ? 1 : 0);
+    FillCoded(session, kDims, 8, mirror ? 1 : 0);
     // Voxel centres strictly inside, where the renderer reads the store.
     for (int x = 1; x < kDims.x; ++x)
         for (int y = 1; y < kDims.y; ++y)
@@ -82,29 +85,30 @@ TEST_P(PaneVoxels, InsideTheBoxAPixelIsWhatTheRendererSamplesThere) {
                 const Int3 cursor{x, y, z};
                 const PanePixel at = PanePixelOfCursor(pane, cursor);
                 const PaneSize size = SlicePaneSize(pane, kDims);
-                const std::uint8_t shown = PaneValues(
-                    pane, cursor)[static_cast<std::size_t>(at.row * size.width + at.column)];
+                const std::uint8_t shown =
+                    PaneValues(session.volume(), pane,
+                               cursor)[static_cast<std::size_t>(at.row * size.width + at.column)];
                 const Point3 centre{x + 0.5f, y + 0.5f, z + 0.5f};
-                ASSERT_EQ(shown, SampleVolume(centre)) << x << " " << y << " " << z;
+                ASSERT_EQ(shown, SampleVolume(session, centre)) << x << " " << y << " " << z;
             }
 }
 
 INSTANTIATE_TEST_SUITE_P(SlicePanes, PaneVoxels, EveryPaneBothWays());
 
 TEST(SlicePanes, AMirroredTopSliceHasNoStoredImageAndShowsBlack) {
-    test::ResetProgramState();
-    FillCoded(kDims, 8, 1);
-    EXPECT_EQ(SliceVoxel(2, 2, kDims.z), 0);
-    EXPECT_EQ(SliceVoxel(2, 2, kDims.z - 1), Code(2, 2, 0, kDims));
-    EXPECT_EQ(SliceVoxel(-1, 2, 2), 0);
-    EXPECT_EQ(SliceVoxel(2, kDims.y + 1, 2), 0);
-    test::ResetProgramState();
+    Session session;
+    FillCoded(session, kDims, 8, 1);
+    EXPECT_EQ(SliceVoxel(session.volume(), 2, 2, kDims.z), 0);
+    EXPECT_EQ(SliceVoxel(session.volume(), 2, 2, kDims.z - 1), Code(2, 2, 0, kDims));
+    EXPECT_EQ(SliceVoxel(session.volume(), -1, 2, 2), 0);
+    EXPECT_EQ(SliceVoxel(session.volume(), 2, kDims.y + 1, 2), 0);
 }
 
 TEST(SlicePanes, WithoutAStoreThePanesAreEmpty) {
-    test::ResetProgramState();
-    for (SlicePane pane : kSlicePanes) EXPECT_TRUE(PaneValues(pane, {1, 1, 1}).empty());
-    const SliceStrip strip = MakeSliceStrip({1, 1, 1});
+    Session session;
+    for (SlicePane pane : kSlicePanes)
+        EXPECT_TRUE(PaneValues(session.volume(), pane, {1, 1, 1}).empty());
+    const SliceStrip strip = MakeSliceStrip(session.volume(), session.settings, {1, 1, 1});
     EXPECT_EQ(strip.width, 0);
     EXPECT_EQ(strip.height, 0);
 }
@@ -150,10 +154,10 @@ INSTANTIATE_TEST_SUITE_P(SlicePanes, CursorLimits,
                          test::kByLabel);
 
 TEST(SlicePanes, TheStripPutsThePanesSideBySideTopAlignedOnBlack) {
-    test::ResetProgramState();
-    FillCoded(kDims, 8, 0);
+    Session session;
+    FillCoded(session, kDims, 8, 0);
     const Int3 cursor{2, 3, 4};
-    const SliceStrip strip = MakeSliceStrip(cursor);
+    const SliceStrip strip = MakeSliceStrip(session.volume(), session.settings, cursor);
     // Axial 4 x 6, coronal 4 x 5, sagittal 6 x 5, no gaps.
     ASSERT_EQ(strip.width, 4 + 4 + 6);
     ASSERT_EQ(strip.height, 6);
@@ -174,13 +178,12 @@ TEST(SlicePanes, TheStripPutsThePanesSideBySideTopAlignedOnBlack) {
 }
 
 TEST(SlicePanes, TheCursorMarkSitsAtTheVoxelCentreInTheBox) {
-    test::ResetProgramState();
-    FillCoded(kDims, 8, 0);
-    const Point3 p = CursorScenePoint({0, 4, 8});
+    Session session;
+    FillCoded(session, kDims, 8, 0);
+    const Point3 p = CursorScenePoint(session.orientation, session.volume().size, {0, 4, 8});
     EXPECT_FLOAT_EQ(p.x, -0.5f + 0.5f / 8);
     EXPECT_FLOAT_EQ(p.y, 0.0f + 0.5f / 8);
     EXPECT_FLOAT_EQ(p.z, 0.5f + 0.5f / 8);
-    test::ResetProgramState();
 }
 
 // After the snap a Slice render shows the cursor's slice and nothing else:
@@ -192,17 +195,17 @@ class SnapToCursor : public PaneTest {};
 TEST_P(SnapToCursor, ASliceRenderThenShowsTheCursorsSliceOfItsPane) {
     const auto [pane, turnedWorld] = GetParam();
     const Int3 dims{7, 9, 4};  // codes below 256: 8 x 10 x 5 voxels
-    FillCoded(dims, 10, 0);
-    if (turnedWorld) SnapWorld(Face::Top);
+    FillCoded(session, dims, 10, 0);
+    if (turnedWorld) SnapWorld(session.orientation, Face::Top);
     const Int3 cursor{5, 3, 2};
-    SnapViewPlaneToCursor(pane, cursor);
-    EXPECT_TRUE(renderPending);
-    RenderImage(10, 10, ImageBuffer, RenderType::Slice);
+    SnapViewPlaneToCursor(session, pane, cursor);
+    EXPECT_TRUE(session.renderPending);
+    RenderImage(session, 10, 10, session.buffers.ImageBuffer.data(), RenderType::Slice);
 
     std::set<std::uint32_t> seen;
     for (int j = 0; j < 10; ++j)
         for (int i = 0; i < 10; ++i)
-            if (const std::uint32_t v = ImageAt(i, j)) seen.insert(v);
+            if (const std::uint32_t v = session.buffers.ImageAt(i, j)) seen.insert(v);
     std::set<std::uint32_t> slice;
     for (int a = 1; a < dims.x; ++a)
         for (int b = 1; b < dims.y; ++b)
@@ -219,25 +222,25 @@ TEST_P(SnapToCursor, ASliceRenderThenShowsTheCursorsSliceOfItsPane) {
 TEST_P(SnapToCursor, WithInterpolationTheFirstSamplesStayInTheSlice) {
     const auto [pane, turnedWorld] = GetParam();
     const Int3 d{6, 6, 6};
-    ASSERT_EQ(AllocateVolume(d.x, d.y, d.z), 1);
+    ASSERT_EQ(AllocateVolume(Store(session), d.x, d.y, d.z), 1);
     // Inside voxels hold 20 x their index along the pane's normal.
     for (int x = 1; x < d.x; ++x)
         for (int y = 1; y < d.y; ++y)
             for (int z = 1; z < d.z; ++z)
-                VoxelVolume.voxels[x][y][z] =
+                Store(session).voxels[x][y][z] =
                     static_cast<std::uint8_t>(20 * PaneSlice(pane, Int3{x, y, z}));
-    PublishShape(d.x, d.y, d.z, 6);
-    VoxelVolume.mirrorZ = 0;
-    MarkVolumeChanged();
-    interpolate = true;
-    if (turnedWorld) SnapWorld(Face::Top);
-    SnapViewPlaneToCursor(pane, {3, 3, 3});
-    RenderImage(12, 12, ImageBuffer, RenderType::Slice);
+    PublishShape(Store(session), d.x, d.y, d.z, 6);
+    Store(session).mirrorZ = 0;
+    MarkVolumeChanged(Store(session));
+    session.settings.interpolate = true;
+    if (turnedWorld) SnapWorld(session.orientation, Face::Top);
+    SnapViewPlaneToCursor(session, pane, {3, 3, 3});
+    RenderImage(session, 12, 12, session.buffers.ImageBuffer.data(), RenderType::Slice);
     // A sample blending in the next slice would pass 60, one in the
     // slice before would never reach it.
     std::uint32_t most = 0;
     for (int j = 0; j < 24; ++j)
-        for (int i = 0; i < 24; ++i) most = std::max(most, ImageAt(i, j));
+        for (int i = 0; i < 24; ++i) most = std::max(most, session.buffers.ImageAt(i, j));
     EXPECT_EQ(most, 60u) << SlicePaneName(pane);
 }
 

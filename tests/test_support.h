@@ -1,4 +1,4 @@
-// Shared helpers for the core tests: a clean process state per test.
+// Shared helpers for the core tests: a fresh session per test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,55 +9,64 @@
 #include <vector>
 
 #include "base/messages.h"
-#include "geometry/orientation.h"
-#include "render/buffers.h"
-#include "render/display_map.h"
-#include "render/ray_driver.h"
-#include "render/user_settings.h"
+#include "render/session.h"
 #include "render/weights.h"
 #include "volume/volume_store.h"
 
 namespace calyra::test {
 
-// The rendering settings the user changes, as at program start.
-inline void ResetUserSettings() {
-    ApplyUserSettings(kStartupSettings);
+// The store a test fills and changes: the session's own. Tests change it in
+// place between renders on one thread (and then call MarkVolumeChanged), which
+// the program never does to a store it shows.
+inline VolumeStore& Store(Session& session) {
+    return const_cast<VolumeStore&>(session.volume());
 }
 
-// Restores every process-wide setting to its start-up value.
-inline void ResetProgramState() {
-    ResetOrientation();
-    ResetUserSettings();
-    renderPending = false;
-    modelType = ModelType::Ball;
-    loadCount = 0;
-    SetStoreBound(kMaxStoreBytes);
-    AllocateVolume(0, 0, 0);
-    VoxelVolume.dims = Int3{};
-    VoxelVolume.size = 64;
-    VoxelVolume.maxValue = 0;
-    VoxelVolume.mirrorZ = 1;
-    VoxelVolume.source = VolumeSource::Ball;
-    SetMessageSink({});
+// Gives the session a new, empty store to fill (the program's replacement of
+// a volume, without the reset of the settings).
+inline VolumeStore& NewStore(Session& session) {
+    session.ReplaceVolume(std::make_shared<VolumeStore>(), false);
+    return Store(session);
 }
 
 // An n x n x n volume (box side n) whose voxel at store indices x, y, z in
 // 1..n is voxel(x, y, z), visited x, then y, then z fastest; maxValue is the
-// largest of them.
+// largest of them, and the fine store is the bytes' (257 x each, 0..255).
 template <typename Voxel>
-void FillCube(int n, Voxel voxel) {
-    ASSERT_EQ(AllocateVolume(n, n, n), 1);
-    PublishShape(n, n, n, n);
+void FillCube(Session& session, int n, Voxel voxel) {
+    VolumeStore& v = NewStore(session);
+    ASSERT_EQ(AllocateVolume(v, n, n, n), 1);
+    PublishShape(v, n, n, n, n);
     std::uint8_t largest = 0;
     for (int x = 1; x <= n; ++x)
         for (int y = 1; y <= n; ++y)
             for (int z = 1; z <= n; ++z) {
-                const auto v = static_cast<std::uint8_t>(voxel(x, y, z));
-                VoxelVolume.voxels[x][y][z] = v;
-                largest = std::max(largest, v);
+                const auto value = static_cast<std::uint8_t>(voxel(x, y, z));
+                v.voxels[x][y][z] = value;
+                largest = std::max(largest, value);
             }
-    VoxelVolume.maxValue = largest;
-    MarkVolumeChanged();
+    v.maxValue = largest;
+    FineFromBytes(v);
+    MarkVolumeChanged(v);
+}
+
+// A small volume with air, a noisy body, a bright rod and a dark hole.
+inline void FillSmallVolume(Session& session, int n, std::uint32_t seed) {
+    std::uint32_t state = seed;
+    auto next = [&state] {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) & 0xFF;
+    };
+    // The rod's 255 is the largest value.
+    FillCube(session, n, [&](int x, int y, int z) {
+        const int cx = x - n / 2, cy = y - n / 2, cz = z - n / 2;
+        const int r2 = cx * cx + cy * cy + cz * cz;
+        std::uint32_t v = next() % 4;
+        if (r2 < n * n / 6) v = 40 + next() % 120;
+        if (cx == 1 && cy == -1) v = 255;
+        if (r2 < 4) v = 3;
+        return v;
+    });
 }
 
 // Collects the messages the core reports while it lives.
@@ -86,17 +95,23 @@ struct RenderOutputs {
 // Renders with the rays the render window asks for and keeps the outputs;
 // trim leaves rays off the row ends (so that the last group of vector lanes
 // can be a partial one).
-inline RenderOutputs RenderOutputsOf(RenderType type, int trim = 0) {
-    const int rays = RaysPerSide();
-    RenderImage(rays - trim, rays, ImageBuffer, type);
-    return {std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
-            std::vector<std::int32_t>(std::begin(DepthBuffer), std::end(DepthBuffer)), displayMax};
+inline RenderOutputs RenderOutputsOf(Session& session, RenderType type, int trim = 0) {
+    const int rays = RaysPerSide(session);
+    RenderImage(session, rays - trim, rays, session.buffers.ImageBuffer.data(), type);
+    return {session.buffers.ImageBuffer, session.buffers.DepthBuffer, session.buffers.displayMax};
 }
 
+// A fresh session per test, and the process-wide bound and message sink as
+// the program starts with them.
 class CoreTest : public ::testing::Test {
   protected:
-    void SetUp() override { ResetProgramState(); }
-    void TearDown() override { ResetProgramState(); }
+    void SetUp() override { ResetProcess(); }
+    void TearDown() override { ResetProcess(); }
+    static void ResetProcess() {
+        SetStoreBound(kMaxStoreBytes);
+        SetMessageSink({});
+    }
+    Session session;
 };
 
 }  // namespace calyra::test

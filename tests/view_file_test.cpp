@@ -14,33 +14,42 @@ namespace calyra {
 namespace {
 
 // A view after moves whose floats have no short decimal form.
-ViewState MovedView(const ViewVolume& volume) {
-    ResetOrientation();
-    SnapViewPlane(Face::Left);
-    RotateViewPlane(0.5f, -0.35f);
-    RotateWorld(0.123456789f, 1.0f / 3.0f);
-    PanViewPlane(PanDirection::In);
-    TranslateViewPlane(0.01f, -0.02f, 0.3f);
-    ScaleEyeDistance(EyeStep::Farther, EyeLimit::Clamped);
+ViewState MovedView(Session& session, const ViewVolume& volume) {
+    session.orientation = Orientation();
+    SnapViewPlane(session.orientation, Face::Left);
+    RotateViewPlane(session.orientation, 0.5f, -0.35f);
+    RotateWorld(session.orientation, 0.123456789f, 1.0f / 3.0f);
+    PanViewPlane(session.orientation, PanDirection::In);
+    TranslateViewPlane(session.orientation, 0.01f, -0.02f, 0.3f);
+    ScaleEyeDistance(session.orientation, EyeStep::Farther, EyeLimit::Clamped);
     // Every setting but the threshold and stereo away from its start value.
-    ApplyUserSettings({.renderType = RenderType::Transparent,
-                       .interpolate = true,
-                       .gradientShading = false,
-                       .colourMap = ColourMap::Hot,
-                       .displayWindow = {20, 200}});
-    ViewState view = CaptureView(volume);
-    ResetOrientation();
-    colourMap = ColourMap::Grey;
-    displayWindow = {};
+    TransferFunction edited = *PresetTransferFunction("mr-default", 0, 1000);
+    ShiftPoints(edited, 1.0 / 3);
+    session.settings = UserSettings{.renderType = RenderType::Transparent,
+                                    .interpolate = true,
+                                    .gradientShading = false,
+                                    .colourMap = ColourMap::Hot,
+                                    .displayWindow = {20, 200},
+                                    .sliceWindow = {-600.0, 1500.0 / 7},
+                                    .crop = CropBox{3, 60, 1, 64, 33, 64},
+                                    .clip = ClipPlane{{32.0f, 0.1f, 1e-3f}, {1.0f / 3, -1.0f, 0}},
+                                    .transferFunction = edited};
+    ViewState view = CaptureView(session, volume);
+    session.orientation = Orientation();
+    session.settings.colourMap = ColourMap::Grey;
+    session.settings.displayWindow = {};
     return view;
 }
 
-// The moved view of the ball model.
-ViewState MovedBallView() {
+// The moved view of a built-in model.
+ViewState MovedModelView(Session& session, const char* name) {
     ViewVolume model;
     model.kind = ViewVolume::Kind::Model;
-    model.model = "ball";
-    return MovedView(model);
+    model.model = name;
+    return MovedView(session, model);
+}
+ViewState MovedBallView(Session& session) {
+    return MovedModelView(session, "ball");
 }
 
 bool SameBits(float a, float b) {
@@ -49,17 +58,20 @@ bool SameBits(float a, float b) {
 
 void ExpectSameView(const ViewState& a, const ViewState& b) {
     for (int i = 0; i < kWorldPoints; ++i) {
-        EXPECT_TRUE(SameBits(a.world[i].x, b.world[i].x) && SameBits(a.world[i].y, b.world[i].y) &&
-                    SameBits(a.world[i].z, b.world[i].z))
-            << "world " << i << ": " << a.world[i] << " vs " << b.world[i];
+        EXPECT_TRUE(SameBits(a.orientation.World[i].x, b.orientation.World[i].x) &&
+                    SameBits(a.orientation.World[i].y, b.orientation.World[i].y) &&
+                    SameBits(a.orientation.World[i].z, b.orientation.World[i].z))
+            << "world " << i << ": " << a.orientation.World[i] << " vs " << b.orientation.World[i];
     }
     for (int i = 0; i < kViewPlanePoints; ++i) {
-        EXPECT_TRUE(SameBits(a.plane[i].x, b.plane[i].x) && SameBits(a.plane[i].y, b.plane[i].y) &&
-                    SameBits(a.plane[i].z, b.plane[i].z))
+        EXPECT_TRUE(SameBits(a.orientation.ViewPlane[i].x, b.orientation.ViewPlane[i].x) &&
+                    SameBits(a.orientation.ViewPlane[i].y, b.orientation.ViewPlane[i].y) &&
+                    SameBits(a.orientation.ViewPlane[i].z, b.orientation.ViewPlane[i].z))
             << "plane " << i;
     }
-    EXPECT_TRUE(SameBits(a.eyeDistance, b.eyeDistance));
+    EXPECT_TRUE(SameBits(a.orientation.eyeDistance, b.orientation.eyeDistance));
     EXPECT_TRUE(SameBits(a.settings.threshold, b.settings.threshold));
+    EXPECT_EQ(a.settings, b.settings);
     EXPECT_EQ(a.settings.renderType, b.settings.renderType);
     EXPECT_EQ(a.settings.interpolate, b.settings.interpolate);
     EXPECT_EQ(a.settings.gradientShading, b.settings.gradientShading);
@@ -69,10 +81,8 @@ void ExpectSameView(const ViewState& a, const ViewState& b) {
 }
 
 TEST(ViewFile, ReadsBackEveryFloatBitForBit) {
-    ViewVolume model;
-    model.kind = ViewVolume::Kind::Model;
-    model.model = "cone";
-    const ViewState written = MovedView(model);
+    Session session;
+    const ViewState written = MovedModelView(session, "cone");
     std::string error;
     const auto read = ParseViewText(WriteViewText(written), error);
     ASSERT_TRUE(read) << error;
@@ -89,13 +99,14 @@ TEST(ViewFile, ReadsBackEveryFloatBitForBit) {
     }
 
     // Applying it puts the program's state exactly there.
-    ApplyViewSettingsAndGeometry(*read);
-    ExpectSameView(written, CaptureView(model));
-    ResetOrientation();
+    ApplyViewSettingsAndGeometry(session, *read);
+    ExpectSameView(written, CaptureView(session, written.volume));
+    session.orientation = Orientation();
 }
 
 TEST(ViewFile, NamesEachRenderTypeAndWritesAStrayValueAsSurface) {
-    ViewState view = MovedBallView();
+    Session session;
+    ViewState view = MovedBallView(session);
     std::string error;
     for (const RenderTypeName& row : kRenderTypes) {
         const std::string name = row.name;
@@ -113,7 +124,8 @@ TEST(ViewFile, NamesEachRenderTypeAndWritesAStrayValueAsSurface) {
 }
 
 TEST(ViewFile, NamesEachColourMap) {
-    ViewState view = MovedBallView();
+    Session session;
+    ViewState view = MovedBallView(session);
     std::string error;
     for (const char* name : {"grey", "inverted", "hot", "bone", "viridis"}) {
         view.settings.colourMap = *FindColourMap(name);
@@ -130,14 +142,13 @@ TEST(ViewFile, NamesEachColourMap) {
 
 // A file written before colour maps existed: version 1, neither key.
 TEST(ViewFile, ReadsAnOlderFileAsThePlainGreyPicture) {
-    ViewVolume model;
-    model.kind = ViewVolume::Kind::Model;
-    model.model = "cone";
-    const ViewState written = MovedView(model);
+    Session session;
+    const ViewState written = MovedModelView(session, "cone");
     std::string text = WriteViewText(written);
-    ASSERT_EQ(text.rfind("calyra-view 2\n", 0), 0u);
-    text.replace(0, std::strlen("calyra-view 2"), "calyra-view 1");
-    for (const char* key : {"colormap ", "display-window "}) {
+    ASSERT_EQ(text.rfind("calyra-view 3\n", 0), 0u);
+    text.replace(0, std::strlen("calyra-view 3"), "calyra-view 1");
+    for (const char* key : {"colormap ", "display-window ", "slice-window ", "crop ", "clip ",
+                            "tf-opacity ", "tf-colour ", "tf-shading "}) {
         const std::size_t at = text.find(std::string("\n") + key);
         ASSERT_NE(at, std::string::npos);
         text.erase(at + 1, text.find('\n', at + 1) - at);
@@ -148,12 +159,40 @@ TEST(ViewFile, ReadsAnOlderFileAsThePlainGreyPicture) {
     EXPECT_EQ(read->settings.colourMap, ColourMap::Grey);
     EXPECT_EQ(read->settings.displayWindow, (DisplayWindow{0, 255}));
     EXPECT_EQ(read->settings.renderType, written.settings.renderType);
-    // Only the newer version requires them.
+    // Version 3's keys read as the start slice window, uncut and ramp.
+    const UserSettings start;
+    EXPECT_EQ(read->settings.sliceWindow, start.sliceWindow);
+    EXPECT_FALSE(read->settings.crop);
+    EXPECT_FALSE(read->settings.clip);
+    EXPECT_EQ(read->settings.transferFunction, start.transferFunction);
+    // Only the newer versions require them.
     text.replace(0, std::strlen("calyra-view 1"), "calyra-view 2");
     EXPECT_FALSE(ParseViewText(text, error));
 }
 
+// An unedited preset is named and keeps its points for this volume; edited
+// or read from a file, the points alone are kept.
+TEST(ViewFile, KeepsAPresetByNameAndEditedPointsAsThey) {
+    Session session;
+    ViewState view = MovedModelView(session, "head");
+    view.settings.transferFunction = *PresetTransferFunction("pet-hot", -3.5, 1e4 / 3);
+    std::string text = WriteViewText(view);
+    EXPECT_NE(text.find("\ntf-preset pet-hot\n"), std::string::npos);
+    std::string error;
+    auto read = ParseViewText(text, error);
+    ASSERT_TRUE(read) << error;
+    EXPECT_EQ(read->settings.transferFunction, view.settings.transferFunction);
+    ShiftPoints(view.settings.transferFunction, -1.0);
+    text = WriteViewText(view);
+    EXPECT_EQ(text.find("tf-preset"), std::string::npos);
+    read = ParseViewText(text, error);
+    ASSERT_TRUE(read) << error;
+    EXPECT_EQ(read->settings.transferFunction, view.settings.transferFunction);
+    EXPECT_EQ(read->settings.transferFunction.preset, "");
+}
+
 TEST(ViewFile, KeepsTheImportAndOpenParameters) {
+    Session session;
     ViewVolume raw;
     raw.kind = ViewVolume::Kind::Raw;
     raw.path = "/data/my scans/head.raw";
@@ -161,7 +200,7 @@ TEST(ViewFile, KeepsTheImportAndOpenParameters) {
     raw.options = {2, 1, 352};
     raw.fileBytes = 8389000;
     std::string error;
-    auto read = ParseViewText(WriteViewText(CaptureView(raw)), error);
+    auto read = ParseViewText(WriteViewText(CaptureView(session, raw)), error);
     ASSERT_TRUE(read) << error;
     EXPECT_EQ(read->volume.path, raw.path);
     EXPECT_EQ(read->volume.params.dimY, 256);
@@ -177,7 +216,7 @@ TEST(ViewFile, KeepsTheImportAndOpenParameters) {
     opened.windowLow = -1000.5;
     opened.windowHigh = 3000;
     opened.resample = false;
-    read = ParseViewText(WriteViewText(CaptureView(opened)), error);
+    read = ParseViewText(WriteViewText(CaptureView(session, opened)), error);
     ASSERT_TRUE(read) << error;
     EXPECT_EQ(read->volume.kind, ViewVolume::Kind::Open);
     EXPECT_EQ(*read->volume.windowLow, -1000.5);
@@ -198,7 +237,8 @@ void PrintTo(const DamagedCase& c, std::ostream* os) {
 class DamagedViewFile : public ::testing::TestWithParam<DamagedCase> {};
 
 TEST_P(DamagedViewFile, IsRefusedWithAReason) {
-    std::string text = WriteViewText(MovedBallView());
+    Session session;
+    std::string text = WriteViewText(MovedBallView(session));
     const DamagedCase& c = GetParam();
     const std::size_t at = text.find(c.from);
     ASSERT_NE(at, std::string::npos) << c.from;
@@ -211,8 +251,19 @@ TEST_P(DamagedViewFile, IsRefusedWithAReason) {
 INSTANTIATE_TEST_SUITE_P(
     ViewFile, DamagedViewFile,
     ::testing::Values(
-        DamagedCase{"NewerVersion", "calyra-view 2", "calyra-view 3", "newer than this program"},
-        DamagedCase{"NotAViewFile", "calyra-view 2", "\x89PNG", "not a view file"},
+        DamagedCase{"NewerVersion", "calyra-view 3", "calyra-view 4", "newer than this program"},
+        DamagedCase{"NotAViewFile", "calyra-view 3", "\x89PNG", "not a view file"},
+        DamagedCase{"CropReversed", "crop ", "crop 9 8 1 1 1 1\n#", "'crop' takes none or six"},
+        DamagedCase{"CropShort", "crop ", "crop 1 2 3\n#", "'crop' takes none or six"},
+        DamagedCase{"ClipWithoutNormal", "clip ", "clip 1 2 3 0 0 0\n#", "N not zero"},
+        DamagedCase{"SliceWindowWithoutWidth", "slice-window ", "slice-window 0 -1\n#", "W > 0"},
+        DamagedCase{"OpacityUnsorted", "tf-opacity ", "tf-opacity 2 1 0 0 0\n#", "never falling"},
+        DamagedCase{"OpacityCountWrong", "tf-opacity ", "tf-opacity 3 1 0 0 0\n#", "N (1..4096)"},
+        DamagedCase{"ColourOutOfRange", "tf-colour ", "tf-colour 1 0 1 1 1.5\n#", "from 0 to 1"},
+        DamagedCase{"ShadingBadPower", "tf-shading ", "tf-shading 1 1 1 0\n#", "1 to 128"},
+        DamagedCase{"UnknownPreset", "tf-shading ", "tf-preset jet\ntf-shading off\n#",
+                    "'tf-preset' is one of"},
+        DamagedCase{"TfLeftOut", "tf-colour ", "# tf-colour ", "missing 'tf-colour'"},
         DamagedCase{"PointLeftOut", "plane 3", "# plane 3", "missing 'plane 3'"},
         DamagedCase{"TextAfterTheEnd", "end\n", "end\nworld 0 0 0 0\n", "after 'end'"},
         DamagedCase{"NanPoint", "world 4 ", "world 4 nan 0 0 #", "finite numbers"},

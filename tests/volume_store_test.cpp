@@ -10,67 +10,69 @@
 namespace calyra {
 namespace {
 
+using test::Store;
+
 using VolumeStoreTest = test::CoreTest;
 
 TEST_F(VolumeStoreTest, EveryIndexFromZeroToDimExistsAndStartsAtZero) {
-    ASSERT_EQ(AllocateVolume(3, 4, 5), 1);
+    ASSERT_EQ(AllocateVolume(Store(session), 3, 4, 5), 1);
     for (int x = 0; x <= 3; ++x) {
         for (int y = 0; y <= 4; ++y) {
             // Rows carry a spare half for the two-byte import: 2 x (dimZ + 1) bytes.
-            for (int z = 0; z < 2 * (5 + 1); ++z) EXPECT_EQ(VoxelVolume.voxels[x][y][z], 0);
+            for (int z = 0; z < 2 * (5 + 1); ++z) EXPECT_EQ(Store(session).voxels[x][y][z], 0);
         }
     }
-    EXPECT_EQ(VoxelVolume.rowLength, 12u);
+    EXPECT_EQ(Store(session).rowLength, 12u);
 }
 
 TEST_F(VolumeStoreTest, ASmallerRebuildLeavesNoTraceOfTheLargerOne) {
-    ASSERT_EQ(AllocateVolume(8, 8, 8), 1);
+    ASSERT_EQ(AllocateVolume(Store(session), 8, 8, 8), 1);
     for (int x = 0; x <= 8; ++x)
         for (int y = 0; y <= 8; ++y)
-            for (int z = 0; z < 18; ++z) VoxelVolume.voxels[x][y][z] = 200;
-    ASSERT_EQ(AllocateVolume(4, 4, 4), 1);
+            for (int z = 0; z < 18; ++z) Store(session).voxels[x][y][z] = 200;
+    ASSERT_EQ(AllocateVolume(Store(session), 4, 4, 4), 1);
     for (int x = 0; x <= 4; ++x)
         for (int y = 0; y <= 4; ++y)
-            for (int z = 0; z < 10; ++z) ASSERT_EQ(VoxelVolume.voxels[x][y][z], 0);
+            for (int z = 0; z < 10; ++z) ASSERT_EQ(Store(session).voxels[x][y][z], 0);
 }
 
 TEST_F(VolumeStoreTest, ARebuildOfTheSameShapeStartsAtZeroWithItsOwnRows) {
-    ASSERT_EQ(AllocateVolume(5, 6, 7), 1);
+    ASSERT_EQ(AllocateVolume(Store(session), 5, 6, 7), 1);
     for (int x = 0; x <= 5; ++x)
         for (int y = 0; y <= 6; ++y)
-            for (int z = 0; z < 16; ++z) VoxelVolume.voxels[x][y][z] = 200;
-    const std::uint64_t generation = VoxelVolume.generation;
-    ASSERT_EQ(AllocateVolume(5, 6, 7), 1);
-    EXPECT_GT(VoxelVolume.generation, generation);
-    EXPECT_EQ(VoxelVolume.rowLength, 16u);
+            for (int z = 0; z < 16; ++z) Store(session).voxels[x][y][z] = 200;
+    const std::uint64_t generation = Store(session).generation;
+    ASSERT_EQ(AllocateVolume(Store(session), 5, 6, 7), 1);
+    EXPECT_GT(Store(session).generation, generation);
+    EXPECT_EQ(Store(session).rowLength, 16u);
     // Spare halves included; then each row tells its own (x, y).
     for (int x = 0; x <= 5; ++x)
         for (int y = 0; y <= 6; ++y)
-            for (int z = 0; z < 16; ++z) ASSERT_EQ(VoxelVolume.voxels[x][y][z], 0);
+            for (int z = 0; z < 16; ++z) ASSERT_EQ(Store(session).voxels[x][y][z], 0);
     for (int x = 0; x <= 5; ++x)
-        for (int y = 0; y <= 6; ++y) VoxelVolume.voxels[x][y][15] = std::uint8_t(x * 7 + y);
+        for (int y = 0; y <= 6; ++y) Store(session).voxels[x][y][15] = std::uint8_t(x * 7 + y);
     for (int x = 0; x <= 5; ++x)
-        for (int y = 0; y <= 6; ++y) ASSERT_EQ(VoxelVolume.voxels[x][y][15], x * 7 + y);
+        for (int y = 0; y <= 6; ++y) ASSERT_EQ(Store(session).voxels[x][y][15], x * 7 + y);
 }
 
 TEST_F(VolumeStoreTest, AFailedAllocationPublishesABlankVolume) {
-    ASSERT_EQ(AllocateVolume(64, 64, 64), 1);
-    PublishShape(64, 64, 64, 64);
+    ASSERT_EQ(AllocateVolume(Store(session), 64, 64, 64), 1);
+    PublishShape(Store(session), 64, 64, 64, 64);
     // Past the 2 GiB store bound: refused like an allocation that failed.
-    EXPECT_EQ(AllocateVolume(2000, 2000, 2000), 0);
-    EXPECT_EQ(VoxelVolume.dims.x, 0);
-    EXPECT_EQ(VoxelVolume.dims.y, 0);
-    EXPECT_EQ(VoxelVolume.dims.z, 0);
-    EXPECT_EQ(VoxelVolume.voxels, nullptr);
-    EXPECT_EQ(AllocateVolume(-1, 2, 2), 0);
+    EXPECT_EQ(AllocateVolume(Store(session), 2000, 2000, 2000), 0);
+    EXPECT_EQ(Store(session).dims.x, 0);
+    EXPECT_EQ(Store(session).dims.y, 0);
+    EXPECT_EQ(Store(session).dims.z, 0);
+    EXPECT_EQ(Store(session).voxels, nullptr);
+    EXPECT_EQ(AllocateVolume(Store(session), -1, 2, 2), 0);
 }
 
 TEST_F(VolumeStoreTest, ALoweredBoundHoldsForTheStoreAndTheRawImport) {
     SetStoreBound(std::uint64_t{256} << 10);
     EXPECT_EQ(StoreBoundText(), "256 KiB");
     // 64 x 64 x 2 x 32 bytes is the bound exactly; one more z passes it.
-    EXPECT_EQ(AllocateVolume(63, 63, 31), 1);
-    EXPECT_EQ(AllocateVolume(63, 63, 32), 0);
+    EXPECT_EQ(AllocateVolume(Store(session), 63, 63, 31), 1);
+    EXPECT_EQ(AllocateVolume(Store(session), 63, 63, 32), 0);
     ImportParams params;
     params.dimX = params.dimY = 63;
     params.dimZ = 32;
@@ -90,9 +92,9 @@ TEST_F(VolumeStoreTest, ALoweredBoundHoldsForTheStoreAndTheRawImport) {
 
 TEST_F(VolumeStoreTest, AShapeWhosePointerTablesPassTheBoundIsAFailedAllocation) {
     // 2^28 x 1 x 0: 1 GiB of voxels, but 4 GiB of row pointers.
-    EXPECT_EQ(AllocateVolume(1 << 28, 1, 0), 0);
-    EXPECT_EQ(VoxelVolume.voxels, nullptr);
-    EXPECT_EQ(AllocateVolume(1000, 1000, 0), 1);
+    EXPECT_EQ(AllocateVolume(Store(session), 1 << 28, 1, 0), 0);
+    EXPECT_EQ(Store(session).voxels, nullptr);
+    EXPECT_EQ(AllocateVolume(Store(session), 1000, 1000, 0), 1);
 }
 
 TEST_F(VolumeStoreTest, StoreBytesCountsRowsWithTheirSpareHalf) {

@@ -1,19 +1,19 @@
 #include "ui/common_keys.h"
 
-#include "base/repaint.h"
-#include "geometry/orientation.h"
-#include "ui/commands.h"
+#include "ui/document.h"
 #include "ui/live_view.h"
 #include "ui/platform.h"
+#include "ui/setting_commands.h"
 
 namespace calyra::ui {
 
 bool HandleCommonKey(char key, KeyTaker taker) {
     const bool modelWindow = taker == KeyTaker::ModelWindow;
+    Session& session = ProgramSession();
     switch (key) {
         case 'r':
         case 'R':
-            RequestRender();
+            RequestRender(session);
             return true;
         case 't':
         case 'T':
@@ -21,13 +21,14 @@ bool HandleCommonKey(char key, KeyTaker taker) {
             return true;
         case '+':
         case '-':
-            PanViewPlane(key == '+' ? PanDirection::In : PanDirection::Out);
+            PanViewPlane(session.orientation, key == '+' ? PanDirection::In : PanDirection::Out);
             InvalidateWindow(geometryWindow);
             RenderLive(LiveView::Motion::Moving);
             return true;
         case 'P':
         case 'p':
-            ScaleEyeDistance(key == 'P' ? EyeStep::Farther : EyeStep::Nearer, EyeLimit::Clamped);
+            ScaleEyeDistance(session.orientation, key == 'P' ? EyeStep::Farther : EyeStep::Nearer,
+                             EyeLimit::Clamped);
             InvalidateWindow(geometryWindow);
             return true;
         case 'd':
@@ -37,7 +38,7 @@ bool HandleCommonKey(char key, KeyTaker taker) {
         case 'D':
             if (!modelWindow) return false;
             demoRunning = 0;
-            RequestRender();
+            RequestRender(session);
             return true;
         default:
             return false;

@@ -1,8 +1,7 @@
 #include "ui/demo.h"
 
-#include "geometry/orientation.h"
-#include "render/user_settings.h"
 #include "resources/command_ids.h"
+#include "ui/document.h"
 #include "ui/platform.h"
 
 namespace calyra::ui {
@@ -23,22 +22,24 @@ void PaintAtOnce(QWidget* window) {
 
 // Renders, then redraws the wire-frame, both before returning.
 void RenderAndDrawNow() {
-    renderPending = true;
+    ProgramSession().renderPending = true;
     PaintAtOnce(renderWindow);
     PaintAtOnce(geometryWindow);
 }
 
 void MoveViewPlane(const Point3& d) {
-    for (Point3& p : ViewPlane) p = p + d;
+    for (Point3& p : ProgramSession().orientation.ViewPlane) p = p + d;
 }
 
 }  // namespace
 
 void DemoStep() {
+    Session& session = ProgramSession();
+    RenderType& renderType = session.settings.renderType;
     for (int i = 0; i < kSubSteps; ++i) {
-        RotateWorld(kWorldTurn, 0.0f);
-        RotateViewPlaneXYZ(0.0f, kPlaneTurn, 0.0f);
-        renderPending = true;
+        RotateWorld(session.orientation, kWorldTurn, 0.0f);
+        RotateViewPlaneXYZ(session.orientation, 0.0f, kPlaneTurn, 0.0f);
+        session.renderPending = true;
         PaintAtOnce(geometryWindow);
     }
 
@@ -56,8 +57,8 @@ void DemoStep() {
     if (renderType == RenderType::Transparent) return;
 
     // Cut the volume open: the plane halfway to its target, then back.
-    const Point3& centre = ViewPlane[4];
-    const Point3& target = ViewPlane[5];
+    const Point3& centre = session.orientation.ViewPlane[4];
+    const Point3& target = session.orientation.ViewPlane[5];
     const Point3 half = 0.5f * (target - centre);
     MoveViewPlane(half);
     RenderAndDrawNow();

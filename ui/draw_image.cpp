@@ -8,14 +8,16 @@
 
 namespace calyra::ui {
 
-void DrawImage(std::int32_t D, QPainter* screen, QImage& memory, float cell, float left, float top,
+void DrawImage(const RenderBuffers& buffers, const UserSettings& settings, std::int32_t D,
+               QPainter* screen, QImage& memory, float cell, float left, float top,
                const GreyPalette* devicePalette) {
     picture::GreyMap nearest{};
     if (devicePalette) {
         for (int grey = 0; grey < 256; ++grey)
             nearest[grey] = NearestPaletteGrey(*devicePalette, static_cast<std::uint8_t>(grey));
     }
-    picture::DrawCells(D, memory, cell, left, top, devicePalette ? &nearest : nullptr);
+    picture::DrawCells(buffers, settings, D, memory, cell, left, top,
+                       devicePalette ? &nearest : nullptr);
 
     if (!screen) return;
     // Everything from the image corner to the lower-right end of the client.

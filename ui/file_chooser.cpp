@@ -7,6 +7,7 @@
 #include <array>
 
 #include "picture/picture_file.h"
+#include "ui/document.h"
 #include "ui/platform.h"
 #include "volume/raw_reader.h"
 
@@ -45,7 +46,15 @@ constexpr FileUseDialog kFileUseDialogs[] = {
     {"Save View", true, "Views (*.view)", "view", "calyra.view"},
     {"Open View", false,
      "Views and pictures (*.view *.png *.jpg *.jpeg *.tif *.tiff);;All Files (*)", "", ""},
+    // The extension chooses the kind; a bare name becomes MP4.
+    {"Save Movie", true, "Movies (*.mp4 *.webm *.gif)", "mp4", "calyra.mp4"},
+    {"Save Transfer Function", true, "Transfer functions (*.json)", "json", "calyra-tf.json"},
+    {"Load Transfer Function", false, "Transfer functions (*.json);;All Files (*)", "", ""},
 };
+
+static_assert(std::size(kFileUseDialogs) ==
+                  static_cast<std::size_t>(FileUse::LoadTransferFunction) + 1,
+              "one dialog for every use");
 
 const FileUseDialog& DialogFor(FileUse use) {
     return kFileUseDialogs[static_cast<int>(use)];
@@ -126,6 +135,7 @@ VolumeFileChooser& Chooser() {
 }  // namespace
 
 int ChooseVolumeFile(QWidget* owner) {
+    std::string& volumePath = ProgramSession().volumePath;
     volumePath.clear();
     // Qt's own wildcard matching reads "*.*" as "names with a dot", so the
     // non-native dialog gets a proxy that matches the two filters itself.

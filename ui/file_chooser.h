@@ -32,7 +32,14 @@ void SetVolumeFileChooser(VolumeFileChooser chooser);
 VolumeFileChooser CurrentVolumeFileChooser();
 
 // The files the picture and view commands ask for.
-enum class FileUse { SavePicture, SaveView, OpenView };
+enum class FileUse {
+    SavePicture,
+    SaveView,
+    OpenView,
+    SaveMovie,
+    SaveTransferFunction,
+    LoadTransferFunction
+};
 // The dialog's caption for a use; the command's messages carry it too.
 const char* FileUseCaption(FileUse use);
 // A plain file dialog (never the platform's native one) for the use: the

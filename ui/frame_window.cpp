@@ -20,49 +20,18 @@
 #include "ui/app_paths.h"
 #include "ui/commands.h"
 #include "ui/demo.h"
+#include "ui/document.h"
 #include "ui/live_view.h"
 #include "ui/menu_builder.h"
 #include "ui/panels.h"
 #include "ui/platform.h"
+#include "ui/recent_menu.h"
+#include "ui/setting_commands.h"
+#include "ui/shown_view.h"
+#include "ui/slice_window.h"
 #include "ui/volume_opener.h"
 
 namespace calyra::ui {
-namespace {
-
-// Keeps a model window from being maximised and, for the render window,
-// keeps its frame and caption from reacting to the mouse.
-class ModelWindowGuard : public QObject {
-  public:
-    ModelWindowGuard(QMdiSubWindow* sub, bool ignoreMouse)
-        : QObject(sub), ignoreMouse_(ignoreMouse) {}
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        // Null while the sub-window is being destroyed.
-        auto* sub = qobject_cast<QMdiSubWindow*>(watched);
-        if (!sub) return false;
-        switch (event->type()) {
-            case QEvent::WindowStateChange:
-                if (sub->isMaximized()) {
-                    QMetaObject::invokeMethod(sub, &QWidget::showNormal, Qt::QueuedConnection);
-                }
-                return false;
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::MouseMove:
-            case QEvent::ContextMenu:
-                return ignoreMouse_;
-            default:
-                return false;
-        }
-    }
-
-  private:
-    bool ignoreMouse_;
-};
-
-}  // namespace
-
 FrameWindow::FrameWindow() {
     setWindowTitle(QString::fromLatin1(kFrameTitle));
     setAcceptDrops(true);
@@ -74,9 +43,10 @@ FrameWindow::FrameWindow() {
     AddFrameTimeField(this);
     liveUpdate = true;
     // The menu's check marks and the settings start consistent.
-    dispatch(kCmdSurface, 0);
-    dispatch(ColourMapCommand(colourMap), 0);
+    dispatch(RenderTypeCommand(RenderType::Surface), 0);
+    dispatch(ColourMapCommand(ProgramSession().settings.colourMap), 0);
     ShowParameterMarks();
+    RefreshSliceViews();
 }
 
 FrameWindow::~FrameWindow() {
@@ -105,6 +75,8 @@ void FrameWindow::placeOnScreen() {
 void FrameWindow::createMenus() {
     BuildMenuBar(menuBar(), resources::MenuTable(),
                  [this](int id, int detail) { dispatch(id, detail); });
+    // The list of the last run, or of another frame of this one.
+    ShowRecentItems();
 }
 
 void FrameWindow::greetUser() {
@@ -133,6 +105,7 @@ void FrameWindow::startTimers() {
     demoTimer_ = new QTimer(this);
     connect(demoTimer_, &QTimer::timeout, this, [this] { onTimer(kDemoTimerId); });
     demoTimer_->start(100);
+    // Timer 911 ticks every 7 s and does nothing: kept as the program always had it.
     idleTimer_ = new QTimer(this);
     connect(idleTimer_, &QTimer::timeout, this, [this] { onTimer(kIdleTimerId); });
     idleTimer_->start(7000);
@@ -160,10 +133,11 @@ void FrameWindow::dispatch(int id, int detail) {
 
 void FrameWindow::keyPressEvent(QKeyEvent* event) {
     // The frame's own P and p change the perspective without limit or redraw.
+    Orientation& o = ProgramSession().orientation;
     if (event->text() == QLatin1String("P")) {
-        ScaleEyeDistance(EyeStep::Farther, EyeLimit::Unlimited);
+        ScaleEyeDistance(o, EyeStep::Farther, EyeLimit::Unlimited);
     } else if (event->text() == QLatin1String("p")) {
-        ScaleEyeDistance(EyeStep::Nearer, EyeLimit::Unlimited);
+        ScaleEyeDistance(o, EyeStep::Nearer, EyeLimit::Unlimited);
     } else {
         QMainWindow::keyPressEvent(event);
         return;
@@ -191,40 +165,14 @@ void FrameWindow::closeEvent(QCloseEvent* event) {
 
 FrameWindow* StartCalyra() {
     InstallCoreHooks();
+    StartNewDocument();
+    ForgetRenderedView();
     InstallDataSearchPath();
     // Every window of the program, the MDI children included, shows this icon.
     QApplication::setWindowIcon(ApplicationIcon());
     auto* frame = new FrameWindow;
     frame->startUp();
     return frame;
-}
-
-QMdiSubWindow* AddModelWindow(const std::function<QWidget*(QWidget* parent)>& makeContent,
-                              const QString& title, bool frameIgnoresMouse) {
-    if (!mdiClient) return nullptr;
-    auto* sub = new QMdiSubWindow;
-    sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                        Qt::WindowCloseButtonHint);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->setWindowTitle(title);
-    sub->installEventFilter(new ModelWindowGuard(sub, frameIgnoresMouse));
-    mdiClient->addSubWindow(sub);
-    QWidget* content = makeContent(sub);
-    sub->setWidget(content);
-    sub->show();
-    return sub;
-}
-
-void ArrangeIcons() {
-    if (!mdiClient) return;
-    int x = 0;
-    const int bottom = mdiClient->viewport()->height();
-    for (QMdiSubWindow* sub : mdiClient->subWindowList(QMdiArea::CreationOrder)) {
-        if (!sub->isMinimized()) continue;
-        sub->move(x, bottom - sub->height());
-        x += sub->width();
-    }
 }
 
 }  // namespace calyra::ui

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "resources/command_ids.h"
+#include "ui/mdi_children.h"
 #include "ui/mouse_window.h"
 
 class QMdiSubWindow;
@@ -14,7 +15,6 @@ class QTimer;
 
 namespace calyra::ui {
 
-inline constexpr const char* kFrameTitle = "Calyra Volume Renderer";
 inline constexpr const char* kWelcomeCaption = "Welcome";
 inline constexpr const char* kWelcomeText =
     "Welcome to the Demonstration Version of the Calyra Visualizer!\n\n"
@@ -68,15 +68,5 @@ class FrameWindow : public MouseWindow<QMainWindow> {
 
 // The whole start-up: core hooks, frame, panels, accelerators, timers.
 FrameWindow* StartCalyra();
-
-// Adds an MDI child to mdiClient: the content is made by makeContent with its
-// sub-window as parent (so it exists inside the frame while it is created),
-// then shown. Model windows cannot be maximised; with frameIgnoresMouse the
-// sub-window's frame and caption do not react to the mouse.
-QMdiSubWindow* AddModelWindow(const std::function<QWidget*(QWidget* parent)>& makeContent,
-                              const QString& title, bool frameIgnoresMouse);
-
-// Lines the minimised MDI children up along the bottom of the client.
-void ArrangeIcons();
 
 }  // namespace calyra::ui

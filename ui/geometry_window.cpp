@@ -6,9 +6,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "base/repaint.h"
-#include "render/user_settings.h"
 #include "ui/common_keys.h"
+#include "ui/document.h"
 #include "ui/live_view.h"
 #include "ui/platform.h"
 #include "ui/slice_window.h"
@@ -21,6 +20,7 @@ constexpr float kViewportFactor = 1.5f;
 const QColor kBoxColour(0, 190, 0);
 const QColor kPlaneColour(255, 0, 0);
 const QColor kCursorColour(255, 255, 0);
+const QColor kCropColour(255, 255, 0);
 constexpr int kCursorArm = 4;  // pixels from the centre of the cursor mark
 
 // Box edges: the front face, the back face, then the three joining edges.
@@ -33,7 +33,8 @@ template <std::size_t N>
 void DrawEdges(QPainter& painter, const Point3* points, int count, int width, int height,
                const QColor& colour, const std::pair<int, int> (&edges)[N]) {
     DisplayPoint shown[kWorldPoints];
-    ProjectForDisplay(points, std::min(count, kWorldPoints), width, height, eyeDistance, shown);
+    ProjectForDisplay(points, std::min(count, kWorldPoints), width, height,
+                      ProgramSession().orientation.eyeDistance, shown);
     QPen pen(colour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     painter.save();
     painter.setPen(pen);
@@ -88,9 +89,16 @@ void DrawViewPlane(QPainter& painter, const Point3* points, int width, int heigh
     DrawEdges(painter, points, kViewPlanePoints, width, height, kPlaneColour, kPlaneEdges);
 }
 
+void DrawCropBox(QPainter& painter, const Orientation& o, std::int32_t size, const CropBox& box,
+                 int width, int height) {
+    Point3 corners[8];
+    CropBoxCorners(o, size, box, corners);
+    DrawEdges(painter, corners, 8, width, height, kCropColour, kBoxEdges);
+}
+
 void DrawCursorMark(QPainter& painter, const Point3& point, int width, int height) {
     DisplayPoint shown;
-    ProjectForDisplay(&point, 1, width, height, eyeDistance, &shown);
+    ProjectForDisplay(&point, 1, width, height, ProgramSession().orientation.eyeDistance, &shown);
     if (!shown.visible) return;
     painter.save();
     painter.setPen(QPen(kCursorColour, 1));
@@ -117,10 +125,16 @@ void GeometryWindow::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     // Every request for this window erases with the black class background.
     startPaint(painter);
-    DrawWorldBox(painter, World, clientWidth_, clientHeight_);
-    DrawViewPlane(painter, ViewPlane, clientWidth_, clientHeight_);
+    const Session& session = ProgramSession();
+    DrawWorldBox(painter, session.orientation.World, clientWidth_, clientHeight_);
+    if (session.settings.crop) {
+        DrawCropBox(painter, session.orientation, session.volume().size, *session.settings.crop,
+                    clientWidth_, clientHeight_);
+    }
+    DrawViewPlane(painter, session.orientation.ViewPlane, clientWidth_, clientHeight_);
     if (const std::optional<Int3> cursor = SliceViewCursor()) {
-        DrawCursorMark(painter, CursorScenePoint(*cursor), clientWidth_, clientHeight_);
+        const Point3 at = CursorScenePoint(session.orientation, session.volume().size, *cursor);
+        DrawCursorMark(painter, at, clientWidth_, clientHeight_);
     }
 }
 
@@ -144,7 +158,7 @@ void GeometryWindow::mouseMessage(MouseMessage message, const QMouseEvent& event
                 previous_ = ClientPoint(event.position().toPoint());
                 InvalidateWindow(this);
             } else if (event.button() == Qt::RightButton) {
-                if (!RenderLive(LiveView::Motion::Stopped)) RequestRender();
+                if (!RenderLive(LiveView::Motion::Stopped)) RequestRender(ProgramSession());
             }
             return;
     }
@@ -157,14 +171,16 @@ void GeometryWindow::mouseMoved(const QMouseEvent& event) {
     if (!rect().contains(position)) return;
     const MousePoint current = ClientPoint(position);
     const Qt::MouseButtons held = event.buttons();
+    Session& session = ProgramSession();
     if (held & Qt::LeftButton) {
         const unsigned buttons = kLeftButton | ((held & Qt::RightButton) ? kRightButton : 0u);
-        ApplyDrag(buttons, previous_, current, clientWidth_, clientHeight_);
+        ApplyDrag(session.orientation, buttons, previous_, current, clientWidth_, clientHeight_);
         previous_ = current;
         InvalidateWindow(this);
-        renderPending = true;
+        session.renderPending = true;
     } else if (held & Qt::RightButton) {
-        ApplyDrag(kRightButton, previous_, current, clientWidth_, clientHeight_);
+        ApplyDrag(session.orientation, kRightButton, previous_, current, clientWidth_,
+                  clientHeight_);
         previous_ = current;
         InvalidateWindow(this);
         RenderLive(LiveView::Motion::Moving);

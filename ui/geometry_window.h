@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "geometry/orientation.h"
+#include "render/volume_cut.h"
 #include "ui/model_window.h"
 
 class QPainter;
@@ -32,6 +33,10 @@ void ProjectForDisplay(const Point3* points, int count, int width, int height, f
 void DrawWorldBox(QPainter& painter, const Point3* points, int width, int height);
 // The plane's outline and its centre-to-target line from the 6 ViewPlane points, red.
 void DrawViewPlane(QPainter& painter, const Point3* points, int width, int height);
+
+// The crop box's twelve edges inside the box, yellow.
+void DrawCropBox(QPainter& painter, const Orientation& o, std::int32_t size, const CropBox& box,
+                 int width, int height);
 
 // A small cross at a scene point (the slice views' cursor), yellow.
 void DrawCursorMark(QPainter& painter, const Point3& point, int width, int height);

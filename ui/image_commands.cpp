@@ -8,7 +8,7 @@
 #include "ui/file_chooser.h"
 #include "ui/platform.h"
 #include "ui/render_window.h"
-#include "ui/view_commands.h"
+#include "ui/shown_view.h"
 
 namespace calyra::ui {
 namespace {
@@ -32,11 +32,14 @@ void SaveImage(QWidget* frame) {
     const char* caption = FileUseCaption(FileUse::SavePicture);
     const QImage image = CurrentPicture(frame, caption);
     if (image.isNull()) return;
+    // A picture found later still knows how to make it again: the view is
+    // taken with the pixels, before the chooser's event loop can show a
+    // later frame (a live render landing, a volume finishing its load).
+    const QString view = ShownViewText();
     const QString path = ChooseFileFor(frame, FileUse::SavePicture);
     if (path.isEmpty()) return;
-    // A picture found later still knows how to make it again.
     QImage withView = image;
-    withView.setText(QString::fromLatin1(picture::kViewTextKey), ShownViewText());
+    withView.setText(QString::fromLatin1(picture::kViewTextKey), view);
     const QString failure = picture::SavePicture(withView, path);
     if (!failure.isEmpty()) {
         ShowMessage(frame, failure, QString::fromLatin1(caption), Icon::Warning);

@@ -2,14 +2,16 @@
 
 #include <QMdiSubWindow>
 #include <QScreen>
-#include <filesystem>
 #include <memory>
 
+#include "formats/volume_loading.h"
 #include "ui/dialog_builder.h"
+#include "ui/document.h"
 #include "ui/file_chooser.h"
 #include "ui/import_dialog_box.h"
 #include "ui/import_fields.h"
 #include "ui/platform.h"
+#include "ui/recent_menu.h"
 #include "volume/raw_reader.h"
 
 namespace calyra::ui {
@@ -30,8 +32,9 @@ QRect ScreenRectOf(QWidget* w) {
 void InitialiseFields(TemplateDialog& dialog) {
     ImportParams params;
     ImportOptions options;
+    const std::string& volumePath = ProgramSession().volumePath;
     ImportStartValues(volumePath, params, options);
-    const int type = ReadInfFile(params, options);
+    const int type = ReadInfFile(volumePath, params, options);
     params.aspectX = params.aspectY = params.aspectZ = 1.0f;
 
     SetDialogItemInt(&dialog, kCtlImportDimX, params.dimX);
@@ -114,37 +117,14 @@ ImportFieldTexts ImportDialogTexts(QWidget* dialog) {
     return t;
 }
 
-namespace {
-
-ViewVolume& LastImport() {
-    static ViewVolume last;
-    return last;
-}
-
-}  // namespace
-
-const ViewVolume& LastImportedVolume() {
-    return LastImport();
-}
-
 bool ImportFromFields(const ImportFieldTexts& texts, TemplateDialog* dialog) {
     const ImportFields f = ReadImportFields(texts);
     const std::string refusal = ImportRefusalReason(f.params, f.options, f.format);
     if (refusal.empty()) {
         if (dialog) dialog->EndDialog(kOkId);
-        const bool loaded = LoadRawVolume(f.format, f.params, f.options);
-        if (loaded) {
-            ViewVolume& last = LastImport();
-            last = {};
-            last.kind = ViewVolume::Kind::Raw;
-            std::error_code ec;
-            last.path = std::filesystem::absolute(volumePath, ec).string();
-            last.params = f.params;
-            last.options = f.options;
-            last.format = f.format;
-            last.fileBytes = std::filesystem::file_size(volumePath, ec);
-            if (ec) last.fileBytes = 0;
-        }
+        Session& session = ProgramSession();
+        const bool loaded =
+            formats::ImportRawVolume(session, session.volumePath, f.format, f.params, f.options);
         // The modal run answers OK only for a volume that is there.
         if (!loaded && dialog) dialog->setResult(kCancelId);
         return loaded;
@@ -155,9 +135,11 @@ bool ImportFromFields(const ImportFieldTexts& texts, TemplateDialog* dialog) {
 }
 
 bool ImportVolumeFromPath(QWidget* owner, const std::string& path) {
-    volumePath = path;
+    ProgramSession().volumePath = path;
     const std::unique_ptr<TemplateDialog> dialog(CreateImportDialog(owner));
-    return dialog->exec() == kOkId;
+    if (dialog->exec() != kOkId) return false;
+    RememberImport(ProgramSession().shownVolume);
+    return true;
 }
 
 bool ImportVolumeFile(QWidget* owner) {
@@ -165,7 +147,7 @@ bool ImportVolumeFile(QWidget* owner) {
         ShowMessage(owner, QString::fromLatin1(kOpenFailed), QString(), Icon::Warning);
         return false;
     }
-    return ImportVolumeFromPath(owner, volumePath);
+    return ImportVolumeFromPath(owner, ProgramSession().volumePath);
 }
 
 }  // namespace calyra::ui

@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include "scene/view_file.h"
-
 class QWidget;
 
 namespace calyra::ui {
@@ -15,10 +13,8 @@ namespace calyra::ui {
 bool ImportVolumeFile(QWidget* owner);
 
 // The import dialog for a data file already chosen (volumePath becomes
-// path). Returns true when a new volume was loaded.
+// path). Returns true when a new volume was loaded; the session then shows
+// it (and remembers the file and the parameters as its shown volume).
 bool ImportVolumeFromPath(QWidget* owner, const std::string& path);
-
-// The file and the parameters of the last import that loaded a volume.
-const ViewVolume& LastImportedVolume();
 
 }  // namespace calyra::ui

@@ -5,11 +5,11 @@
 #include <QStatusBar>
 #include <chrono>
 #include <cmath>
+#include <new>
 
 #include "render/buffers.h"
-#include "render/user_settings.h"
+#include "ui/document.h"
 #include "ui/platform.h"
-#include "volume/volume_store.h"
 
 namespace calyra::ui {
 
@@ -121,20 +121,30 @@ void FrameWorker::Run() {
         cancel_.store(false);
         lock.unlock();
 
-        auto frame = std::make_shared<LiveFrame>();
-        frame->inputs = request.inputs;
-        frame->rays = request.rays;
-        frame->stride = request.stride;
-        frame->generation = request.generation;
-        frame->serial = request.serial;
-        frame->image.resize(static_cast<std::size_t>(kBufferSide) * kBufferSide * 3);
-        frame->depth.resize(static_cast<std::size_t>(kBufferSide) * kBufferSide);
-        RenderOutput out{frame->image.data(), frame->depth.data()};
-        const double start = NowMilliseconds();
-        const bool done = RenderFrame(request.inputs, request.rays, request.rays, out,
-                                      renderScratch, RenderControl{request.stride, &cancel_});
-        frame->milliseconds = NowMilliseconds() - start;
-        frame->displayMax = out.displayMax;
+        std::shared_ptr<LiveFrame> frame;
+        bool done = false;
+        try {
+            frame = std::make_shared<LiveFrame>();
+            frame->inputs = request.inputs;
+            frame->rays = request.rays;
+            frame->stride = request.stride;
+            frame->serial = request.serial;
+            frame->volume = request.volume;
+            frame->image.resize(3 * kBufferPixels);
+            frame->depth.resize(kBufferPixels);
+            RenderOutput out{frame->image.data(), frame->depth.data()};
+            const double start = NowMilliseconds();
+            const RenderControl control{request.stride, &cancel_, request.emptySpaceSkipping,
+                                        request.vectorRays};
+            done = RenderFrame(*request.volume, request.inputs, request.rays, request.rays, out,
+                               scratch_, control);
+            frame->milliseconds = NowMilliseconds() - start;
+            frame->displayMax = out.displayMax;
+        } catch (const std::bad_alloc&) {
+            // No memory for this frame: it is dropped and the one shown stays;
+            // the next request tries again.
+            done = false;
+        }
         if (done) deliver_(std::move(frame));
 
         lock.lock();
@@ -160,19 +170,27 @@ LiveView::~LiveView() {
 }
 
 FrameWorker::Request LiveView::currentRequest(int stride) const {
+    const Session& session = ProgramSession();
     FrameWorker::Request r;
-    r.inputs = CurrentRenderInputs(renderType);
-    r.rays = RaysPerSide();
+    r.inputs = CurrentRenderInputs(session);
+    r.rays = RaysPerSide(session);
     r.stride = stride;
-    r.generation = VoxelVolume.generation;
+    r.volume = session.VoxelVolume;
+    r.emptySpaceSkipping = session.emptySpaceSkipping;
+    r.vectorRays = session.vectorRays;
     return r;
 }
 
-void LiveView::request(Motion motion) {
-    if (budgetGeneration_ != VoxelVolume.generation) {
+void LiveView::forgetBudgetOfOtherVolumes() {
+    const VolumeStore* volume = ProgramSession().VoxelVolume.get();
+    if (budgetVolume_ != volume) {
         budget_.Forget();
-        budgetGeneration_ = VoxelVolume.generation;
+        budgetVolume_ = volume;
     }
+}
+
+void LiveView::request(Motion motion) {
+    forgetBudgetOfOtherVolumes();
     FrameWorker::Request r = currentRequest(1);
     if (motion == Motion::Moving) {
         r.stride = budget_.Stride(r.inputs.type, r.inputs.interpolate, r.rays);
@@ -185,11 +203,13 @@ void LiveView::request(Motion motion) {
     const double estimate = budget_.Estimate(r.inputs.type, r.inputs.interpolate, r.stride, r.rays);
     r.mayStop = estimate < 0.0 || estimate > frameBudgetMilliseconds;
     const bool same = lastSubmitted_ && last_.inputs == r.inputs && last_.rays == r.rays &&
-                      last_.generation == r.generation;
+                      lastVolume_.lock() == r.volume;
     // Nothing new to show: the same view at the same or a finer stride is on its way.
     if (same && last_.stride <= r.stride) return;
     r.serial = nextSerial_++;
     last_ = r;
+    last_.volume.reset();
+    lastVolume_ = r.volume;
     lastSubmitted_ = true;
     worker_.Submit(r);
 }
@@ -202,32 +222,32 @@ void LiveView::stop() {
 }
 
 void LiveView::noteExactTime(double milliseconds) {
-    if (budgetGeneration_ != VoxelVolume.generation) {
-        budget_.Forget();
-        budgetGeneration_ = VoxelVolume.generation;
-    }
-    budget_.Note(renderType, interpolate, 1, RaysPerSide(), milliseconds);
+    forgetBudgetOfOtherVolumes();
+    const Session& session = ProgramSession();
+    budget_.Note(session.settings.renderType, session.settings.interpolate, 1, RaysPerSide(session),
+                 milliseconds);
 }
 
 void LiveView::noteExactImage(const RenderInputs& inputs) {
     showingLive_ = false;
     shownExact_ = true;
     shownInputs_ = inputs;
-    shownGeneration_ = VoxelVolume.generation;
+    shownVolume_ = ProgramSession().VoxelVolume;
 }
 
 bool LiveView::upToDate() const {
     if (!liveUpdate && !showingLive_) return true;
-    return shownExact_ && shownGeneration_ == VoxelVolume.generation &&
-           shownInputs_ == CurrentRenderInputs(renderType);
+    const Session& session = ProgramSession();
+    return shownExact_ && shownVolume_.lock() == session.VoxelVolume &&
+           shownInputs_ == CurrentRenderInputs(session);
 }
 
 void LiveView::receive(const std::shared_ptr<LiveFrame>& frame) {
     // Stale: asked for before a stop, older than the frame shown, or of
-    // a volume no longer in the store.
+    // a volume no longer shown.
     if (frame->serial < acceptFrom_ || frame->serial <= shownSerial_) return;
-    if (frame->generation != VoxelVolume.generation) return;
-    if (budgetGeneration_ == frame->generation) {
+    if (frame->volume != ProgramSession().VoxelVolume) return;
+    if (budgetVolume_ == frame->volume.get()) {
         budget_.Note(frame->inputs.type, frame->inputs.interpolate, frame->stride, frame->rays,
                      frame->milliseconds);
     }
@@ -235,7 +255,7 @@ void LiveView::receive(const std::shared_ptr<LiveFrame>& frame) {
     showingLive_ = true;
     shownExact_ = frame->stride == 1;
     shownInputs_ = frame->inputs;
-    shownGeneration_ = frame->generation;
+    shownVolume_ = frame->volume;
     show_(*frame);
     ShowFrameTime(frame->milliseconds, frame->stride);
     ++framesShown;
@@ -249,6 +269,16 @@ QString FrameTimeText(double milliseconds, int stride) {
 
 namespace {
 const QString kFrameTimeField = QStringLiteral("frameTime");
+// In the frame-time field when a render found no memory for its work.
+constexpr const char* kNoMemoryForImageText = "not enough memory for the image";
+
+void SetFrameTimeField(const QString& text) {
+    auto* frame = qobject_cast<QMainWindow*>(frameWindow);
+    if (!frame) return;
+    if (auto* label = frame->statusBar()->findChild<QLabel*>(kFrameTimeField)) {
+        label->setText(text);
+    }
+}
 }  // namespace
 
 void AddFrameTimeField(QMainWindow* frame) {
@@ -258,22 +288,27 @@ void AddFrameTimeField(QMainWindow* frame) {
 }
 
 void ShowFrameTime(double milliseconds, int stride) {
-    auto* frame = qobject_cast<QMainWindow*>(frameWindow);
-    if (!frame) return;
-    if (auto* label = frame->statusBar()->findChild<QLabel*>(kFrameTimeField)) {
-        label->setText(FrameTimeText(milliseconds, stride));
-    }
+    SetFrameTimeField(FrameTimeText(milliseconds, stride));
+}
+
+void ShowFrameWithoutMemory() {
+    SetFrameTimeField(QString::fromLatin1(kNoMemoryForImageText));
 }
 
 bool LiveRendersPossible() {
     // A stereo pair and a frame without a volume render as they always did.
-    return liveUpdate && activeLiveView && !stereo;
+    return liveUpdate && activeLiveView && !ProgramSession().settings.stereo;
 }
 
 bool RenderLive(LiveView::Motion motion) {
     if (!LiveRendersPossible()) return false;
     activeLiveView->request(motion);
     return true;
+}
+
+void RenderAfterChange(LiveView::Motion motion) {
+    if (RenderLive(motion)) return;
+    if (motion == LiveView::Motion::Stopped) RequestRender(ProgramSession());
 }
 
 void StopLiveRender() {

@@ -33,7 +33,7 @@ struct LiveFrame {
     RenderInputs inputs;
     int rays = 0;  // rays per side asked for
     int stride = 1;
-    std::uint64_t generation = 0;  // of the volume rendered
+    std::shared_ptr<const VolumeStore> volume;  // the volume rendered
     std::uint64_t serial = 0;
     double milliseconds = 0.0;
     std::vector<std::uint32_t> image;
@@ -67,16 +67,21 @@ double CastRays(int rays, int stride);
 
 // A thread that renders one request at a time; a newer request replaces one
 // still waiting and, when the frame in flight may run past the budget, stops
-// it at its next row. Frames go to deliver on the render thread.
+// it at its next row. Frames go to deliver on the render thread. A request
+// is a snapshot: the volume it holds cannot change while it renders, its
+// inputs are copies and the worker has scratch of its own, so nothing the
+// window thread does meanwhile reaches the frame.
 class FrameWorker {
   public:
     struct Request {
         RenderInputs inputs;
         int rays = 0;
         int stride = 1;
-        std::uint64_t generation = 0;
+        std::shared_ptr<const VolumeStore> volume;
         std::uint64_t serial = 0;
         bool mayStop = true;  // whether a newer request stops it in flight
+        bool emptySpaceSkipping = true;
+        bool vectorRays = true;
     };
     explicit FrameWorker(std::function<void(std::shared_ptr<LiveFrame>)> deliver);
     ~FrameWorker();
@@ -96,6 +101,7 @@ class FrameWorker {
     bool busyMayStop_ = false;
     bool quit_ = false;
     std::atomic<bool> cancel_{false};
+    RenderScratch scratch_;  // the worker's own: only its thread touches it
     std::thread thread_;
 };
 
@@ -126,6 +132,8 @@ class LiveView : public QObject {
   private:
     void receive(const std::shared_ptr<LiveFrame>& frame);
     FrameWorker::Request currentRequest(int stride) const;
+    // Frame times of another volume say nothing about this one.
+    void forgetBudgetOfOtherVolumes();
 
     std::function<void(const LiveFrame&)> show_;
     FrameBudget budget_;
@@ -133,13 +141,15 @@ class LiveView : public QObject {
     std::uint64_t nextSerial_ = 1;
     std::uint64_t acceptFrom_ = 1;  // frames of earlier serials are stale
     std::uint64_t shownSerial_ = 0;
-    std::uint64_t budgetGeneration_ = 0;
+    const VolumeStore* budgetVolume_ = nullptr;  // compared, never read
     bool lastSubmitted_ = false;
-    FrameWorker::Request last_;  // the last request submitted
+    FrameWorker::Request last_;  // the last request submitted (its volume let go)
     bool showingLive_ = false;
     bool shownExact_ = false;
     RenderInputs shownInputs_;
-    std::uint64_t shownGeneration_ = 0;
+    // Volumes are known here without keeping them alive.
+    std::weak_ptr<const VolumeStore> shownVolume_;
+    std::weak_ptr<const VolumeStore> lastVolume_;
     FrameWorker worker_;
 };
 
@@ -148,6 +158,8 @@ QString FrameTimeText(double milliseconds, int stride);
 // Puts the (empty) frame-time field into the frame's status bar.
 void AddFrameTimeField(QMainWindow* frame);
 void ShowFrameTime(double milliseconds, int stride);
+// Says in the same field that the last render found no memory for its work.
+void ShowFrameWithoutMemory();
 
 // Whether a render window with its live view is there, Live Update is on
 // and no stereo pair is shown.
@@ -155,6 +167,9 @@ bool LiveRendersPossible();
 // The render window's live renders, if it exists and Live Update is on:
 // false when the caller must render as without Live Update.
 bool RenderLive(LiveView::Motion motion);
+// The render a change by hand asks for: live while the hand moves and once
+// it stops; without live renders one ordinary render, when it stops.
+void RenderAfterChange(LiveView::Motion motion);
 // Stops and joins the render window's live render, if any.
 void StopLiveRender();
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "movie/movie_encoder.h"
 #include "ui/frame_window.h"
 #include "ui/volume_opener.h"
 
@@ -20,7 +21,8 @@ constexpr const char* kUsage =
     "  --version    show the version and exit\n"
     "\n"
     "The head data set \"sm3dhead\" and the help file \"Calyra.HLP\" are read from the\n"
-    "working directory, or else from the installed share/calyra folder.\n"
+    "working directory, or else from the installed share/calyra folder. The Open Recent\n"
+    "list is kept in $CALYRA_SETTINGS, or else in ~/.config/calyra/calyra.conf.\n"
     "calyra-render renders the same images without a display.\n";
 
 }  // namespace
@@ -38,6 +40,8 @@ int main(int argc, char** argv) {
         }
     }
     QApplication app(argc, argv);
+    // The movie libraries' progress lines would fill the terminal.
+    calyra::movie::QuietLibraryLog();
     QApplication::setApplicationName(QStringLiteral("calyra"));
     QApplication::setApplicationVersion(QStringLiteral(CALYRA_VERSION));
     QPointer<calyra::ui::FrameWindow> frame = calyra::ui::StartCalyra();

@@ -1,7 +1,7 @@
-#include "geometry/orientation.h"
 #include "resources/command_ids.h"
 #include "ui/common_keys.h"
 #include "ui/dialog_builder.h"
+#include "ui/document.h"
 #include "ui/live_view.h"
 #include "ui/panels.h"
 #include "ui/platform.h"
@@ -10,16 +10,16 @@ namespace calyra::ui {
 namespace {
 
 void Pan(PanDirection direction) {
-    PanViewPlane(direction);
+    PanViewPlane(ProgramSession().orientation, direction);
     InvalidateWindow(geometryWindow);
     RenderLive(LiveView::Motion::Moving);
 }
 
 void Snap(Face face) {
     if (grabTarget == 0) {
-        SnapWorld(face);
+        SnapWorld(ProgramSession(), face);
     } else {
-        SnapViewPlane(face);
+        SnapViewPlane(ProgramSession(), face);
     }
 }
 

@@ -125,6 +125,10 @@ void CheckMenuItem(int id, bool checked) {
     }
 }
 
+void EnableMenuItem(int id, bool enabled) {
+    if (QAction* action = MenuItem(id)) action->setEnabled(enabled);
+}
+
 bool IsMenuItemChecked(int id) {
     const QAction* action = MenuItem(id);
     return action && action->isChecked();
@@ -245,18 +249,16 @@ void RestoreIfMaximised(QWidget* window) {
     QMetaObject::invokeMethod(sub, &QWidget::showNormal, Qt::QueuedConnection);
 }
 
+void RedrawRenderWindowCells() {
+    if (auto* window = dynamic_cast<RedrawsCells*>(renderWindow)) window->redrawCells();
+}
+
 void InstallCoreHooks() {
     SetMessageSink([](const Message& message) {
         ShowMessage(OwnerWidget(message.owner), QString::fromStdString(message.text),
                     QString::fromStdString(message.caption), message.icon);
     });
     SetBusyHook([](bool busy) { busy ? BeginWaitCursor() : EndWaitCursor(); });
-    repaintHooks.invalidateGeometryWindow = [](Background background) {
-        InvalidateWindow(geometryWindow, background);
-    };
-    repaintHooks.invalidateRenderWindow = [](Background background) {
-        InvalidateWindow(renderWindow, background);
-    };
 }
 
 }  // namespace calyra::ui

@@ -54,6 +54,8 @@ void SetMessageBoxHandler(MessageBoxHandler handler);
 // Menu check marks, by command id (no-op for unknown ids or no menu).
 void CheckMenuItem(int id, bool checked);
 bool IsMenuItemChecked(int id);
+// Greys a menu item out or back, by command id (no-op as above).
+void EnableMenuItem(int id, bool enabled);
 // Checks button id in the radio group first..last of a panel (no-op on null).
 void CheckRadioButton(QDialog* panel, int first, int last, int id);
 bool IsRadioButtonChecked(QDialog* panel, int id);
@@ -70,12 +72,24 @@ class PreparesPaint {
     ~PreparesPaint() = default;
 };
 
+// The render window draws the cells of its last image again, with the
+// current display window and colour map, without casting a ray.
+class RedrawsCells {
+  public:
+    virtual void redrawCells() = 0;
+
+  protected:
+    ~RedrawsCells() = default;
+};
+// redrawCells() of the render window, if there is one.
+void RedrawRenderWindowCells();
+
 // Invalidate (a paint once the event loop runs) and paint at once (a
 // synchronous repaint of this window only).
 void InvalidateWindow(QWidget* window, Background background = Background::Erase);
 void PaintNow(QWidget* window);
 
-// Routes the core's repaint requests and messages to these functions.
+// Routes the core's messages and wait cursor to these functions.
 void InstallCoreHooks();
 
 // Controls made from a dialog template carry their id (an int) in this dynamic

@@ -13,10 +13,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/repaint.h"
-#include "ui/frame_window.h"
+#include "ui/document.h"
+#include "ui/mdi_children.h"
 #include "ui/platform.h"
-#include "volume/volume_store.h"
 
 namespace calyra::ui {
 
@@ -38,12 +37,18 @@ double VoxelScale(PaneSize pane, QSize area) {
 }
 
 QImage PaneImage(SlicePane pane, Int3 cursor) {
-    const PaneSize size = SlicePaneSize(pane, VoxelVolume.dims);
+    const Session& session = ProgramSession();
+    const PaneSize size = SlicePaneSize(pane, session.volume().dims);
     QImage image(size.width, size.height, QImage::Format_RGB888);
     if (!image.isNull()) {
-        WritePaneRgb(pane, cursor, image.bits(), static_cast<std::size_t>(image.bytesPerLine()));
+        WritePaneRgb(session.volume(), session.settings, pane, cursor, image.bits(),
+                     static_cast<std::size_t>(image.bytesPerLine()));
     }
     return image;
+}
+
+void InvalidateGeometryWindow() {
+    ProgramSession().repaint.InvalidateGeometryWindow();
 }
 
 }  // namespace
@@ -51,6 +56,9 @@ QImage PaneImage(SlicePane pane, Int3 cursor) {
 SliceWindow::SliceWindow(QWidget* parent) : MouseWindow(parent) {
     sliceWindow = this;
     PrepareDrawnWindow(this, kSliceWindowTitle);
+    // Moves without a button show the voxel under the pointer.
+    setMouseTracking(true);
+    RepaintOnCutChanges(this);
     followVolume();
     showCursorField();
     InvalidateGeometryWindow();
@@ -67,12 +75,10 @@ SliceWindow::~SliceWindow() {
 }
 
 void SliceWindow::followVolume() {
-    const VolumeStore& v = VoxelVolume;
-    const bool same = seen_ && v.generation == generation_ && v.dims.x == dims_.x &&
-                      v.dims.y == dims_.y && v.dims.z == dims_.z;
-    if (same) return;
-    seen_ = true;
-    generation_ = v.generation;
+    const std::shared_ptr<const VolumeStore>& shown = ProgramSession().VoxelVolume;
+    const VolumeStore& v = *shown;
+    if (shown == volume_.lock()) return;
+    volume_ = shown;
     dims_ = v.dims;
     cursor_ = CentreCursor(v.dims);
     last_ = SlicePane::Axial;
@@ -105,7 +111,7 @@ QRect SliceWindow::paneArea(SlicePane pane) const {
     const int columnWidth = width() / kSlicePaneCount;
     const int labelHeight = fontMetrics().height() + 4;
     const QSize area(columnWidth, std::max(height() - labelHeight, 0));
-    const PaneSize size = SlicePaneSize(pane, VoxelVolume.dims);
+    const PaneSize size = SlicePaneSize(pane, ProgramSession().volume().dims);
     const double scale = VoxelScale(size, area);
     const int w = static_cast<int>(size.width * scale);
     const int h = static_cast<int>(size.height * scale);
@@ -120,14 +126,18 @@ std::optional<SlicePane> SliceWindow::paneAt(QPoint point) const {
     return std::nullopt;
 }
 
-void SliceWindow::moveToPoint(SlicePane pane, QPoint point) {
+std::optional<Int3> SliceWindow::voxelAt(SlicePane pane, QPoint point) const {
     const QRect area = paneArea(pane);
     const PaneSize size = SlicePaneSize(pane, dims_);
-    if (area.width() <= 0 || area.height() <= 0) return;
+    if (area.width() <= 0 || area.height() <= 0) return std::nullopt;
     const double scale = static_cast<double>(area.width()) / size.width;
     const auto column = static_cast<std::int32_t>(std::floor((point.x() - area.left()) / scale));
     const auto row = static_cast<std::int32_t>(std::floor((point.y() - area.top()) / scale));
-    moveTo(CursorAtPanePixel(pane, cursor_, column, row, dims_), pane);
+    return CursorAtPanePixel(pane, cursor_, column, row, dims_);
+}
+
+void SliceWindow::moveToPoint(SlicePane pane, QPoint point) {
+    if (const std::optional<Int3> voxel = voxelAt(pane, point)) moveTo(*voxel, pane);
 }
 
 void SliceWindow::stepSlice(SlicePane pane, int steps) {
@@ -139,13 +149,25 @@ void SliceWindow::stepSlice(SlicePane pane, int steps) {
 void SliceWindow::showCursorField() {
     QLabel* field = CursorField();
     if (!field) return;
-    const Int3 c = cursor_;
-    field->setText(QStringLiteral("(%1, %2, %3) = %4")
-                       .arg(c.x)
-                       .arg(c.y)
-                       .arg(c.z)
-                       .arg(SliceVoxel(c.x, c.y, c.z)));
+    field->setText(QString::fromStdString(VoxelReadout(ProgramSession().volume(), cursor_)));
     field->show();
+}
+
+void SliceWindow::showVoxelUnder(QPoint point) {
+    const std::optional<SlicePane> pane = paneAt(point);
+    const std::optional<Int3> voxel = pane ? voxelAt(*pane, point) : std::nullopt;
+    QLabel* field = CursorField();
+    if (!voxel || !field) {
+        showCursorField();
+        return;
+    }
+    field->setText(QString::fromStdString(VoxelReadout(ProgramSession().volume(), *voxel)));
+    field->show();
+}
+
+void SliceWindow::leaveEvent(QEvent* event) {
+    showCursorField();
+    QWidget::leaveEvent(event);
 }
 
 void SliceWindow::paintPane(QPainter& painter, SlicePane pane) {
@@ -171,6 +193,7 @@ void SliceWindow::paintPane(QPainter& painter, SlicePane pane) {
     painter.setPen(QPen(kCrossColour, 1));
     painter.drawLine(area.left(), y, area.right(), y);
     painter.drawLine(x, area.top(), x, area.bottom());
+    PaintCropBox(painter, pane, area, dims_);
 }
 
 void SliceWindow::paintEvent(QPaintEvent* /*event*/) {
@@ -183,18 +206,53 @@ void SliceWindow::paintEvent(QPaintEvent* /*event*/) {
 void SliceWindow::mouseMessage(MouseMessage message, const QMouseEvent& event) {
     followVolume();
     const QPoint point = event.position().toPoint();
+    const bool middle = event.button() == Qt::MiddleButton;
+    const bool ctrlLeft =
+        event.button() == Qt::LeftButton && (event.modifiers() & Qt::ControlModifier);
     switch (message) {
-        case MouseMessage::Press:
         case MouseMessage::DoubleClick:
+            if (middle) {
+                windowDrag_.reset();
+                SetSliceWindow(StartSliceWindow(ProgramSession().volume().mapping));
+                return;
+            }
+            [[fallthrough]];
+        case MouseMessage::Press:
+            if (middle || ctrlLeft) {
+                windowDrag_ = WindowDrag{point, ProgramSession().settings.sliceWindow};
+                return;
+            }
             if (event.button() != Qt::LeftButton) return;
+            // An edge of the crop box takes the press before the cursor does.
+            if (crop_.Press(
+                    point, [this](SlicePane p) { return paneArea(p); }, dims_))
+                return;
             dragPane_ = paneAt(point);
             if (dragPane_) moveToPoint(*dragPane_, point);
             return;
         case MouseMessage::Move:
+            if (windowDrag_ && (event.buttons() & (Qt::MiddleButton | Qt::LeftButton))) {
+                const QPoint moved = point - windowDrag_->start;
+                SetSliceWindow(DraggedWindow(windowDrag_->window, ProgramSession().volume().mapping,
+                                             moved.x(), -moved.y()));
+                return;
+            }
+            if (crop_.Move(point)) return;
             // A drag stays with the pane it started in, clamped to its edges.
-            if ((event.buttons() & Qt::LeftButton) && dragPane_) moveToPoint(*dragPane_, point);
+            if ((event.buttons() & Qt::LeftButton) && dragPane_) {
+                moveToPoint(*dragPane_, point);
+                return;
+            }
+            if (event.buttons() == Qt::NoButton) showVoxelUnder(point);
             return;
         case MouseMessage::Release:
+            if (windowDrag_ && !(event.buttons() & (Qt::MiddleButton | Qt::LeftButton))) {
+                windowDrag_.reset();
+            }
+            if (event.button() == Qt::LeftButton) {
+                dragPane_.reset();
+                crop_.Release();
+            }
             return;
     }
 }
@@ -247,17 +305,49 @@ std::optional<Int3> SliceViewCursor() {
 }
 
 void SnapPlaneToSliceCursor() {
+    Session& session = ProgramSession();
     if (sliceWindow) {
-        SnapViewPlaneToCursor(sliceWindow->lastPane(), sliceWindow->cursor());
+        SnapViewPlaneToCursor(session, sliceWindow->lastPane(), sliceWindow->cursor());
     } else {
-        SnapViewPlaneToCursor(SlicePane::Axial, CentreCursor(VoxelVolume.dims));
+        SnapViewPlaneToCursor(session, SlicePane::Axial, CentreCursor(session.volume().dims));
     }
 }
 
+namespace {
+
+// The presets are offered for CT values; the one that is the window is checked.
+void ShowSliceWindowPresets() {
+    const Session& session = ProgramSession();
+    const bool offered = session.volume().mapping.unit == kSliceWindowPresetUnit;
+    const WindowLevel full = StartSliceWindow(session.volume().mapping);
+    for (const SliceWindowPreset& preset : kSliceWindowPresets) {
+        const WindowLevel window =
+            preset.fullRange ? full : WindowLevel{preset.level, preset.width};
+        EnableMenuItem(preset.command, offered);
+        CheckMenuItem(preset.command, offered && window == session.settings.sliceWindow);
+    }
+}
+
+}  // namespace
+
 void RefreshSliceViews() {
+    ShowSliceWindowPresets();
     if (!sliceWindow) return;
     // cursor() takes the new volume's centre.
     sliceWindow->setCursor(sliceWindow->cursor(), sliceWindow->lastPane());
+}
+
+void SetSliceWindow(const WindowLevel& window) {
+    Session& session = ProgramSession();
+    if (session.settings.sliceWindow == window) return;
+    session.settings.sliceWindow = window;
+    ShowSliceWindowPresets();
+    if (sliceWindow) sliceWindow->update();
+}
+
+void ChooseSliceWindowPreset(const SliceWindowPreset& preset) {
+    SetSliceWindow(preset.fullRange ? StartSliceWindow(ProgramSession().volume().mapping)
+                                    : WindowLevel{preset.level, preset.width});
 }
 
 QLabel* CursorField() {

@@ -8,10 +8,9 @@
 #include <QStyleOptionGroupBox>
 #include <algorithm>
 
-#include "base/repaint.h"
-#include "render/user_settings.h"
 #include "resources/command_ids.h"
 #include "ui/dialog_builder.h"
+#include "ui/document.h"
 #include "ui/live_view.h"
 #include "ui/platform.h"
 
@@ -67,6 +66,7 @@ void HidePanel(QWidget* dialog) {
 
 // A live scroll opens the edit period as the first Preview would.
 void PreviewScrolledThreshold() {
+    float& threshold = ProgramSession().settings.threshold;
     if (thresholdEditing == 0) {
         thresholdSaved = threshold;
         thresholdEditing = 1;
@@ -76,6 +76,8 @@ void PreviewScrolledThreshold() {
 }
 
 void OnCommand(TemplateDialog& dialog, int id) {
+    Session& session = ProgramSession();
+    float& threshold = session.settings.threshold;
     // Any command opens the edit period, so CANCEL can return to this value.
     if (thresholdEditing == 0) {
         thresholdSaved = threshold;
@@ -84,7 +86,7 @@ void OnCommand(TemplateDialog& dialog, int id) {
     switch (id) {
         case kCtlThresholdPreview:
             threshold = static_cast<float>(thresholdPercent) / 100.0f;
-            RequestRender();
+            RequestRender(session);
             break;
         case kCtlThresholdClose:
             thresholdEditing = 0;

@@ -1,15 +1,15 @@
-#include "render/user_settings.h"
 #include "resources/command_ids.h"
-#include "ui/commands.h"
 #include "ui/dialog_builder.h"
+#include "ui/document.h"
 #include "ui/panels.h"
 #include "ui/platform.h"
+#include "ui/setting_commands.h"
 
 namespace calyra::ui {
 namespace {
 
 int CheckedButton() {
-    return RenderTypeCommand(renderType);
+    return RenderTypeCommand(ProgramSession().settings.renderType);
 }
 
 bool OnCommand(int id) {

@@ -4,18 +4,16 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPushButton>
-#include <filesystem>
 
 #include "formats/open_volume.h"
-#include "ui/commands.h"
-#include "ui/frame_window.h"
+#include "formats/volume_loading.h"
+#include "ui/document.h"
 #include "ui/import_dialog.h"
 #include "ui/live_view.h"
+#include "ui/mdi_children.h"
+#include "ui/model_windows.h"
 #include "ui/platform.h"
-#include "ui/render_window.h"
-#include "ui/view_commands.h"
-#include "volume/raw_reader.h"
-#include "volume/volume_store.h"
+#include "ui/recent_menu.h"
 
 namespace calyra::ui {
 namespace {
@@ -23,14 +21,6 @@ namespace {
 VolumePathChooser& PathChooser() {
     static VolumePathChooser chooser = nullptr;
     return chooser;
-}
-
-// The frame's caption names the file shown (the render window's own caption
-// tells the progress of each render).
-void NameOpenFile(QWidget* frame, const QString& path) {
-    if (!frame) return;
-    frame->window()->setWindowTitle(QString::fromLatin1(kFrameTitle) + QStringLiteral(" - ") +
-                                    QFileInfo(path).fileName());
 }
 
 }  // namespace
@@ -66,29 +56,25 @@ void SetVolumePathChooser(VolumePathChooser chooser) {
 }
 
 bool OpenVolumePath(QWidget* frame, const QString& path) {
-    // The store is replaced: a live render of it stops first.
+    // The volume is replaced: the live render in flight stops, to save its work.
     StopLiveRender();
     if (path.isEmpty()) return false;
     const std::string name = path.toStdString();
     if (formats::IsVolumeFile(name)) {
-        if (!formats::OpenVolume(name, formats::OpenOptions{})) return false;
-        volumePath = name;
-        ShowLoadedVolume(frame, kLoadedFileModel);
-        NameOpenFile(frame, path);
         // Saved views and pictures name the file it came from.
-        ViewVolume& shown = ShownVolume();
-        shown = {};
-        shown.kind = ViewVolume::Kind::Open;
-        std::error_code ec;
-        shown.path = std::filesystem::absolute(name, ec).string();
-        shown.fileBytes = ViewDataFileBytes(name);
+        ViewVolume v;
+        v.kind = ViewVolume::Kind::Open;
+        v.path = name;
+        if (!formats::OpenStandardVolume(ProgramSession(), v)) return false;
+        ShowLoadedVolume(frame);
+        NameOpenFile(frame, path);
+        RememberOpenedVolume(path);
         return true;
     }
     // Raw data: the import dialog asks for the shape, as Load File does.
     if (!ImportVolumeFromPath(renderWindow ? renderWindow : frame, name)) return false;
-    ShowLoadedVolume(frame, kLoadedFileModel);
+    ShowLoadedVolume(frame);
     NameOpenFile(frame, path);
-    ShownVolume() = LastImportedVolume();
     return true;
 }
 

@@ -136,9 +136,8 @@ void Transpose16(const std::uint8_t* const in[16], std::uint8_t* const out[16]) 
 }
 
 // The rows y of WriteSlices; gathered holds 16 rows of the slices.
-void WriteRow(const std::uint8_t* slices, const ImportParams& p, std::int32_t firstZ,
-              std::int32_t count, std::int32_t y, std::uint8_t* gathered) {
-    const VolumeStore& v = VoxelVolume;
+void WriteRow(VolumeStore& v, const std::uint8_t* slices, const ImportParams& p,
+              std::int32_t firstZ, std::int32_t count, std::int32_t y, std::uint8_t* gathered) {
     const std::size_t sliceVoxels = std::size_t(p.dimX) * std::size_t(p.dimY);
     const std::size_t width = std::size_t(p.dimX);
     const std::uint8_t* line = slices + std::size_t(y - 1) * width;
@@ -172,8 +171,8 @@ void WriteRow(const std::uint8_t* slices, const ImportParams& p, std::int32_t fi
 // firstZ, firstZ + 1, ...: each store row is touched once per run. Sixteen
 // slices' rows at a time are first copied side by side: slices lie a power
 // of two apart, and reading them in place would evict each other's lines.
-void WriteSlices(const std::uint8_t* slices, const ImportParams& p, std::int32_t firstZ,
-                 std::int32_t count) {
+void WriteSlices(VolumeStore& v, const std::uint8_t* slices, const ImportParams& p,
+                 std::int32_t firstZ, std::int32_t count) {
     const std::size_t width = std::size_t(p.dimX);
     // Rows of different y go to different store rows: bands of y run on the
     // worker threads, each with its own side-by-side copy.
@@ -182,7 +181,23 @@ void WriteSlices(const std::uint8_t* slices, const ImportParams& p, std::int32_t
         std::vector<std::uint8_t> gathered(16 * width);
         const std::int32_t lastY = std::min(p.dimY, (band + 1) * kBand);
         for (std::int32_t y = band * kBand + 1; y <= lastY; ++y) {
-            WriteRow(slices, p, firstZ, count, y, gathered.data());
+            WriteRow(v, slices, p, firstZ, count, y, gathered.data());
+        }
+    });
+}
+
+// Writes count slices of fine values (x fastest) into the fine store at z =
+// firstZ, firstZ + 1, ...; bands of y run on the worker threads.
+void WriteFineSlices(VolumeStore& v, const std::uint16_t* slices, const ImportParams& p,
+                     std::int32_t firstZ, std::int32_t count) {
+    const std::size_t sliceVoxels = std::size_t(p.dimX) * std::size_t(p.dimY);
+    ParallelFor(p.dimY, [&](std::int32_t row) {
+        const std::int32_t y = row + 1;
+        const std::uint16_t* line = slices + std::size_t(row) * std::size_t(p.dimX);
+        for (std::int32_t x = 1; x <= p.dimX; ++x) {
+            std::uint16_t* fine = v.FineRow(x, y) + firstZ;
+            const std::uint16_t* in = line + (x - 1);
+            for (std::int32_t k = 0; k < count; ++k) fine[k] = in[std::size_t(k) * sliceVoxels];
         }
     });
 }
@@ -205,7 +220,7 @@ std::uint8_t LargestByte(const std::uint8_t* data, std::size_t n) {
     return largest;
 }
 
-BinaryReadResult ReadBinaryVoxels(std::FILE* file, const ImportParams& p,
+BinaryReadResult ReadBinaryVoxels(VolumeStore& v, std::FILE* file, const ImportParams& p,
                                   const ImportOptions& options) {
     BinaryReadResult result;
     const auto header = static_cast<std::uint64_t>(std::max(options.headerBytes, 0));
@@ -217,7 +232,7 @@ BinaryReadResult ReadBinaryVoxels(std::FILE* file, const ImportParams& p,
         result.sizeKnown = true;
         result.fileBytes = static_cast<std::uint64_t>(info.st_size);
     }
-    VoxelVolume.maxValue = 0;
+    v.maxValue = 0;
     if (sliceVoxels == 0 || p.dimZ <= 0 || (bytes != 1 && bytes != 2)) return result;
     const std::size_t runVoxels = static_cast<std::size_t>(sliceVoxels);
 
@@ -226,10 +241,10 @@ BinaryReadResult ReadBinaryVoxels(std::FILE* file, const ImportParams& p,
         SliceRuns runs(file, p, 1);
         std::uint8_t largest = 0;
         for (std::int32_t count; (count = runs.Next()) > 0;) {
-            WriteSlices(runs.Data(), p, runs.FirstZ(), count);
+            WriteSlices(v, runs.Data(), p, runs.FirstZ(), count);
             largest = std::max(largest, LargestByte(runs.Data(), runVoxels * std::size_t(count)));
         }
-        VoxelVolume.maxValue = largest;
+        v.maxValue = largest;
         return result;
     }
 
@@ -248,6 +263,8 @@ BinaryReadResult ReadBinaryVoxels(std::FILE* file, const ImportParams& p,
             for (std::size_t i = 0; i < n; ++i) vmax = std::max(vmax, value16(data + 2 * i));
         }
     }
+    // The fine values span 0..vmax of the file.
+    v.mapping = ValueMapping{0.0, static_cast<double>(vmax), "", true};
     // The second pass needs the data again; a stream that cannot rewind
     // keeps the blank store.
     if (vmax == 0 || fseeko(file, static_cast<off_t>(header), SEEK_SET) != 0) return result;
@@ -257,17 +274,26 @@ BinaryReadResult ReadBinaryVoxels(std::FILE* file, const ImportParams& p,
     }
     // Values above vmax only appear if the file grew between the passes.
     for (std::uint32_t value = vmax + 1; value < scaled.size(); ++value) scaled[value] = 255;
+    // The fine values: trunc(v x 65535 / vmax) in 64-bit integers.
+    std::vector<std::uint16_t> fineOf(65536, 65535);
+    for (std::uint32_t value = 0; value <= vmax; ++value) {
+        fineOf[value] = static_cast<std::uint16_t>(std::uint64_t{value} * 65535u / vmax);
+    }
     SliceRuns runs(file, p, 2);
     std::uint8_t largest = 0;
+    std::vector<std::uint16_t> fine;
     for (std::int32_t count; (count = runs.Next()) > 0;) {
         std::uint8_t* data = runs.Data();
         const std::size_t n = runVoxels * std::size_t(count);
+        fine.resize(n);
+        for (std::size_t i = 0; i < n; ++i) fine[i] = fineOf[value16(data + 2 * i)];
+        WriteFineSlices(v, fine.data(), p, runs.FirstZ(), count);
         // In place: byte i is written after bytes 2i and 2i + 1 were read.
         for (std::size_t i = 0; i < n; ++i) data[i] = scaled[value16(data + 2 * i)];
-        WriteSlices(data, p, runs.FirstZ(), count);
+        WriteSlices(v, data, p, runs.FirstZ(), count);
         largest = std::max(largest, LargestByte(data, n));
     }
-    VoxelVolume.maxValue = largest;
+    v.maxValue = largest;
     return result;
 }
 

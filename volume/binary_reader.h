@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "volume/raw_reader.h"
+#include "volume/volume_store.h"
 
 namespace calyra {
 
@@ -19,7 +20,7 @@ struct BinaryReadResult {
 };
 
 // Reads the open file into the allocated store and sets maxValue.
-BinaryReadResult ReadBinaryVoxels(std::FILE* file, const ImportParams& p,
+BinaryReadResult ReadBinaryVoxels(VolumeStore& v, std::FILE* file, const ImportParams& p,
                                   const ImportOptions& options);
 
 // The largest of n bytes.

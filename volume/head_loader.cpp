@@ -24,9 +24,9 @@ using Slice = std::uint8_t[kSide][kSide];  // [y][x]
 // jumping a whole plane each time, and the slices of one (x, y) go to
 // neighbouring bytes of one row.
 template <int kSlices>
-void CopySlices(const Slice (&slices)[2], int z) {
+void CopySlices(VolumeStore& v, const Slice (&slices)[2], int z) {
     for (int x = 1; x <= kSide; ++x) {
-        std::uint8_t* const* rows = VoxelVolume.voxels[x];
+        std::uint8_t* const* rows = v.voxels[x];
         for (int y = 1; y <= kSide; ++y) {
             std::uint8_t* row = rows[y] + z;
             for (int s = 0; s < kSlices; ++s) row[s] = slices[s][y - 1][x - 1];
@@ -36,8 +36,7 @@ void CopySlices(const Slice (&slices)[2], int z) {
 
 }  // namespace
 
-void LoadHeadVolume() {
-    VolumeStore& v = VoxelVolume;
+void LoadHeadVolume(VolumeStore& v) {
     v.maxValue = 0;
     SetBusy(true);
     // The working directory first, then where the program keeps its data.
@@ -69,9 +68,9 @@ void LoadHeadVolume() {
             const std::uint32_t largest = LargestByte(&block[0][0][0], slices * kSliceBytes);
             if (largest > v.maxValue) v.maxValue = largest;
             if (slices == 2) {
-                CopySlices<2>(block, z);
+                CopySlices<2>(v, block, z);
             } else {
-                CopySlices<1>(block, z);
+                CopySlices<1>(v, block, z);
             }
         }
         z += 2;

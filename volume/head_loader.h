@@ -4,10 +4,12 @@
 
 namespace calyra {
 
+struct VolumeStore;
+
 inline constexpr const char* kHeadFileName = "sm3dhead";
 
 // Fills the 128^3 store (already allocated) from "sm3dhead" in 32,768-byte
 // blocks of two slices; file slice n goes to z = n + 1. Sets maxValue.
-void LoadHeadVolume();
+void LoadHeadVolume(VolumeStore& v);
 
 }  // namespace calyra

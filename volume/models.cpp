@@ -64,14 +64,13 @@ std::int32_t Classify(float x, float y, float z, float dx, float dy, float dz, s
 }
 
 template <typename F>
-void Voxelize(std::int32_t lo, std::int32_t hi, float xLow, float xHigh, float yLow, float yHigh,
-              float zLow, float zHigh, std::int32_t n, F f) {
+void Voxelize(VolumeStore& v, std::int32_t lo, std::int32_t hi, float xLow, float xHigh, float yLow,
+              float yHigh, float zLow, float zHigh, std::int32_t n, F f) {
     if (n <= 0) return;
     const float fn = static_cast<float>(n);
     const float dx = (xLow + xHigh) / fn;
     const float dy = (yLow + yHigh) / fn;
     const float dz = (zLow + zHigh) / fn;
-    VolumeStore& v = VoxelVolume;
     if (!v.voxels) return;
     // Never write past the store, whatever n is.
     const std::int32_t nx = std::min(n, v.allocated.x + 1);
@@ -99,37 +98,42 @@ std::int32_t ClassifyCell(float x, float y, float z, float dx, float dy, float d
     return Classify(x, y, z, dx, dy, dz, lo, hi, f);
 }
 
-void VoxelizeImplicit(std::int32_t lo, std::int32_t hi, float xLow, float xHigh, float yLow,
-                      float yHigh, float zLow, float zHigh, std::int32_t n, ImplicitFunction f) {
+void VoxelizeImplicit(VolumeStore& v, std::int32_t lo, std::int32_t hi, float xLow, float xHigh,
+                      float yLow, float yHigh, float zLow, float zHigh, std::int32_t n,
+                      ImplicitFunction f) {
     // The built-in surfaces get their inlined variants.
     if (f == ConeFunction) {
-        Voxelize(lo, hi, xLow, xHigh, yLow, yHigh, zLow, zHigh, n,
+        Voxelize(v, lo, hi, xLow, xHigh, yLow, yHigh, zLow, zHigh, n,
                  [](float x, float y, float z) { return ConeFunction(x, y, z); });
     } else if (f == HyperboloidFunction) {
-        Voxelize(lo, hi, xLow, xHigh, yLow, yHigh, zLow, zHigh, n,
+        Voxelize(v, lo, hi, xLow, xHigh, yLow, yHigh, zLow, zHigh, n,
                  [](float x, float y, float z) { return HyperboloidFunction(x, y, z); });
     } else if (f == MonkeySaddleFunction) {
-        Voxelize(lo, hi, xLow, xHigh, yLow, yHigh, zLow, zHigh, n,
+        Voxelize(v, lo, hi, xLow, xHigh, yLow, yHigh, zLow, zHigh, n,
                  [](float x, float y, float z) { return MonkeySaddleFunction(x, y, z); });
     } else {
-        Voxelize(lo, hi, xLow, xHigh, yLow, yHigh, zLow, zHigh, n, f);
+        Voxelize(v, lo, hi, xLow, xHigh, yLow, yHigh, zLow, zHigh, n, f);
     }
 }
 
-void BuildMathModel() {
-    switch (modelType) {
+void BuildMathModel(VolumeStore& v, ModelType model) {
+    // Every surface is voxelised over a cube -half..half on each axis, into 75..255.
+    const auto surface = [&v](float half, std::int32_t n, ImplicitFunction f) {
+        VoxelizeImplicit(v, 75, 255, half, half, half, half, half, half, n, f);
+    };
+    switch (model) {
         case ModelType::Hyperboloid:
-            VoxelizeImplicit(75, 255, 8.0f, 8.0f, 8.0f, 8.0f, 8.0f, 8.0f, 127, HyperboloidFunction);
+            surface(8.0f, 127, HyperboloidFunction);
             break;
         case ModelType::Cone:
-            VoxelizeImplicit(75, 255, 30.0f, 30.0f, 30.0f, 30.0f, 30.0f, 30.0f, 127, ConeFunction);
+            surface(30.0f, 127, ConeFunction);
             break;
         case ModelType::Monkey:
-            VoxelizeImplicit(75, 255, 3.0f, 3.0f, 3.0f, 3.0f, 3.0f, 3.0f, 64, MonkeySaddleFunction);
+            surface(3.0f, 64, MonkeySaddleFunction);
             break;
         case ModelType::Combined:
-            VoxelizeImplicit(75, 255, 3.0f, 3.0f, 3.0f, 3.0f, 3.0f, 3.0f, 64, MonkeySaddleFunction);
-            VoxelizeImplicit(75, 255, 30.0f, 30.0f, 30.0f, 30.0f, 30.0f, 30.0f, 64, ConeFunction);
+            surface(3.0f, 64, MonkeySaddleFunction);
+            surface(30.0f, 64, ConeFunction);
             break;
         // Not mathematical models: their builders are the ball's and the head's.
         case ModelType::Ball:
@@ -139,8 +143,8 @@ void BuildMathModel() {
     }
 }
 
-void DrawBallShell(std::int32_t cx, std::int32_t cy, std::int32_t cz, std::int32_t r) {
-    VolumeStore& v = VoxelVolume;
+void DrawBallShell(VolumeStore& v, std::int32_t cx, std::int32_t cy, std::int32_t cz,
+                   std::int32_t r) {
     if (!v.voxels) return;
     auto inStore = [&](std::int32_t x, std::int32_t y, std::int32_t z) {
         return x >= 0 && y >= 0 && z >= 0 && x <= v.allocated.x && y <= v.allocated.y &&
@@ -162,17 +166,17 @@ void DrawBallShell(std::int32_t cx, std::int32_t cy, std::int32_t cz, std::int32
     pass(2, 1, r - 2, 0);
 }
 
-void BuildBallModel(std::int32_t e) {
+void BuildBallModel(VolumeStore& v, std::int32_t e) {
     const std::int32_t c = e / 2;
     const auto head = static_cast<std::int32_t>(e * 0.4347826086956522);
     const auto eye = static_cast<std::int32_t>(e * 0.15873015873015872);
     const auto ear = static_cast<std::int32_t>(e * 0.20833333333333334);
     const auto earZ = static_cast<std::int32_t>(e * 0.6666666666666666);
-    DrawBallShell(c, c, c, head);
-    DrawBallShell(2 * e / 3, c + e / 6, c, eye);
-    DrawBallShell(e / 3, c + e / 6, c, eye);
-    DrawBallShell(3 * e / 4, e / 4, earZ, ear);
-    DrawBallShell(e / 4, e / 4, earZ, ear);
+    DrawBallShell(v, c, c, c, head);
+    DrawBallShell(v, 2 * e / 3, c + e / 6, c, eye);
+    DrawBallShell(v, e / 3, c + e / 6, c, eye);
+    DrawBallShell(v, 3 * e / 4, e / 4, earZ, ear);
+    DrawBallShell(v, e / 4, e / 4, earZ, ear);
 }
 
 VolumeSource SourceForModel(ModelType model) {
@@ -193,56 +197,48 @@ VolumeSource SourceForModel(ModelType model) {
     return VolumeSource::Ball;
 }
 
-void BuildModel(ModelType model) {
-    modelType = model;
-    VoxelVolume.source = SourceForModel(model);
-    BuildVolume();
-}
-
-void BuildVolume() {
+bool BuildVolume(VolumeStore& v, ModelType model) {
     SetBusy(true);
-    VolumeStore& v = VoxelVolume;
     std::int32_t n = 64;
     bool allocated = false;
     switch (v.source) {
         case VolumeSource::Head:
             n = 128;
-            allocated = AllocateVolume(n, n, n) != 0;
+            allocated = AllocateVolume(v, n, n, n) != 0;
             if (allocated) {
                 v.size = 128;
                 v.mirrorZ = 1;
-                NotifyVolumeReplaced();
-                LoadHeadVolume();
+                LoadHeadVolume(v);
             }
             break;
         case VolumeSource::LargeMath:
         case VolumeSource::SmallMath:
             n = v.source == VolumeSource::LargeMath ? 128 : 64;
-            allocated = AllocateVolume(n, n, n) != 0;
+            allocated = AllocateVolume(v, n, n, n) != 0;
             if (allocated) {
                 v.size = n;
                 v.maxValue = 256;
-                NotifyVolumeReplaced();
                 v.mirrorZ = 0;
-                BuildMathModel();
+                BuildMathModel(v, model);
             }
             break;
         case VolumeSource::Ball:
-            allocated = AllocateVolume(n, n, n) != 0;
+            allocated = AllocateVolume(v, n, n, n) != 0;
             if (allocated) {
                 v.mirrorZ = 0;
-                BuildBallModel(64);
-                NotifyVolumeReplaced();
+                BuildBallModel(v, 64);
                 v.maxValue = 256;
             }
             break;
     }
     if (allocated) {
-        PublishShape(n, n, n, n);
+        PublishShape(v, n, n, n, n);
+        FineFromBytes(v);
     } else {
         ReportAllocationFailure();
     }
     SetBusy(false);
+    return allocated;
 }
 
 }  // namespace calyra

@@ -15,8 +15,6 @@
 
 namespace calyra {
 
-std::string volumePath;
-
 namespace {
 
 // A side file is six short lines; past this much input it behaves as ended,
@@ -41,7 +39,7 @@ std::string Printed(const char* format, Args... args) {
 // A binary file whose size differs from what the shape needs is loaded all
 // the same, and the user is told: short files leave voxels at 0, long files
 // leave bytes unread.
-void ReportFileSize(const BinaryReadResult& read) {
+void ReportFileSize(const std::string& path, const BinaryReadResult& read) {
     if (!read.sizeKnown || read.fileBytes == read.bytesNeeded) return;
     const auto held = static_cast<unsigned long long>(read.fileBytes);
     const auto needed = static_cast<unsigned long long>(read.bytesNeeded);
@@ -52,13 +50,13 @@ void ReportFileSize(const BinaryReadResult& read) {
         m.text = Printed(
             "The file %s is shorter than its shape: it holds %llu bytes, the shape needs %llu "
             "bytes. The voxels past the end of the file stay 0.",
-            volumePath.c_str(), held, needed);
+            path.c_str(), held, needed);
         m.icon = MessageIcon::Warning;
     } else {
         m.text = Printed(
             "The file %s is longer than its shape: it holds %llu bytes, the shape needs %llu "
             "bytes. The last %llu bytes were not read.",
-            volumePath.c_str(), held, needed, held - needed);
+            path.c_str(), held, needed, held - needed);
         m.icon = MessageIcon::Information;
     }
     ReportMessage(m);
@@ -184,8 +182,8 @@ bool ScanWordIsAscii(CharStream& in) {
 
 }  // namespace
 
-int ReadInfFile(ImportParams& params, ImportOptions& options) {
-    const std::string name = volumePath + ".inf";
+int ReadInfFile(const std::string& dataPath, ImportParams& params, ImportOptions& options) {
+    const std::string name = dataPath + ".inf";
     FilePtr file = OpenDataFile(name, "r");
     if (!file) {
         ReportUnreadable(name);
@@ -318,25 +316,27 @@ void ImportStartValues(const std::string& path, ImportParams& params, ImportOpti
     if (!setCube(bytes, 1) && bytes % 2 == 0) setCube(bytes / 2, 2);
 }
 
-bool LoadRawVolume(RawFormat format, const ImportParams& params, const ImportOptions& options) {
-    // Checked before the store is replaced: an unreadable file changes nothing.
-    if (!OpenDataFile(volumePath, OpenMode(format))) {
-        ReportUnreadable(volumePath);
-        return false;
+std::shared_ptr<VolumeStore> LoadRawVolume(const std::string& path, RawFormat format,
+                                           const ImportParams& params, const ImportOptions& options,
+                                           const VolumeStore& previous) {
+    // Checked before a store is made: an unreadable file changes nothing.
+    if (!OpenDataFile(path, OpenMode(format))) {
+        ReportUnreadable(path);
+        return nullptr;
     }
-    if (!AllocateVolume(params.dimX, params.dimY, params.dimZ)) {
+    std::shared_ptr<VolumeStore> store = NewStoreAfter(previous);
+    if (!AllocateVolume(*store, params.dimX, params.dimY, params.dimZ)) {
         ReportAllocationFailure();
-        return false;
+        return nullptr;
     }
-    ReadRawVolume(format, params, options);
-    return true;
+    ReadRawVolume(*store, path, format, params, options);
+    return store;
 }
 
 namespace {
 
 // True when every index the reader writes lies inside the allocated store.
-bool FitsStore(const ImportParams& p) {
-    const VolumeStore& v = VoxelVolume;
+bool FitsStore(const VolumeStore& v, const ImportParams& p) {
     const bool nonNegative = p.dimX >= 0 && p.dimY >= 0 && p.dimZ >= 0;
     const bool empty = p.dimX == 0 || p.dimY == 0 || p.dimZ == 0;
     return nonNegative && p.dimX <= v.allocated.x && p.dimY <= v.allocated.y &&
@@ -344,7 +344,7 @@ bool FitsStore(const ImportParams& p) {
 }
 
 // ASCII voxels, z fastest, one "%d" each. A failed read repeats the last value.
-void ReadAsciiVoxels(std::FILE* file, const ImportParams& p) {
+void ReadAsciiVoxels(VolumeStore& v, std::FILE* file, const ImportParams& p) {
     CharStream in(file, kTextBuffer, UINT64_MAX);
     std::uint32_t last = 0;
     std::uint32_t largest = 0;
@@ -353,7 +353,7 @@ void ReadAsciiVoxels(std::FILE* file, const ImportParams& p) {
     bool stuck = false;
     for (std::int32_t x = 1; x <= p.dimX; ++x) {
         for (std::int32_t y = 1; y <= p.dimY; ++y) {
-            std::uint8_t* row = VoxelVolume.voxels[x][y];
+            std::uint8_t* row = v.voxels[x][y];
             std::int32_t z = 1;
             for (; z <= p.dimZ && !stuck; ++z) {
                 std::int32_t value = 0;
@@ -374,40 +374,44 @@ void ReadAsciiVoxels(std::FILE* file, const ImportParams& p) {
             }
         }
     }
-    VoxelVolume.maxValue = largest;
+    v.maxValue = largest;
 }
 
 }  // namespace
 
-void ReadRawVolume(RawFormat format, const ImportParams& params, const ImportOptions& options) {
-    VolumeStore& v = VoxelVolume;
+void ReadRawVolume(VolumeStore& v, const std::string& path, RawFormat format,
+                   const ImportParams& params, const ImportOptions& options) {
     SetBusy(true);
     v.maxValue = 0;
-    NotifyVolumeReplaced();
     // Every import shows the volume as it is: no fold along z.
     v.mirrorZ = 0;
 
-    FilePtr file = OpenDataFile(volumePath, OpenMode(format));
-    if (!file) ReportUnreadable(volumePath);
+    FilePtr file = OpenDataFile(path, OpenMode(format));
+    if (!file) ReportUnreadable(path);
     // After a failed open, or for dims the store was not allocated for, the
     // volume is shown blank.
-    if (!file || !FitsStore(params)) {
+    if (!file || !FitsStore(v, params)) {
         v.dims = Int3{};
         SetBusy(false);
         return;
     }
 
-    PublishShape(params.dimX, params.dimY, params.dimZ, params.dimX);
+    PublishShape(v, params.dimX, params.dimY, params.dimZ, params.dimX);
     if (format == RawFormat::Ascii) {
         v.size = 128;
         v.mirrorZ = 0;
-        ReadAsciiVoxels(file.get(), params);
+        ReadAsciiVoxels(v, file.get(), params);
+        // An ASCII file's fine values are its stored low bytes, as the store's are.
+        FineFromBytes(v);
     } else {
-        const BinaryReadResult read = ReadBinaryVoxels(file.get(), params, options);
-        ReportFileSize(read);
+        const BinaryReadResult read = ReadBinaryVoxels(v, file.get(), params, options);
+        // One byte a voxel: the fine values are the stored bytes'; two bytes
+        // set their own as they are read.
+        if (options.bytesPerVoxel == 1) FineFromBytes(v);
+        ReportFileSize(path, read);
     }
     // The shape went out before the voxels were filled.
-    MarkVolumeChanged();
+    MarkVolumeChanged(v);
     file.reset();
     SetBusy(false);
 }

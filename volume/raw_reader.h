@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace calyra {
+
+struct VolumeStore;
 
 struct ImportParams {
     std::int32_t dimX = 0;  // "X (width)"
@@ -25,18 +28,15 @@ struct ImportOptions {
 // How a data file's voxels are written: bytes, or numbers as text.
 enum class RawFormat { Binary, Ascii };
 
-// The chosen data file's full path; the side file is volumePath + ".inf".
-extern std::string volumePath;
-
 inline constexpr const char* kRefusalMessage =
     "Sorry, please look over the parameters again\n \t\t\t\t\t\t\t\t\t\t something is out of "
     "range!";
 
-// Reads the side file volumePath + ".inf" with six formatted reads and an
+// Reads the side file dataPath + ".inf" with six formatted reads and an
 // optional seventh (header bytes). Returns 0 when its word is exactly
 // "ascii", else 1; 1 with a "Could not read file" message when it cannot be
 // opened (the fields keep their values then).
-int ReadInfFile(ImportParams& params, ImportOptions& options);
+int ReadInfFile(const std::string& dataPath, ImportParams& params, ImportOptions& options);
 // The format ReadInfFile's answer names.
 constexpr RawFormat SideFileFormat(int fileType) {
     return fileType == 0 ? RawFormat::Ascii : RawFormat::Binary;
@@ -62,15 +62,19 @@ std::string RefusalMessage(const std::string& reason);
 // byte; reverse byte order off, no header bytes.
 void ImportStartValues(const std::string& path, ImportParams& params, ImportOptions& options);
 
-// Reads volumePath into the store, which must already be allocated for the
-// dims (AllocateVolume), in the format the side file or the dialog names. A binary file shorter
-// than the shape loads what it holds and says so; a longer one gets a note.
-void ReadRawVolume(RawFormat format, const ImportParams& params, const ImportOptions& options);
+// Reads the data file at path into v, which must already be allocated for
+// the dims (AllocateVolume), in the format the side file or the dialog names.
+// A binary file shorter than the shape loads what it holds and says so; a
+// longer one gets a note.
+void ReadRawVolume(VolumeStore& v, const std::string& path, RawFormat format,
+                   const ImportParams& params, const ImportOptions& options);
 
-// Opens volumePath first, and only then allocates the store for the dims and
-// reads the file, so a file that cannot be opened leaves the current volume
-// as it was. Returns true when a volume was loaded. The parameters must have
-// been accepted.
-bool LoadRawVolume(RawFormat format, const ImportParams& params, const ImportOptions& options);
+// Opens the data file first, and only then makes a store for the dims (after
+// previous, NewStoreAfter) and reads the file into it. Null, with the message
+// reported, when the file cannot be opened or the store not allocated: the
+// caller's volume stays as it was. The parameters must have been accepted.
+std::shared_ptr<VolumeStore> LoadRawVolume(const std::string& path, RawFormat format,
+                                           const ImportParams& params, const ImportOptions& options,
+                                           const VolumeStore& previous);
 
 }  // namespace calyra

@@ -3,22 +3,26 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <tuple>
 
 #include "base/messages.h"
-
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
+#include "base/worker_pool.h"
 
 namespace calyra {
 
-VolumeStore VoxelVolume;
-ModelType modelType = ModelType::Ball;
-std::int16_t loadCount = 0;
-
 namespace {
+// Process-wide: the fuzz targets lower it for every reader at once.
 std::uint64_t storeBound = kMaxStoreBytes;
 }  // namespace
+
+std::shared_ptr<VolumeStore> NewStoreAfter(const VolumeStore& previous) {
+    auto next = std::make_shared<VolumeStore>();
+    VolumeStore& v = *next;
+    std::tie(v.dims, v.size, v.maxValue, v.mirrorZ, v.source) = std::tie(
+        previous.dims, previous.size, previous.maxValue, previous.mirrorZ, previous.source);
+    v.generation = previous.generation + 1;
+    return next;
+}
 
 std::uint64_t StoreBound() {
     return storeBound;
@@ -53,44 +57,22 @@ std::uint64_t StoreTableBytes(std::int32_t dimX, std::int32_t dimY, std::int32_t
     return (std::uint64_t(dimX) + 1) * (std::uint64_t(dimY) + 2) * sizeof(void*);
 }
 
-void VolumeStore::BlockDeleter::operator()(std::uint8_t* p) const {
-    std::free(p);
-}
-
 namespace {
 
-void Release(VolumeStore& v, bool keepBlock) {
+void Release(VolumeStore& v) {
     v.voxels = nullptr;
     v.planes.reset();
     v.rows.reset();
-    if (!keepBlock) {
-        v.block.reset();
-        v.blockCapacity = 0;
-    }
+    v.block.reset();
     v.allocated = Int3{};
     v.rowLength = 0;
-}
-
-// A large store goes into 2 MiB-aligned memory that the kernel may back with
-// huge pages: first-touch faults on ordinary pages cost more than filling it.
-std::uint8_t* AllocateBlock(std::size_t bytes, std::size_t& capacity) {
-    constexpr std::size_t kHuge = std::size_t{2} << 20;
-    if (bytes < 2 * kHuge) {
-        capacity = bytes;
-        return static_cast<std::uint8_t*>(std::malloc(bytes == 0 ? 1 : bytes));
-    }
-    capacity = (bytes + kHuge - 1) / kHuge * kHuge;
-    auto* p = static_cast<std::uint8_t*>(std::aligned_alloc(kHuge, capacity));
-#ifdef __linux__
-    if (p) madvise(p, capacity, MADV_HUGEPAGE);
-#endif
-    return p;
+    v.fine.reset();
+    v.fineRowLength = 0;
 }
 
 }  // namespace
 
-int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
-    VolumeStore& v = VoxelVolume;
+int AllocateVolume(VolumeStore& v, std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
     ++v.generation;
 
     const std::uint64_t bytes = StoreBytes(dimX, dimY, dimZ);
@@ -103,25 +85,14 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
         const std::size_t nx = std::size_t(dimX) + 1;
         const std::size_t ny = std::size_t(dimY) + 1;
         const std::size_t row = 2 * (std::size_t(dimZ) + 1);
-        const std::size_t size = nx * ny * row;
-        // A block of about the right size is zeroed again rather than replaced.
-        const bool reuse = v.block && size <= v.blockCapacity && 2 * size >= v.blockCapacity;
-        // The same shape in the same block: the pointer tables stay as they are.
-        const Int3& had = v.allocated;
-        if (reuse && v.voxels && had.x == dimX && had.y == dimY && had.z == dimZ) {
-            std::memset(v.block.get(), 0, size);
-            return 1;
-        }
-        Release(v, reuse);
-        if (!reuse) {
-            std::size_t capacity = 0;
-            v.block.reset(AllocateBlock(size, capacity));
-            v.blockCapacity = v.block ? capacity : 0;
-        }
+        const std::size_t fineRow = std::size_t(dimZ) + 1;
+        Release(v);
+        // Zero-filled by the system: pages the fills never reach cost nothing.
+        v.block = PageBlock(nx * ny * row);
+        v.fine = PageBlock(nx * ny * fineRow * sizeof(std::uint16_t));
         v.rows.reset(new (std::nothrow) std::uint8_t*[nx * ny]);
         v.planes.reset(new (std::nothrow) std::uint8_t**[nx]);
-        if (v.block && v.rows && v.planes) {
-            std::memset(v.block.get(), 0, size);
+        if (v.block && v.fine && v.rows && v.planes) {
             // Row (x, y) is row x * ny + y of the block.
             std::uint8_t* const base = v.block.get();
             for (std::size_t r = 0; r < nx * ny; ++r) v.rows[r] = base + r * row;
@@ -129,41 +100,46 @@ int AllocateVolume(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ) {
             v.voxels = v.planes.get();
             v.allocated = Int3{dimX, dimY, dimZ};
             v.rowLength = row;
+            v.fineRowLength = fineRow;
             return 1;
         }
     }
-    Release(v, false);
+    Release(v);
     v.dims = Int3{};
     return 0;
 }
 
-namespace {
-// Constant-initialised, so an installation from any static initialiser holds.
-void (*volumeReplacedHook)() = nullptr;
-}  // namespace
-
-void SetVolumeReplacedHook(void (*hook)()) {
-    volumeReplacedHook = hook;
+void MarkVolumeChanged(VolumeStore& v) {
+    ++v.generation;
 }
 
-void NotifyVolumeReplaced() {
-    if (volumeReplacedHook) volumeReplacedHook();
+void PublishShape(VolumeStore& v, std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ,
+                  std::int32_t size) {
+    MarkVolumeChanged(v);
+    v.origin = Int3{};
+    v.dims = Int3{dimX, dimY, dimZ};
+    v.size = size;
 }
 
-void MarkVolumeChanged() {
-    ++VoxelVolume.generation;
+void FineFromBytes(VolumeStore& v) {
+    v.mapping = ValueMapping{};
+    if (!v.voxels || !v.fine) return;
+    const std::int32_t nz = v.allocated.z + 1;
+    ParallelFor(v.allocated.x + 1, [&](std::int32_t x) {
+        for (std::int32_t y = 0; y <= v.allocated.y; ++y) {
+            const std::uint8_t* bytes = v.voxels[x][y];
+            std::uint16_t* fine = v.FineRow(x, y);
+            for (std::int32_t z = 0; z < nz; ++z) {
+                fine[z] = static_cast<std::uint16_t>(257u * bytes[z]);
+            }
+        }
+    });
 }
 
-void PublishShape(std::int32_t dimX, std::int32_t dimY, std::int32_t dimZ, std::int32_t size) {
-    MarkVolumeChanged();
-    VoxelVolume.origin = Int3{};
-    VoxelVolume.dims = Int3{dimX, dimY, dimZ};
-    VoxelVolume.size = size;
-}
-
-void ReportAllocationFailure() {
-    ReportMessage(
-        {kNotEnoughMemoryForVolume, "", MessageIcon::Warning, MessageOwner::RenderWindow});
+void ReportAllocationFailure(const std::string& file) {
+    std::string text = kNotEnoughMemoryForVolume;
+    if (!file.empty()) text += "\n" + file;
+    ReportMessage({text, "", MessageIcon::Warning, MessageOwner::RenderWindow});
 }
 
 }  // namespace calyra

@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/address_space_limit.h"
 #include "tests/formats/fixture_writers.h"
+#include "tests/temp_folder.h"
 
 namespace calyra::test {
 namespace {
@@ -28,13 +30,9 @@ struct RunResult {
 };
 
 // Runs calyra-render with a time limit, and a memory limit unless the
-// address sanitizer (which reserves terabytes of address space) is in.
+// sanitizers (which reserve terabytes of address space) are in.
 RunResult RunRender(const std::string& args) {
-#ifdef __SANITIZE_ADDRESS__
-    const std::string limit;
-#else
-    const std::string limit = "ulimit -v 4000000; ";
-#endif
+    const std::string limit = test::AddressSpaceLimit::Possible() ? "ulimit -v 4000000; " : "";
     const std::string command =
         limit + "timeout 30 " CALYRA_RENDER_EXE " " + args + " 2>&1 >/dev/null";
     RunResult run;
@@ -48,10 +46,8 @@ RunResult RunRender(const std::string& args) {
 }
 
 std::string Dir() {
-    static const fs::path dir =
-        fs::temp_directory_path() / ("calyra_hostile_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    return dir.string();
+    static const TempFolder dir("calyra_hostile_files");
+    return dir.path().string();
 }
 
 void WriteGzip(const std::string& path, const std::string& head, std::size_t zeros) {

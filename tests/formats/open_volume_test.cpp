@@ -18,7 +18,11 @@
 #include <limits>
 
 #include "base/messages.h"
+#include "tests/address_space_limit.h"
 #include "tests/formats/fixture_writers.h"
+#include "tests/sparse_volume.h"
+#include "tests/temp_folder.h"
+#include "tests/test_support.h"
 #include "volume/volume_store.h"
 
 namespace calyra::test {
@@ -102,8 +106,8 @@ std::vector<int> Expected(const Volume& v, Scaling s = {}, const formats::OpenOp
     return out;
 }
 
-void ExpectStore(const Volume& v, const std::vector<int>& expected) {
-    const VolumeStore& s = VoxelVolume;
+void ExpectStore(Session& session, const Volume& v, const std::vector<int>& expected) {
+    const VolumeStore& s = Store(session);
     ASSERT_EQ(s.dims.x, v.nx);
     ASSERT_EQ(s.dims.y, v.ny);
     ASSERT_EQ(s.dims.z, v.nz);
@@ -159,23 +163,18 @@ void ConvertDicom(const std::string& from, const std::string& to,
 class FormatsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("calyra_formats_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::replace(dir_.begin() + fs::temp_directory_path().string().size() + 1, dir_.end(), '/',
-                     '_');
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         SetMessageSink([this](const Message& m) { messages_.push_back(m); });
     }
     void TearDown() override {
         SetMessageSink({});
         SetStoreBound(kMaxStoreBytes);
-        fs::remove_all(dir_);
     }
-    std::string Path(const std::string& name) const { return (fs::path(dir_) / name).string(); }
+    std::string Path(const std::string& name) const { return dir_.File(name); }
     bool Open(const std::string& path, formats::OpenOptions o = {}) {
-        return formats::OpenVolume(path, o);
+        std::shared_ptr<VolumeStore> store = formats::OpenVolume(path, o, session.volume());
+        if (!store) return false;
+        session.ReplaceVolume(std::move(store));
+        return true;
     }
     // Opening path fails, and then messages_ holds one message, which gives the reason.
     ::testing::AssertionResult Refused(const std::string& path, const std::string& reason = {}) {
@@ -190,8 +189,9 @@ class FormatsTest : public ::testing::Test {
         return ::testing::AssertionSuccess();
     }
 
-    std::string dir_;
+    TempFolder dir_{"calyra_formats"};
     std::vector<Message> messages_;
+    Session session;
 };
 
 struct Case {
@@ -214,7 +214,7 @@ TEST_P(EveryFormat, StoresEachVoxelAsTheRuleSays) {
     formats::OpenOptions o;
     o.resample = false;
     ASSERT_TRUE(Open(path, o)) << (messages_.empty() ? "" : messages_[0].text);
-    ExpectStore(v, Expected(v));
+    ExpectStore(session, v, Expected(v));
     EXPECT_TRUE(formats::IsVolumeFile(path));
 }
 
@@ -241,10 +241,10 @@ TEST_F(FormatsTest, ResamplesUnequalSpacingsToCubicVoxelsOfTheSmallest) {
     Volume v = MakeVolume(9, 7, 5, PixelType::U8, 0.5, 0.75, 2.0);
     WriteWithToolkit(v, Path("r.nrrd"));
     ASSERT_TRUE(Open(Path("r.nrrd")));
-    EXPECT_EQ(VoxelVolume.dims.x, 9);
-    EXPECT_EQ(VoxelVolume.dims.y, 11);
-    EXPECT_EQ(VoxelVolume.dims.z, 20);
-    EXPECT_EQ(VoxelVolume.size, 20);
+    EXPECT_EQ(Store(session).dims.x, 9);
+    EXPECT_EQ(Store(session).dims.y, 11);
+    EXPECT_EQ(Store(session).dims.z, 20);
+    EXPECT_EQ(Store(session).size, 20);
 }
 
 TEST_F(FormatsTest, ConstantDataStayConstantUpToTheFarEdge) {
@@ -252,12 +252,12 @@ TEST_F(FormatsTest, ConstantDataStayConstantUpToTheFarEdge) {
     std::fill(v.values.begin(), v.values.end(), 77.0);
     WriteWithToolkit(v, Path("c.mha"));
     ASSERT_TRUE(Open(Path("c.mha")));
-    ASSERT_EQ(VoxelVolume.dims.z, 10);
+    ASSERT_EQ(Store(session).dims.z, 10);
     for (int x = 1; x <= 7; ++x)
         for (int y = 1; y <= 5; ++y)
             for (int z = 1; z <= 10; ++z)
-                ASSERT_EQ(VoxelVolume.voxels[x][y][z], 77) << x << " " << y << " " << z;
-    EXPECT_EQ(VoxelVolume.maxValue, 77u);
+                ASSERT_EQ(Store(session).voxels[x][y][z], 77) << x << " " << y << " " << z;
+    EXPECT_EQ(Store(session).maxValue, 77u);
 }
 
 TEST_F(FormatsTest, ResampledRampFollowsTheLinearInterpolation) {
@@ -266,10 +266,10 @@ TEST_F(FormatsTest, ResampledRampFollowsTheLinearInterpolation) {
         for (int n = 0; n < 16; ++n) v.values[std::size_t(k) * 16 + n] = 40.0 * k + 10.0;
     WriteWithToolkit(v, Path("ramp.nrrd"));
     ASSERT_TRUE(Open(Path("ramp.nrrd")));
-    ASSERT_EQ(VoxelVolume.dims.z, 15);
+    ASSERT_EQ(Store(session).dims.z, 15);
     for (int c = 0; c < 15; ++c) {
         const double p = std::clamp((c + 0.5) * 5.0 / 15.0 - 0.5, 0.0, 4.0);
-        EXPECT_NEAR(VoxelVolume.voxels[2][3][c + 1], 40.0 * p + 10.0, 1.0) << "slice " << c;
+        EXPECT_NEAR(Store(session).voxels[2][3][c + 1], 40.0 * p + 10.0, 1.0) << "slice " << c;
     }
 }
 
@@ -282,7 +282,7 @@ TEST_F(FormatsTest, WindowClampsEveryTypeUnsigned8BitIncluded) {
         o.windowLow = type == PixelType::U8 ? 50 : -5000;
         o.windowHigh = type == PixelType::U8 ? 150 : 12000;
         ASSERT_TRUE(Open(Path("w.nrrd"), o));
-        ExpectStore(v, Expected(v, {}, o));
+        ExpectStore(session, v, Expected(v, {}, o));
     }
 }
 
@@ -290,19 +290,19 @@ TEST_F(FormatsTest, NiftiSlopeAndInterceptApplyToTheStoredIntegers) {
     const Volume v = MakeVolume(6, 5, 4, PixelType::I16);
     WriteNifti(v, Path("s.nii"), 1, -0.5, 100.0);
     ASSERT_TRUE(Open(Path("s.nii")));
-    ExpectStore(v, Expected(v, {-0.5, 100.0}));
+    ExpectStore(session, v, Expected(v, {-0.5, 100.0}));
     // Slope 1 with intercept 0 is no scaling: unsigned 8-bit data stay as they are.
     const Volume u = MakeVolume(6, 5, 4, PixelType::U8);
     WriteNifti(u, Path("u.nii.gz"), 2, 1.0, 0.0);
     ASSERT_TRUE(Open(Path("u.nii.gz")));
-    ExpectStore(u, Expected(u));
+    ExpectStore(session, u, Expected(u));
 }
 
 TEST_F(FormatsTest, FourDimensionalFileOpensItsFirstVolumeWithANote) {
     const Volume v = MakeVolume(5, 4, 3, PixelType::U8);
     WriteNifti(v, Path("t.nii"), 1, 0.0, 0.0, 3);
     ASSERT_TRUE(Open(Path("t.nii")));
-    ExpectStore(v, Expected(v));
+    ExpectStore(session, v, Expected(v));
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0].icon, MessageIcon::Information);
     EXPECT_NE(messages_[0].text.find("3 volumes"), std::string::npos);
@@ -322,7 +322,7 @@ TEST_F(FormatsTest, DetachedNrrdSkipsTheBytesItsHeaderNames) {
     }
     data.close();
     ASSERT_TRUE(Open(Path("skip.nhdr"))) << (messages_.empty() ? "" : messages_[0].text);
-    ExpectStore(v, Expected(v));
+    ExpectStore(session, v, Expected(v));
 }
 
 TEST_F(FormatsTest, DicomFolderOpensItsLargestSeriesSortedAlongTheNormal) {
@@ -336,25 +336,25 @@ TEST_F(FormatsTest, DicomFolderOpensItsLargestSeriesSortedAlongTheNormal) {
     formats::OpenOptions o;
     o.resample = false;
     ASSERT_TRUE(Open(Path("series"), o)) << (messages_.empty() ? "" : messages_[0].text);
-    ExpectStore(big, Expected(big));
+    ExpectStore(session, big, Expected(big));
     // One file opens its own series.
     ASSERT_TRUE(Open(Path("series/q2"), o));
-    ExpectStore(small, Expected(small));
+    ExpectStore(session, small, Expected(small));
     // Resampled, the z spacing is the distance between slice positions.
     ASSERT_TRUE(Open(Path("series/z1")));
-    EXPECT_EQ(VoxelVolume.dims.z, 12);
+    EXPECT_EQ(Store(session).dims.z, 12);
 }
 
 TEST_F(FormatsTest, AFailedOpenLeavesTheStoreAsItWas) {
     const Volume v = MakeVolume(5, 4, 3, PixelType::U8);
     WriteWithToolkit(v, Path("good.nrrd"));
     ASSERT_TRUE(Open(Path("good.nrrd")));
-    const auto generation = VoxelVolume.generation;
+    const auto generation = Store(session).generation;
     std::ofstream(Path("bad.nrrd"))
         << "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 50 50 50\nencoding: raw\n\n";
     EXPECT_TRUE(Refused(Path("bad.nrrd"), Path("bad.nrrd")));
-    EXPECT_EQ(VoxelVolume.generation, generation);
-    ExpectStore(v, Expected(v));
+    EXPECT_EQ(Store(session).generation, generation);
+    ExpectStore(session, v, Expected(v));
 }
 
 // The bytes are all there, but the stream's check value does not match or
@@ -446,7 +446,7 @@ TEST_F(FormatsTest, ADicomFileCutAnywhereIsRefusedAndLeftOut) {
     formats::OpenOptions o;
     o.resample = false;
     ASSERT_TRUE(Open(Path("whole"), o)) << (messages_.empty() ? "" : messages_.back().text);
-    ExpectStore(v, Expected(v));
+    ExpectStore(session, v, Expected(v));
     // Cut anywhere in the data set, with the pixel data last, in each of the
     // three uncompressed syntaxes: never whole, never the end of the program
     // (an explicit element header cut after its tag made the library assert).
@@ -486,7 +486,7 @@ TEST_F(FormatsTest, AMetaImageNDimsOutsideOneToTenIsRefused) {
                                     << std::string(16, '\7');
     messages_.clear();
     ASSERT_TRUE(Open(Path("four.mha"))) << messages_.front().text;
-    EXPECT_EQ(VoxelVolume.dims.z, 2);
+    EXPECT_EQ(Store(session).dims.z, 2);
 }
 
 // A one-page tiled TIFF built by hand: 16 x 16 8-bit samples in one tile of
@@ -515,8 +515,8 @@ std::string TiledTiff(std::uint16_t tile) {
 TEST_F(FormatsTest, ATiffTileLargerThanTheFileCouldHoldIsRefused) {
     std::ofstream(Path("tile16.tif"), std::ios::binary) << TiledTiff(16);
     ASSERT_TRUE(Open(Path("tile16.tif"))) << messages_.front().text;
-    EXPECT_EQ(VoxelVolume.dims.x, 16);
-    EXPECT_EQ(VoxelVolume.voxels[16][16][1], 255);
+    EXPECT_EQ(Store(session).dims.x, 16);
+    EXPECT_EQ(Store(session).voxels[16][16][1], 255);
     std::ofstream(Path("huge.tif"), std::ios::binary) << TiledTiff(65520);
     EXPECT_TRUE(Refused(Path("huge.tif"),
                         "its tiles of 65520 x 65520 are larger than the file could hold"));
@@ -570,7 +570,7 @@ TEST_F(FormatsTest, AMetaImageFieldTooLongForTheLibrarysBuffersIsRefused) {
     std::ofstream(Path("deep.mhd")) << body << "ElementDataFile = " << folder << "data.raw\n";
     messages_.clear();
     ASSERT_TRUE(Open(Path("deep.mhd"))) << messages_.front().text;
-    EXPECT_EQ(VoxelVolume.voxels[2][2][2], 1);
+    EXPECT_EQ(Store(session).voxels[2][2][2], 1);
 }
 
 // A thin volume's row pointers can pass the bound when its voxels do not:
@@ -578,15 +578,15 @@ TEST_F(FormatsTest, AMetaImageFieldTooLongForTheLibrarysBuffersIsRefused) {
 TEST_F(FormatsTest, AThinVolumeWhoseRowTablesPassTheBoundIsRefusedBeforeTheStoreGoes) {
     WriteWithToolkit(MakeVolume(4, 4, 4, PixelType::U8), Path("small.nrrd"));
     ASSERT_TRUE(Open(Path("small.nrrd")));
-    const auto generation = VoxelVolume.generation;
+    const auto generation = Store(session).generation;
     SetStoreBound(std::uint64_t{64} << 10);
     // 101 x 101 x 4 = 40,804 bytes of voxels, 101 x 102 x 8 = 82,416 of row pointers.
     WriteWithToolkit(MakeVolume(100, 100, 1, PixelType::U8), Path("thin.nrrd"));
     messages_.clear();
     EXPECT_TRUE(
         Refused(Path("thin.nrrd"), "needs 82416 bytes of row pointers, more than the 64 KiB"));
-    EXPECT_EQ(VoxelVolume.generation, generation);
-    EXPECT_EQ(VoxelVolume.dims.x, 4);
+    EXPECT_EQ(Store(session).generation, generation);
+    EXPECT_EQ(Store(session).dims.x, 4);
 }
 
 // GDCM allocates an element's length before it reads the value: a length
@@ -677,7 +677,7 @@ TEST_F(FormatsTest, ADicomLengthPastTheFileOrSequencesTooDeepAreRefused) {
     formats::OpenOptions o;
     o.resample = false;
     ASSERT_TRUE(Open(Path("series"), o)) << messages_.back().text;
-    ExpectStore(v, Expected(v));
+    ExpectStore(session, v, Expected(v));
 }
 
 // The element walk before the library reads a file knows every transfer
@@ -698,16 +698,54 @@ TEST_F(FormatsTest, DicomSeriesInOtherTransferSyntaxesOpenAlike) {
         }
         messages_.clear();
         ASSERT_TRUE(Open(folder, o)) << ts << ": " << messages_.front().text;
-        ExpectStore(v, Expected(v));
+        ExpectStore(session, v, Expected(v));
     }
 }
 
 // GDCM asserts when asked for the scalar type of a pixel format with more
 // bits stored than allocated. Two slices from the DICOM fuzz target: the
-// second allocates none and stores 8.
+// second allocates none and stores 16.
 TEST_F(FormatsTest, ADicomPixelFormatGdcmCannotTypeIsRefused) {
     const std::string folder = CALYRA_TEST_DATA_DIR "/dicom_no_bits_allocated";
-    EXPECT_TRUE(Refused(folder, "s1.dcm has 8 bits stored of 0 allocated"));
+    EXPECT_TRUE(Refused(folder, "s1.dcm has 16 bits stored of 0 allocated"));
+}
+
+// Too little memory (an address-space limit, as `ulimit -v` sets): D1's
+// message with the file's name, and the volume shown stays, whether the
+// reading or the stores run short, and whether the file is read here or in
+// the child reader (MetaImage).
+TEST_F(FormatsTest, AVolumeThatDoesNotFitInMemoryIsRefusedByNameAndTheShownOneStays) {
+    if (!test::AddressSpaceLimit::Possible()) GTEST_SKIP() << "the sanitizers reserve memory";
+    WriteWithToolkit(MakeVolume(8, 8, 8, PixelType::U8), Path("small.nrrd"));
+    ASSERT_TRUE(Open(Path("small.nrrd")));
+    const std::shared_ptr<const VolumeStore> shown = session.VoxelVolume;
+    // 600 x 600 x 400 bytes: 144 MB read, then a store and a fine store of 290 MB each.
+    constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+    const struct {
+        const char* file;
+        test::SparseFormat format;
+        std::uint64_t headroom;
+    } kCases[] = {
+        {"big.nrrd", test::SparseFormat::Nrrd, 16 * kMiB},
+        {"big.nrrd", test::SparseFormat::Nrrd, 220 * kMiB},
+        {"big.mha", test::SparseFormat::MetaImage, 16 * kMiB},
+        {"big.mha", test::SparseFormat::MetaImage, 220 * kMiB},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::string(c.file) + " with " + std::to_string(c.headroom / kMiB) + " MiB");
+        ASSERT_TRUE(test::WriteSparseVolume(Path(c.file), c.format, 600, 600, 400));
+        messages_.clear();
+        bool opened = false;
+        {
+            const test::AddressSpaceLimit limit(c.headroom);
+            ASSERT_TRUE(limit.Set());
+            opened = Open(Path(c.file));
+        }
+        EXPECT_FALSE(opened);
+        ASSERT_EQ(messages_.size(), 1u);
+        EXPECT_EQ(messages_[0].text, std::string(kNotEnoughMemoryForVolume) + "\n" + Path(c.file));
+        EXPECT_EQ(session.VoxelVolume, shown);
+    }
 }
 
 TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
@@ -715,11 +753,11 @@ TEST_F(FormatsTest, ALoweredStoreBoundRefusesALargerFileByName) {
     // 24 x 24 x 24 needs a store of 25 x 25 x 50 bytes, 31,250: it opens.
     WriteWithToolkit(MakeVolume(24, 24, 24, PixelType::U8), Path("fits.nrrd"));
     ASSERT_TRUE(Open(Path("fits.nrrd")));
-    const auto generation = VoxelVolume.generation;
+    const auto generation = Store(session).generation;
     // 40 x 40 x 40 needs 41 x 41 x 82 = 137,842 bytes.
     WriteWithToolkit(MakeVolume(40, 40, 40, PixelType::U8), Path("large.mha"));
     EXPECT_TRUE(Refused(Path("large.mha"), "137842 bytes, more than the 64 KiB the program holds"));
-    EXPECT_EQ(VoxelVolume.generation, generation);
+    EXPECT_EQ(Store(session).generation, generation);
     // Resampling counts: 24 x 24 x 12 at a z spacing of 2 becomes 24 cubed...
     WriteWithToolkit(MakeVolume(24, 24, 12, PixelType::U8, 1, 1, 2), Path("thin.nrrd"));
     EXPECT_TRUE(Open(Path("thin.nrrd")));
@@ -773,7 +811,7 @@ TEST_P(DicomSamples, OpenWithTheFilesValues) {
     for (const std::string& path : {folder, folder + "/dose.dcm"}) {
         messages_.clear();
         ASSERT_TRUE(Open(path, o)) << messages_.front().text;
-        ExpectStore(v, Expected(v));
+        ExpectStore(session, v, Expected(v));
     }
 }
 

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -18,6 +17,7 @@
 #include "resources/dialog_templates.h"
 #include "resources/menu_table.h"
 #include "tests/gui/frame_fixture.h"
+#include "tests/gui/temp_dir.h"
 #include "ui/about_box.h"
 #include "ui/dialog_builder.h"
 #include "ui/help_viewer.h"
@@ -164,7 +164,7 @@ class HelpTest : public MessageRecording {
         if (QTextBrowser* browser = HelpBrowser()) delete browser->window();
         MessageRecording::TearDown();
     }
-    QTemporaryDir dir;
+    TempDir dir;
     QString previous;
     QString source;
     QWidget owner;

@@ -12,6 +12,7 @@
 #include "tests/gui/frame_fixture.h"
 #include "ui/commands.h"
 #include "ui/render_window.h"
+#include "ui/shown_view.h"
 #include "ui/view_commands.h"
 
 namespace calyra::ui::testing {
@@ -32,7 +33,7 @@ class ColourCommandsTest : public FrameFixture {
 
     // The colour the window shows at the centre of cell (i, j).
     static QRgb Shown(const QImage& screen, int i, int j) {
-        const float cell = minSide / static_cast<float>(RaysPerSide());
+        const float cell = minSide / static_cast<float>(RaysPerSide(ProgramSession()));
         const int x = static_cast<int>(imageLeft + (static_cast<float>(i) + 0.5f) * cell);
         const int y = static_cast<int>(imageTop + (static_cast<float>(j) + 0.5f) * cell);
         return screen.pixel(x, y);
@@ -41,16 +42,19 @@ class ColourCommandsTest : public FrameFixture {
     // Every sampled cell on screen has the colour of its grey under the
     // current map and window.
     static void ExpectCellsInCurrentColours(const QImage& screen) {
-        const float k = GreyScale(displayMax);
+        const float k = GreyScale(ProgramSession().buffers.displayMax);
         int coloured = 0;
-        for (int j = 1; j < RaysPerSide(); j += 5) {
-            for (int i = 2; i < RaysPerSide(); i += 6) {
-                const Rgb8 c = DisplayColour(GreyLevel(ImageAt(i, j), k), colourMap, displayWindow);
+        for (int j = 1; j < RaysPerSide(ProgramSession()); j += 5) {
+            for (int i = 2; i < RaysPerSide(ProgramSession()); i += 6) {
+                const Rgb8 c = DisplayColour(GreyLevel(ProgramSession().buffers.ImageAt(i, j), k),
+                                             ProgramSession().settings.colourMap,
+                                             ProgramSession().settings.displayWindow);
                 ASSERT_EQ(Shown(screen, i, j), qRgb(c.r, c.g, c.b)) << i << ", " << j;
                 coloured += c.r != c.g || c.g != c.b;
             }
         }
-        if (colourMap != ColourMap::Grey && colourMap != ColourMap::Inverted) {
+        if (ProgramSession().settings.colourMap != ColourMap::Grey &&
+            ProgramSession().settings.colourMap != ColourMap::Inverted) {
             EXPECT_GT(coloured, 0);
         }
     }
@@ -67,46 +71,53 @@ TEST_F(ColourCommandsTest, AProjectionAndAColourMapFromTheMenuChangeThePicture) 
     RenderWindow* window = ShowModel();
     ASSERT_NE(window, nullptr);
     const QImage surface = Paint(window);
-    const std::vector<std::uint32_t> surfaceBuffer(std::begin(ImageBuffer), std::end(ImageBuffer));
+    const std::vector<std::uint32_t> surfaceBuffer(std::begin(ProgramSession().buffers.ImageBuffer),
+                                                   std::end(ProgramSession().buffers.ImageBuffer));
 
-    MenuItem(kCmdMaximum)->trigger();
-    EXPECT_EQ(renderType, RenderType::Maximum);
-    EXPECT_TRUE(IsMenuItemChecked(kCmdMaximum));
-    EXPECT_FALSE(IsMenuItemChecked(kCmdSurface));
-    for (int button : {kCmdSurface, kCmdTransparent, kCmdSlice}) {
+    MenuItem(RenderTypeCommand(RenderType::Maximum))->trigger();
+    EXPECT_EQ(ProgramSession().settings.renderType, RenderType::Maximum);
+    EXPECT_TRUE(IsMenuItemChecked(RenderTypeCommand(RenderType::Maximum)));
+    EXPECT_FALSE(IsMenuItemChecked(RenderTypeCommand(RenderType::Surface)));
+    for (int button :
+         {RenderTypeCommand(RenderType::Surface), RenderTypeCommand(RenderType::Transparent),
+          RenderTypeCommand(RenderType::Slice)}) {
         EXPECT_FALSE(IsRadioButtonChecked(viewPanel, button)) << button;
     }
     const QImage maximum = Paint(window);
-    EXPECT_FALSE(renderPending);
+    EXPECT_FALSE(ProgramSession().renderPending);
     EXPECT_NE(maximum, surface);
-    EXPECT_NE(std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
+    EXPECT_NE(std::vector<std::uint32_t>(std::begin(ProgramSession().buffers.ImageBuffer),
+                                         std::end(ProgramSession().buffers.ImageBuffer)),
               surfaceBuffer);
     ExpectCellsInCurrentColours(maximum);
 
     // A colour map redraws the kept image: no new render.
-    const std::vector<std::uint32_t> maxBuffer(std::begin(ImageBuffer), std::end(ImageBuffer));
+    const std::vector<std::uint32_t> maxBuffer(std::begin(ProgramSession().buffers.ImageBuffer),
+                                               std::end(ProgramSession().buffers.ImageBuffer));
     CaptionRecorder recorder(window);
-    MenuItem(kCmdHotMap)->trigger();
-    EXPECT_EQ(colourMap, ColourMap::Hot);
-    EXPECT_TRUE(IsMenuItemChecked(kCmdHotMap));
-    EXPECT_FALSE(IsMenuItemChecked(kCmdGreyMap));
-    EXPECT_FALSE(renderPending);
+    MenuItem(ColourMapCommand(ColourMap::Hot))->trigger();
+    EXPECT_EQ(ProgramSession().settings.colourMap, ColourMap::Hot);
+    EXPECT_TRUE(IsMenuItemChecked(ColourMapCommand(ColourMap::Hot)));
+    EXPECT_FALSE(IsMenuItemChecked(ColourMapCommand(ColourMap::Grey)));
+    EXPECT_FALSE(ProgramSession().renderPending);
     const QImage hot = Paint(window);
     EXPECT_TRUE(recorder.captions.isEmpty());
     EXPECT_NE(hot, maximum);
     ExpectCellsInCurrentColours(hot);
-    EXPECT_EQ(std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
+    EXPECT_EQ(std::vector<std::uint32_t>(std::begin(ProgramSession().buffers.ImageBuffer),
+                                         std::end(ProgramSession().buffers.ImageBuffer)),
               maxBuffer);
     // The saved picture shows the colours too.
     EXPECT_EQ(window->picture().convertToFormat(QImage::Format_RGB32),
-              picture::MonoPicture(static_cast<int>(minSide), RaysPerSide()));
+              picture::MonoPicture(ProgramSession().buffers, ProgramSession().settings,
+                                   static_cast<int>(minSide), RaysPerSide(ProgramSession())));
 
     // ... and the view it carries names them.
     const QString view = ShownViewText();
     EXPECT_TRUE(view.contains("\ntype maximum\n")) << view.toStdString();
     EXPECT_TRUE(view.contains("\ncolormap hot\n"));
 
-    MenuItem(kCmdGreyMap)->trigger();
+    MenuItem(ColourMapCommand(ColourMap::Grey))->trigger();
     EXPECT_EQ(Paint(window), maximum);
 }
 
@@ -115,7 +126,8 @@ TEST_F(ColourCommandsTest, ACtrlLeftDragMovesTheDisplayWindowAndAMiddleDoubleCli
     ASSERT_NE(window, nullptr);
     const QImage before = Paint(window);
     Point3 plane[kViewPlanePoints];
-    std::copy(std::begin(ViewPlane), std::end(ViewPlane), plane);
+    std::copy(std::begin(ProgramSession().orientation.ViewPlane),
+              std::end(ProgramSession().orientation.ViewPlane), plane);
 
     // 40 pixels left narrows the window by 40, 10 up raises its centre by 10.
     SendMouse(window, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton,
@@ -126,13 +138,14 @@ TEST_F(ColourCommandsTest, ACtrlLeftDragMovesTheDisplayWindowAndAMiddleDoubleCli
               Qt::ControlModifier);
     SendMouse(window, QEvent::MouseButtonRelease, {60, 90}, Qt::LeftButton, Qt::NoButton,
               Qt::ControlModifier);
-    EXPECT_EQ(displayWindow, (DisplayWindow{30, 245}));
-    EXPECT_FALSE(renderPending);
+    EXPECT_EQ(ProgramSession().settings.displayWindow, (DisplayWindow{30, 245}));
+    EXPECT_FALSE(ProgramSession().renderPending);
     const QImage windowed = Paint(window);
     EXPECT_NE(windowed, before);
     ExpectCellsInCurrentColours(windowed);
     // The drag never turns the view.
-    for (int i = 0; i < kViewPlanePoints; ++i) EXPECT_EQ(ViewPlane[i], plane[i]);
+    for (int i = 0; i < kViewPlanePoints; ++i)
+        EXPECT_EQ(ProgramSession().orientation.ViewPlane[i], plane[i]);
 
     // A middle drag starts from where the window is now.
     SendMouse(window, QEvent::MouseButtonPress, {50, 50}, Qt::MiddleButton, Qt::MiddleButton,
@@ -140,20 +153,20 @@ TEST_F(ColourCommandsTest, ACtrlLeftDragMovesTheDisplayWindowAndAMiddleDoubleCli
     SendMouse(window, QEvent::MouseMove, {50, 70}, Qt::NoButton, Qt::MiddleButton, Qt::NoModifier);
     SendMouse(window, QEvent::MouseButtonRelease, {50, 70}, Qt::MiddleButton, Qt::NoButton,
               Qt::NoModifier);
-    EXPECT_EQ(displayWindow, (DisplayWindow{10, 225}));
+    EXPECT_EQ(ProgramSession().settings.displayWindow, (DisplayWindow{10, 225}));
     // Moves without a button pressed change nothing.
     SendMouse(window, QEvent::MouseMove, {200, 10}, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    EXPECT_EQ(displayWindow, (DisplayWindow{10, 225}));
+    EXPECT_EQ(ProgramSession().settings.displayWindow, (DisplayWindow{10, 225}));
 
     SendMouse(window, QEvent::MouseButtonDblClick, {50, 70}, Qt::MiddleButton, Qt::MiddleButton,
               Qt::NoModifier);
-    EXPECT_EQ(displayWindow, (DisplayWindow{}));
+    EXPECT_EQ(ProgramSession().settings.displayWindow, (DisplayWindow{}));
     EXPECT_EQ(Paint(window), before);
 
     // The menu's reset does the same.
-    displayWindow = {5, 6};
+    ProgramSession().settings.displayWindow = {5, 6};
     MenuItem(kCmdResetDisplayWindow)->trigger();
-    EXPECT_EQ(displayWindow, (DisplayWindow{}));
+    EXPECT_EQ(ProgramSession().settings.displayWindow, (DisplayWindow{}));
 }
 
 }  // namespace

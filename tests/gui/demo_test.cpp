@@ -35,7 +35,9 @@ class RenderLog : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == renderWindow && event->type() == QEvent::WindowTitleChange &&
             renderWindow->windowTitle() == "Please wait for rendering !") {
-            renders.push_back({renderType, ViewPlane[4], ViewPlane[5]});
+            renders.push_back({ProgramSession().settings.renderType,
+                               ProgramSession().orientation.ViewPlane[4],
+                               ProgramSession().orientation.ViewPlane[5]});
         }
         if (watched == geometryWindow && event->type() == QEvent::Paint) ++wireFrames;
         return false;
@@ -59,7 +61,7 @@ class DemoTest : public FrameFixture {
         QCoreApplication::processEvents();  // the new window's first render
         Paint(renderWindow);
         QCoreApplication::processEvents();
-        ASSERT_FALSE(renderPending);
+        ASSERT_FALSE(ProgramSession().renderPending);
     }
 };
 
@@ -74,7 +76,7 @@ TEST_F(DemoTest, AlternatesTransparentTicksOfOneRenderWithSurfaceTicksOfThree) {
     ASSERT_EQ(log.renders.size(), 4u);
     for (int i = 1; i < 4; ++i) EXPECT_EQ(log.renders[i].type, RenderType::Surface);
     EXPECT_EQ(log.wireFrames, 7 + 7 + 2);
-    EXPECT_FALSE(renderPending);
+    EXPECT_FALSE(ProgramSession().renderPending);
 
     DemoStep();
     EXPECT_EQ(log.renders.size(), 5u);
@@ -83,28 +85,31 @@ TEST_F(DemoTest, AlternatesTransparentTicksOfOneRenderWithSurfaceTicksOfThree) {
 
 TEST_F(DemoTest, TheViewPanelFollowsTheTypeButTheMenuDoesNot) {
     DemoStep();
-    EXPECT_EQ(renderType, RenderType::Transparent);
-    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, kCmdTransparent));
-    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, kCmdSurface));
-    EXPECT_TRUE(IsMenuItemChecked(kCmdSurface));
-    EXPECT_FALSE(IsMenuItemChecked(kCmdTransparent));
+    EXPECT_EQ(ProgramSession().settings.renderType, RenderType::Transparent);
+    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, RenderTypeCommand(RenderType::Transparent)));
+    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, RenderTypeCommand(RenderType::Surface)));
+    EXPECT_TRUE(IsMenuItemChecked(RenderTypeCommand(RenderType::Surface)));
+    EXPECT_FALSE(IsMenuItemChecked(RenderTypeCommand(RenderType::Transparent)));
 }
 
 TEST_F(DemoTest, StartingFromSliceTheFirstTickSwitchesToSurface) {
-    DispatchCommand(frame, kCmdSlice);
+    DispatchCommand(frame, RenderTypeCommand(RenderType::Slice));
     DemoStep();
-    EXPECT_EQ(renderType, RenderType::Surface);
-    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, kCmdSurface));
-    EXPECT_TRUE(IsMenuItemChecked(kCmdSlice));
+    EXPECT_EQ(ProgramSession().settings.renderType, RenderType::Surface);
+    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, RenderTypeCommand(RenderType::Surface)));
+    EXPECT_TRUE(IsMenuItemChecked(RenderTypeCommand(RenderType::Slice)));
 }
 
 TEST_F(DemoTest, ASurfaceTickCutsHalfwayToTheTargetAndPutsThePlaneBack) {
-    CheckRadioButton(viewPanel, kCtlViewPanelFirst, kCtlViewPanelLast,
-                     kCmdTransparent);  // the next tick is a Surface tick
+    CheckRadioButton(
+        viewPanel, kCtlViewPanelFirst, kCtlViewPanelLast,
+        RenderTypeCommand(RenderType::Transparent));  // the next tick is a Surface tick
     Point3 world[kWorldPoints];
     Point3 plane[kViewPlanePoints];
-    std::copy(std::begin(World), std::end(World), world);
-    std::copy(std::begin(ViewPlane), std::end(ViewPlane), plane);
+    std::copy(std::begin(ProgramSession().orientation.World),
+              std::end(ProgramSession().orientation.World), world);
+    std::copy(std::begin(ProgramSession().orientation.ViewPlane),
+              std::end(ProgramSession().orientation.ViewPlane), plane);
 
     RenderLog log;
     DemoStep();
@@ -115,27 +120,37 @@ TEST_F(DemoTest, ASurfaceTickCutsHalfwayToTheTargetAndPutsThePlaneBack) {
     EXPECT_NEAR(cut.planeCentre.z, 0.5f * (whole.planeCentre.z + whole.target.z), 1e-6f);
     EXPECT_NEAR(log.renders[2].planeCentre.z, whole.planeCentre.z, 1e-6f);
     Point3 afterSurfaceTick[kViewPlanePoints];
-    std::copy(std::begin(ViewPlane), std::end(ViewPlane), afterSurfaceTick);
+    std::copy(std::begin(ProgramSession().orientation.ViewPlane),
+              std::end(ProgramSession().orientation.ViewPlane), afterSurfaceTick);
 
     // The same turns without the cut (a Transparent tick) end at the same plane.
-    std::copy(std::begin(world), std::end(world), World);
-    std::copy(std::begin(plane), std::end(plane), ViewPlane);
-    CheckRadioButton(viewPanel, kCtlViewPanelFirst, kCtlViewPanelLast, kCmdSurface);
+    std::copy(std::begin(world), std::end(world), ProgramSession().orientation.World);
+    std::copy(std::begin(plane), std::end(plane), ProgramSession().orientation.ViewPlane);
+    CheckRadioButton(viewPanel, kCtlViewPanelFirst, kCtlViewPanelLast,
+                     RenderTypeCommand(RenderType::Surface));
     DemoStep();
     for (int i = 0; i < kViewPlanePoints; ++i) {
-        EXPECT_NEAR(ViewPlane[i].x, afterSurfaceTick[i].x, 1e-6f) << "point " << i;
-        EXPECT_NEAR(ViewPlane[i].y, afterSurfaceTick[i].y, 1e-6f) << "point " << i;
-        EXPECT_NEAR(ViewPlane[i].z, afterSurfaceTick[i].z, 1e-6f) << "point " << i;
+        EXPECT_NEAR(ProgramSession().orientation.ViewPlane[i].x, afterSurfaceTick[i].x, 1e-6f)
+            << "point " << i;
+        EXPECT_NEAR(ProgramSession().orientation.ViewPlane[i].y, afterSurfaceTick[i].y, 1e-6f)
+            << "point " << i;
+        EXPECT_NEAR(ProgramSession().orientation.ViewPlane[i].z, afterSurfaceTick[i].z, 1e-6f)
+            << "point " << i;
     }
 }
 
 TEST_F(DemoTest, EachTickTurnsTheBoxSevenHundredthsAndThePlaneNearlyTwoThirdsOfARadian) {
-    const float boxBefore = AngleAboutY(World[12]);  // Front face centre
-    const float planeBefore = AngleAboutY(ViewPlane[4]);
+    const float boxBefore =
+        AngleAboutY(ProgramSession().orientation.World[12]);  // Front face centre
+    const float planeBefore = AngleAboutY(ProgramSession().orientation.ViewPlane[4]);
     DemoStep();
     // Both turn the same way about y.
-    EXPECT_NEAR(std::remainder(AngleAboutY(World[12]) - boxBefore, 6.2831853f), 0.07f, 1e-4f);
-    EXPECT_NEAR(std::remainder(AngleAboutY(ViewPlane[4]) - planeBefore, 6.2831853f), 0.63f, 1e-4f);
+    EXPECT_NEAR(
+        std::remainder(AngleAboutY(ProgramSession().orientation.World[12]) - boxBefore, 6.2831853f),
+        0.07f, 1e-4f);
+    EXPECT_NEAR(std::remainder(AngleAboutY(ProgramSession().orientation.ViewPlane[4]) - planeBefore,
+                               6.2831853f),
+                0.63f, 1e-4f);
 }
 
 TEST_F(DemoTest, LowerDStartsTheTicksAndUpperDStopsThemWithOneMoreRender) {
@@ -164,9 +179,9 @@ TEST(DemoWithoutWindows, StillAlternatesTheType) {
     ResetSharedState();
     // Without a View panel no "Surf" button is checked, so every tick picks Surface.
     DemoStep();
-    EXPECT_EQ(renderType, RenderType::Surface);
-    EXPECT_TRUE(renderPending);
-    ResetOrientation();
+    EXPECT_EQ(ProgramSession().settings.renderType, RenderType::Surface);
+    EXPECT_TRUE(ProgramSession().renderPending);
+    ProgramSession().orientation = Orientation();
 }
 
 }  // namespace

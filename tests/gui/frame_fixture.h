@@ -9,18 +9,24 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QMouseEvent>
 #include <QStringList>
-#include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <vector>
 
 #include "geometry/orientation.h"
 #include "render/buffers.h"
 #include "render/user_settings.h"
 #include "resources/command_ids.h"
+#include "tests/gui/temp_dir.h"
 #include "tests/test_support.h"
+#include "ui/commands.h"
+#include "ui/document.h"
 #include "ui/frame_window.h"
 #include "ui/platform.h"
+#include "ui/render_window.h"
 #include "ui/volume_opener.h"
 #include "volume/volume_store.h"
 
@@ -41,16 +47,14 @@ inline bool AnyFrameVisible() {
     return false;
 }
 
-// Settings and orientation as at program start.
+using calyra::test::Store;
+
+// A fresh document (the program's one session) and the window state as at
+// program start.
 inline void ResetSharedState() {
-    loadCount = 0;
-    modelType = ModelType::Ball;
-    test::ResetUserSettings();
-    renderPending = false;
-    displayMax = 0;
+    StartNewDocument();
     demoRunning = 0;
     grabTarget = 1;
-    ResetOrientation();
 }
 
 // Records the titles a window takes, in order.
@@ -75,9 +79,55 @@ inline void SendCharacter(QWidget* window, char c) {
     QApplication::sendEvent(window, &press);
 }
 
+// Delivers one mouse event at a point of target, with the buttons held after it.
+inline void SendMouseEvent(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                           Qt::MouseButtons held, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, held, keys);
+    QApplication::sendEvent(target, &event);
+}
+
+// A drag with one button from one point to another, through the middle.
+inline void DragMouse(QWidget* target, Qt::MouseButton button, QPoint from, QPoint to,
+                      Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    SendMouseEvent(target, QEvent::MouseButtonPress, from, button, button, keys);
+    SendMouseEvent(target, QEvent::MouseMove, (from + to) / 2, Qt::NoButton, button, keys);
+    SendMouseEvent(target, QEvent::MouseMove, to, Qt::NoButton, button, keys);
+    SendMouseEvent(target, QEvent::MouseButtonRelease, to, button, Qt::NoButton, keys);
+}
+
 // Paints the window now (a render runs if one is pending) and returns what it shows.
 inline QImage Paint(QWidget* window) {
     return window->grab().toImage();
+}
+
+// Resizes the render window's sub-window so that its client gets this size.
+inline void ResizeClient(QWidget* window, int width, int height) {
+    QWidget* sub = window->parentWidget();
+    sub->resize(sub->width() - window->width() + width, sub->height() - window->height() + height);
+}
+
+// Runs action on the next modal widget once the modal loop shows it.
+inline void OnNextModal(std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        }
+    });
+    timer->start(10);
+}
+
+// The ball in the render window with a client of width x height, rendered;
+// null when no render window came.
+inline RenderWindow* ShowBall(QWidget* frame, int width, int height) {
+    DispatchCommand(frame, kCmdBallModel);
+    auto* window = dynamic_cast<RenderWindow*>(renderWindow);
+    if (!window) return nullptr;
+    ResizeClient(window, width, height);
+    Paint(window);
+    return window;
 }
 
 class MessageRecording : public ::testing::Test {
@@ -122,7 +172,7 @@ class ChosenVolumeFile {
     ChosenVolumeFile(const ChosenVolumeFile&) = delete;
     ChosenVolumeFile& operator=(const ChosenVolumeFile&) = delete;
 
-    QTemporaryDir dir;
+    TempDir dir;
     const QString path;
 
   private:

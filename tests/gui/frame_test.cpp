@@ -14,7 +14,6 @@
 #include <QPointer>
 #include <QScreen>
 #include <QShortcut>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <map>
 #include <set>
@@ -23,6 +22,7 @@
 #include "base/messages.h"
 #include "resources/menu_table.h"
 #include "tests/gui/frame_fixture.h"
+#include "tests/gui/temp_dir.h"
 #include "ui/commands.h"
 #include "ui/file_chooser.h"
 #include "ui/geometry_window.h"
@@ -69,10 +69,10 @@ TEST_F(FrameStartUp, OpensAtTheCornerWithThreeQuartersOfTheScreen) {
 }
 
 TEST_F(FrameStartUp, ChecksSurfaceAndShowsNoModelWindow) {
-    EXPECT_TRUE(IsMenuItemChecked(kCmdSurface));
-    EXPECT_FALSE(IsMenuItemChecked(kCmdTransparent));
-    EXPECT_FALSE(IsMenuItemChecked(kCmdSlice));
-    EXPECT_EQ(renderType, RenderType::Surface);
+    EXPECT_TRUE(IsMenuItemChecked(RenderTypeCommand(RenderType::Surface)));
+    EXPECT_FALSE(IsMenuItemChecked(RenderTypeCommand(RenderType::Transparent)));
+    EXPECT_FALSE(IsMenuItemChecked(RenderTypeCommand(RenderType::Slice)));
+    EXPECT_EQ(ProgramSession().settings.renderType, RenderType::Surface);
     EXPECT_EQ(renderWindow, nullptr);
     EXPECT_EQ(geometryWindow, nullptr);
     ASSERT_NE(mdiClient, nullptr);
@@ -103,7 +103,8 @@ TEST_F(FrameStartUp, BuildsTheMenuBarEntryByEntryFromTheMenuTable) {
     std::vector<Cursor> open;
     std::set<int> ids;
     // Start-up renders Surface with gradient shading on.
-    const std::set<int> checkedAtStart = {kCmdSurface, kCmdGradientShading, kCmdGreyMap,
+    const std::set<int> checkedAtStart = {RenderTypeCommand(RenderType::Surface),
+                                          kCmdGradientShading, ColourMapCommand(ColourMap::Grey),
                                           kCmdLiveUpdate};
     int entryIndex = 0;
     for (const MenuEntry& entry : resources::MenuTable()) {
@@ -133,13 +134,18 @@ TEST_F(FrameStartUp, BuildsTheMenuBarEntryByEntryFromTheMenuTable) {
                 open.push_back({action->menu()->actions()});
                 break;
             case MenuKind::Item:
-                EXPECT_EQ(action->text(), label);
+                // Open Recent's labels and states follow the list (recent_files_test.cpp).
+                EXPECT_TRUE(IsRecentCommand(entry.id) || action->text() == label)
+                    << action->text().toStdString();
                 EXPECT_EQ(action->menu(), nullptr);
                 EXPECT_FALSE(action->isSeparator());
                 EXPECT_EQ(action->property(kControlIdProperty).toInt(), entry.id);
                 EXPECT_EQ(MenuItem(entry.id), action);
                 EXPECT_TRUE(ids.insert(entry.id).second) << "id " << entry.id << " twice";
-                EXPECT_TRUE(action->isEnabled());
+                // The slice window's presets wait for a CT; Open Recent's items follow the list.
+                if (!IsRecentCommand(entry.id)) {
+                    EXPECT_EQ(action->isEnabled(), SliceWindowPresetOfCommand(entry.id) == nullptr);
+                }
                 // Keys belong to the accelerator table alone, or they would act twice.
                 EXPECT_TRUE(action->shortcut().isEmpty());
                 EXPECT_EQ(action->isChecked(), checkedAtStart.contains(entry.id));
@@ -160,18 +166,19 @@ TEST_F(FrameStartUp, MenuBarSpotChecks) {
     for (QAction* action : bar->actions()) titles << action->text();
     EXPECT_EQ(titles,
               QStringList({"Model &File", "&Options", "&Display", "&Arrange", "&Parameters"}));
-    const std::map<int, QString> expected = {{kCmdBallModel, "Development Ball Model"},
-                                             {kCmdExit, "E&xit"},
-                                             {SnapWorldCommand(Face::Bottom), "B&ottom"},
-                                             {kCmdSurface, "Sur&face"},
-                                             {kCmdGradientShading, "&Grad Shad\tON/OFF"},
-                                             {kCmdAbout, "&About..."},
-                                             {kCmdMaximum, "&Maximum"},
-                                             {kCmdMinimum, "M&inimum"},
-                                             {kCmdAverage, "&Average"},
-                                             {kCmdInvertedMap, "Inverted Grey"},
-                                             {kCmdViridisMap, "Viridis"},
-                                             {kCmdResetDisplayWindow, "Reset Display &Window"}};
+    const std::map<int, QString> expected = {
+        {kCmdBallModel, "Development Ball Model"},
+        {kCmdExit, "E&xit"},
+        {SnapWorldCommand(Face::Bottom), "B&ottom"},
+        {RenderTypeCommand(RenderType::Surface), "Sur&face"},
+        {kCmdGradientShading, "&Grad Shad\tON/OFF"},
+        {kCmdAbout, "&About..."},
+        {RenderTypeCommand(RenderType::Maximum), "&Maximum"},
+        {RenderTypeCommand(RenderType::Minimum), "M&inimum"},
+        {RenderTypeCommand(RenderType::Average), "&Average"},
+        {ColourMapCommand(ColourMap::Inverted), "Inverted Grey"},
+        {ColourMapCommand(ColourMap::Viridis), "Viridis"},
+        {kCmdResetDisplayWindow, "Reset Display &Window"}};
     for (const auto& [id, text] : expected) {
         ASSERT_NE(MenuItem(id), nullptr) << id;
         EXPECT_EQ(MenuItem(id)->text(), text) << id;
@@ -209,19 +216,21 @@ TEST_F(FrameStartUp, InstallsTheAcceleratorTable) {
 
 TEST_F(FrameStartUp, FrameKeysScaleTheEyeDistanceWithoutLimit) {
     for (int i = 0; i < 5; ++i) SendCharacter(frame, 'P');
-    EXPECT_GT(eyeDistance, 6.0f);  // 4 x 1.1^5 = 6.44, past the windows' 5.5
-    ResetOrientation();
+    EXPECT_GT(ProgramSession().orientation.eyeDistance,
+              6.0f);  // 4 x 1.1^5 = 6.44, past the windows' 5.5
+    ProgramSession().orientation = Orientation();
     for (int i = 0; i < 5; ++i) SendCharacter(frame, 'p');
-    EXPECT_LT(eyeDistance, 2.5f);  // 4 x 0.9^5 = 2.36, below the windows' 2.5
+    EXPECT_LT(ProgramSession().orientation.eyeDistance,
+              2.5f);  // 4 x 0.9^5 = 2.36, below the windows' 2.5
 }
 
 TEST_F(FrameStartUp, TimerTicksDoNothingWhileTheDemonstrationIsStopped) {
-    renderPending = false;  // start-up's Surface command asked for one
-    const Point3 before = ViewPlane[0];
+    ProgramSession().renderPending = false;  // start-up's Surface command asked for one
+    const Point3 before = ProgramSession().orientation.ViewPlane[0];
     frame->onTimer(kDemoTimerId);
     frame->onTimer(kIdleTimerId);
-    EXPECT_EQ(ViewPlane[0], before);
-    EXPECT_FALSE(renderPending);
+    EXPECT_EQ(ProgramSession().orientation.ViewPlane[0], before);
+    EXPECT_FALSE(ProgramSession().renderPending);
 }
 
 TEST_F(MenuCommands, ChoosingAModelCreatesTheGeometryWindowThenTheRenderWindow) {
@@ -234,9 +243,9 @@ TEST_F(MenuCommands, ChoosingAModelCreatesTheGeometryWindowThenTheRenderWindow) 
     EXPECT_EQ(subs[1]->widget(), renderWindow);
     EXPECT_EQ(subs[0]->windowTitle(), "Viewing Parameters Geometry");
     EXPECT_EQ(subs[1]->windowTitle(), "Calyra Volume Visualization");
-    EXPECT_EQ(loadCount, 1);
-    EXPECT_EQ(VoxelVolume.dims.x, 64);
-    EXPECT_TRUE(renderPending);
+    EXPECT_EQ(ProgramSession().loadCount, 1);
+    EXPECT_EQ(Store(ProgramSession()).dims.x, 64);
+    EXPECT_TRUE(ProgramSession().renderPending);
 }
 
 TEST_F(MenuCommands, SwitchingModelsDestroysTheOldPairFirst) {
@@ -249,8 +258,8 @@ TEST_F(MenuCommands, SwitchingModelsDestroysTheOldPairFirst) {
     EXPECT_NE(renderWindow, nullptr);
     EXPECT_NE(geometryWindow, nullptr);
     EXPECT_EQ(mdiClient->subWindowList().size(), 2);
-    EXPECT_EQ(modelType, ModelType::Monkey);
-    EXPECT_EQ(loadCount, 2);
+    EXPECT_EQ(ProgramSession().modelType, ModelType::Monkey);
+    EXPECT_EQ(ProgramSession().loadCount, 2);
 }
 
 TEST_F(MenuCommands, EveryBuiltInModelHasAMenuItemThatBuildsIt) {
@@ -261,16 +270,16 @@ TEST_F(MenuCommands, EveryBuiltInModelHasAMenuItemThatBuildsIt) {
             ++items;
             ASSERT_NE(MenuItem(c.command), nullptr) << m.name;
             EXPECT_EQ(DispatchCommand(frame, c.command), 1) << m.name;
-            EXPECT_EQ(modelType, m.value) << m.name;
-            EXPECT_EQ(VoxelVolume.source, SourceForModel(m.value)) << m.name;
-            EXPECT_GT(VoxelVolume.dims.x, 0) << m.name;
+            EXPECT_EQ(ProgramSession().modelType, m.value) << m.name;
+            EXPECT_EQ(Store(ProgramSession()).source, SourceForModel(m.value)) << m.name;
+            EXPECT_GT(Store(ProgramSession()).dims.x, 0) << m.name;
         }
         EXPECT_EQ(items, 1) << m.name;
     }
 }
 
 TEST_F(MenuCommands, LoadFileAfterAModelReplacesItOnceTheNewVolumeIsRead) {
-    QTemporaryDir dir;
+    TempDir dir;
     static std::string chosen;
     chosen = dir.filePath("cube").toStdString();
     {
@@ -282,7 +291,7 @@ TEST_F(MenuCommands, LoadFileAfterAModelReplacesItOnceTheNewVolumeIsRead) {
         side.write("X= 5\nY= 5\nZ= 5\nbinary\n1\n0\n");
     }
     SetVolumeFileChooser([](QWidget*) {
-        volumePath = chosen;
+        ProgramSession().volumePath = chosen;
         return 1;
     });
     DispatchCommand(frame, kCmdBallModel);
@@ -304,11 +313,11 @@ TEST_F(MenuCommands, LoadFileAfterAModelReplacesItOnceTheNewVolumeIsRead) {
     EXPECT_TRUE(oldRender.isNull());
     EXPECT_NE(renderWindow, nullptr);
     EXPECT_EQ(mdiClient->subWindowList().size(), 2);
-    EXPECT_EQ(modelType, ModelType::Import);
-    EXPECT_EQ(loadCount, 2);
-    EXPECT_EQ(VoxelVolume.dims.x, 5);
-    EXPECT_EQ(VoxelVolume.voxels[5][5][5], 0x21);
-    EXPECT_TRUE(renderPending);
+    EXPECT_EQ(ProgramSession().modelType, ModelType::Import);
+    EXPECT_EQ(ProgramSession().loadCount, 2);
+    EXPECT_EQ(Store(ProgramSession()).dims.x, 5);
+    EXPECT_EQ(Store(ProgramSession()).voxels[5][5][5], 0x21);
+    EXPECT_TRUE(ProgramSession().renderPending);
 }
 
 TEST_F(MenuCommands, CancelledLoadFileLeavesTheModelAndItsWindows) {
@@ -317,74 +326,79 @@ TEST_F(MenuCommands, CancelledLoadFileLeavesTheModelAndItsWindows) {
     // With nothing shown yet the frame stays empty.
     EXPECT_EQ(DispatchCommand(frame, kCmdLoadFile), 1);
     EXPECT_TRUE(mdiClient->subWindowList().isEmpty());
-    EXPECT_EQ(loadCount, 0);
+    EXPECT_EQ(ProgramSession().loadCount, 0);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Open File Procedure FAILED!");
 
     DispatchCommand(frame, kCmdCone);
     QWidget* shown = renderWindow;
-    const std::uint64_t generation = VoxelVolume.generation;
+    const std::uint64_t generation = Store(ProgramSession()).generation;
     EXPECT_EQ(DispatchCommand(frame, kCmdLoadFile), 1);
     SetVolumeFileChooser(nullptr);
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(renderWindow, shown);
-    EXPECT_EQ(modelType, ModelType::Cone);
-    EXPECT_EQ(loadCount, 1);
-    EXPECT_EQ(VoxelVolume.generation, generation);
+    EXPECT_EQ(ProgramSession().modelType, ModelType::Cone);
+    EXPECT_EQ(ProgramSession().loadCount, 1);
+    EXPECT_EQ(Store(ProgramSession()).generation, generation);
     EXPECT_EQ(mdiClient->subWindowList().size(), 2);
 }
 
 TEST_F(MenuCommands, RenderTypeCommandsMoveTheCheckMarkAndThePanelButton) {
     // A projection has no panel button: the panel then shows none checked.
-    for (int id : {kCmdSlice, kCmdSurface, kCmdMaximum, kCmdTransparent, kCmdTransparent,
-                   kCmdAverage, kCmdMinimum, kCmdSurface}) {
+    for (int id :
+         {RenderTypeCommand(RenderType::Slice), RenderTypeCommand(RenderType::Surface),
+          RenderTypeCommand(RenderType::Maximum), RenderTypeCommand(RenderType::Transparent),
+          RenderTypeCommand(RenderType::Transparent), RenderTypeCommand(RenderType::Average),
+          RenderTypeCommand(RenderType::Minimum), RenderTypeCommand(RenderType::Surface)}) {
         DispatchCommand(frame, id);
-        EXPECT_EQ(RenderTypeCommand(renderType), id);
+        EXPECT_EQ(RenderTypeCommand(ProgramSession().settings.renderType), id);
         for (const RenderTypeItem& row : kRenderTypeItems) {
             const int item = row.command;
             EXPECT_EQ(IsMenuItemChecked(item), item == id) << "after " << id << ", item " << item;
         }
         if (viewPanel) {
-            for (int button : {kCmdSurface, kCmdTransparent, kCmdSlice}) {
+            for (int button : {RenderTypeCommand(RenderType::Surface),
+                               RenderTypeCommand(RenderType::Transparent),
+                               RenderTypeCommand(RenderType::Slice)}) {
                 EXPECT_EQ(IsRadioButtonChecked(viewPanel, button), button == id);
             }
         }
-        EXPECT_TRUE(renderPending);
+        EXPECT_TRUE(ProgramSession().renderPending);
     }
 }
 
 TEST_F(MenuCommands, GradientShadingRendersAgainOnlyForSurface) {
     DispatchCommand(frame, kCmdBallModel);
-    DispatchCommand(frame, kCmdTransparent);
+    DispatchCommand(frame, RenderTypeCommand(RenderType::Transparent));
     Paint(renderWindow);
-    ASSERT_FALSE(renderPending);
+    ASSERT_FALSE(ProgramSession().renderPending);
 
     CaptionRecorder recorder(renderWindow);
     DispatchCommand(frame, kCmdGradientShading);
-    EXPECT_FALSE(gradientShading);
-    EXPECT_FALSE(renderPending);
+    EXPECT_FALSE(ProgramSession().settings.gradientShading);
+    EXPECT_FALSE(ProgramSession().renderPending);
     Paint(renderWindow);
     EXPECT_TRUE(recorder.captions.isEmpty());  // repainted from the stored image
 
-    DispatchCommand(frame, kCmdSurface);
+    DispatchCommand(frame, RenderTypeCommand(RenderType::Surface));
     Paint(renderWindow);
     DispatchCommand(frame, kCmdGradientShading);
-    EXPECT_TRUE(gradientShading);
-    EXPECT_TRUE(renderPending);
+    EXPECT_TRUE(ProgramSession().settings.gradientShading);
+    EXPECT_TRUE(ProgramSession().renderPending);
 }
 
 TEST_F(MenuCommands, DisplayTogglesFlipAndRequestARender) {
     DispatchCommand(frame, kCmdStereo);
-    EXPECT_TRUE(stereo);
-    EXPECT_TRUE(renderPending);
-    renderPending = false;
+    EXPECT_TRUE(ProgramSession().settings.stereo);
+    EXPECT_TRUE(ProgramSession().renderPending);
+    ProgramSession().renderPending = false;
     DispatchCommand(frame, kCmdInterpolate);
-    EXPECT_TRUE(interpolate);
-    EXPECT_TRUE(renderPending);
+    EXPECT_TRUE(ProgramSession().settings.interpolate);
+    EXPECT_TRUE(ProgramSession().renderPending);
     DispatchCommand(frame, kCmdStereo);
     DispatchCommand(frame, kCmdInterpolate);
-    EXPECT_FALSE(stereo);
-    EXPECT_FALSE(interpolate);
+    EXPECT_FALSE(ProgramSession().settings.stereo);
+    EXPECT_FALSE(ProgramSession().settings.interpolate);
 }
 
 TEST_F(MenuCommands, PanelCommandsHideAndShowThePanels) {
@@ -407,22 +421,23 @@ TEST_F(MenuCommands, PanelCommandsHideAndShowThePanels) {
 TEST_F(MenuCommands, SnapCommandsChooseTheGrabTarget) {
     DispatchCommand(frame, SnapWorldCommand(Face::Top));  // World to Top
     EXPECT_EQ(grabTarget, 0);
-    EXPECT_FLOAT_EQ(World[10].z, -0.5f);  // the Top face centre now faces the viewer
+    EXPECT_FLOAT_EQ(ProgramSession().orientation.World[10].z,
+                    -0.5f);  // the Top face centre now faces the viewer
     DispatchCommand(frame, SnapPlaneCommand(Face::Back));  // ViewPlane to Back
     EXPECT_EQ(grabTarget, 1);
-    EXPECT_TRUE(renderPending);
+    EXPECT_TRUE(ProgramSession().renderPending);
 }
 
 TEST_F(MenuCommands, UnknownIdsAndInertItemsAnswerAsTheTableSays) {
-    renderPending = false;
+    ProgramSession().renderPending = false;
     EXPECT_EQ(DispatchCommand(frame, 12345), 0);
     for (int id : {kCmdGrabWorld, kCmdGrabViewPlane, kCmdRender}) {
         EXPECT_EQ(DispatchCommand(frame, id), 1);
-        EXPECT_FALSE(renderPending);
+        EXPECT_FALSE(ProgramSession().renderPending);
     }
     // Only the low 16 bits name the command; accelerators set the high ones.
     EXPECT_EQ(DispatchCommand(frame, (1 << 16) | kCmdInterpolate, 1), 1);
-    EXPECT_TRUE(interpolate);
+    EXPECT_TRUE(ProgramSession().settings.interpolate);
 }
 
 TEST_F(MenuCommands, ModelWindowsRefuseToBeMaximised) {

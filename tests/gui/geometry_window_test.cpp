@@ -30,7 +30,8 @@ QPoint At(const DisplayPoint& p) {
 TEST_P(Projection, PlacesTheStartUpBoxAndPlaneAsCentredSquares) {
     const FaceCase& c = GetParam();
     std::array<DisplayPoint, kWorldPoints> box;
-    ProjectForDisplay(World, kWorldPoints, c.width, c.height, eyeDistance, box.data());
+    ProjectForDisplay(ProgramSession().orientation.World, kWorldPoints, c.width, c.height,
+                      ProgramSession().orientation.eyeDistance, box.data());
     EXPECT_EQ(At(box[0]), c.frontFirst);
     EXPECT_EQ(At(box[2]), c.frontLast);
     EXPECT_EQ(At(box[1]), QPoint(c.frontLast.x(), c.frontFirst.y()));
@@ -40,13 +41,14 @@ TEST_P(Projection, PlacesTheStartUpBoxAndPlaneAsCentredSquares) {
 
     // The plane lies on the front face; centre and target both hit the middle.
     std::array<DisplayPoint, kViewPlanePoints> plane;
-    ProjectForDisplay(ViewPlane, kViewPlanePoints, c.width, c.height, eyeDistance, plane.data());
+    ProjectForDisplay(ProgramSession().orientation.ViewPlane, kViewPlanePoints, c.width, c.height,
+                      ProgramSession().orientation.eyeDistance, plane.data());
     EXPECT_EQ(At(plane[0]), c.frontFirst);
     EXPECT_EQ(At(plane[2]), c.frontLast);
     EXPECT_EQ(At(plane[4]), At(plane[5]));
     EXPECT_EQ(At(plane[5]), QPoint(c.width / 2, c.height / 2));
     // Drawing never moves the shared points.
-    EXPECT_EQ(ViewPlane[0], (Point3{-0.5f, -0.5f, -0.5f}));
+    EXPECT_EQ(ProgramSession().orientation.ViewPlane[0], (Point3{-0.5f, -0.5f, -0.5f}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -98,31 +100,35 @@ TEST_F(GeometryWindowTest, DrawsTheGreenBoxUnderTheRedPlaneOnBlack) {
 
 TEST_F(GeometryWindowTest, HorizontalLeftDragTurnsBoxAndPlaneAboutYOnly) {
     Point3 before[kWorldPoints];
-    std::copy(World, World + kWorldPoints, before);
+    std::copy(ProgramSession().orientation.World, ProgramSession().orientation.World + kWorldPoints,
+              before);
     send(QEvent::MouseButtonPress, {100, 200}, Qt::LeftButton, Qt::LeftButton);
     send(QEvent::MouseMove, {160, 200}, Qt::NoButton, Qt::LeftButton);
     // angleY = 3 x (100 - 160) / 400 = -0.45 rad, angleX = 0: every y stays.
-    for (int i = 0; i < kWorldPoints; ++i) EXPECT_EQ(World[i].y, before[i].y) << i;
-    EXPECT_NE(World[0].x, before[0].x);
-    EXPECT_EQ(ViewPlane[0], World[0]);  // the plane turned with the box
-    EXPECT_TRUE(renderPending);
+    for (int i = 0; i < kWorldPoints; ++i)
+        EXPECT_EQ(ProgramSession().orientation.World[i].y, before[i].y) << i;
+    EXPECT_NE(ProgramSession().orientation.World[0].x, before[0].x);
+    EXPECT_EQ(ProgramSession().orientation.ViewPlane[0],
+              ProgramSession().orientation.World[0]);  // the plane turned with the box
+    EXPECT_TRUE(ProgramSession().renderPending);
 }
 
 TEST_F(GeometryWindowTest, RightDragTurnsThePlaneAloneAndReleaseRequestsARender) {
     send(QEvent::MouseButtonPress, {200, 100}, Qt::RightButton, Qt::RightButton);
     send(QEvent::MouseMove, {200, 140}, Qt::NoButton, Qt::RightButton);
-    EXPECT_EQ(World[0], (Point3{-0.5f, -0.5f, -0.5f}));
-    EXPECT_NE(ViewPlane[0], World[0]);
-    EXPECT_FLOAT_EQ(ViewPlane[0].x, -0.5f);  // a vertical drag turns about x only
-    EXPECT_FALSE(renderPending);
+    EXPECT_EQ(ProgramSession().orientation.World[0], (Point3{-0.5f, -0.5f, -0.5f}));
+    EXPECT_NE(ProgramSession().orientation.ViewPlane[0], ProgramSession().orientation.World[0]);
+    EXPECT_FLOAT_EQ(ProgramSession().orientation.ViewPlane[0].x,
+                    -0.5f);  // a vertical drag turns about x only
+    EXPECT_FALSE(ProgramSession().renderPending);
     send(QEvent::MouseButtonRelease, {200, 140}, Qt::RightButton, Qt::NoButton);
-    EXPECT_TRUE(renderPending);
+    EXPECT_TRUE(ProgramSession().renderPending);
 }
 
 TEST_F(GeometryWindowTest, MovesOutsideTheClientAreaAreNotSeen) {
     send(QEvent::MouseButtonPress, {200, 100}, Qt::LeftButton, Qt::LeftButton);
     send(QEvent::MouseMove, {-30, 100}, Qt::NoButton, Qt::LeftButton);
-    EXPECT_EQ(World[0], (Point3{-0.5f, -0.5f, -0.5f}));
+    EXPECT_EQ(ProgramSession().orientation.World[0], (Point3{-0.5f, -0.5f, -0.5f}));
 }
 
 }  // namespace

@@ -12,26 +12,24 @@
 #include <QImageWriter>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "picture/cells.h"
+#include "picture/picture_file.h"
 #include "render/grey_map.h"
 #include "render/ray_driver.h"
 #include "tests/gui/frame_fixture.h"
 #include "tests/gui/run_program.h"
+#include "tests/gui/temp_dir.h"
 #include "ui/commands.h"
 #include "ui/file_chooser.h"
+#include "ui/platform.h"
 #include "ui/render_window.h"
+#include "ui/shown_view.h"
+#include "ui/stereo_pair.h"
 
 namespace calyra::ui::testing {
 namespace {
-
-// Resizes the render window's sub-window so that its client gets this size.
-void ResizeClient(QWidget* window, int width, int height) {
-    QWidget* sub = window->parentWidget();
-    sub->resize(sub->width() - window->width() + width, sub->height() - window->height() + height);
-}
 
 int LitPixels(const QImage& image) {
     int lit = 0;
@@ -57,17 +55,11 @@ class ImageCommandsTest : public FrameFixture {
         FrameFixture::TearDown();
     }
 
-    // The ball in a render window whose client is width x height, rendered.
     RenderWindow* ShowBall(int width, int height) {
-        DispatchCommand(frame, kCmdBallModel);
-        auto* window = dynamic_cast<RenderWindow*>(renderWindow);
-        if (!window) return nullptr;
-        ResizeClient(window, width, height);
-        Paint(window);
-        return window;
+        return testing::ShowBall(frame, width, height);
     }
 
-    QTemporaryDir dir;
+    TempDir dir;
     QString chosen;
     int chooserRuns = 0;
 };
@@ -85,16 +77,18 @@ TEST_F(ImageCommandsTest, SaveImageFromTheMenuWritesTheRedrawnSquareAsPng) {
     // The smaller client side, drawn from the top-left corner.
     EXPECT_EQ(saved.size(), QSize(180, 180));
     EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
-              picture::MonoPicture(180, RaysPerSide()));
+              picture::MonoPicture(ProgramSession().buffers, ProgramSession().settings, 180,
+                                   RaysPerSide(ProgramSession())));
     EXPECT_GT(LitPixels(saved), 180 * 180 / 10);  // the ball is in it
     // Cell (i, j) of the window's image is the square at (i, j) x cell.
-    const float cell = 180.0f / static_cast<float>(RaysPerSide());
-    const float k = GreyScale(displayMax);
-    for (int j = 3; j < RaysPerSide(); j += 9) {
-        for (int i = 2; i < RaysPerSide(); i += 7) {
+    const float cell = 180.0f / static_cast<float>(RaysPerSide(ProgramSession()));
+    const float k = GreyScale(ProgramSession().buffers.displayMax);
+    for (int j = 3; j < RaysPerSide(ProgramSession()); j += 9) {
+        for (int i = 2; i < RaysPerSide(ProgramSession()); i += 7) {
             const int x = static_cast<int>((static_cast<float>(i) + 0.5f) * cell);
             const int y = static_cast<int>((static_cast<float>(j) + 0.5f) * cell);
-            EXPECT_EQ(qRed(saved.pixel(x, y)), GreyLevel(ImageAt(i, j), k)) << i << ", " << j;
+            EXPECT_EQ(qRed(saved.pixel(x, y)), GreyLevel(ProgramSession().buffers.ImageAt(i, j), k))
+                << i << ", " << j;
         }
     }
 }
@@ -126,7 +120,7 @@ TEST_F(ImageCommandsTest, TheRenderWindowKeyTableIgnoresControlLetters) {
     ASSERT_NE(window, nullptr);
     const float separation = stereoSeparation;
     const float convergence = stereoConvergence;
-    renderPending = false;
+    ProgramSession().renderPending = false;
     for (const auto& [key, text] : {std::pair{Qt::Key_S, "s"}, std::pair{Qt::Key_A, "a"},
                                     std::pair{Qt::Key_R, "r"}, std::pair{Qt::Key_D, "d"}}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier, QString::fromLatin1(text));
@@ -134,8 +128,34 @@ TEST_F(ImageCommandsTest, TheRenderWindowKeyTableIgnoresControlLetters) {
     }
     EXPECT_EQ(stereoSeparation, separation);
     EXPECT_EQ(stereoConvergence, convergence);
-    EXPECT_FALSE(renderPending);
+    EXPECT_FALSE(ProgramSession().renderPending);
     EXPECT_EQ(demoRunning, 0);
+}
+
+// A frame that lands while the chooser is up (a live render, a volume
+// finishing its load) changes neither the saved pixels nor their view: the
+// picture renders again to itself.
+TEST_F(ImageCommandsTest, TheSavedViewIsThatOfTheSavedPixelsWhateverLandsDuringTheChooser) {
+    RenderWindow* window = ShowBall(128, 128);
+    ASSERT_NE(window, nullptr);
+    const QString before = ShownViewText();
+    QImage shownBefore;
+    SetFileUseChooser([&](QWidget*, FileUse) {
+        shownBefore = window->picture();
+        ProgramSession().settings.threshold = 0.6f;
+        RequestRender(ProgramSession());
+        PaintNow(window);
+        return dir.filePath("landed.png");
+    });
+    DispatchCommand(frame, kCmdSaveImage);
+    ASSERT_TRUE(messages.empty());
+    EXPECT_NE(ShownViewText(), before);  // the later frame is on screen
+    QImageReader reader(dir.filePath("landed.png"));
+    const QImage saved = reader.read();
+    ASSERT_FALSE(saved.isNull());
+    EXPECT_EQ(saved.text(QString::fromLatin1(picture::kViewTextKey)), before);
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
+              shownBefore.convertToFormat(QImage::Format_RGB32));
 }
 
 struct FormatCase {
@@ -160,7 +180,8 @@ TEST_P(SavedFormat, TheExtensionChoosesTheWriter) {
     ASSERT_EQ(saved.size(), QSize(96, 96));
     if (c.lossless) {
         EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
-                  picture::MonoPicture(96, RaysPerSide()));
+                  picture::MonoPicture(ProgramSession().buffers, ProgramSession().settings, 96,
+                                       RaysPerSide(ProgramSession())));
     } else {
         EXPECT_GT(LitPixels(saved), 96 * 96 / 10);
     }
@@ -222,13 +243,15 @@ TEST_F(ImageCommandsTest, AStereoPairIsSavedAsShownAtTheClientSize) {
 
 TEST_F(ImageCommandsTest, APendingRenderRunsBeforeThePictureIsTaken) {
     ShowBall(100, 100);
-    DispatchCommand(frame, kCmdSlice);  // asks for a render, not yet painted
-    ASSERT_TRUE(renderPending);
+    DispatchCommand(frame,
+                    RenderTypeCommand(RenderType::Slice));  // asks for a render, not yet painted
+    ASSERT_TRUE(ProgramSession().renderPending);
     chosen = dir.filePath("slice.png");
     DispatchCommand(frame, kCmdSaveImage);
-    EXPECT_FALSE(renderPending);
+    EXPECT_FALSE(ProgramSession().renderPending);
     EXPECT_EQ(QImage(chosen).convertToFormat(QImage::Format_RGB32),
-              picture::MonoPicture(100, RaysPerSide()));
+              picture::MonoPicture(ProgramSession().buffers, ProgramSession().settings, 100,
+                                   RaysPerSide(ProgramSession())));
 }
 
 // The saved picture of a mono view and calyra-render's --size picture of the
@@ -255,10 +278,11 @@ TEST_F(ImageCommandsTest, ParameterMarksFollowTheirSettings) {
         DispatchCommand(frame, id);
         EXPECT_NE(IsMenuItemChecked(id), before) << id;
     }
-    EXPECT_TRUE(stereo && interpolate && !gradientShading);
+    EXPECT_TRUE(ProgramSession().settings.stereo && ProgramSession().settings.interpolate &&
+                !ProgramSession().settings.gradientShading);
     // A build switches interpolation off, and its mark with it.
     DispatchCommand(frame, kCmdBallModel);
-    EXPECT_FALSE(interpolate);
+    EXPECT_FALSE(ProgramSession().settings.interpolate);
     EXPECT_FALSE(IsMenuItemChecked(kCmdInterpolate));
     EXPECT_TRUE(IsMenuItemChecked(kCmdStereo));
 }
@@ -283,12 +307,12 @@ TEST_F(ImageCommandsTest, TheWaitCaptionIsPaintedBeforeTheRenderRuns) {
     ASSERT_NE(sub, nullptr);
     TitlePaints paints(sub);
     CaptionRecorder captions(window);
-    displayMax = -1;  // set again by the render
+    ProgramSession().buffers.displayMax = -1;  // set again by the render
     window->handleCharacter('r');
-    for (int i = 0; i < 50 && renderPending; ++i) QTest::qWait(10);
+    for (int i = 0; i < 50 && ProgramSession().renderPending; ++i) QTest::qWait(10);
     QCoreApplication::processEvents();
-    EXPECT_FALSE(renderPending);
-    EXPECT_NE(displayMax, -1);
+    EXPECT_FALSE(ProgramSession().renderPending);
+    EXPECT_NE(ProgramSession().buffers.displayMax, -1);
     EXPECT_TRUE(paints.titles.contains("Please wait for rendering !"))
         << paints.titles.join(" | ").toStdString();
     EXPECT_EQ(captions.captions,

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
@@ -21,6 +20,7 @@
 #include <memory>
 
 #include "tests/gui/frame_fixture.h"
+#include "tests/gui/temp_dir.h"
 #include "ui/dialog_builder.h"
 #include "ui/file_chooser.h"
 #include "ui/import_dialog_box.h"
@@ -45,19 +45,6 @@ void ClickItem(QWidget* dialog, int id) {
     auto* button = qobject_cast<QAbstractButton*>(DialogItem(dialog, id));
     ASSERT_NE(button, nullptr) << "control " << id;
     button->click();
-}
-
-// Runs action on the next modal widget once the modal loop shows it.
-void OnNextModal(std::function<void(QWidget*)> action) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            action(modal);
-        }
-    });
-    timer->start(10);
 }
 
 // Runs action on the next modal file dialog, then accepts it; anything else,
@@ -85,11 +72,11 @@ class ImportDialogTest : public MessageRecording {
         owner->setGeometry(100, 100, 600, 500);
         dataPath = dir.filePath("cube");
         WriteFile(dataPath, QByteArray(64, '\x07'));  // 4 x 4 x 4, one byte each
-        volumePath = dataPath.toStdString();
+        ProgramSession().volumePath = dataPath.toStdString();
     }
     void TearDown() override {
         SetVolumeFileChooser(nullptr);
-        volumePath.clear();
+        ProgramSession().volumePath.clear();
         MessageRecording::TearDown();
     }
 
@@ -97,7 +84,7 @@ class ImportDialogTest : public MessageRecording {
         return std::unique_ptr<TemplateDialog>(CreateImportDialog(owner.get()));
     }
 
-    QTemporaryDir dir;
+    TempDir dir;
     QString dataPath;
     std::unique_ptr<QWidget> owner;
 };
@@ -143,10 +130,10 @@ TEST_F(ImportDialogTest, OkLoadsTheVolumeTheFieldsDescribe) {
     ClickItem(dialog.get(), kOkId);
     EXPECT_EQ(dialog->result(), kOkId);
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(VoxelVolume.dims.x, 64);
-    EXPECT_EQ(VoxelVolume.dims.z, 32);
-    EXPECT_EQ(VoxelVolume.maxValue, 7u);
-    EXPECT_EQ(VoxelVolume.voxels[1][1][1], 7);
+    EXPECT_EQ(Store(ProgramSession()).dims.x, 64);
+    EXPECT_EQ(Store(ProgramSession()).dims.z, 32);
+    EXPECT_EQ(Store(ProgramSession()).maxValue, 7u);
+    EXPECT_EQ(Store(ProgramSession()).voxels[1][1][1], 7);
 }
 
 TEST_F(ImportDialogTest, EnterPressesOkTheDefaultButton) {
@@ -159,11 +146,12 @@ TEST_F(ImportDialogTest, EnterPressesOkTheDefaultButton) {
     dialog->show();
     QTest::keyClick(dialog.get(), Qt::Key_Return);
     EXPECT_EQ(dialog->result(), kOkId);
-    EXPECT_EQ(VoxelVolume.dims.z, 32);
+    EXPECT_EQ(Store(ProgramSession()).dims.z, 32);
 }
 
 TEST_F(ImportDialogTest, ThreeHundredCubedIsAcceptedAndThreeHundredAndOneRefused) {
-    volumePath = dir.filePath("absent").toStdString();  // accepted, then unreadable
+    ProgramSession().volumePath =
+        dir.filePath("absent").toStdString();  // accepted, then unreadable
     ImportFieldTexts texts{"300", "300", "300", "1", "1", "1", "1"};
     EXPECT_FALSE(ImportFromFields(texts, nullptr));
     ASSERT_EQ(messages.size(), 1u);
@@ -172,7 +160,7 @@ TEST_F(ImportDialogTest, ThreeHundredCubedIsAcceptedAndThreeHundredAndOneRefused
     messages.clear();
     const auto dialog = OpenDialog();
     messages.clear();
-    const std::uint64_t generation = VoxelVolume.generation;
+    const std::uint64_t generation = Store(ProgramSession()).generation;
     SetDialogItemText(dialog.get(), kCtlImportDimX, "301");
     SetDialogItemText(dialog.get(), kCtlImportDimY, "300");
     SetDialogItemText(dialog.get(), kCtlImportDimZ, "300");
@@ -185,12 +173,12 @@ TEST_F(ImportDialogTest, ThreeHundredCubedIsAcceptedAndThreeHundredAndOneRefused
     EXPECT_TRUE(messages[0].caption.isEmpty());
     EXPECT_EQ(messages[0].icon, Icon::Warning);
     EXPECT_NE(dialog->result(), kOkId);
-    EXPECT_EQ(VoxelVolume.generation, generation);  // the previous volume stays
-    AllocateVolume(1, 1, 1);
+    EXPECT_EQ(Store(ProgramSession()).generation, generation);  // the previous volume stays
+    AllocateVolume(Store(ProgramSession()), 1, 1, 1);
 }
 
 TEST_F(ImportDialogTest, AnAspectOfTwoAndAHalfCountsInFullForTheSizeLimit) {
-    volumePath = dir.filePath("absent").toStdString();
+    ProgramSession().volumePath = dir.filePath("absent").toStdString();
     // 300 x 300 x 121 x 2 would pass; x 2.5 does not.
     EXPECT_FALSE(ImportFromFields({"300", "300", "121", "2.5", "1", "1", "1"}, nullptr));
     ASSERT_EQ(messages.size(), 1u);
@@ -218,8 +206,8 @@ TEST_F(ImportDialogTest, HeaderBytesComeFromTheSeventhSideFileLineAndAreSkipped)
     EXPECT_EQ(DialogItemText(dialog.get(), kCtlImportHeaderBytes), "10");
     ClickItem(dialog.get(), kOkId);
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(VoxelVolume.maxValue, 7u);
-    EXPECT_EQ(VoxelVolume.voxels[1][1][1], 7);
+    EXPECT_EQ(Store(ProgramSession()).maxValue, 7u);
+    EXPECT_EQ(Store(ProgramSession()).voxels[1][1][1], 7);
 
     // A negative count is refused with its reason.
     EXPECT_FALSE(ImportFromFields({"4", "4", "4", "1", "1", "1", "1", "-3"}, nullptr));
@@ -230,16 +218,16 @@ TEST_F(ImportDialogTest, HeaderBytesComeFromTheSeventhSideFileLineAndAreSkipped)
 TEST_F(ImportDialogTest, CancelEndsTheDialogWithoutAnyChange) {
     const auto dialog = OpenDialog();
     messages.clear();
-    const std::uint64_t generation = VoxelVolume.generation;
+    const std::uint64_t generation = Store(ProgramSession()).generation;
     ClickItem(dialog.get(), kCancelId);
     EXPECT_EQ(dialog->result(), kCancelId);
-    EXPECT_EQ(VoxelVolume.generation, generation);
+    EXPECT_EQ(Store(ProgramSession()).generation, generation);
     EXPECT_TRUE(messages.empty());
     // The inert controls start nothing either.
     for (int id : {kCtlImportPreviewSlice, kCtlImportHelp}) {
         ClickItem(dialog.get(), id);
     }
-    EXPECT_EQ(VoxelVolume.generation, generation);
+    EXPECT_EQ(Store(ProgramSession()).generation, generation);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -272,23 +260,23 @@ TEST(CenterDialog, TruncatesTowardZeroAndKeepsTheDialogOnTheScreen) {
 
 TEST_F(ImportDialogTest, NoFileChosenShowsOpenFileProcedureFailed) {
     SetVolumeFileChooser([](QWidget*) { return 0; });
-    const std::uint64_t generation = VoxelVolume.generation;
+    const std::uint64_t generation = Store(ProgramSession()).generation;
     ImportVolumeFile(owner.get());
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "Open File Procedure FAILED!");
     EXPECT_EQ(messages[0].owner, owner.get());
     EXPECT_TRUE(messages[0].caption.isEmpty());
     EXPECT_EQ(messages[0].icon, Icon::Warning);
-    EXPECT_EQ(VoxelVolume.generation, generation);
+    EXPECT_EQ(Store(ProgramSession()).generation, generation);
 }
 
 TEST_F(ImportDialogTest, AChosenFileRunsTheDialogModallyAndOkImportsIt) {
     WriteFile(dataPath + ".inf", "X= 4\nY= 4\nZ= 2\nbinary\n1\n0\n");
-    volumePath.clear();
+    ProgramSession().volumePath.clear();
     static std::string chosen;
     chosen = dataPath.toStdString();
     SetVolumeFileChooser([](QWidget*) {
-        volumePath = chosen;
+        ProgramSession().volumePath = chosen;
         return 1;
     });
     QString title;
@@ -303,7 +291,7 @@ TEST_F(ImportDialogTest, AChosenFileRunsTheDialogModallyAndOkImportsIt) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].text.contains("The last 32 bytes were not read."))
         << messages[0].text.toStdString();
-    EXPECT_EQ(VoxelVolume.dims.z, 2);
+    EXPECT_EQ(Store(ProgramSession()).dims.z, 2);
 }
 
 TEST_F(ImportDialogTest, TheChooserShowsNamesWithoutADotUnderDataFiles) {
@@ -340,7 +328,7 @@ TEST_F(ImportDialogTest, TheChooserShowsNamesWithoutADotUnderDataFiles) {
     });
     EXPECT_EQ(ChooseVolumeFile(owner.get()), 1);
     QDir::setCurrent(previous);
-    EXPECT_EQ(QString::fromStdString(volumePath),
+    EXPECT_EQ(QString::fromStdString(ProgramSession().volumePath),
               QFileInfo(dir.filePath("plain")).absoluteFilePath());
     EXPECT_TRUE(dataNames.contains("cube"));
     EXPECT_TRUE(dataNames.contains("plain"));

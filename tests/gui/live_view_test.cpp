@@ -109,8 +109,12 @@ class LiveViewTest : public FrameFixture {
     // What a render of the current view and settings looks like when drawn
     // as the window draws it, from the program's own buffers.
     static QImage HeadlessPicture(int side) {
-        RenderImage(RaysPerSide(), RaysPerSide(), ImageBuffer, renderType);
-        return picture::MonoPicture(side, picture::CellsPerSide(RaysPerSide(), interpolate));
+        RenderImage(ProgramSession(), RaysPerSide(ProgramSession()), RaysPerSide(ProgramSession()),
+                    ProgramSession().buffers.ImageBuffer.data(),
+                    ProgramSession().settings.renderType);
+        return picture::MonoPicture(ProgramSession().buffers, ProgramSession().settings, side,
+                                    picture::CellsPerSide(RaysPerSide(ProgramSession()),
+                                                          ProgramSession().settings.interpolate));
     }
 
     RenderWindow* window = nullptr;
@@ -127,28 +131,31 @@ TEST_F(LiveViewTest, TheMenuItemIsCheckedAtStartAndTogglesLiveUpdate) {
 }
 
 TEST_F(LiveViewTest, ALeftDragTurnsThePlaneAndTheImageChangesBeforeRelease) {
-    const Point3 before[2] = {ViewPlane[0], ViewPlane[4]};
+    const Point3 before[2] = {ProgramSession().orientation.ViewPlane[0],
+                              ProgramSession().orientation.ViewPlane[4]};
     Mouse(window, QEvent::MouseButtonPress, {40, 60}, Qt::LeftButton, Qt::LeftButton);
     Mouse(window, QEvent::MouseMove, {70, 60}, Qt::NoButton, Qt::LeftButton);
-    EXPECT_NE(ViewPlane[0], before[0]);
+    EXPECT_NE(ProgramSession().orientation.ViewPlane[0], before[0]);
     // The plane turns about the box centre: its distance from it stays.
-    EXPECT_NEAR(VectorLength(ViewPlane[4]), VectorLength(before[1]), 1e-5);
+    EXPECT_NEAR(VectorLength(ProgramSession().orientation.ViewPlane[4]), VectorLength(before[1]),
+                1e-5);
     EXPECT_TRUE(WaitForChange(start));
-    EXPECT_FALSE(renderPending);
+    EXPECT_FALSE(ProgramSession().renderPending);
     Mouse(window, QEvent::MouseButtonRelease, {70, 60}, Qt::LeftButton, Qt::NoButton);
 }
 
 TEST_F(LiveViewTest, AHorizontalDragOfTheClientWidthIsHalfATurn) {
     const int width = window->width();
     const int half = width / 2;
-    const Point3 before = ViewPlane[4];  // the box centre is the origin
+    const Point3 before =
+        ProgramSession().orientation.ViewPlane[4];  // the box centre is the origin
     Mouse(window, QEvent::MouseButtonPress, {0, 20}, Qt::LeftButton, Qt::LeftButton);
     for (int x = 1; x < half; x += 7) {
         Mouse(window, QEvent::MouseMove, {x, 20}, Qt::NoButton, Qt::LeftButton);
     }
     Mouse(window, QEvent::MouseMove, {half, 20}, Qt::NoButton, Qt::LeftButton);
     Mouse(window, QEvent::MouseButtonRelease, {half, 20}, Qt::LeftButton, Qt::NoButton);
-    const Point3 after = ViewPlane[4];
+    const Point3 after = ProgramSession().orientation.ViewPlane[4];
     const Point3 normal = CrossProduct(before, after);
     const double angle =
         std::atan2(VectorLength(normal), double{before.x} * after.x + double{before.y} * after.y +
@@ -163,8 +170,10 @@ TEST_F(LiveViewTest, TheNearSideFollowsThePointer) {
     Mouse(window, QEvent::MouseButtonRelease, {60, 50}, Qt::LeftButton, Qt::NoButton);
     // The near face's centre (World[12], the front face at z = -0.5) now
     // lies right of the plane centre along the plane's across edge.
-    const Point3 across = ViewPlane[1] - ViewPlane[0];
-    const Point3 toNear = World[12] - ViewPlane[4];
+    const Point3 across =
+        ProgramSession().orientation.ViewPlane[1] - ProgramSession().orientation.ViewPlane[0];
+    const Point3 toNear =
+        ProgramSession().orientation.World[12] - ProgramSession().orientation.ViewPlane[4];
     EXPECT_GT(across.x * toNear.x + across.y * toNear.y + across.z * toNear.z, 0.0f);
 }
 
@@ -174,7 +183,7 @@ TEST_F(LiveViewTest, ARightDragInTheGeometryWindowRendersWhileItMoves) {
     Mouse(geometry, QEvent::MouseButtonPress, {100, 100}, Qt::RightButton, Qt::RightButton);
     Mouse(geometry, QEvent::MouseMove, {130, 110}, Qt::NoButton, Qt::RightButton);
     EXPECT_TRUE(WaitForChange(start));
-    EXPECT_FALSE(renderPending);
+    EXPECT_FALSE(ProgramSession().renderPending);
     Mouse(geometry, QEvent::MouseButtonRelease, {130, 110}, Qt::RightButton, Qt::NoButton);
 }
 
@@ -196,8 +205,8 @@ TEST_F(LiveViewTest, SavingAfterAPreviewRendersTheExactImageFirst) {
     // Every frame while the hand moves a preview: the saved picture must still be exact.
     liveRestMilliseconds = 60000;
     frameBudgetMilliseconds = 0.0;
-    interpolate = true;
-    RequestRender();
+    ProgramSession().settings.interpolate = true;
+    RequestRender(ProgramSession());
     Paint(window);
     Mouse(window, QEvent::MouseButtonPress, {40, 60}, Qt::LeftButton, Qt::LeftButton);
     Mouse(window, QEvent::MouseMove, {60, 65}, Qt::NoButton, Qt::LeftButton);
@@ -217,17 +226,21 @@ TEST_F(LiveViewTest, SavingAfterAPreviewRendersTheExactImageFirst) {
 // The plane after n pan steps from where it is now (positive: in).
 std::vector<Point3> PannedPlane(int steps) {
     Point3 saved[kViewPlanePoints];
-    std::copy(ViewPlane, ViewPlane + kViewPlanePoints, saved);
+    std::copy(ProgramSession().orientation.ViewPlane,
+              ProgramSession().orientation.ViewPlane + kViewPlanePoints, saved);
     for (int k = 0; k < std::abs(steps); ++k) {
-        PanViewPlane(steps > 0 ? PanDirection::In : PanDirection::Out);
+        PanViewPlane(ProgramSession().orientation,
+                     steps > 0 ? PanDirection::In : PanDirection::Out);
     }
-    std::vector<Point3> panned(ViewPlane, ViewPlane + kViewPlanePoints);
-    std::copy(saved, saved + kViewPlanePoints, ViewPlane);
+    std::vector<Point3> panned(ProgramSession().orientation.ViewPlane,
+                               ProgramSession().orientation.ViewPlane + kViewPlanePoints);
+    std::copy(saved, saved + kViewPlanePoints, ProgramSession().orientation.ViewPlane);
     return panned;
 }
 
 std::vector<Point3> Plane() {
-    return {ViewPlane, ViewPlane + kViewPlanePoints};
+    return {ProgramSession().orientation.ViewPlane,
+            ProgramSession().orientation.ViewPlane + kViewPlanePoints};
 }
 
 TEST_F(LiveViewTest, TheWheelPansOneStepPer120Units) {
@@ -248,7 +261,7 @@ TEST_F(LiveViewTest, MovingTheSlideBarPreviewsAtOnceAndCancelRestores) {
     auto* bar = qobject_cast<QScrollBar*>(DialogItem(slideBar, kCtlThresholdScrollBar));
     ASSERT_NE(bar, nullptr);
     bar->setSliderPosition(60);
-    EXPECT_EQ(threshold, 0.6f);
+    EXPECT_EQ(ProgramSession().settings.threshold, 0.6f);
     EXPECT_EQ(thresholdEditing, 1);
     EXPECT_EQ(thresholdSaved, 0.1f);
     EXPECT_TRUE(WaitForChange(start));
@@ -256,7 +269,7 @@ TEST_F(LiveViewTest, MovingTheSlideBarPreviewsAtOnceAndCancelRestores) {
     bar->setSliderPosition(70);
     EXPECT_EQ(thresholdSaved, 0.1f);  // the period started once
     qobject_cast<QAbstractButton*>(DialogItem(slideBar, kCtlThresholdCancel))->click();
-    EXPECT_EQ(threshold, 0.1f);
+    EXPECT_EQ(ProgramSession().settings.threshold, 0.1f);
     EXPECT_EQ(thresholdEditing, 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->grab().toImage() == start; }, 5000));
 }
@@ -264,12 +277,12 @@ TEST_F(LiveViewTest, MovingTheSlideBarPreviewsAtOnceAndCancelRestores) {
 TEST_F(LiveViewTest, WithLiveUpdateOffEverythingIsAsBefore) {
     DispatchCommand(frame, kCmdLiveUpdate);
     ASSERT_FALSE(liveUpdate);
-    const Point3 plane = ViewPlane[0];
+    const Point3 plane = ProgramSession().orientation.ViewPlane[0];
     Mouse(window, QEvent::MouseButtonPress, {40, 60}, Qt::LeftButton, Qt::LeftButton);
     Mouse(window, QEvent::MouseMove, {90, 80}, Qt::NoButton, Qt::LeftButton);
     Mouse(window, QEvent::MouseButtonRelease, {90, 80}, Qt::LeftButton, Qt::NoButton);
     Wheel(window, 240);
-    EXPECT_EQ(ViewPlane[0], plane);
+    EXPECT_EQ(ProgramSession().orientation.ViewPlane[0], plane);
 
     // A right-drag in the geometry window renders only on release.
     QWidget* geometry = geometryWindow;
@@ -277,22 +290,22 @@ TEST_F(LiveViewTest, WithLiveUpdateOffEverythingIsAsBefore) {
     Mouse(geometry, QEvent::MouseMove, {130, 110}, Qt::NoButton, Qt::RightButton);
     QTest::qWait(100);
     EXPECT_EQ(window->grab().toImage(), start);
-    EXPECT_FALSE(renderPending);
+    EXPECT_FALSE(ProgramSession().renderPending);
     Mouse(geometry, QEvent::MouseButtonRelease, {130, 110}, Qt::RightButton, Qt::NoButton);
-    EXPECT_TRUE(renderPending);
+    EXPECT_TRUE(ProgramSession().renderPending);
     Paint(window);
 
     // Scrolling alone leaves the threshold.
     DispatchCommand(frame, kCmdThresholdPanel);
     auto* bar = qobject_cast<QScrollBar*>(DialogItem(slideBar, kCtlThresholdScrollBar));
     bar->setSliderPosition(60);
-    EXPECT_EQ(threshold, 0.1f);
+    EXPECT_EQ(ProgramSession().settings.threshold, 0.1f);
     EXPECT_EQ(thresholdEditing, 0);
 }
 
 TEST_F(LiveViewTest, AFrameAskedForBeforeAStopIsNeverShown) {
     const QImage before = window->grab().toImage();
-    TurnViewPlane(0.5, 0.0);
+    TurnViewPlane(ProgramSession().orientation, 0.5, 0.0);
     ASSERT_TRUE(RenderLive(LiveView::Motion::Stopped));
     StopLiveRender();
     QTest::qWait(100);
@@ -385,7 +398,7 @@ class LiveStressTest : public LiveViewTest {
         // Room for the frame asked for once the hand rests, and for any
         // stale one still in flight, to arrive.
         QTest::qWait(3 * liveRestMilliseconds + 100);
-        const std::uint64_t generation = VoxelVolume.generation;
+        const std::uint64_t generation = Store(ProgramSession()).generation;
         const QImage shown = window->grab().toImage();
         // picture() renders again unless what is shown is already the exact
         // image of this volume and view: nothing may change.
@@ -395,7 +408,7 @@ class LiveStressTest : public LiveViewTest {
         EXPECT_EQ(picture, HeadlessPicture(picture.width()));
         QTest::qWait(100);
         EXPECT_EQ(window->grab().toImage(), shown);
-        EXPECT_EQ(VoxelVolume.generation, generation);
+        EXPECT_EQ(Store(ProgramSession()).generation, generation);
     }
 
     ChosenVolumeFile volumeFile{"block.nrrd"};
@@ -410,13 +423,13 @@ TEST_F(LiveStressTest, SwitchesDuringADragNeverShowAnOldVolumeOrView) {
         {"stereo on and off",
          [this](int) {
              DispatchCommand(frame, kCmdStereo);
-             ASSERT_TRUE(stereo);
+             ASSERT_TRUE(ProgramSession().settings.stereo);
              // The pair is rendered in full; no live frame may land on it.
              const QImage pair = Paint(renderWindow);
              QTest::qWait(50);
              EXPECT_EQ(renderWindow->grab().toImage(), pair);
              DispatchCommand(frame, kCmdStereo);
-             ASSERT_FALSE(stereo);
+             ASSERT_FALSE(ProgramSession().settings.stereo);
          }},
         {"close and reopen",
          [this](int round) {

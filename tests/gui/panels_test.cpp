@@ -83,9 +83,9 @@ TEST_F(PanelsTest, StartWithViewAndMapShownAndTheSlideBarHidden) {
 }
 
 TEST_F(PanelsTest, StartWithSurfVPlaneAndTenPercentSelected) {
-    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, kCmdSurface));
-    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, kCmdTransparent));
-    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, kCmdSlice));
+    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, RenderTypeCommand(RenderType::Surface)));
+    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, RenderTypeCommand(RenderType::Transparent)));
+    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, RenderTypeCommand(RenderType::Slice)));
     EXPECT_FALSE(IsRadioButtonChecked(mapPanel, kCmdGrabWorld));
     EXPECT_TRUE(IsRadioButtonChecked(mapPanel, kCmdGrabViewPlane));
     EXPECT_EQ(PercentShown(), "10.0 %");
@@ -94,7 +94,7 @@ TEST_F(PanelsTest, StartWithSurfVPlaneAndTenPercentSelected) {
     EXPECT_EQ(ThresholdBar()->minimum(), 0);
     EXPECT_EQ(ThresholdBar()->maximum(), 100);
     EXPECT_TRUE(qobject_cast<QLineEdit*>(DialogItem(slideBar, kCtlThresholdText))->isReadOnly());
-    EXPECT_FLOAT_EQ(threshold, 0.1f);
+    EXPECT_FLOAT_EQ(ProgramSession().settings.threshold, 0.1f);
 }
 
 TEST_F(PanelsTest, EscapeAndTheSystemCloseLeaveEveryPanelOpen) {
@@ -119,20 +119,20 @@ TEST_F(PanelsTest, MinimisingAPanelClearsItsShownFlag) {
 }
 
 TEST_F(PanelsTest, ViewPanelSetsTheTypeAndMovesTheMenuCheckMark) {
-    Click(viewPanel, kCmdSlice);
-    EXPECT_EQ(renderType, RenderType::Slice);
-    EXPECT_TRUE(IsMenuItemChecked(kCmdSlice));
-    EXPECT_FALSE(IsMenuItemChecked(kCmdSurface));
-    EXPECT_TRUE(renderPending);
-    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, kCmdSlice));
-    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, kCmdSurface));
+    Click(viewPanel, RenderTypeCommand(RenderType::Slice));
+    EXPECT_EQ(ProgramSession().settings.renderType, RenderType::Slice);
+    EXPECT_TRUE(IsMenuItemChecked(RenderTypeCommand(RenderType::Slice)));
+    EXPECT_FALSE(IsMenuItemChecked(RenderTypeCommand(RenderType::Surface)));
+    EXPECT_TRUE(ProgramSession().renderPending);
+    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, RenderTypeCommand(RenderType::Slice)));
+    EXPECT_FALSE(IsRadioButtonChecked(viewPanel, RenderTypeCommand(RenderType::Surface)));
 
-    renderPending = false;
-    Click(viewPanel, kCmdTransparent);
-    EXPECT_EQ(renderType, RenderType::Transparent);
-    EXPECT_TRUE(IsMenuItemChecked(kCmdTransparent));
-    EXPECT_FALSE(IsMenuItemChecked(kCmdSlice));
-    EXPECT_TRUE(renderPending);
+    ProgramSession().renderPending = false;
+    Click(viewPanel, RenderTypeCommand(RenderType::Transparent));
+    EXPECT_EQ(ProgramSession().settings.renderType, RenderType::Transparent);
+    EXPECT_TRUE(IsMenuItemChecked(RenderTypeCommand(RenderType::Transparent)));
+    EXPECT_FALSE(IsMenuItemChecked(RenderTypeCommand(RenderType::Slice)));
+    EXPECT_TRUE(ProgramSession().renderPending);
 }
 
 TEST_F(PanelsTest, ArrowKeysMoveThroughARadioGroupAndChooseTheObject) {
@@ -147,20 +147,20 @@ TEST_F(PanelsTest, ArrowKeysMoveThroughARadioGroupAndChooseTheObject) {
 }
 
 TEST_F(PanelsTest, WorldSnapButtonsTurnTheBoxNotThePlaneAlone) {
-    RotateWorld(0.4f, 0.3f);
-    RotateViewPlane(0.4f, 0.3f);
+    RotateWorld(ProgramSession().orientation, 0.4f, 0.3f);
+    RotateViewPlane(ProgramSession().orientation, 0.4f, 0.3f);
     Click(mapPanel, kCmdGrabWorld);
     ASSERT_EQ(grabTarget, 0);
-    renderPending = false;
+    ProgramSession().renderPending = false;
     Click(mapPanel, SnapPlaneCommand(Face::Front));  // Front
-    ExpectPoint(World[0], -0.5f, -0.5f, -0.5f);
-    ExpectPoint(World[6], 0.5f, 0.5f, 0.5f);
+    ExpectPoint(ProgramSession().orientation.World[0], -0.5f, -0.5f, -0.5f);
+    ExpectPoint(ProgramSession().orientation.World[6], 0.5f, 0.5f, 0.5f);
     // The plane turned with the box: it is still on the front face.
-    ExpectPoint(ViewPlane[4], 0.0f, 0.0f, -0.5f);
-    EXPECT_FALSE(renderPending);
+    ExpectPoint(ProgramSession().orientation.ViewPlane[4], 0.0f, 0.0f, -0.5f);
+    EXPECT_FALSE(ProgramSession().renderPending);
 
     Click(mapPanel, SnapPlaneCommand(Face::Top));  // Top: the box's top face now faces the viewer
-    ExpectPoint(World[10], 0.0f, 0.0f, -0.5f);
+    ExpectPoint(ProgramSession().orientation.World[10], 0.0f, 0.0f, -0.5f);
 }
 
 TEST_F(PanelsTest, AfterASnapViewPlaneCommandTheButtonsMoveThePlane) {
@@ -168,14 +168,14 @@ TEST_F(PanelsTest, AfterASnapViewPlaneCommandTheButtonsMoveThePlane) {
     DispatchCommand(frame, SnapPlaneCommand(Face::Front));  // Snap ViewPlane to Front
     EXPECT_EQ(grabTarget, 1);
     EXPECT_TRUE(IsRadioButtonChecked(mapPanel, kCmdGrabWorld));  // the panel keeps its choice
-    renderPending = false;
+    ProgramSession().renderPending = false;
     Click(mapPanel, SnapPlaneCommand(Face::Back));  // Back
-    ExpectPoint(ViewPlane[0], 0.5f, -0.5f, 0.5f);
-    ExpectPoint(ViewPlane[1], -0.5f, -0.5f, 0.5f);
-    ExpectPoint(ViewPlane[4], 0.0f, 0.0f, 0.5f);
-    ExpectPoint(ViewPlane[5], 0.0f, 0.0f, 0.0f);
-    ExpectPoint(World[0], -0.5f, -0.5f, -0.5f);
-    EXPECT_TRUE(renderPending);
+    ExpectPoint(ProgramSession().orientation.ViewPlane[0], 0.5f, -0.5f, 0.5f);
+    ExpectPoint(ProgramSession().orientation.ViewPlane[1], -0.5f, -0.5f, 0.5f);
+    ExpectPoint(ProgramSession().orientation.ViewPlane[4], 0.0f, 0.0f, 0.5f);
+    ExpectPoint(ProgramSession().orientation.ViewPlane[5], 0.0f, 0.0f, 0.0f);
+    ExpectPoint(ProgramSession().orientation.World[0], -0.5f, -0.5f, -0.5f);
+    EXPECT_TRUE(ProgramSession().renderPending);
 }
 
 TEST_F(PanelsTest, EachSnapButtonPutsThePlaneOnItsFace) {
@@ -191,54 +191,56 @@ TEST_F(PanelsTest, EachSnapButtonPutsThePlaneOnItsFace) {
     for (const auto& face : faces) {
         Click(mapPanel, face.id);
         SCOPED_TRACE(face.id);
-        ExpectPoint(ViewPlane[4], face.centre.x, face.centre.y, face.centre.z);
+        ExpectPoint(ProgramSession().orientation.ViewPlane[4], face.centre.x, face.centre.y,
+                    face.centre.z);
     }
 }
 
 TEST_F(PanelsTest, PanningInTwiceAndOutTwiceReturnsThePlane) {
-    renderPending = false;
+    ProgramSession().renderPending = false;
     Point3 start[kViewPlanePoints];
-    std::copy(std::begin(ViewPlane), std::end(ViewPlane), start);
+    std::copy(std::begin(ProgramSession().orientation.ViewPlane),
+              std::end(ProgramSession().orientation.ViewPlane), start);
     Click(mapPanel, kCtlPanIn);
-    ExpectPoint(ViewPlane[5], 0.0f, 0.0f, 0.05f);
+    ExpectPoint(ProgramSession().orientation.ViewPlane[5], 0.0f, 0.0f, 0.05f);
     Click(mapPanel, kCtlPanIn);
-    ExpectPoint(ViewPlane[4], 0.0f, 0.0f, -0.4f);
-    EXPECT_FALSE(renderPending);
+    ExpectPoint(ProgramSession().orientation.ViewPlane[4], 0.0f, 0.0f, -0.4f);
+    EXPECT_FALSE(ProgramSession().renderPending);
     Click(mapPanel, kCtlPanOut);
     Click(mapPanel, kCtlPanOut);
     for (int i = 0; i < kViewPlanePoints; ++i) {
-        ExpectPoint(ViewPlane[i], start[i].x, start[i].y, start[i].z);
+        ExpectPoint(ProgramSession().orientation.ViewPlane[i], start[i].x, start[i].y, start[i].z);
     }
-    EXPECT_FALSE(renderPending);
+    EXPECT_FALSE(ProgramSession().renderPending);
 }
 
 TEST_F(PanelsTest, MapPanelKeysPanScaleRenderAndStepTheType) {
     QWidget* focus = Button(mapPanel, SnapPlaneCommand(Face::Front));
     QTest::keyClick(focus, '+');
-    ExpectPoint(ViewPlane[4], 0.0f, 0.0f, -0.45f);
+    ExpectPoint(ProgramSession().orientation.ViewPlane[4], 0.0f, 0.0f, -0.45f);
     QTest::keyClick(focus, '-');
-    ExpectPoint(ViewPlane[4], 0.0f, 0.0f, -0.5f);
+    ExpectPoint(ProgramSession().orientation.ViewPlane[4], 0.0f, 0.0f, -0.5f);
 
     for (int i = 0; i < 6; ++i) QTest::keyClick(focus, 'P');
-    EXPECT_FLOAT_EQ(eyeDistance, 5.5f);
+    EXPECT_FLOAT_EQ(ProgramSession().orientation.eyeDistance, 5.5f);
     for (int i = 0; i < 12; ++i) QTest::keyClick(focus, 'p');
-    EXPECT_FLOAT_EQ(eyeDistance, 2.5f);
+    EXPECT_FLOAT_EQ(ProgramSession().orientation.eyeDistance, 2.5f);
 
     QTest::keyClick(focus, 'r');
-    EXPECT_TRUE(renderPending);
+    EXPECT_TRUE(ProgramSession().renderPending);
 
-    renderPending = false;
+    ProgramSession().renderPending = false;
     QTest::keyClick(focus, 'T');
-    EXPECT_EQ(renderType, RenderType::Transparent);
-    EXPECT_TRUE(IsMenuItemChecked(kCmdTransparent));
-    EXPECT_FALSE(IsMenuItemChecked(kCmdSurface));
-    EXPECT_TRUE(renderPending);
+    EXPECT_EQ(ProgramSession().settings.renderType, RenderType::Transparent);
+    EXPECT_TRUE(IsMenuItemChecked(RenderTypeCommand(RenderType::Transparent)));
+    EXPECT_FALSE(IsMenuItemChecked(RenderTypeCommand(RenderType::Surface)));
+    EXPECT_TRUE(ProgramSession().renderPending);
     // The View panel's buttons stay where they were.
-    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, kCmdSurface));
+    EXPECT_TRUE(IsRadioButtonChecked(viewPanel, RenderTypeCommand(RenderType::Surface)));
     QTest::keyClick(focus, 't');
     QTest::keyClick(focus, 't');
-    EXPECT_EQ(renderType, RenderType::Surface);
-    EXPECT_TRUE(IsMenuItemChecked(kCmdSurface));
+    EXPECT_EQ(ProgramSession().settings.renderType, RenderType::Surface);
+    EXPECT_TRUE(IsMenuItemChecked(RenderTypeCommand(RenderType::Surface)));
 }
 
 struct PercentCase {
@@ -298,7 +300,7 @@ TEST_F(PanelsTest, EndAndHomeKeysMoveTheFocusedScrollBarToItsEnds) {
     QTest::keyClick(bar, Qt::Key_Left);
     EXPECT_EQ(bar->value(), 10);
     // Scrolling alone never changes the threshold.
-    EXPECT_FLOAT_EQ(threshold, 0.1f);
+    EXPECT_FLOAT_EQ(ProgramSession().settings.threshold, 0.1f);
     EXPECT_EQ(thresholdEditing, 0);
 }
 
@@ -306,26 +308,26 @@ TEST_F(PanelsTest, CancelAfterSeveralPreviewsRestoresTheThresholdFromBeforeThem)
     OpenSlideBar();
     DragThumbTo(0);
     Click(slideBar, kCtlThresholdPreview);
-    EXPECT_EQ(threshold, 0.0f);
-    EXPECT_TRUE(renderPending);
+    EXPECT_EQ(ProgramSession().settings.threshold, 0.0f);
+    EXPECT_TRUE(ProgramSession().renderPending);
     DragThumbTo(35);
     EXPECT_EQ(PercentShown(), "35.0 %");
     Click(slideBar, kCtlThresholdPreview);
-    EXPECT_EQ(threshold, 0.35f);
+    EXPECT_EQ(ProgramSession().settings.threshold, 0.35f);
     DragThumbTo(60);
     Click(slideBar, kCtlThresholdPreview);
-    EXPECT_EQ(threshold, 0.6f);
+    EXPECT_EQ(ProgramSession().settings.threshold, 0.6f);
 
-    renderPending = false;
+    ProgramSession().renderPending = false;
     Click(slideBar, kCtlThresholdCancel);
-    EXPECT_EQ(threshold, 0.1f);
+    EXPECT_EQ(ProgramSession().settings.threshold, 0.1f);
     EXPECT_EQ(thresholdPercent, 10);
     EXPECT_EQ(ThresholdBar()->value(), 10);
     EXPECT_EQ(PercentShown(), "10.0 %");
     EXPECT_FALSE(slideBar->isVisible());
     EXPECT_EQ(slideBarShown, 0);
     EXPECT_EQ(thresholdEditing, 0);
-    EXPECT_FALSE(renderPending);  // the image keeps the previewed threshold
+    EXPECT_FALSE(ProgramSession().renderPending);  // the image keeps the previewed threshold
 }
 
 TEST_F(PanelsTest, CancelShowsASavedFloatThresholdTruncatedNotRounded) {
@@ -333,13 +335,13 @@ TEST_F(PanelsTest, CancelShowsASavedFloatThresholdTruncatedNotRounded) {
     DragThumbTo(35);
     Click(slideBar, kCtlThresholdPreview);
     Click(slideBar, kCtlThresholdClose);
-    ASSERT_EQ(threshold, 0.35f);  // held just below 0.35
+    ASSERT_EQ(ProgramSession().settings.threshold, 0.35f);  // held just below 0.35
 
     OpenSlideBar();
     DragThumbTo(60);
     Click(slideBar, kCtlThresholdPreview);
     Click(slideBar, kCtlThresholdCancel);
-    EXPECT_EQ(threshold, 0.35f);
+    EXPECT_EQ(ProgramSession().settings.threshold, 0.35f);
     EXPECT_EQ(thresholdPercent, 34);
     EXPECT_EQ(ThresholdBar()->value(), 34);
     EXPECT_EQ(PercentShown(), "34.0 %");
@@ -350,7 +352,7 @@ TEST_F(PanelsTest, CloseKeepsThePreviewedThreshold) {
     DragThumbTo(50);
     Click(slideBar, kCtlThresholdPreview);
     Click(slideBar, kCtlThresholdClose);
-    EXPECT_EQ(threshold, 0.5f);
+    EXPECT_EQ(ProgramSession().settings.threshold, 0.5f);
     EXPECT_FALSE(slideBar->isVisible());
     EXPECT_EQ(slideBarShown, 0);
     EXPECT_EQ(thresholdEditing, 0);
@@ -391,21 +393,24 @@ TEST_F(PanelsTest, EnterInAPanelClicksNoButtonAndChangesNothing) {
         }
     }
     Point3 plane[kViewPlanePoints];
-    std::copy(ViewPlane, ViewPlane + kViewPlanePoints, plane);
+    std::copy(ProgramSession().orientation.ViewPlane,
+              ProgramSession().orientation.ViewPlane + kViewPlanePoints, plane);
     Point3 world[kWorldPoints];
-    std::copy(World, World + kWorldPoints, world);
+    std::copy(ProgramSession().orientation.World, ProgramSession().orientation.World + kWorldPoints,
+              world);
     // With Live Update the scroll itself sets the threshold: Enter must change nothing after it.
     DragThumbTo(60);
-    const float before = threshold;
-    renderPending = false;
+    const float before = ProgramSession().settings.threshold;
+    ProgramSession().renderPending = false;
     const auto unchanged = [&](const char* where) {
         for (int i = 0; i < kViewPlanePoints; ++i) {
-            EXPECT_EQ(ViewPlane[i].x, plane[i].x) << where;
-            EXPECT_EQ(ViewPlane[i].z, plane[i].z) << where;
+            EXPECT_EQ(ProgramSession().orientation.ViewPlane[i].x, plane[i].x) << where;
+            EXPECT_EQ(ProgramSession().orientation.ViewPlane[i].z, plane[i].z) << where;
         }
-        for (int i = 0; i < kWorldPoints; ++i) EXPECT_EQ(World[i].x, world[i].x) << where;
-        EXPECT_EQ(threshold, before) << where;
-        EXPECT_FALSE(renderPending) << where;
+        for (int i = 0; i < kWorldPoints; ++i)
+            EXPECT_EQ(ProgramSession().orientation.World[i].x, world[i].x) << where;
+        EXPECT_EQ(ProgramSession().settings.threshold, before) << where;
+        EXPECT_FALSE(ProgramSession().renderPending) << where;
     };
     for (QDialog* panel : {mapPanel, slideBar, viewPanel}) {
         ASSERT_TRUE(Activate(panel));
@@ -420,7 +425,7 @@ TEST_F(PanelsTest, EnterInAPanelClicksNoButtonAndChangesNothing) {
         }
     }
     EXPECT_TRUE(slideBar->isVisible());
-    EXPECT_EQ(renderType, RenderType::Surface);
+    EXPECT_EQ(ProgramSession().settings.renderType, RenderType::Surface);
 }
 
 struct OnScreenCase {

@@ -14,6 +14,7 @@
 #include "ui/commands.h"
 #include "ui/draw_image.h"
 #include "ui/grey_palette.h"
+#include "ui/stereo_pair.h"
 
 namespace calyra::ui::testing {
 namespace {
@@ -21,22 +22,17 @@ namespace {
 using RenderWindowTest = FrameFixture;
 
 void ClearImageBuffer() {
-    std::memset(ImageBuffer, 0, sizeof(ImageBuffer));
+    std::memset(ProgramSession().buffers.ImageBuffer.data(), 0,
+                sizeof(ProgramSession().buffers.ImageBuffer));
 }
 
 void SetImageValue(int x, int y, std::uint32_t v) {
-    std::uint32_t* c = &ImageAt(x, y);
+    std::uint32_t* c = &ProgramSession().buffers.ImageAt(x, y);
     c[0] = c[1] = c[2] = v;
 }
 
 int GreyAt(const QImage& image, int x, int y) {
     return qRed(image.pixel(x, y));
-}
-
-// Resizes the render window's sub-window so that its client gets this size.
-void ResizeClient(QWidget* window, int width, int height) {
-    QWidget* sub = window->parentWidget();
-    sub->resize(sub->width() - window->width() + width, sub->height() - window->height() + height);
 }
 
 TEST(GreyPalette, RampsThroughTheTwoHalvesWithFloatSteps) {
@@ -69,11 +65,11 @@ class DrawImageTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ClearImageBuffer();
-        displayMax = 255;  // grey = value
+        ProgramSession().buffers.displayMax = 255;  // grey = value
     }
     void TearDown() override {
         ClearImageBuffer();
-        displayMax = 0;
+        ProgramSession().buffers.displayMax = 0;
     }
 };
 
@@ -82,7 +78,8 @@ TEST_F(DrawImageTest, CellsOfTwoAndAHalfPixelsStartAtTruncatedSums) {
         for (int j = 0; j < 5; ++j) SetImageValue(i, j, 10 + 40 * i + j);
     }
     QImage memory(16, 16, QImage::Format_RGB32);
-    DrawImage(5, nullptr, memory, 2.5f, 0.0f, 0.0f);
+    DrawImage(ProgramSession().buffers, ProgramSession().settings, 5, nullptr, memory, 2.5f, 0.0f,
+              0.0f);
     // Columns 0, 2, 5, 7, 10 start the cells; a later cell overdraws the
     // one-pixel overlap, and the last one ends at trunc(10 + 3.0) = 13.
     const int cellOfColumn[] = {0, 0, 1, 1, 1, 2, 2, 3, 3, 3, 4, 4, 4};
@@ -104,21 +101,23 @@ TEST_F(DrawImageTest, CellRectanglesRoundTheFarEdgeUp) {
 }
 
 TEST_F(DrawImageTest, ScalesByDisplayMax) {
-    displayMax = 110;
+    ProgramSession().buffers.displayMax = 110;
     SetImageValue(0, 0, 100);
     SetImageValue(1, 0, 0);
     QImage memory(2, 1, QImage::Format_RGB32);
-    DrawImage(2, nullptr, memory, 1.0f, 0.0f, 0.0f);
+    DrawImage(ProgramSession().buffers, ProgramSession().settings, 2, nullptr, memory, 1.0f, 0.0f,
+              0.0f);
     EXPECT_EQ(memory.pixel(0, 0), qRgb(231, 231, 231));
     EXPECT_EQ(memory.pixel(1, 0), qRgb(0, 0, 0));
 }
 
 TEST_F(DrawImageTest, TreatsAZeroDisplayMaxAsOne) {
-    displayMax = 0;
+    ProgramSession().buffers.displayMax = 0;
     SetImageValue(0, 0, 1);
     QImage memory(1, 1, QImage::Format_RGB32);
-    DrawImage(1, nullptr, memory, 1.0f, 0.0f, 0.0f);
-    EXPECT_EQ(displayMax, 1);
+    DrawImage(ProgramSession().buffers, ProgramSession().settings, 1, nullptr, memory, 1.0f, 0.0f,
+              0.0f);
+    // Drawn as with a maximum of 1: the value 1 is white.
     EXPECT_EQ(GreyAt(memory, 0, 0), 255);
 }
 
@@ -129,7 +128,8 @@ TEST_F(DrawImageTest, CopiesFromTheCornerToTheLowerRightOnly) {
     screen.fill(Qt::white);
     {
         QPainter painter(&screen);
-        DrawImage(1, &painter, memory, 2.0f, 3.0f, 2.0f);
+        DrawImage(ProgramSession().buffers, ProgramSession().settings, 1, &painter, memory, 2.0f,
+                  3.0f, 2.0f);
     }
     EXPECT_EQ(GreyAt(screen, 2, 5), 255);  // left of the corner: untouched
     EXPECT_EQ(GreyAt(screen, 5, 1), 255);  // above the corner: untouched
@@ -140,8 +140,10 @@ TEST_F(DrawImageTest, CopiesFromTheCornerToTheLowerRightOnly) {
 TEST_F(DrawImageTest, ASecondCallLeavesOnlyItsImageInMemory) {
     SetImageValue(0, 0, 200);
     QImage memory(8, 8, QImage::Format_RGB32);
-    DrawImage(1, nullptr, memory, 2.0f, 0.0f, 0.0f);
-    DrawImage(1, nullptr, memory, 2.0f, 4.0f, 4.0f);
+    DrawImage(ProgramSession().buffers, ProgramSession().settings, 1, nullptr, memory, 2.0f, 0.0f,
+              0.0f);
+    DrawImage(ProgramSession().buffers, ProgramSession().settings, 1, nullptr, memory, 2.0f, 4.0f,
+              4.0f);
     EXPECT_EQ(GreyAt(memory, 0, 0), 0);
     EXPECT_EQ(GreyAt(memory, 4, 4), 200);
 }
@@ -153,7 +155,7 @@ TEST_F(RenderWindowTest, RendersOnceOnTheFirstPaintThenOnlyCopies) {
     const QImage first = Paint(renderWindow);
     EXPECT_EQ(recorder.captions,
               QStringList({"Please wait for rendering !", "Calyra Volume Visualization"}));
-    EXPECT_FALSE(renderPending);
+    EXPECT_FALSE(ProgramSession().renderPending);
 
     recorder.captions.clear();
     const QImage second = Paint(renderWindow);
@@ -165,13 +167,13 @@ TEST_F(RenderWindowTest, RendersOnceOnTheFirstPaintThenOnlyCopies) {
 // element; returns how many cells are lit.
 int ExpectCellsShown(const QImage& shown, int cells) {
     const float cell = minSide / static_cast<float>(cells);
-    const float k = GreyScale(displayMax);
+    const float k = GreyScale(ProgramSession().buffers.displayMax);
     int lit = 0;
     for (int j = 0; j < cells; ++j) {
         for (int i = 0; i < cells; ++i) {
             const int x = static_cast<int>(imageLeft + (static_cast<float>(i) + 0.5f) * cell);
             const int y = static_cast<int>(imageTop + (static_cast<float>(j) + 0.5f) * cell);
-            const int grey = GreyLevel(ImageAt(i, j), k);
+            const int grey = GreyLevel(ProgramSession().buffers.ImageAt(i, j), k);
             EXPECT_EQ(GreyAt(shown, x, y), grey) << "cell " << i << ", " << j;
             if (grey > 0) ++lit;
         }
@@ -182,7 +184,7 @@ int ExpectCellsShown(const QImage& shown, int cells) {
 TEST_F(RenderWindowTest, ShowsTheImageCellForCellInGreysOfImageBuffer) {
     DispatchCommand(frame, kCmdBallModel);
     const QImage shown = Paint(renderWindow);
-    ASSERT_EQ(RaysPerSide(), 64);
+    ASSERT_EQ(RaysPerSide(ProgramSession()), 64);
     ASSERT_GE(minSide / 64.0f, 2.0f);
     EXPECT_GT(ExpectCellsShown(shown, 64), 100);  // the ball model is on screen
 }
@@ -192,7 +194,7 @@ TEST_F(RenderWindowTest, ATallClientCentresTheImageVertically) {
     Paint(renderWindow);
     ResizeClient(renderWindow, 128, 200);
     ASSERT_EQ(renderWindow->size(), QSize(128, 200));
-    EXPECT_TRUE(renderPending);
+    EXPECT_TRUE(ProgramSession().renderPending);
     EXPECT_EQ(minSide, 128.0f);
     EXPECT_EQ(imageLeft, 0.0f);
     EXPECT_EQ(imageTop, 36.0f);  // (200 - 128) / 2
@@ -211,11 +213,12 @@ TEST_F(RenderWindowTest, InterpolationDrawsFourCellsPerVoxel) {
     ResizeClient(renderWindow, 256, 256);
     DispatchCommand(frame, kCmdInterpolate);
     Paint(renderWindow);
-    EXPECT_EQ(RaysPerSide(), 128);
+    EXPECT_EQ(RaysPerSide(ProgramSession()), 128);
     const QImage shown = Paint(renderWindow);
-    const float k = GreyScale(displayMax);
+    const float k = GreyScale(ProgramSession().buffers.displayMax);
     for (int i = 0; i < 256; i += 7) {
-        EXPECT_EQ(GreyAt(shown, i, 128), GreyLevel(ImageAt(i, 128), k)) << i;
+        EXPECT_EQ(GreyAt(shown, i, 128), GreyLevel(ProgramSession().buffers.ImageAt(i, 128), k))
+            << i;
     }
 }
 
@@ -229,9 +232,9 @@ TEST_F(RenderWindowTest, AStereoPairShiftsThePlaneAndEndsAtTheTopRow) {
     EXPECT_EQ(imageTop, 0.0f);
     EXPECT_EQ(shownSecondRow, 75);
     // The plane keeps the first of the two shifts: -(3/150) / (45/150) of its width.
-    EXPECT_NEAR(ViewPlane[0].x, -0.5f - 1.0f / 15.0f, 1e-5);
-    EXPECT_NEAR(ViewPlane[1].x, 0.5f - 1.0f / 15.0f, 1e-5);
-    EXPECT_FLOAT_EQ(ViewPlane[0].y, -0.5f);
+    EXPECT_NEAR(ProgramSession().orientation.ViewPlane[0].x, -0.5f - 1.0f / 15.0f, 1e-5);
+    EXPECT_NEAR(ProgramSession().orientation.ViewPlane[1].x, 0.5f - 1.0f / 15.0f, 1e-5);
+    EXPECT_FLOAT_EQ(ProgramSession().orientation.ViewPlane[0].y, -0.5f);
 
     // A plain paint shows both stored images again.
     recorder.captions.clear();
@@ -247,14 +250,14 @@ TEST_F(RenderWindowTest, ARightDragMovesTheSecondImageOnlyInStereo) {
                      Qt::NoButton, Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(renderWindow, &drag);
     EXPECT_EQ(stereoMovePending, 0);
-    EXPECT_FALSE(renderPending);
+    EXPECT_FALSE(ProgramSession().renderPending);
 
     DispatchCommand(frame, kCmdStereo);
     Paint(renderWindow);
     QApplication::sendEvent(renderWindow, &drag);
     EXPECT_EQ(stereoMovePending, 1);
     EXPECT_EQ(stereoSecondRow, 20);
-    EXPECT_TRUE(renderPending);
+    EXPECT_TRUE(ProgramSession().renderPending);
 
     CaptionRecorder recorder(renderWindow);
     Paint(renderWindow);  // only re-copies, at the new row
@@ -272,8 +275,8 @@ TEST_F(RenderWindowTest, ConvergenceKeysStayInRange) {
     for (int i = 0; i < 200; ++i) window->handleCharacter('q');
     EXPECT_EQ(stereoConvergence, 0.0f);
     // A zero convergence must not blow the plane away.
-    ApplyStereoShift();
-    for (const Point3& p : ViewPlane) EXPECT_TRUE(std::isfinite(p.x));
+    ApplyStereoShift(ProgramSession().orientation);
+    for (const Point3& p : ProgramSession().orientation.ViewPlane) EXPECT_TRUE(std::isfinite(p.x));
 }
 
 }  // namespace

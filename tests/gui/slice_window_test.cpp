@@ -8,6 +8,7 @@
 
 #include "tests/gui/frame_fixture.h"
 #include "ui/commands.h"
+#include "ui/platform.h"
 
 namespace calyra::ui::testing {
 namespace {
@@ -30,8 +31,8 @@ class SliceWindowTest : public FrameFixture {
     // The window-pixel centre of a pane's voxel (column, row).
     QPoint PointOf(SlicePane pane, int column, int row) {
         const QRect area = sliceWindow->paneArea(pane);
-        const double scale =
-            static_cast<double>(area.width()) / SlicePaneSize(pane, VoxelVolume.dims).width;
+        const double scale = static_cast<double>(area.width()) /
+                             SlicePaneSize(pane, Store(ProgramSession()).dims).width;
         return {area.left() + static_cast<int>((column + 0.5) * scale),
                 area.top() + static_cast<int>((row + 0.5) * scale)};
     }
@@ -39,7 +40,7 @@ class SliceWindowTest : public FrameFixture {
     // window, leaving out the rows and columns the cross-hairs of either
     // cursor pass through.
     int ChangedVoxels(const QImage& a, const QImage& b, SlicePane pane, Int3 c1, Int3 c2) {
-        const PaneSize size = SlicePaneSize(pane, VoxelVolume.dims);
+        const PaneSize size = SlicePaneSize(pane, Store(ProgramSession()).dims);
         const PanePixel p1 = PanePixelOfCursor(pane, c1), p2 = PanePixelOfCursor(pane, c2);
         int changed = 0;
         for (int row = 0; row < size.height; ++row) {
@@ -66,8 +67,8 @@ TEST_F(SliceWindowTest, OpensOnceAtTheCentreWithItsFieldInTheStatusBar) {
     SliceWindow* first = sliceWindow;
     DispatchCommand(frame, kCmdSliceViews, 0);
     EXPECT_EQ(sliceWindow, first);
-    EXPECT_EQ(CursorField()->text(),
-              QStringLiteral("(32, 32, 32) = %1").arg(SliceVoxel(32, 32, 32)));
+    EXPECT_EQ(CursorField()->text(), QStringLiteral("(32, 32, 32) = %1   %1")
+                                         .arg(SliceVoxel(ProgramSession().volume(), 32, 32, 32)));
 }
 
 TEST_F(SliceWindowTest, AClickInOnePaneMovesTheOtherTwo) {
@@ -81,8 +82,8 @@ TEST_F(SliceWindowTest, AClickInOnePaneMovesTheOtherTwo) {
     EXPECT_EQ(ChangedVoxels(before, after, SlicePane::Axial, start, moved), 0);
     EXPECT_GT(ChangedVoxels(before, after, SlicePane::Coronal, start, moved), 0);
     EXPECT_GT(ChangedVoxels(before, after, SlicePane::Sagittal, start, moved), 0);
-    EXPECT_EQ(CursorField()->text(),
-              QStringLiteral("(15, 48, 32) = %1").arg(SliceVoxel(15, 48, 32)));
+    EXPECT_EQ(CursorField()->text(), QStringLiteral("(15, 48, 32) = %1   %1")
+                                         .arg(SliceVoxel(ProgramSession().volume(), 15, 48, 32)));
 
     // A click in the sagittal pane moves Y and Z, keeps X.
     QTest::mouseClick(sliceWindow, Qt::LeftButton, Qt::NoModifier,
@@ -139,13 +140,89 @@ TEST_F(SliceWindowTest, ANewVolumePutsTheCursorBackAtTheCentre) {
 TEST_F(SliceWindowTest, SnapPutsThePlaneThroughTheCursorAndRenders) {
     QTest::mouseClick(sliceWindow, Qt::LeftButton, Qt::NoModifier,
                       PointOf(SlicePane::Sagittal, 30, 30));
-    renderPending = false;
+    ProgramSession().renderPending = false;
     DispatchCommand(frame, kCmdSnapPlaneToCursor, 0);
-    EXPECT_TRUE(renderPending);
+    EXPECT_TRUE(ProgramSession().renderPending);
     // Facing along +x from the Left face, 0.375 voxel short of slice X.
     const float x = -0.5f + (32 - 0.375f) / 64.0f;
-    for (int k = 0; k < 4; ++k) EXPECT_FLOAT_EQ(ViewPlane[k].x, x) << k;
-    EXPECT_GT(ViewPlane[5].x, ViewPlane[4].x);
+    for (int k = 0; k < 4; ++k)
+        EXPECT_FLOAT_EQ(ProgramSession().orientation.ViewPlane[k].x, x) << k;
+    EXPECT_GT(ProgramSession().orientation.ViewPlane[5].x,
+              ProgramSession().orientation.ViewPlane[4].x);
+}
+
+// A mouse message as the window gets it, buttons held and keys included.
+void Send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held,
+          Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, held, keys);
+    QApplication::sendEvent(w, &event);
+}
+
+// A middle drag, or a Ctrl + left one, moves the window in steps of the range
+// and leaves the cursor; a middle double-click resets it; the pane redraws.
+TEST_F(SliceWindowTest, DragsChangeTheSliceWindowAndAMiddleDoubleClickResetsIt) {
+    const Int3 cursor = sliceWindow->cursor();
+    const QImage before = PanePicture(SlicePane::Axial);
+    const WindowLevel start = ProgramSession().settings.sliceWindow;
+    const ValueMapping& m = ProgramSession().volume().mapping;
+    const QPoint from = PointOf(SlicePane::Axial, 20, 20);
+    const QPoint to = from + QPoint(30, 12);
+    Send(sliceWindow, QEvent::MouseButtonPress, from, Qt::MiddleButton, Qt::MiddleButton);
+    Send(sliceWindow, QEvent::MouseMove, from + QPoint(5, 5), Qt::NoButton, Qt::MiddleButton);
+    Send(sliceWindow, QEvent::MouseMove, to, Qt::NoButton, Qt::MiddleButton);
+    Send(sliceWindow, QEvent::MouseButtonRelease, to, Qt::MiddleButton, Qt::NoButton);
+    const WindowLevel dragged = DraggedWindow(start, m, 30, -12);
+    EXPECT_EQ(ProgramSession().settings.sliceWindow, dragged);
+    EXPECT_TRUE(Same(sliceWindow->cursor(), cursor));
+    EXPECT_NE(PanePicture(SlicePane::Axial), before);
+
+    // Ctrl + left drags from the window it finds.
+    Send(sliceWindow, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton,
+         Qt::ControlModifier);
+    Send(sliceWindow, QEvent::MouseMove, from + QPoint(-8, 0), Qt::NoButton, Qt::LeftButton,
+         Qt::ControlModifier);
+    Send(sliceWindow, QEvent::MouseButtonRelease, from, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(ProgramSession().settings.sliceWindow, DraggedWindow(dragged, m, -8, 0));
+    EXPECT_TRUE(Same(sliceWindow->cursor(), cursor));
+
+    Send(sliceWindow, QEvent::MouseButtonDblClick, from, Qt::MiddleButton, Qt::MiddleButton);
+    EXPECT_EQ(ProgramSession().settings.sliceWindow, StartSliceWindow(m));
+    EXPECT_EQ(PanePicture(SlicePane::Axial), before);
+    EXPECT_TRUE(Same(sliceWindow->cursor(), cursor));
+}
+
+// The field follows the pointer over a pane and goes back to the cursor
+// when the pointer leaves.
+TEST_F(SliceWindowTest, TheFieldShowsTheVoxelUnderThePointer) {
+    Send(sliceWindow, QEvent::MouseMove, PointOf(SlicePane::Coronal, 4, 9), Qt::NoButton,
+         Qt::NoButton);
+    const VolumeStore& v = ProgramSession().volume();
+    EXPECT_EQ(CursorField()->text().toStdString(), VoxelReadout(v, {5, 32, 10}));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(sliceWindow, &leave);
+    EXPECT_EQ(CursorField()->text().toStdString(), VoxelReadout(v, sliceWindow->cursor()));
+}
+
+// The presets wait for a volume in HU; a chosen one is checked.
+TEST_F(SliceWindowTest, TheCtPresetsAreOfferedForHounsfieldUnits) {
+    for (const SliceWindowPreset& preset : kSliceWindowPresets)
+        EXPECT_FALSE(MenuItem(preset.command)->isEnabled()) << preset.menuText;
+    auto ct = std::make_shared<VolumeStore>();
+    ASSERT_EQ(AllocateVolume(*ct, 8, 8, 8), 1);
+    PublishShape(*ct, 8, 8, 8, 8);
+    ct->mirrorZ = 0;
+    ct->mapping = {-1024.0, 3071.0, "HU", true};
+    ProgramSession().ReplaceVolume(ct);
+    RefreshSliceViews();
+    for (const SliceWindowPreset& preset : kSliceWindowPresets)
+        EXPECT_TRUE(MenuItem(preset.command)->isEnabled()) << preset.menuText;
+    EXPECT_TRUE(IsMenuItemChecked(kSliceWindowPresets[4].command));
+    DispatchCommand(frame, kSliceWindowPresets[0].command, 0);
+    EXPECT_EQ(ProgramSession().settings.sliceWindow, (WindowLevel{40.0, 80.0}));
+    EXPECT_TRUE(IsMenuItemChecked(kSliceWindowPresets[0].command));
+    EXPECT_FALSE(IsMenuItemChecked(kSliceWindowPresets[4].command));
+    DispatchCommand(frame, kSliceWindowPresets[4].command, 0);
+    EXPECT_EQ(ProgramSession().settings.sliceWindow, (WindowLevel{1023.5, 4095.0}));
 }
 
 }  // namespace

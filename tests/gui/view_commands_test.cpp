@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <vector>
 
@@ -13,11 +12,13 @@
 #include "render/user_settings.h"
 #include "tests/gui/frame_fixture.h"
 #include "tests/gui/run_program.h"
+#include "tests/gui/temp_dir.h"
 #include "ui/commands.h"
 #include "ui/demo.h"
 #include "ui/file_chooser.h"
 #include "ui/image_commands.h"
 #include "ui/render_window.h"
+#include "ui/shown_view.h"
 
 namespace calyra::ui::testing {
 namespace {
@@ -31,12 +32,15 @@ struct Buffers {
 
 // The buffers of the image shown now.
 Buffers Shown() {
-    return {std::vector<std::uint32_t>(std::begin(ImageBuffer), std::end(ImageBuffer)),
-            std::vector<std::int32_t>(std::begin(DepthBuffer), std::end(DepthBuffer)), displayMax};
+    return {std::vector<std::uint32_t>(std::begin(ProgramSession().buffers.ImageBuffer),
+                                       std::end(ProgramSession().buffers.ImageBuffer)),
+            std::vector<std::int32_t>(std::begin(ProgramSession().buffers.DepthBuffer),
+                                      std::end(ProgramSession().buffers.DepthBuffer)),
+            ProgramSession().buffers.displayMax};
 }
 
 Buffers Rendered(QWidget* window) {
-    renderPending = true;
+    ProgramSession().renderPending = true;
     Paint(window);
     return Shown();
 }
@@ -46,7 +50,7 @@ class ViewCommandsTest : public FrameFixture {
     void SetUp() override {
         FrameFixture::SetUp();
         messages.clear();  // the welcome box
-        ShownVolume() = {};
+        ProgramSession().shownVolume = {};
         ASSERT_TRUE(dir.isValid());
         SetFileUseChooser([this](QWidget*, FileUse) { return chosen; });
     }
@@ -58,16 +62,16 @@ class ViewCommandsTest : public FrameFixture {
     // The cone turned by hand: snaps, turns, a pan, a demonstration step.
     void ComposeCone() {
         DispatchCommand(frame, kCmdCone);
-        DispatchCommand(frame, kCmdTransparent);
+        DispatchCommand(frame, RenderTypeCommand(RenderType::Transparent));
         DispatchCommand(frame, kCmdInterpolate);
-        SnapWorld(Face::Left);
-        RotateViewPlane(0.37f, -0.21f);
-        PanViewPlane(PanDirection::In);
+        SnapWorld(ProgramSession().orientation, Face::Left);
+        RotateViewPlane(ProgramSession().orientation, 0.37f, -0.21f);
+        PanViewPlane(ProgramSession().orientation, PanDirection::In);
         DemoStep();
-        RotateWorld(0.1f, 0.05f);
+        RotateWorld(ProgramSession().orientation, 0.1f, 0.05f);
     }
 
-    QTemporaryDir dir;
+    TempDir dir;
     QString chosen;
 };
 
@@ -80,15 +84,15 @@ TEST_F(ViewCommandsTest, ASavedViewOpensAgainWithIdenticalBuffers) {
 
     // Something else entirely, then the view again.
     DispatchCommand(frame, kCmdBallModel);
-    DispatchCommand(frame, kCmdSlice);
-    ResetOrientation();
+    DispatchCommand(frame, RenderTypeCommand(RenderType::Slice));
+    ProgramSession().orientation = Orientation();
     DispatchCommand(frame, kCmdOpenView);
     EXPECT_TRUE(messages.empty()) << messages.front().text.toStdString();
-    EXPECT_EQ(modelType, ModelType::Cone);
-    EXPECT_TRUE(interpolate);
+    EXPECT_EQ(ProgramSession().modelType, ModelType::Cone);
+    EXPECT_TRUE(ProgramSession().settings.interpolate);
     EXPECT_TRUE(IsMenuItemChecked(kCmdInterpolate));
-    EXPECT_TRUE(IsMenuItemChecked(kCmdTransparent));
-    EXPECT_FALSE(IsMenuItemChecked(kCmdSlice));
+    EXPECT_TRUE(IsMenuItemChecked(RenderTypeCommand(RenderType::Transparent)));
+    EXPECT_FALSE(IsMenuItemChecked(RenderTypeCommand(RenderType::Slice)));
     EXPECT_TRUE(Rendered(renderWindow) == composed);
 }
 
@@ -144,7 +148,7 @@ TEST_F(ViewCommandsTest, WhatCannotBeShownIsAMessageAndChangesNothing) {
     EXPECT_TRUE(messages[0].text.contains("newer than this program"))
         << messages[0].text.toStdString();
     EXPECT_EQ(renderWindow, shown);
-    EXPECT_EQ(modelType, ModelType::Hyperboloid);
+    EXPECT_EQ(ProgramSession().modelType, ModelType::Hyperboloid);
 }
 
 }  // namespace

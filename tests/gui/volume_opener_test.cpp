@@ -10,7 +10,9 @@
 
 #include "resources/accelerator_table.h"
 #include "resources/menu_table.h"
+#include "tests/address_space_limit.h"
 #include "tests/gui/frame_fixture.h"
+#include "tests/sparse_volume.h"
 #include "ui/commands.h"
 #include "ui/render_window.h"
 
@@ -38,13 +40,13 @@ class VolumeOpenerTest : public FrameFixture {
     }
     void ExpectScanShown() {
         ASSERT_NE(renderWindow, nullptr);
-        EXPECT_EQ(VoxelVolume.dims.x, 6);
-        EXPECT_EQ(VoxelVolume.dims.y, 5);
-        EXPECT_EQ(VoxelVolume.dims.z, 4);
+        EXPECT_EQ(Store(ProgramSession()).dims.x, 6);
+        EXPECT_EQ(Store(ProgramSession()).dims.y, 5);
+        EXPECT_EQ(Store(ProgramSession()).dims.z, 4);
         // 11900, the largest value, stores 255; voxel n = 60 (i 0, j 0, k 2) holds 6000:
         // trunc(6000 x 255 / 11900).
-        EXPECT_EQ(VoxelVolume.maxValue, 255u);
-        EXPECT_EQ(VoxelVolume.voxels[1][1][3], 128);
+        EXPECT_EQ(Store(ProgramSession()).maxValue, 255u);
+        EXPECT_EQ(Store(ProgramSession()).voxels[1][1][3], 128);
         EXPECT_EQ(frame->windowTitle(), QStringLiteral("Calyra Volume Renderer - scan.nrrd"));
         EXPECT_TRUE(messages.empty());
     }
@@ -62,7 +64,7 @@ TEST_F(VolumeOpenerTest, OpenVolumeOpensTheChosenFile) {
     DispatchCommand(frame, kCmdBallModel);  // a model first: its windows are replaced
     EXPECT_EQ(DispatchCommand(frame, kCmdOpenVolume), 1);
     ExpectScanShown();
-    EXPECT_EQ(loadCount, 2);
+    EXPECT_EQ(ProgramSession().loadCount, 2);
 }
 
 TEST_F(VolumeOpenerTest, ADroppedFileOpens) {
@@ -86,9 +88,41 @@ TEST_F(VolumeOpenerTest, AFailedOpenLeavesTheVolumeAndWindowsAndSaysWhy) {
     messages.clear();
     EXPECT_FALSE(OpenVolumePath(frame, broken));
     EXPECT_EQ(renderWindow, shown);
-    EXPECT_EQ(VoxelVolume.dims.x, 6);
+    EXPECT_EQ(Store(ProgramSession()).dims.x, 6);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].text.contains(broken));
+}
+
+// Too little memory for a volume (an address-space limit, as `ulimit -v`
+// sets): D1's message names the file, and the volume, its windows and its
+// image stay as they were.
+TEST_F(VolumeOpenerTest, AVolumeThatDoesNotFitInMemoryLeavesTheShownOne) {
+    if (!calyra::test::AddressSpaceLimit::Possible())
+        GTEST_SKIP() << "the sanitizers reserve memory";
+    OpenCommandLinePath(frame, {QStringLiteral("calyra"), path});
+    QWidget* const shown = renderWindow;
+    ASSERT_NE(shown, nullptr);
+    const std::shared_ptr<const VolumeStore> store = ProgramSession().VoxelVolume;
+    const QImage image = Paint(shown);
+    // 144 MB of samples, then two stores of 290 MB.
+    const QString big = scan.dir.filePath("big.nrrd");
+    ASSERT_TRUE(calyra::test::WriteSparseVolume(big.toStdString(), calyra::test::SparseFormat::Nrrd,
+                                                600, 600, 400));
+    messages.clear();
+    bool opened = true;
+    {
+        const calyra::test::AddressSpaceLimit limit(std::uint64_t{64} << 20);
+        ASSERT_TRUE(limit.Set());
+        opened = OpenVolumePath(frame, big);
+    }
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, QString::fromLatin1(kNotEnoughMemoryForVolume) + "\n" + big);
+    EXPECT_EQ(messages[0].icon, Icon::Warning);
+    EXPECT_EQ(renderWindow, shown);
+    EXPECT_EQ(ProgramSession().VoxelVolume, store);
+    EXPECT_EQ(Paint(shown), image);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Calyra Volume Renderer - scan.nrrd"));
 }
 
 TEST(OpenVolumeCommand, SitsAfterLoadFileWithCtrlO) {

@@ -1,0 +1,4 @@
+#include "ui/commands.h"
+
+#include "ui/panels.h"
+#include "ui/windows.h"

@@ -1,0 +1,2 @@
+// A fixture: this unit and windows include each other.
+#pragma once

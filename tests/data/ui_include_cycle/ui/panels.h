@@ -1,0 +1,2 @@
+// A fixture: on no cycle.
+#pragma once

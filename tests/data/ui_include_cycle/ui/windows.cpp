@@ -1,0 +1,3 @@
+#include "ui/windows.h"
+
+#include "ui/commands.h"

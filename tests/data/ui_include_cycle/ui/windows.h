@@ -1,0 +1,2 @@
+// A fixture: this unit and commands include each other.
+#pragma once
