@@ -2,6 +2,7 @@
 
 #include <gdcmImage.h>
 #include <gdcmReader.h>
+#include <gdcmSequenceOfFragments.h>
 #include <sys/types.h>
 
 #include <algorithm>
@@ -119,6 +120,39 @@ void ReadNative(const DicomSlice& s, const std::string& name, const DicomPixelDa
     }
 }
 
+constexpr const char* kRle = "1.2.840.10008.1.2.5";
+
+// The library's RLE decoder reads wherever a fragment's header points: each
+// fragment must hold its header, 1 to 15 segments, and segment offsets that
+// start after the header, run in order and stay inside the fragment.
+void CheckRleFragments(const gdcm::DataElement& element, const std::string& name) {
+    const gdcm::SequenceOfFragments* fragments = element.GetSequenceOfFragments();
+    const std::string bad = name + ": its RLE pixel data are damaged";
+    if (!fragments || fragments->GetNumberOfFragments() == 0) throw FormatError(bad);
+    for (unsigned i = 0; i < fragments->GetNumberOfFragments(); ++i) {
+        const gdcm::ByteValue* value = fragments->GetFragment(i).GetByteValue();
+        constexpr std::uint32_t kHeader = 64;
+        if (!value || !value->GetPointer() || value->GetLength() < kHeader) throw FormatError(bad);
+        const std::uint32_t length = value->GetLength();
+        const auto* header = reinterpret_cast<const std::uint8_t*>(value->GetPointer());
+        const auto word = [header](int k) {
+            const std::uint8_t* b = header + 4 * k;
+            return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+                   std::uint32_t(b[3]) << 24;
+        };
+        const std::uint32_t segments = word(0);
+        if (segments < 1 || segments > 15) throw FormatError(bad);
+        std::uint32_t previous = kHeader;
+        for (std::uint32_t k = 1; k <= segments; ++k) {
+            const std::uint32_t offset = word(int(k));
+            if (offset < previous || offset >= length || (k == 1 && offset != kHeader)) {
+                throw FormatError(bad);
+            }
+            previous = offset;
+        }
+    }
+}
+
 // Compressed pixel data decoded by the library from the element alone: the
 // size and format come from the header as read here, so none of the
 // library's own header readings (which assert on some real files) run.
@@ -139,6 +173,7 @@ void DecodePixels(const DicomSlice& s, const std::string& name, const DicomPixel
     image.SetPixelFormat(s.format);
     image.SetPhotometricInterpretation(s.photometric);
     image.SetTransferSyntax(reader.GetFile().GetHeader().GetDataSetTransferSyntax());
+    if (s.syntax == kRle) CheckRleFragments(set.GetDataElement(tag), name);
     image.SetDataElement(set.GetDataElement(tag));
     const std::uint64_t length = image.GetBufferLength();
     const std::uint64_t bytes = binary ? (count + 7) / 8 : count * s.format.GetPixelSize();

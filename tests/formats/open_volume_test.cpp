@@ -671,6 +671,23 @@ TEST_F(FormatsTest, ADicomLengthPastTheFileOrSequencesTooDeepAreRefused) {
     messages_.clear();
     EXPECT_TRUE(Refused(Path("rle.dcm"), "its sequences or pixel data fragments are damaged"));
 
+    // An RLE fragment whose first segment starts past the fragment's end (from
+    // the DICOM fuzz target): GDCM's decoder read wherever it pointed.
+    ConvertDicom(Path("series/s1"), Path("rle_far.dcm"), gdcm::TransferSyntax::RLELossless);
+    {
+        std::string rle = ReadFile(Path("rle_far.dcm"));
+        const std::string item("\xfe\xff\0\xe0", 4);
+        const std::size_t table = rle.find(item, rle.find(std::string("\xe0\x7f\x10\0", 4)));
+        const std::size_t fragment = rle.find(item, table + 4);
+        ASSERT_NE(fragment, std::string::npos);
+        // After the item's tag and length: the segment count, then the offsets.
+        const std::uint32_t far = 16505;
+        std::memcpy(&rle[fragment + 12], &far, 4);
+        std::ofstream(Path("rle_far.dcm"), std::ios::binary) << rle;
+    }
+    messages_.clear();
+    EXPECT_TRUE(Refused(Path("rle_far.dcm"), "rle_far.dcm: its RLE pixel data are damaged"));
+
     // In the folder they are not slices.
     fs::copy_file(Path("long.dcm"), Path("series/s0"));
     fs::copy_file(Path("deep.dcm"), Path("series/s3"));
