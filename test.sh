@@ -10,6 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source_dir=$PWD
+source scripts/sanitizer-options.sh
 
 root=${CALYRA_BUILD_ROOT:-.}
 build=$root/build
@@ -24,10 +25,8 @@ elif [[ "${1:-}" == "--tsan" ]]; then
   tsan=1
   build=$root/build-tsan
   flags=(-DCALYRA_TSAN=ON -DCALYRA_BUILD_BENCH=OFF)
-  # Races inside the uninstrumented system libraries only; the build runs
-  # Qt tools (the icons) under the sanitizer too. No second of sleep at each
-  # exit: the readers' children and calyra-render exit thousands of times.
-  export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:atexit_sleep_ms=0:suppressions=$PWD/tests/tsan.supp"
+  # Set before the build, which runs Qt tools (the icons) under it too.
+  sanitizer_options tsan "$source_dir"
 fi
 
 # Said either way, so that an earlier strict configuration does not linger.
@@ -37,10 +36,5 @@ if [[ "${CALYRA_STRICT:-0}" == 1 ]]; then flags+=(-DCALYRA_STRICT=ON); else flag
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 cd "$build"
-if [[ $sanitize == 1 ]]; then
-  # Stop at the first error with a stack; leaks as tests/lsan.supp says.
-  export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1:detect_leaks=1
-  export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-  export LSAN_OPTIONS=suppressions=$source_dir/tests/lsan.supp:print_suppressions=0
-fi
+if [[ $sanitize == 1 ]]; then sanitizer_options asan "$source_dir"; fi
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"

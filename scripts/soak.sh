@@ -11,9 +11,10 @@
 # CALYRA_SOAK_DIR    log, generated volumes and pictures (default BUILD/soak)
 # CALYRA_SOAK_ONLY   names of the commands to draw from (default all): to try
 #                    a new row of the table on its own
-# Resident memory is sampled after every answer check; in a build without
-# sanitizers and a run of two minutes or more, the end may not pass the first
-# minute's by more than 10 %. Exits 0 when every check held, 1 otherwise.
+# The stream opens with every command once, then draws at random. Resident
+# memory is sampled after every answer check; in a build without sanitizers
+# and a run of two minutes or more, the end may not pass that of the first
+# minute (or of the end of the opening, if later) by more than 10 %. Exits 0 when every check held, 1 otherwise.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -49,9 +50,12 @@ kAnswerMs=2000
 #   click NAME   a click at a random point of the lasting window NAME
 #   open FILE    Open Volume on a generated FILE (raw files through the
 #                import dialog, its fields from the side file)
+#   preset       the next or the previous preset of the Transfer Function
+#                window (edits of its curve come from the drags over it)
+#   movie FILE   Save Movie of a few frames into FILE; half the movies are
+#                let finish, the others cancelled by the next settle
 #   check        the frame check: the saved picture against calyra-render
-# A new menu command is one row; the Composite type and the Transfer
-# Function window add theirs the same way.
+# A new menu command is one row.
 kCommands=(
   "ball           3 keys alt+f Return"
   "monkey         2 keys alt+f m"
@@ -65,6 +69,7 @@ kCommands=(
   "maximum        2 keys alt+o r m"
   "minimum        1 keys alt+o r i"
   "average        1 keys alt+o r a"
+  "composite      3 keys alt+o r c"
   "snap-world     2 keys alt+o Down Down Right Down Down Return"
   "snap-plane     2 keys alt+o Down Down Down Right Down Down Down Down Return"
   "threshold      1 keys alt+o h"
@@ -75,8 +80,10 @@ kCommands=(
   "colour-viridis 1 keys alt+d Down Down Down Right Down Down Down Down Return"
   "colour-grey    1 keys alt+d Down Down Down Right Return"
   "reset-display  1 keys alt+d w"
+  "tf-window      2 keys alt+d t"
+  "tf-preset      3 preset"
   "slice-views    2 keys alt+d s"
-  "cursor-snap    1 keys alt+d Down Down Down Down Down Down Return"
+  "cursor-snap    1 keys alt+d Down Down Down Down Down Down Down Return"
   "crop-panel     2 keys alt+d p"
   "cut-at-plane   1 keys alt+d a"
   "remove-cut     1 keys alt+d e"
@@ -110,6 +117,9 @@ kCommands=(
   "open-gzip      1 open cone_gzip.nrrd"
   "open-broken    1 open broken.nrrd"
   "open-raw       1 open scan.raw"
+  "open-recent    1 keys alt+f r 2"
+  "movie-gif      1 movie turn.gif"
+  "movie-mp4      1 movie turn.mp4"
   "check          1 check"
 )
 
@@ -157,15 +167,14 @@ model_bytes cone "$work/cone.bin"
 cp "$build/scan.raw" "$build/scan.raw.inf" "$work/"
 
 # The sanitizers, as the test builds run them: stop at the first report.
+source "$root/scripts/sanitizer-options.sh"
 sanitized=0
 if grep -q '^CALYRA_SANITIZE:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
   sanitized=1
-  export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1
-  export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-  export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
+  sanitizer_options asan "$root"
 elif grep -q '^CALYRA_TSAN:BOOL=ON' "$build/CMakeCache.txt" 2>/dev/null; then
   sanitized=1
-  export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:atexit_sleep_ms=0:suppressions=$root/tests/tsan.supp"
+  sanitizer_options tsan "$root"
   # ThreadSanitizer makes an exact render of a 256^3 model on the window's
   # thread take over 2 s alone: there the check is for hangs.
   kAnswerMs=10000
@@ -323,6 +332,35 @@ do_open() { # file
   fi
 }
 
+do_preset() {
+  focus_frame
+  xdotool key alt+d t
+  # The window, new or raised, gives its curve the focus; the preset list
+  # is three fields before it.
+  sleep 0.5
+  xdotool key --delay 100 shift+Tab shift+Tab shift+Tab
+  if ((RANDOM % 2)); then xdotool key Down; else xdotool key Up; fi
+}
+
+do_movie() { # file
+  local d
+  rm -f "$work/$1"
+  focus_frame
+  xdotool key alt+f e
+  # With no image shown a message box says so; the next settle closes it.
+  d=$(wait_window '^Save Movie$' 3000) || return 0
+  focus "$d"
+  xdotool key alt+f ctrl+a
+  xdotool type "$((2 + RANDOM % 5))"
+  xdotool key alt+i ctrl+a
+  xdotool type --delay 5 "$work/$1"
+  xdotool key Return
+  ((RANDOM % 2)) || return 0
+  # The progress box has the dialog's caption.
+  local until=$(($(now_ms) + kAnswerMs * 5))
+  while [[ -n $(window_named 'Save Movie') ]] && (($(now_ms) < until)); do sleep 0.1; done
+}
+
 # Saves the view and the picture of the exact frame, then renders the view
 # with calyra-render at the picture's size: the pixels must be the same.
 # Returns 2 when there was nothing to check (no volume, no render window).
@@ -431,7 +469,9 @@ anonymous_at_rest() {
   awk '/^RssAnon/ {print $2}' "/proc/$app/status"
 }
 
-# The program, from the build folder, where the head data set and help file are.
+# The program, from the build folder, where the head data set and help file
+# are; its Open Recent list kept with the soak's files, not the user's.
+export CALYRA_SETTINGS=$work/calyra.conf
 (cd "$build" && exec "$program") >"$work/program.log" 2>&1 &
 app=$!
 if ! welcome=$(wait_window '^Welcome$' 60000); then
@@ -474,8 +514,17 @@ started=$SECONDS
 commands=0
 first_minute=
 first_anonymous=
+# The stream opens with a tour, each command once in the table's order, so
+# that the first minute's resident memory holds every library the commands
+# page in; growth after it is the program's own.
+tour=("${kCommands[@]}")
 while ((SECONDS - started < seconds)); do
-  row=$(pick)
+  if ((${#tour[@]} > 0)); then
+    row=${tour[0]}
+    tour=("${tour[@]:1}")
+  else
+    row=$(pick)
+  fi
   read -r name _ kind words <<<"$row"
   echo "$((SECONDS - started)) $name" >>"$log"
   case $kind in
@@ -485,6 +534,8 @@ while ((SECONDS - started < seconds)); do
     wheel) do_wheel ;;
     click) do_click "$words" ;;
     open) do_open "$words" ;;
+    movie) do_movie "$words" ;;
+    preset) do_preset ;;
     check) do_check || true ;;
   esac
   commands=$((commands + 1))
@@ -495,7 +546,8 @@ while ((SECONDS - started < seconds)); do
     break
   fi
   probe "$name" || true
-  if [[ -z $first_minute ]] && ((SECONDS - started >= 60 || seconds < 120 && SECONDS - started >= seconds / 2)); then
+  if [[ -z $first_minute ]] && ((${#tour[@]} == 0)) &&
+     ((SECONDS - started >= 60 || seconds < 120 && SECONDS - started >= seconds / 2)); then
     first_minute=$(resident_at_rest)
     first_anonymous=$(anonymous_at_rest)
     say "resident after the first minute: $first_minute kB ($first_anonymous kB anonymous)"
